@@ -1,0 +1,31 @@
+# One helper gives every subsystem library the same flags and a facetor::name alias.
+set(FACETOR_COMMON_FLAGS -Wall -Wextra -ffp-contract=off)
+
+if(FACETOR_SANITIZE)
+  add_compile_options(-fsanitize=${FACETOR_SANITIZE} -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=${FACETOR_SANITIZE})
+  if(FACETOR_SANITIZE MATCHES "undefined")
+    add_compile_options(-fno-sanitize-recover=all)
+  endif()
+endif()
+
+function(facetor_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_library(facetor_${name} STATIC ${ARG_SOURCES})
+  add_library(facetor::${name} ALIAS facetor_${name})
+  target_include_directories(facetor_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(facetor_${name} PRIVATE ${FACETOR_COMMON_FLAGS})
+  target_compile_features(facetor_${name} PUBLIC cxx_std_20)
+  if(ARG_LINKS)
+    target_link_libraries(facetor_${name} PUBLIC ${ARG_LINKS})
+  endif()
+endfunction()
+
+# A GoogleTest program registered with CTest, one per test source folder.
+function(facetor_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${FACETOR_COMMON_FLAGS})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

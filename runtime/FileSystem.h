@@ -1,0 +1,26 @@
+#pragma once
+// The thin file seam under the unit table: tests replace it to make a system call fail
+// with a chosen error.
+
+#include <cstddef>
+#include <string>
+
+namespace rt {
+
+// The system calls units need. Every operation returns 0 or a positive errno value.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Opens path for writing (create: create it when missing). On success handle is set.
+    virtual int openForWrite(const std::string& path, bool create, int& handle) = 0;
+    // Opens an existing path for reading.
+    virtual int openForRead(const std::string& path, int& handle) = 0;
+    virtual int truncate(int handle) = 0;
+    virtual int write(int handle, const char* data, std::size_t size) = 0;
+    virtual int close(int handle) = 0;
+};
+
+// The real file system (POSIX calls).
+FileSystem& systemFileSystem();
+
+} // namespace rt
