@@ -1,0 +1,185 @@
+#include "cli/Args.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace cli {
+
+namespace {
+
+struct Reader {
+    const std::vector<std::string_view>& args;
+    std::size_t next = 0;
+    bool done() const { return next >= args.size(); }
+    std::string_view take() { return args[next++]; }
+};
+
+std::optional<int16_t> parseIndex(std::string_view text)
+{
+    int value = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last || first == last)
+        return std::nullopt;
+    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int16_t>(value);
+}
+
+std::optional<float> parseAngle(std::string_view text)
+{
+    float value = 0.0f;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseDimension(std::string_view text)
+{
+    int value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value < 1 || value > 8192)
+        return std::nullopt;
+    return value;
+}
+
+std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+} // namespace
+
+std::string usage()
+{
+    return "usage: facetor                       start the desktop program\n"
+           "       facetor listing --lattice {bcc,fcc,hcp,zincblende} [--termination A|B]\n"
+           "       facetor slab    --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
+           "                       [--format table|xyz]\n"
+           "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
+           "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
+           "       facetor --help | --version\n";
+}
+
+ParsedArgs parseArgs(const std::vector<std::string_view>& args)
+{
+    if (args.empty())
+        return ArgError{"no subcommand given"};
+    Reader in{args};
+    const std::string_view first = in.take();
+    if (first == "--help" || first == "-h")
+        return ShowHelp{};
+    if (first == "--version")
+        return ShowVersion{};
+
+    BatchCommand cmd;
+    if (first == "listing")
+        cmd.subcommand = Subcommand::Listing;
+    else if (first == "slab")
+        cmd.subcommand = Subcommand::Slab;
+    else if (first == "render")
+        cmd.subcommand = Subcommand::Render;
+    else
+        return ArgError{"unknown subcommand " + quoted(first)};
+
+    std::optional<geometry::LatticeKind> kind;
+    geometry::Termination term = geometry::Termination::None;
+    bool haveHkl = false;
+    const bool isListing = cmd.subcommand == Subcommand::Listing;
+    const bool isSlab = cmd.subcommand == Subcommand::Slab;
+    const bool isRender = cmd.subcommand == Subcommand::Render;
+
+    while (!in.done()) {
+        const std::string_view opt = in.take();
+        if (opt == "--help" || opt == "-h")
+            return ShowHelp{};
+        auto value = [&]() -> std::optional<std::string_view> {
+            if (in.done()) return std::nullopt;
+            return in.take();
+        };
+        auto missing = [&] { return ArgError{"option " + std::string(opt) + " needs a value"}; };
+        if (opt == "--lattice") {
+            auto v = value();
+            if (!v) return missing();
+            kind = geometry::parseLatticeName(*v);
+            if (!kind) return ArgError{"unknown lattice " + quoted(*v) + " (bcc, fcc, hcp or zincblende)"};
+        } else if (opt == "--termination") {
+            auto v = value();
+            if (!v) return missing();
+            if (*v == "A" || *v == "a") term = geometry::Termination::A;
+            else if (*v == "B" || *v == "b") term = geometry::Termination::B;
+            else return ArgError{"unknown termination " + quoted(*v) + " (A or B)"};
+        } else if (opt == "--hkl" && !isListing) {
+            if (args.size() - in.next < 3)
+                return ArgError{"option --hkl needs three indices"};
+            int16_t idx[3];
+            for (int i = 0; i < 3; ++i) {
+                const std::string_view t = in.take();
+                auto parsed = parseIndex(t);
+                if (!parsed)
+                    return ArgError{"Miller index " + quoted(t) + " is not an integer from -32768 to 32767"};
+                idx[i] = *parsed;
+            }
+            cmd.miller = {idx[0], idx[1], idx[2]};
+            haveHkl = true;
+        } else if ((opt == "--rotate" || opt == "--tilt") && !isListing) {
+            auto v = value();
+            if (!v) return missing();
+            auto angle = parseAngle(*v);
+            if (!angle) return ArgError{"angle " + quoted(*v) + " for " + std::string(opt) + " is not a finite number"};
+            (opt == "--rotate" ? cmd.rotate : cmd.tilt) = *angle;
+        } else if (opt == "--format" && isSlab) {
+            auto v = value();
+            if (!v) return missing();
+            if (*v == "table") cmd.format = SlabFormat::Table;
+            else if (*v == "xyz") cmd.format = SlabFormat::Xyz;
+            else return ArgError{"unknown format " + quoted(*v) + " (table or xyz)"};
+        } else if (opt == "--out" && isRender) {
+            auto v = value();
+            if (!v) return missing();
+            cmd.out = std::string(*v);
+            if (cmd.out.empty()) return ArgError{"option --out needs a file name"};
+        } else if (opt == "--screen" && isRender) {
+            auto v = value();
+            if (!v) return missing();
+            const auto x = v->find('x');
+            std::optional<int> w, h;
+            if (x != std::string_view::npos) {
+                w = parseDimension(v->substr(0, x));
+                h = parseDimension(v->substr(x + 1));
+            }
+            if (!w || !h) return ArgError{"screen size " + quoted(*v) + " is not WxH (1 to 8192 each)"};
+            cmd.screenWidth = *w;
+            cmd.screenHeight = *h;
+        } else {
+            return ArgError{"unknown option " + quoted(opt) + " for " + std::string(first)};
+        }
+    }
+
+    if (!kind)
+        return ArgError{"option --lattice is required"};
+    const bool terminated = *kind == geometry::LatticeKind::Hcp || *kind == geometry::LatticeKind::ZincBlende;
+    if (!terminated && term != geometry::Termination::None)
+        return ArgError{"option --termination applies only to hcp and zincblende"};
+    if (terminated && term == geometry::Termination::None)
+        term = geometry::Termination::A;
+    cmd.code = *geometry::latticeCodeFor(*kind, term);
+
+    if (!isListing && !haveHkl)
+        return ArgError{"option --hkl is required"};
+    if (isRender) {
+        if (cmd.out.empty())
+            return ArgError{"option --out is required"};
+        const auto dot = cmd.out.rfind('.');
+        const std::string ext = dot == std::string::npos ? "" : cmd.out.substr(dot);
+        if (ext != ".bmp" && ext != ".png")
+            return ArgError{"output file " + quoted(cmd.out) + " must end in .bmp or .png"};
+    }
+    return cmd;
+}
+
+} // namespace cli

@@ -1,0 +1,175 @@
+#include "cli/Batch.h"
+
+#include "cli/Args.h"
+#include "geometry/Listing.h"
+#include "geometry/Slab.h"
+#include "render/Scene.h"
+#include "runtime/Runtime.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace cli {
+
+namespace {
+
+constexpr std::string_view Version = "facetor 0.1.0";
+
+// Unit 6 on standard output: each record one line, its CR LF turned into the line end.
+class StdoutLines final : public rt::WindowTextSink {
+public:
+    void writeWindowText(int, std::string_view text) override
+    {
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.remove_suffix(1);
+        std::cout << text << '\n';
+    }
+};
+
+// Everything one batch run works on; the atom table is large, so it lives once, statically.
+struct BatchState {
+    geometry::LatticeDefinition lattice;
+    geometry::SurfaceFrame frame;
+    geometry::AtomTable atoms;
+    render::ViewState view;
+};
+
+BatchState& state()
+{
+    static BatchState s;
+    return s;
+}
+
+// The shortest text that reads back to the same float.
+std::string shortest(float value)
+{
+    char buf[32];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("nan");
+}
+
+void writeTable(const geometry::AtomTable& a)
+{
+    std::string out = "count " + std::to_string(a.count) + "\n";
+    for (int k = 1; k <= a.count; ++k) {
+        out += std::to_string(k);
+        out += ' ';
+        out += std::to_string(a.species[k]);
+        for (float v : {a.frameX[k], a.frameY[k], a.frameZ[k], a.viewX[k], a.viewY[k], a.viewZ[k]}) {
+            out += ' ';
+            out += shortest(v);
+        }
+        out += ' ';
+        out += std::to_string(a.drawOrder[k]);
+        out += '\n';
+    }
+    std::cout << out;
+}
+
+std::string surfaceName(geometry::LatticeCode code, const geometry::MillerIndices& m)
+{
+    std::string name(geometry::latticeName(geometry::latticeKind(code)));
+    switch (geometry::termination(code)) {
+    case geometry::Termination::A: name += " termination A"; break;
+    case geometry::Termination::B: name += " termination B"; break;
+    case geometry::Termination::None: break;
+    }
+    name += " (" + std::to_string(m.h) + " " + std::to_string(m.k) + " " + std::to_string(m.l) + ")";
+    return name;
+}
+
+// Lattice units in a right-handed frame whose z is the outward plane normal.
+void writeXyz(const BatchCommand& cmd, const BatchState& s)
+{
+    const auto& a = s.atoms;
+    const float unit = geometry::CellLength * s.lattice.displayScale;
+    std::string out = std::to_string(a.count) + "\n";
+    out += surfaceName(cmd.code, cmd.miller) + ", lattice units, z along the outward plane normal\n";
+    for (int k = 1; k <= a.count; ++k) {
+        out += a.species[k] ? "Y" : "X";
+        for (float v : {-a.frameX[k] / unit, a.frameY[k] / unit, a.frameZ[k] / unit}) {
+            out += ' ';
+            out += shortest(v);
+        }
+        out += '\n';
+    }
+    std::cout << out;
+}
+
+int runListing(const BatchCommand& cmd, rt::Runtime& runtime)
+{
+    auto& s = state();
+    geometry::selectLattice(cmd.code, s.lattice);
+    geometry::writeStructureListing(s.lattice, runtime);
+    return 0;
+}
+
+// Lattice, slab and depth sort as the main loop runs them, then the view when one is given.
+bool computeSurface(const BatchCommand& cmd, rt::Runtime& runtime, geometry::ProgressOutput& progress)
+{
+    auto& s = state();
+    geometry::selectLattice(cmd.code, s.lattice);
+    geometry::generateSlab(cmd.code, cmd.miller, s.lattice, s.frame, s.atoms, runtime, progress);
+    if (!runtime.units().isConnected(geometry::PositionsUnit))
+        return false;
+    render::sortByDepth(s.atoms, progress);
+    if (cmd.rotate || cmd.tilt)
+        render::projectView(cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f), s.atoms, s.view, progress);
+    return true;
+}
+
+int runSlab(const BatchCommand& cmd, rt::Runtime& runtime)
+{
+    geometry::NoProgress progress;
+    if (!computeSurface(cmd, runtime, progress))
+        return 1;
+    if (cmd.format == SlabFormat::Xyz)
+        writeXyz(cmd, state());
+    else
+        writeTable(state().atoms);
+    return 0;
+}
+
+} // namespace
+
+int runBatch(const std::vector<std::string_view>& args)
+{
+    const ParsedArgs parsed = parseArgs(args);
+    if (std::holds_alternative<ShowHelp>(parsed)) {
+        std::cout << usage();
+        return 0;
+    }
+    if (std::holds_alternative<ShowVersion>(parsed)) {
+        std::cout << Version << '\n';
+        return 0;
+    }
+    if (const auto* err = std::get_if<ArgError>(&parsed)) {
+        std::cerr << "facetor: " << err->message << '\n' << usage();
+        return 2;
+    }
+    const auto& cmd = std::get<BatchCommand>(parsed);
+
+    rt::ConsoleReportSink reports;
+    rt::ProcessExit end;
+    rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+    StdoutLines lines;
+    for (int unit : {0, 5, 6})
+        runtime.units().connectWindow(unit, &lines);
+
+    int status = 0;
+    switch (cmd.subcommand) {
+    case Subcommand::Listing: status = runListing(cmd, runtime); break;
+    case Subcommand::Slab: status = runSlab(cmd, runtime); break;
+    case Subcommand::Render:
+        std::cerr << "facetor: render is not available in this build\n";
+        status = 1;
+        break;
+    }
+    std::cout.flush();
+    runtime.end_program_thread();
+    return status;
+}
+
+} // namespace cli

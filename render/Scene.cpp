@@ -1,0 +1,152 @@
+#include "render/Scene.h"
+
+#include "render/BallImages.h"
+#include "winrt/Canvas.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace render {
+
+namespace {
+
+// Remainder of degrees by 360, with the sign of degrees.
+double reduceDegrees(float degrees) { return std::fmod(double(degrees), 360.0); }
+
+} // namespace
+
+float sinDegrees(float degrees)
+{
+    const double a = reduceDegrees(degrees);
+    if (a == 0.0 || a == 180.0) return 0.0f;
+    if (a == 90.0) return 1.0f;
+    if (a == 270.0) return -1.0f;
+    return float(std::sin(a * std::numbers::pi / 180.0));
+}
+
+float cosDegrees(float degrees)
+{
+    const double a = reduceDegrees(degrees);
+    if (a == 0.0) return 1.0f;
+    if (a == 90.0 || a == 270.0) return 0.0f;
+    if (a == 180.0) return -1.0f;
+    return float(std::cos(a * std::numbers::pi / 180.0));
+}
+
+void sortByDepth(geometry::AtomTable& atoms, geometry::ProgressOutput& progress)
+{
+    progress.clearWindow();
+    const int count = atoms.count;
+    auto& order = atoms.drawOrder;
+    const auto& z = atoms.viewZ;
+    int dots = 0;
+    for (int gap = count / 2; gap > 0; gap /= 2) {
+        for (int v = gap; v <= count - 1; ++v) {
+            // The chain below position v is already in order, so the walk can stop at the
+            // first pair in order: it makes exactly the exchanges of a walk to the bottom.
+            for (int j = v - gap + 1; j >= 1; j -= gap) {
+                if (!(z[order[j]] > z[order[j + gap]]))
+                    break;
+                std::swap(order[j], order[j + gap]);
+            }
+            if (v % 50 == 0) {
+                progress.writeText(".");
+                ++dots;
+            }
+        }
+        if (dots > 1000) {
+            progress.clearWindow();
+            dots = 0;
+        }
+    }
+}
+
+bool projectView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state,
+                 geometry::ProgressOutput& progress)
+{
+    const float c1 = cosDegrees(rotation);
+    const float s1 = sinDegrees(rotation);
+    const float c2 = cosDegrees(tilt);
+    const float s2 = sinDegrees(tilt);
+    for (int k = 1; k <= atoms.count; ++k) {
+        atoms.viewX[k] = c1 * atoms.frameX[k] + s1 * atoms.frameY[k];
+        atoms.viewY[k] = c1 * atoms.frameY[k] - s1 * atoms.frameX[k];
+    }
+    for (int k = 1; k <= atoms.count; ++k) {
+        const float w = atoms.viewY[k];
+        atoms.viewZ[k] = c2 * atoms.frameZ[k] + s2 * w;
+        atoms.viewY[k] = c2 * w - s2 * atoms.frameZ[k];
+    }
+    if (std::fabs(c2 - state.sortedTiltCos) > ResortThreshold) {
+        sortByDepth(atoms, progress);
+        state.sortedTiltCos = c2;
+        return true;
+    }
+    return false;
+}
+
+void resetViewCoordinates(geometry::AtomTable& atoms, geometry::ProgressOutput& progress)
+{
+    for (int k = 1; k <= atoms.count; ++k) {
+        atoms.viewX[k] = atoms.frameX[k];
+        atoms.viewY[k] = atoms.frameY[k];
+        atoms.viewZ[k] = atoms.frameZ[k];
+    }
+    sortByDepth(atoms, progress);
+}
+
+bool ballCorner(const geometry::AtomTable& atoms, int j, int16_t& x, int16_t& y)
+{
+    const float fx = atoms.viewX[j] + PictureOffsetX;
+    const float fy = atoms.viewY[j] + PictureOffsetY;
+    // Checked before the conversion: a far-off (or NaN) position must not wrap into the box.
+    if (!(fx > float(ClipLeft - 1) && fx < float(ClipRight + 1)))
+        return false;
+    if (!(fy > float(ClipTop - 1) && fy < float(ClipBottom + 1)))
+        return false;
+    x = static_cast<int16_t>(fx);
+    y = static_cast<int16_t>(fy);
+    return x >= ClipLeft && x <= ClipRight && y >= ClipTop && y <= ClipBottom;
+}
+
+void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas)
+{
+    canvas.set_colour(OutlineColour);
+    canvas.clear_screen(0);
+    const bool marked = code == geometry::LatticeCode::ZincBlendeA || code == geometry::LatticeCode::ZincBlendeB;
+    for (int k = 1; k <= atoms.count; ++k) {
+        const int j = atoms.drawOrder[k];
+        int16_t x = 0;
+        int16_t y = 0;
+        if (!ballCorner(atoms, j, x, y))
+            continue;
+        canvas.set_colour(OutlineColour);
+        canvas.draw_ellipse(3, x, y, int16_t(x + 32), int16_t(y + 32));
+        canvas.set_colour(FillColour);
+        canvas.draw_ellipse(3, int16_t(x + 1), int16_t(y + 1), int16_t(x + 31), int16_t(y + 31));
+        canvas.put_image(int16_t(x + 5), int16_t(y + 5), shadeImage(), 3);
+        if (marked && atoms.species[j] == 0)
+            canvas.put_image(x, y, markImage(), 0);
+    }
+}
+
+void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state,
+               geometry::LatticeCode code, winrt::Canvas& canvas, geometry::ProgressOutput& progress)
+{
+    projectView(rotation, tilt, atoms, state, progress);
+    drawScene(atoms, code, canvas);
+}
+
+void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas,
+               geometry::ProgressOutput& progress)
+{
+    resetViewCoordinates(atoms, progress);
+    drawScene(atoms, code, canvas);
+}
+
+void CanvasProgress::writeText(std::string_view text) { m_canvas.out_text(text); }
+
+void CanvasProgress::clearWindow() { m_canvas.clear_screen(0); }
+
+} // namespace render
+
