@@ -1,0 +1,247 @@
+// The batch front end as a user runs it: the real executable in a scratch directory.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+class Batch : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/facetor-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+        fs::create_directory(m_dir / "work");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs facetor with args (already shell-quoted where needed) in the work directory.
+    Run run(const std::string& args) { return runIn(work(), args); }
+
+    Run runIn(const fs::path& dir, const std::string& args)
+    {
+        const std::string cmd = "cd '" + dir.string() + "' && '" FACETOR_BIN "' " + args + " >'" +
+                                (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
+        const int raw = std::system(cmd.c_str());
+        Run r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(m_dir / "out");
+        r.err = slurp(m_dir / "err");
+        return r;
+    }
+
+    fs::path work() const { return m_dir / "work"; }
+    std::vector<fs::path> workFiles() const
+    {
+        std::vector<fs::path> files;
+        for (const auto& e : fs::directory_iterator(work()))
+            files.push_back(e.path().filename());
+        return files;
+    }
+
+    fs::path m_dir;
+};
+
+} // namespace
+
+TEST_F(Batch, ListingIsTheWindowText)
+{
+    const Run r = run("listing --lattice hcp --termination B");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, " lattice vectors\n"
+                     "   [ 0.866, -0.500,  0.000]\n"
+                     "   [ 0.000,  1.000,  0.000]\n"
+                     "   [ 0.000,  0.000,  1.633]\n"
+                     " basis-atom positions\n"
+                     "   [ 0.000,  0.000,  0.000]\n"
+                     "   [ 0.667,  0.333,  0.500]\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(workFiles().empty()) << "a listing opens no positions file";
+}
+
+TEST_F(Batch, SlabCountsOfTheWorkedSurfaces)
+{
+    struct Case {
+        const char* args;
+        int count;
+    } cases[] = {
+        {"--lattice fcc --hkl 1 0 0", 3528},
+        {"--lattice bcc --hkl 1 0 0", 1764},
+        {"--lattice hcp --termination A --hkl 0 0 1", 676},
+        {"--lattice hcp --termination B --hkl 0 0 1", 1352},
+        {"--lattice zincblende --termination A --hkl 0 0 1", 9464},
+        {"--lattice zincblende --termination B --hkl 0 0 1", 8112},
+        {"--lattice fcc --hkl 1 1 1", 3691},
+        {"--lattice zincblende --termination A --hkl 1 1 1", 10000},
+        {"--lattice fcc --hkl 0 0 0", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Run r = run(std::string("slab ") + c.args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto l = lines(r.out);
+        ASSERT_FALSE(l.empty());
+        EXPECT_EQ(l[0], "count " + std::to_string(c.count));
+        EXPECT_EQ(l.size(), std::size_t(c.count) + 1);
+        EXPECT_TRUE(fs::exists(work() / "posit.txt"));
+        EXPECT_EQ(fs::file_size(work() / "posit.txt"), 0u);
+    }
+}
+
+TEST_F(Batch, SlabRowsAreDepthSortedAndReadBack)
+{
+    const Run r = run("slab --lattice fcc --hkl 1 1 1");
+    ASSERT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 3692u);
+    std::vector<float> viewZ(3692);
+    std::vector<int> order(3692);
+    for (std::size_t i = 1; i < l.size(); ++i) {
+        std::istringstream row(l[i]);
+        int k, species, drawOrder;
+        float fx, fy, fz, vx, vy, vz;
+        ASSERT_TRUE(row >> k >> species >> fx >> fy >> fz >> vx >> vy >> vz >> drawOrder) << l[i];
+        EXPECT_EQ(k, int(i));
+        EXPECT_EQ(species, 0);
+        EXPECT_EQ(vz, fz) << "no view given: view equals frame";
+        viewZ[k] = vz;
+        order[k] = drawOrder;
+    }
+    for (int k = 2; k <= 3691; ++k)
+        ASSERT_LE(viewZ[order[k - 1]], viewZ[order[k]]) << "deepest first, at " << k;
+    // The surface layer lies at depth 0: it is drawn last.
+    EXPECT_EQ(viewZ[order[3691]], 0.0f);
+}
+
+TEST_F(Batch, ViewIsApplied)
+{
+    const Run r = run("slab --lattice bcc --hkl 1 0 0 --rotate 90");
+    ASSERT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_GT(l.size(), 1u);
+    std::istringstream row(l[1]);
+    int k, species, order;
+    float fx, fy, fz, vx, vy, vz;
+    ASSERT_TRUE(row >> k >> species >> fx >> fy >> fz >> vx >> vy >> vz >> order);
+    EXPECT_EQ(vx, fy);
+    EXPECT_EQ(vy, -fx);
+    EXPECT_EQ(vz, fz);
+}
+
+TEST_F(Batch, XyzInLatticeUnits)
+{
+    const Run r = run("slab --lattice zincblende --termination A --hkl 0 0 1 --format xyz");
+    ASSERT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 9464u + 2);
+    EXPECT_EQ(l[0], "9464");
+    EXPECT_EQ(l[1], "zincblende termination A (0 0 1), lattice units, z along the outward plane normal");
+    int second = 0;
+    for (std::size_t i = 2; i < l.size(); ++i) {
+        std::istringstream row(l[i]);
+        std::string sym;
+        float x, y, z;
+        ASSERT_TRUE(row >> sym >> x >> y >> z);
+        ASSERT_TRUE(sym == "X" || sym == "Y");
+        second += sym == "Y";
+        // Layers a quarter cube edge apart, from the surface at 0 down to -1.5.
+        const float quarters = z * 4.0f;
+        ASSERT_NEAR(quarters, std::round(quarters), 1e-4f);
+        ASSERT_LE(z, 0.0f);
+        ASSERT_GE(z, -1.5f);
+    }
+    EXPECT_EQ(second, 3 * 1352);
+}
+
+TEST_F(Batch, BadArgumentsExitTwoAndWriteNothing)
+{
+    for (const char* args : {"slab --lattice fcc --hkl 1 1", "render --lattice fcc --hkl 1 1 1 --out x.gif",
+                             "slab --lattice fcc --hkl 1 1 1 --tilt nan", "frobnicate"}) {
+        SCOPED_TRACE(args);
+        const Run r = run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        const auto l = lines(r.err);
+        ASSERT_GE(l.size(), 2u);
+        EXPECT_EQ(l[0].rfind("facetor: ", 0), 0u) << l[0];
+        EXPECT_EQ(l[1].rfind("usage: ", 0), 0u);
+        EXPECT_TRUE(workFiles().empty());
+    }
+    const Run help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: facetor", 0), 0u);
+    const Run version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("facetor ", 0), 0u);
+}
+
+TEST_F(Batch, PositionsFileThatCannotBeCreated)
+{
+    fs::create_directory(work() / "posit.txt");
+    const Run r = run("slab --lattice fcc --hkl 1 1 1");
+    EXPECT_EQ(r.status, 30);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "rtxrtl: severe (30): open failure, unit 11, file posit.txt\n");
+}
+
+TEST_F(Batch, PositionsFileWithoutPermission)
+{
+    // Tests run as root, which file modes do not stop; sysfs refuses new files even to root.
+    std::FILE* probe = std::fopen("/sys/facetor-probe", "w");
+    const int err = errno;
+    if (probe || err != EACCES) {
+        if (probe) std::fclose(probe);
+        GTEST_SKIP() << "no directory here refuses file creation with EACCES";
+    }
+    const Run r = runIn("/sys", "slab --lattice fcc --hkl 1 1 1");
+    EXPECT_EQ(r.status, 9);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "rtxrtl: severe (9): permission to access file denied, unit 11, file posit.txt\n");
+}
+
+TEST_F(Batch, HugeIndicesFinish)
+{
+    for (const char* hkl : {"32767 32767 32767", "-32768 0 32767", "30000 -30000 1"}) {
+        SCOPED_TRACE(hkl);
+        const Run r = run(std::string("slab --lattice hcp --hkl ") + hkl);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.find("nan"), std::string::npos);
+        EXPECT_EQ(r.out.find("inf"), std::string::npos);
+    }
+}
