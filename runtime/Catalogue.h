@@ -23,13 +23,17 @@ namespace msg {
 inline constexpr uint16_t Success = 0;
 inline constexpr uint16_t PermissionDenied = 9;
 inline constexpr uint16_t CannotOverwrite = 10;
+inline constexpr uint16_t CloseError = 28;
 inline constexpr uint16_t FileNotFound = 29;
 inline constexpr uint16_t OpenFailure = 30;
+inline constexpr uint16_t InvalidUnitNumber = 32;
 inline constexpr uint16_t UnitAlreadyOpen = 34;
 inline constexpr uint16_t ErrorDuringWrite = 38;
 inline constexpr uint16_t InsufficientMemory = 41;
 inline constexpr uint16_t FileNameSpecError = 43;
+inline constexpr uint16_t KeywordValueError = 45;
 inline constexpr uint16_t InconsistentOpenClose = 46;
+inline constexpr uint16_t WriteToReadOnly = 47;
 inline constexpr uint16_t OutputConversionError = 63;
 inline constexpr uint16_t InputConversionError = 64;
 inline constexpr uint16_t FloatingInvalid = 65;

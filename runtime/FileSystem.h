@@ -23,4 +23,8 @@ public:
 // The real file system (POSIX calls).
 FileSystem& systemFileSystem();
 
+// The catalogue message number for a system error met while opening a file: 9 (permission),
+// 29 (not found), 43 (bad name), 41 (out of memory), otherwise 30 (open failure).
+int openErrorMessage(int err);
+
 } // namespace rt

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace rt {
 
@@ -103,6 +104,9 @@ public:
     // The connected file's name as given, "" for a window or unconnected unit.
     std::string fileName(int unit) const;
     BlankMode blankMode(int unit) const;
+    // The file a unit used without an open request is connected to: the value of the
+    // environment variable QZUN<unit> when it is defined and not empty, else "qzun.<unit>".
+    static std::string defaultFileName(int unit);
 
 private:
     struct Connection;
@@ -136,7 +140,18 @@ public:
     void end_program_thread();
 
 private:
+    struct CloseFailure {
+        int unit;
+        int number;
+        std::string file;
+    };
+
     void ioStatementError(int unit, int number);
+    void ioStatementError(int unit, int number, std::string_view file);
+    bool writeRecords(int unit, std::span<const std::string> records);
+    void show(uint32_t id, std::span<const MessageArg> args);
+    void endAfterSevere(uint32_t id);
+    std::vector<CloseFailure> closeEveryUnit();
 
     Units m_units;
     ReportSink& m_reports;
