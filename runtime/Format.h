@@ -30,7 +30,8 @@ class Format {
 public:
     // Compiles a format text such as ('   [',F6.3,2(', ',F6.3),']') or (I3).
     // Literals are quoted with ' or " (a doubled quote stands for itself); descriptors are
-    // Iw and Fw.d; a group may carry a repeat count. Nothing else is accepted.
+    // Iw and Fw.d; a group may carry a repeat count. Nothing else is accepted. Blanks between
+    // items are ignored and descriptor letters may be in either case.
     static std::optional<Format> parse(std::string_view text);
 
     const std::vector<FormatToken>& tokens() const { return m_tokens; }

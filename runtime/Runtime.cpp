@@ -416,7 +416,7 @@ bool Runtime::writeRecords(int unit, std::span<const std::string> records)
         if (int r = m_units.writeRecord(unit, record)) {
             // A failed first use names the default file the unit was to be connected to.
             std::string file = m_units.fileName(unit);
-            if (file.empty() && !wasConnected && Units::MaxUnits > unit && unit >= 0)
+            if (file.empty() && !wasConnected && unit >= 0 && unit < Units::MaxUnits)
                 file = Units::defaultFileName(unit);
             ioStatementError(unit, r, file);
             return false;

@@ -41,6 +41,7 @@ public:
 };
 
 // Writes reports to standard error, CR LF turned into the console's line end, and flushes.
+// On first use, when QZUN0 names a file that can be opened, standard error is appended to it.
 class ConsoleReportSink final : public ReportSink {
 public:
     void showReport(uint32_t id, std::string_view text) override;
@@ -88,6 +89,9 @@ public:
     void connectWindow(int unit, WindowTextSink* sink);
 
     // Opens a unit on a file. Returns 0 or the failing message number; reports nothing.
+    // Trailing blanks of file are not part of the name; names compare without regard to case.
+    // The same file again keeps the connection (only the blank mode changes); another file
+    // closes the old connection first; a file connected to another unit is refused (34).
     int open(int unit, std::string_view file, OpenStatus status, OpenAction action, BlankMode blank);
 
     // Writes one record (no CR LF) to the unit, connecting a unit used without an open
