@@ -1,0 +1,324 @@
+#include "CanvasTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace winrt;
+using namespace winrt::testing;
+
+TEST(CanvasPalette, FreshCanvasUsesTheDefaultTable)
+{
+    auto c = makeCanvas(20, 10, 256);
+    for (uint8_t p : c->pixels())
+        ASSERT_EQ(p, 0);
+    EXPECT_EQ(c->paletteEntry(0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(c->paletteEntry(1), (Rgb{0, 0, 128}));
+    EXPECT_EQ(c->paletteEntry(4), (Rgb{128, 0, 0}));
+    EXPECT_EQ(c->paletteEntry(7), (Rgb{192, 192, 192}));
+    EXPECT_EQ(c->paletteEntry(8), (Rgb{128, 128, 128}));
+    EXPECT_EQ(c->paletteEntry(12), (Rgb{255, 0, 0}));
+    EXPECT_EQ(c->paletteEntry(15), (Rgb{255, 255, 255}));
+    for (int i = 16; i < 256; ++i)
+        ASSERT_EQ(c->paletteEntry(i), (Rgb{64, 64, 64})) << i;
+    for (int i = 0; i <= 16; ++i)
+        EXPECT_TRUE(c->paletteNoCollapse(i)) << i;
+    EXPECT_FALSE(c->paletteNoCollapse(17));
+    EXPECT_FALSE(c->paletteNoCollapse(255));
+
+    EXPECT_EQ(c->currentColour(), 15);
+    EXPECT_EQ(c->textColour(), 15);
+    EXPECT_EQ(c->backgroundColour(), 0);
+    EXPECT_EQ(c->viewport(), (Rect{0, 0, 20, 10}));
+    EXPECT_EQ(c->wrap(), Wrap::On);
+    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+    EXPECT_FALSE(c->changed());
+
+    auto two = makeCanvas(8, 8, 2);
+    EXPECT_EQ(two->paletteEntry(0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(two->paletteEntry(1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(two->currentColour(), 1);
+    EXPECT_EQ(two->textColour(), 1); // colour 15 does not exist on a 2-colour canvas
+
+    auto eight = makeCanvas(8, 8, 8);
+    EXPECT_EQ(eight->currentColour(), 7);
+    EXPECT_EQ(eight->paletteEntry(7), (Rgb{192, 192, 192}));
+    EXPECT_EQ(makeCanvas(8, 8, 16)->currentColour(), 15);
+
+    // The grid is whole cells only.
+    auto g = makeCanvas(105, 40, 256, 10, 18);
+    EXPECT_EQ(g->textWindow(), (TextWindow{1, 1, 2, 10}));
+
+    EXPECT_THROW(makeCanvas(0, 10), std::invalid_argument);
+    EXPECT_THROW(makeCanvas(10, 10, 1), std::invalid_argument);
+    EXPECT_THROW(makeCanvas(10, 10, 257), std::invalid_argument);
+    EXPECT_THROW(makeCanvas(10, 10, 256, 0, 18), std::invalid_argument);
+}
+
+TEST(CanvasPalette, ExactnessFollowsTheDisplayDepth)
+{
+    auto trueColour = makeCanvas(4, 4, 256);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(trueColour->paletteExactness(i), 0);
+
+    auto high = makeCanvas(4, 4, 256, 10, 18, CanvasOptions{8, 16});
+    EXPECT_EQ(high->paletteExactness(0), 0);  // black
+    EXPECT_EQ(high->paletteExactness(9), 0);  // pure blue
+    EXPECT_EQ(high->paletteExactness(15), 0); // white
+    EXPECT_EQ(high->paletteExactness(7), 1);  // 192 does not survive 5 bits
+    EXPECT_EQ(high->paletteExactness(1), 1);  // 128 neither
+
+    // set_colour reports an inexact entry with status 3 and still takes it.
+    EXPECT_EQ(high->set_colour(7), 15);
+    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(high->currentColour(), 7);
+    high->set_colour(9);
+    EXPECT_EQ(graphics_status(), status::ok);
+}
+
+TEST(CanvasColour, OutOfRangeIndicesAreRepaired)
+{
+    auto c = makeCanvas(4, 4, 256);
+    EXPECT_EQ(c->set_colour(300), 15);
+    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(c->currentColour(), 255);
+    EXPECT_EQ(c->set_colour(-5), 255);
+    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(c->currentColour(), 0);
+    EXPECT_EQ(c->set_colour(68), 0);
+    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(c->set_colour(68), 68); // the same index: unchanged
+    EXPECT_EQ(graphics_status(), status::ok);
+
+    auto small = makeCanvas(4, 4, 16);
+    EXPECT_EQ(small->set_colour(16), 15);
+    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(small->currentColour(), 15);
+
+    EXPECT_EQ(c->set_text_colour(999), 15);
+    EXPECT_EQ(c->textColour(), 255);
+    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(c->set_background_colour(-1), 0);
+    EXPECT_EQ(c->backgroundColour(), 0);
+}
+
+TEST(CanvasPalette, RemapFailsOnSmallPalettes)
+{
+    auto pal = distinctPalette();
+    for (int colours : {2, 16, 20}) {
+        auto c = makeCanvas(4, 4, colours);
+        Rgb before = c->paletteEntry(1);
+        EXPECT_EQ(c->remap_all_palette(pal), -1);
+        EXPECT_EQ(graphics_status(), status::failed);
+        EXPECT_EQ(c->paletteEntry(1), before);
+    }
+    auto c = makeCanvas(4, 4, 21);
+    EXPECT_EQ(c->remap_all_palette(std::span(pal).first(21)), 0);
+    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(c->paletteEntry(20), Rgb::fromColorRef(pal[20]));
+}
+
+// The picture already drawn takes the new colours: indices stay, nothing is redrawn.
+TEST(CanvasPalette, RemapRecoloursWithoutRedrawing)
+{
+    auto c = makeCanvas(40, 40, 256);
+    c->set_colour(68);
+    c->draw_ellipse(3, 0, 0, 39, 39);
+    std::vector<uint8_t> before(c->pixels().begin(), c->pixels().end());
+    EXPECT_EQ(c->pixelColour(20, 20), (Rgb{64, 64, 64}));
+
+    std::vector<Rect> damage;
+    c->set_damage_hook([&](Rect r) { damage.push_back(r); });
+    std::vector<uint32_t> pal(256, 0);
+    pal[68] = 0xAA5555; // (85, 85, 170)
+    pal[3] = 0x123456;
+    EXPECT_EQ(c->remap_all_palette(pal), 0);
+    EXPECT_TRUE(std::ranges::equal(before, c->pixels()));
+    EXPECT_EQ(c->pixelColour(20, 20), (Rgb{85, 85, 170}));
+    EXPECT_EQ(c->paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
+    EXPECT_TRUE(c->paletteNoCollapse(200));
+    EXPECT_EQ(damage, (std::vector<Rect>{{0, 0, 40, 40}}));
+
+    // Fewer colours than the palette holds: refused, nothing read past the end.
+    std::vector<uint32_t> shortList(255, 0xFFFFFF);
+    EXPECT_EQ(c->remap_all_palette(shortList), -1);
+    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(c->paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
+}
+
+TEST(CanvasClear, AreasAndTheirColours)
+{
+    auto c = makeCanvas(30, 20, 256, 10, 10);
+    c->set_background_colour(5);
+    c->set_colour(9);
+    c->draw_ellipse(3, 0, 0, 29, 19);
+    c->out_text("ab");
+    ASSERT_TRUE(c->changed());
+
+    // Area 1: the viewport in index 0, whatever the background.
+    c->set_viewport(10, 0, 19, 19);
+    EXPECT_NE(c->clear_screen(1), 0);
+    EXPECT_EQ(graphics_status(), status::ok);
+    for (int y = 0; y < 20; ++y) {
+        EXPECT_EQ(c->pixel(10, y), 0);
+        EXPECT_EQ(c->pixel(19, y), 0);
+    }
+    EXPECT_EQ(c->pixel(25, 10), 9); // outside the viewport: the ellipse stays
+    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+    EXPECT_TRUE(c->changed());
+
+    // Unknown area: nothing.
+    std::vector<uint8_t> before(c->pixels().begin(), c->pixels().end());
+    c->out_text("x");
+    before.assign(c->pixels().begin(), c->pixels().end());
+    EXPECT_EQ(c->clear_screen(3), 0);
+    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(c->clear_screen(-1), 0);
+    EXPECT_TRUE(std::ranges::equal(before, c->pixels()));
+    EXPECT_EQ(c->textPosition(), (TextCell{1, 2}));
+
+    // Area 0: everything in the background colour, the record and the changed mark gone.
+    EXPECT_NE(c->clear_screen(0), 0);
+    for (uint8_t p : c->pixels())
+        ASSERT_EQ(p, 5);
+    EXPECT_FALSE(c->changed());
+    EXPECT_TRUE(c->textPieces().empty());
+    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+}
+
+TEST(CanvasClear, TextWindowAreaClearsItsCellsAndItsText)
+{
+    auto c = makeCanvas(40, 30, 256, 10, 10); // 4 columns, 3 rows
+    c->set_colour(9);
+    c->draw_ellipse(3, 0, 0, 39, 29);
+    c->set_background_colour(2);
+    c->out_text("abcd\nefgh\nijkl");
+    c->set_text_window(2, 2, 3, 3);
+    EXPECT_NE(c->clear_screen(2), 0);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 30; ++x)
+            ASSERT_EQ(c->pixel(x, y), 2);
+    EXPECT_EQ(c->pixel(5, 25), 2);   // cell (3, 1): text background, untouched
+    EXPECT_EQ(c->pixel(35, 15), 2);  // cell (2, 4)
+    auto pieces = c->textPieces();
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], (TextPiece{1, 1, 4, "abcd", false}));
+    EXPECT_EQ(pieces[1], (TextPiece{2, 1, 4, "e  h", false}));
+    EXPECT_EQ(pieces[2], (TextPiece{3, 1, 4, "i  l", false}));
+    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+}
+
+TEST(CanvasImageSize, SizesPerDepth)
+{
+    auto c = makeCanvas(10, 10);
+    EXPECT_EQ(c->image_size(0, 0, 20, 0), 1078 + 24);
+    EXPECT_EQ(c->image_size(20, 0, 0, 0), 1078 + 24);
+    EXPECT_EQ(c->image_size(0, 0, 32, 32), 2266);
+    EXPECT_EQ(c->image_size(0, 0, 799, 599), 1078 + 600 * 800);
+    EXPECT_EQ(makeCanvas(4, 4, 2, 10, 18, CanvasOptions{1, 24})->image_size(0, 0, 32, 1), 62 + 2 * 8);
+    EXPECT_EQ(makeCanvas(4, 4, 16, 10, 18, CanvasOptions{4, 24})->image_size(0, 0, 8, 0), 118 + 8);
+    EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{16, 24})->image_size(0, 0, 2, 0), 54 + 8);
+    EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{24, 24})->image_size(0, 0, 2, 1), 54 + 2 * 12);
+    EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{32, 24})->image_size(0, 0, 2, 1), 54 + 2 * 12);
+    EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{7, 24})->image_size(0, 0, 2, 1), -1);
+    // A size beyond 32 bits is refused rather than wrapped.
+    EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{32, 24})->image_size(-32768, -32768, 32767, 32767), -1);
+    EXPECT_EQ(graphics_status(), status::failed);
+}
+
+TEST(CanvasGetImage, CapturesARectangleAsABitmap)
+{
+    auto c = makeCanvas(20, 12, 256);
+    c->set_colour(12);
+    c->draw_ellipse(3, 2, 1, 14, 9);
+    std::vector<uint8_t> buf(size_t(c->image_size(2, 1, 14, 9)), 0xEE);
+    c->get_image(14, 9, 2, 1, buf);
+    EXPECT_EQ(graphics_status(), status::altered);
+    auto decoded = decodeBitmap(buf);
+    ASSERT_TRUE(decoded.ok()) << describe(decoded.error);
+    EXPECT_EQ(decoded.bitmap.width, 13);
+    EXPECT_EQ(decoded.bitmap.height, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 13; ++x)
+            ASSERT_EQ(decoded.bitmap.index(x, y), c->pixel(x + 2, y + 1));
+    EXPECT_EQ(decoded.bitmap.colourTable[12], (Rgb{255, 0, 0}));
+    EXPECT_EQ(buf[2] | buf[3] << 8, int(buf.size())); // file size written by the capture
+
+    // A buffer too small for the picture is left alone.
+    std::vector<uint8_t> small(buf.size() - 1, 0xEE);
+    c->get_image(2, 1, 14, 9, small);
+    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_TRUE(std::ranges::all_of(small, [](uint8_t b) { return b == 0xEE; }));
+
+    // Pixels past the canvas edge read as 0; the origin shifts the rectangle.
+    c->set_view_origin(10, 0);
+    std::vector<uint8_t> edge(size_t(c->image_size(0, 0, 19, 0)));
+    c->get_image(0, 0, 19, 0, edge);
+    auto e = decodeBitmap(edge);
+    ASSERT_TRUE(e.ok());
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(e.bitmap.index(x, 0), x < 10 ? c->pixel(x + 10, 0) : 0);
+
+    // A 24-bit capture stores colours.
+    auto t = makeCanvas(4, 2, 256, 10, 18, CanvasOptions{24, 24});
+    t->set_colour(10);
+    t->draw_ellipse(3, 1, 0, 1, 0);
+    std::vector<uint8_t> tb(size_t(t->image_size(0, 0, 3, 1)));
+    t->get_image(0, 0, 3, 1, tb);
+    auto td = decodeBitmap(tb);
+    ASSERT_TRUE(td.ok());
+    EXPECT_EQ(td.bitmap.bitsPerPixel, 24);
+    EXPECT_EQ(td.bitmap.colour(1, 0), (Rgb{0, 255, 0}));
+    EXPECT_EQ(td.bitmap.colour(0, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(CanvasDamage, HookGetsTheChangedRectangleOutsideTheLock)
+{
+    auto c = makeCanvas(50, 40, 256, 10, 10);
+    std::vector<Rect> damage;
+    c->set_damage_hook([&](Rect r) {
+        auto lock = c->lockDrawing(); // must not deadlock: the hook runs after the lock is released
+        damage.push_back(r);
+    });
+    c->draw_ellipse(3, 5, 6, 15, 10);
+    c->set_viewport(0, 0, 9, 39);
+    c->draw_ellipse(3, 5, 6, 15, 10);
+    c->put_image(8, 1, solidImage(4, 3, {255, 0, 0}), 3);
+    c->out_text("a");
+    c->clear_screen(0);
+    c->set_colour(3); // no pixels: no call
+    ASSERT_EQ(damage.size(), 5u);
+    EXPECT_EQ(damage[0], (Rect{5, 6, 11, 5}));
+    EXPECT_EQ(damage[1], (Rect{5, 6, 5, 5}));
+    EXPECT_EQ(damage[2], (Rect{8, 1, 2, 3}));
+    EXPECT_EQ(damage[3], (Rect{0, 0, 10, 10}));
+    EXPECT_EQ(damage[4], (Rect{0, 0, 50, 40}));
+    c->set_damage_hook(nullptr);
+    c->draw_ellipse(3, 0, 0, 3, 3);
+    EXPECT_EQ(damage.size(), 5u);
+}
+
+// A reader on another thread sees whole ellipses only, under the drawing lock.
+TEST(CanvasThreads, ReaderUnderDrawingLockSeesConsistentPictures)
+{
+    auto c = makeCanvas(64, 64, 256);
+    std::atomic<bool> done{false};
+    std::thread painter([&] {
+        for (int i = 0; i < 200; ++i) {
+            c->set_colour(int16_t(1 + i % 2));
+            c->draw_ellipse(3, 0, 0, 63, 63);
+        }
+        done = true;
+    });
+    int checks = 0, torn = 0;
+    while (!done || checks == 0) {
+        auto lock = c->lockDrawing();
+        if (c->pixel(32, 32) != c->pixel(0, 32)) // one ellipse is never seen half drawn
+            ++torn;
+        ++checks;
+    }
+    painter.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(c->pixel(32, 32), 2);
+}

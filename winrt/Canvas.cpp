@@ -1,0 +1,616 @@
+#include "winrt/Canvas.h"
+
+#include "winrt/BitmapFile.h"
+#include "winrt/EllipseRaster.h"
+#include "winrt/RasterOp.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace winrt {
+
+namespace {
+
+// The runtime's default colours for entries 0..15; entries 16..255 are all dark grey.
+constexpr std::array<Rgb, 16> kDefaultColours = {{
+    {0, 0, 0}, {0, 0, 128}, {0, 128, 0}, {0, 128, 128},
+    {128, 0, 0}, {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+    {128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
+    {255, 0, 0}, {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+}};
+constexpr Rgb kDefaultHighColour = {64, 64, 64};
+constexpr int kNoCollapseDefaultEntries = 17; // entries 0..16
+
+// Whether a channel value survives quantisation to the given number of bits and back.
+bool channelExact(uint8_t value, int bits)
+{
+    int levels = (1 << bits) - 1;
+    int q = (value * levels + 127) / 255;
+    return (q * 255 + levels / 2) / levels == value;
+}
+
+bool shownExactly(Rgb c, int displayBits)
+{
+    if (displayBits == 15 || displayBits == 16) {
+        int greenBits = displayBits == 16 ? 6 : 5;
+        return channelExact(c.red, 5) && channelExact(c.green, greenBits) && channelExact(c.blue, 5);
+    }
+    return true;
+}
+
+uint8_t nearestIndex(Rgb colour, std::span<const Rgb> palette)
+{
+    int best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < palette.size(); ++i) {
+        int d = colourDistance(colour, palette[i]);
+        if (d < bestDistance) { // strictly less: the lowest index wins a tie
+            bestDistance = d;
+            best = int(i);
+        }
+    }
+    return uint8_t(best);
+}
+
+} // namespace
+
+Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
+               const GlyphSource& glyphs, CanvasOptions options)
+    : m_width(width)
+    , m_height(height)
+    , m_colourCount(colourCount)
+    , m_cellWidth(cellWidth)
+    , m_cellHeight(cellHeight)
+    , m_gridRows(cellHeight > 0 ? height / cellHeight : 0)
+    , m_gridColumns(cellWidth > 0 ? width / cellWidth : 0)
+    , m_glyphs(glyphs)
+    , m_options(options)
+{
+    if (width < 1 || width > 32767 || height < 1 || height > 32767)
+        throw std::invalid_argument("canvas size out of range");
+    if (colourCount < 2 || colourCount > 256)
+        throw std::invalid_argument("canvas colour count out of range");
+    if (cellWidth < 1 || cellHeight < 1)
+        throw std::invalid_argument("character cell size out of range");
+
+    m_pixels.assign(size_t(width) * size_t(height), 0);
+
+    m_palette.resize(size_t(colourCount));
+    m_noCollapse.assign(size_t(colourCount), 0);
+    m_inexact.assign(size_t(colourCount), 0);
+    if (colourCount == 2) {
+        m_palette[0] = {0, 0, 0};
+        m_palette[1] = {255, 255, 255};
+    } else {
+        for (int i = 0; i < colourCount; ++i)
+            m_palette[size_t(i)] = i < 16 ? kDefaultColours[size_t(i)] : kDefaultHighColour;
+    }
+    for (int i = 0; i < colourCount; ++i) {
+        m_noCollapse[size_t(i)] = i < kNoCollapseDefaultEntries ? 1 : 0;
+        m_inexact[size_t(i)] = shownExactly(m_palette[size_t(i)], options.displayBitsPerPixel) ? 0 : 1;
+    }
+
+    // With fewer than 16 colours the usual colour 15 does not exist: take the last entry for
+    // shapes and for text alike.
+    m_colour = int16_t(std::min(15, colourCount - 1));
+    m_textColour = int16_t(std::min(15, colourCount - 1));
+    m_viewport = Rect{0, 0, width, height};
+    m_textWindow = TextWindow{1, 1, m_gridRows, m_gridColumns};
+    m_textRecord.assign(size_t(m_gridRows) * size_t(m_gridColumns), TextCellRecord{});
+    m_emptyLine.assign(size_t(m_gridRows), 0);
+    m_glyphMask.assign(size_t(cellWidth) * size_t(cellHeight), 0);
+}
+
+// ---- helpers ---------------------------------------------------------------------------
+
+int16_t Canvas::clampColour(int16_t index, int16_t& target)
+{
+    int16_t previous = target;
+    if (index == target)
+        return previous;
+    if (index >= m_colourCount) {
+        target = int16_t(m_colourCount - 1);
+        set_graphics_status(status::altered);
+    } else if (index < 0) {
+        target = 0;
+        set_graphics_status(status::altered);
+    } else {
+        target = index;
+        if (m_inexact[size_t(index)])
+            set_graphics_status(status::altered);
+    }
+    return previous;
+}
+
+uint8_t Canvas::indexMask() const
+{
+    if (m_colourCount <= 2)
+        return 0x01;
+    if (m_colourCount <= 16)
+        return 0x0F;
+    return 0xFF;
+}
+
+uint8_t Canvas::brushAt(int x, int y) const
+{
+    if (!m_fillMask)
+        return uint8_t(m_colour);
+    uint8_t bits = (*m_fillMask)[size_t(y & 7)];
+    return (bits & (0x80 >> (x & 7))) ? uint8_t(m_colour) : 0;
+}
+
+void Canvas::fillRect(Rect r, uint8_t index)
+{
+    r = r.intersected(Rect{0, 0, m_width, m_height});
+    for (int y = r.y; y <= r.bottom(); ++y)
+        std::fill_n(m_pixels.begin() + ptrdiff_t(size_t(y) * m_width + r.x), r.width, index);
+}
+
+void Canvas::notify(Rect damage)
+{
+    if (damage.isEmpty())
+        return;
+    std::shared_ptr<const std::function<void(Rect)>> hook;
+    {
+        auto lock = lockDrawing();
+        hook = m_damageHook;
+    }
+    if (hook && *hook)
+        (*hook)(damage);
+}
+
+uint8_t Canvas::pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    return m_pixels[size_t(y) * m_width + x];
+}
+
+Rgb Canvas::paletteEntry(int index) const
+{
+    if (index < 0 || index >= m_colourCount)
+        return {};
+    return m_palette[size_t(index)];
+}
+
+bool Canvas::paletteNoCollapse(int index) const
+{
+    return index >= 0 && index < m_colourCount && m_noCollapse[size_t(index)] != 0;
+}
+
+uint8_t Canvas::paletteExactness(int index) const
+{
+    if (index < 0 || index >= m_colourCount)
+        return 0;
+    return m_inexact[size_t(index)];
+}
+
+// ---- colours and state ---------------------------------------------------------------
+
+int16_t Canvas::set_colour(int16_t index)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    return clampColour(index, m_colour);
+}
+
+int16_t Canvas::set_text_colour(int16_t index)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    return clampColour(index, m_textColour);
+}
+
+int16_t Canvas::set_background_colour(int16_t index)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    return clampColour(index, m_background);
+}
+
+void Canvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+{
+    set_graphics_status(status::ok);
+    if (x2 < x1 || y2 < y1)
+        set_graphics_status(status::altered);
+    Rect r = Rect::fromCorners(x1, y1, x2, y2).intersected(Rect{0, 0, m_width, m_height});
+    if (r.isEmpty()) {
+        set_graphics_status(status::invalid);
+        return;
+    }
+    auto lock = lockDrawing();
+    m_viewport = r;
+}
+
+void Canvas::set_view_origin(int16_t x, int16_t y)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    m_originX = x;
+    m_originY = y;
+}
+
+void Canvas::set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right)
+{
+    set_graphics_status(status::ok);
+    if (m_gridRows == 0 || m_gridColumns == 0) {
+        set_graphics_status(status::invalid);
+        return;
+    }
+    int t = std::min(top, bottom), b = std::max(top, bottom);
+    int l = std::min(left, right), r = std::max(left, right);
+    int ct = std::clamp(t, 1, m_gridRows), cb = std::clamp(b, 1, m_gridRows);
+    int cl = std::clamp(l, 1, m_gridColumns), cr = std::clamp(r, 1, m_gridColumns);
+    if (ct != top || cb != bottom || cl != left || cr != right)
+        set_graphics_status(status::altered);
+    auto lock = lockDrawing();
+    m_textWindow = TextWindow{ct, cl, cb, cr};
+    m_textPosition = TextCell{1, 1};
+}
+
+void Canvas::set_text_position(int16_t row, int16_t column)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    int rows = std::max(1, m_textWindow.rows()), columns = std::max(1, m_textWindow.columns());
+    int r = std::clamp(int(row), 1, rows), c = std::clamp(int(column), 1, columns);
+    if (r != row || c != column)
+        set_graphics_status(status::altered);
+    m_textPosition = TextCell{r, c};
+}
+
+void Canvas::set_wrap(Wrap wrap)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    m_wrap = wrap;
+}
+
+void Canvas::set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern)
+{
+    set_graphics_status(status::ok);
+    auto lock = lockDrawing();
+    m_fillMask = pattern;
+}
+
+void Canvas::set_damage_hook(std::function<void(Rect)> hook)
+{
+    auto shared = hook ? std::make_shared<const std::function<void(Rect)>>(std::move(hook)) : nullptr;
+    auto lock = lockDrawing();
+    m_damageHook = std::move(shared);
+}
+
+// ---- shapes and images ---------------------------------------------------------------
+
+int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+{
+    set_graphics_status(status::ok);
+    if (control != 2 && control != 3) {
+        set_graphics_status(status::failed);
+        return 0;
+    }
+    if (x2 < x1) {
+        std::swap(x1, x2);
+        set_graphics_status(status::altered);
+    }
+    if (y2 < y1) {
+        std::swap(y1, y2);
+        set_graphics_status(status::altered);
+    }
+
+    Rect damage;
+    {
+        auto lock = lockDrawing();
+        const int bx1 = x1 + m_originX, by1 = y1 + m_originY;
+        const int bx2 = x2 + m_originX, by2 = y2 + m_originY;
+        const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
+        damage = Rect::fromCorners(bx1, by1, bx2, by2).intersected(clip);
+        const uint8_t pen = uint8_t(m_colour);
+
+        auto inSpan = [](const std::optional<RowSpan>& s, int x) { return s && x >= s->left && x <= s->right; };
+        for (int y = damage.y; y <= damage.bottom(); ++y) {
+            auto span = ellipseRowSpan(bx1, by1, bx2, by2, y);
+            if (!span)
+                continue;
+            auto above = ellipseRowSpan(bx1, by1, bx2, by2, y - 1);
+            auto below = ellipseRowSpan(bx1, by1, bx2, by2, y + 1);
+            int from = std::max(span->left, clip.x), to = std::min(span->right, clip.right());
+            uint8_t* row = &m_pixels[size_t(y) * m_width];
+            for (int x = from; x <= to; ++x) {
+                // The outline is every covered pixel with an uncovered 4-neighbour.
+                bool edge = x == span->left || x == span->right || !inSpan(above, x) || !inSpan(below, x);
+                if (edge)
+                    row[x] = pen;
+                else if (control == 3)
+                    row[x] = brushAt(x, y);
+            }
+        }
+        m_changed = true;
+    }
+    notify(damage);
+    return 1;
+}
+
+void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action)
+{
+    set_graphics_status(status::ok);
+    auto op = rasterOpForAction(action);
+    if (!op) {
+        set_graphics_status(status::invalid);
+        return;
+    }
+    BitmapDecodeResult decoded = decodeBitmap(image);
+    if (!decoded.ok()) {
+        set_graphics_status(status::failed);
+        return;
+    }
+    const DecodedBitmap& bmp = decoded.bitmap;
+
+    Rect damage;
+    {
+        auto lock = lockDrawing();
+        // Match each image colour to the palette once: per colour-table entry, or per distinct
+        // colour for pictures without a table.
+        std::vector<uint8_t> source(size_t(bmp.width) * size_t(bmp.height));
+        if (!bmp.colourTable.empty()) {
+            std::vector<uint8_t> tableToPalette(bmp.colourTable.size());
+            for (size_t i = 0; i < bmp.colourTable.size(); ++i)
+                tableToPalette[i] = nearestIndex(bmp.colourTable[i], m_palette);
+            for (size_t i = 0; i < source.size(); ++i)
+                source[i] = tableToPalette[bmp.indices[i]];
+        } else {
+            std::unordered_map<uint32_t, uint8_t> matched;
+            for (size_t i = 0; i < source.size(); ++i) {
+                uint32_t key = bmp.pixels[i].toColorRef();
+                auto it = matched.find(key);
+                if (it == matched.end())
+                    it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
+                source[i] = it->second;
+            }
+        }
+
+        const int left = x + m_originX, top = y + m_originY;
+        const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
+        damage = Rect{left, top, bmp.width, bmp.height}.intersected(clip);
+        const uint8_t mask = indexMask();
+        for (int cy = damage.y; cy <= damage.bottom(); ++cy) {
+            uint8_t* row = &m_pixels[size_t(cy) * m_width];
+            const uint8_t* src = &source[size_t(cy - top) * bmp.width];
+            for (int cx = damage.x; cx <= damage.right(); ++cx)
+                row[cx] = applyRasterOp(*op, row[cx], src[cx - left], brushAt(cx, cy), mask, m_colourCount);
+        }
+        m_changed = true;
+    }
+    notify(damage);
+}
+
+int32_t Canvas::image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const
+{
+    set_graphics_status(status::ok);
+    int64_t w = std::abs(int(x2) - int(x1)) + 1;
+    int64_t h = std::abs(int(y2) - int(y1)) + 1;
+    int64_t size = bitmapFileSize(w, h, m_options.imageBitsPerPixel);
+    if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    return int32_t(size);
+}
+
+void Canvas::get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer)
+{
+    set_graphics_status(status::ok);
+    if (x2 < x1 || y2 < y1)
+        set_graphics_status(status::altered);
+    int64_t need = bitmapFileSize(std::abs(int(x2) - int(x1)) + 1, std::abs(int(y2) - int(y1)) + 1,
+                                  m_options.imageBitsPerPixel);
+    if (need < 0 || uint64_t(need) > buffer.size()) {
+        set_graphics_status(status::failed);
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    {
+        auto lock = lockDrawing();
+        Rect r = Rect::fromCorners(x1 + m_originX, y1 + m_originY, x2 + m_originX, y2 + m_originY);
+        bytes = encodeBitmap(*this, r, m_options.imageBitsPerPixel);
+    }
+    if (bytes.empty()) {
+        set_graphics_status(status::failed);
+        return;
+    }
+    std::copy(bytes.begin(), bytes.end(), buffer.begin());
+}
+
+// ---- clearing and text ---------------------------------------------------------------
+
+Rect Canvas::textWindowPixels() const
+{
+    if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
+        return {};
+    return Rect{(m_textWindow.left - 1) * m_cellWidth, (m_textWindow.top - 1) * m_cellHeight,
+                m_textWindow.columns() * m_cellWidth, m_textWindow.rows() * m_cellHeight};
+}
+
+void Canvas::clearTextRecord(const TextWindow& area)
+{
+    for (int r = area.top; r <= area.bottom; ++r) {
+        for (int c = area.left; c <= area.right; ++c)
+            m_textRecord[size_t(r - 1) * m_gridColumns + size_t(c - 1)] = TextCellRecord{};
+        m_emptyLine[size_t(r - 1)] = 0;
+    }
+}
+
+int16_t Canvas::clear_screen(int16_t area)
+{
+    set_graphics_status(status::ok);
+    if (area < 0 || area > 2) {
+        set_graphics_status(status::invalid);
+        return 0;
+    }
+    Rect damage;
+    {
+        auto lock = lockDrawing();
+        switch (area) {
+        case 0:
+            damage = Rect{0, 0, m_width, m_height};
+            fillRect(damage, uint8_t(m_background));
+            clearTextRecord(TextWindow{1, 1, m_gridRows, m_gridColumns});
+            m_changed = false;
+            break;
+        case 1:
+            damage = m_viewport;
+            fillRect(damage, 0);
+            break;
+        case 2:
+            // The text window's record goes with its pixels, so that copying text never
+            // returns characters that are no longer shown.
+            damage = textWindowPixels();
+            fillRect(damage, uint8_t(m_background));
+            clearTextRecord(m_textWindow);
+            break;
+        }
+        m_textPosition = TextCell{1, 1};
+    }
+    notify(damage);
+    return 1;
+}
+
+void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
+{
+    std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
+    m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
+    const int left = (gridColumn - 1) * m_cellWidth, top = (gridRow - 1) * m_cellHeight;
+    const uint8_t ink = uint8_t(m_textColour), paper = uint8_t(m_background);
+    for (int y = 0; y < m_cellHeight; ++y) {
+        uint8_t* row = &m_pixels[size_t(top + y) * m_width + size_t(left)];
+        const uint8_t* cov = &m_glyphMask[size_t(y) * m_cellWidth];
+        for (int x = 0; x < m_cellWidth; ++x)
+            row[x] = cov[x] >= 128 ? ink : paper;
+    }
+    m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(gridColumn - 1)] = TextCellRecord{char(ch), true};
+    m_emptyLine[size_t(gridRow - 1)] = 0;
+}
+
+void Canvas::scrollTextWindow()
+{
+    const Rect area = textWindowPixels();
+    for (int y = area.y; y + m_cellHeight <= area.bottom(); ++y)
+        std::copy_n(&m_pixels[size_t(y + m_cellHeight) * m_width + size_t(area.x)], area.width,
+                    &m_pixels[size_t(y) * m_width + size_t(area.x)]);
+    fillRect(Rect{area.x, area.bottom() - m_cellHeight + 1, area.width, m_cellHeight}, uint8_t(m_background));
+
+    const TextWindow& tw = m_textWindow;
+    for (int r = tw.top; r < tw.bottom; ++r) {
+        for (int c = tw.left; c <= tw.right; ++c)
+            m_textRecord[size_t(r - 1) * m_gridColumns + size_t(c - 1)] =
+                m_textRecord[size_t(r) * m_gridColumns + size_t(c - 1)];
+        m_emptyLine[size_t(r - 1)] = m_emptyLine[size_t(r)];
+    }
+    clearTextRecord(TextWindow{tw.bottom, tw.left, tw.bottom, tw.right});
+}
+
+void Canvas::newLine(Rect& damage)
+{
+    m_textPosition.column = 1;
+    if (m_textPosition.row < m_textWindow.rows()) {
+        ++m_textPosition.row;
+        return;
+    }
+    scrollTextWindow();
+    damage = damage.united(textWindowPixels());
+}
+
+void Canvas::out_text(std::string_view text)
+{
+    set_graphics_status(status::ok);
+    if (auto nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+
+    Rect damage;
+    {
+        auto textLock = lockText();
+        auto lock = lockDrawing();
+        if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
+            return;
+        for (char c : text) {
+            const int gridRow = m_textWindow.top + m_textPosition.row - 1;
+            if (c == '\r') {
+                m_textPosition.column = 1;
+                continue;
+            }
+            if (c == '\n') {
+                bool rowHasText = false;
+                for (int col = 1; col <= m_gridColumns && !rowHasText; ++col)
+                    rowHasText = m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(col - 1)].written;
+                if (!rowHasText)
+                    m_emptyLine[size_t(gridRow - 1)] = 1;
+                newLine(damage);
+                continue;
+            }
+            if (m_textPosition.column > m_textWindow.columns()) {
+                if (m_wrap == Wrap::Off)
+                    continue; // past the right edge without wrap: not shown
+                newLine(damage);
+            }
+            const int row = m_textWindow.top + m_textPosition.row - 1;
+            const int column = m_textWindow.left + m_textPosition.column - 1;
+            drawCharacter(row, column, static_cast<unsigned char>(c));
+            damage = damage.united(Rect{(column - 1) * m_cellWidth, (row - 1) * m_cellHeight, m_cellWidth, m_cellHeight});
+            ++m_textPosition.column;
+        }
+    }
+    notify(damage);
+}
+
+std::vector<TextPiece> Canvas::textPieces() const
+{
+    std::vector<TextPiece> pieces;
+    for (int r = 1; r <= m_gridRows; ++r) {
+        const TextCellRecord* row = &m_textRecord[size_t(r - 1) * m_gridColumns];
+        int first = 0, last = 0;
+        for (int c = 1; c <= m_gridColumns; ++c) {
+            if (row[c - 1].written) {
+                if (first == 0)
+                    first = c;
+                last = c;
+            }
+        }
+        if (first != 0) {
+            TextPiece piece{r, first, last, {}, false};
+            for (int c = first; c <= last; ++c)
+                piece.text.push_back(row[c - 1].ch);
+            pieces.push_back(std::move(piece));
+        } else if (m_emptyLine[size_t(r - 1)]) {
+            pieces.push_back(TextPiece{r, 0, 0, {}, true});
+        }
+    }
+    return pieces;
+}
+
+// ---- palette -------------------------------------------------------------------------
+
+int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
+{
+    set_graphics_status(status::ok);
+    if (m_colourCount <= 20) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    if (colours.size() < size_t(m_colourCount)) {
+        set_graphics_status(status::invalid);
+        return -1;
+    }
+    {
+        auto lock = lockDrawing();
+        for (int i = 0; i < m_colourCount; ++i) {
+            m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
+            m_noCollapse[size_t(i)] = 1;
+        }
+    }
+    notify(Rect{0, 0, m_width, m_height});
+    return 0;
+}
+
+} // namespace winrt

@@ -1,0 +1,251 @@
+#pragma once
+// The indexed canvas of a child window: a picture of palette indices with its own palette,
+// the drawing state, the character grid for text, and the drawing operations.
+
+#include "winrt/Colour.h"
+#include "winrt/GlyphSource.h"
+#include "winrt/GraphicsStatus.h"
+#include "winrt/Rect.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winrt {
+
+// Whether text continues on the next row at the right edge of the text window.
+enum class Wrap { Off, On };
+
+// What the window remembers of the text written to one row of its character grid, for
+// copying text out. Rows and columns are 1-based grid cells.
+struct TextPiece {
+    int row = 0;
+    int firstColumn = 0;
+    int lastColumn = 0;
+    std::string text;       // the characters of columns firstColumn..lastColumn (blank where none was written)
+    bool emptyLine = false; // a line break on a row that holds no text
+
+    bool operator==(const TextPiece&) const = default;
+};
+
+// A cell of the character grid, 1-based.
+struct TextCell {
+    int row = 1;
+    int column = 1;
+    bool operator==(const TextCell&) const = default;
+};
+
+// The text window in grid cells, 1-based and inclusive; empty when the cell is larger than the canvas.
+struct TextWindow {
+    int top = 1;
+    int left = 1;
+    int bottom = 0;
+    int right = 0;
+    int rows() const { return bottom - top + 1; }
+    int columns() const { return right - left + 1; }
+    bool operator==(const TextWindow&) const = default;
+};
+
+// Facts about the display the canvas is shown on and the pictures it hands out.
+struct CanvasOptions {
+    // Depth of the buffers of get_image and image_size: 1, 4, 8, 16, 24 or 32 (8 by default: the
+    // canvas holds palette indices and the picture file keeps them).
+    int imageBitsPerPixel = 8;
+    // Depth of the display, for the exactness flags: at 24 bits and above every colour shows
+    // exactly; at 15 or 16 bits a colour is exact only when it survives 5 bits per channel
+    // (6 for green at 16); at 8 bits and below the palette is the display's, so it is exact.
+    int displayBitsPerPixel = 24;
+};
+
+// A canvas is created with its window's configuration and replaced by a new one when the
+// configuration changes. Every operation resets the process-wide graphics status and leaves
+// its outcome there. Coordinates of the operations are viewport coordinates (16-bit); the
+// canvas pixel is the coordinate plus the viewport origin.
+//
+// Locks: every operation holds the drawing lock while it touches pixels or drawing state;
+// out_text takes the text lock first. A reader on another thread (a repaint, a save) takes
+// lockDrawing() around its use of the accessors. The damage hook runs on the drawing thread
+// after the drawing lock is released, so it may take the lock itself.
+class Canvas {
+public:
+    // width, height: 1..32767 pixels; colourCount: 2..256; cell: the character cell in pixels
+    // (>= 1). Throws std::invalid_argument outside these ranges. The glyph source must outlive
+    // the canvas.
+    Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
+           const GlyphSource& glyphs, CanvasOptions options = {});
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // --- Operations of the window runtime -------------------------------------------------
+
+    // Makes index the current colour for shapes; returns the previous one. An index past the
+    // palette becomes the last entry, a negative one 0 (status 3 either way); status 3 also
+    // when the entry is not shown exactly.
+    int16_t set_colour(int16_t index);
+
+    // Draws the ellipse inscribed in the box (x1, y1)-(x2, y2), corners included, clipped to the
+    // viewport: control 2 outline only, 3 filled, both in the current colour (the fill takes the
+    // fill mask where one is set). Swapped corners are put in order (status 3). Returns 1, or 0
+    // with status -1 for any other control.
+    int16_t draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+
+    // Combines a bitmap buffer with the canvas, its top left corner at (x, y), clipped to the
+    // viewport. action: 0 or, 1 and, 2 not source, 3 copy, 4 xor, or the low word of a raster
+    // operation code (see RasterOp.h); another action gives status -4. Image colours are matched
+    // to the nearest palette entry. A buffer that does not read gives status -1; nothing is drawn.
+    void put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action);
+
+    // Bytes of a bitmap buffer for the rectangle at the image depth, or -1 for an unsupported
+    // depth (or a size beyond 32 bits).
+    int32_t image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const;
+
+    // Captures the rectangle (corners in either order, status 3 when swapped) into buffer as a
+    // bitmap file image at the image depth with the canvas palette; canvas pixels outside the
+    // canvas read as index 0. A buffer shorter than image_size gets nothing and status -1.
+    void get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer);
+
+    // area 0: the whole canvas in the background colour, forgetting the text record and the
+    // changed mark; 1: the viewport in index 0; 2: the text window's cells in the background
+    // colour (and its part of the text record). The text position goes to the top left cell of
+    // the text window. Returns 1; another area returns 0 with status -4.
+    int16_t clear_screen(int16_t area);
+
+    // Writes text in character cells from the text position, in the text colour on the
+    // background colour. CR goes to column 1, LF to column 1 of the next row; with wrap on, text
+    // reaching the right edge continues on the next row; below the bottom row the text window
+    // scrolls up. The text ends at its length or at a NUL.
+    void out_text(std::string_view text);
+
+    // Replaces the palette with colourCount colours laid out 0x00BBGGRR; the pixels keep their
+    // indices and so take the new colours. Fails (-1, status -1) on 20 colours or fewer, and
+    // (-1, status -4) when fewer colours than the palette's are given. Returns 0.
+    int16_t remap_all_palette(std::span<const uint32_t> colours);
+
+    // --- Drawing state --------------------------------------------------------------------
+
+    // Colour of text and of the cells behind it; same repairs and result as set_colour.
+    int16_t set_text_colour(int16_t index);
+    int16_t set_background_colour(int16_t index);
+    // The viewport in canvas pixels, corners in either order (status 3 when swapped), clipped to
+    // the canvas; a viewport wholly outside the canvas is refused with status -4.
+    void set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+    // The offset added to every coordinate of the drawing operations.
+    void set_view_origin(int16_t x, int16_t y);
+    // The text window in grid cells (1-based, inclusive), clamped to the grid (status 3 when
+    // altered); the text position goes to its top left cell.
+    void set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right);
+    // The text position inside the text window (1-based), clamped to it (status 3 when altered).
+    void set_text_position(int16_t row, int16_t column);
+    void set_wrap(Wrap wrap);
+    // An 8 x 8 pattern for filled shapes and the brush of the raster operations (row 0 first,
+    // bit 7 the leftmost pixel; bits 1 take the current colour, bits 0 index 0), or none.
+    void set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern);
+
+    // Called after every operation that changed pixels, with the changed rectangle.
+    void set_damage_hook(std::function<void(Rect)> hook);
+
+    std::unique_lock<std::mutex> lockDrawing() const { return std::unique_lock(m_drawing); }
+    std::unique_lock<std::mutex> lockText() const { return std::unique_lock(m_text); }
+
+    // --- Reading (hold lockDrawing() when another thread may draw) ------------------------
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    int colourCount() const { return m_colourCount; }
+    int cellWidth() const { return m_cellWidth; }
+    int cellHeight() const { return m_cellHeight; }
+    int gridRows() const { return m_gridRows; }
+    int gridColumns() const { return m_gridColumns; }
+    const CanvasOptions& options() const { return m_options; }
+
+    // The palette index at a canvas pixel (0 outside the canvas).
+    uint8_t pixel(int x, int y) const;
+    // All pixels, row by row from the top, width() per row.
+    std::span<const uint8_t> pixels() const { return m_pixels; }
+    // The colour a pixel shows with the current palette.
+    Rgb pixelColour(int x, int y) const { return paletteEntry(pixel(x, y)); }
+
+    Rgb paletteEntry(int index) const;
+    bool paletteNoCollapse(int index) const;
+    // 1 when the display cannot show the entry's colour exactly, else 0.
+    uint8_t paletteExactness(int index) const;
+
+    int16_t currentColour() const { return m_colour; }
+    int16_t textColour() const { return m_textColour; }
+    int16_t backgroundColour() const { return m_background; }
+    Rect viewport() const { return m_viewport; }
+    int originX() const { return m_originX; }
+    int originY() const { return m_originY; }
+    TextWindow textWindow() const { return m_textWindow; }
+    // The text position inside the text window; the column is one past the right edge after
+    // text that ended exactly there (the wrap happens with the next character).
+    TextCell textPosition() const { return m_textPosition; }
+    Wrap wrap() const { return m_wrap; }
+    // Set by every ellipse and image; cleared by the whole-window clear.
+    bool changed() const { return m_changed; }
+    // The record of text written since the last whole-window clear, one piece per grid row
+    // that holds text or an empty line, top row first.
+    std::vector<TextPiece> textPieces() const;
+
+private:
+    struct TextCellRecord {
+        char ch = ' ';
+        bool written = false;
+    };
+
+    int16_t clampColour(int16_t index, int16_t& target);
+    uint8_t brushAt(int x, int y) const;
+    uint8_t indexMask() const;
+    void fillRect(Rect r, uint8_t index);
+    void drawCharacter(int gridRow, int gridColumn, unsigned char ch);
+    void newLine(Rect& damage);
+    void scrollTextWindow();
+    Rect textWindowPixels() const;
+    void clearTextRecord(const TextWindow& area);
+    void notify(Rect damage);
+
+    const int m_width;
+    const int m_height;
+    const int m_colourCount;
+    const int m_cellWidth;
+    const int m_cellHeight;
+    const int m_gridRows;
+    const int m_gridColumns;
+    const GlyphSource& m_glyphs;
+    const CanvasOptions m_options;
+
+    mutable std::mutex m_text;
+    mutable std::mutex m_drawing;
+
+    std::vector<uint8_t> m_pixels;
+    std::vector<Rgb> m_palette;
+    std::vector<uint8_t> m_noCollapse;
+    std::vector<uint8_t> m_inexact;
+
+    int16_t m_colour;
+    int16_t m_textColour;
+    int16_t m_background = 0;
+    Rect m_viewport;
+    int m_originX = 0;
+    int m_originY = 0;
+    std::optional<std::array<uint8_t, 8>> m_fillMask;
+    TextWindow m_textWindow;
+    TextCell m_textPosition;
+    Wrap m_wrap = Wrap::On;
+    bool m_changed = false;
+
+    std::vector<TextCellRecord> m_textRecord; // gridRows x gridColumns
+    std::vector<uint8_t> m_emptyLine;         // per grid row
+    std::vector<uint8_t> m_glyphMask;         // one cell
+
+    std::shared_ptr<const std::function<void(Rect)>> m_damageHook;
+};
+
+} // namespace winrt
