@@ -201,7 +201,7 @@ TEST_F(GenerateSlab, PositionsFileIsEmptyAfterEverySurface)
     }
     EXPECT_TRUE(reports.texts.empty());
     EXPECT_TRUE(end.exits.empty());
-    EXPECT_EQ(s.frame.rows[2][2], 0.5773503f);
+    EXPECT_NEAR(s.frame.rows[2][2], 0.5773503f, 1e-7f);
 }
 
 TEST_F(GenerateSlab, UnopenablePositionsFileIsASevereErrorAndNoAtom)
@@ -261,7 +261,9 @@ TEST(Listing, RowsForEveryLattice)
         writeStructureListing(l, runtime);
         std::string expected;
         for (const auto& line : c.lines) {
-            if (line[3] == '[') EXPECT_EQ(line.size(), 27u);
+            if (line[3] == '[') {
+                EXPECT_EQ(line.size(), 27u);
+            }
             expected += line + "\r\n";
         }
         EXPECT_EQ(window.text, expected);
