@@ -1,0 +1,186 @@
+#pragma once
+// The system services the window runtime needs: facts about the display, fixed-pitch fonts,
+// the child windows inside the frame, the frame's own size and state, and message boxes.
+//
+// The interface depends on nothing of the program: the window runtime builds on it, and each
+// implementation (the Qt desktop, the headless one for tests and the batch front end) supplies
+// it. Every call may come from the program thread or the message thread; an implementation
+// that owns its windows on one thread marshals the calls itself. Sizes and positions are in
+// pixels; child window positions are relative to the frame's client area (the area that holds
+// the child windows), frame positions relative to the screen.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// An implementation's name for one of its child windows; 0 names none.
+struct WindowId {
+    std::uint64_t value = 0;
+    constexpr bool isValid() const { return value != 0; }
+    constexpr bool operator==(const WindowId&) const = default;
+};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    constexpr bool operator==(const Size&) const = default;
+};
+
+// A rectangle: top left corner and size in pixels.
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    constexpr bool operator==(const Rect&) const = default;
+};
+
+// Facts about the display and the system's window metrics, read once at start-up.
+struct DisplayInfo {
+    int screenWidth = 1024;
+    int screenHeight = 768;
+    int bitsPerPixel = 24;
+    int planes = 1;
+    // The character cell of the default font (16 x 32 where the system has an input-method editor).
+    int defaultCellWidth = 8;
+    int defaultCellHeight = 16;
+    // The smallest outer size a window may take.
+    int minWindowWidth = 112;
+    int minWindowHeight = 27;
+    int captionHeight = 19;
+    int menuBarHeight = 19;
+    // Width of a sizing border (one side).
+    int frameBorder = 4;
+    int verticalScrollWidth = 16;
+    int horizontalScrollHeight = 16;
+
+    // Colours the display offers: 2 to the power of bits per pixel times planes, capped at 256.
+    constexpr int colourCount() const
+    {
+        int bits = bitsPerPixel * planes;
+        return bits >= 8 ? 256 : bits <= 1 ? 2 : 1 << bits;
+    }
+};
+
+// A fixed-pitch font asked for by its character cell.
+struct FontRequest {
+    std::string face = "Courier New";
+    int cellWidth = 8;   // average character width wanted, pixels
+    int cellHeight = 16; // height plus external leading wanted, pixels
+    int weight = 400;    // 400 plain, 700 bold
+    bool italic = false;
+    bool underline = false;
+};
+
+// What a created font measures.
+struct FontMetrics {
+    int averageCharWidth = 0;
+    int height = 0;
+    int externalLeading = 0;
+    constexpr bool operator==(const FontMetrics&) const = default;
+};
+
+// A created font: its measurements and the shapes of its characters.
+class Font {
+public:
+    virtual ~Font() = default;
+    virtual FontMetrics metrics() const = 0;
+    // Fills mask (cellWidth x cellHeight bytes, top row first) with the coverage of character ch,
+    // 0 background to 255 full ink; characters the font lacks leave the mask all 0.
+    virtual void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
+                             std::span<std::uint8_t> mask) const = 0;
+};
+
+enum class ShowState { Normal, Minimised, Maximised };
+enum class ScrollAxis { Horizontal, Vertical };
+
+// Where and how large the frame should be, outer size; an empty field keeps its present value.
+struct FramePlacement {
+    std::optional<int> x;
+    std::optional<int> y;
+    std::optional<int> width;
+    std::optional<int> height;
+    bool operator==(const FramePlacement&) const = default;
+};
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct MessageBoxRequest {
+    std::string caption;
+    std::string text;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    // The button Enter presses; empty: the first button.
+    std::optional<MessageAnswer> defaultAnswer;
+    bool operator==(const MessageBoxRequest&) const = default;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- Display and fonts ----------------------------------------------------------------
+
+    virtual DisplayInfo display() const = 0;
+    // Creates the font closest to the request; null when the system cannot create one.
+    virtual std::unique_ptr<Font> createFont(const FontRequest& request) = 0;
+
+    // --- Threads --------------------------------------------------------------------------
+
+    // True on the thread that owns the windows and serves their messages.
+    virtual bool isMessageThread() const = 0;
+
+    // --- Child windows --------------------------------------------------------------------
+
+    // Creates a hidden child window with a caption, a sizing border and minimise and maximise
+    // boxes, which the user cannot close. Returns an invalid id on failure.
+    virtual WindowId createChildWindow(std::string_view title) = 0;
+    // Destroys the window; unknown ids are ignored here and by every call below.
+    virtual void destroyWindow(WindowId window) = 0;
+    virtual void setWindowTitle(WindowId window, std::string_view title) = 0;
+    virtual void showWindow(WindowId window) = 0;
+    // Makes the window the active child window.
+    virtual void activateWindow(WindowId window) = 0;
+    // Gives the window the keyboard focus.
+    virtual void focusWindow(WindowId window) = 0;
+    // The active child window, or an invalid id when none is active.
+    virtual WindowId activeChild() const = 0;
+    virtual void setWindowState(WindowId window, ShowState state) = 0;
+    virtual ShowState windowState(WindowId window) const = 0;
+    // Moves the window and sets its outer size.
+    virtual void moveWindow(WindowId window, Rect outer) = 0;
+    virtual Rect windowRect(WindowId window) const = 0;
+    // The size of the area inside the caption, borders and scroll bars.
+    virtual Size clientSize(WindowId window) const = 0;
+    // Scroll bar from 0 to maximum; a maximum of 0 removes the bar.
+    virtual void setScrollRange(WindowId window, ScrollAxis axis, int maximum) = 0;
+    virtual void setScrollPosition(WindowId window, ScrollAxis axis, int position) = 0;
+    // Asks for a repaint of part of the client area (client pixels).
+    virtual void invalidate(WindowId window, Rect area) = 0;
+    // Brings the frame's list of child windows up to date with titles and visibility.
+    virtual void refreshWindowMenu() = 0;
+
+    // --- The frame ------------------------------------------------------------------------
+
+    // False until the frame window has been created.
+    virtual bool frameExists() const = 0;
+    virtual ShowState frameState() const = 0;
+    virtual void setFrameState(ShowState state) = 0;
+    virtual void placeFrame(const FramePlacement& placement) = 0;
+    // Cascades the child windows inside the frame.
+    virtual void cascadeChildren() = 0;
+
+    // --- Message boxes --------------------------------------------------------------------
+
+    // Shows a task-modal message box owned by the frame and returns the button chosen.
+    virtual MessageAnswer messageBox(const MessageBoxRequest& request) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,397 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include "winrt/GlyphSource.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+const char* stateName(ShowState state)
+{
+    switch (state) {
+    case ShowState::Minimised:
+        return "minimised";
+    case ShowState::Maximised:
+        return "maximised";
+    case ShowState::Normal:
+        break;
+    }
+    return "normal";
+}
+
+const char* axisName(ScrollAxis axis) { return axis == ScrollAxis::Horizontal ? "h" : "v"; }
+
+std::string rectText(Rect r)
+{
+    return std::to_string(r.x) + " " + std::to_string(r.y) + " " + std::to_string(r.width) + " " +
+           std::to_string(r.height);
+}
+
+// The headless font draws with the program's built-in glyphs and reports fixed measurements.
+class HeadlessFont final : public Font {
+public:
+    explicit HeadlessFont(FontMetrics metrics) : m_metrics(metrics) {}
+    FontMetrics metrics() const override { return m_metrics; }
+    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
+                     std::span<std::uint8_t> mask) const override
+    {
+        m_glyphs.renderGlyph(ch, cellWidth, cellHeight, mask);
+    }
+
+private:
+    FontMetrics m_metrics;
+    winrt::BuiltinGlyphSource m_glyphs;
+};
+
+} // namespace
+
+HeadlessPlatform::HeadlessPlatform(DisplayInfo display)
+    : m_display(display), m_frameRect{0, 0, display.screenWidth, display.screenHeight}
+{
+}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+void HeadlessPlatform::setMessageThread(std::thread::id id)
+{
+    std::lock_guard lock(m_mutex);
+    m_messageThread = id;
+}
+
+void HeadlessPlatform::setFrameExists(bool exists)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameExists = exists;
+}
+
+void HeadlessPlatform::queueMessageAnswer(MessageAnswer answer)
+{
+    std::lock_guard lock(m_mutex);
+    m_answers.push_back(answer);
+}
+
+void HeadlessPlatform::setFontMeasurement(FontMeasurement measure)
+{
+    std::lock_guard lock(m_mutex);
+    m_measure = std::move(measure);
+}
+
+void HeadlessPlatform::setFontCreationFails(bool fails)
+{
+    std::lock_guard lock(m_mutex);
+    m_fontFails = fails;
+}
+
+void HeadlessPlatform::setWindowCreationFails(bool fails)
+{
+    std::lock_guard lock(m_mutex);
+    m_windowFails = fails;
+}
+
+std::optional<HeadlessPlatform::ChildWindow> HeadlessPlatform::child(WindowId window) const
+{
+    std::lock_guard lock(m_mutex);
+    if (const ChildWindow* c = find(window))
+        return *c;
+    return std::nullopt;
+}
+
+int HeadlessPlatform::childCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_children.size());
+}
+
+Rect HeadlessPlatform::frameRect() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameRect;
+}
+
+std::vector<MessageBoxRequest> HeadlessPlatform::messageBoxes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_messageBoxes;
+}
+
+std::vector<FontRequest> HeadlessPlatform::fontRequests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_fontRequests;
+}
+
+std::vector<std::string> HeadlessPlatform::log() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void HeadlessPlatform::clearLog()
+{
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+FontMetrics HeadlessPlatform::measure(const FontRequest& request)
+{
+    return {std::clamp(request.cellWidth, MinCellWidth, MaxCellWidth),
+            std::clamp(request.cellHeight, MinCellHeight, MaxCellHeight), 0};
+}
+
+DisplayInfo HeadlessPlatform::display() const { return m_display; }
+
+std::unique_ptr<Font> HeadlessPlatform::createFont(const FontRequest& request)
+{
+    FontMeasurement measureFn;
+    {
+        std::lock_guard lock(m_mutex);
+        m_fontRequests.push_back(request);
+        if (m_fontFails)
+            return nullptr;
+        measureFn = m_measure;
+    }
+    return std::make_unique<HeadlessFont>(measureFn ? measureFn(request) : measure(request));
+}
+
+bool HeadlessPlatform::isMessageThread() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_messageThread != std::thread::id{} && m_messageThread == std::this_thread::get_id();
+}
+
+WindowId HeadlessPlatform::createChildWindow(std::string_view title)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_windowFails)
+        return {};
+    WindowId id{m_nextId++};
+    ChildWindow& c = m_children[id.value];
+    c.title = std::string(title);
+    record("create " + std::to_string(id.value) + " " + c.title);
+    return id;
+}
+
+void HeadlessPlatform::destroyWindow(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_children.erase(window.value) == 0)
+        return;
+    if (m_active == window)
+        m_active = {};
+    if (m_focus == window)
+        m_focus = {};
+    record("destroy " + std::to_string(window.value));
+}
+
+void HeadlessPlatform::setWindowTitle(WindowId window, std::string_view title)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        c->title = std::string(title);
+        record("title " + std::to_string(window.value) + " " + c->title);
+    }
+}
+
+void HeadlessPlatform::showWindow(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        c->visible = true;
+        record("show " + std::to_string(window.value));
+    }
+}
+
+void HeadlessPlatform::activateWindow(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (find(window)) {
+        m_active = window;
+        record("activate " + std::to_string(window.value));
+    }
+}
+
+void HeadlessPlatform::focusWindow(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (find(window)) {
+        m_focus = window;
+        record("focus " + std::to_string(window.value));
+    }
+}
+
+WindowId HeadlessPlatform::activeChild() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_active;
+}
+
+void HeadlessPlatform::setWindowState(WindowId window, ShowState state)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        c->state = state;
+        record("state " + std::to_string(window.value) + " " + stateName(state));
+    }
+}
+
+ShowState HeadlessPlatform::windowState(WindowId window) const
+{
+    std::lock_guard lock(m_mutex);
+    const ChildWindow* c = find(window);
+    return c ? c->state : ShowState::Normal;
+}
+
+void HeadlessPlatform::moveWindow(WindowId window, Rect outer)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        outer.width = std::max(outer.width, 0);
+        outer.height = std::max(outer.height, 0);
+        c->outer = outer;
+        record("move " + std::to_string(window.value) + " " + rectText(outer));
+    }
+}
+
+Rect HeadlessPlatform::windowRect(WindowId window) const
+{
+    std::lock_guard lock(m_mutex);
+    const ChildWindow* c = find(window);
+    return c ? c->outer : Rect{};
+}
+
+Size HeadlessPlatform::clientSize(WindowId window) const
+{
+    std::lock_guard lock(m_mutex);
+    const ChildWindow* c = find(window);
+    if (!c || c->state == ShowState::Minimised)
+        return {};
+    // The client area is what the borders, the caption and any scroll bar leave of the outer size.
+    int width = c->outer.width - 2 * m_display.frameBorder -
+                (c->verticalRange > 0 ? m_display.verticalScrollWidth : 0);
+    int height = c->outer.height - 2 * m_display.frameBorder - m_display.captionHeight -
+                 (c->horizontalRange > 0 ? m_display.horizontalScrollHeight : 0);
+    return {std::max(width, 0), std::max(height, 0)};
+}
+
+void HeadlessPlatform::setScrollRange(WindowId window, ScrollAxis axis, int maximum)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        maximum = std::max(maximum, 0);
+        (axis == ScrollAxis::Horizontal ? c->horizontalRange : c->verticalRange) = maximum;
+        record("range " + std::to_string(window.value) + " " + axisName(axis) + " " +
+               std::to_string(maximum));
+    }
+}
+
+void HeadlessPlatform::setScrollPosition(WindowId window, ScrollAxis axis, int position)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        (axis == ScrollAxis::Horizontal ? c->horizontalPosition : c->verticalPosition) = position;
+        record("position " + std::to_string(window.value) + " " + axisName(axis) + " " +
+               std::to_string(position));
+    }
+}
+
+void HeadlessPlatform::invalidate(WindowId window, Rect area)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        ++c->invalidations;
+        c->lastInvalidated = area;
+    }
+}
+
+void HeadlessPlatform::refreshWindowMenu()
+{
+    std::lock_guard lock(m_mutex);
+    record("window-menu");
+}
+
+bool HeadlessPlatform::frameExists() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameExists;
+}
+
+ShowState HeadlessPlatform::frameState() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameState;
+}
+
+void HeadlessPlatform::setFrameState(ShowState state)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameState = state;
+    record(std::string("frame-state ") + stateName(state));
+}
+
+void HeadlessPlatform::placeFrame(const FramePlacement& placement)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameRect.x = placement.x.value_or(m_frameRect.x);
+    m_frameRect.y = placement.y.value_or(m_frameRect.y);
+    m_frameRect.width = std::max(placement.width.value_or(m_frameRect.width), 0);
+    m_frameRect.height = std::max(placement.height.value_or(m_frameRect.height), 0);
+    record("frame-place " + rectText(m_frameRect));
+}
+
+void HeadlessPlatform::cascadeChildren()
+{
+    std::lock_guard lock(m_mutex);
+    // Each window one caption lower and to the right of the one before, sizes kept.
+    int step = m_display.captionHeight + m_display.frameBorder;
+    int k = 0;
+    for (auto& [id, c] : m_children) {
+        if (c.state == ShowState::Minimised)
+            continue;
+        c.state = ShowState::Normal;
+        c.outer.x = k * step;
+        c.outer.y = k * step;
+        ++k;
+    }
+    record("cascade");
+}
+
+MessageAnswer HeadlessPlatform::messageBox(const MessageBoxRequest& request)
+{
+    std::lock_guard lock(m_mutex);
+    m_messageBoxes.push_back(request);
+    record("message-box " + request.caption + ": " + request.text);
+    if (!m_answers.empty()) {
+        MessageAnswer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    if (request.defaultAnswer)
+        return *request.defaultAnswer;
+    switch (request.buttons) {
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::Yes;
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel:
+        break;
+    }
+    return MessageAnswer::Ok;
+}
+
+void HeadlessPlatform::record(std::string line) { m_log.push_back(std::move(line)); }
+
+HeadlessPlatform::ChildWindow* HeadlessPlatform::find(WindowId window)
+{
+    auto it = m_children.find(window.value);
+    return it == m_children.end() ? nullptr : &it->second;
+}
+
+const HeadlessPlatform::ChildWindow* HeadlessPlatform::find(WindowId window) const
+{
+    auto it = m_children.find(window.value);
+    return it == m_children.end() ? nullptr : &it->second;
+}
+
+} // namespace platform

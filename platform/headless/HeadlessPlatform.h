@@ -1,0 +1,134 @@
+#pragma once
+// A platform without a screen, for tests and the batch front end: windows are records in
+// memory, fonts measure what was asked for, message boxes take scripted answers, and every
+// call that changes something is written to a log that tests can read.
+
+#include "platform/Platform.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+class HeadlessPlatform final : public Platform {
+public:
+    // Cells the headless font accepts as asked; a request outside is measured as the nearest.
+    static constexpr int MinCellWidth = 4;
+    static constexpr int MaxCellWidth = 64;
+    static constexpr int MinCellHeight = 6;
+    static constexpr int MaxCellHeight = 96;
+    // Outer size of a child window when it is created.
+    static constexpr Rect InitialChildRect{0, 0, 400, 300};
+
+    // What the headless platform remembers of a child window.
+    struct ChildWindow {
+        std::string title;
+        bool visible = false;
+        ShowState state = ShowState::Normal;
+        Rect outer = InitialChildRect;
+        int horizontalRange = 0;
+        int verticalRange = 0;
+        int horizontalPosition = 0;
+        int verticalPosition = 0;
+        int invalidations = 0;
+        Rect lastInvalidated;
+    };
+
+    // Measures a font request; replaces the built-in measurement (see setFontMeasurement).
+    using FontMeasurement = std::function<FontMetrics(const FontRequest&)>;
+
+    explicit HeadlessPlatform(DisplayInfo display = {});
+    ~HeadlessPlatform() override;
+
+    // --- Scripting ------------------------------------------------------------------------
+
+    // The thread that counts as the message thread; by default no thread does.
+    void setMessageThread(std::thread::id id);
+    // Whether the frame exists (it does from construction unless told otherwise).
+    void setFrameExists(bool exists);
+    // The next message box returns this answer; without a queued answer a box returns its
+    // default button, else its first.
+    void queueMessageAnswer(MessageAnswer answer);
+    void setFontMeasurement(FontMeasurement measure);
+    // Makes createFont fail (return null) until set back.
+    void setFontCreationFails(bool fails);
+    // Makes createChildWindow fail until set back.
+    void setWindowCreationFails(bool fails);
+
+    // --- Inspection -----------------------------------------------------------------------
+
+    // The window's record, or empty for an id never created or destroyed.
+    std::optional<ChildWindow> child(WindowId window) const;
+    int childCount() const;
+    Rect frameRect() const;
+    std::vector<MessageBoxRequest> messageBoxes() const;
+    std::vector<FontRequest> fontRequests() const;
+    // One line per call that changed something, in order (repaint requests are counted per
+    // window instead).
+    std::vector<std::string> log() const;
+    void clearLog();
+
+    // The built-in measurement: the cell as asked within the accepted bounds, else the nearest.
+    static FontMetrics measure(const FontRequest& request);
+
+    // --- Platform -------------------------------------------------------------------------
+
+    DisplayInfo display() const override;
+    std::unique_ptr<Font> createFont(const FontRequest& request) override;
+    bool isMessageThread() const override;
+
+    WindowId createChildWindow(std::string_view title) override;
+    void destroyWindow(WindowId window) override;
+    void setWindowTitle(WindowId window, std::string_view title) override;
+    void showWindow(WindowId window) override;
+    void activateWindow(WindowId window) override;
+    void focusWindow(WindowId window) override;
+    WindowId activeChild() const override;
+    void setWindowState(WindowId window, ShowState state) override;
+    ShowState windowState(WindowId window) const override;
+    void moveWindow(WindowId window, Rect outer) override;
+    Rect windowRect(WindowId window) const override;
+    Size clientSize(WindowId window) const override;
+    void setScrollRange(WindowId window, ScrollAxis axis, int maximum) override;
+    void setScrollPosition(WindowId window, ScrollAxis axis, int position) override;
+    void invalidate(WindowId window, Rect area) override;
+    void refreshWindowMenu() override;
+
+    bool frameExists() const override;
+    ShowState frameState() const override;
+    void setFrameState(ShowState state) override;
+    void placeFrame(const FramePlacement& placement) override;
+    void cascadeChildren() override;
+
+    MessageAnswer messageBox(const MessageBoxRequest& request) override;
+
+private:
+    void record(std::string line);
+    ChildWindow* find(WindowId window);
+    const ChildWindow* find(WindowId window) const;
+
+    const DisplayInfo m_display;
+    mutable std::mutex m_mutex;
+    std::thread::id m_messageThread;
+    bool m_frameExists = true;
+    ShowState m_frameState = ShowState::Normal;
+    Rect m_frameRect;
+    std::map<std::uint64_t, ChildWindow> m_children;
+    std::uint64_t m_nextId = 1;
+    WindowId m_active;
+    WindowId m_focus;
+    std::deque<MessageAnswer> m_answers;
+    std::vector<MessageBoxRequest> m_messageBoxes;
+    std::vector<FontRequest> m_fontRequests;
+    FontMeasurement m_measure;
+    bool m_fontFails = false;
+    bool m_windowFails = false;
+    std::vector<std::string> m_log;
+};
+
+} // namespace platform

@@ -1,0 +1,836 @@
+#include "winrt/WindowRuntime.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+
+namespace winrt {
+
+namespace {
+
+constexpr int MaxCanvasSide = 32767; // canvas sides and record fields are 16-bit
+constexpr int16_t KeepField = std::numeric_limits<int16_t>::min();
+
+std::atomic<uint64_t> g_nextSerial{1};
+
+// The canvas draws characters through this view of the window's platform font.
+class FontGlyphs final : public GlyphSource {
+public:
+    explicit FontGlyphs(const platform::Font& font) : m_font(font) {}
+    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
+                     std::span<uint8_t> mask) const override
+    {
+        m_font.renderGlyph(ch, cellWidth, cellHeight, mask);
+    }
+
+private:
+    const platform::Font& m_font;
+};
+
+// A window's canvas together with the font its glyphs come from; handed out through an
+// aliasing pointer so that the font lives as long as anyone holds the canvas.
+struct CanvasBundle {
+    CanvasBundle(std::unique_ptr<platform::Font> f, int width, int height, int colours,
+                 int cellWidth, int cellHeight, CanvasOptions options)
+        : font(std::move(f)), glyphs(*font),
+          canvas(width, height, colours, cellWidth, cellHeight, glyphs, options)
+    {
+    }
+    std::unique_ptr<platform::Font> font;
+    FontGlyphs glyphs;
+    Canvas canvas;
+};
+
+// A character cell in pixels; -1 asks for the default font's.
+struct Cell {
+    int width = -1;
+    int height = -1;
+};
+
+bool badSizeField(int16_t value) { return value == 0 || value < -1; }
+
+// A positive font_size value whose two halves are both usable cell sides.
+bool validCellValue(int32_t value)
+{
+    return value > 0 && (value >> 16) >= 1 && (value & 0xFFFF) >= 1 && (value & 0xFFFF) <= MaxCanvasSide;
+}
+
+Cell cellOf(int32_t value)
+{
+    if (value == -1)
+        return {};
+    return {value >> 16, value & 0xFFFF};
+}
+
+// Sizes one axis: canvas pixels, grid count and cell, any of them -1 for "choose". Returns the
+// cell used. Marks changed when a given count does not fit the given pixels.
+int sizeAxis(int& pixels, int& count, int cell, int screen, int defaultCell, bool& changed)
+{
+    if (cell == -1) {
+        if (pixels != -1) {
+            if (count == -1) {
+                cell = defaultCell;
+                count = pixels / cell;
+            } else {
+                cell = std::max(1, pixels / count);
+            }
+        } else {
+            cell = defaultCell;
+            if (count == -1) {
+                pixels = screen;
+                count = screen / cell;
+            } else {
+                pixels = cell * count;
+            }
+        }
+    } else if (pixels == -1) {
+        if (count == -1)
+            count = std::max(1, screen / cell);
+        pixels = cell * count;
+    } else {
+        int fit = pixels / cell;
+        if (count == -1)
+            count = fit;
+        else if (fit != count) {
+            count = fit;
+            changed = true;
+        }
+    }
+    // A canvas holds at least one cell and stays within 16-bit sides.
+    if (count < 1) {
+        count = 1;
+        pixels = std::max(pixels, cell);
+        changed = true;
+    }
+    if (pixels > MaxCanvasSide) {
+        count = std::max(1, MaxCanvasSide / cell);
+        pixels = std::min(cell * count, MaxCanvasSide);
+        changed = true;
+    }
+    return cell;
+}
+
+// Sizes both axes of the record for the cell, raising a canvas below the smallest window to
+// it and sizing again until both sides reach it. The raised value stays in the record, so that
+// a second call with the record succeeds.
+void sizeCanvas(WindowConfig& config, Cell& cell, const platform::DisplayInfo& display, bool& changed)
+{
+    int pw = config.pixel_width, ph = config.pixel_height;
+    int columns = config.text_columns, rows = config.text_rows;
+    int screenWidth = std::min(display.screenWidth, MaxCanvasSide);
+    int screenHeight = std::min(display.screenHeight, MaxCanvasSide);
+    int minWidth = std::min(display.minWindowWidth, MaxCanvasSide);
+    int minHeight = std::min(display.minWindowHeight, MaxCanvasSide);
+    for (int pass = 0; pass < 3; ++pass) {
+        if (pw != -1 && pw < minWidth) {
+            pw = minWidth;
+            changed = true;
+        }
+        if (ph != -1 && ph < minHeight) {
+            ph = minHeight;
+            changed = true;
+        }
+        cell.width = sizeAxis(pw, columns, cell.width, screenWidth, display.defaultCellWidth, changed);
+        cell.height = sizeAxis(ph, rows, cell.height, screenHeight, display.defaultCellHeight, changed);
+        if (pw >= minWidth && ph >= minHeight)
+            break;
+    }
+    config.pixel_width = int16_t(pw);
+    config.pixel_height = int16_t(ph);
+    config.text_columns = int16_t(columns);
+    config.text_rows = int16_t(rows);
+}
+
+std::string fixedText(const char* data, size_t size)
+{
+    size_t n = 0;
+    while (n < size && data[n] != '\0')
+        ++n;
+    return std::string(data, n);
+}
+
+platform::FontRequest fontRequest(const WindowConfig& config, Cell cell)
+{
+    platform::FontRequest request;
+    request.cellWidth = cell.width;
+    request.cellHeight = cell.height;
+    if (config.font_size == -2) {
+        std::string face = fixedText(config.font_name.data(), config.font_name.size());
+        face.erase(face.find_last_not_of(' ') + 1);
+        if (!face.empty())
+            request.face = face;
+        int32_t attributes = config.font_attributes;
+        if (attributes != PlainFontAttributes) {
+            request.weight = (attributes & 1) ? 700 : 400;
+            request.underline = (attributes & 2) != 0;
+            request.italic = (attributes & 4) != 0;
+        }
+    }
+    return request;
+}
+
+} // namespace
+
+void WindowConfig::set_title(std::string_view text)
+{
+    title.fill(' ');
+    std::copy_n(text.begin(), std::min(text.size(), title.size()), title.begin());
+}
+
+// The scroll offset of a window, read by the damage hook without the table lock.
+struct ScrollOffset {
+    std::atomic<int> x{0};
+    std::atomic<int> y{0};
+};
+
+struct WindowRuntime::Window {
+    platform::WindowId id;
+    // Fields below are guarded by the table lock.
+    bool ready = false; // false while the slot is held for a window being created
+    std::string title;
+    bool configured = false;
+    bool shown = false;
+    bool closed = false;
+    bool sticky = false;
+    int rangeX = 0;
+    int rangeY = 0;
+    std::shared_ptr<Canvas> canvas;
+    const std::shared_ptr<ScrollOffset> scroll = std::make_shared<ScrollOffset>();
+    // One configuration or size change of this window at a time.
+    std::mutex configuring;
+};
+
+struct WindowRuntime::ThreadRecord {
+    int32_t current = -1;
+};
+
+WindowRuntime::WindowRuntime(platform::Platform& platform)
+    : m_platform(platform), m_display(platform.display()), m_serial(g_nextSerial++)
+{
+}
+
+WindowRuntime::~WindowRuntime()
+{
+    for (auto& window : m_slots)
+        if (window && window->ready)
+            m_platform.destroyWindow(window->id);
+}
+
+WindowRuntime::ThreadRecord& WindowRuntime::threadRecord()
+{
+    // Keyed by the runtime's serial number, not its address, so that a runtime made later at
+    // the same address starts with fresh records.
+    thread_local std::unordered_map<uint64_t, ThreadRecord> records;
+    auto [it, inserted] = records.try_emplace(m_serial);
+    if (inserted)
+        it->second.current = ensureFocusWindow();
+    return it->second;
+}
+
+std::shared_ptr<WindowRuntime::Window> WindowRuntime::lookup(int32_t handle) const
+{
+    if (handle < FirstWindowHandle || handle >= FirstWindowHandle + MaxWindows)
+        return nullptr;
+    std::lock_guard lock(m_table);
+    const auto& window = m_slots[size_t(handle - FirstWindowHandle)];
+    return window && window->ready ? window : nullptr;
+}
+
+std::shared_ptr<WindowRuntime::Window> WindowRuntime::usableWindow(int32_t handle) const
+{
+    auto window = lookup(handle);
+    std::lock_guard lock(m_table);
+    return window && !window->closed ? window : nullptr;
+}
+
+bool WindowRuntime::isConfigured(const Window& window) const
+{
+    std::lock_guard lock(m_table);
+    return window.configured;
+}
+
+int32_t WindowRuntime::ensureFocusWindow()
+{
+    std::lock_guard opening(m_focusOpen);
+    {
+        std::lock_guard lock(m_table);
+        if (m_focus != -1) {
+            const auto& window = m_slots[size_t(m_focus - FirstWindowHandle)];
+            if (window && window->ready && !window->closed)
+                return m_focus;
+        }
+    }
+    int32_t handle = open_unit_window();
+    if (handle != -1) {
+        std::lock_guard lock(m_table);
+        m_focus = handle;
+    }
+    return handle;
+}
+
+void WindowRuntime::makeCurrent(ThreadRecord& record, int32_t handle)
+{
+    record.current = handle;
+    if (handle != -1)
+        m_last = handle;
+}
+
+void WindowRuntime::reportError(std::string_view message, int line)
+{
+    platform::MessageBoxRequest box;
+    box.caption = "Window Runtime Error";
+    box.text = std::string(message) + "\nfile \"window\", line " + std::to_string(line);
+    box.icon = platform::MessageIcon::Error;
+    m_platform.messageBox(box);
+}
+
+int32_t WindowRuntime::open_unit_window(std::optional<std::string_view> title, OpenFocus focus)
+{
+    auto window = std::make_shared<Window>();
+    int slot = -1;
+    {
+        std::lock_guard lock(m_table);
+        for (int i = 0; i < MaxWindows; ++i) {
+            if (!m_slots[size_t(i)]) {
+                slot = i;
+                m_slots[size_t(i)] = window; // held, not yet ready, while the platform creates it
+                break;
+            }
+        }
+    }
+    if (slot < 0) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    std::string caption = title ? std::string(*title) : "Graphic" + std::to_string(slot + 1);
+    platform::WindowId id = m_platform.createChildWindow(caption);
+    if (!id.isValid()) {
+        {
+            std::lock_guard lock(m_table);
+            m_slots[size_t(slot)].reset();
+        }
+        reportError("Internal Error - unexpected error", __LINE__);
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    int32_t handle = FirstWindowHandle + slot;
+    {
+        std::lock_guard lock(m_table);
+        window->id = id;
+        window->title = caption;
+        window->sticky = focus == OpenFocus::Take;
+        window->ready = true;
+    }
+    if (focus == OpenFocus::Take)
+        makeCurrent(threadRecord(), handle);
+    return handle;
+}
+
+bool WindowRuntime::set_current_window(int32_t handle)
+{
+    ThreadRecord& record = threadRecord();
+    if (!usableWindow(handle)) {
+        set_graphics_status(status::failed);
+        return false;
+    }
+    makeCurrent(record, handle);
+    return true;
+}
+
+int32_t WindowRuntime::current_window() { return threadRecord().current; }
+
+int32_t WindowRuntime::focus_window() const
+{
+    std::lock_guard lock(m_table);
+    return m_focus;
+}
+
+int32_t WindowRuntime::last_window() const { return m_last; }
+
+int32_t WindowRuntime::unit_window(int unit)
+{
+    if (unit != 0 && unit != 5 && unit != 6)
+        return -1;
+    threadRecord(); // the focus window exists once any thread has used the runtime
+    return focus_window();
+}
+
+bool WindowRuntime::set_window_config(WindowConfig& config)
+{
+    auto window = usableWindow(threadRecord().current);
+    if (!window) {
+        set_graphics_status(status::failed);
+        return false;
+    }
+    std::lock_guard configuring(window->configuring);
+    return configure(window, config);
+}
+
+bool WindowRuntime::configureWithDefaults(const std::shared_ptr<Window>& window)
+{
+    std::lock_guard configuring(window->configuring);
+    if (isConfigured(*window))
+        return true;
+    WindowConfig config; // every size -1, the default font, the caption kept
+    return configure(window, config) || configure(window, config);
+}
+
+// The caller holds window->configuring.
+bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfig& config)
+{
+    // Values that can mean nothing are set to "default" and the call goes no further.
+    bool invalid = false;
+    for (int16_t* field : {&config.pixel_width, &config.pixel_height, &config.text_columns,
+                           &config.text_rows, &config.colour_count}) {
+        if (badSizeField(*field)) {
+            *field = -1;
+            invalid = true;
+        }
+    }
+    if (config.font_size != -1 && config.font_size != -2 && !validCellValue(config.font_size)) {
+        config.font_size = -1;
+        invalid = true;
+    }
+    if (invalid)
+        return false;
+
+    bool changed = false;
+    bool extended = config.font_size == -2;
+    if (extended) {
+        int32_t& attributes = config.font_attributes;
+        if (attributes != PlainFontAttributes && (attributes < 0 || (attributes & 7) == 0)) {
+            attributes = PlainFontAttributes;
+            changed = true;
+        }
+        if (config.font_size_ext != -1 && !validCellValue(config.font_size_ext)) {
+            config.font_size_ext = -1;
+            changed = true;
+        }
+    }
+
+    int displayColours = m_display.colourCount();
+    if (config.colour_count == -1)
+        config.colour_count = int16_t(displayColours);
+    else if (config.colour_count > displayColours) {
+        config.colour_count = int16_t(displayColours);
+        changed = true;
+    } else if (config.colour_count < 2) {
+        config.colour_count = 2; // a palette needs two entries
+        changed = true;
+    }
+
+    const WindowConfig requested = config;
+    int32_t& fontField = extended ? config.font_size_ext : config.font_size;
+    Cell cell = cellOf(fontField);
+    sizeCanvas(config, cell, m_display, changed);
+
+    std::unique_ptr<platform::Font> font = m_platform.createFont(fontRequest(config, cell));
+    if (!font) {
+        reportError("Internal Error - unexpected error", __LINE__);
+        set_graphics_status(status::failed);
+        return false;
+    }
+    platform::FontMetrics metrics = font->metrics();
+    int measuredWidth = metrics.averageCharWidth;
+    int measuredHeight = metrics.height + metrics.externalLeading;
+    bool accepted = measuredWidth >= 1 && measuredHeight >= 1 &&
+                    measuredWidth >= cell.width - 2 && measuredWidth <= cell.width + 1 &&
+                    measuredHeight >= cell.height - 2 && measuredHeight <= cell.height + 2;
+    if (!accepted) {
+        // Offer the cell the system has: the record is sized again for it.
+        Cell offered{std::clamp(measuredWidth, 1, MaxCanvasSide), std::clamp(measuredHeight, 1, MaxCanvasSide)};
+        config = requested;
+        (extended ? config.font_size_ext : config.font_size) = font_cell(offered.width, offered.height);
+        bool ignored = false;
+        sizeCanvas(config, offered, m_display, ignored);
+        changed = true;
+    }
+
+    config.bits_per_pixel = int16_t(m_display.bitsPerPixel);
+    config.reserved_a = 0;
+    config.reserved_b = -1;
+    config.reserved_c = {};
+    if (changed)
+        return false;
+
+    CanvasOptions options;
+    options.displayBitsPerPixel = m_display.bitsPerPixel * m_display.planes;
+    std::shared_ptr<Canvas> canvas;
+    try {
+        auto bundle = std::make_shared<CanvasBundle>(std::move(font), config.pixel_width,
+                                                     config.pixel_height, config.colour_count,
+                                                     measuredWidth, measuredHeight, options);
+        canvas = std::shared_ptr<Canvas>(bundle, &bundle->canvas);
+    } catch (const std::bad_alloc&) {
+        reportError("Out of Memory", __LINE__);
+        set_graphics_status(status::failed);
+        return false;
+    } catch (const std::invalid_argument&) {
+        reportError("Internal Error - unexpected error", __LINE__);
+        set_graphics_status(status::failed);
+        return false;
+    }
+    // What is drawn on the canvas is shown by repainting that part of the window, at the
+    // window's scroll offset.
+    platform::Platform* target = &m_platform;
+    platform::WindowId id = window->id;
+    std::shared_ptr<ScrollOffset> scroll = window->scroll;
+    canvas->set_damage_hook([target, id, scroll](Rect r) {
+        target->invalidate(id, {r.x - scroll->x, r.y - scroll->y, r.width, r.height});
+    });
+
+    std::optional<std::string> caption;
+    if (config.title[0] != '\0')
+        caption = fixedText(config.title.data(), config.title.size());
+    bool firstTime;
+    std::shared_ptr<Canvas> previous;
+    {
+        std::lock_guard lock(m_table);
+        previous = std::move(window->canvas);
+        window->canvas = canvas;
+        window->configured = true;
+        window->scroll->x = 0;
+        window->scroll->y = 0;
+        if (caption)
+            window->title = *caption;
+        firstTime = !window->shown;
+        window->shown = true;
+    }
+    previous.reset(); // the old canvas goes once its last user lets it go
+
+    if (caption)
+        m_platform.setWindowTitle(id, *caption);
+    if (firstTime) {
+        m_platform.focusWindow(id);
+        if (!m_platform.activeChild().isValid())
+            m_platform.activateWindow(id);
+    }
+    platform::Size client = m_platform.clientSize(id);
+    if (client.width < config.pixel_width || client.height < config.pixel_height) {
+        if (m_platform.windowState(id) == platform::ShowState::Maximised) {
+            m_platform.setWindowState(id, platform::ShowState::Normal);
+        } else {
+            platform::Rect outer = m_platform.windowRect(id);
+            outer.width = config.pixel_width + 2 * m_display.frameBorder;
+            outer.height = config.pixel_height + 2 * m_display.frameBorder + m_display.captionHeight - 1;
+            m_platform.moveWindow(id, outer);
+        }
+    }
+    m_platform.showWindow(id);
+    m_platform.refreshWindowMenu();
+    updateScrollBars(window);
+    client = m_platform.clientSize(id);
+    m_platform.invalidate(id, {0, 0, client.width, client.height});
+    return true;
+}
+
+int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
+{
+    if (record.kind < 1 || record.kind > 4) {
+        set_graphics_status(status::invalid);
+        return -1;
+    }
+    if (!m_platform.frameExists()) {
+        std::lock_guard lock(m_table);
+        m_pendingFrame = record;
+        set_graphics_status(status::ok);
+        return 0;
+    }
+    if (m_platform.frameState() != platform::ShowState::Normal)
+        m_platform.setFrameState(platform::ShowState::Normal);
+    switch (record.kind) {
+    case 1:
+        m_platform.setFrameState(platform::ShowState::Minimised);
+        break;
+    case 2:
+        m_platform.setFrameState(platform::ShowState::Maximised);
+        break;
+    case 3:
+        break; // restored above
+    default: {
+        // The status bar is as high as a caption.
+        auto keep = [](int16_t field, int value) -> std::optional<int> {
+            return field == KeepField ? std::nullopt : std::optional<int>(value);
+        };
+        const auto& d = m_display;
+        platform::FramePlacement placement;
+        placement.x = keep(record.x, record.x);
+        placement.y = keep(record.y, record.y);
+        placement.width = keep(record.width, record.width + 2 * d.frameBorder);
+        placement.height = keep(record.height, record.height + d.menuBarHeight + d.captionHeight +
+                                                   2 * d.frameBorder + d.captionHeight);
+        m_platform.placeFrame(placement);
+        break;
+    }
+    }
+    m_platform.cascadeChildren();
+    set_graphics_status(status::ok);
+    return 0;
+}
+
+int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
+{
+    if (unit == FrameHandle)
+        return sizeFrame(record);
+    int32_t handle = unit_window(unit);
+    auto window = usableWindow(handle);
+    if (!window) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    if (record.kind < 1 || record.kind > 4) {
+        set_graphics_status(status::invalid);
+        return -1;
+    }
+    if (!isConfigured(*window)) {
+        // Only the program thread may give the window its default configuration here.
+        if (m_platform.isMessageThread() || !configureWithDefaults(window)) {
+            set_graphics_status(status::failed);
+            return -1;
+        }
+    }
+    std::lock_guard configuring(window->configuring);
+    platform::WindowId id = window->id;
+    switch (record.kind) {
+    case 1:
+        m_platform.setWindowState(id, platform::ShowState::Minimised);
+        break;
+    case 2:
+        m_platform.setWindowState(id, platform::ShowState::Maximised);
+        break;
+    case 3:
+        m_platform.setWindowState(id, platform::ShowState::Normal);
+        break;
+    default: {
+        if (m_platform.windowState(id) != platform::ShowState::Normal)
+            m_platform.setWindowState(id, platform::ShowState::Normal);
+        int cellWidth, cellHeight;
+        {
+            std::lock_guard lock(m_table);
+            cellWidth = window->canvas->cellWidth();
+            cellHeight = window->canvas->cellHeight();
+        }
+        const auto& d = m_display;
+        int border = 2 * ((d.minWindowHeight - d.captionHeight) / 2);
+        platform::Rect outer{record.x * cellWidth, record.y * cellHeight,
+                             record.width * cellWidth + d.verticalScrollWidth + border,
+                             record.height * cellHeight + d.captionHeight + d.horizontalScrollHeight +
+                                 border + 1};
+        m_platform.moveWindow(id, outer);
+        break;
+    }
+    }
+    updateScrollBars(window);
+    set_graphics_status(status::ok);
+    return 0;
+}
+
+int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
+{
+    auto window = lookup(handle);
+    if (!window) {
+        platform::MessageBoxRequest box;
+        box.caption = "ERROR";
+        box.text = "InvalidHandle";
+        box.icon = platform::MessageIcon::Error;
+        m_platform.messageBox(box);
+        return -1;
+    }
+    if (!usableWindow(handle)) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    int16_t savedStatus = graphics_status();
+    ThreadRecord& record = threadRecord();
+    int32_t previous = record.current;
+    makeCurrent(record, handle);
+    std::shared_ptr<Canvas> canvas = current_canvas();
+    bool sticky;
+    {
+        std::lock_guard lock(m_table);
+        sticky = window->sticky;
+    }
+    if (!sticky)
+        makeCurrent(record, previous);
+    if (!canvas) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    canvas->out_text(text.empty() ? std::string_view(" ") : text);
+    set_graphics_status(savedStatus);
+    return int32_t(std::min<size_t>(text.size(), size_t(std::numeric_limits<int32_t>::max())));
+}
+
+bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return false;
+    if (mode == CloseMode::Destroy) {
+        {
+            std::lock_guard lock(m_table);
+            m_slots[size_t(handle - FirstWindowHandle)].reset();
+        }
+        m_platform.destroyWindow(window->id);
+        m_platform.refreshWindowMenu();
+        return true;
+    }
+    std::string title;
+    {
+        std::lock_guard lock(m_table);
+        if (window->closed)
+            return true;
+        window->closed = true;
+        window->title += "-Closed";
+        title = window->title;
+    }
+    m_platform.setWindowTitle(window->id, title);
+    return true;
+}
+
+std::shared_ptr<Canvas> WindowRuntime::current_canvas()
+{
+    auto window = usableWindow(threadRecord().current);
+    if (!window || !configureWithDefaults(window)) {
+        set_graphics_status(status::failed);
+        return nullptr;
+    }
+    std::lock_guard lock(m_table);
+    return window->canvas;
+}
+
+std::shared_ptr<Canvas> WindowRuntime::window_canvas(int32_t handle) const
+{
+    auto window = lookup(handle);
+    if (!window)
+        return nullptr;
+    std::lock_guard lock(m_table);
+    return window->canvas;
+}
+
+std::optional<WindowInfo> WindowRuntime::window_info(int32_t handle) const
+{
+    auto window = lookup(handle);
+    if (!window)
+        return std::nullopt;
+    std::lock_guard lock(m_table);
+    return WindowInfo{window->id,     window->title,  window->configured,  window->shown,
+                      window->closed, window->sticky, window->scroll->x, window->scroll->y};
+}
+
+std::optional<WindowSizeRecord> WindowRuntime::pending_frame_request() const
+{
+    std::lock_guard lock(m_table);
+    return m_pendingFrame;
+}
+
+void WindowRuntime::update_scroll_bars(int32_t handle)
+{
+    if (auto window = lookup(handle))
+        updateScrollBars(window);
+}
+
+// Neither lock is held while the platform is called, and the drawing lock is never taken
+// inside the table lock: a repaint holds the drawing lock and may look a window up.
+void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
+{
+    platform::WindowId id = window->id;
+    if (m_platform.windowState(id) == platform::ShowState::Minimised)
+        return;
+    std::shared_ptr<Canvas> canvas;
+    {
+        std::lock_guard lock(m_table);
+        canvas = window->canvas;
+    }
+    if (!canvas)
+        return;
+    // A scroll bar takes room from the client area, which may call for the other bar: settle.
+    int rangeX = -1, rangeY = -1;
+    for (int pass = 0; pass < 3; ++pass) {
+        platform::Size client = m_platform.clientSize(id);
+        int x = canvas->width() - client.width;
+        int y = canvas->height() - client.height;
+        x = x > 2 ? x : 0;
+        y = y > 2 ? y : 0;
+        if (x == rangeX && y == rangeY)
+            break;
+        rangeX = x;
+        rangeY = y;
+        m_platform.setScrollRange(id, platform::ScrollAxis::Horizontal, rangeX);
+        m_platform.setScrollRange(id, platform::ScrollAxis::Vertical, rangeY);
+    }
+    {
+        std::lock_guard lock(m_table);
+        window->rangeX = rangeX;
+        window->rangeY = rangeY;
+    }
+    int positionX, positionY;
+    {
+        auto drawing = canvas->lockDrawing();
+        positionX = std::clamp(window->scroll->x.load(), 0, rangeX);
+        positionY = std::clamp(window->scroll->y.load(), 0, rangeY);
+        window->scroll->x = positionX;
+        window->scroll->y = positionY;
+    }
+    m_platform.setScrollPosition(id, platform::ScrollAxis::Horizontal, positionX);
+    m_platform.setScrollPosition(id, platform::ScrollAxis::Vertical, positionY);
+}
+
+int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request,
+                                 int position)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return -1;
+    bool horizontal = axis == platform::ScrollAxis::Horizontal;
+    platform::Size client = m_platform.clientSize(window->id);
+    std::shared_ptr<Canvas> canvas;
+    int range;
+    {
+        std::lock_guard lock(m_table);
+        canvas = window->canvas;
+        range = horizontal ? window->rangeX : window->rangeY;
+    }
+    if (!canvas)
+        return 0;
+    int line = horizontal ? canvas->cellWidth() : canvas->cellHeight();
+    int page = horizontal ? client.width : client.height;
+    std::atomic<int>& offset = horizontal ? window->scroll->x : window->scroll->y;
+    int now;
+    {
+        auto drawing = canvas->lockDrawing();
+        int target = offset;
+        switch (request) {
+        case ScrollRequest::LineBack:
+            target -= line;
+            break;
+        case ScrollRequest::LineForward:
+            target += line;
+            break;
+        case ScrollRequest::PageBack:
+            target -= page;
+            break;
+        case ScrollRequest::PageForward:
+            target += page;
+            break;
+        case ScrollRequest::ToPosition:
+            target = position;
+            break;
+        case ScrollRequest::ToStart:
+            target = 0;
+            break;
+        case ScrollRequest::ToEnd:
+            target = range;
+            break;
+        }
+        now = std::clamp(target, 0, range);
+        offset = now;
+    }
+    m_platform.setScrollPosition(window->id, axis, now);
+    m_platform.invalidate(window->id, {0, 0, client.width, client.height});
+    return now;
+}
+
+} // namespace winrt

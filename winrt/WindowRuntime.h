@@ -1,0 +1,185 @@
+#pragma once
+// The window table: up to 40 child windows named by handles 1024 + slot, which window each
+// thread draws on, the configuration record that sizes a window's canvas and font, the size
+// call for the frame and the default units' window, and text output to a window.
+
+#include "platform/Platform.h"
+#include "winrt/Canvas.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace winrt {
+
+inline constexpr int MaxWindows = 40;
+inline constexpr int32_t FirstWindowHandle = 1024;
+// Names the frame window in set_window_size.
+inline constexpr int32_t FrameHandle = std::numeric_limits<int32_t>::min();
+// font_attributes value meaning plain (weight 400, upright, not underlined).
+inline constexpr int32_t PlainFontAttributes = std::numeric_limits<int32_t>::min();
+
+// The record that configures the calling thread's current window. -1 in a size field asks
+// for the default; the runtime writes the values it used back into the record.
+struct WindowConfig {
+    int16_t pixel_width = -1;  // canvas width, pixels
+    int16_t pixel_height = -1; // canvas height, pixels
+    int16_t text_columns = -1; // columns of the character grid
+    int16_t text_rows = -1;    // rows of the character grid
+    int16_t colour_count = -1; // palette size; -1 the display's colours (at most 256)
+    // -1 the default font; -2 the extended fields below; else the cell: width in the high
+    // 16 bits, height in the low 16 bits, pixels.
+    int32_t font_size = -1;
+    // The caption: characters up to the first NUL; a first character NUL keeps the caption.
+    std::array<char, 80> title{};
+    int16_t bits_per_pixel = 0; // written back: the display's bits per pixel
+    int16_t reserved_a = 0;     // written back as 0
+    int16_t reserved_b = 0;     // written back as -1
+    std::array<int16_t, 4> reserved_c{}; // written back as 0
+    std::array<char, 32> font_name{};    // face of the extended font, ended by a NUL
+    int32_t font_size_ext = 0;           // extended font cell, as font_size
+    // Bit 0 bold, bit 1 underline, bit 2 italic; PlainFontAttributes for plain.
+    int32_t font_attributes = 0;
+
+    // Stores text in the title, blank-padded to 80 characters (longer text is cut).
+    void set_title(std::string_view text);
+    bool operator==(const WindowConfig&) const = default;
+};
+
+// The cell of a font_size value: width in the high 16 bits, height in the low 16 bits.
+constexpr int32_t font_cell(int width, int height) { return int32_t(uint32_t(width) << 16 | uint32_t(height & 0xFFFF)); }
+
+// The unit-level size call: for the frame in pixels, for a child window in character cells.
+struct WindowSizeRecord {
+    int16_t kind = 0; // 1 minimise, 2 maximise, 3 restore, 4 set position and size
+    int16_t x = 0;
+    int16_t y = 0;
+    int16_t height = 0;
+    int16_t width = 0;
+    bool operator==(const WindowSizeRecord&) const = default;
+};
+
+// Whether a new window takes the calling thread's current-window place for good.
+enum class OpenFocus { Keep, Take };
+// What closing a window does: keep it on screen marked closed, or destroy it and free its slot.
+enum class CloseMode { KeepOnScreen, Destroy };
+enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
+
+// What the runtime knows of one window (for the frame's menus, repaints and tests).
+struct WindowInfo {
+    platform::WindowId platformWindow;
+    std::string title;
+    bool configured = false;
+    bool shown = false;
+    bool closed = false;
+    bool sticky = false;
+    int scrollX = 0;
+    int scrollY = 0;
+};
+
+// One per process in the program (tests make their own). Thread-safe: the window table has a
+// lock, each thread keeps its own current window, and no runtime lock is held while the
+// platform is called, so a platform that marshals calls to its message thread cannot deadlock
+// against a repaint that looks a window up.
+class WindowRuntime {
+public:
+    explicit WindowRuntime(platform::Platform& platform);
+    ~WindowRuntime();
+    WindowRuntime(const WindowRuntime&) = delete;
+    WindowRuntime& operator=(const WindowRuntime&) = delete;
+
+    // Opens a hidden, unconfigured window in the lowest empty slot, titled title or
+    // "Graphic<slot + 1>". With OpenFocus::Take it becomes the calling thread's current window
+    // and stays so across write_window_text. Returns its handle, or -1 (graphics status -1)
+    // when the table is full or the platform cannot create the window.
+    int32_t open_unit_window(std::optional<std::string_view> title = std::nullopt,
+                             OpenFocus focus = OpenFocus::Keep);
+
+    // Makes the window the calling thread's current window and the process's last window.
+    // False (graphics status -1) for an invalid or closed handle.
+    bool set_current_window(int32_t handle);
+
+    // The calling thread's current window, or -1. A thread's first call to the runtime starts
+    // it at the focus window, opening a new focus window when there is none or it is closed.
+    int32_t current_window();
+    // The window of the default units; -1 before any thread has used the runtime.
+    int32_t focus_window() const;
+    // The window most recently made current by any thread, or -1.
+    int32_t last_window() const;
+    // The window a unit writes to: units 0, 5 and 6 use the focus window; -1 for others.
+    int32_t unit_window(int unit);
+
+    // Configures the calling thread's current window. Returns true when the record was applied
+    // (new canvas, font, caption, the window shown and fitted); false when a value had to be
+    // changed (the record then holds values a second call accepts) or on failure.
+    bool set_window_config(WindowConfig& config);
+
+    // Sizes the frame (unit FrameHandle, pixels) or the window of a unit (character cells).
+    // Returns 0, or -1 with graphics status -1 (no such window) or -4 (unknown kind).
+    int set_window_size(int32_t unit, const WindowSizeRecord& record);
+
+    // Writes text to a window as out_text does (a record's CR LF included), leaving the
+    // calling thread's current window and the graphics status as they were. An empty text
+    // writes one blank. Returns the byte count, or -1 for an invalid or closed window.
+    int32_t write_window_text(int32_t handle, std::string_view text);
+
+    // Closes a window: kept on screen its title gains "-Closed" and it takes no more output;
+    // destroyed its slot becomes free. False for an invalid handle.
+    bool close_window(int32_t handle, CloseMode mode);
+
+    // The canvas of the calling thread's current window, configured with defaults first when
+    // it was not yet configured; null (graphics status -1) with no current window or a closed
+    // one. The pointer stays valid after a reconfiguration replaces the window's canvas.
+    std::shared_ptr<Canvas> current_canvas();
+    // A window's canvas without configuring it (repaints, save, copy); null when unconfigured.
+    std::shared_ptr<Canvas> window_canvas(int32_t handle) const;
+
+    std::optional<WindowInfo> window_info(int32_t handle) const;
+
+    // A frame size call made before the frame existed, for the frame's creation.
+    std::optional<WindowSizeRecord> pending_frame_request() const;
+
+    // Recomputes the window's scroll ranges from its canvas and client sizes (a range of two
+    // pixels or less is none) and clamps the scroll offsets; called after every resize.
+    void update_scroll_bars(int32_t handle);
+    // Moves the visible area over the canvas: a line is one character cell, a page the client
+    // size. Returns the new offset on that axis, or -1 for an invalid handle.
+    int scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request,
+                      int position = 0);
+
+private:
+    struct Window;
+    struct ThreadRecord;
+
+    ThreadRecord& threadRecord();
+    std::shared_ptr<Window> lookup(int32_t handle) const;
+    std::shared_ptr<Window> usableWindow(int32_t handle) const;
+    int32_t ensureFocusWindow();
+    bool configure(const std::shared_ptr<Window>& window, WindowConfig& config);
+    bool configureWithDefaults(const std::shared_ptr<Window>& window);
+    bool isConfigured(const Window& window) const;
+    void makeCurrent(ThreadRecord& record, int32_t handle);
+    int sizeFrame(const WindowSizeRecord& record);
+    void updateScrollBars(const std::shared_ptr<Window>& window);
+    void reportError(std::string_view message, int line);
+
+    platform::Platform& m_platform;
+    const platform::DisplayInfo m_display;
+    const uint64_t m_serial;
+
+    mutable std::mutex m_table;
+    std::array<std::shared_ptr<Window>, MaxWindows> m_slots;
+    int32_t m_focus = -1;
+    std::optional<WindowSizeRecord> m_pendingFrame;
+    std::atomic<int32_t> m_last{-1};
+    // Held while the focus window is found or opened, so two threads open only one.
+    std::mutex m_focusOpen;
+};
+
+} // namespace winrt
