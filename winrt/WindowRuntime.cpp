@@ -693,7 +693,7 @@ bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
 std::shared_ptr<Canvas> WindowRuntime::current_canvas()
 {
     auto window = usableWindow(threadRecord().current);
-    if (!window || !configureWithDefaults(window)) {
+    if (!window || (!isConfigured(*window) && !configureWithDefaults(window))) {
         set_graphics_status(status::failed);
         return nullptr;
     }

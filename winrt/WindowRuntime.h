@@ -86,7 +86,8 @@ struct WindowInfo {
 // One per process in the program (tests make their own). Thread-safe: the window table has a
 // lock, each thread keeps its own current window, and no runtime lock is held while the
 // platform is called, so a platform that marshals calls to its message thread cannot deadlock
-// against a repaint that looks a window up.
+// against a repaint that looks a window up. The platform must outlive the runtime and every
+// canvas handed out (a canvas asks the platform to repaint what it draws).
 class WindowRuntime {
 public:
     explicit WindowRuntime(platform::Platform& platform);

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <latch>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
