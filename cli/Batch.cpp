@@ -1,14 +1,22 @@
 #include "cli/Batch.h"
 
+#include "app/Application.h"
 #include "cli/Args.h"
+#include "platform/ImageFile.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "winrt/BitmapFile.h"
 #include "geometry/Listing.h"
 #include "geometry/Slab.h"
 #include "render/Scene.h"
 #include "runtime/Runtime.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <algorithm>
 #include <string>
 
 namespace cli {
@@ -132,6 +140,76 @@ int runSlab(const BatchCommand& cmd, rt::Runtime& runtime)
     return 0;
 }
 
+// The part of the canvas the child window shows: 50 columns by 25 rows of 10 x 18 cells.
+constexpr int VisibleWidth = 500;
+constexpr int VisibleHeight = 450;
+
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (out)
+        out.close();
+    if (!out) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// The desktop program's start-up and main-loop steps on a headless screen, then the visible
+// part of the window written as a picture.
+int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntime& windows)
+{
+    app::Application application(windows, runtime);
+    application.startUp();
+    auto& s = application.state();
+    s.latticeCode = cmd.code;
+    s.miller = cmd.miller;
+    application.showSurface();
+    if (cmd.rotate || cmd.tilt)
+        application.applyView(cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f));
+
+    auto canvas = windows.window_canvas(windows.focus_window());
+    if (!canvas) {
+        std::cerr << "facetor: the window has no picture\n";
+        return 1;
+    }
+    std::vector<uint8_t> indices;
+    std::vector<winrt::Rgb> palette;
+    int width = 0;
+    int height = 0;
+    {
+        auto lock = canvas->lockDrawing();
+        width = std::min(VisibleWidth, canvas->width());
+        height = std::min(VisibleHeight, canvas->height());
+        indices.reserve(std::size_t(width) * std::size_t(height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                indices.push_back(canvas->pixel(x, y));
+        for (int i = 0; i < canvas->colourCount(); ++i)
+            palette.push_back(canvas->paletteEntry(i));
+    }
+
+    std::string error;
+    const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
+    bool written = false;
+    if (png) {
+        std::vector<uint32_t> colours;
+        for (const auto& c : palette)
+            colours.push_back(c.toColorRef());
+        written = platform::writePngFile(cmd.out, width, height, indices, colours, error);
+    } else {
+        written = writeFile(cmd.out, winrt::encodeBitmap(width, height, indices, palette, 8), error);
+    }
+    if (!written) {
+        std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runBatch(const std::vector<std::string_view>& args)
@@ -155,17 +233,22 @@ int runBatch(const std::vector<std::string_view>& args)
     rt::ProcessExit end;
     rt::Runtime runtime(rt::systemFileSystem(), reports, end);
     StdoutLines lines;
+    platform::DisplayInfo display;
+    display.screenWidth = cmd.screenWidth;
+    display.screenHeight = cmd.screenHeight;
+    platform::HeadlessPlatform screen(display);
+    winrt::WindowRuntime windows(screen);
+    app::WindowUnitOutput windowText(windows);
+    rt::WindowTextSink* unitSink = cmd.subcommand == Subcommand::Render ? static_cast<rt::WindowTextSink*>(&windowText)
+                                                                        : &lines;
     for (int unit : {0, 5, 6})
-        runtime.units().connectWindow(unit, &lines);
+        runtime.units().connectWindow(unit, unitSink);
 
     int status = 0;
     switch (cmd.subcommand) {
     case Subcommand::Listing: status = runListing(cmd, runtime); break;
     case Subcommand::Slab: status = runSlab(cmd, runtime); break;
-    case Subcommand::Render:
-        std::cerr << "facetor: render is not available in this build\n";
-        status = 1;
-        break;
+    case Subcommand::Render: status = runRender(cmd, runtime, windows); break;
     }
     std::cout.flush();
     runtime.end_program_thread();

@@ -1,0 +1,151 @@
+#include "app/Application.h"
+
+#include "geometry/Listing.h"
+#include "render/Palette.h"
+
+#include <cassert>
+
+namespace app {
+
+namespace {
+
+constexpr int16_t ChildColumns = 50;
+constexpr int16_t ChildRows = 25;
+constexpr int16_t KindMaximise = 2;
+constexpr int16_t KindPlace = 4;
+
+// The title formats, one per lattice code.
+const rt::Format& titleFormat(geometry::LatticeCode code)
+{
+    static const auto make = [](const char* text) {
+        auto f = rt::Format::parse(text);
+        assert(f);
+        return *f;
+    };
+    static const rt::Format formats[] = {
+        make("('BCC (',I3,',',I3,',',I3,')')"),
+        make("('FCC (',I3,',',I3,',',I3,')')"),
+        make("('HCP (',I3,',',I3,',',I3,') A')"),
+        make("('HCP (',I3,',',I3,',',I3,')  B')"),
+        make("('Zinc Blend (',I3,',',I3,',',I3,') A')"),
+        make("('Zinc Blend (',I3,',',I3,',',I3,') B')"),
+    };
+    return formats[static_cast<int>(code)];
+}
+
+// Progress dots of the slab and the sort on the current window.
+class CurrentWindowProgress final : public geometry::ProgressOutput {
+public:
+    explicit CurrentWindowProgress(winrt::WindowRuntime& windows) : m_windows(windows) {}
+    void writeText(std::string_view text) override
+    {
+        if (auto canvas = m_windows.current_canvas())
+            canvas->out_text(text);
+    }
+    void clearWindow() override
+    {
+        if (auto canvas = m_windows.current_canvas())
+            canvas->clear_screen(0);
+    }
+
+private:
+    winrt::WindowRuntime& m_windows;
+};
+
+} // namespace
+
+ApplicationState& applicationState()
+{
+    static ApplicationState state;
+    return state;
+}
+
+std::string surfaceTitle(geometry::LatticeCode code, const geometry::MillerIndices& m)
+{
+    std::string field(40, ' ');
+    const rt::Item items[] = {int32_t(m.h), int32_t(m.k), int32_t(m.l)};
+    // The longest title is 29 characters: the field always holds it.
+    [[maybe_unused]] const int status = rt::internalWrite(field, titleFormat(code), items);
+    assert(status == 0);
+    return field + std::string(40, ' ');
+}
+
+std::string startTitle() { return "planes" + std::string(74, ' '); }
+
+void WindowUnitOutput::writeWindowText(int unit, std::string_view text)
+{
+    m_windows.write_window_text(m_windows.unit_window(unit), text);
+}
+
+Application::Application(winrt::WindowRuntime& windows, rt::Runtime& runtime, ApplicationState& state)
+    : m_windows(windows), m_runtime(runtime), m_state(state)
+{
+}
+
+void Application::startUp()
+{
+    m_state.size = {};
+    m_state.size.kind = KindMaximise;
+    m_windows.set_window_size(winrt::FrameHandle, m_state.size);
+
+    m_state.config = {};
+    m_state.config.pixel_width = -1;
+    m_state.config.pixel_height = -1;
+    m_state.config.text_columns = -1;
+    m_state.config.text_rows = -1;
+    m_state.config.colour_count = 256;
+    m_state.config.font_size = winrt::font_cell(10, 18);
+    m_state.config.set_title(startTitle());
+    if (!m_windows.set_window_config(m_state.config))
+        m_windows.set_window_config(m_state.config);
+
+    m_state.size = {KindPlace, 0, 0, ChildRows, ChildColumns};
+    m_windows.set_window_size(0, m_state.size);
+
+    if (auto canvas = m_windows.current_canvas()) {
+        render::installPalette(*canvas);
+        canvas->clear_screen(0);
+    }
+}
+
+void Application::setSurfaceTitle()
+{
+    m_state.config.set_title(surfaceTitle(m_state.latticeCode, m_state.miller));
+    m_windows.set_window_config(m_state.config);
+    if (auto canvas = m_windows.current_canvas())
+        render::installPalette(*canvas);
+}
+
+void Application::showSurface()
+{
+    setSurfaceTitle();
+    geometry::selectLattice(m_state.latticeCode, m_state.lattice);
+    geometry::writeStructureListing(m_state.lattice, m_runtime);
+    CurrentWindowProgress progress(m_windows);
+    geometry::generateSlab(m_state.latticeCode, m_state.miller, m_state.lattice, m_state.frame, m_state.atoms,
+                           m_runtime, progress);
+    auto canvas = m_windows.current_canvas();
+    if (!canvas)
+        return;
+    canvas->clear_screen(0);
+    render::sortByDepth(m_state.atoms, progress);
+    render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+}
+
+void Application::applyView(float rotation, float tilt)
+{
+    CurrentWindowProgress progress(m_windows);
+    render::projectView(rotation, tilt, m_state.atoms, m_state.view, progress);
+    if (auto canvas = m_windows.current_canvas())
+        render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+}
+
+void Application::resetView()
+{
+    CurrentWindowProgress progress(m_windows);
+    render::resetViewCoordinates(m_state.atoms, progress);
+    if (auto canvas = m_windows.current_canvas())
+        render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+}
+
+} // namespace app
