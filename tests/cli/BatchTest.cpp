@@ -245,3 +245,23 @@ TEST_F(Batch, HugeIndicesFinish)
         EXPECT_EQ(r.out.find("inf"), std::string::npos);
     }
 }
+
+TEST_F(Batch, RenderWritesTheVisibleArea)
+{
+    const RunResult bmp = run("render --lattice bcc --hkl 1 1 0 --out pic.bmp");
+    ASSERT_EQ(bmp.status, 0) << bmp.err;
+    EXPECT_EQ(fs::file_size(work() / "pic.bmp"), 1078u + 450u * 500u);
+    EXPECT_EQ(fs::file_size(work() / "posit.txt"), 0u);
+
+    const RunResult png = run("render --lattice bcc --hkl 1 1 0 --out pic.png --screen 800x600");
+    ASSERT_EQ(png.status, 0) << png.err;
+    const std::string head = slurp(work() / "pic.png").substr(0, 8);
+    EXPECT_EQ(head, "\x89PNG\r\n\x1a\n");
+
+    const RunResult bad = run("render --lattice bcc --hkl 1 1 0 --out missing/pic.bmp");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "facetor: cannot write missing/pic.bmp: No such file or directory\n");
+    const RunResult badPng = run("render --lattice bcc --hkl 1 1 0 --out missing/pic.png");
+    EXPECT_EQ(badPng.status, 1);
+    EXPECT_EQ(badPng.err.rfind("facetor: cannot write missing/pic.png: ", 0), 0u) << badPng.err;
+}

@@ -1,0 +1,101 @@
+// The picture: depth sort, drawing and the view change of the 10000-atom surface.
+
+#include "geometry/Slab.h"
+#include "render/Palette.h"
+#include "render/Scene.h"
+#include "winrt/Canvas.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Surface {
+    geometry::LatticeCode code = geometry::LatticeCode::ZincBlendeA;
+    geometry::LatticeDefinition lattice;
+    geometry::SurfaceFrame frame;
+    geometry::AtomTable atoms;
+};
+
+// The slab of code (h k l), generated once per benchmark.
+Surface& surface(geometry::LatticeCode code, geometry::MillerIndices m)
+{
+    static Surface s;
+    s.code = code;
+    geometry::selectLattice(code, s.lattice);
+    s.frame = geometry::orientSurface(m, s.lattice);
+    geometry::NoProgress none;
+    geometry::fillSlab(code, s.lattice, s.frame, s.atoms, none);
+    return s;
+}
+
+// The application's window canvas on a 1024 x 768 screen: 102 x 42 cells of 10 x 18.
+winrt::Canvas& canvas()
+{
+    static winrt::BuiltinGlyphSource glyphs;
+    static winrt::Canvas c(1020, 756, 256, 10, 18, glyphs);
+    static bool palette = (render::installPalette(c), true);
+    (void)palette;
+    return c;
+}
+
+void restoreGenerationOrder(geometry::AtomTable& a)
+{
+    for (int k = 1; k <= a.count; ++k)
+        a.drawOrder[k] = k;
+}
+
+void BM_SortByDepth_ZincBlendeA_111(benchmark::State& st)
+{
+    auto& s = surface(geometry::LatticeCode::ZincBlendeA, {1, 1, 1});
+    render::CanvasProgress progress(canvas());
+    for (auto _ : st) {
+        st.PauseTiming();
+        restoreGenerationOrder(s.atoms);
+        st.ResumeTiming();
+        render::sortByDepth(s.atoms, progress);
+    }
+}
+
+void BM_DrawScene(benchmark::State& st, geometry::LatticeCode code, geometry::MillerIndices m)
+{
+    auto& s = surface(code, m);
+    render::CanvasProgress progress(canvas());
+    render::sortByDepth(s.atoms, progress);
+    for (auto _ : st)
+        render::drawScene(s.atoms, s.code, canvas());
+}
+
+void BM_ApplyViewWithResort_ZincBlendeA_111(benchmark::State& st)
+{
+    auto& s = surface(geometry::LatticeCode::ZincBlendeA, {1, 1, 1});
+    render::CanvasProgress progress(canvas());
+    render::ViewState view;
+    bool tilted = false;
+    for (auto _ : st) {
+        // Alternating between 0 and 30 degrees of tilt moves the cosine by 0.134: every call re-sorts.
+        tilted = !tilted;
+        render::applyView(15.0f, tilted ? 30.0f : 0.0f, s.atoms, view, s.code, canvas(), progress);
+    }
+}
+
+void BM_ApplyViewRotateOnly_ZincBlendeA_111(benchmark::State& st)
+{
+    auto& s = surface(geometry::LatticeCode::ZincBlendeA, {1, 1, 1});
+    render::CanvasProgress progress(canvas());
+    render::ViewState view;
+    float rotation = 0.0f;
+    for (auto _ : st) {
+        rotation += 7.0f;
+        render::applyView(rotation, 0.0f, s.atoms, view, s.code, canvas(), progress);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_SortByDepth_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawScene, ZincBlendeA_111, geometry::LatticeCode::ZincBlendeA, geometry::MillerIndices{1, 1, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawScene, Fcc_111, geometry::LatticeCode::Fcc, geometry::MillerIndices{1, 1, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyViewWithResort_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyViewRotateOnly_ZincBlendeA_111)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,70 @@
+// Our bitmap files read by an independent reader (Qt's image library): same size, same colour
+// at every pixel.
+
+#include "winrt/BitmapFile.h"
+
+#include <QImage>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+TEST(BitmapRead, GoldenPicturesReadTheSameInQt)
+{
+    const fs::path dir = fs::path(FACETOR_SOURCE_DIR) / "tests/data";
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".bmp")
+            continue;
+        ++files;
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const auto ours = winrt::decodeBitmap(bytes);
+        ASSERT_TRUE(ours.ok());
+
+        QImage image;
+        ASSERT_TRUE(image.load(QString::fromStdString(entry.path().string()), "BMP"));
+        ASSERT_EQ(image.width(), ours.bitmap.width);
+        ASSERT_EQ(image.height(), ours.bitmap.height);
+        EXPECT_EQ(image.format(), QImage::Format_Indexed8);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb q = image.pixel(x, y);
+                const winrt::Rgb c = ours.bitmap.colour(x, y);
+                ASSERT_EQ((winrt::Rgb{uint8_t(qRed(q)), uint8_t(qGreen(q)), uint8_t(qBlue(q))}), c)
+                    << "pixel (" << x << ", " << y << ")";
+            }
+    }
+    EXPECT_GE(files, 4);
+}
+
+TEST(BitmapRead, OddWidthsPadTheirRows)
+{
+    // 21 pixels of 8 bits: 24-byte rows; every pixel a different index.
+    std::vector<uint8_t> indices(21 * 3);
+    std::vector<winrt::Rgb> palette(256);
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)};
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = uint8_t(i * 3 + 1);
+    const auto bytes = winrt::encodeBitmap(21, 3, indices, palette, 8);
+    EXPECT_EQ(bytes.size(), 1078u + 3u * 24u);
+    QImage image;
+    ASSERT_TRUE(image.loadFromData(bytes.data(), int(bytes.size()), "BMP"));
+    ASSERT_EQ(image.width(), 21);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 21; ++x) {
+            const winrt::Rgb c = palette[indices[std::size_t(y) * 21 + x]];
+            const QRgb q = image.pixel(x, y);
+            ASSERT_EQ(qRed(q), c.red);
+            ASSERT_EQ(qGreen(q), c.green);
+            ASSERT_EQ(qBlue(q), c.blue);
+        }
+}
