@@ -64,7 +64,7 @@ std::string surfaceTitle(geometry::LatticeCode code, const geometry::MillerIndic
 {
     std::string field(40, ' ');
     const rt::Item items[] = {int32_t(m.h), int32_t(m.k), int32_t(m.l)};
-    // The longest title is 29 characters: the field always holds it.
+    // The longest title is 26 characters: the field always holds it.
     [[maybe_unused]] const int status = rt::internalWrite(field, titleFormat(code), items);
     assert(status == 0);
     return field + std::string(40, ' ');
