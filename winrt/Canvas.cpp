@@ -309,18 +309,31 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
         damage = Rect::fromCorners(bx1, by1, bx2, by2).intersected(clip);
         const uint8_t pen = uint8_t(m_colour);
 
-        auto inSpan = [](const std::optional<RowSpan>& s, int x) { return s && x >= s->left && x <= s->right; };
+        const EllipseSpans& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
+        auto spanAt = [&](int y) -> const std::pair<int, int>* {
+            const int r = y - by1;
+            return r >= 0 && r < spans.height ? &spans.rows[size_t(r)] : nullptr;
+        };
+        auto inSpan = [&](const std::pair<int, int>* s, int x) { return s && x >= bx1 + s->first && x <= bx1 + s->second; };
         for (int y = damage.y; y <= damage.bottom(); ++y) {
-            auto span = ellipseRowSpan(bx1, by1, bx2, by2, y);
+            const auto* span = spanAt(y);
             if (!span)
                 continue;
-            auto above = ellipseRowSpan(bx1, by1, bx2, by2, y - 1);
-            auto below = ellipseRowSpan(bx1, by1, bx2, by2, y + 1);
-            int from = std::max(span->left, clip.x), to = std::min(span->right, clip.right());
+            const int spanLeft = bx1 + span->first, spanRight = bx1 + span->second;
+            const int from = std::max(spanLeft, clip.x), to = std::min(spanRight, clip.right());
+            if (from > to)
+                continue;
             uint8_t* row = &m_pixels[size_t(y) * m_width];
+            if (control == 3 && !m_fillMask) {
+                // Outline and inside share the pen: the whole span in one go.
+                std::fill(row + from, row + to + 1, pen);
+                continue;
+            }
+            const auto* above = spanAt(y - 1);
+            const auto* below = spanAt(y + 1);
             for (int x = from; x <= to; ++x) {
                 // The outline is every covered pixel with an uncovered 4-neighbour.
-                bool edge = x == span->left || x == span->right || !inSpan(above, x) || !inSpan(below, x);
+                bool edge = x == spanLeft || x == spanRight || !inSpan(above, x) || !inSpan(below, x);
                 if (edge)
                     row[x] = pen;
                 else if (control == 3)
@@ -333,6 +346,38 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
     return 1;
 }
 
+const Canvas::EllipseSpans& Canvas::ellipseSpans(int width, int height)
+{
+    for (const auto& e : m_ellipseSpans)
+        if (e.width == width && e.height == height && !e.rows.empty())
+            return e;
+    EllipseSpans& e = m_ellipseSpans[m_nextEllipse];
+    m_nextEllipse = (m_nextEllipse + 1) % m_ellipseSpans.size();
+    e.width = width;
+    e.height = height;
+    e.rows.clear();
+    for (int r = 0; r < height; ++r) {
+        const auto span = ellipseRowSpan(0, 0, width - 1, height - 1, r);
+        // Every row of the box is covered (the middle column always is).
+        e.rows.emplace_back(span ? span->left : 0, span ? span->right : -1);
+    }
+    return e;
+}
+
+const std::array<uint8_t, 256>& Canvas::matchTable(std::span<const Rgb> table)
+{
+    for (const auto& m : m_tableMatches)
+        if (!m.table.empty() && std::equal(m.table.begin(), m.table.end(), table.begin(), table.end()))
+            return m.toPalette;
+    TableMatch& m = m_tableMatches[m_nextTableMatch];
+    m_nextTableMatch = (m_nextTableMatch + 1) % m_tableMatches.size();
+    m.table.assign(table.begin(), table.end());
+    m.toPalette.fill(0);
+    for (size_t i = 0; i < table.size() && i < m.toPalette.size(); ++i)
+        m.toPalette[i] = nearestIndex(table[i], m_palette);
+    return m.toPalette;
+}
+
 void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action)
 {
     set_graphics_status(status::ok);
@@ -341,45 +386,70 @@ void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int
         set_graphics_status(status::invalid);
         return;
     }
-    BitmapDecodeResult decoded = decodeBitmap(image);
-    if (!decoded.ok()) {
-        set_graphics_status(status::failed);
-        return;
-    }
-    const DecodedBitmap& bmp = decoded.bitmap;
-
     Rect damage;
     {
         auto lock = lockDrawing();
-        // Match each image colour to the palette once: per colour-table entry, or per distinct
-        // colour for pictures without a table.
-        std::vector<uint8_t> source(size_t(bmp.width) * size_t(bmp.height));
-        if (!bmp.colourTable.empty()) {
-            std::vector<uint8_t> tableToPalette(bmp.colourTable.size());
-            for (size_t i = 0; i < bmp.colourTable.size(); ++i)
-                tableToPalette[i] = nearestIndex(bmp.colourTable[i], m_palette);
-            for (size_t i = 0; i < source.size(); ++i)
-                source[i] = tableToPalette[bmp.indices[i]];
-        } else {
-            std::unordered_map<uint32_t, uint8_t> matched;
-            for (size_t i = 0; i < source.size(); ++i) {
-                uint32_t key = bmp.pixels[i].toColorRef();
-                auto it = matched.find(key);
-                if (it == matched.end())
-                    it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
-                source[i] = it->second;
+        const PreparedImage* prepared = nullptr;
+        for (const auto& p : m_preparedImages)
+            if (!p.bytes.empty() && std::equal(p.bytes.begin(), p.bytes.end(), image.begin(), image.end())) {
+                prepared = &p;
+                break;
             }
+        if (!prepared) {
+            BitmapDecodeResult decoded = decodeBitmap(image);
+            if (!decoded.ok()) {
+                set_graphics_status(status::failed);
+                return;
+            }
+            const DecodedBitmap& bmp = decoded.bitmap;
+            PreparedImage& p = m_preparedImages[m_nextPrepared];
+            m_nextPrepared = (m_nextPrepared + 1) % m_preparedImages.size();
+            p.bytes.assign(image.begin(), image.end());
+            p.width = bmp.width;
+            p.height = bmp.height;
+            // Match each image colour to the palette once: per colour-table entry, or per
+            // distinct colour for pictures without a table.
+            std::vector<uint8_t>& source = p.source;
+            source.assign(size_t(bmp.width) * size_t(bmp.height), 0);
+            if (!bmp.colourTable.empty()) {
+                const auto& tableToPalette = matchTable(bmp.colourTable);
+                for (size_t i = 0; i < source.size(); ++i)
+                    source[i] = tableToPalette[bmp.indices[i]];
+            } else {
+                std::unordered_map<uint32_t, uint8_t> matched;
+                for (size_t i = 0; i < source.size(); ++i) {
+                    uint32_t key = bmp.pixels[i].toColorRef();
+                    auto it = matched.find(key);
+                    if (it == matched.end())
+                        it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
+                    source[i] = it->second;
+                }
+            }
+            prepared = &p;
         }
+        const std::vector<uint8_t>& source = prepared->source;
+        struct {
+            int width, height;
+        } bmp{prepared->width, prepared->height};
 
         const int left = x + m_originX, top = y + m_originY;
         const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
         damage = Rect{left, top, bmp.width, bmp.height}.intersected(clip);
         const uint8_t mask = indexMask();
+        // With 256 colours every index result names an entry: copy and or need no clamping.
+        const bool plainBytes = m_colourCount == 256;
         for (int cy = damage.y; cy <= damage.bottom(); ++cy) {
             uint8_t* row = &m_pixels[size_t(cy) * m_width];
             const uint8_t* src = &source[size_t(cy - top) * bmp.width];
-            for (int cx = damage.x; cx <= damage.right(); ++cx)
-                row[cx] = applyRasterOp(*op, row[cx], src[cx - left], brushAt(cx, cy), mask, m_colourCount);
+            if (plainBytes && *op == RasterOp::Copy) {
+                std::copy(src + (damage.x - left), src + (damage.right() - left) + 1, row + damage.x);
+            } else if (plainBytes && *op == RasterOp::Or) {
+                for (int cx = damage.x; cx <= damage.right(); ++cx)
+                    row[cx] |= src[cx - left];
+            } else {
+                for (int cx = damage.x; cx <= damage.right(); ++cx)
+                    row[cx] = applyRasterOp(*op, row[cx], src[cx - left], brushAt(cx, cy), mask, m_colourCount);
+            }
         }
         m_changed = true;
     }
@@ -608,6 +678,10 @@ int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
             m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
             m_noCollapse[size_t(i)] = 1;
         }
+        for (auto& m : m_tableMatches)
+            m.table.clear();
+        for (auto& p : m_preparedImages)
+            p.bytes.clear();
     }
     notify(Rect{0, 0, m_width, m_height});
     return 0;

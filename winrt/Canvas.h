@@ -226,6 +226,34 @@ private:
 
     std::vector<uint8_t> m_pixels;
     std::vector<Rgb> m_palette;
+    // Colour tables of recent pictures matched to the palette: drawing a scene puts the same
+    // two pictures thousands of times, and matching a table costs 256 x 256 distances.
+    struct TableMatch {
+        std::vector<Rgb> table;
+        std::array<uint8_t, 256> toPalette{};
+    };
+    std::array<TableMatch, 4> m_tableMatches;
+    size_t m_nextTableMatch = 0;
+    const std::array<uint8_t, 256>& matchTable(std::span<const Rgb> table);
+    // Pictures recently put, decoded and matched to the palette, keyed by their bytes.
+    struct PreparedImage {
+        std::vector<uint8_t> bytes;
+        int width = 0;
+        int height = 0;
+        std::vector<uint8_t> source; // palette index per pixel, rows from the top
+    };
+    std::array<PreparedImage, 4> m_preparedImages;
+    size_t m_nextPrepared = 0;
+    // The row spans of recently drawn ellipse boxes, by box size (they do not depend on where
+    // the box stands).
+    struct EllipseSpans {
+        int width = 0;
+        int height = 0;
+        std::vector<std::pair<int, int>> rows; // left, right offsets per row of the box
+    };
+    std::array<EllipseSpans, 4> m_ellipseSpans;
+    size_t m_nextEllipse = 0;
+    const EllipseSpans& ellipseSpans(int width, int height);
     std::vector<uint8_t> m_noCollapse;
     std::vector<uint8_t> m_inexact;
 
