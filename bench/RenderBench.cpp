@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+
 namespace {
 
 struct Surface {
@@ -99,3 +101,48 @@ BENCHMARK_CAPTURE(BM_DrawScene, Fcc_111, geometry::LatticeCode::Fcc, geometry::M
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyViewWithResort_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyViewRotateOnly_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
+
+#include "app/Application.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+namespace {
+
+struct Quiet final : rt::ReportSink {
+    void showReport(uint32_t, std::string_view) override {}
+};
+struct NoEnd final : rt::ProgramEnd {
+    void programEnded(int) override {}
+    void exitProcess(uint32_t) override {}
+};
+
+// The render subcommand's work without the file: title and configuration, lattice, listing,
+// slab with dots, clear, sort, drawing, all on the headless window.
+void BM_RenderPipeline(benchmark::State& st, geometry::LatticeCode code, geometry::MillerIndices m)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "facetor-bench";
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    platform::HeadlessPlatform screen;
+    winrt::WindowRuntime windows(screen);
+    Quiet quiet;
+    NoEnd end;
+    rt::Runtime runtime(rt::systemFileSystem(), quiet, end);
+    app::WindowUnitOutput text(windows);
+    for (int unit : {0, 5, 6})
+        runtime.units().connectWindow(unit, &text);
+    app::Application application(windows, runtime);
+    application.startUp();
+    application.state().latticeCode = code;
+    application.state().miller = m;
+    for (auto _ : st)
+        application.showSurface();
+    runtime.end_program_thread();
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_RenderPipeline, ZincBlendeA_111, geometry::LatticeCode::ZincBlendeA,
+                  geometry::MillerIndices{1, 1, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RenderPipeline, Fcc_111, geometry::LatticeCode::Fcc, geometry::MillerIndices{1, 1, 1})
+    ->Unit(benchmark::kMillisecond);
