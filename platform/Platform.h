@@ -10,11 +10,13 @@
 // the child windows), frame positions relative to the screen.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -122,6 +124,78 @@ struct MessageBoxRequest {
     bool operator==(const MessageBoxRequest&) const = default;
 };
 
+// One entry of a menu: a command with its id, or a separator.
+struct MenuItem {
+    std::string text; // with "&" before the access key and "\t" before an accelerator's name
+    int id = 0;
+    bool separator = false;
+    bool grayed = false;
+    bool checked = false;
+    bool newColumn = false; // starts a new column of the menu
+    bool operator==(const MenuItem&) const = default;
+};
+
+// A menu of the menu bar; with no items and a nonzero id it is a plain command of the bar.
+struct Menu {
+    std::string text;
+    std::vector<MenuItem> items;
+    int id = 0;
+    bool operator==(const Menu&) const = default;
+};
+
+using MenuBar = std::vector<Menu>;
+
+// A child window's picture as the window runtime hands it out for painting: palette indices,
+// rows from the top, and the palette as 0x00BBGGRR colours. Valid during the call only.
+struct PictureView {
+    int width = 0;
+    int height = 0;
+    std::span<const std::uint8_t> pixels;
+    std::span<const std::uint32_t> palette;
+    // Top left corner of the visible area over the picture.
+    int scrollX = 0;
+    int scrollY = 0;
+    // The caret's cell (top left pixel and size), when the window shows one.
+    std::optional<Rect> caret;
+};
+
+// How a child window shows its picture: unscaled with scroll bars, or stretched to its client
+// area without them.
+enum class ViewMode { Normal, SizeToFit };
+
+// Scroll requests of a scroll bar or the keyboard.
+enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
+
+enum class Key { Character, Escape, Enter, Left, Right, Up, Down, PageUp, PageDown, Home, End, Insert, F1 };
+
+struct KeyPress {
+    Key key = Key::Character;
+    char32_t character = 0; // Key::Character
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+};
+
+// What the platform tells the window runtime, on the message thread.
+class FrameEvents {
+public:
+    virtual ~FrameEvents() = default;
+    // A menu command or accelerator of the frame.
+    virtual void command(int id) = 0;
+    // F1 while a menu item is highlighted.
+    virtual void helpOnMenuItem(int id) = 0;
+    // Paints a child window: calls draw with its picture while holding the picture's lock.
+    virtual void paint(WindowId window, const std::function<void(const PictureView&)>& draw) = 0;
+    // The user moved a scroll bar of a child window.
+    virtual void scroll(WindowId window, ScrollAxis axis, ScrollRequest request, int position) = 0;
+    // A child window's client area changed size.
+    virtual void resized(WindowId window) = 0;
+    // A key pressed in a child window (or the full-screen view).
+    virtual void key(WindowId window, const KeyPress& key) = 0;
+    // The frame is being closed (Exit, the close box); the process ends after this returns.
+    virtual void frameClosing() = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -176,6 +250,23 @@ public:
     virtual void placeFrame(const FramePlacement& placement) = 0;
     // Cascades the child windows inside the frame.
     virtual void cascadeChildren() = 0;
+
+    // Where the frame's events go (null: nowhere).
+    virtual void setFrameEvents(FrameEvents* events) = 0;
+    virtual void setFrameTitle(std::string_view title) = 0;
+    // Replaces the whole menu bar.
+    virtual void setMenuBar(const MenuBar& bar) = 0;
+    // Status bar: pane 0 the run state, pane 1 the current message.
+    virtual void setStatusText(int pane, std::string_view text) = 0;
+    virtual void setStatusBarVisible(bool visible) = 0;
+    virtual void setViewMode(WindowId window, ViewMode mode) = 0;
+    // Shows the window's picture stretched over the whole screen; an invalid id closes it.
+    virtual void setFullScreen(WindowId window) = 0;
+    // Opens the help file at its contents, or at a topic.
+    virtual void openHelp(const std::string& file, std::optional<int> topic) = 0;
+    // Closes the frame: the message loop ends and the process with it.
+    virtual void closeFrame() = 0;
+    virtual void beep() = 0;
 
     // --- Message boxes --------------------------------------------------------------------
 

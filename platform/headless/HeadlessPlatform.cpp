@@ -394,4 +394,126 @@ const HeadlessPlatform::ChildWindow* HeadlessPlatform::find(WindowId window) con
     return it == m_children.end() ? nullptr : &it->second;
 }
 
+void HeadlessPlatform::setFrameEvents(FrameEvents* events)
+{
+    std::lock_guard lock(m_mutex);
+    m_events = events;
+}
+
+void HeadlessPlatform::setFrameTitle(std::string_view title)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameTitle = std::string(title);
+}
+
+void HeadlessPlatform::setMenuBar(const MenuBar& bar)
+{
+    std::lock_guard lock(m_mutex);
+    m_menuBar = bar;
+}
+
+void HeadlessPlatform::setStatusText(int pane, std::string_view text)
+{
+    std::lock_guard lock(m_mutex);
+    if (pane == 0 || pane == 1)
+        m_status[pane] = std::string(text);
+}
+
+void HeadlessPlatform::setStatusBarVisible(bool visible)
+{
+    std::lock_guard lock(m_mutex);
+    m_statusVisible = visible;
+}
+
+void HeadlessPlatform::setViewMode(WindowId window, ViewMode mode)
+{
+    std::lock_guard lock(m_mutex);
+    m_viewModes[window.value] = mode;
+}
+
+void HeadlessPlatform::setFullScreen(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    m_fullScreen = window;
+}
+
+void HeadlessPlatform::openHelp(const std::string& file, std::optional<int> topic)
+{
+    std::lock_guard lock(m_mutex);
+    m_help.emplace_back(file, topic);
+}
+
+void HeadlessPlatform::closeFrame()
+{
+    std::lock_guard lock(m_mutex);
+    m_frameClosed = true;
+}
+
+void HeadlessPlatform::beep()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_beeps;
+}
+
+FrameEvents* HeadlessPlatform::frameEvents() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
+std::string HeadlessPlatform::frameTitle() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameTitle;
+}
+
+MenuBar HeadlessPlatform::menuBar() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_menuBar;
+}
+
+std::string HeadlessPlatform::statusText(int pane) const
+{
+    std::lock_guard lock(m_mutex);
+    return pane == 0 || pane == 1 ? m_status[pane] : std::string();
+}
+
+bool HeadlessPlatform::statusBarVisible() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_statusVisible;
+}
+
+ViewMode HeadlessPlatform::viewMode(WindowId window) const
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_viewModes.find(window.value);
+    return it == m_viewModes.end() ? ViewMode::Normal : it->second;
+}
+
+WindowId HeadlessPlatform::fullScreenWindow() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_fullScreen;
+}
+
+std::vector<std::pair<std::string, std::optional<int>>> HeadlessPlatform::helpRequests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_help;
+}
+
+bool HeadlessPlatform::frameClosed() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameClosed;
+}
+
+int HeadlessPlatform::beeps() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_beeps;
+}
+
 } // namespace platform

@@ -105,7 +105,32 @@ public:
     void placeFrame(const FramePlacement& placement) override;
     void cascadeChildren() override;
 
+    void setFrameEvents(FrameEvents* events) override;
+    void setFrameTitle(std::string_view title) override;
+    void setMenuBar(const MenuBar& bar) override;
+    void setStatusText(int pane, std::string_view text) override;
+    void setStatusBarVisible(bool visible) override;
+    void setViewMode(WindowId window, ViewMode mode) override;
+    void setFullScreen(WindowId window) override;
+    void openHelp(const std::string& file, std::optional<int> topic) override;
+    void closeFrame() override;
+    void beep() override;
+
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
+
+    // --- Frame inspection -----------------------------------------------------------------
+
+    FrameEvents* frameEvents() const;
+    std::string frameTitle() const;
+    MenuBar menuBar() const;
+    std::string statusText(int pane) const;
+    bool statusBarVisible() const;
+    ViewMode viewMode(WindowId window) const;
+    WindowId fullScreenWindow() const;
+    // Help requests: the file and the topic (empty for the contents).
+    std::vector<std::pair<std::string, std::optional<int>>> helpRequests() const;
+    bool frameClosed() const;
+    int beeps() const;
 
 private:
     void record(std::string line);
@@ -129,6 +154,16 @@ private:
     bool m_fontFails = false;
     bool m_windowFails = false;
     std::vector<std::string> m_log;
+    FrameEvents* m_events = nullptr;
+    std::string m_frameTitle;
+    MenuBar m_menuBar;
+    std::string m_status[2];
+    bool m_statusVisible = true;
+    std::map<std::uint64_t, ViewMode> m_viewModes;
+    WindowId m_fullScreen;
+    std::vector<std::pair<std::string, std::optional<int>>> m_help;
+    bool m_frameClosed = false;
+    int m_beeps = 0;
 };
 
 } // namespace platform
