@@ -191,6 +191,7 @@ uint8_t Canvas::paletteExactness(int index) const
 
 int16_t Canvas::set_colour(int16_t index)
 {
+    enterGate();
     set_graphics_status(status::ok);
     auto lock = lockDrawing();
     return clampColour(index, m_colour);
@@ -286,6 +287,7 @@ void Canvas::set_damage_hook(std::function<void(Rect)> hook)
 
 int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
+    enterGate();
     set_graphics_status(status::ok);
     if (control != 2 && control != 3) {
         set_graphics_status(status::failed);
@@ -380,6 +382,7 @@ const std::array<uint8_t, 256>& Canvas::matchTable(std::span<const Rgb> table)
 
 void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action)
 {
+    enterGate();
     set_graphics_status(status::ok);
     auto op = rasterOpForAction(action);
     if (!op) {
@@ -514,6 +517,7 @@ void Canvas::clearTextRecord(const TextWindow& area)
 
 int16_t Canvas::clear_screen(int16_t area)
 {
+    enterGate();
     set_graphics_status(status::ok);
     if (area < 0 || area > 2) {
         set_graphics_status(status::invalid);
@@ -594,6 +598,7 @@ void Canvas::newLine(Rect& damage)
 
 void Canvas::out_text(std::string_view text)
 {
+    enterGate();
     set_graphics_status(status::ok);
     if (auto nul = text.find('\0'); nul != std::string_view::npos)
         text = text.substr(0, nul);
@@ -663,6 +668,7 @@ std::vector<TextPiece> Canvas::textPieces() const
 
 int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
 {
+    enterGate();
     set_graphics_status(status::ok);
     if (m_colourCount <= 20) {
         set_graphics_status(status::failed);

@@ -151,6 +151,10 @@ public:
     // Called after every operation that changed pixels, with the changed rectangle.
     void set_damage_hook(std::function<void(Rect)> hook);
 
+    // Called at the start of every drawing and text operation, before any lock is taken: the
+    // pause of the program waits there. Set it before the canvas is shared between threads.
+    void set_operation_gate(std::function<void()> gate) { m_gate = std::move(gate); }
+
     std::unique_lock<std::mutex> lockDrawing() const { return std::unique_lock(m_drawing); }
     std::unique_lock<std::mutex> lockText() const { return std::unique_lock(m_text); }
 
@@ -223,6 +227,13 @@ private:
 
     mutable std::mutex m_text;
     mutable std::mutex m_drawing;
+
+    std::function<void()> m_gate;
+    void enterGate() const
+    {
+        if (m_gate)
+            m_gate();
+    }
 
     std::vector<uint8_t> m_pixels;
     std::vector<Rgb> m_palette;

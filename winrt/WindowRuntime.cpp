@@ -480,6 +480,10 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     canvas->set_damage_hook([target, id, scroll](Rect r) {
         target->invalidate(id, {r.x - scroll->x, r.y - scroll->y, r.width, r.height});
     });
+    {
+        std::lock_guard lock(m_table);
+        canvas->set_operation_gate(m_gate);
+    }
 
     std::optional<std::string> caption;
     if (config.title[0] != '\0')
@@ -831,6 +835,27 @@ int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, Scro
     m_platform.setScrollPosition(window->id, axis, now);
     m_platform.invalidate(window->id, {0, 0, client.width, client.height});
     return now;
+}
+
+void WindowRuntime::set_operation_gate(std::function<void()> gate)
+{
+    std::lock_guard lock(m_table);
+    m_gate = std::move(gate);
+}
+
+int32_t WindowRuntime::handle_of(platform::WindowId window) const
+{
+    std::lock_guard lock(m_table);
+    for (int slot = 0; slot < MaxWindows; ++slot)
+        if (m_slots[slot] && m_slots[slot]->ready && m_slots[slot]->id == window)
+            return FirstWindowHandle + slot;
+    return -1;
+}
+
+int32_t WindowRuntime::active_window() const
+{
+    const int32_t active = handle_of(m_platform.activeChild());
+    return active >= 0 ? active : focus_window();
 }
 
 } // namespace winrt

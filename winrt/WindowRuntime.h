@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -143,6 +144,14 @@ public:
 
     std::optional<WindowInfo> window_info(int32_t handle) const;
 
+    // Every canvas created from now on calls gate at the start of its operations (the pause).
+    void set_operation_gate(std::function<void()> gate);
+
+    // The handle of the window shown as the platform's window, or -1.
+    int32_t handle_of(platform::WindowId window) const;
+    // The active child window's handle, or the focus window when none is active.
+    int32_t active_window() const;
+
     // A frame size call made before the frame existed, for the frame's creation.
     std::optional<WindowSizeRecord> pending_frame_request() const;
 
@@ -178,6 +187,7 @@ private:
     std::array<std::shared_ptr<Window>, MaxWindows> m_slots;
     int32_t m_focus = -1;
     std::optional<WindowSizeRecord> m_pendingFrame;
+    std::function<void()> m_gate; // guarded by the table lock
     std::atomic<int32_t> m_last{-1};
     // Held while the focus window is found or opened, so two threads open only one.
     std::mutex m_focusOpen;

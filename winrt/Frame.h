@@ -1,0 +1,162 @@
+#pragma once
+// The frame window's logic: the menu bar and its commands, the user's menu items, the run
+// state in the status bar, pause and resume, help, and what happens when the program ends.
+
+#include "platform/Platform.h"
+#include "winrt/PauseGate.h"
+#include "winrt/WindowRuntime.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winrt {
+
+enum class RunState { Running = 0, Paused = 1, Finished = 2 };
+
+// What happens when the program ends: ask whether to close the frame, close it, keep it.
+enum class ExitBehaviour { Ask = 1, Close = 2, KeepOpen = 3 };
+
+// The frame's command ids.
+namespace command {
+inline constexpr int Exit = 1000;
+inline constexpr int SelectText = 1001;
+inline constexpr int SelectGraphics = 1002;
+inline constexpr int SelectAll = 1003;
+inline constexpr int Copy = 1004;
+inline constexpr int SizeToFit = 1006;
+inline constexpr int FullScreen = 1007;
+inline constexpr int Pause = 1008;
+inline constexpr int Resume = 1009;
+inline constexpr int Cascade = 1010;
+inline constexpr int Tile = 1011;
+inline constexpr int ArrangeIcons = 1012;
+inline constexpr int StatusBar = 1015;
+inline constexpr int Contents = 1016;
+inline constexpr int UsingHelp = 1017;
+inline constexpr int About = 1018;
+inline constexpr int Print = 1019;
+inline constexpr int Save = 1020;
+inline constexpr int Paste = 1021;
+inline constexpr int ClearPaste = 1022;
+inline constexpr int Input = 1023;
+inline constexpr int FirstUser = 1101;
+} // namespace command
+
+// append_menu_item flags.
+namespace menuflag {
+inline constexpr int Grayed = 1;
+inline constexpr int Disabled = 2;
+inline constexpr int Separator = 8;
+inline constexpr int Checked = 16;
+} // namespace menuflag
+
+// A user menu item's routine: receives 1 when the item is checked, else 0.
+using MenuCallback = std::function<void(int32_t& checked)>;
+
+// The menu bar a new frame gets.
+platform::MenuBar defaultMenuBar();
+
+// The help topic of a menu item for F1, if it has one.
+std::optional<int> helpTopic(int commandId);
+
+// The help file: WINRT_HELP names it (a directory means WINRT in it; a name without extension
+// gets .html), else WINRT.html found beside the program, in the working directory or on the
+// search path, else "WINRT.html" as it is.
+std::string findHelpFile(const std::string& programDirectory);
+
+// One per process. Commands arrive on the message thread; program_ended comes from the
+// program thread.
+class FrameRuntime final : public platform::FrameEvents {
+public:
+    FrameRuntime(platform::Platform& platform, WindowRuntime& windows, std::string programName,
+                 std::string programDirectory = {});
+    ~FrameRuntime() override;
+    FrameRuntime(const FrameRuntime&) = delete;
+    FrameRuntime& operator=(const FrameRuntime&) = delete;
+
+    // Takes the frame's events, builds the menu bar, shows "Running", and sets the pause gate
+    // on the windows' canvases.
+    void start();
+
+    // Adds an item to menu number menu (1-based; one past the last menu adds a command to the
+    // bar itself). An item text without "&" gets one before its first letter. False for a menu
+    // number out of range or while the calling program thread has no usable window.
+    bool append_menu_item(int menu, int flags, std::string_view text, MenuCallback callback);
+    // Deletes item number item (1-based) of menu number menu, or the whole menu for item 0.
+    bool delete_menu_item(int menu, int item);
+    // 1 ask, 2 close, 3 keep open; returns 0, or -1 for another value.
+    int set_exit_behaviour(int behaviour);
+
+    RunState run_state() const;
+    std::string status_message() const;
+    void set_status_message(std::string_view text);
+
+    // The program has ended with code: run state "Finished", user items grayed, then by the
+    // exit behaviour ask whether to close the frame, close it, or keep it.
+    void program_ended(int code);
+
+    void pause();
+    void resume();
+    PauseGate& gate() { return m_gate; }
+
+    // The menu bar as it is now (for tests and the platform).
+    platform::MenuBar menu_bar() const;
+    // The program name shown in captions.
+    const std::string& program_name() const { return m_programName; }
+    // The runtime's banner for the About command.
+    static std::string banner();
+
+    // Frame events (message thread).
+    void command(int id) override;
+    void helpOnMenuItem(int id) override;
+    void paint(platform::WindowId window, const std::function<void(const platform::PictureView&)>& draw) override;
+    void scroll(platform::WindowId window, platform::ScrollAxis axis, platform::ScrollRequest request,
+                int position) override;
+    void resized(platform::WindowId window) override;
+    void key(platform::WindowId window, const platform::KeyPress& key) override;
+    void frameClosing() override;
+
+    // Whether the frame has been closed (Exit, the close box, Yes at the end).
+    bool frame_closed() const { return m_closed.load(); }
+
+private:
+    struct UserItem {
+        MenuCallback callback;
+    };
+    platform::MenuItem* findItem(int id);
+    void publishMenu();
+    void setRunState(RunState state);
+    void setUserItemsGrayed(bool grayed);
+    void toggleSizeToFit();
+    void toggleFullScreen();
+    void closeFrame();
+
+    platform::Platform& m_platform;
+    WindowRuntime& m_windows;
+    const std::string m_programName;
+    const std::string m_programDirectory;
+    PauseGate m_gate;
+
+    mutable std::mutex m_mutex; // guards everything below
+    platform::MenuBar m_bar;
+    std::vector<UserItem> m_userItems; // index: id - FirstUser
+    std::size_t m_userCapacity = 50;
+    RunState m_state = RunState::Running;
+    int m_nestedPauses = 0;
+    bool m_finished = false;
+    ExitBehaviour m_exitBehaviour = ExitBehaviour::Ask;
+    std::string m_message;
+    bool m_statusBarShown = true;
+    bool m_sizeToFit = false;
+    int32_t m_fullScreen = -1;
+    std::optional<std::string> m_helpFile;
+    std::atomic<bool> m_closed{false};
+};
+
+} // namespace winrt
