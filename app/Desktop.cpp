@@ -1,0 +1,72 @@
+#include "app/Desktop.h"
+
+#include "app/Application.h"
+#include "app/ProgramThread.h"
+#include "winrt/Frame.h"
+#include "winrt/WindowRuntime.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+namespace app {
+
+struct DesktopProgram::Parts {
+    Parts(platform::Platform& p, const std::string& name, const std::string& dir)
+        : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
+          runtime(rt::systemFileSystem(), reports, end), unitOutput(windows)
+    {
+    }
+    platform::Platform& platform;
+    winrt::WindowRuntime windows;
+    winrt::FrameRuntime frame;
+    MessageBoxReports reports;
+    DesktopProgramEnd end;
+    rt::Runtime runtime;
+    WindowUnitOutput unitOutput;
+    std::thread program;
+};
+
+DesktopProgram::DesktopProgram(std::string programDirectory) : m_programDirectory(std::move(programDirectory)) {}
+
+DesktopProgram::~DesktopProgram()
+{
+    // The program thread may be parked for good; the process ends without waiting for it.
+    if (m_parts && m_parts->program.joinable())
+        m_parts->program.detach();
+    (void)m_parts.release();
+}
+
+void DesktopProgram::start(platform::Platform& platform, std::string programName)
+{
+    m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory);
+    m_parts->frame.start();
+    // The message thread's first use of the window runtime opens the focus window.
+    m_parts->windows.current_window();
+    for (int unit : {0, 5, 6})
+        m_parts->runtime.units().connectWindow(unit, &m_parts->unitOutput);
+    m_parts->program = std::thread([this] { programMain(); });
+}
+
+int DesktopProgram::finish()
+{
+    if (!m_parts)
+        return 0;
+    return m_parts->end.exitStatus();
+}
+
+void DesktopProgram::programMain()
+{
+    // Below normal priority: the message thread stays responsive while the program computes.
+    ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 5);
+    Parts& p = *m_parts;
+    guardProgramThread(p.runtime, p.end);
+    runtimeStartUpChecks(p.runtime);
+    runApplication(p.windows, p.frame, p.runtime);
+    p.runtime.end_program_thread();
+    p.end.programEnded(0);
+    p.end.exitProcess(0);
+}
+
+} // namespace app
