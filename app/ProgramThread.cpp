@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <pthread.h>
@@ -12,6 +13,10 @@ namespace app {
 
 void MessageBoxReports::showReport(uint32_t, std::string_view text)
 {
+    // A copy on standard error (or the QZUN0 file) keeps the report when nobody reads the box.
+    rt::redirectStandardErrorOnce();
+    std::fprintf(stderr, "%.*s", int(text.size()), text.data());
+    std::fflush(stderr);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
     platform::MessageBoxRequest box;

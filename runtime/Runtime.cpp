@@ -111,8 +111,6 @@ std::string composeReport(uint32_t id, std::span<const MessageArg> args)
 // ---------------------------------------------------------------------------------------
 // Reports and the end of the process
 
-namespace {
-
 // When QZUN0 names a file, reports are appended to it instead of the inherited standard
 // error. The file is opened before standard error is replaced, so a bad name leaves the
 // reports on the original stream instead of losing them.
@@ -133,6 +131,8 @@ void redirectStandardErrorOnce()
         }
     });
 }
+
+namespace {
 
 } // namespace
 

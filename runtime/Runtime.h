@@ -40,6 +40,10 @@ public:
     virtual void showReport(uint32_t id, std::string_view text) = 0;
 };
 
+// On its first call, when QZUN0 names a file that can be opened, standard error is appended
+// to that file from then on.
+void redirectStandardErrorOnce();
+
 // Writes reports to standard error, CR LF turned into the console's line end, and flushes.
 // On first use, when QZUN0 names a file that can be opened, standard error is appended to it.
 class ConsoleReportSink final : public ReportSink {

@@ -435,7 +435,7 @@ void FrameRuntime::command(int id)
                 m_helpFile = findHelpFile(m_programDirectory);
             file = *m_helpFile;
         }
-        m_platform.openHelp(file, id == command::UsingHelp ? std::optional<int>(1017) : std::nullopt);
+        m_platform.openHelp(file, id == command::UsingHelp ? std::optional<int>(0) : std::nullopt);
         return;
     }
     case command::About:

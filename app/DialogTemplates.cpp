@@ -1,0 +1,24 @@
+#include "app/DialogTemplates.h"
+
+namespace app {
+
+std::optional<std::span<const std::uint8_t>> ApplicationDialogResources::dialogTemplate(std::int32_t resourceId) const
+{
+    switch (resourceId) {
+    case ViewDialogId:
+        return std::span<const std::uint8_t>(ViewTemplate);
+    case SurfaceDialogId:
+        return std::span<const std::uint8_t>(SurfaceTemplate);
+    case AboutDialogId:
+        return std::span<const std::uint8_t>(AboutTemplate);
+    }
+    return std::nullopt;
+}
+
+const ApplicationDialogResources& applicationDialogResources()
+{
+    static const ApplicationDialogResources resources;
+    return resources;
+}
+
+} // namespace app
