@@ -1,19 +1,27 @@
 // facetor: the desktop program without arguments, the batch front end with a subcommand.
 
-#include "cli/Args.h"
+#include "app/Desktop.h"
 #include "cli/Batch.h"
+#include "platform/qt/Desktop.h"
 
-#include <iostream>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
 int main(int argc, char** argv)
 {
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::cerr << "facetor: the desktop program is not part of this build; use the batch front end:\n"
-                  << cli::usage();
-        return 2;
-    }
-    return cli::runBatch(args);
+    if (!args.empty())
+        return cli::runBatch(args);
+
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    app::DesktopProgram program(ec ? std::string() : exe.parent_path().string());
+    const int status = platform::runDesktop(argc, argv, program);
+    // The program thread may still be parked inside the application: end the process now,
+    // without running destructors under its feet.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
