@@ -250,6 +250,10 @@ public:
     virtual void placeFrame(const FramePlacement& placement) = 0;
     // Cascades the child windows inside the frame.
     virtual void cascadeChildren() = 0;
+    // Lays the child windows side by side.
+    virtual void tileChildren() = 0;
+    // Lines up the minimised child windows along the bottom of the frame's client area.
+    virtual void arrangeIcons() = 0;
 
     // Where the frame's events go (null: nowhere).
     virtual void setFrameEvents(FrameEvents* events) = 0;

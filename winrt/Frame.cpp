@@ -411,9 +411,9 @@ void FrameRuntime::command(int id)
     case command::FullScreen: toggleFullScreen(); return;
     case command::Pause: pause(); return;
     case command::Resume: resume(); return;
-    case command::Cascade:
-    case command::Tile:
-    case command::ArrangeIcons: m_platform.cascadeChildren(); return;
+    case command::Cascade: m_platform.cascadeChildren(); return;
+    case command::Tile: m_platform.tileChildren(); return;
+    case command::ArrangeIcons: m_platform.arrangeIcons(); return;
     case command::StatusBar: {
         bool shown;
         {

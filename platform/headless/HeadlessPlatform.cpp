@@ -340,6 +340,16 @@ void HeadlessPlatform::placeFrame(const FramePlacement& placement)
     record("frame-place " + rectText(m_frameRect));
 }
 
+void HeadlessPlatform::tileChildren()
+{
+    record("tile");
+}
+
+void HeadlessPlatform::arrangeIcons()
+{
+    record("arrange icons");
+}
+
 void HeadlessPlatform::cascadeChildren()
 {
     std::lock_guard lock(m_mutex);

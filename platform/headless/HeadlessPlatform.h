@@ -104,6 +104,8 @@ public:
     void setFrameState(ShowState state) override;
     void placeFrame(const FramePlacement& placement) override;
     void cascadeChildren() override;
+    void tileChildren() override;
+    void arrangeIcons() override;
 
     void setFrameEvents(FrameEvents* events) override;
     void setFrameTitle(std::string_view title) override;

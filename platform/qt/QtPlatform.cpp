@@ -1379,6 +1379,27 @@ void QtPlatform::cascadeChildren()
     d->invoker.run([&] { d->mdi->cascadeSubWindows(); });
 }
 
+void QtPlatform::tileChildren()
+{
+    d->invoker.run([&] { d->mdi->tileSubWindows(); });
+}
+
+void QtPlatform::arrangeIcons()
+{
+    d->invoker.run([&] {
+        // Minimised windows in a row along the bottom edge, left to right.
+        int x = 0;
+        const int bottom = d->mdi->viewport()->height();
+        for (QMdiSubWindow* sub : d->mdi->subWindowList(QMdiArea::CreationOrder)) {
+            if (!sub->isMinimized())
+                continue;
+            const QSize size = sub->size();
+            sub->move(x, bottom - size.height());
+            x += size.width();
+        }
+    });
+}
+
 void QtPlatform::setFrameEvents(FrameEvents* events)
 {
     d->invoker.run([&] { d->events = events; });
