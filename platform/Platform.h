@@ -164,7 +164,7 @@ struct PictureView {
 enum class ViewMode { Normal, SizeToFit };
 
 // Scroll requests of a scroll bar or the keyboard.
-enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
+enum class WindowScroll { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
 
 enum class Key { Character, Escape, Enter, Left, Right, Up, Down, PageUp, PageDown, Home, End, Insert, F1 };
 
@@ -187,7 +187,7 @@ public:
     // Paints a child window: calls draw with its picture while holding the picture's lock.
     virtual void paint(WindowId window, const std::function<void(const PictureView&)>& draw) = 0;
     // The user moved a scroll bar of a child window.
-    virtual void scroll(WindowId window, ScrollAxis axis, ScrollRequest request, int position) = 0;
+    virtual void scroll(WindowId window, ScrollAxis axis, WindowScroll request, int position) = 0;
     // A child window's client area changed size.
     virtual void resized(WindowId window) = 0;
     // A key pressed in a child window (or the full-screen view).

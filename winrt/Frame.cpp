@@ -506,23 +506,23 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
 
 namespace {
 
-ScrollRequest toWindowRequest(platform::ScrollRequest r)
+ScrollRequest toWindowRequest(platform::WindowScroll r)
 {
     switch (r) {
-    case platform::ScrollRequest::LineBack: return ScrollRequest::LineBack;
-    case platform::ScrollRequest::LineForward: return ScrollRequest::LineForward;
-    case platform::ScrollRequest::PageBack: return ScrollRequest::PageBack;
-    case platform::ScrollRequest::PageForward: return ScrollRequest::PageForward;
-    case platform::ScrollRequest::ToPosition: return ScrollRequest::ToPosition;
-    case platform::ScrollRequest::ToStart: return ScrollRequest::ToStart;
-    case platform::ScrollRequest::ToEnd: return ScrollRequest::ToEnd;
+    case platform::WindowScroll::LineBack: return ScrollRequest::LineBack;
+    case platform::WindowScroll::LineForward: return ScrollRequest::LineForward;
+    case platform::WindowScroll::PageBack: return ScrollRequest::PageBack;
+    case platform::WindowScroll::PageForward: return ScrollRequest::PageForward;
+    case platform::WindowScroll::ToPosition: return ScrollRequest::ToPosition;
+    case platform::WindowScroll::ToStart: return ScrollRequest::ToStart;
+    case platform::WindowScroll::ToEnd: return ScrollRequest::ToEnd;
     }
     return ScrollRequest::ToPosition;
 }
 
 } // namespace
 
-void FrameRuntime::scroll(platform::WindowId window, platform::ScrollAxis axis, platform::ScrollRequest request,
+void FrameRuntime::scroll(platform::WindowId window, platform::ScrollAxis axis, platform::WindowScroll request,
                           int position)
 {
     const int32_t handle = m_windows.handle_of(window);

@@ -116,7 +116,7 @@ public:
     void command(int id) override;
     void helpOnMenuItem(int id) override;
     void paint(platform::WindowId window, const std::function<void(const platform::PictureView&)>& draw) override;
-    void scroll(platform::WindowId window, platform::ScrollAxis axis, platform::ScrollRequest request,
+    void scroll(platform::WindowId window, platform::ScrollAxis axis, platform::WindowScroll request,
                 int position) override;
     void resized(platform::WindowId window) override;
     void key(platform::WindowId window, const platform::KeyPress& key) override;

@@ -789,15 +789,15 @@ void QtPlatform::Impl::key(std::uint64_t id, const QKeyEvent& event)
 
 void QtPlatform::Impl::scrolled(std::uint64_t id, ScrollAxis axis, QScrollBar* bar, int action)
 {
-    ScrollRequest request;
+    WindowScroll request;
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: request = ScrollRequest::LineForward; break;
-    case QAbstractSlider::SliderSingleStepSub: request = ScrollRequest::LineBack; break;
-    case QAbstractSlider::SliderPageStepAdd: request = ScrollRequest::PageForward; break;
-    case QAbstractSlider::SliderPageStepSub: request = ScrollRequest::PageBack; break;
-    case QAbstractSlider::SliderToMinimum: request = ScrollRequest::ToStart; break;
-    case QAbstractSlider::SliderToMaximum: request = ScrollRequest::ToEnd; break;
-    case QAbstractSlider::SliderMove: request = ScrollRequest::ToPosition; break;
+    case QAbstractSlider::SliderSingleStepAdd: request = WindowScroll::LineForward; break;
+    case QAbstractSlider::SliderSingleStepSub: request = WindowScroll::LineBack; break;
+    case QAbstractSlider::SliderPageStepAdd: request = WindowScroll::PageForward; break;
+    case QAbstractSlider::SliderPageStepSub: request = WindowScroll::PageBack; break;
+    case QAbstractSlider::SliderToMinimum: request = WindowScroll::ToStart; break;
+    case QAbstractSlider::SliderToMaximum: request = WindowScroll::ToEnd; break;
+    case QAbstractSlider::SliderMove: request = WindowScroll::ToPosition; break;
     default: return;
     }
     int proposed = bar->sliderPosition();
@@ -805,7 +805,7 @@ void QtPlatform::Impl::scrolled(std::uint64_t id, ScrollAxis axis, QScrollBar* b
     bar->setSliderPosition(bar->value());
     if (events)
         events->scroll(WindowId{id}, axis, request,
-                       request == ScrollRequest::ToPosition ? proposed : bar->value());
+                       request == WindowScroll::ToPosition ? proposed : bar->value());
 }
 
 void QtPlatform::Impl::resized(std::uint64_t id)

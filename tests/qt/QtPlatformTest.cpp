@@ -39,7 +39,7 @@ namespace {
 struct ScrollEvent {
     WindowId window;
     ScrollAxis axis;
-    ScrollRequest request;
+    WindowScroll request;
     int position;
     bool operator==(const ScrollEvent&) const = default;
 };
@@ -75,7 +75,7 @@ public:
         lastPainted = window;
         draw(view);
     }
-    void scroll(WindowId window, ScrollAxis axis, ScrollRequest request, int position) override
+    void scroll(WindowId window, ScrollAxis axis, WindowScroll request, int position) override
     {
         scrolls.push_back({window, axis, request, position});
     }
@@ -419,10 +419,10 @@ TEST(QtPlatform, ScrollBarMovesReportRequests)
     const WindowId w = f.child;
     const auto V = ScrollAxis::Vertical;
     std::vector<ScrollEvent> expected{
-        {w, V, ScrollRequest::LineForward, 30}, {w, V, ScrollRequest::LineBack, 30},
-        {w, V, ScrollRequest::PageForward, 30}, {w, V, ScrollRequest::PageBack, 30},
-        {w, V, ScrollRequest::ToStart, 30},     {w, V, ScrollRequest::ToEnd, 30},
-        {w, V, ScrollRequest::ToPosition, 77},
+        {w, V, WindowScroll::LineForward, 30}, {w, V, WindowScroll::LineBack, 30},
+        {w, V, WindowScroll::PageForward, 30}, {w, V, WindowScroll::PageBack, 30},
+        {w, V, WindowScroll::ToStart, 30},     {w, V, WindowScroll::ToEnd, 30},
+        {w, V, WindowScroll::ToPosition, 77},
     };
     EXPECT_EQ(f.events.scrolls, expected);
     // The bar shows the position the window runtime sets, not its own step.
@@ -432,7 +432,7 @@ TEST(QtPlatform, ScrollBarMovesReportRequests)
     f.events.scrolls.clear();
     QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(v->width() / 2, v->height() - 3));
     ASSERT_EQ(f.events.scrolls.size(), 1u);
-    EXPECT_EQ(f.events.scrolls[0].request, ScrollRequest::LineForward);
+    EXPECT_EQ(f.events.scrolls[0].request, WindowScroll::LineForward);
 
     // Resizing the window is reported once the event loop runs.
     f.events.resizes.clear();
