@@ -50,7 +50,23 @@ std::optional<int> parseDimension(std::string_view text)
     return value;
 }
 
-std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+// A word of the command line as the error line shows it: control characters are written as
+// \xNN so that the message stays one line.
+std::string quoted(std::string_view s)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string out = "'";
+    for (unsigned char c : s) {
+        if (c < 0x20 || c == 0x7f) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "'";
+}
 
 } // namespace
 

@@ -10,7 +10,6 @@ namespace {
 
 platform::MenuItem item(std::string text, int id) { return platform::MenuItem{std::move(text), id}; }
 
-constexpr int StateMenu = 3; // 0-based position of "&State"
 
 const char* runStateText(RunState s)
 {

@@ -74,3 +74,10 @@ TEST(Args, BadArgumentsNameWhatIsWrong)
     EXPECT_EQ(errorOf({"slab", "--lattice", "fcc", "--hkl", "1", "1", "1", "--format", "csv"}),
               "unknown format 'csv' (table or xyz)");
 }
+
+TEST(Args, ErrorsStayOneLine)
+{
+    // Found by fuzzing: a control character in a word broke the one-line error.
+    EXPECT_EQ(errorOf({"render", "--ou\n"}), "unknown option '--ou\\x0a' for render");
+    EXPECT_EQ(errorOf({"listing", "--lattice", "f\tcc"}), "unknown lattice 'f\\x09cc' (bcc, fcc, hcp or zincblende)");
+}
