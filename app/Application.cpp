@@ -4,8 +4,6 @@
 #include "render/Palette.h"
 
 #include <cassert>
-#include <chrono>
-#include <thread>
 
 namespace app {
 
@@ -148,19 +146,6 @@ void Application::resetView()
     render::resetViewCoordinates(m_state.atoms, progress);
     if (auto canvas = m_windows.current_canvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
-}
-
-void runApplication(winrt::WindowRuntime& windows, winrt::FrameRuntime& frame, rt::Runtime& runtime)
-{
-    Application application(windows, runtime);
-    application.startUp();
-    auto& s = application.state();
-    s.latticeCode = geometry::LatticeCode::Fcc;
-    s.miller = {1, 0, 0};
-    application.showSurface();
-    // Nothing more to do until the frame closes: the picture stays on screen.
-    while (!frame.frame_closed())
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 } // namespace app

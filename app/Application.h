@@ -7,7 +7,6 @@
 #include "geometry/Surface.h"
 #include "render/Scene.h"
 #include "runtime/Runtime.h"
-#include "winrt/Frame.h"
 #include "winrt/WindowRuntime.h"
 
 #include <string>
@@ -70,15 +69,12 @@ public:
     void resetView();
 
     ApplicationState& state() { return m_state; }
+    rt::Runtime& runtime() { return m_runtime; }
 
 private:
     winrt::WindowRuntime& m_windows;
     rt::Runtime& m_runtime;
     ApplicationState& m_state;
 };
-
-// The application's main routine on the program thread: start-up, then for every surface the
-// surface dialog, the picture and the view dialog. Returns only when the frame has closed.
-void runApplication(winrt::WindowRuntime& windows, winrt::FrameRuntime& frame, rt::Runtime& runtime);
 
 } // namespace app

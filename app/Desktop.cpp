@@ -1,6 +1,8 @@
 #include "app/Desktop.h"
 
 #include "app/Application.h"
+#include "app/DialogTemplates.h"
+#include "app/Dialogs.h"
 #include "app/ProgramThread.h"
 #include "winrt/Frame.h"
 #include "winrt/WindowRuntime.h"
@@ -13,9 +15,11 @@
 namespace app {
 
 struct DesktopProgram::Parts {
-    Parts(platform::Platform& p, const std::string& name, const std::string& dir)
+    Parts(platform::Platform& p, const std::string& name, const std::string& dir,
+          std::unique_ptr<platform::DialogHost> host)
         : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
-          runtime(rt::systemFileSystem(), reports, end), unitOutput(windows)
+          runtime(rt::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
+          dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime)
     {
     }
     platform::Platform& platform;
@@ -25,10 +29,16 @@ struct DesktopProgram::Parts {
     DesktopProgramEnd end;
     rt::Runtime runtime;
     WindowUnitOutput unitOutput;
+    std::unique_ptr<platform::DialogHost> dialogHost;
+    dialogs::DialogRuntime dialogs;
+    Application application;
     std::thread program;
 };
 
-DesktopProgram::DesktopProgram(std::string programDirectory) : m_programDirectory(std::move(programDirectory)) {}
+DesktopProgram::DesktopProgram(std::string programDirectory, DialogHostFactory makeDialogHost)
+    : m_programDirectory(std::move(programDirectory)), m_makeDialogHost(std::move(makeDialogHost))
+{
+}
 
 DesktopProgram::~DesktopProgram()
 {
@@ -40,7 +50,7 @@ DesktopProgram::~DesktopProgram()
 
 void DesktopProgram::start(platform::Platform& platform, std::string programName)
 {
-    m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory);
+    m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory, m_makeDialogHost(platform));
     m_parts->frame.start();
     // The message thread's first use of the window runtime opens the focus window.
     m_parts->windows.current_window();
@@ -63,7 +73,7 @@ void DesktopProgram::programMain()
     Parts& p = *m_parts;
     guardProgramThread(p.runtime, p.end);
     runtimeStartUpChecks(p.runtime);
-    runApplication(p.windows, p.frame, p.runtime);
+    runApplication(p.application, p.frame, p.dialogs);
     p.runtime.end_program_thread();
     p.end.programEnded(0);
     p.end.exitProcess(0);

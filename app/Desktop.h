@@ -3,6 +3,9 @@
 // frame, and the program thread that runs the application.
 
 #include "platform/Desktop.h"
+#include "platform/DialogHost.h"
+
+#include <functional>
 
 #include <memory>
 
@@ -10,8 +13,11 @@ namespace app {
 
 class DesktopProgram final : public platform::DesktopSession {
 public:
-    // programDirectory: where the executable lives (the help file is looked for there).
-    explicit DesktopProgram(std::string programDirectory);
+    using DialogHostFactory = std::function<std::unique_ptr<platform::DialogHost>(platform::Platform&)>;
+
+    // programDirectory: where the executable lives (the help file is looked for there);
+    // makeDialogHost gives the platform's dialog manager once the frame exists.
+    DesktopProgram(std::string programDirectory, DialogHostFactory makeDialogHost);
     ~DesktopProgram() override;
 
     void start(platform::Platform& platform, std::string programName) override;
@@ -22,6 +28,7 @@ private:
     void programMain();
 
     std::string m_programDirectory;
+    DialogHostFactory m_makeDialogHost;
     std::unique_ptr<Parts> m_parts;
 };
 
