@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# A whole session of the real desktop program on a virtual X display, driven with real X input:
+# choose HCP termination B (0 0 1) in the surface dialog, rotate 30 and tilt 30 in the view
+# dialog, reset, choose another surface, pause and resume, exit through the view dialog and
+# answer Yes at the end-of-program box. Checks the exit status, posit.txt and the picture on
+# screen against the batch front end's render of the same surface and view. Screenshots of
+# every step are kept in the output directory (kept on failure, removed on success).
+#
+# usage: desktop_session.sh FACETOR_BINARY OUTPUT_DIR
+set -uo pipefail
+bin=$1
+out=$2
+for tool in xvfb-run xdotool import compare openbox; do
+  command -v "$tool" >/dev/null || { echo "desktop session: $tool is missing, skipped"; exit 77; }
+done
+rm -rf "$out" && mkdir -p "$out/work"
+export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+cat > "$out/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+set -uo pipefail
+bin=$1; out=$2
+fail() { echo "desktop session: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
+shot() { sleep 0.4; import -window root "$out/$1.png"; }
+# Waits for a top-level window whose name matches, prints its id.
+waitfor() {
+  local id
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# Clicks at dialog units (x, y) of the dialog window: base units 6 x 13.
+clickdu() {
+  local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
+  xdotool mousemove --window "$win" "$x" "$y" click 1
+  sleep 0.15
+}
+# Replaces the text of the edit box at dialog units (x, y) of the dialog.
+typedu() {
+  clickdu "$1" "$2" "$3"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 30 "$4"
+  sleep 0.2
+}
+
+openbox >/dev/null 2>&1 &
+sleep 1
+cd "$out/work"
+"$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+pid=$!
+
+surface=$(waitfor "What Surface") || fail "no surface dialog"
+shot 01-surface-dialog
+clickdu "$surface" 92 20            # HCP
+typedu "$surface" 158 53 "B"        # termination
+typedu "$surface" 62 53 "0"         # h
+typedu "$surface" 88 53 "0"         # k
+typedu "$surface" 113 53 "1"        # l
+shot 02-surface-chosen
+xdotool key Return
+
+view=$(waitfor "What Do You Want") || fail "no view dialog"
+shot 03-hcp-b-001
+typedu "$view" 60 48 "30"           # rotation
+typedu "$view" 66 133 "30"          # tilt
+clickdu "$view" 30 120              # Click Here To Rotate
+sleep 1
+shot 04-rotated
+
+# Pause and resume from the keyboard in the child window, then the picture is unchanged.
+xdotool key --clearmodifiers ctrl+s; sleep 0.3; shot 05-paused
+xdotool key --clearmodifiers ctrl+q; sleep 0.3
+
+view=$(waitfor "What Do You Want") || fail "view dialog gone"
+clickdu "$view" 50 188              # Reset View
+sleep 1
+shot 06-reset
+clickdu "$view" 50 13               # Choose Another Surface
+surface=$(waitfor "What Surface") || fail "no second surface dialog"
+clickdu "$surface" 140 20           # Zinc Blend
+typedu "$surface" 88 53 "1"         # k
+xdotool key Return
+view=$(waitfor "What Do You Want") || fail "no second view dialog"
+sleep 1
+shot 07-zincblende
+clickdu "$view" 54 206              # Exit Program
+box=$(waitfor "facetor") || fail "no end box"
+sleep 0.5
+shot 08-end-box
+# No is the default button: move to Yes and press it.
+xdotool key --clearmodifiers shift+Tab space
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+wait "$pid"; status=$?
+echo "$status" > "$out/status.txt"
+INNER
+chmod +x "$out/inner.sh"
+timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")"
+rc=$?
+[ $rc -eq 0 ] || { echo "desktop session failed (rc $rc); screenshots in $out"; exit 1; }
+
+status=$(cat "$out/status.txt")
+[ "$status" = 0 ] || { echo "desktop session: exit status $status, expected 0"; exit 1; }
+[ -f "$out/work/posit.txt" ] && [ ! -s "$out/work/posit.txt" ] || { echo "desktop session: posit.txt missing or not empty"; exit 1; }
+echo "desktop session: passed (exit status 0, posit.txt empty)"
