@@ -157,6 +157,87 @@ struct PictureView {
     int scrollY = 0;
     // The caret's cell (top left pixel and size), when the window shows one.
     std::optional<Rect> caret;
+    // Parts of the picture marked for copying, shown inverted (picture pixels).
+    std::span<const Rect> marked;
+};
+
+// A picture of palette indices with its palette, as handed to the clipboard and the printer.
+struct IndexedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;   // width x height indices, rows from the top
+    std::vector<std::uint32_t> palette; // 0x00BBGGRR, one entry per index in use
+    bool operator==(const IndexedPicture&) const = default;
+};
+
+// The left mouse button over a child window's picture: pressed, moved while held, released.
+enum class MouseAction { Press, Move, Release };
+
+struct MouseEvent {
+    MouseAction action = MouseAction::Press;
+    // Client pixels of the window's picture area (may lie outside it while the button is held).
+    int x = 0;
+    int y = 0;
+};
+
+// One entry of a file dialog's filter list: its text and the patterns it lets through.
+struct FileFilter {
+    std::string description; // "Bitmap Files(*.bmp)"
+    std::string pattern;     // "*.bmp"
+    bool operator==(const FileFilter&) const = default;
+};
+
+// The save-file dialog: owned by the frame, the first filter selected, an empty file name.
+struct SaveFileRequest {
+    std::vector<FileFilter> filters;
+    std::string defaultExtension; // without the dot; added when the name has none
+    bool confirmOverwrite = true; // ask before replacing an existing file
+    bool operator==(const SaveFileRequest&) const = default;
+};
+
+// How the print dialog ended.
+enum class PrintDialogOutcome {
+    Accepted,
+    Cancelled,
+    DriverLoadFailed, // the printer's driver could not be loaded
+    NoDefaultPrinter,
+    NoPrinter,        // nothing to print to at all, not even a file
+    Failed,           // any other failure
+};
+
+// What the layout of a page needs of the chosen printer.
+struct PrinterFacts {
+    int printableWidth = 0; // printer pixels
+    int printableHeight = 0;
+    int dpiX = 0; // printer pixels per inch across
+    int dpiY = 0; // and down
+    bool operator==(const PrinterFacts&) const = default;
+};
+
+// One print job on the printer chosen in the print dialog, used on the message thread. Each
+// step returns false when it fails. Destroying the job releases the printer (and abandons a
+// document still open).
+class PrintJob {
+public:
+    virtual ~PrintJob() = default;
+    virtual PrinterFacts facts() const = 0;
+    [[nodiscard]] virtual bool startDocument(std::string_view name, int copies) = 0;
+    [[nodiscard]] virtual bool startPage() = 0;
+    // Stretches the whole picture over target (printer pixels of the printable area, both
+    // corners inside), a plain copy of its colours, nearest pixel.
+    [[nodiscard]] virtual bool drawPicture(const IndexedPicture& picture, Rect target) = 0;
+    [[nodiscard]] virtual bool endPage() = 0;
+    [[nodiscard]] virtual bool endDocument() = 0;
+    // Abandons the document at once; nothing of it is printed.
+    virtual void abortDocument() = 0;
+    // Serves the messages waiting for the program's windows (the abort box among them) while
+    // the job spools, so that the user can cancel it.
+    virtual void serviceMessages() = 0;
+};
+
+struct PrintDialogResult {
+    PrintDialogOutcome outcome = PrintDialogOutcome::Cancelled;
+    std::unique_ptr<PrintJob> job; // set when accepted
 };
 
 // How a child window shows its picture: unscaled with scroll bars, or stretched to its client
@@ -192,6 +273,8 @@ public:
     virtual void resized(WindowId window) = 0;
     // A key pressed in a child window (or the full-screen view).
     virtual void key(WindowId window, const KeyPress& key) = 0;
+    // The left mouse button in a child window's picture area.
+    virtual void mouse(WindowId window, const MouseEvent& event) { (void)window, (void)event; }
     // The frame is being closed (Exit, the close box); the process ends after this returns.
     virtual void frameClosing() = 0;
 };
@@ -276,6 +359,29 @@ public:
 
     // Shows a task-modal message box owned by the frame and returns the button chosen.
     virtual MessageAnswer messageBox(const MessageBoxRequest& request) = 0;
+
+    // --- Files, clipboard, printing -------------------------------------------------------
+
+    // Shows the modal save-file dialog; the chosen path, or empty when the user cancelled.
+    virtual std::optional<std::string> saveFileDialog(const SaveFileRequest& request) = 0;
+    // Replaces the clipboard's contents with single-byte text (lines ended by CR LF); false
+    // when the clipboard cannot be had.
+    virtual bool setClipboardText(std::string_view text) = 0;
+    // Replaces the clipboard's contents with a picture, its colours exactly the palette's.
+    virtual bool setClipboardImage(const IndexedPicture& picture) = 0;
+    // The clipboard's text as single-byte characters (characters without one become '?');
+    // empty when it holds no text.
+    virtual std::optional<std::string> clipboardText() = 0;
+    // Shows the modal print dialog with the settings kept from the last one (the first time
+    // the defaults); an accepted dialog gives a job on the chosen printer.
+    virtual PrintDialogResult printDialog() = 0;
+    // Shows the modeless abort box of a print job ("Printing " with "Printing In Progress..."
+    // and a Cancel button); onCancel runs on the message thread when Cancel is pressed. False
+    // when the box cannot be created.
+    virtual bool showPrintAbortBox(std::function<void()> onCancel) = 0;
+    virtual void closePrintAbortBox() = 0;
+    // Enables or disables the frame (its menus and child windows) for mouse and keyboard.
+    virtual void setFrameEnabled(bool enabled) = 0;
 };
 
 } // namespace platform

@@ -1,6 +1,9 @@
 #include "winrt/Frame.h"
 
+#include "winrt/PrintLayout.h"
+
 #include <cstdlib>
+#include <new>
 #include <filesystem>
 #include <sstream>
 
@@ -22,6 +25,41 @@ const char* runStateText(RunState s)
 }
 
 bool isRuntimeCommand(int id) { return id >= command::Exit && id <= command::Input; }
+
+// Holds the program at its next operation for as long as a save or a print reads the picture.
+// The message thread does not hold the drawing lock across the command's dialogs: it paints
+// from the canvas under that lock while a dialog is up.
+class ProgramHold {
+public:
+    explicit ProgramHold(PauseGate& gate) : m_gate(gate) { m_gate.hold(); }
+    ~ProgramHold() { m_gate.release(); }
+    ProgramHold(const ProgramHold&) = delete;
+    ProgramHold& operator=(const ProgramHold&) = delete;
+
+private:
+    PauseGate& m_gate;
+};
+
+// The whole canvas as indices and palette, under the drawing lock.
+platform::IndexedPicture pictureOf(const Canvas& canvas, Rect area)
+{
+    platform::IndexedPicture picture;
+    auto lock = canvas.lockDrawing();
+    area = area.intersected(Rect{0, 0, canvas.width(), canvas.height()});
+    picture.width = area.width;
+    picture.height = area.height;
+    picture.pixels.reserve(size_t(area.width) * size_t(area.height));
+    const auto pixels = canvas.pixels();
+    for (int y = area.y; y <= area.bottom(); ++y) {
+        const auto row = pixels.subspan(size_t(y) * size_t(canvas.width()) + size_t(area.x), size_t(area.width));
+        picture.pixels.insert(picture.pixels.end(), row.begin(), row.end());
+    }
+    for (int i = 0; i < canvas.colourCount(); ++i)
+        picture.palette.push_back(canvas.paletteEntry(i).toColorRef());
+    return picture;
+}
+
+platform::Rect toPlatform(Rect r) { return {r.x, r.y, r.width, r.height}; }
 
 std::string withAccessKey(std::string_view text)
 {
@@ -57,6 +95,19 @@ platform::MenuBar defaultMenuBar()
     // Copy has nothing to copy until something is selected.
     bar[1].items[3].grayed = true;
     return bar;
+}
+
+std::string_view print_message_text(int number)
+{
+    switch (number) {
+    case 0: return "Error! Printing Aborted";
+    case 1: return "Error! Loading printer driver";
+    case 2: return "No Default Printer";
+    case 3: return "No Printer Driver";
+    case 4: return "Print: Printing Error";
+    case 9: return "Print: Internal Error";
+    default: return {};
+    }
 }
 
 std::optional<int> helpTopic(int id)
@@ -112,6 +163,8 @@ FrameRuntime::FrameRuntime(platform::Platform& platform, WindowRuntime& windows,
 
 FrameRuntime::~FrameRuntime()
 {
+    m_windows.set_input_listener({});
+    m_windows.cancel_reads();
     m_gate.resume();
     m_platform.setFrameEvents(nullptr);
 }
@@ -119,6 +172,7 @@ FrameRuntime::~FrameRuntime()
 void FrameRuntime::start()
 {
     m_windows.set_operation_gate([this] { m_gate.enter(); });
+    m_windows.set_input_listener([this] { inputChanged(); });
     m_platform.setFrameEvents(this);
     publishMenu();
     setRunState(RunState::Running);
@@ -363,6 +417,7 @@ void FrameRuntime::resume()
 void FrameRuntime::closeFrame()
 {
     m_closed = true;
+    m_windows.cancel_reads();
     m_gate.resume();
     m_platform.closeFrame();
 }
@@ -409,7 +464,19 @@ void FrameRuntime::command(int id)
     case command::SizeToFit: toggleSizeToFit(); return;
     case command::FullScreen: toggleFullScreen(); return;
     case command::Pause: pause(); return;
-    case command::Resume: resume(); return;
+    case command::Resume:
+        endSelection();
+        resume();
+        return;
+    case command::SelectText: beginSelection(SelectionKind::Text, false); return;
+    case command::SelectGraphics: beginSelection(SelectionKind::Graphics, false); return;
+    case command::SelectAll: beginSelection(SelectionKind::Text, true); return;
+    case command::Copy: copySelection(); return;
+    case command::Save: save(); return;
+    case command::Print: print(); return;
+    case command::Paste: paste(); return;
+    case command::ClearPaste: m_windows.clear_paste(); return;
+    case command::Input: activateReader(); return;
     case command::Cascade: m_platform.cascadeChildren(); return;
     case command::Tile: m_platform.tileChildren(); return;
     case command::ArrangeIcons: m_platform.arrangeIcons(); return;
@@ -500,6 +567,15 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     view.palette = palette;
     view.scrollX = info->scrollX;
     view.scrollY = info->scrollY;
+    std::vector<platform::Rect> marked;
+    {
+        std::lock_guard state(m_mutex);
+        if (m_selection && m_selection->window == handle && (m_selection->marking || m_selection->complete))
+            for (Rect r : markedArea(m_selection->selection, canvas->cellWidth(), canvas->cellHeight(),
+                                     canvas->gridColumns()))
+                marked.push_back(toPlatform(r));
+    }
+    view.marked = marked;
     draw(view);
 }
 
@@ -556,6 +632,18 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
         command(command::FullScreen);
         return;
     }
+    if (k.key == Key::Insert && (k.ctrl || k.shift)) {
+        const int id = k.ctrl ? command::Copy : command::Paste;
+        bool enabled;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto* i = findItem(id);
+            enabled = i && !i->grayed;
+        }
+        if (enabled)
+            command(id);
+        return;
+    }
     const int32_t handle = m_windows.handle_of(window);
     auto scrollBy = [&](ScrollAxis axis, ScrollRequest r) {
         if (handle >= 0)
@@ -583,14 +671,380 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
     case Key::F1: return;
     default: break;
     }
-    // No read is ever pending in this program: typed characters have nowhere to go.
-    m_platform.beep();
+    // Other characters are input for a read waiting in this window.
+    char ch = 0;
+    if (k.key == Key::Enter)
+        ch = '\r';
+    else if (k.key == Key::Character && !k.ctrl && !k.alt && k.character > 0 && k.character < 0x100)
+        ch = char(k.character);
+    if (ch == 0 || run_state() == RunState::Paused || !m_windows.type_key(handle, ch))
+        m_platform.beep();
 }
 
 void FrameRuntime::frameClosing()
 {
     m_closed = true;
+    m_windows.cancel_reads();
     m_gate.resume();
+}
+
+void FrameRuntime::reportError(std::string_view message, int line)
+{
+    m_platform.messageBox({"Window Runtime Error", std::string(message) + "\nfile \"frame\", line " + std::to_string(line),
+                           platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
+}
+
+std::optional<FrameRuntime::SelectionState> FrameRuntime::selection() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_selection;
+}
+
+void FrameRuntime::invalidateWindow(int32_t handle)
+{
+    if (auto info = m_windows.window_info(handle)) {
+        const platform::Size client = m_platform.clientSize(info->platformWindow);
+        m_platform.invalidate(info->platformWindow, {0, 0, client.width, client.height});
+    }
+}
+
+// The message of the status bar's right pane, from the most pressing state: a selection,
+// pasted input not yet read, a read waiting for a line.
+void FrameRuntime::refreshStatus()
+{
+    std::optional<SelectionState> selection;
+    {
+        std::lock_guard lock(m_mutex);
+        selection = m_selection;
+    }
+    std::string text;
+    if (selection) {
+        const auto info = m_windows.window_info(selection->window);
+        const std::string title = info ? info->title : std::string();
+        const bool isText = selection->selection.kind == SelectionKind::Text;
+        if (selection->marking)
+            text = (isText ? "Mark Text - " : "Mark Graphics - ") + title;
+        else
+            text = (isText ? "Select Text - " : "Select graphics in ") + title;
+    } else if (m_windows.paste_pending()) {
+        text = "Paste input pending";
+    } else if (const int32_t reader = m_windows.reading_window(); reader >= 0) {
+        const auto info = m_windows.window_info(reader);
+        text = "Input pending in " + (info ? info->title : std::string());
+    }
+    set_status_message(text);
+}
+
+void FrameRuntime::inputChanged()
+{
+    const bool waiting = m_windows.reading_window() >= 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto* i = findItem(command::Input))
+            i->grayed = !waiting;
+    }
+    publishMenu();
+    refreshStatus();
+}
+
+void FrameRuntime::beginSelection(SelectionKind kind, bool all)
+{
+    const int32_t handle = m_windows.active_window();
+    auto canvas = m_windows.window_canvas(handle);
+    if (!canvas)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_selection)
+            return; // the selection items are grayed while one is made
+    }
+    pause();
+    SelectionState state;
+    state.window = handle;
+    state.selection.kind = kind;
+    if (all) {
+        auto lock = canvas->lockDrawing();
+        if (canvas->changed()) {
+            state.selection = {SelectionKind::Graphics, {0, 0}, {canvas->width() - 1, canvas->height() - 1}};
+        } else {
+            state.selection = {SelectionKind::Text, {0, 0}, {canvas->gridColumns() - 1, canvas->gridRows() - 1}};
+        }
+        state.complete = true;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_selection = state;
+        for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
+            if (auto* i = findItem(id))
+                i->grayed = true;
+        if (auto* i = findItem(command::Copy))
+            i->grayed = !state.complete;
+    }
+    publishMenu();
+    refreshStatus();
+    invalidateWindow(handle);
+}
+
+void FrameRuntime::endSelection()
+{
+    int32_t handle;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_selection)
+            return;
+        handle = m_selection->window;
+        m_selection.reset();
+        for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
+            if (auto* i = findItem(id))
+                i->grayed = false;
+        if (auto* i = findItem(command::Copy))
+            i->grayed = true;
+    }
+    publishMenu();
+    refreshStatus();
+    invalidateWindow(handle);
+}
+
+void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& event)
+{
+    const int32_t handle = m_windows.handle_of(window);
+    const auto info = m_windows.window_info(handle);
+    auto canvas = m_windows.window_canvas(handle);
+    if (!info || !canvas)
+        return;
+    int x = event.x, y = event.y;
+    if (event.action == platform::MouseAction::Release) {
+        const platform::Size client = m_platform.clientSize(window);
+        x = std::clamp(x, 0, std::max(client.width - 1, 0));
+        y = std::clamp(y, 0, std::max(client.height - 1, 0));
+    }
+    x += info->scrollX;
+    y += info->scrollY;
+    bool statusChanged = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_selection || m_selection->window != handle || m_sizeToFit)
+            return;
+        SelectionState& s = *m_selection;
+        SelectionPoint at;
+        if (s.selection.kind == SelectionKind::Text)
+            at = cellAt(x, y, canvas->cellWidth(), canvas->cellHeight(), canvas->gridColumns(), canvas->gridRows());
+        else
+            at = {std::clamp(x, 0, canvas->width() - 1), std::clamp(y, 0, canvas->height() - 1)};
+        switch (event.action) {
+        case platform::MouseAction::Press:
+            s.selection.start = s.selection.end = at;
+            s.marking = true;
+            s.complete = false;
+            statusChanged = true;
+            if (auto* i = findItem(command::Copy))
+                i->grayed = true;
+            break;
+        case platform::MouseAction::Move:
+            if (!s.marking)
+                return;
+            s.selection.end = at;
+            break;
+        case platform::MouseAction::Release:
+            if (!s.marking)
+                return;
+            s.selection.end = at;
+            s.marking = false;
+            s.complete = true;
+            statusChanged = true;
+            if (auto* i = findItem(command::Copy))
+                i->grayed = false;
+            break;
+        }
+    }
+    if (statusChanged) {
+        publishMenu();
+        refreshStatus();
+    }
+    invalidateWindow(handle);
+}
+
+void FrameRuntime::copySelection()
+{
+    std::optional<SelectionState> state;
+    {
+        std::lock_guard lock(m_mutex);
+        state = m_selection;
+    }
+    if (!state || !state->complete)
+        return;
+    auto canvas = m_windows.window_canvas(state->window);
+    if (canvas) {
+        const Selection& s = state->selection;
+        bool ok;
+        if (s.kind == SelectionKind::Text) {
+            std::string text;
+            {
+                auto lock = canvas->lockDrawing();
+                text = selectedText(canvas->textPieces(), canvas->gridColumns(), s.start, s.end);
+            }
+            ok = m_platform.setClipboardText(text);
+        } else {
+            ok = m_platform.setClipboardImage(pictureOf(*canvas, selectedRect(s.start, s.end)));
+        }
+        if (!ok)
+            reportError("Internal Error - unexpected error", __LINE__);
+    }
+    endSelection();
+    resume();
+}
+
+void FrameRuntime::save()
+{
+    const int32_t handle = m_windows.active_window();
+    auto canvas = m_windows.window_canvas(handle);
+    if (!canvas)
+        return;
+    ProgramHold hold(m_gate);
+    platform::SaveFileRequest request;
+    request.filters = {{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}};
+    request.defaultExtension = "bmp";
+    request.confirmOverwrite = true;
+    const auto path = m_platform.saveFileDialog(request);
+    if (!path)
+        return;
+    std::vector<uint8_t> bitmap;
+    try {
+        auto lock = canvas->lockDrawing();
+        bitmap = capturePicture(*canvas);
+    } catch (const std::bad_alloc&) {
+        bitmap.clear();
+    }
+    if (bitmap.empty() || writeBitmapFile(bitmap, *path, *m_files) != SaveError::None)
+        reportError("Internal Error - unexpected error", __LINE__);
+}
+
+void FrameRuntime::print()
+{
+    const int32_t handle = m_windows.active_window();
+    auto canvas = m_windows.window_canvas(handle);
+    const auto info = m_windows.window_info(handle);
+    if (!canvas || !info)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_printing)
+            return;
+        m_printing = true;
+    }
+    struct Done {
+        FrameRuntime& frame;
+        ~Done()
+        {
+            std::lock_guard lock(frame.m_mutex);
+            frame.m_printing = false;
+        }
+    } done{*this};
+    ProgramHold hold(m_gate);
+
+    // At most one message a job; shown once the frame is usable again.
+    auto message = [this](int number) {
+        m_platform.messageBox({m_programName, std::string(print_message_text(number)),
+                               platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
+    };
+
+    platform::PrintDialogResult dialog = m_platform.printDialog();
+    switch (dialog.outcome) {
+    case platform::PrintDialogOutcome::Accepted: break;
+    case platform::PrintDialogOutcome::Cancelled: return;
+    case platform::PrintDialogOutcome::DriverLoadFailed: message(1); return;
+    case platform::PrintDialogOutcome::NoDefaultPrinter: message(2); return;
+    case platform::PrintDialogOutcome::NoPrinter: message(3); return;
+    case platform::PrintDialogOutcome::Failed: message(0); return;
+    }
+    if (!dialog.job) {
+        message(0);
+        return;
+    }
+    platform::PrintJob& job = *dialog.job;
+    if (!job.startDocument(info->title, 1)) {
+        message(9);
+        return;
+    }
+    // The abort box's Cancel: the job is abandoned at once and the frame is usable again.
+    auto cancelled = std::make_shared<bool>(false);
+    auto onCancel = [this, &job, cancelled] {
+        if (*cancelled)
+            return;
+        *cancelled = true;
+        job.abortDocument();
+        m_platform.setFrameEnabled(true);
+        m_platform.closePrintAbortBox();
+    };
+    if (!m_platform.showPrintAbortBox(onCancel)) {
+        job.abortDocument();
+        message(9);
+        return;
+    }
+    m_platform.setFrameEnabled(false);
+    auto finish = [&] {
+        if (!*cancelled) {
+            m_platform.setFrameEnabled(true);
+            m_platform.closePrintAbortBox();
+        }
+    };
+    // A failed step abandons the document (nothing half-made is printed) and ends the job.
+    auto fail = [&](int number) {
+        job.abortDocument();
+        finish();
+        message(number);
+    };
+
+    job.serviceMessages();
+    if (*cancelled)
+        return;
+    if (!job.startPage()) {
+        fail(9);
+        return;
+    }
+    const platform::PrinterFacts facts = job.facts();
+    platform::IndexedPicture picture;
+    try {
+        picture = pictureOf(*canvas, Rect{0, 0, canvas->width(), canvas->height()});
+    } catch (const std::bad_alloc&) {
+        job.abortDocument();
+        finish();
+        reportError("Out of Memory", __LINE__);
+        return;
+    }
+    const auto target = printTarget(picture.width, picture.height, {facts.printableWidth, facts.dpiX, facts.dpiY});
+    const bool drawn = target && job.drawPicture(picture, toPlatform(*target));
+    job.serviceMessages();
+    if (*cancelled)
+        return;
+    if (!drawn || !job.endPage()) {
+        fail(4);
+        return;
+    }
+    job.serviceMessages();
+    if (*cancelled)
+        return;
+    if (!job.endDocument()) {
+        finish();
+        message(4);
+        return;
+    }
+    finish();
+}
+
+void FrameRuntime::paste()
+{
+    const auto text = m_platform.clipboardText();
+    if (text && !text->empty())
+        m_windows.paste_input(*text);
+}
+
+void FrameRuntime::activateReader()
+{
+    if (const auto info = m_windows.window_info(m_windows.reading_window())) {
+        m_platform.activateWindow(info->platformWindow);
+        m_platform.focusWindow(info->platformWindow);
+    }
 }
 
 } // namespace winrt

@@ -4,6 +4,8 @@
 
 #include "platform/Platform.h"
 #include "winrt/PauseGate.h"
+#include "winrt/SavePicture.h"
+#include "winrt/Selection.h"
 #include "winrt/WindowRuntime.h"
 
 #include <atomic>
@@ -65,6 +67,9 @@ platform::MenuBar defaultMenuBar();
 // The help topic of a menu item for F1, if it has one.
 std::optional<int> helpTopic(int commandId);
 
+// The texts of the print messages, by number (0 to 4 and 9); empty for another number.
+std::string_view print_message_text(int number);
+
 // The help file: WINRT_HELP names it (a directory means WINRT in it; a name without extension
 // gets .html), else WINRT.html found beside the program, in the working directory or on the
 // search path, else "WINRT.html" as it is.
@@ -122,8 +127,22 @@ public:
     void key(platform::WindowId window, const platform::KeyPress& key) override;
     void frameClosing() override;
 
+    void mouse(platform::WindowId window, const platform::MouseEvent& event) override;
+
     // Whether the frame has been closed (Exit, the close box, Yes at the end).
     bool frame_closed() const { return m_closed.load(); }
+
+    // The selection being marked or made, if any (for tests and the platform).
+    struct SelectionState {
+        int32_t window = -1;
+        Selection selection;
+        bool marking = false;  // the mouse button is down
+        bool complete = false; // both corners fixed: Copy is enabled
+    };
+    std::optional<SelectionState> selection() const;
+
+    // Where Save writes files (the real file system unless a test says otherwise).
+    void set_file_system(FileSystem& files) { m_files = &files; }
 
 private:
     struct UserItem {
@@ -136,6 +155,17 @@ private:
     void toggleSizeToFit();
     void toggleFullScreen();
     void closeFrame();
+    void reportError(std::string_view message, int line);
+    void beginSelection(SelectionKind kind, bool all);
+    void endSelection();
+    void copySelection();
+    void refreshStatus();
+    void inputChanged();
+    void invalidateWindow(int32_t handle);
+    void save();
+    void print();
+    void paste();
+    void activateReader();
 
     platform::Platform& m_platform;
     WindowRuntime& m_windows;
@@ -157,6 +187,9 @@ private:
     int32_t m_fullScreen = -1;
     std::optional<std::string> m_helpFile;
     std::atomic<bool> m_closed{false};
+    std::optional<SelectionState> m_selection;
+    FileSystem* m_files = &systemFiles();
+    bool m_printing = false;
 };
 
 } // namespace winrt

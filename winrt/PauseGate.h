@@ -18,11 +18,11 @@ public:
     void enter()
     {
         std::unique_lock lock(m_mutex);
-        if (!m_paused || (m_exempt && m_exempt()))
+        if ((!m_paused && m_holds == 0) || (m_exempt && m_exempt()))
             return;
         ++m_waiting;
         m_changed.notify_all();
-        m_changed.wait(lock, [this] { return !m_paused; });
+        m_changed.wait(lock, [this] { return !m_paused && m_holds == 0; });
         --m_waiting;
     }
 
@@ -37,6 +37,25 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_paused = false;
+        }
+        m_changed.notify_all();
+    }
+
+    // Stops the program at its next operation without pausing it for the user: a save or a
+    // print holds the program while it shows its dialog and reads the picture. Holds nest and
+    // are independent of pause and resume.
+    void hold()
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_holds;
+    }
+
+    void release()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_holds > 0)
+                --m_holds;
         }
         m_changed.notify_all();
     }
@@ -59,7 +78,7 @@ public:
     void waitForWaiting(int n)
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_waiting >= n || !m_paused; });
+        m_changed.wait(lock, [&] { return m_waiting >= n || (!m_paused && m_holds == 0); });
     }
 
 private:
@@ -67,6 +86,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_paused = false;
+    int m_holds = 0;
     int m_waiting = 0;
 };
 

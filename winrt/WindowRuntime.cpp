@@ -1,6 +1,7 @@
 #include "winrt/WindowRuntime.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -206,8 +207,20 @@ struct WindowRuntime::ThreadRecord {
     int32_t current = -1;
 };
 
+// Keys and pasted text on their way to a read, and the read that waits for them.
+struct WindowRuntime::LineInput {
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    int32_t reader = -1;
+    std::string typed;
+    std::string pasted;
+    bool cancelled = false;
+    std::function<void()> listener; // guarded by mutex; copied out before the call
+};
+
 WindowRuntime::WindowRuntime(platform::Platform& platform)
-    : m_platform(platform), m_display(platform.display()), m_serial(g_nextSerial++)
+    : m_platform(platform), m_display(platform.display()), m_serial(g_nextSerial++),
+      m_input(std::make_unique<LineInput>())
 {
 }
 
@@ -856,6 +869,157 @@ int32_t WindowRuntime::active_window() const
 {
     const int32_t active = handle_of(m_platform.activeChild());
     return active >= 0 ? active : focus_window();
+}
+
+void WindowRuntime::set_input_listener(std::function<void()> listener)
+{
+    std::lock_guard lock(m_input->mutex);
+    m_input->listener = std::move(listener);
+}
+
+void WindowRuntime::notifyInput()
+{
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(m_input->mutex);
+        listener = m_input->listener;
+    }
+    if (listener)
+        listener();
+}
+
+int32_t WindowRuntime::reading_window() const
+{
+    std::lock_guard lock(m_input->mutex);
+    return m_input->reader;
+}
+
+bool WindowRuntime::type_key(int32_t handle, char ch)
+{
+    {
+        std::lock_guard lock(m_input->mutex);
+        if (m_input->reader == -1 || m_input->reader != handle)
+            return false;
+        m_input->typed.push_back(ch);
+    }
+    m_input->changed.notify_all();
+    return true;
+}
+
+void WindowRuntime::paste_input(std::string_view text)
+{
+    if (text.empty())
+        return;
+    {
+        std::lock_guard lock(m_input->mutex);
+        m_input->pasted.append(text);
+    }
+    m_input->changed.notify_all();
+    notifyInput();
+}
+
+void WindowRuntime::clear_paste()
+{
+    bool had;
+    {
+        std::lock_guard lock(m_input->mutex);
+        had = !m_input->pasted.empty();
+        m_input->pasted.clear();
+    }
+    if (had)
+        notifyInput();
+}
+
+bool WindowRuntime::paste_pending() const
+{
+    std::lock_guard lock(m_input->mutex);
+    return !m_input->pasted.empty();
+}
+
+void WindowRuntime::cancel_reads()
+{
+    {
+        std::lock_guard lock(m_input->mutex);
+        m_input->cancelled = true;
+    }
+    m_input->changed.notify_all();
+}
+
+int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
+{
+    if (!usableWindow(handle)) {
+        set_graphics_status(status::failed);
+        return -1;
+    }
+    ThreadRecord& record = threadRecord();
+    makeCurrent(record, handle);
+    std::shared_ptr<Canvas> canvas = current_canvas();
+    if (!canvas)
+        return -1;
+    LineInput& in = *m_input;
+    {
+        std::unique_lock lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.cancelled || in.reader == -1; });
+        if (in.cancelled)
+            return -1;
+        in.reader = handle;
+        in.typed.clear();
+    }
+    notifyInput();
+
+    const int16_t savedStatus = graphics_status();
+    std::string line;
+    bool ended = false;
+    while (!ended) {
+        char ch;
+        bool pasteUsedUp = false;
+        {
+            std::unique_lock lock(in.mutex);
+            in.changed.wait(lock, [&] { return in.cancelled || !in.pasted.empty() || !in.typed.empty(); });
+            if (in.cancelled)
+                break;
+            std::string& source = in.pasted.empty() ? in.typed : in.pasted;
+            const bool fromPaste = &source == &in.pasted;
+            ch = source.front();
+            // A CR LF pair is one line end, taken whole so that the LF never starts the next line.
+            const size_t taken = ch == '\r' && source.size() > 1 && source[1] == '\n' ? 2 : 1;
+            source.erase(0, taken);
+            pasteUsedUp = fromPaste && in.pasted.empty();
+        }
+        if (pasteUsedUp)
+            notifyInput();
+        if (ch == '\r' || ch == '\n') {
+            canvas->out_text("\r\n");
+            ended = true;
+        } else if (ch == '\b') {
+            if (line.empty())
+                continue;
+            line.pop_back();
+            // Blank the last echoed cell and step back onto it, within the row.
+            const TextCell at = canvas->textPosition();
+            if (at.column > 1) {
+                canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
+                canvas->out_text(" ");
+                canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
+            }
+        } else if ((static_cast<unsigned char>(ch) >= 0x20 || ch == '\t') && ch != 0x7F &&
+                   line.size() < buffer.size()) {
+            line.push_back(ch);
+            canvas->out_text(std::string_view(&ch, 1));
+        }
+    }
+    set_graphics_status(savedStatus);
+    {
+        std::lock_guard lock(in.mutex);
+        in.reader = -1;
+        in.typed.clear();
+    }
+    in.changed.notify_all();
+    notifyInput();
+    if (!ended)
+        return -1;
+    std::copy(line.begin(), line.end(), buffer.begin());
+    return int32_t(line.size());
 }
 
 } // namespace winrt

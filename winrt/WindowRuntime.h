@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -131,6 +132,29 @@ public:
     // writes one blank. Returns the byte count, or -1 for an invalid or closed window.
     int32_t write_window_text(int32_t handle, std::string_view text);
 
+    // Reads a line typed (or pasted) into the window: makes it the calling thread's current
+    // window and blocks until the user ends a line with Enter (or a pasted CR or LF). Typed
+    // characters are echoed at the text position as out_text writes them; Backspace takes
+    // the last character back; characters past the buffer's length are not taken. Returns the
+    // characters read (without the line end), or -1 for an invalid or closed window or when
+    // the reads are cancelled. One read waits at a time; a second waits for its turn.
+    int32_t read_window_line(int32_t handle, std::span<char> buffer);
+    // The window a read waits in, or -1.
+    int32_t reading_window() const;
+    // A key typed in a window (message thread): queued for the read waiting there. False when
+    // no read waits in that window.
+    bool type_key(int32_t handle, char ch);
+    // Pasted text: read before typed keys by the current or next read, a CR LF pair as one
+    // line end. clear_paste discards what has not been read.
+    void paste_input(std::string_view text);
+    void clear_paste();
+    bool paste_pending() const;
+    // Ends every waiting read with -1 and makes later reads fail at once (the frame closes).
+    void cancel_reads();
+    // Called, on whichever thread changed it, when a read starts or ends or pasted input
+    // comes or goes; no runtime lock is held during the call.
+    void set_input_listener(std::function<void()> listener);
+
     // Closes a window: kept on screen its title gains "-Closed" and it takes no more output;
     // destroyed its slot becomes free. False for an invalid handle.
     bool close_window(int32_t handle, CloseMode mode);
@@ -166,6 +190,8 @@ public:
 private:
     struct Window;
     struct ThreadRecord;
+    struct LineInput;
+    void notifyInput();
 
     ThreadRecord& threadRecord();
     std::shared_ptr<Window> lookup(int32_t handle) const;
@@ -191,6 +217,7 @@ private:
     std::atomic<int32_t> m_last{-1};
     // Held while the focus window is found or opened, so two threads open only one.
     std::mutex m_focusOpen;
+    const std::unique_ptr<LineInput> m_input;
 };
 
 } // namespace winrt

@@ -526,4 +526,261 @@ int HeadlessPlatform::beeps() const
     return m_beeps;
 }
 
+// A job records its steps in the platform's list of jobs; the platform outlives it.
+class HeadlessPlatform::Job final : public PrintJob {
+public:
+    Job(HeadlessPlatform& platform, size_t index, PrinterFacts facts, std::optional<PrintStep> failing,
+        std::optional<int> cancelAt)
+        : m_platform(platform), m_index(index), m_facts(facts), m_failing(failing), m_cancelAt(cancelAt)
+    {
+    }
+    ~Job() override { step("release"); }
+
+    PrinterFacts facts() const override { return m_facts; }
+    bool startDocument(std::string_view name, int copies) override
+    {
+        {
+            std::lock_guard lock(m_platform.m_mutex);
+            auto& job = m_platform.m_printJobs[m_index];
+            job.documentName = std::string(name);
+            job.copies = copies;
+        }
+        return step("start-document", PrintStep::StartDocument);
+    }
+    bool startPage() override { return step("start-page", PrintStep::StartPage); }
+    bool drawPicture(const IndexedPicture& picture, Rect target) override
+    {
+        {
+            std::lock_guard lock(m_platform.m_mutex);
+            auto& job = m_platform.m_printJobs[m_index];
+            job.picture = picture;
+            job.target = target;
+        }
+        return step("draw", PrintStep::DrawPicture);
+    }
+    bool endPage() override { return step("end-page", PrintStep::EndPage); }
+    bool endDocument() override { return step("end-document", PrintStep::EndDocument); }
+    void abortDocument() override { step("abort"); }
+    void serviceMessages() override
+    {
+        step("service");
+        if (m_cancelAt && ++m_services == *m_cancelAt)
+            m_platform.pressAbortCancel();
+    }
+
+private:
+    bool step(const char* name, std::optional<PrintStep> which = std::nullopt)
+    {
+        std::lock_guard lock(m_platform.m_mutex);
+        m_platform.m_printJobs[m_index].steps.emplace_back(name);
+        return !which || which != m_failing;
+    }
+
+    HeadlessPlatform& m_platform;
+    size_t m_index;
+    PrinterFacts m_facts;
+    std::optional<PrintStep> m_failing;
+    std::optional<int> m_cancelAt;
+    int m_services = 0;
+};
+
+void HeadlessPlatform::queueSaveFileAnswer(std::optional<std::string> path)
+{
+    std::lock_guard lock(m_mutex);
+    m_saveAnswers.push_back(std::move(path));
+}
+
+void HeadlessPlatform::setClipboardFails(bool fails)
+{
+    std::lock_guard lock(m_mutex);
+    m_clipboardFails = fails;
+}
+
+void HeadlessPlatform::setPrinterFacts(PrinterFacts facts)
+{
+    std::lock_guard lock(m_mutex);
+    m_printer = facts;
+}
+
+void HeadlessPlatform::queuePrintDialogOutcome(PrintDialogOutcome outcome)
+{
+    std::lock_guard lock(m_mutex);
+    m_printOutcomes.push_back(outcome);
+}
+
+void HeadlessPlatform::setFailingPrintStep(std::optional<PrintStep> step)
+{
+    std::lock_guard lock(m_mutex);
+    m_failingStep = step;
+}
+
+void HeadlessPlatform::cancelPrintingAtService(std::optional<int> n)
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelAtService = n;
+}
+
+void HeadlessPlatform::setAbortBoxFails(bool fails)
+{
+    std::lock_guard lock(m_mutex);
+    m_abortBoxFails = fails;
+}
+
+std::vector<SaveFileRequest> HeadlessPlatform::saveFileRequests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_saveRequests;
+}
+
+std::optional<std::string> HeadlessPlatform::clipboardTextValue() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_clipboardText;
+}
+
+std::optional<IndexedPicture> HeadlessPlatform::clipboardImage() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_clipboardImage;
+}
+
+void HeadlessPlatform::putClipboardText(std::string text)
+{
+    std::lock_guard lock(m_mutex);
+    m_clipboardImage.reset();
+    m_clipboardText = std::move(text);
+}
+
+int HeadlessPlatform::printDialogs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_printDialogs;
+}
+
+std::vector<HeadlessPlatform::PrintRecord> HeadlessPlatform::printJobs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_printJobs;
+}
+
+bool HeadlessPlatform::abortBoxShown() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_abortBoxShown;
+}
+
+int HeadlessPlatform::abortBoxesShown() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_abortBoxes;
+}
+
+bool HeadlessPlatform::frameEnabled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frameEnabled;
+}
+
+void HeadlessPlatform::pressAbortCancel()
+{
+    std::function<void()> cancel;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_abortBoxShown)
+            return;
+        cancel = m_abortCancel;
+    }
+    if (cancel)
+        cancel();
+}
+
+std::optional<std::string> HeadlessPlatform::saveFileDialog(const SaveFileRequest& request)
+{
+    std::lock_guard lock(m_mutex);
+    m_saveRequests.push_back(request);
+    record("save-file-dialog");
+    if (m_saveAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> answer = std::move(m_saveAnswers.front());
+    m_saveAnswers.pop_front();
+    if (answer && answer->empty())
+        answer.reset();
+    return answer;
+}
+
+bool HeadlessPlatform::setClipboardText(std::string_view text)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_clipboardFails)
+        return false;
+    m_clipboardImage.reset();
+    m_clipboardText = std::string(text);
+    return true;
+}
+
+bool HeadlessPlatform::setClipboardImage(const IndexedPicture& picture)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_clipboardFails)
+        return false;
+    m_clipboardText.reset();
+    m_clipboardImage = picture;
+    return true;
+}
+
+std::optional<std::string> HeadlessPlatform::clipboardText()
+{
+    std::lock_guard lock(m_mutex);
+    return m_clipboardText;
+}
+
+PrintDialogResult HeadlessPlatform::printDialog()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_printDialogs;
+    record("print-dialog");
+    PrintDialogResult result;
+    result.outcome = PrintDialogOutcome::Accepted;
+    if (!m_printOutcomes.empty()) {
+        result.outcome = m_printOutcomes.front();
+        m_printOutcomes.pop_front();
+    }
+    if (result.outcome == PrintDialogOutcome::Accepted) {
+        m_printJobs.emplace_back();
+        result.job = std::make_unique<Job>(*this, m_printJobs.size() - 1, m_printer, m_failingStep, m_cancelAtService);
+    }
+    return result;
+}
+
+bool HeadlessPlatform::showPrintAbortBox(std::function<void()> onCancel)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_abortBoxFails)
+        return false;
+    m_abortCancel = std::move(onCancel);
+    m_abortBoxShown = true;
+    ++m_abortBoxes;
+    record("abort-box shown");
+    return true;
+}
+
+void HeadlessPlatform::closePrintAbortBox()
+{
+    std::function<void()> cancel;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_abortBoxShown)
+            record("abort-box closed");
+        m_abortBoxShown = false;
+        cancel.swap(m_abortCancel); // released outside the lock
+    }
+}
+
+void HeadlessPlatform::setFrameEnabled(bool enabled)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameEnabled = enabled;
+    record(enabled ? "frame enabled" : "frame disabled");
+}
+
 } // namespace platform

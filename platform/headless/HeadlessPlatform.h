@@ -59,6 +59,32 @@ public:
     void setFontCreationFails(bool fails);
     // Makes createChildWindow fail until set back.
     void setWindowCreationFails(bool fails);
+    // The next save-file dialog returns this path (empty: the user cancels); without a queued
+    // answer the dialog is cancelled.
+    void queueSaveFileAnswer(std::optional<std::string> path);
+    // Makes setting the clipboard fail until set back.
+    void setClipboardFails(bool fails);
+    // The printer the print dialog offers.
+    void setPrinterFacts(PrinterFacts facts);
+    // The next print dialog ends this way; without a queued outcome it is accepted.
+    void queuePrintDialogOutcome(PrintDialogOutcome outcome);
+    // The steps of a print job, for making one of them fail.
+    enum class PrintStep { StartDocument, StartPage, DrawPicture, EndPage, EndDocument };
+    // Makes that step of every later job fail until set back (empty: none fails).
+    void setFailingPrintStep(std::optional<PrintStep> step);
+    // The n-th time (from 1) a job serves messages, the user presses Cancel in the abort box.
+    void cancelPrintingAtService(std::optional<int> n);
+    void setAbortBoxFails(bool fails);
+
+    // What a print job did: its steps in order ("start-document", "start-page", "draw",
+    // "end-page", "end-document", "abort", "service", "release") and the page drawn.
+    struct PrintRecord {
+        std::string documentName;
+        int copies = 0;
+        std::vector<std::string> steps;
+        IndexedPicture picture;
+        Rect target;
+    };
 
     // --- Inspection -----------------------------------------------------------------------
 
@@ -72,6 +98,19 @@ public:
     // window instead).
     std::vector<std::string> log() const;
     void clearLog();
+    std::vector<SaveFileRequest> saveFileRequests() const;
+    // What the clipboard holds: text or a picture (setting one clears the other).
+    std::optional<std::string> clipboardTextValue() const;
+    std::optional<IndexedPicture> clipboardImage() const;
+    // Puts text on the clipboard as another program would.
+    void putClipboardText(std::string text);
+    int printDialogs() const;
+    std::vector<PrintRecord> printJobs() const;
+    bool abortBoxShown() const;
+    int abortBoxesShown() const;
+    bool frameEnabled() const;
+    // Presses Cancel in the abort box now, as the user would (runs its handler).
+    void pressAbortCancel();
 
     // The built-in measurement: the cell as asked within the accepted bounds, else the nearest.
     static FontMetrics measure(const FontRequest& request);
@@ -120,6 +159,15 @@ public:
 
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
 
+    std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
+    bool setClipboardText(std::string_view text) override;
+    bool setClipboardImage(const IndexedPicture& picture) override;
+    std::optional<std::string> clipboardText() override;
+    PrintDialogResult printDialog() override;
+    bool showPrintAbortBox(std::function<void()> onCancel) override;
+    void closePrintAbortBox() override;
+    void setFrameEnabled(bool enabled) override;
+
     // --- Frame inspection -----------------------------------------------------------------
 
     FrameEvents* frameEvents() const;
@@ -135,6 +183,7 @@ public:
     int beeps() const;
 
 private:
+    class Job;
     void record(std::string line);
     ChildWindow* find(WindowId window);
     const ChildWindow* find(WindowId window) const;
@@ -166,6 +215,22 @@ private:
     std::vector<std::pair<std::string, std::optional<int>>> m_help;
     bool m_frameClosed = false;
     int m_beeps = 0;
+    std::deque<std::optional<std::string>> m_saveAnswers;
+    std::vector<SaveFileRequest> m_saveRequests;
+    bool m_clipboardFails = false;
+    std::optional<std::string> m_clipboardText;
+    std::optional<IndexedPicture> m_clipboardImage;
+    PrinterFacts m_printer{4800, 6600, 600, 600};
+    std::deque<PrintDialogOutcome> m_printOutcomes;
+    std::optional<PrintStep> m_failingStep;
+    std::optional<int> m_cancelAtService;
+    bool m_abortBoxFails = false;
+    int m_printDialogs = 0;
+    std::vector<PrintRecord> m_printJobs;
+    std::function<void()> m_abortCancel;
+    bool m_abortBoxShown = false;
+    int m_abortBoxes = 0;
+    bool m_frameEnabled = true;
 };
 
 } // namespace platform

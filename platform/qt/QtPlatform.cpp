@@ -2,7 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -15,7 +19,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -63,15 +70,67 @@ QRgb toRgb(std::uint32_t colour)
 
 // The character a single-byte code stands for: Windows-1252, whose 0x80-0x9F range differs
 // from Latin-1. Unassigned codes give 0.
+constexpr char16_t HighCharacters[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
 char32_t characterOf(unsigned char ch)
 {
-    static constexpr char16_t high[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     if (ch >= 0x80 && ch < 0xA0)
-        return high[ch - 0x80];
+        return HighCharacters[ch - 0x80];
     return ch;
+}
+
+// Single-byte program text (the characters of the window's grid) as a string, and back;
+// characters without a single-byte code become '?'.
+QString fromSingleByte(std::string_view text)
+{
+    QString out;
+    out.reserve(qsizetype(text.size()));
+    for (unsigned char ch : text) {
+        char32_t c = characterOf(ch);
+        out.append(c ? QChar(char16_t(c)) : QChar(u'?'));
+    }
+    return out;
+}
+
+std::string toSingleByte(const QString& text)
+{
+    std::string out;
+    out.reserve(std::size_t(text.size()));
+    for (QChar qc : text) {
+        char16_t c = qc.unicode();
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            out.push_back(char(c));
+            continue;
+        }
+        char code = '?';
+        for (int i = 0; i < 32; ++i)
+            if (HighCharacters[i] == c && c != 0)
+                code = char(0x80 + i);
+        out.push_back(code);
+    }
+    return out;
+}
+
+// An indexed picture as a Qt image whose colour table holds the palette exactly.
+QImage toImage(const IndexedPicture& picture)
+{
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
+        return {};
+    QImage image(picture.width, picture.height, QImage::Format_Indexed8);
+    if (image.isNull())
+        return {};
+    QList<QRgb> table(256, qRgb(0, 0, 0));
+    for (std::size_t i = 0; i < std::min<std::size_t>(256, picture.palette.size()); ++i)
+        table[qsizetype(i)] = toRgb(picture.palette[i]);
+    image.setColorTable(table);
+    for (int y = 0; y < picture.height; ++y)
+        std::copy_n(picture.pixels.data() + std::size_t(y) * std::size_t(picture.width), picture.width,
+                    image.scanLine(y));
+    return image;
 }
 
 std::optional<KeyPress> translateKey(const QKeyEvent& event)
@@ -129,6 +188,7 @@ struct PaintCopy {
     QPoint at;             // where the image's top left corner goes (unscaled view)
     QSize pictureSize;
     std::optional<QRect> caret; // in client pixels of the unscaled view, else picture pixels
+    std::vector<QRect> marked;  // the same
 };
 
 bool capture(const PictureView& view, ViewMode mode, QSize client, PaintCopy& out)
@@ -155,6 +215,11 @@ bool capture(const PictureView& view, ViewMode mode, QSize client, PaintCopy& ou
         QRect caret(view.caret->x, view.caret->y, view.caret->width, view.caret->height);
         out.caret = mode == ViewMode::Normal ? caret.translated(-scroll) : caret;
     }
+    for (const Rect& r : view.marked) {
+        QRect area = QRect(r.x, r.y, r.width, r.height) & whole.rect();
+        if (!area.isEmpty())
+            out.marked.push_back(mode == ViewMode::Normal ? area.translated(-scroll) : area);
+    }
     return true;
 }
 
@@ -172,6 +237,23 @@ void render(QPainter& painter, const PaintCopy& copy, ViewMode mode, QSize clien
         painter.fillRect(r, background);
     if (!copy.image.isNull())
         painter.drawImage(target, copy.image); // nearest-neighbour: no smooth transform hint
+    // A picture rectangle in client pixels: as it is unscaled, else stretched with the picture.
+    auto toClient = [&](QRect r) {
+        if (mode == ViewMode::Normal || copy.pictureSize.width() <= 0 || copy.pictureSize.height() <= 0)
+            return r;
+        double sx = double(client.width()) / copy.pictureSize.width();
+        double sy = double(client.height()) / copy.pictureSize.height();
+        QPoint from(int(r.left() * sx), int(r.top() * sy));
+        QPoint to(int((r.right() + 1) * sx), int((r.bottom() + 1) * sy));
+        return QRect(from, QSize(std::max(1, to.x() - from.x()), std::max(1, to.y() - from.y())));
+    };
+    if (!copy.marked.empty()) {
+        // Inverted: white xor each pixel; the picture itself is not touched.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        for (const QRect& r : copy.marked)
+            painter.fillRect(toClient(r), Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     if (copy.caret) {
         QRect bar = *copy.caret;
         bar.setWidth(std::min(2, std::max(1, bar.width())));
@@ -476,6 +558,10 @@ struct QtPlatform::Impl {
     void paint(std::uint64_t id, QPainter& painter, ViewMode mode, QSize client,
                const QRegion& exposed, const QColor& background);
     void key(std::uint64_t id, const QKeyEvent& event);
+    void mouse(std::uint64_t id, MouseAction action, QPoint at);
+    PrintDialogResult printDialog();
+    bool showAbortBox(std::function<void()> onCancel);
+    void closeAbortBox();
     void scrolled(std::uint64_t id, ScrollAxis axis, QScrollBar* bar, int action);
     void resized(std::uint64_t id);
     void command(int id);
@@ -506,6 +592,11 @@ struct QtPlatform::Impl {
     DisplayInfo display;
     std::function<void(bool)> closeHook;
     bool closed = false;
+    // The printer and its settings, kept from one print dialog to the next.
+    std::unique_ptr<QPrinter> printer;
+    std::function<bool(QPrinter&)> printDialogHook;
+    QPointer<QDialog> abortBox;
+    std::function<void()> abortCancel;
 
     // Repaint requests from any thread, merged per window until the GUI thread takes them.
     std::mutex dirtyMutex;
@@ -530,6 +621,7 @@ public:
     ViewMode m_mode = ViewMode::Normal;
     QColor m_background = QColor(192, 192, 192);
     bool m_reportsResize = true;
+    bool m_reportsMouse = true;
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -538,6 +630,21 @@ protected:
         m_impl.paint(m_id, painter, m_mode, size(), event->region(), m_background);
     }
     void keyPressEvent(QKeyEvent* event) override { m_impl.key(m_id, *event); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (m_reportsMouse && event->button() == Qt::LeftButton)
+            m_impl.mouse(m_id, MouseAction::Press, event->position().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (m_reportsMouse && event->buttons().testFlag(Qt::LeftButton))
+            m_impl.mouse(m_id, MouseAction::Move, event->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (m_reportsMouse && event->button() == Qt::LeftButton)
+            m_impl.mouse(m_id, MouseAction::Release, event->position().toPoint());
+    }
     void resizeEvent(QResizeEvent*) override
     {
         if (m_reportsResize)
@@ -555,6 +662,7 @@ public:
         m_mode = ViewMode::SizeToFit;
         m_background = Qt::black;
         m_reportsResize = false;
+        m_reportsMouse = false;
         setAttribute(Qt::WA_DeleteOnClose);
         QPalette pal = palette();
         pal.setColor(QPalette::Window, Qt::black);
@@ -637,9 +745,6 @@ protected:
     {
         m_impl.frameClosing();
         event->accept();
-        // Closing the frame ends the message loop, whatever other top-level windows (a dialog
-        // of the program thread, the help window) are still open.
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
 
 private:
@@ -702,6 +807,8 @@ QtPlatform::Impl::~Impl()
     invoker.stop();
     events = nullptr;
     closed = true;
+    abortCancel = nullptr;
+    delete abortBox.data();
     delete fullScreen.data();
     delete frame;
     delete menuHolder;
@@ -788,6 +895,12 @@ void QtPlatform::Impl::key(std::uint64_t id, const QKeyEvent& event)
     std::optional<KeyPress> press = translateKey(event);
     if (press && events)
         events->key(WindowId{id}, *press);
+}
+
+void QtPlatform::Impl::mouse(std::uint64_t id, MouseAction action, QPoint at)
+{
+    if (events && !closed)
+        events->mouse(WindowId{id}, MouseEvent{action, at.x(), at.y()});
 }
 
 void QtPlatform::Impl::scrolled(std::uint64_t id, ScrollAxis axis, QScrollBar* bar, int action)
@@ -1062,6 +1175,168 @@ void QtPlatform::Impl::setFullScreen(WindowId window)
     fullScreen->activateWindow();
     fullScreen->setFocus(Qt::OtherFocusReason);
     fullScreen->update();
+}
+
+// --- Printing ---------------------------------------------------------------------------------
+
+namespace {
+
+// A job on the kept printer: the document is a painter on it, one page drawn with the picture.
+// Used on the GUI thread (the frame's commands run there).
+class QtPrintJob final : public PrintJob {
+public:
+    explicit QtPrintJob(QPrinter& printer) : m_printer(printer) {}
+    ~QtPrintJob() override
+    {
+        if (m_painter.isActive())
+            abortDocument();
+    }
+
+    PrinterFacts facts() const override
+    {
+        return {m_printer.width(), m_printer.height(), m_printer.logicalDpiX(), m_printer.logicalDpiY()};
+    }
+    bool startDocument(std::string_view name, int copies) override
+    {
+        m_printer.setDocName(toQString(name));
+        m_printer.setCopyCount(copies);
+        return m_painter.begin(&m_printer);
+    }
+    bool startPage() override
+    {
+        // The document opens on its first page; later pages are asked for.
+        if (!m_painter.isActive())
+            return false;
+        return m_pages++ == 0 || m_printer.newPage();
+    }
+    bool drawPicture(const IndexedPicture& picture, Rect target) override
+    {
+        QImage image = toImage(picture);
+        if (image.isNull() || !m_painter.isActive() || target.width <= 0 || target.height <= 0)
+            return false;
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        m_painter.drawImage(QRect(target.x, target.y, target.width, target.height), image);
+        return m_painter.isActive();
+    }
+    bool endPage() override { return m_painter.isActive(); }
+    bool endDocument() override { return m_painter.end(); }
+    void abortDocument() override
+    {
+        if (!m_painter.isActive())
+            return;
+        const bool toFile = m_printer.outputFormat() == QPrinter::PdfFormat;
+        const QString file = m_printer.outputFileName();
+        m_printer.abort();
+        m_painter.end();
+        // A file printer cannot take a document back: remove what was written of it.
+        if (toFile && !file.isEmpty())
+            QFile::remove(file);
+    }
+    void serviceMessages() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+private:
+    QPrinter& m_printer;
+    QPainter m_painter;
+    int m_pages = 0;
+};
+
+// The modeless box of a running print job; Cancel (or closing it) cancels the job.
+class AbortBox final : public QDialog {
+public:
+    AbortBox(QWidget* owner, std::function<void()> cancel) : QDialog(owner), m_cancel(std::move(cancel))
+    {
+        setWindowTitle(QStringLiteral("Printing "));
+        setModal(false);
+        // 100 x 60 dialog units, its controls at their places in dialog units (base units 6 x 13).
+        auto px = [](int x) { return (x * 6 + 2) / 4; };
+        auto py = [](int y) { return (y * 13 + 4) / 8; };
+        setFixedSize(px(100), py(60));
+        auto* text = new QLabel(QStringLiteral("Printing In Progress..."), this);
+        text->setObjectName(QStringLiteral("text"));
+        text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        text->setGeometry(px(0), py(15), px(100), py(20));
+        auto* button = new QPushButton(QStringLiteral("Cancel"), this);
+        button->setObjectName(QStringLiteral("cancel"));
+        button->setGeometry(px(30), py(40), px(40), py(14));
+        connect(button, &QPushButton::clicked, this, [this] { reject(); });
+        if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+            // ((screen - box) / 5) in dialog units.
+            const QSize size = screen->size();
+            const int duWidth = size.width() * 4 / 6, duHeight = size.height() * 8 / 13;
+            move(px((duWidth - 100) / 5), py((duHeight - 60) / 5));
+        }
+    }
+
+    void reject() override
+    {
+        // The handler closes the box; it runs once.
+        if (auto cancel = std::exchange(m_cancel, nullptr))
+            cancel();
+    }
+
+private:
+    std::function<void()> m_cancel;
+};
+
+} // namespace
+
+PrintDialogResult QtPlatform::Impl::printDialog()
+{
+    PrintDialogResult result;
+    if (!printer)
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    bool accepted;
+    if (printDialogHook) {
+        accepted = printDialogHook(*printer);
+    } else {
+        QPrintDialog dialog(printer.get(), frame);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    if (!accepted) {
+        result.outcome = PrintDialogOutcome::Cancelled;
+        return result;
+    }
+    // The dialog offers a file printer always: only a printer that is not even that fails.
+    if (!printer->isValid()) {
+        result.outcome = PrintDialogOutcome::NoPrinter;
+        return result;
+    }
+    if (printer->outputFormat() == QPrinter::PdfFormat && printer->outputFileName().isEmpty()) {
+        result.outcome = PrintDialogOutcome::Failed;
+        return result;
+    }
+    result.outcome = PrintDialogOutcome::Accepted;
+    result.job = std::make_unique<QtPrintJob>(*printer);
+    return result;
+}
+
+bool QtPlatform::Impl::showAbortBox(std::function<void()> onCancel)
+{
+    closeAbortBox();
+    abortCancel = std::move(onCancel);
+    abortBox = new AbortBox(frame, [this] {
+        if (auto cancel = abortCancel)
+            cancel();
+    });
+    abortBox->setAttribute(Qt::WA_DeleteOnClose, false);
+    abortBox->show();
+    return true;
+}
+
+void QtPlatform::Impl::closeAbortBox()
+{
+    abortCancel = nullptr;
+    if (abortBox) {
+        abortBox->hide();
+        // Later: Cancel's own click handler may be what closes it.
+        abortBox->deleteLater();
+        abortBox = nullptr;
+    }
 }
 
 // --- QtPlatform -------------------------------------------------------------------------------
@@ -1477,5 +1752,107 @@ MessageAnswer QtPlatform::messageBox(const MessageBoxRequest& request)
     }
     return d->invoker.runOr(cautious, [&] { return d->messageBox(request); });
 }
+
+std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& request)
+{
+    return d->invoker.run([&]() -> std::optional<std::string> {
+        QFileDialog dialog(d->frame);
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+        QStringList filters;
+        for (const FileFilter& f : request.filters) {
+            QString text = toQString(f.description);
+            if (!text.contains(QLatin1Char('(')))
+                text += QStringLiteral(" (%1)").arg(toQString(f.pattern));
+            filters << text;
+        }
+        dialog.setNameFilters(filters);
+        if (!filters.isEmpty())
+            dialog.selectNameFilter(filters.front());
+        dialog.setDefaultSuffix(toQString(request.defaultExtension));
+        dialog.setWindowModality(Qt::ApplicationModal);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty() || files.front().isEmpty())
+            return std::nullopt;
+        return QFile::encodeName(files.front()).toStdString();
+    });
+}
+
+bool QtPlatform::setClipboardText(std::string_view text)
+{
+    return d->invoker.run([&] {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard)
+            return false;
+        clipboard->setText(fromSingleByte(text));
+        return true;
+    });
+}
+
+bool QtPlatform::setClipboardImage(const IndexedPicture& picture)
+{
+    return d->invoker.run([&] {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QImage image = toImage(picture);
+        if (!clipboard || image.isNull())
+            return false;
+        clipboard->setImage(image);
+        return true;
+    });
+}
+
+std::optional<std::string> QtPlatform::clipboardText()
+{
+    return d->invoker.run([&]() -> std::optional<std::string> {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard)
+            return std::nullopt;
+        const QString text = clipboard->text();
+        if (text.isEmpty())
+            return std::nullopt;
+        return toSingleByte(text);
+    });
+}
+
+PrintDialogResult QtPlatform::printDialog()
+{
+    return d->invoker.runOr(PrintDialogResult{PrintDialogOutcome::Cancelled, nullptr},
+                            [&] { return d->printDialog(); });
+}
+
+bool QtPlatform::showPrintAbortBox(std::function<void()> onCancel)
+{
+    return d->invoker.run([&] { return d->showAbortBox(std::move(onCancel)); });
+}
+
+void QtPlatform::closePrintAbortBox()
+{
+    d->invoker.run([&] { d->closeAbortBox(); });
+}
+
+void QtPlatform::setFrameEnabled(bool enabled)
+{
+    d->invoker.run([&] {
+        d->frame->setEnabled(enabled);
+        // The abort box belongs to the frame but must stay usable while the frame is not.
+        if (d->abortBox)
+            d->abortBox->setEnabled(true);
+    });
+}
+
+QPrinter* QtPlatform::keptPrinter()
+{
+    if (!d->printer)
+        d->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return d->printer.get();
+}
+
+void QtPlatform::setPrintDialogHook(std::function<bool(QPrinter&)> hook) { d->printDialogHook = std::move(hook); }
+
+QDialog* QtPlatform::printAbortBox() const { return d->abortBox.data(); }
 
 } // namespace platform

@@ -15,7 +15,9 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QLabel;
+class QPrinter;
 class QMainWindow;
 class QMdiArea;
 class QMdiSubWindow;
@@ -50,6 +52,13 @@ public:
     // Called on the GUI thread when the frame closes, before FrameEvents::frameClosing, with
     // whether the frame was maximised.
     void setCloseHook(std::function<void(bool maximised)> hook);
+    // The printer whose settings the print dialog keeps from job to job (made on first use).
+    QPrinter* keptPrinter();
+    // Replaces the print dialog (tests): the hook sets up the printer and returns whether the
+    // dialog was accepted.
+    void setPrintDialogHook(std::function<bool(QPrinter&)> hook);
+    // The abort box of the running print job, else null.
+    QDialog* printAbortBox() const;
     // Ends service to other threads (GUI thread, once the message loop has ended): calls that
     // wait for the GUI thread are released with a default result, and later ones return at once.
     void stopServing();
@@ -97,6 +106,15 @@ public:
     void beep() override;
 
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
+
+    std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
+    bool setClipboardText(std::string_view text) override;
+    bool setClipboardImage(const IndexedPicture& picture) override;
+    std::optional<std::string> clipboardText() override;
+    PrintDialogResult printDialog() override;
+    bool showPrintAbortBox(std::function<void()> onCancel) override;
+    void closePrintAbortBox() override;
+    void setFrameEnabled(bool enabled) override;
 
     struct Impl;
 
