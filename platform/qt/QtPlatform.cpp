@@ -745,6 +745,9 @@ protected:
     {
         m_impl.frameClosing();
         event->accept();
+        // Closing the frame ends the message loop, whatever other top-level windows (a dialog
+        // of the program thread, the help window) are still open.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
 
 private:
