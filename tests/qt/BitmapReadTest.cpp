@@ -2,6 +2,8 @@
 // at every pixel.
 
 #include "winrt/BitmapFile.h"
+#include "winrt/Canvas.h"
+#include "winrt/SavePicture.h"
 
 #include <QImage>
 #include <QString>
@@ -67,4 +69,36 @@ TEST(BitmapRead, OddWidthsPadTheirRows)
             ASSERT_EQ(qGreen(q), c.green);
             ASSERT_EQ(qBlue(q), c.blue);
         }
+}
+
+TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
+{
+    // 800 x 600 with a palette of 256 distinct colours and shapes in many of them, written as
+    // Save writes it, read by Qt from the file.
+    winrt::BuiltinGlyphSource glyphs;
+    winrt::Canvas canvas(800, 600, 256, 10, 18, glyphs);
+    std::vector<uint32_t> colours(256);
+    for (uint32_t i = 0; i < 256; ++i)
+        colours[i] = i | (255 - i) << 8 | ((i * 37) & 0xFF) << 16;
+    ASSERT_EQ(canvas.remap_all_palette(colours), 0);
+    for (int i = 0; i < 40; ++i) {
+        canvas.set_colour(int16_t(20 + i * 5));
+        canvas.draw_ellipse(3, int16_t(i * 19), int16_t(i * 13), int16_t(i * 19 + 60), int16_t(i * 13 + 80));
+    }
+    canvas.out_text("surface (1 1 1)");
+    const fs::path path = fs::temp_directory_path() / "facetor-saved-canvas.bmp";
+    ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string(), winrt::systemFiles()),
+              winrt::SaveError::None);
+    EXPECT_EQ(fs::file_size(path), 1078u + 600u * 800u);
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(path.string()), "BMP"));
+    ASSERT_EQ(image.width(), 800);
+    ASSERT_EQ(image.height(), 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const QRgb q = image.pixel(x, y);
+            ASSERT_EQ((winrt::Rgb{uint8_t(qRed(q)), uint8_t(qGreen(q)), uint8_t(qBlue(q))}), canvas.pixelColour(x, y))
+                << "pixel (" << x << ", " << y << ")";
+        }
+    fs::remove(path);
 }
