@@ -1165,6 +1165,12 @@ void QtDialogHost::endDialog(DialogWindow dialog, int result)
         live->result = result;
     }
     m_impl->changed.notify_all();
+    // The box disappears at once, as the user expects: the routine that ended it may go on to
+    // end the whole program and never return to the modal loop that would remove it.
+    m_impl->callOnGui([&] {
+        if (live->box)
+            live->box->hide();
+    });
     if (live->guiMode && m_impl->onGuiThread())
         m_impl->wake(*live);
 }

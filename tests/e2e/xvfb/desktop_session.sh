@@ -81,6 +81,7 @@ sleep 1
 shot 06-reset
 clickdu "$view" 50 13               # Choose Another Surface
 surface=$(waitfor "What Surface") || fail "no second surface dialog"
+shot 06b-surface-over-picture
 clickdu "$surface" 140 20           # Zinc Blend
 typedu "$surface" 88 53 "1"         # k
 xdotool key Return
@@ -91,6 +92,7 @@ clickdu "$view" 54 206              # Exit Program
 box=$(waitfor "facetor") || fail "no end box"
 sleep 0.5
 shot 08-end-box
+[ -z "$(xdotool search --onlyvisible --name "What Do You Want" 2>/dev/null)" ] || fail "the view dialog stays open after Exit Program"
 # No is the default button: move to Yes and press it.
 xdotool key --clearmodifiers shift+Tab space
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
