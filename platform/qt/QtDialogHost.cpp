@@ -767,7 +767,17 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         if (t.style & st::SystemMenu)
             flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
         box->setWindowFlags(flags);
-        box->setWindowModality(ownerWidget ? Qt::WindowModal : Qt::ApplicationModal);
+        // A dialog of the program thread holds the program in its own loop; the frame stays
+        // usable beside it (its menus, About, Pause, Save), as the picture it shows is meant to
+        // be worked with while the dialog waits. A dialog nested in another blocks that one; a
+        // dialog run from a menu on the message thread blocks the frame.
+        const bool nested = owner.isValid() && ownerWidget != nullptr;
+        if (nested)
+            box->setWindowModality(Qt::WindowModal);
+        else if (live.guiMode)
+            box->setWindowModality(ownerWidget ? Qt::WindowModal : Qt::ApplicationModal);
+        else
+            box->setWindowModality(Qt::NonModal);
         box->setWindowTitle(toQt(t.title.name));
         QFont font(QStringLiteral("Liberation Sans"));
         font.setPixelSize(11);

@@ -10,7 +10,7 @@
 set -uo pipefail
 bin=$1
 out=$2
-for tool in xvfb-run xdotool import compare openbox; do
+for tool in xvfb-run xdotool import compare convert openbox pdfinfo pdftoppm; do
   command -v "$tool" >/dev/null || { echo "desktop session: $tool is missing, skipped"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out/work"
@@ -39,6 +39,15 @@ clickdu() {
   xdotool mousemove --window "$win" "$x" "$y" click 1
   sleep 0.15
 }
+# Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus).
+menu() {
+  local frame
+  frame=$(xdotool search --onlyvisible --name '^facetor$' | head -1)
+  local x
+  case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
+  xdotool mousemove --window "$frame" "$x" 8 click 1
+  sleep 0.4
+}
 # Replaces the text of the edit box at dialog units (x, y) of the dialog.
 typedu() {
   clickdu "$1" "$2" "$3"
@@ -50,7 +59,8 @@ typedu() {
 openbox >/dev/null 2>&1 &
 sleep 1
 cd "$out/work"
-"$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+# HOME in the work directory: the print dialog offers $HOME/print.pdf, settings stay here.
+HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
 pid=$!
 
 surface=$(waitfor "What Surface") || fail "no surface dialog"
@@ -70,6 +80,24 @@ typedu "$view" 66 133 "30"          # tilt
 clickdu "$view" 30 120              # Click Here To Rotate
 sleep 1
 shot 04-rotated
+
+# File, Save: the whole canvas as a bitmap file.
+menu File; xdotool key s
+save=$(waitfor "Save") || fail "no save dialog"
+sleep 0.5
+xdotool type --delay 20 "$out/saved.bmp"; xdotool key Return
+for _ in $(seq 1 50); do [ -s "$out/saved.bmp" ] && break; sleep 0.1; done
+[ -s "$out/saved.bmp" ] || fail "File, Save wrote no file"
+shot 04b-saved
+
+# File, Print to a PDF file (the print dialog offers printing to a file on any machine).
+menu File; xdotool key p
+print=$(waitfor "Print") || fail "no print dialog"
+sleep 0.5
+shot 04c-print-dialog
+xdotool key Return
+for _ in $(seq 1 100); do ls "$out"/work/*.pdf >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
 
 # Pause and resume from the keyboard in the child window, then the picture is unchanged.
 xdotool key --clearmodifiers ctrl+s; sleep 0.3; shot 05-paused
@@ -108,4 +136,14 @@ rc=$?
 status=$(cat "$out/status.txt")
 [ "$status" = 0 ] || { echo "desktop session: exit status $status, expected 0"; exit 1; }
 [ -f "$out/work/posit.txt" ] && [ ! -s "$out/work/posit.txt" ] || { echo "desktop session: posit.txt missing or not empty"; exit 1; }
-echo "desktop session: passed (exit status 0, posit.txt empty)"
+# The saved picture shows what the batch front end renders for the same surface and view.
+"$bin" render --lattice hcp --termination B --hkl 0 0 1 --rotate 30 --tilt 30 --out "$out/render.bmp" >/dev/null
+convert "$out/saved.bmp" -crop 500x450+0+0 +repage "$out/saved-visible.png"
+differing=$(compare -metric AE "$out/saved-visible.png" "$out/render.bmp" null: 2>&1)
+[ "$differing" = 0 ] || { echo "desktop session: saved picture differs from render in $differing pixels"; exit 1; }
+pdf=$(ls "$out"/work/*.pdf 2>/dev/null | head -1)
+[ -n "$pdf" ] || { echo "desktop session: File, Print wrote no PDF"; exit 1; }
+pages=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+[ "$pages" = 1 ] || { echo "desktop session: the printed PDF has ${pages:-no} pages"; exit 1; }
+pdftoppm -r 40 -png -singlefile "$pdf" "$out/printed"
+echo "desktop session: passed (exit status 0, posit.txt empty, saved picture equals render, one printed page)"
