@@ -1,6 +1,7 @@
 #include "app/ProgramThread.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -26,20 +27,30 @@ void MessageBoxReports::showReport(uint32_t, std::string_view text)
     m_platform.messageBox(box);
 }
 
-void DesktopProgramEnd::programEnded(int code) { m_frame.program_ended(code); }
+void DesktopProgramEnd::programEnded(int code)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_ended = true;
+    }
+    m_frame.program_ended(code);
+}
 
 void DesktopProgramEnd::exitProcess(uint32_t status)
 {
     std::unique_lock lock(m_mutex);
     if (!m_status)
         m_status = status;
+    m_recorded.notify_all();
     // The program thread has nothing left to do; the frame decides when the process ends.
     m_never.wait(lock, [] { return false; });
 }
 
 int DesktopProgramEnd::exitStatus() const
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (m_ended)
+        m_recorded.wait_for(lock, std::chrono::seconds(5), [this] { return m_status.has_value(); });
     return m_status ? int(*m_status & 0xFFu) : 0;
 }
 

@@ -37,7 +37,9 @@ public:
     // Records the status and parks the calling thread for the rest of the process.
     void exitProcess(uint32_t status) override;
 
-    // The status to exit with: the recorded one, else 0.
+    // The status to exit with: the recorded one, else 0. When the program has ended but its
+    // thread has not recorded the status yet (the frame closed during the end-of-program box),
+    // waits for it a little.
     int exitStatus() const;
     std::optional<uint32_t> recordedStatus() const;
 
@@ -45,6 +47,8 @@ private:
     winrt::FrameRuntime& m_frame;
     mutable std::mutex m_mutex;
     std::condition_variable m_never;
+    mutable std::condition_variable m_recorded;
+    bool m_ended = false;
     std::optional<uint32_t> m_status;
 };
 

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The real desktop program meets a severe run-time error: "posit.txt" is a directory, so the
+# positions file cannot be opened when the first surface is computed. The report must show in
+# a stop box captioned "RTX run-time error ", the end-of-program box must give exit code 1, and
+# after Yes the process must exit with the message number 30.
+#
+# usage: desktop_error.sh FACETOR_BINARY OUTPUT_DIR
+set -uo pipefail
+bin=$1
+out=$2
+for tool in xvfb-run xdotool import openbox; do
+  command -v "$tool" >/dev/null || { echo "desktop error: $tool is missing, skipped"; exit 77; }
+done
+rm -rf "$out" && mkdir -p "$out/work/posit.txt"
+export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+cat > "$out/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+set -uo pipefail
+bin=$1; out=$2
+fail() { echo "desktop error: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
+waitfor() {
+  local id
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+openbox >/dev/null 2>&1 &
+sleep 1
+cd "$out/work"
+HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+pid=$!
+waitfor "What Surface" >/dev/null || fail "no surface dialog"
+xdotool key Return
+waitfor "RTX run-time error" >/dev/null || fail "no run-time error box"
+sleep 0.4; import -window root "$out/01-error-box.png"
+xdotool key Return
+waitfor "^facetor$" >/dev/null || fail "no end box"
+sleep 0.4; import -window root "$out/02-end-box.png"
+xdotool key --clearmodifiers shift+Tab space
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+wait "$pid"; echo $? > "$out/status.txt"
+INNER
+chmod +x "$out/inner.sh"
+timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
+  echo "desktop error: failed; screenshots in $out"; exit 1; }
+status=$(cat "$out/status.txt")
+[ "$status" = 30 ] || { echo "desktop error: exit status $status, expected 30"; exit 1; }
+grep -q "rtxrtl: severe (30): open failure, unit 11, file posit.txt" "$out/stderr.txt" || {
+  echo "desktop error: the report is missing from standard error"; exit 1; }
+echo "desktop error: passed (stop box, end box with code 1, exit status 30)"
