@@ -235,6 +235,19 @@ TEST_F(Batch, PositionsFileWithoutPermission)
     EXPECT_EQ(r.err, "rtxrtl: severe (9): permission to access file denied, unit 11, file posit.txt\n");
 }
 
+TEST_F(Batch, HugeAnglesFinish)
+{
+    for (const char* view : {"--rotate 1e30 --tilt -1e30", "--rotate -3.4e38 --tilt 3.4e38", "--tilt 90"}) {
+        SCOPED_TRACE(view);
+        const RunResult r = run(std::string("slab --lattice fcc --hkl 1 1 1 ") + view);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.find("nan"), std::string::npos);
+        EXPECT_EQ(r.out.rfind("count 3691\n", 0), 0u);
+    }
+    const RunResult big = run("render --lattice zincblende --hkl 1 1 1 --rotate 1e30 --tilt 1e30 --out big.bmp");
+    EXPECT_EQ(big.status, 0) << big.err;
+}
+
 TEST_F(Batch, HugeIndicesFinish)
 {
     for (const char* hkl : {"32767 32767 32767", "-32768 0 32767", "30000 -30000 1"}) {

@@ -272,3 +272,48 @@ TEST_F(ScriptedRun, ViewDialogKeepsBoxesAndBarsInStep)
         ASSERT_EQ(a.viewZ[k], a.frameZ[k]);
     EXPECT_EQ(s.host.forcedEnds(), 0);
 }
+
+TEST_F(ScriptedRun, HostileInputsNeverCrash)
+{
+    auto session = std::make_unique<Session>();
+    Session& s = *session;
+    s.application.startUp();
+    app::ApplicationDialogs dialogs(s.dialogs, s.application);
+    const std::string longDigits(300, '7');
+    const std::string longText(300, 'x');
+    s.host.addSteps({
+        Host::Click{1006},
+        Host::Type{1008, longText},
+        Host::Type{1001, longDigits},
+        Host::Type{1002, "NaN"},
+        Host::Type{1007, "-32769"},
+        Host::Type{1001, "32767"},
+        Host::Type{1002, "-32768"},
+        Host::Enter{},
+    });
+    dialogs.chooseSurface();
+    auto& state = s.application.state();
+    EXPECT_EQ(state.latticeCode, geometry::LatticeCode::ZincBlendeA) << "a long termination text reads as A";
+    EXPECT_EQ(state.miller, (geometry::MillerIndices{32767, -32768, 32767})) << "-32769 keeps its low 16 bits";
+    s.application.showSurface();
+    EXPECT_GE(state.atoms.count, 0);
+
+    s.host.addSteps({
+        Host::Type{1003, "2000000000"},
+        Host::Type{1004, "-2147483648"},
+        Host::Click{1001},
+        Host::Type{1003, longText},
+        Host::Type{1004, "1e30"},
+        Host::Click{1001},
+        Host::Scroll{1007, platform::ScrollRequest::Bottom},
+        Host::Scroll{1008, platform::ScrollRequest::Top},
+        Host::Click{1001},
+        Host::Click{1002},
+        Host::Escape{},
+    });
+    dialogs.showViewDialog();
+    EXPECT_EQ(s.host.forcedEnds(), 0);
+    EXPECT_TRUE(s.reports.texts.empty());
+    for (int k = 1; k <= state.atoms.count; ++k)
+        ASSERT_EQ(state.atoms.viewX[k], state.atoms.frameX[k]) << "Reset View came last";
+}
