@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
@@ -490,6 +491,13 @@ void Runtime::endAfterSevere(uint32_t id)
                                    f.file.empty() ? std::string(kUnknownFile) : f.file};
         show(closeFailureId(f.number), args);
     }
+    // For a developer: stop in the debugger at the failure (without one, the process ends on
+    // the trap), or leave a core dump.
+    if (std::getenv("RTX_GENERATE_DEBUG_EXCEPTION") && messageNumber(id) != msg::Noncontinuable)
+        std::raise(SIGTRAP);
+    for (const char* dumpFlag : {"RTX_DUMP_ON_ERROR", "RTX_CORE_DUMP"})
+        if (const char* v = std::getenv(dumpFlag); v && (v[0] == 'Y' || v[0] == 'y'))
+            std::abort();
     m_end.programEnded(1);
     m_end.exitProcess(id);
 }

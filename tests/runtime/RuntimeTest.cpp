@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace rt {
 namespace {
@@ -287,3 +288,26 @@ TEST(RuntimeDeathTest, StopRequestExitsWithZeroAndWritesNothing)
 
 } // namespace
 } // namespace rt
+
+TEST(RuntimeDeathTest, DeveloperVariablesStopAtTheFailure)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("RTX_GENERATE_DEBUG_EXCEPTION", "1", 1);
+            rt::ConsoleReportSink reports;
+            rt::ProcessExit end;
+            rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+            runtime.report_message(rt::idForNumber(rt::msg::OpenFailure), {11L, std::string("posit.txt")});
+        },
+        testing::KilledBySignal(SIGTRAP), "rtxrtl: severe \\(30\\)");
+    EXPECT_EXIT(
+        {
+            setenv("RTX_DUMP_ON_ERROR", "yes", 1);
+            rt::ConsoleReportSink reports;
+            rt::ProcessExit end;
+            rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+            runtime.report_message(rt::idForNumber(rt::msg::OpenFailure), {11L, std::string("posit.txt")});
+        },
+        testing::KilledBySignal(SIGABRT), "rtxrtl: severe \\(30\\)");
+}
