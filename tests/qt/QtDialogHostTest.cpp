@@ -554,7 +554,7 @@ TEST(QtDialogHostTest, DestroyedBoxEndsTheRunWithMinusOne)
     QDialog* box = shownBox(host);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->parentWidget(), frame);
-    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(box->windowModality(), Qt::NonModal) << "a program dialog leaves the frame usable";
     delete frame;
     ASSERT_TRUE(run.finish());
     EXPECT_EQ(run.result(), -1);
