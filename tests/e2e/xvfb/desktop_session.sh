@@ -103,6 +103,13 @@ sleep 1
 xdotool key --clearmodifiers ctrl+s; sleep 0.3; shot 05-paused
 xdotool key --clearmodifiers ctrl+q; sleep 0.3
 
+# View, Size To Fit shows the whole canvas in the window; choosing it again returns.
+menu View; xdotool key s; sleep 0.5; shot 05b-size-to-fit
+menu View; xdotool key s; sleep 0.3
+# View, Full Screen covers the screen with the picture; Alt+Enter there closes it.
+menu View; xdotool key f; sleep 0.8; shot 05c-full-screen
+xdotool key --clearmodifiers alt+Return; sleep 0.5; shot 05d-back-from-full-screen
+
 view=$(waitfor "What Do You Want") || fail "view dialog gone"
 clickdu "$view" 50 188              # Reset View
 sleep 1
