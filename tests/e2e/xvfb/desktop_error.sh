@@ -22,7 +22,8 @@ bin=$1; out=$2
 fail() { echo "desktop error: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
 waitfor() {
   local id
-  for _ in $(seq 1 100); do
+  # Up to a minute: a sanitizer build of the program is many times slower.
+  for _ in $(seq 1 600); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -42,14 +43,19 @@ xdotool key Return
 waitfor "^facetor$" >/dev/null || fail "no end box"
 sleep 0.4; import -window root "$out/02-end-box.png"
 xdotool key --clearmodifiers shift+Tab space
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
 wait "$pid"; echo $? > "$out/status.txt"
 INNER
 chmod +x "$out/inner.sh"
-timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
+timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
   echo "desktop error: failed; screenshots in $out"; exit 1; }
 status=$(cat "$out/status.txt")
+# A sanitizer build reports on standard error: any report fails the session.
+if grep -q -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt"; then
+  echo "desktop error: the sanitizer reported:"; grep -A20 -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt" | head -60
+  exit 1
+fi
 [ "$status" = 30 ] || { echo "desktop error: exit status $status, expected 30"; exit 1; }
 grep -q "rtxrtl: severe (30): open failure, unit 11, file posit.txt" "$out/stderr.txt" || {
   echo "desktop error: the report is missing from standard error"; exit 1; }
