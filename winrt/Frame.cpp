@@ -2,6 +2,7 @@
 
 #include "winrt/PrintLayout.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <filesystem>
@@ -576,6 +577,15 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
                 marked.push_back(toPlatform(r));
     }
     view.marked = marked;
+    // Once text shows in the window, a caret marks the cell where the next text goes.
+    if (!canvas->textPieces().empty()) {
+        const TextWindow tw = canvas->textWindow();
+        const TextCell at = canvas->textPosition();
+        const int column = std::min(tw.left + at.column - 1, canvas->gridColumns());
+        const int row = std::min(tw.top + at.row - 1, canvas->gridRows());
+        view.caret = platform::Rect{(column - 1) * canvas->cellWidth(), (row - 1) * canvas->cellHeight(),
+                                    canvas->cellWidth(), canvas->cellHeight()};
+    }
     draw(view);
 }
 

@@ -258,3 +258,24 @@ TEST(Frame, HelpFileRules)
     EXPECT_EQ(findHelpFile(dir.string()), (dir / "WINRT.html").string());
     fs::remove_all(dir);
 }
+
+TEST(Frame, CaretFollowsTheText)
+{
+    Frame f;
+    WindowConfig config;
+    config.colour_count = 256;
+    config.font_size = font_cell(10, 18);
+    ASSERT_TRUE(f.windows.set_window_config(config) || f.windows.set_window_config(config));
+    const auto id = f.windows.window_info(f.windows.focus_window())->platformWindow;
+    std::optional<platform::Rect> caret{platform::Rect{-1, -1, 0, 0}};
+    auto grab = [&](const platform::PictureView& v) { caret = v.caret; };
+    f.frame.paint(id, grab);
+    EXPECT_FALSE(caret) << "no caret before any text";
+    f.windows.write_window_text(f.windows.focus_window(), " lattice vectors\r\n   [");
+    f.frame.paint(id, grab);
+    ASSERT_TRUE(caret);
+    EXPECT_EQ(*caret, (platform::Rect{40, 18, 10, 18})) << "row 2, column 5";
+    f.windows.current_canvas()->clear_screen(0);
+    f.frame.paint(id, grab);
+    EXPECT_FALSE(caret) << "a cleared picture shows no caret";
+}
