@@ -20,6 +20,16 @@ cat > "$out/inner.sh" <<'INNER'
 set -uo pipefail
 bin=$1; out=$2
 fail() { echo "desktop error: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
+# Waits for the end-of-program box: a second visible top-level named like the frame; prints it.
+waitforbox() {
+  local ids
+  for _ in $(seq 1 600); do
+    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
+    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
 waitfor() {
   local id
   # Up to a minute: a sanitizer build of the program is many times slower.
@@ -37,11 +47,13 @@ HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
 pid=$!
 waitfor "What Surface" >/dev/null || fail "no surface dialog"
 xdotool key Return
-waitfor "RTX run-time error" >/dev/null || fail "no run-time error box"
+errbox=$(waitfor "RTX run-time error") || fail "no run-time error box"
 sleep 0.4; import -window root "$out/01-error-box.png"
+xdotool windowactivate --sync "$errbox" 2>/dev/null; sleep "${E2E_PAUSE:-0.2}"
 xdotool key Return
-waitfor "^facetor$" >/dev/null || fail "no end box"
+box=$(waitforbox) || fail "no end box"
 sleep 0.4; import -window root "$out/02-end-box.png"
+xdotool windowactivate --sync "$box" 2>/dev/null; sleep "${E2E_PAUSE:-0.2}"
 xdotool key --clearmodifiers shift+Tab space
 for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"

@@ -21,9 +21,21 @@ cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
+# Time for the program thread to act on each click or text (a sanitizer build is slower).
+pause=${E2E_PAUSE:-0.2}
 fail() { echo "desktop session: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
 shot() { sleep 0.4; import -window root "$out/$1.png"; }
 # Waits for a top-level window whose name matches, prints its id.
+# Waits for the end-of-program box: a second visible top-level named like the frame; prints it.
+waitforbox() {
+  local ids
+  for _ in $(seq 1 600); do
+    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
+    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
 waitfor() {
   local id
   # Up to a minute: a sanitizer build of the program is many times slower.
@@ -38,7 +50,7 @@ waitfor() {
 clickdu() {
   local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
   xdotool mousemove --window "$win" "$x" "$y" click 1
-  sleep 0.15
+  sleep "$pause"
 }
 # Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus).
 menu() {
@@ -54,7 +66,7 @@ typedu() {
   clickdu "$1" "$2" "$3"
   xdotool key --clearmodifiers ctrl+a
   xdotool type --delay 30 "$4"
-  sleep 0.2
+  sleep "$pause"
 }
 
 openbox >/dev/null 2>&1 &
@@ -112,16 +124,17 @@ xdotool key Return
 for _ in $(seq 1 100); do ls "$out"/work/*.pdf >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 1
 
-# Pause and resume from the keyboard in the child window, then the picture is unchanged.
-xdotool key --clearmodifiers ctrl+s; sleep 0.3; shot 05-paused
-xdotool key --clearmodifiers ctrl+q; sleep 0.3
+# State, Pause and State, Resume (the dialog has the keyboard, so through the menu).
+menu State; xdotool key p; sleep "$pause"; shot 05-paused
+menu State; xdotool key r; sleep "$pause"
 
 # View, Size To Fit shows the whole canvas in the window; choosing it again returns.
-menu View; xdotool key s; sleep 0.5; shot 05b-size-to-fit
-menu View; xdotool key s; sleep 0.3
+menu View; xdotool key s; sleep "$pause"; shot 05b-size-to-fit
+menu View; xdotool key s; sleep "$pause"
 # View, Full Screen covers the screen with the picture; Alt+Enter there closes it.
-menu View; xdotool key f; sleep 0.8; shot 05c-full-screen
-xdotool key --clearmodifiers alt+Return; sleep 0.5; shot 05d-back-from-full-screen
+menu View; xdotool key f; sleep "$pause"; sleep "$pause"; shot 05c-full-screen
+xdotool mousemove 900 700 click 1; sleep "$pause"   # make sure the full-screen view has the keyboard
+xdotool key --clearmodifiers alt+Return; sleep "$pause"; sleep "$pause"; shot 05d-back-from-full-screen
 
 view=$(waitfor "What Do You Want") || fail "view dialog gone"
 clickdu "$view" 50 188              # Reset View
@@ -137,11 +150,12 @@ view=$(waitfor "What Do You Want") || fail "no second view dialog"
 sleep 1
 shot 07-zincblende
 clickdu "$view" 54 206              # Exit Program
-box=$(waitfor "facetor") || fail "no end box"
+box=$(waitforbox) || fail "no end box"
 sleep 0.5
 shot 08-end-box
 [ -z "$(xdotool search --onlyvisible --name "What Do You Want" 2>/dev/null)" ] || fail "the view dialog stays open after Exit Program"
 # No is the default button: move to Yes and press it.
+xdotool windowactivate --sync "$box" 2>/dev/null; sleep "$pause"
 xdotool key --clearmodifiers shift+Tab space
 for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
