@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <thread>
 
 using namespace platform;
@@ -67,17 +69,30 @@ public:
     std::vector<Rect> marked;
 };
 
-// Runs check on the first modal widget of type T to appear, from the event loop.
+// Runs check on the modal widget of type T once it appears, from the event loop, and again
+// every 100 ms while it stays open: a file dialog may refuse an accept that comes before its
+// file-system model has settled.
 template <class T>
 void whenModal(std::function<void(T*)> check)
 {
     auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, check] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+    timer->setInterval(100);
+    auto seen = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, check, seen] {
+        T* found = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!found)
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* w = qobject_cast<T*>(top); w && w->isVisible()) {
+                    found = w;
+                    break;
+                }
+        if (found) {
+            // Once on sight, then once a second while it stays open.
+            if ((*seen)++ % 10 == 0)
+                check(found);
+        } else if (*seen) {
             timer->stop();
             timer->deleteLater();
-            check(w);
         }
     });
     timer->start();
@@ -102,8 +117,12 @@ TEST(QtSaveDialog, OffersBitmapFilesFirstAndAddsTheDefaultExtension)
         confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite) &&
                    dialog->acceptMode() == QFileDialog::AcceptSave;
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Bitmap Files(*.bmp)"));
-        dialog->selectFile(dir.filePath(QStringLiteral("picture")));
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Typed into the file name box, as a user does; accepted from the event loop.
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(dir.filePath(QStringLiteral("picture")));
+        else
+            dialog->selectFile(dir.filePath(QStringLiteral("picture")));
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     SaveFileRequest request{{{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}}, "bmp", true};
     const auto path = platform.saveFileDialog(request);
