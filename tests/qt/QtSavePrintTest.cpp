@@ -75,7 +75,8 @@ public:
 template <class T>
 void whenModal(std::function<void(T*)> check)
 {
-    auto* timer = new QTimer;
+    // Owned by the application, so that a timer still waiting when the test ends goes with it.
+    auto* timer = new QTimer(qApp);
     timer->setInterval(100);
     auto seen = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, check, seen] {
