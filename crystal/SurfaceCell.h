@@ -1,0 +1,104 @@
+#pragma once
+// The periodic surface cell of a plane of a real material: the reduced in-plane cell, the
+// atomic planes of one stacking period from the chosen termination down, and the frame.
+
+#include "crystal/Material.h"
+#include "crystal/Vec3.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace crystal {
+
+// Integer indices or directions, 64-bit so that products of indices never overflow.
+using Index3 = std::array<int64_t, 3>;
+
+// A surface to build: the material, the plane in three-index form (for HCP referring to the
+// basal vectors a1, a2, 120 degrees apart, and the c axis) and the termination (A or B for
+// HCP and zinc blende, None for BCC and FCC).
+struct SurfaceSpec {
+    Material material;
+    Index3 hkl{};
+    Termination termination = Termination::None;
+};
+
+// HCP four-index (h k i l) to three-index (h k l); nothing, with error set, when i != -(h + k).
+std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error);
+
+// The in-plane cell to use: the reduced primitive one, or the smallest rectangular one.
+enum class InPlaneCell { Primitive, Orthogonal };
+
+// The five two-dimensional Bravais lattices.
+enum class Lattice2D { Hexagonal, Square, Rectangular, CentredRectangular, Oblique };
+
+// Its name as reports print it: "hexagonal", "square", "rectangular", "centred rectangular",
+// "oblique".
+const char* lattice2DName(Lattice2D type);
+
+// The 2D Bravais lattice that the vectors a and b (in the x-y plane) span.
+Lattice2D classifyLattice2D(Vec3 a, Vec3 b);
+
+// An atom of one atomic plane inside the 2D cell.
+struct CellAtom {
+    int species = 0;  // 0 or 1 (the second zinc blende sublattice)
+    double u = 0.0;   // fractional coordinate along a, in [0, 1)
+    double v = 0.0;   // fractional coordinate along b, in [0, 1)
+};
+
+// One atomic plane of the stacking period.
+struct AtomicPlane {
+    double depth = 0.0;  // Angstrom, 0 for the top plane, negative below it
+    std::vector<CellAtom> atoms;
+};
+
+// The periodic surface cell. All vectors are in the surface frame: right-handed, x along a,
+// z along the outward normal of the plane as given (so (1 1 1) and (-1 -1 -1) are opposite
+// faces).
+struct SurfaceCell {
+    Index3 hkl{};      // as given
+    Index3 reduced{};  // divided by their greatest common divisor
+    Vec3 a;            // in-plane cell vectors, Angstrom, z = 0, |a| <= |b|
+    Vec3 b;
+    Index3 aDirection{};  // [u v w] of a along the lattice's own vectors (HCP: a1, a2, c), smallest integers
+    Index3 bDirection{};
+    bool orthogonal = false;  // an orthogonal cell was asked for and found
+    // The atomic planes of one stacking period, from the top plane of the chosen termination
+    // (the plane that the drawn slab has on top for the same lattice, termination and indices).
+    std::vector<AtomicPlane> planes;
+    // The lattice vector that carries each plane of the period onto its copy one period
+    // below: z = -(period height), x and y its in-plane shift.
+    Vec3 periodVector;
+    // Rows: the surface frame's x, y, z axes in the crystal's Cartesian frame (the frame of the
+    // lattice vectors of the catalogue, scaled to the material).
+    std::array<Vec3, 3> orientation{};
+
+    double periodHeight() const { return -periodVector.z; }
+    double area() const;  // Angstrom^2
+};
+
+// A short title: material and plane, e.g. "Cu (1 1 1)", "Mg (1 0 -1 0) termination B",
+// "GaAs (1 1 1) termination A".
+std::string surfaceTitle(const SurfaceSpec& spec);
+
+// The cell of spec's plane, or nothing with error naming the fault ((0 0 0); no rectangular
+// cell within reach when one is asked for).
+std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind, std::string& error);
+
+// The crystal's Cartesian lattice vectors (rows a1, a2, a3) of the material, Angstrom: the
+// catalogue's vectors scaled to a (cubic edge a; HCP basal a and the material's c).
+std::array<Vec3, 3> latticeVectors(const Material& material);
+
+// The nearest-neighbour distance of the material, Angstrom.
+double nearestNeighbourDistance(const Material& material);
+
+// The distance within which every atom of the bulk has its bulk neighbours (12 FCC, 8 BCC,
+// 12 HCP whatever c/a, 4 zinc blende) and no others: a cut-off for counting coordination.
+double neighbourCutoff(const Material& material);
+
+// The number of bulk neighbours within neighbourCutoff: 12, 8, 12 or 4.
+int bulkCoordination(LatticeKind lattice);
+
+} // namespace crystal
