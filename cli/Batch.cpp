@@ -9,12 +9,12 @@
 #include "geometry/Slab.h"
 #include "render/Scene.h"
 #include "runtime/Runtime.h"
+#include "runtime/WholeFile.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <algorithm>
 #include <string>
@@ -146,16 +146,10 @@ constexpr int VisibleHeight = 450;
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (out)
-        out.close();
-    if (!out) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
+    const int err = rt::writeWholeFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    if (err != 0)
+        error = std::strerror(err);
+    return err == 0;
 }
 
 // The desktop program's start-up and main-loop steps on a headless screen, then the visible

@@ -3,7 +3,10 @@
 #include "runtime/Catalogue.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rt {
@@ -59,6 +62,52 @@ public:
             return errno;
         return 0;
     }
+
+    int createTemporary(const std::string& path, std::string& temporary, int& handle) override
+    {
+        const auto slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+        // The new file takes the permissions of the file it replaces, else the usual ones.
+        mode_t mode = 0666;
+        struct stat old {};
+        if (::stat(path.c_str(), &old) == 0)
+            mode = old.st_mode & 07777;
+        static thread_local std::mt19937_64 random{std::random_device{}()};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[24];
+            std::snprintf(suffix, sizeof suffix, ".%012llx", static_cast<unsigned long long>(random() >> 16));
+            std::string name = folder + "." + base + suffix + ".tmp";
+            const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                if (mode != 0666)
+                    (void)::fchmod(fd, mode);
+                temporary = std::move(name);
+                handle = fd;
+                return 0;
+            }
+            if (errno != EEXIST && errno != EINTR)
+                return errno;
+        }
+        return EEXIST;
+    }
+
+    int sync(int handle) override
+    {
+        for (;;) {
+            if (::fsync(handle) == 0)
+                return 0;
+            if (errno != EINTR)
+                return errno;
+        }
+    }
+
+    int rename(const std::string& from, const std::string& to) override
+    {
+        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    }
+
+    int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
 private:
     static int openWith(const std::string& path, int flags, int& handle)

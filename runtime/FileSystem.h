@@ -18,6 +18,14 @@ public:
     virtual int truncate(int handle) = 0;
     virtual int write(int handle, const char* data, std::size_t size) = 0;
     virtual int close(int handle) = 0;
+    // Creates a new, empty file in the folder of path under a name no other file has, open
+    // for writing; temporary receives its name.
+    virtual int createTemporary(const std::string& path, std::string& temporary, int& handle) = 0;
+    // Forces what was written to handle onto the disk.
+    virtual int sync(int handle) = 0;
+    // Renames from over to, replacing to in one step.
+    virtual int rename(const std::string& from, const std::string& to) = 0;
+    virtual int remove(const std::string& path) = 0;
 };
 
 // The real file system (POSIX calls).

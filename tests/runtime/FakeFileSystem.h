@@ -18,6 +18,12 @@ public:
     int truncateError = 0;
     int writeError = 0;
     int closeError = 0;
+    int syncError = 0;
+    int renameError = 0;
+    int createError = 0;
+    // The write with this number (1 for the first) fails with writeAtError; 0 for none.
+    int failingWrite = 0;
+    int writeAtError = 0;
     // Every call, in order, e.g. "openForWrite posit.txt create", "truncate 3".
     std::vector<std::string> calls;
 
@@ -58,6 +64,11 @@ public:
         calls.push_back("write " + std::to_string(handle));
         if (writeError != 0)
             return writeError;
+        if (++m_writes == failingWrite) {
+            // A disk that fills up part-way: half of the record lands, then the error.
+            files[m_open.at(handle)].append(data, size / 2);
+            return writeAtError;
+        }
         files[m_open.at(handle)].append(data, size);
         return 0;
     }
@@ -67,6 +78,40 @@ public:
         calls.push_back("close " + std::to_string(handle));
         m_open.erase(handle);
         return closeError;
+    }
+
+    int createTemporary(const std::string& path, std::string& temporary, int& handle) override
+    {
+        calls.push_back("createTemporary " + path);
+        if (createError != 0)
+            return createError;
+        temporary = path + ".tmp" + std::to_string(m_next);
+        files[temporary];
+        return give(temporary, handle);
+    }
+
+    int sync(int handle) override
+    {
+        calls.push_back("sync " + std::to_string(handle));
+        return syncError;
+    }
+
+    int rename(const std::string& from, const std::string& to) override
+    {
+        calls.push_back("rename " + from + " " + to);
+        if (renameError != 0)
+            return renameError;
+        if (!files.contains(from))
+            return 2;  // ENOENT
+        files[to] = files[from];
+        files.erase(from);
+        return 0;
+    }
+
+    int remove(const std::string& path) override
+    {
+        calls.push_back("remove " + path);
+        return files.erase(path) ? 0 : 2;
     }
 
     std::size_t openHandles() const { return m_open.size(); }
@@ -81,6 +126,7 @@ private:
 
     std::map<int, std::string> m_open;
     int m_next = 3;
+    int m_writes = 0;
 };
 
 } // namespace rt::test

@@ -1,0 +1,91 @@
+#include "runtime/WholeFile.h"
+
+#include "tests/runtime/FakeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace rt {
+namespace {
+
+// Every way the write can fail leaves the old file byte for byte and no temporary behind.
+TEST(WholeFile, AFailedStepLeavesTheOldFile)
+{
+    struct Row {
+        const char* what;
+        void (*arm)(test::FakeFileSystem&);
+        int expected;
+    };
+    const Row rows[] = {
+        {"create", [](test::FakeFileSystem& f) { f.createError = EACCES; }, EACCES},
+        {"disk full on the first write", [](test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, ENOSPC},
+        {"file too large", [](test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = EFBIG; }, EFBIG},
+        {"sync", [](test::FakeFileSystem& f) { f.syncError = EIO; }, EIO},
+        {"close", [](test::FakeFileSystem& f) { f.closeError = EIO; }, EIO},
+        {"rename", [](test::FakeFileSystem& f) { f.renameError = EXDEV; }, EXDEV},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::FakeFileSystem fs;
+        fs.files["pic.png"] = "old picture";
+        row.arm(fs);
+        EXPECT_EQ(writeWholeFile("pic.png", "a new and longer picture", fs), row.expected);
+        EXPECT_EQ(fs.files.size(), 1u);
+        EXPECT_EQ(fs.files["pic.png"], "old picture");
+        EXPECT_EQ(fs.openHandles(), 0u);
+    }
+
+    test::FakeFileSystem fs;
+    fs.files["pic.png"] = "old picture";
+    EXPECT_EQ(writeWholeFile("pic.png", "new", fs), 0);
+    EXPECT_EQ(fs.files.size(), 1u);
+    EXPECT_EQ(fs.files["pic.png"], "new");
+}
+
+std::string contents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A real file size limit stands in for a full disk: the write fails with EFBIG instead of the
+// process dying, and the folder holds only the old file.
+TEST(WholeFile, AFileSizeLimitLeavesTheOldFile)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("wholefile-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto target = dir / "picture.bmp";
+    std::ofstream(target, std::ios::binary) << "the old picture";
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string big(100000, 'x');
+        ::_exit(writeWholeFile(target.string(), big) == EFBIG ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(contents(target), "the old picture");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+
+    EXPECT_EQ(writeWholeFile(target.string(), "the new picture"), 0);
+    EXPECT_EQ(contents(target), "the new picture");
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
+} // namespace rt
