@@ -18,7 +18,7 @@ struct DesktopProgram::Parts {
     Parts(platform::Platform& p, const std::string& name, const std::string& dir,
           std::unique_ptr<platform::DialogHost> host)
         : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
-          runtime(rt::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
+          runtime(platform::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
           dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime)
     {
     }

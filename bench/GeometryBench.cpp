@@ -38,7 +38,7 @@ void generate(benchmark::State& st, geometry::LatticeCode code, geometry::Miller
     std::filesystem::current_path(dir);
     Quiet quiet;
     NoEnd end;
-    rt::Runtime runtime(rt::systemFileSystem(), quiet, end);
+    rt::Runtime runtime(platform::systemFileSystem(), quiet, end);
     geometry::NoProgress progress;
     auto& s = surface();
     geometry::selectLattice(code, s.lattice);

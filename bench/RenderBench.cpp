@@ -126,7 +126,7 @@ void BM_RenderPipeline(benchmark::State& st, geometry::LatticeCode code, geometr
     winrt::WindowRuntime windows(screen);
     Quiet quiet;
     NoEnd end;
-    rt::Runtime runtime(rt::systemFileSystem(), quiet, end);
+    rt::Runtime runtime(platform::systemFileSystem(), quiet, end);
     app::WindowUnitOutput text(windows);
     for (int unit : {0, 5, 6})
         runtime.units().connectWindow(unit, &text);

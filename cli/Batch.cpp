@@ -225,7 +225,7 @@ int runBatch(const std::vector<std::string_view>& args)
 
     rt::ConsoleReportSink reports;
     rt::ProcessExit end;
-    rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
     StdoutLines lines;
     platform::DisplayInfo display;
     display.screenWidth = cmd.screenWidth;

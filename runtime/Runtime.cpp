@@ -200,7 +200,28 @@ std::string_view trimmedName(std::string_view file)
 
 } // namespace
 
-Units::Units(FileSystem& fs) : m_fs(fs) {}
+int openErrorMessage(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return msg::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return msg::FileNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+        return msg::FileNameSpecError;
+    case ENOMEM:
+        return msg::InsufficientMemory;
+    default:
+        return msg::OpenFailure;
+    }
+}
+
+Units::Units(platform::FileSystem& fs) : m_fs(fs) {}
 
 Units::~Units()
 {
@@ -380,7 +401,7 @@ std::string Units::defaultFileName(int unit)
 // ---------------------------------------------------------------------------------------
 // The program's run-time
 
-Runtime::Runtime(FileSystem& fs, ReportSink& reports, ProgramEnd& end)
+Runtime::Runtime(platform::FileSystem& fs, ReportSink& reports, ProgramEnd& end)
     : m_units(fs), m_reports(reports), m_end(end)
 {
 }

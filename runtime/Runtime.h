@@ -3,7 +3,7 @@
 // ways the program ends.
 
 #include "runtime/Catalogue.h"
-#include "runtime/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "runtime/Format.h"
 
 #include <array>
@@ -79,12 +79,16 @@ enum class OpenStatus { Old, New, Scratch, Replace, Unknown };
 enum class OpenAction { Read, Write, ReadWrite };
 enum class BlankMode { Null, Zero };
 
+// The catalogue message number for a system error met while opening a file: 9 (permission),
+// 29 (not found), 43 (bad name), 41 (out of memory), otherwise 30 (open failure).
+int openErrorMessage(int err);
+
 // The unit table: connections of unit numbers to files and windows.
 class Units {
 public:
     static constexpr int MaxUnits = 100;  // units 0..99
 
-    explicit Units(FileSystem& fs);
+    explicit Units(platform::FileSystem& fs);
     ~Units();
     Units(const Units&) = delete;
     Units& operator=(const Units&) = delete;
@@ -118,14 +122,14 @@ public:
 
 private:
     struct Connection;
-    FileSystem& m_fs;
+    platform::FileSystem& m_fs;
     std::array<std::unique_ptr<Connection>, MaxUnits> m_units;
 };
 
 // The run-time of one program: its units, where its reports go and how it ends.
 class Runtime {
 public:
-    Runtime(FileSystem& fs, ReportSink& reports, ProgramEnd& end);
+    Runtime(platform::FileSystem& fs, ReportSink& reports, ProgramEnd& end);
 
     Units& units() { return m_units; }
 

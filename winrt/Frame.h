@@ -142,7 +142,7 @@ public:
     std::optional<SelectionState> selection() const;
 
     // Where Save writes files (the real file system unless a test says otherwise).
-    void set_file_system(FileSystem& files) { m_files = &files; }
+    void set_file_system(platform::FileSystem& files) { m_files = &files; }
 
 private:
     struct UserItem {
@@ -188,7 +188,7 @@ private:
     std::optional<std::string> m_helpFile;
     std::atomic<bool> m_closed{false};
     std::optional<SelectionState> m_selection;
-    FileSystem* m_files = &systemFiles();
+    platform::FileSystem* m_files = &platform::systemFileSystem();
     bool m_printing = false;
 };
 

@@ -180,7 +180,7 @@ protected:
     winrt::WindowRuntime windows{screen};
     RecordingReports reports;
     RecordingEnd end;
-    rt::Runtime runtime{rt::systemFileSystem(), reports, end};
+    rt::Runtime runtime{platform::systemFileSystem(), reports, end};
     ObservedWindowText windowText{windows};
     app::ApplicationState& state = app::applicationState();
     app::Application application{windows, runtime, state};

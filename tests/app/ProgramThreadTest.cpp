@@ -26,7 +26,7 @@ constexpr bool Sanitized = false;
 {
     static rt::ConsoleReportSink reports;
     static rt::ProcessExit end;
-    static rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+    static rt::Runtime runtime(platform::systemFileSystem(), reports, end);
     std::thread program([body] {
         if (!app::guardProgramThread(runtime, end))
             std::_Exit(99);

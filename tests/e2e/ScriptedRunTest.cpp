@@ -45,7 +45,7 @@ struct Session {
     winrt::FrameRuntime frame{screen, windows, "facetor"};
     RecordingReports reports;
     RecordingEnd end;
-    rt::Runtime runtime{rt::systemFileSystem(), reports, end};
+    rt::Runtime runtime{platform::systemFileSystem(), reports, end};
     app::WindowUnitOutput unitOutput{windows};
     HeadlessDialogHost host;
     dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};

@@ -189,7 +189,7 @@ TEST_F(GenerateSlab, PositionsFileIsEmptyAfterEverySurface)
 {
     RecordingReports reports;
     RecordingEnd end;
-    rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
     static Slab s;
     CountingProgress progress;
     for (LatticeCode code : {LatticeCode::Fcc, LatticeCode::HcpB, LatticeCode::Fcc}) {
@@ -209,7 +209,7 @@ TEST_F(GenerateSlab, UnopenablePositionsFileIsASevereErrorAndNoAtom)
     std::filesystem::create_directory("posit.txt");
     RecordingReports reports;
     RecordingEnd end;
-    rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
     static Slab s;
     s.atoms.count = 77;
     CountingProgress progress;
@@ -253,7 +253,7 @@ TEST(Listing, RowsForEveryLattice)
         SCOPED_TRACE(int(c.code));
         RecordingReports reports;
         RecordingEnd end;
-        rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+        rt::Runtime runtime(platform::systemFileSystem(), reports, end);
         WindowLines window;
         runtime.units().connectWindow(6, &window);
         LatticeDefinition l;

@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory file system whose calls can be made to fail with a chosen system error.
 
-#include "runtime/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <map>
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace rt::test {
 
-class FakeFileSystem final : public FileSystem {
+class FakeFileSystem final : public platform::FileSystem {
 public:
     // Files that exist, by path, with their contents.
     std::map<std::string, std::string> files;

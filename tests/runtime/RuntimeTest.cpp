@@ -297,7 +297,7 @@ TEST(RuntimeDeathTest, DeveloperVariablesStopAtTheFailure)
             setenv("RTX_GENERATE_DEBUG_EXCEPTION", "1", 1);
             rt::ConsoleReportSink reports;
             rt::ProcessExit end;
-            rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+            rt::Runtime runtime(platform::systemFileSystem(), reports, end);
             runtime.report_message(rt::idForNumber(rt::msg::OpenFailure), {11L, std::string("posit.txt")});
         },
         testing::KilledBySignal(SIGTRAP), "rtxrtl: severe \\(30\\)");
@@ -306,7 +306,7 @@ TEST(RuntimeDeathTest, DeveloperVariablesStopAtTheFailure)
             setenv("RTX_DUMP_ON_ERROR", "yes", 1);
             rt::ConsoleReportSink reports;
             rt::ProcessExit end;
-            rt::Runtime runtime(rt::systemFileSystem(), reports, end);
+            rt::Runtime runtime(platform::systemFileSystem(), reports, end);
             runtime.report_message(rt::idForNumber(rt::msg::OpenFailure), {11L, std::string("posit.txt")});
         },
         testing::KilledBySignal(SIGABRT), "rtxrtl: severe \\(30\\)");

@@ -57,7 +57,7 @@ TEST_F(UnitsOnDisk, ReplaceEmptiesAFileWithContent)
 {
     const std::string posit = path("posit.txt");
     std::ofstream(posit, std::ios::binary) << "old content that must go\r\n";
-    Units units(systemFileSystem());
+    Units units(platform::systemFileSystem());
     ASSERT_EQ(0, units.open(11, posit, Replace, Write, Null));
     EXPECT_EQ(0u, fs::file_size(posit));
     EXPECT_TRUE(units.isConnected(11));
@@ -70,7 +70,7 @@ TEST_F(UnitsOnDisk, ReplaceEmptiesAFileWithContent)
 TEST_F(UnitsOnDisk, ReplaceCreatesAMissingFileAndRecordsEndInCrLf)
 {
     const std::string out = path("out.txt");
-    Units units(systemFileSystem());
+    Units units(platform::systemFileSystem());
     ASSERT_EQ(0, units.open(12, out, Replace, Write, Null));
     ASSERT_TRUE(fs::exists(out));
     EXPECT_EQ(0, units.writeRecord(12, " lattice vectors"));
@@ -83,7 +83,7 @@ TEST_F(UnitsOnDisk, ReplaceCreatesAMissingFileAndRecordsEndInCrLf)
 TEST_F(UnitsOnDisk, ReopeningTheSameFileKeepsTheConnection)
 {
     const std::string posit = path("posit.txt");
-    Units units(systemFileSystem());
+    Units units(platform::systemFileSystem());
     ASSERT_EQ(0, units.open(11, posit, Replace, Write, BlankMode::Null));
     ASSERT_EQ(0, units.writeRecord(11, "kept"));
     // Same name in another case and with blank padding: the same connection, not replaced again.
@@ -99,7 +99,7 @@ TEST_F(UnitsOnDisk, ReopeningTheSameFileKeepsTheConnection)
 
 TEST_F(UnitsOnDisk, OpeningAnotherFileClosesTheOldConnection)
 {
-    Units units(systemFileSystem());
+    Units units(platform::systemFileSystem());
     ASSERT_EQ(0, units.open(11, path("a.txt"), Replace, Write, Null));
     ASSERT_EQ(0, units.writeRecord(11, "to a"));
     ASSERT_EQ(0, units.open(11, path("b.txt"), Replace, Write, Null));
@@ -113,7 +113,7 @@ TEST_F(UnitsOnDisk, OpeningAnotherFileClosesTheOldConnection)
 
 TEST_F(UnitsOnDisk, OpenFailuresFromTheSystem)
 {
-    Units units(systemFileSystem());
+    Units units(platform::systemFileSystem());
     fs::create_directory(path("adir"));
     EXPECT_EQ(msg::OpenFailure, units.open(11, path("adir"), Replace, Write, Null));
     EXPECT_EQ(msg::FileNotFound, units.open(11, path("missing/posit.txt"), Replace, Write, Null));

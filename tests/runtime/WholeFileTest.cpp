@@ -1,4 +1,4 @@
-#include "runtime/WholeFile.h"
+#include "platform/FileSystem.h"
 
 #include "tests/runtime/FakeFileSystem.h"
 
@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace rt {
+namespace platform {
 namespace {
 
 // Every way the write can fail leaves the old file byte for byte and no temporary behind.
@@ -21,20 +21,20 @@ TEST(WholeFile, AFailedStepLeavesTheOldFile)
 {
     struct Row {
         const char* what;
-        void (*arm)(test::FakeFileSystem&);
+        void (*arm)(rt::test::FakeFileSystem&);
         int expected;
     };
     const Row rows[] = {
-        {"create", [](test::FakeFileSystem& f) { f.createError = EACCES; }, EACCES},
-        {"disk full on the first write", [](test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, ENOSPC},
-        {"file too large", [](test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = EFBIG; }, EFBIG},
-        {"sync", [](test::FakeFileSystem& f) { f.syncError = EIO; }, EIO},
-        {"close", [](test::FakeFileSystem& f) { f.closeError = EIO; }, EIO},
-        {"rename", [](test::FakeFileSystem& f) { f.renameError = EXDEV; }, EXDEV},
+        {"create", [](rt::test::FakeFileSystem& f) { f.createError = EACCES; }, EACCES},
+        {"disk full on the first write", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, ENOSPC},
+        {"file too large", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = EFBIG; }, EFBIG},
+        {"sync", [](rt::test::FakeFileSystem& f) { f.syncError = EIO; }, EIO},
+        {"close", [](rt::test::FakeFileSystem& f) { f.closeError = EIO; }, EIO},
+        {"rename", [](rt::test::FakeFileSystem& f) { f.renameError = EXDEV; }, EXDEV},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        test::FakeFileSystem fs;
+        rt::test::FakeFileSystem fs;
         fs.files["pic.png"] = "old picture";
         row.arm(fs);
         EXPECT_EQ(writeWholeFile("pic.png", "a new and longer picture", fs), row.expected);
@@ -43,7 +43,7 @@ TEST(WholeFile, AFailedStepLeavesTheOldFile)
         EXPECT_EQ(fs.openHandles(), 0u);
     }
 
-    test::FakeFileSystem fs;
+    rt::test::FakeFileSystem fs;
     fs.files["pic.png"] = "old picture";
     EXPECT_EQ(writeWholeFile("pic.png", "new", fs), 0);
     EXPECT_EQ(fs.files.size(), 1u);
@@ -88,4 +88,4 @@ TEST(WholeFile, AFileSizeLimitLeavesTheOldFile)
 }
 
 } // namespace
-} // namespace rt
+} // namespace platform

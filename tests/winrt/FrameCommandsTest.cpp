@@ -4,6 +4,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/Frame.h"
+#include "tests/runtime/FakeFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -93,31 +94,6 @@ private:
     std::filesystem::path m_path;
 };
 
-// Files whose creation or n-th write fails.
-class FailingFiles final : public FileSystem {
-public:
-    struct File final : OutputFile {
-        FailingFiles& owner;
-        explicit File(FailingFiles& o) : owner(o) {}
-        bool write(std::span<const uint8_t> bytes) override
-        {
-            if (++owner.writes == owner.failingWrite)
-                return false;
-            owner.written += bytes.size();
-            return true;
-        }
-        bool close() override { return true; }
-    };
-    std::unique_ptr<OutputFile> create(const std::string&) override
-    {
-        return failCreate ? nullptr : std::make_unique<File>(*this);
-    }
-    bool failCreate = false;
-    int failingWrite = 0;
-    int writes = 0;
-    size_t written = 0;
-};
-
 // Waits (without a time limit) until a condition holds, letting other threads run.
 template <class F>
 void waitUntil(F condition)
@@ -173,23 +149,26 @@ TEST(SaveCommand, WritesTheWholeCanvasThroughTheSaveDialog)
 TEST(SaveCommand, AFileThatCannotBeWrittenShowsTheErrorBox)
 {
     Session s;
-    FailingFiles files;
+    rt::test::FakeFileSystem files;
+    files.files["/somewhere/picture.bmp"] = "the old picture";
     s.frame.set_file_system(files);
-    files.failCreate = true;
+    files.createError = EACCES;
     s.platform.queueSaveFileAnswer("/somewhere/picture.bmp");
     s.frame.command(command::Save);
     ASSERT_EQ(s.platform.messageBoxes().size(), 1u);
     EXPECT_EQ(s.platform.messageBoxes()[0].caption, "Window Runtime Error");
     EXPECT_EQ(s.platform.messageBoxes()[0].text.rfind(InternalError, 0), 0u);
 
-    // A short write in the middle: the box again, and the headers stay written.
-    files.failCreate = false;
-    files.failingWrite = 4;
+    // The disk full in the middle: the box again, and the old picture stays.
+    files.createError = 0;
+    files.failingWrite = 1;
+    files.writeAtError = ENOSPC;
     s.platform.queueSaveFileAnswer("/somewhere/picture.bmp");
     s.frame.command(command::Save);
     ASSERT_EQ(s.platform.messageBoxes().size(), 2u);
     EXPECT_EQ(s.platform.messageBoxes()[1].text.rfind(InternalError, 0), 0u);
-    EXPECT_EQ(files.written, 1078u);
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(files.files["/somewhere/picture.bmp"], "the old picture");
     EXPECT_EQ(s.frame.run_state(), RunState::Running) << "a failed save does not stop the program";
 }
 

@@ -1,6 +1,7 @@
 #include "CanvasTestUtil.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/SavePicture.h"
+#include "tests/runtime/FakeFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -24,42 +25,6 @@ std::vector<uint8_t> readFile(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Files in memory: each write is recorded; creating or the n-th write can be made to fail.
-class MemoryFiles final : public FileSystem {
-public:
-    struct File final : OutputFile {
-        MemoryFiles& owner;
-        explicit File(MemoryFiles& o) : owner(o) {}
-        bool write(std::span<const uint8_t> bytes) override
-        {
-            ++owner.writes;
-            if (owner.writes == owner.failingWrite) {
-                // A short write: half of it reaches the file.
-                owner.bytes.insert(owner.bytes.end(), bytes.begin(), bytes.begin() + bytes.size() / 2);
-                return false;
-            }
-            owner.bytes.insert(owner.bytes.end(), bytes.begin(), bytes.end());
-            owner.sizes.push_back(bytes.size());
-            return true;
-        }
-        bool close() override { return !owner.failClose; }
-    };
-    std::unique_ptr<OutputFile> create(const std::string& path) override
-    {
-        created = path;
-        if (failCreate)
-            return nullptr;
-        return std::make_unique<File>(*this);
-    }
-    std::string created;
-    bool failCreate = false;
-    bool failClose = false;
-    int failingWrite = 0;
-    int writes = 0;
-    std::vector<uint8_t> bytes;
-    std::vector<size_t> sizes;
-};
-
 } // namespace
 
 TEST(SavePicture, EightHundredBySixHundredAtEightBits)
@@ -68,25 +33,25 @@ TEST(SavePicture, EightHundredBySixHundredAtEightBits)
     canvas->set_colour(12);
     canvas->draw_ellipse(3, 100, 100, 300, 250);
     const auto bitmap = capturePicture(*canvas);
-    MemoryFiles files;
-    ASSERT_EQ(writeBitmapFile(bitmap, "picture.bmp", files), SaveError::None);
-    EXPECT_EQ(files.created, "picture.bmp");
-    ASSERT_EQ(files.bytes.size(), 1078u + 600u * 800u);
-    EXPECT_EQ(files.bytes[0], 'B');
-    EXPECT_EQ(files.bytes[1], 'M');
-    EXPECT_EQ(read32(files.bytes, 2), 1078u + 600u * 800u) << "file size";
-    EXPECT_EQ(read32(files.bytes, 10), 1078u) << "offset of the bits";
-    EXPECT_EQ(read32(files.bytes, 14), 40u);
-    EXPECT_EQ(read32(files.bytes, 18), 800u);
-    EXPECT_EQ(read32(files.bytes, 22), 600u) << "positive: bottom row first";
-    EXPECT_EQ(files.bytes[28], 8);
-    EXPECT_EQ(read32(files.bytes, 34), 600u * 800u);
-    // Written in the order of the format, each part a write of its own.
-    EXPECT_EQ(files.sizes, (std::vector<size_t>{14, 40, 1024, 480000}));
+    rt::test::FakeFileSystem fs;
+    ASSERT_EQ(writeBitmapFile(bitmap, "picture.bmp", fs), SaveError::None);
+    ASSERT_EQ(fs.files.size(), 1u);
+    const std::string& written = fs.files["picture.bmp"];
+    const std::vector<uint8_t> bytes(written.begin(), written.end());
+    ASSERT_EQ(bytes.size(), 1078u + 600u * 800u);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
+    EXPECT_EQ(read32(bytes, 2), 1078u + 600u * 800u) << "file size";
+    EXPECT_EQ(read32(bytes, 10), 1078u) << "offset of the bits";
+    EXPECT_EQ(read32(bytes, 14), 40u);
+    EXPECT_EQ(read32(bytes, 18), 800u);
+    EXPECT_EQ(read32(bytes, 22), 600u) << "positive: bottom row first";
+    EXPECT_EQ(bytes[28], 8);
+    EXPECT_EQ(read32(bytes, 34), 600u * 800u);
     // The bottom row is stored first: canvas row 599 is at the start of the bits.
-    EXPECT_EQ(files.bytes[1078 + 200], canvas->pixel(200, 599));
-    EXPECT_EQ(files.bytes[1078 + 599 * 800 + 200], canvas->pixel(200, 0));
-    EXPECT_EQ(files.bytes[1078 + (600 - 1 - 175) * 800 + 200], 12) << "the ellipse's middle";
+    EXPECT_EQ(bytes[1078 + 200], canvas->pixel(200, 599));
+    EXPECT_EQ(bytes[1078 + 599 * 800 + 200], canvas->pixel(200, 0));
+    EXPECT_EQ(bytes[1078 + (600 - 1 - 175) * 800 + 200], 12) << "the ellipse's middle";
 }
 
 TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
@@ -101,7 +66,7 @@ TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
     const auto dir = std::filesystem::temp_directory_path() / "facetor-save-test";
     std::filesystem::create_directories(dir);
     const auto path = dir / "narrow.bmp";
-    ASSERT_EQ(writeBitmapFile(bitmap, path.string(), systemFiles()), SaveError::None);
+    ASSERT_EQ(writeBitmapFile(bitmap, path.string()), SaveError::None);
     const auto bytes = readFile(path);
     ASSERT_EQ(bytes.size(), 1078u + 7u * 24u) << "21 pixels at 8 bits make rows of 24 bytes";
     EXPECT_EQ(read32(bytes, 34), 7u * 24u);
@@ -111,37 +76,36 @@ TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
         for (int x = 0; x < 21; ++x)
             ASSERT_EQ(decoded.bitmap.colour(x, y), canvas->pixelColour(x, y)) << x << "," << y;
     // Saving again replaces the file.
-    ASSERT_EQ(writeBitmapFile(bitmap, path.string(), systemFiles()), SaveError::None);
+    ASSERT_EQ(writeBitmapFile(bitmap, path.string()), SaveError::None);
     EXPECT_EQ(readFile(path).size(), bytes.size());
     std::filesystem::remove_all(dir);
 }
 
-TEST(SavePicture, FailuresAreReportedAndAPartlyWrittenFileStays)
+TEST(SavePicture, AFailedSaveLeavesThePictureThatWasThere)
 {
     auto canvas = makeCanvas(40, 30);
     const auto bitmap = capturePicture(*canvas);
-    {
-        MemoryFiles files;
-        files.failCreate = true;
-        EXPECT_EQ(writeBitmapFile(bitmap, "x.bmp", files), SaveError::CannotCreate);
+    const struct {
+        const char* what;
+        void (*arm)(rt::test::FakeFileSystem&);
+        SaveError expected;
+    } rows[] = {
+        {"cannot create", [](rt::test::FakeFileSystem& f) { f.createError = EACCES; }, SaveError::CannotCreate},
+        {"disk full", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, SaveError::ShortWrite},
+        {"close", [](rt::test::FakeFileSystem& f) { f.closeError = EIO; }, SaveError::ShortWrite},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        rt::test::FakeFileSystem fs;
+        fs.files["x.bmp"] = "the old picture";
+        row.arm(fs);
+        EXPECT_EQ(writeBitmapFile(bitmap, "x.bmp", fs), row.expected);
+        EXPECT_EQ(fs.files.size(), 1u) << "no temporary left behind";
+        EXPECT_EQ(fs.files["x.bmp"], "the old picture");
     }
-    {
-        MemoryFiles files;
-        files.failingWrite = 3; // the colour table
-        EXPECT_EQ(writeBitmapFile(bitmap, "x.bmp", files), SaveError::ShortWrite);
-        EXPECT_EQ(files.bytes.size(), 14u + 40u + 512u) << "what was written stays";
-        EXPECT_EQ(files.writes, 3) << "nothing is written after the short write";
-    }
-    {
-        MemoryFiles files;
-        files.failClose = true;
-        EXPECT_EQ(writeBitmapFile(bitmap, "x.bmp", files), SaveError::ShortWrite);
-    }
-    {
-        MemoryFiles files;
-        EXPECT_EQ(writeBitmapFile(std::vector<uint8_t>(20, 0), "x.bmp", files), SaveError::Unsupported);
-        EXPECT_TRUE(files.created.empty()) << "no file for a picture that cannot be written";
-    }
+    rt::test::FakeFileSystem fs;
+    EXPECT_EQ(writeBitmapFile({}, "x.bmp", fs), SaveError::Unsupported);
+    EXPECT_TRUE(fs.files.empty()) << "no file for a picture that cannot be written";
     // The real file system: a directory that does not exist.
-    EXPECT_EQ(writeBitmapFile(bitmap, "/nonexistent-dir/x.bmp", systemFiles()), SaveError::CannotCreate);
+    EXPECT_EQ(writeBitmapFile(bitmap, "/nonexistent-dir/x.bmp"), SaveError::CannotCreate);
 }

@@ -1,6 +1,4 @@
-#include "runtime/FileSystem.h"
-
-#include "runtime/Catalogue.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace rt {
+namespace platform {
 namespace {
 
 class PosixFileSystem final : public FileSystem {
@@ -132,25 +130,24 @@ FileSystem& systemFileSystem()
     return fs;
 }
 
-int openErrorMessage(int err)
+int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs)
 {
-    switch (err) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-        return msg::PermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-        return msg::FileNotFound;
-    case ENAMETOOLONG:
-    case EINVAL:
-        return msg::FileNameSpecError;
-    case ENOMEM:
-        return msg::InsufficientMemory;
-    default:
-        return msg::OpenFailure;
-    }
+    std::string temporary;
+    int handle = -1;
+    if (const int err = fs.createTemporary(path, temporary, handle))
+        return err;
+    int err = fs.write(handle, bytes.data(), bytes.size());
+    if (err == 0)
+        err = fs.sync(handle);
+    // The descriptor goes whatever happened before; a failed close can mean lost data.
+    const int closeErr = fs.close(handle);
+    if (err == 0)
+        err = closeErr;
+    if (err == 0)
+        err = fs.rename(temporary, path);
+    if (err != 0)
+        (void)fs.remove(temporary);
+    return err;
 }
 
-} // namespace rt
+} // namespace platform

@@ -1,13 +1,16 @@
 #pragma once
-// The thin file seam under the unit table: tests replace it to make a system call fail
-// with a chosen error.
+// The program's one file seam: the units, the picture save and every file the program writes
+// go through it, so that tests can make a system call fail with a chosen error (tests run as
+// root, where permissions do not stop writes).
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
-namespace rt {
+namespace platform {
 
-// The system calls units need. Every operation returns 0 or a positive errno value.
+// The system calls the program needs of files. Every operation returns 0 or a positive errno
+// value.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -31,8 +34,9 @@ public:
 // The real file system (POSIX calls).
 FileSystem& systemFileSystem();
 
-// The catalogue message number for a system error met while opening a file: 9 (permission),
-// 29 (not found), 43 (bad name), 41 (out of memory), otherwise 30 (open failure).
-int openErrorMessage(int err);
+// Writes bytes to path whole or not at all: a temporary file beside path is written, synced
+// and closed, then renamed over path. Returns 0, or the system error of the first step that
+// failed; then the temporary is gone and path is as it was.
+int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs = systemFileSystem());
 
-} // namespace rt
+} // namespace platform
