@@ -1,0 +1,578 @@
+#include "crystal/Leed.h"
+
+#include "crystal/SurfaceCell.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <numeric>
+#include <utility>
+
+namespace crystal {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+// The notation echoed in a message: control bytes shown as '?', long text cut, so that the
+// message stays one short line whatever was typed.
+std::string quoted(std::string_view text)
+{
+    constexpr std::size_t MaxShown = 60;
+    std::string out;
+    for (std::size_t i = 0; i < text.size() && i < MaxShown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += c < 0x20 || c == 0x7f ? '?' : char(c);
+    }
+    if (text.size() > MaxShown)
+        out += "...";
+    return out;
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+double cross2(Vec3 p, Vec3 q) { return p.x * q.y - p.y * q.x; }
+
+Vec3 combine(int64_t i, Vec3 a, int64_t j, Vec3 b) { return double(i) * a + double(j) * b; }
+
+// A basis of the lattice a, b reduced by Lagrange's algorithm: |u| <= |v| and |u . v| <= |u|^2 / 2.
+// coords holds u and v as rows of (a, b) coordinates.
+struct ReducedBasis {
+    Vec3 u, v;
+    IntMatrix2 coords;
+};
+
+ReducedBasis reduce(Vec3 a, Vec3 b)
+{
+    ReducedBasis r{a, b, {1, 0, 0, 1}};
+    // Each step shortens v by a whole multiple of u; the loop ends after a few steps for any
+    // basis of a real surface, and the bound only guards against degenerate input.
+    for (int step = 0; step < 200; ++step) {
+        if (dot(r.v, r.v) < dot(r.u, r.u)) {
+            std::swap(r.u, r.v);
+            r.coords = {r.coords.m21, r.coords.m22, r.coords.m11, r.coords.m12};
+        }
+        const double mu = std::round(dot(r.u, r.v) / dot(r.u, r.u));
+        if (mu == 0.0 || !std::isfinite(mu))
+            break;
+        const auto n = int64_t(mu);
+        r.v = r.v - mu * r.u;
+        r.coords.m21 -= n * r.coords.m11;
+        r.coords.m22 -= n * r.coords.m12;
+    }
+    return r;
+}
+
+IntMatrix2 multiply(const IntMatrix2& p, const IntMatrix2& q)
+{
+    return {p.m11 * q.m11 + p.m12 * q.m21, p.m11 * q.m12 + p.m12 * q.m22, p.m21 * q.m11 + p.m22 * q.m21,
+            p.m21 * q.m12 + p.m22 * q.m22};
+}
+
+IntMatrix2 transpose(const IntMatrix2& p) { return {p.m11, p.m21, p.m12, p.m22}; }
+
+// The inverse of a unimodular matrix (det +-1), exact.
+IntMatrix2 unimodularInverse(const IntMatrix2& p)
+{
+    const int64_t d = p.det();
+    return {d * p.m22, -d * p.m12, -d * p.m21, d * p.m11};
+}
+
+// Whether p and q (rows: cell vectors) span the same lattice: p q^-1 is an integer matrix of
+// determinant +-1.
+bool sameLattice(const IntMatrix2& p, const IntMatrix2& q)
+{
+    const int64_t dq = q.det();
+    if (dq == 0 || std::abs(p.det()) != std::abs(dq))
+        return false;
+    const IntMatrix2 adj{q.m22, -q.m12, -q.m21, q.m11};
+    const IntMatrix2 prod = multiply(p, adj);
+    return prod.m11 % dq == 0 && prod.m12 % dq == 0 && prod.m21 % dq == 0 && prod.m22 % dq == 0;
+}
+
+// A cursor over Wood notation text.
+struct WoodReader {
+    std::string_view s;
+    std::size_t pos = 0;
+
+    void skipBlanks()
+    {
+        while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t'))
+            ++pos;
+    }
+    bool at(std::string_view token) const { return s.substr(pos, token.size()) == token; }
+    bool take(std::string_view token)
+    {
+        skipBlanks();
+        if (!at(token))
+            return false;
+        pos += token.size();
+        return true;
+    }
+    bool takeAnyCase(char lower)
+    {
+        skipBlanks();
+        if (pos < s.size() && (s[pos] == lower || s[pos] == lower - 'a' + 'A')) {
+            ++pos;
+            return true;
+        }
+        return false;
+    }
+    bool digitNext()
+    {
+        skipBlanks();
+        return pos < s.size() && s[pos] >= '0' && s[pos] <= '9';
+    }
+    // A run of decimal digits as a number up to limit; nothing when absent or larger.
+    std::optional<int64_t> integer(int64_t limit)
+    {
+        skipBlanks();
+        const std::size_t start = pos;
+        while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9')
+            ++pos;
+        if (pos == start)
+            return std::nullopt;
+        int64_t value = 0;
+        auto [ptr, ec] = std::from_chars(s.data() + start, s.data() + pos, value);
+        if (ec != std::errc() || ptr != s.data() + pos || value > limit)
+            return std::nullopt;
+        return value;
+    }
+};
+
+constexpr std::string_view RootSign = "\xe2\x88\x9a";   // U+221A
+constexpr std::string_view TimesSign = "\xc3\x97";      // U+00D7
+constexpr std::string_view DegreeSign = "\xc2\xb0";     // U+00B0
+
+// [integer] [sqrt | √] [(] integer [)]  or  integer
+bool readFactor(WoodReader& r, WoodFactor& f, std::string& what)
+{
+    f = {};
+    bool any = false;
+    if (r.digitNext()) {
+        auto c = r.integer(MaxSuperstructureEntry);
+        if (!c) {
+            what = "a factor larger than " + std::to_string(MaxSuperstructureEntry);
+            return false;
+        }
+        f.coefficient = *c;
+        any = true;
+    }
+    if (r.take("sqrt") || r.take("SQRT") || r.take(RootSign)) {
+        const bool paren = r.take("(");
+        auto root = r.integer(MaxSuperstructureEntry * MaxSuperstructureEntry);
+        if (!root) {
+            what = "a whole number after the root sign, at most " +
+                   std::to_string(MaxSuperstructureEntry * MaxSuperstructureEntry);
+            return false;
+        }
+        if (paren && !r.take(")")) {
+            what = "')' after the root";
+            return false;
+        }
+        f.radicand = *root;
+        any = true;
+    }
+    if (!any) {
+        what = "a length factor such as 2, sqrt3 or 2√3";
+        return false;
+    }
+    if (f.coefficient == 0 || f.radicand == 0) {
+        what = "length factors larger than 0";
+        return false;
+    }
+    if (f.value() > double(MaxSuperstructureEntry)) {
+        what = "length factors of at most " + std::to_string(MaxSuperstructureEntry);
+        return false;
+    }
+    return true;
+}
+
+// [+|-] digits [. digits]; the tolerance is half a unit of the last digit written.
+bool readAngle(WoodReader& r, double& angle, double& tolerance)
+{
+    r.skipBlanks();
+    const std::size_t start = r.pos;
+    if (r.pos < r.s.size() && (r.s[r.pos] == '-' || r.s[r.pos] == '+'))
+        ++r.pos;
+    const std::size_t digits = r.pos;
+    while (r.pos < r.s.size() && r.s[r.pos] >= '0' && r.s[r.pos] <= '9')
+        ++r.pos;
+    if (r.pos == digits)
+        return false;
+    int decimals = 0;
+    if (r.pos < r.s.size() && r.s[r.pos] == '.') {
+        ++r.pos;
+        while (r.pos < r.s.size() && r.s[r.pos] >= '0' && r.s[r.pos] <= '9') {
+            ++r.pos;
+            ++decimals;
+        }
+    }
+    std::string number(r.s.substr(start, r.pos - start));
+    if (number.front() == '+')
+        number.erase(0, 1);
+    auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), angle);
+    if (ec != std::errc() || ptr != number.data() + number.size() || !(std::abs(angle) <= 360.0))
+        return false;
+    tolerance = 0.5 * std::pow(10.0, -std::min(decimals, 12));
+    return true;
+}
+
+// The lattice point of a, b nearest to target, as (a, b) coordinates.
+std::pair<int64_t, int64_t> nearestLatticePoint(Vec3 a, Vec3 b, Vec3 target)
+{
+    const double det = cross2(a, b);
+    const double i = cross2(target, b) / det;
+    const double j = cross2(a, target) / det;
+    std::pair<int64_t, int64_t> best{0, 0};
+    double bestDistance = INFINITY;
+    for (int di = 0; di <= 1; ++di)
+        for (int dj = 0; dj <= 1; ++dj) {
+            const auto ci = int64_t(std::floor(i)) + di;
+            const auto cj = int64_t(std::floor(j)) + dj;
+            const double d = norm(combine(ci, a, cj, b) - target);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = {ci, cj};
+            }
+        }
+    return best;
+}
+
+Vec3 rotated(Vec3 p, double degrees)
+{
+    const double t = degrees * Pi / 180.0;
+    return {p.x * std::cos(t) - p.y * std::sin(t), p.x * std::sin(t) + p.y * std::cos(t), 0.0};
+}
+
+// Whether lattice vector found stands for target: the same length (the factors are exact) and
+// a direction within the tolerance of the written angle.
+bool matches(Vec3 found, Vec3 target, double angleToleranceDegrees)
+{
+    const double lt = norm(target);
+    const double lf = norm(found);
+    if (std::abs(lf - lt) > 1e-6 * lt)
+        return false;
+    const double angle = std::atan2(std::abs(cross2(found, target)), dot(found, target));
+    return angle <= std::max(angleToleranceDegrees * Pi / 180.0, 1e-6);
+}
+
+} // namespace
+
+double electronWaveNumber(double energyEv)
+{
+    // CODATA 2018: electron mass, elementary charge (exact), reduced Planck constant.
+    constexpr double ElectronMass = 9.1093837015e-31;     // kg
+    constexpr double ElectronVolt = 1.602176634e-19;      // J
+    constexpr double ReducedPlanck = 1.054571817e-34;     // J s
+    static const double perRootEv = std::sqrt(2.0 * ElectronMass * ElectronVolt) / ReducedPlanck * 1e-10;
+    return perRootEv * std::sqrt(energyEv);
+}
+
+Fraction makeFraction(int64_t num, int64_t den)
+{
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    const int64_t g = std::gcd(num, den);
+    return g > 1 ? Fraction{num / g, den / g} : Fraction{num, den};
+}
+
+std::string fractionText(Fraction f)
+{
+    if (f.den == 1)
+        return std::to_string(f.num);
+    return std::to_string(f.num) + "/" + std::to_string(f.den);
+}
+
+std::optional<IntMatrix2> parseSuperstructureMatrix(std::string_view text, std::string& error)
+{
+    const std::string shown = "matrix \"" + quoted(text) + "\"";
+    std::array<int64_t, 4> m{};
+    std::size_t pos = 0;
+    int count = 0;
+    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ','; };
+    while (true) {
+        while (pos < text.size() && separator(text[pos]))
+            ++pos;
+        if (pos == text.size())
+            break;
+        if (count == 4) {
+            error = shown + ": four integers M11 M12 M21 M22 expected, more given";
+            return std::nullopt;
+        }
+        std::size_t end = pos;
+        while (end < text.size() && !separator(text[end]))
+            ++end;
+        std::string_view word = text.substr(pos, end - pos);
+        if (word.size() > 1 && word.front() == '+')
+            word.remove_prefix(1);
+        int64_t value = 0;
+        auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+        if (ec != std::errc() || ptr != word.data() + word.size()) {
+            error = shown + ": \"" + quoted(text.substr(pos, end - pos)) + "\" is not an integer";
+            return std::nullopt;
+        }
+        if (value > MaxSuperstructureEntry || value < -MaxSuperstructureEntry) {
+            error = shown + ": entries must lie within -" + std::to_string(MaxSuperstructureEntry) + " to " +
+                    std::to_string(MaxSuperstructureEntry);
+            return std::nullopt;
+        }
+        m[std::size_t(count++)] = value;
+        pos = end;
+    }
+    if (count != 4) {
+        error = shown + ": four integers M11 M12 M21 M22 expected, " + std::to_string(count) + " given";
+        return std::nullopt;
+    }
+    const IntMatrix2 result{m[0], m[1], m[2], m[3]};
+    if (result.det() == 0) {
+        error = shown + ": the determinant is 0, the rows span no cell";
+        return std::nullopt;
+    }
+    return result;
+}
+
+double WoodFactor::value() const { return double(coefficient) * std::sqrt(double(radicand)); }
+
+std::optional<WoodNotation> parseWoodNotation(std::string_view text, std::string& error)
+{
+    WoodNotation w;
+    const std::string_view body = trimmed(text);
+    w.text = std::string(body);
+    WoodReader r{body};
+    auto fail = [&](const std::string& what) {
+        error = "Wood notation \"" + quoted(body) + "\": " + what;
+        return std::nullopt;
+    };
+    if (body.empty())
+        return fail("empty");
+    if (r.takeAnyCase('c'))
+        w.centred = true;
+    else
+        r.takeAnyCase('p');
+    const bool paren = r.take("(");
+    std::string what;
+    if (!readFactor(r, w.n, what))
+        return fail(what);
+    if (!r.takeAnyCase('x') && !r.take(TimesSign))
+        return fail("x or × between the two factors");
+    if (!readFactor(r, w.m, what))
+        return fail(what);
+    if (paren && !r.take(")"))
+        return fail("')' after the second factor");
+    w.angleTolerance = 0.0;
+    if (r.takeAnyCase('r')) {
+        if (!readAngle(r, w.angle, w.angleTolerance))
+            return fail("a rotation angle in degrees after R, within -360 to 360");
+        r.take(DegreeSign);
+    }
+    r.skipBlanks();
+    if (r.pos != body.size())
+        return fail("unexpected \"" + quoted(body.substr(r.pos)) + "\" at the end");
+    return w;
+}
+
+std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, std::string& error)
+{
+    auto refuse = [&] {
+        error = quoted(wood.text) + " does not describe a superstructure of a " +
+                lattice2DName(classifyLattice2D(a, b)) + " surface";
+        return std::nullopt;
+    };
+    if (!(std::abs(cross2(a, b)) > 0.0)) {
+        error = "the surface cell's vectors are parallel";
+        return std::nullopt;
+    }
+    const Vec3 ta = wood.n.value() * rotated(a, wood.angle);
+    const Vec3 tb = wood.m.value() * rotated(b, wood.angle);
+    const auto [a1, a2] = nearestLatticePoint(a, b, ta);
+    const auto [b1, b2] = nearestLatticePoint(a, b, tb);
+    if (!matches(combine(a1, a, a2, b), ta, wood.angleTolerance) ||
+        !matches(combine(b1, a, b2, b), tb, wood.angleTolerance))
+        return refuse();
+    IntMatrix2 m{a1, a2, b1, b2};
+    if (wood.centred) {
+        // The centred cell's primitive cell: a' and the centre (a' + b') / 2, a lattice vector only
+        // when both of its coordinates are whole.
+        if ((a1 + b1) % 2 != 0 || (a2 + b2) % 2 != 0)
+            return refuse();
+        m = {a1, a2, (a1 + b1) / 2, (a2 + b2) / 2};
+    }
+    if (m.det() == 0)
+        return refuse();
+    return m;
+}
+
+std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
+{
+    const ReducedBasis r = reduce(a, b);
+    const double guu = dot(r.u, r.u), guv = dot(r.u, r.v), gvv = dot(r.v, r.v);
+    const double tolerance = 1e-6 * gvv;
+    // In a reduced basis every symmetry operation of the lattice has entries -1, 0 or 1.
+    struct Op {
+        IntMatrix2 m;
+        int det;
+        double angle;
+    };
+    std::vector<Op> ops;
+    for (int e = 0; e < 81; ++e) {
+        const IntMatrix2 p{e % 3 - 1, e / 3 % 3 - 1, e / 9 % 3 - 1, e / 27 % 3 - 1};
+        const int64_t d = p.det();
+        if (d != 1 && d != -1)
+            continue;
+        // p^T G p = G, with G the metric of u, v: the operation keeps lengths and angles.
+        const Vec3 pu = combine(p.m11, r.u, p.m21, r.v);
+        const Vec3 pv = combine(p.m12, r.u, p.m22, r.v);
+        if (std::abs(dot(pu, pu) - guu) > tolerance || std::abs(dot(pu, pv) - guv) > tolerance ||
+            std::abs(dot(pv, pv) - gvv) > tolerance)
+            continue;
+        double angle = std::atan2(cross2(r.u, pu), dot(r.u, pu)) * 180.0 / Pi;
+        if (angle < -1e-6)
+            angle += 360.0;
+        ops.push_back({p, int(d), std::max(angle, 0.0)});
+    }
+    std::sort(ops.begin(), ops.end(), [](const Op& p, const Op& q) {
+        if (p.det != q.det)
+            return p.det > q.det;
+        return p.angle < q.angle;
+    });
+    // Back to the (a, b) coordinates: with T the columns of u and v in (a, b) coordinates,
+    // an operation p on (u, v) coordinates is T p T^-1 on (a, b) coordinates.
+    const IntMatrix2 t = transpose(r.coords);
+    const IntMatrix2 tInverse = unimodularInverse(t);
+    std::vector<IntMatrix2> group;
+    for (const Op& op : ops)
+        group.push_back(multiply(multiply(t, op.m), tInverse));
+    return group;
+}
+
+const char* spotKindName(SpotKind kind)
+{
+    return kind == SpotKind::Substrate ? "substrate" : "superstructure";
+}
+
+std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options,
+                                       std::string& error)
+{
+    if (!std::isfinite(energyEv) || !(energyEv > 0.0)) {
+        error = "the energy must be a positive number of eV";
+        return std::nullopt;
+    }
+    const double area = cross2(a, b);
+    if (!(std::abs(area) > 0.0) || !std::isfinite(area)) {
+        error = "the surface cell's vectors are parallel";
+        return std::nullopt;
+    }
+    LeedPattern pattern;
+    pattern.energy = energyEv;
+    pattern.waveNumber = electronWaveNumber(energyEv);
+    pattern.a = a;
+    pattern.b = b;
+    pattern.aStar = (2.0 * Pi / area) * Vec3{b.y, -b.x, 0.0};
+    pattern.bStar = (2.0 * Pi / area) * Vec3{-a.y, a.x, 0.0};
+    const double k = pattern.waveNumber;
+
+    const IntMatrix2 base = options.superstructure.value_or(IntMatrix2{});
+    if (base.det() == 0) {
+        error = "the superstructure matrix has determinant 0";
+        return std::nullopt;
+    }
+    if (options.superstructure) {
+        pattern.domains.push_back(base);
+        if (options.domains == LeedDomains::All)
+            for (const IntMatrix2& op : latticePointGroup(a, b)) {
+                const IntMatrix2 image = multiply(base, transpose(op));
+                const bool known = std::any_of(pattern.domains.begin(), pattern.domains.end(),
+                                               [&](const IntMatrix2& d) { return sameLattice(image, d); });
+                if (!known)
+                    pattern.domains.push_back(image);
+            }
+    }
+
+    // About k^2 A / (4 pi) beams per domain in a disc of radius k, A the superstructure's area.
+    const double n = double(std::abs(base.det()));
+    const double expected = k * k * std::abs(area) * n / (4.0 * Pi) * double(std::max<std::size_t>(1, pattern.domains.size()));
+    if (!(expected <= double(MaxLeedSpots))) {
+        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate; choose a lower energy";
+        return std::nullopt;
+    }
+
+    // Beams keyed by their indices times N = |det M|, exact integers common to every domain.
+    const int64_t denominator = std::abs(base.det());
+    std::map<std::pair<int64_t, int64_t>, int> found;
+    const std::vector<IntMatrix2> lattices = pattern.domains.empty() ? std::vector<IntMatrix2>{base} : pattern.domains;
+    for (std::size_t d = 0; d < lattices.size(); ++d) {
+        // Enumerate the superstructure's reciprocal lattice in a reduced basis, where the bound
+        // |p| <= k |a'| / (2 pi) covers the disc with few points to spare.
+        const IntMatrix2& given = lattices[d];
+        const ReducedBasis r = reduce(combine(given.m11, a, given.m12, b), combine(given.m21, a, given.m22, b));
+        const IntMatrix2 m = multiply(r.coords, given);
+        const int64_t det = m.det();
+        const int64_t sign = det > 0 ? 1 : -1;
+        const auto pMax = int64_t(std::ceil(k * norm(r.u) / (2.0 * Pi))) + 1;
+        const auto qMax = int64_t(std::ceil(k * norm(r.v) / (2.0 * Pi))) + 1;
+        for (int64_t p = -pMax; p <= pMax; ++p)
+            for (int64_t q = -qMax; q <= qMax; ++q) {
+                // (h, k) = M^-1 (p, q): with N = |det M|, N h and N k are integers.
+                const int64_t hn = sign * (m.m22 * p - m.m12 * q);
+                const int64_t kn = sign * (-m.m21 * p + m.m11 * q);
+                const Vec3 g = (1.0 / double(denominator)) * combine(hn, pattern.aStar, kn, pattern.bStar);
+                if (norm(g) > k * (1.0 + 1e-12))
+                    continue;
+                found.emplace(std::make_pair(hn, kn), int(d) + 1);
+            }
+    }
+
+    for (const auto& [key, domain] : found) {
+        LeedSpot s;
+        s.h = makeFraction(key.first, denominator);
+        s.k = makeFraction(key.second, denominator);
+        const Vec3 g = (1.0 / double(denominator)) * combine(key.first, pattern.aStar, key.second, pattern.bStar);
+        s.gx = g.x;
+        s.gy = g.y;
+        s.g = norm(g);
+        s.theta = std::asin(std::min(1.0, s.g / k)) * 180.0 / Pi;
+        s.kind = key.first % denominator == 0 && key.second % denominator == 0 ? SpotKind::Substrate
+                                                                               : SpotKind::Superstructure;
+        s.domain = domain;
+        pattern.spots.push_back(s);
+    }
+    // Shells of equal g (within rounding) in increasing order, each by decreasing h, then k.
+    std::sort(pattern.spots.begin(), pattern.spots.end(), [](const LeedSpot& p, const LeedSpot& q) { return p.g < q.g; });
+    std::vector<int> shell(pattern.spots.size(), 0);
+    for (std::size_t i = 1; i < pattern.spots.size(); ++i)
+        shell[i] = shell[i - 1] + (pattern.spots[i].g - pattern.spots[i - 1].g > 1e-9 * std::max(1.0, pattern.spots[i].g));
+    std::vector<std::size_t> order(pattern.spots.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        if (shell[i] != shell[j])
+            return shell[i] < shell[j];
+        const LeedSpot& p = pattern.spots[i];
+        const LeedSpot& q = pattern.spots[j];
+        // Same denominator N for every beam: compare the numerators scaled to it.
+        const int64_t ph = p.h.num * (denominator / p.h.den), qh = q.h.num * (denominator / q.h.den);
+        if (ph != qh)
+            return ph > qh;
+        return p.k.num * (denominator / p.k.den) > q.k.num * (denominator / q.k.den);
+    });
+    std::vector<LeedSpot> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t i : order)
+        sorted.push_back(pattern.spots[i]);
+    pattern.spots = std::move(sorted);
+    return pattern;
+}
+
+} // namespace crystal

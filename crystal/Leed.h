@@ -1,0 +1,131 @@
+#pragma once
+// The kinematic low-energy electron diffraction (LEED) pattern of a surface at normal incidence:
+// the beams of the substrate's 2D reciprocal lattice and of a commensurate superstructure, with
+// the domains the substrate's point symmetry generates. Superstructures are given as an integer
+// matrix or in Wood notation.
+
+#include "crystal/Vec3.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace crystal {
+
+// The electron's wave number in vacuum, 1/Angstrom, at a kinetic energy in eV:
+// sqrt(2 m_e E) / hbar = 0.512317 sqrt(E / eV) (non-relativistic, as LEED energies allow).
+double electronWaveNumber(double energyEv);
+
+// A rational number in lowest terms, den > 0: a beam index of a superstructure such as 1/2.
+struct Fraction {
+    int64_t num = 0;
+    int64_t den = 1;
+
+    double value() const { return double(num) / double(den); }
+    friend bool operator==(const Fraction&, const Fraction&) = default;
+};
+
+// num / den reduced to lowest terms with a positive denominator (den != 0).
+Fraction makeFraction(int64_t num, int64_t den);
+
+// "0", "-1", "1/2", "-2/3".
+std::string fractionText(Fraction f);
+
+// A 2 x 2 integer matrix. As a superstructure: its rows are the superstructure's cell vectors in
+// the substrate's basis, a' = m11 a + m12 b and b' = m21 a + m22 b.
+struct IntMatrix2 {
+    int64_t m11 = 1, m12 = 0, m21 = 0, m22 = 1;
+
+    int64_t det() const { return m11 * m22 - m12 * m21; }
+    friend bool operator==(const IntMatrix2&, const IntMatrix2&) = default;
+};
+
+// The largest matrix entry and Wood factor accepted: far beyond any real superstructure, small
+// enough that index arithmetic never overflows.
+constexpr int64_t MaxSuperstructureEntry = 1000;
+
+// "M11 M12 M21 M22": four integers separated by blanks or commas, each within
+// +-MaxSuperstructureEntry, determinant not 0. On a fault, error is one line naming it.
+std::optional<IntMatrix2> parseSuperstructureMatrix(std::string_view text, std::string& error);
+
+// A length factor of Wood notation: coefficient * sqrt(radicand), e.g. 2 sqrt3.
+struct WoodFactor {
+    int64_t coefficient = 1;
+    int64_t radicand = 1;
+
+    double value() const;
+};
+
+// Wood notation as written: p(n x m)R angle or c(n x m)R angle.
+struct WoodNotation {
+    bool centred = false;       // c(...): the cell with an extra point at its centre
+    WoodFactor n, m;            // the lengths of the cell's vectors in units of |a| and |b|
+    double angle = 0.0;         // degrees, counter-clockwise
+    double angleTolerance = 0;  // degrees: half a unit of the last digit written (R19.1: 0.05)
+    std::string text;           // the notation as given, without surrounding blanks
+};
+
+// Parses p(2x2), c(2x2), (2x1), 2x1, (sqrt3 x sqrt3)R30, (√3×√3)R30°, (2√3 x 2√3)R30, ...
+// On a syntax fault, error is one line naming the notation and what is wrong.
+std::optional<WoodNotation> parseWoodNotation(std::string_view text, std::string& error);
+
+// The matrix of the notation on the substrate cell a, b (in the x-y plane): a' = n R(angle) a,
+// b' = m R(angle) b (for c(...) the primitive cell a', (a' + b') / 2). Nothing, with error
+// "<notation> does not describe a superstructure of a <type> surface", when these are not
+// integer combinations of a and b.
+std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, std::string& error);
+
+// The point group of the lattice that a and b span (its holohedry: 12 operations for hexagonal,
+// 8 square, 4 rectangular and centred rectangular, 2 oblique), each operation as the integer
+// matrix that maps a vector's (a, b) coordinates, taken as a column, onto its image's.
+// The identity comes first, then the rotations by increasing angle, then the mirrors.
+std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b);
+
+enum class SpotKind { Substrate, Superstructure };
+
+// "substrate" or "superstructure".
+const char* spotKindName(SpotKind kind);
+
+// One propagating beam.
+struct LeedSpot {
+    Fraction h, k;         // indices along the substrate's a*, b*
+    double gx = 0, gy = 0; // parallel momentum transfer, 1/Angstrom, in the frame of a and b
+    double g = 0;          // its length, 1/Angstrom
+    double theta = 0;      // exit angle from the surface normal, degrees: asin(g / k)
+    SpotKind kind = SpotKind::Substrate;
+    int domain = 1;        // the lowest-numbered domain that has this beam; 1 for the substrate's
+};
+
+// How the beams are collected.
+enum class LeedDomains { One, All };
+
+struct LeedOptions {
+    std::optional<IntMatrix2> superstructure;  // none: the clean surface
+    LeedDomains domains = LeedDomains::One;    // All: every domain the substrate's symmetry makes
+};
+
+// The beams allowed at most: beyond this the energy or the superstructure is refused.
+constexpr std::size_t MaxLeedSpots = 20000;
+
+// The pattern: the substrate's cell and reciprocal cell, the superstructure matrix of each domain
+// (domain d is domains[d - 1]; none for a clean surface) and the beams, ordered by increasing g
+// and within a shell by decreasing h, then k. Each beam appears once.
+struct LeedPattern {
+    double energy = 0;      // eV
+    double waveNumber = 0;  // k, 1/Angstrom
+    Vec3 a, b;              // the substrate's cell, Angstrom
+    Vec3 aStar, bStar;      // its reciprocal cell, a . aStar = b . bStar = 2 pi, 1/Angstrom
+    std::vector<IntMatrix2> domains;
+    std::vector<LeedSpot> spots;
+};
+
+// The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. Nothing,
+// with error one line, when the energy is not a positive finite number, the superstructure's
+// determinant is 0, or more than MaxLeedSpots beams would propagate.
+std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options,
+                                       std::string& error);
+
+} // namespace crystal

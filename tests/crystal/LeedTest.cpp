@@ -1,0 +1,267 @@
+// The LEED pattern checked against beams counted by hand: lattice points of the reciprocal
+// lattice inside a disc of radius k.
+
+#include "crystal/Leed.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <set>
+#include <string>
+#include <utility>
+
+using namespace crystal;
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr double A = 2.556;  // Cu surface spacing, Angstrom
+
+const Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
+const Vec3 HexA{A, 0, 0}, HexB{-A / 2, A * std::sqrt(3.0) / 2, 0};     // 120 degrees apart
+const Vec3 Hex60B{A / 2, A * std::sqrt(3.0) / 2, 0};                    // 60 degrees apart
+
+LeedPattern pattern(Vec3 a, Vec3 b, double energy, std::optional<IntMatrix2> m = std::nullopt,
+                    LeedDomains domains = LeedDomains::One)
+{
+    std::string error;
+    auto p = leedPattern(a, b, energy, {m, domains}, error);
+    EXPECT_TRUE(p) << error;
+    return p ? *p : LeedPattern{};
+}
+
+int count(const LeedPattern& p, SpotKind kind)
+{
+    int n = 0;
+    for (const auto& s : p.spots)
+        n += s.kind == kind;
+    return n;
+}
+
+std::set<std::pair<double, double>> indexSet(const LeedPattern& p)
+{
+    std::set<std::pair<double, double>> out;
+    for (const auto& s : p.spots)
+        out.insert({s.h.value(), s.k.value()});
+    return out;
+}
+
+IntMatrix2 wood(const char* text, Vec3 a, Vec3 b)
+{
+    std::string error;
+    auto w = parseWoodNotation(text, error);
+    EXPECT_TRUE(w) << text << ": " << error;
+    if (!w)
+        return {};
+    auto m = woodMatrix(*w, a, b, error);
+    EXPECT_TRUE(m) << text << ": " << error;
+    return m.value_or(IntMatrix2{});
+}
+
+} // namespace
+
+TEST(Leed, CleanSurfacesBeamCountsAndFirstOrder)
+{
+    EXPECT_NEAR(electronWaveNumber(100.0), 5.12317, 1e-5);
+    EXPECT_NEAR(electronWaveNumber(1.0), 0.5123, 1e-4);
+    // k / |a*|, squared: square 100 eV 4.343, 200 eV 8.687 (|a*| = 2 pi / a); hexagonal 100 eV
+    // 3.258, 200 eV 6.515 (|a*| = 4 pi / (sqrt3 a)). Squared norms of the square lattice
+    // h^2 + k^2 are 0 (1 point), 1 (4), 2 (4), 4 (4), 5 (8), 8 (4); of the hexagonal one
+    // h^2 + hk + k^2 (60 degree basis) 0 (1), 1 (6), 3 (6), 4 (6), 7 (12).
+    struct Row {
+        Vec3 a, b;
+        double energy;
+        int beams;
+        double firstOrder;
+    } rows[] = {
+        {SquareA, SquareB, 100, 1 + 4 + 4 + 4, 2 * Pi / A},
+        {SquareA, SquareB, 200, 1 + 4 + 4 + 4 + 8 + 4, 2 * Pi / A},
+        {HexA, HexB, 100, 1 + 6 + 6, 4 * Pi / (std::sqrt(3.0) * A)},
+        {HexA, HexB, 200, 1 + 6 + 6 + 6, 4 * Pi / (std::sqrt(3.0) * A)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.energy);
+        const LeedPattern p = pattern(r.a, r.b, r.energy);
+        ASSERT_EQ(int(p.spots.size()), r.beams);
+        EXPECT_EQ(count(p, SpotKind::Superstructure), 0);
+        EXPECT_NEAR(dot(p.a, p.aStar), 2 * Pi, 1e-12);
+        EXPECT_NEAR(dot(p.a, p.bStar), 0, 1e-12);
+        EXPECT_EQ(p.spots[0].h, (Fraction{0, 1}));
+        EXPECT_EQ(p.spots[0].theta, 0.0);
+        EXPECT_NEAR(p.spots[1].g, r.firstOrder, 1e-12);
+        for (const auto& s : p.spots) {
+            EXPECT_LE(s.g, p.waveNumber);
+            EXPECT_NEAR(std::sin(s.theta * Pi / 180) * p.waveNumber, s.g, 1e-9);
+            EXPECT_EQ(s.domain, 1);
+            EXPECT_EQ(s.h.den * s.k.den, 1);
+        }
+    }
+}
+
+TEST(Leed, SuperstructureSpotsCountedByHand)
+{
+    // c(2x2) on the square surface at 100 eV, (k/|a*|)^2 = 4.343: the added beams are the
+    // half-order points (+-1/2 +-1/2) (norm 1/2, 4) and (+-3/2 +-1/2), (+-1/2 +-3/2) (5/2, 8);
+    // (3/2 3/2) at 9/2 is evanescent.
+    const LeedPattern c2x2 = pattern(SquareA, SquareB, 100, IntMatrix2{1, 1, -1, 1});
+    EXPECT_EQ(count(c2x2, SpotKind::Substrate), 13);
+    EXPECT_EQ(count(c2x2, SpotKind::Superstructure), 12);
+    for (const auto& s : c2x2.spots)
+        if (s.kind == SpotKind::Superstructure) {
+            EXPECT_EQ(s.h.den, 2);
+            EXPECT_EQ(s.k.den, 2);
+        }
+    // (sqrt3 x sqrt3)R30 on the hexagonal surface at 100 eV: its reciprocal lattice is hexagonal
+    // with |a*| / sqrt3, so (k / |a'*|)^2 = 9.773 and norms 0 (1), 1 (6), 3 (6), 4 (6), 7 (12),
+    // 9 (6) propagate: 37 beams, of which norms 0, 3 and 9 (13) are the substrate's.
+    const LeedPattern r3 = pattern(HexA, HexB, 100, wood("(sqrt3 x sqrt3)R30", HexA, HexB));
+    EXPECT_EQ(count(r3, SpotKind::Substrate), 13);
+    EXPECT_EQ(count(r3, SpotKind::Superstructure), 24);
+    for (const auto& s : r3.spots)
+        if (s.kind == SpotKind::Superstructure) {
+            EXPECT_EQ(std::max(s.h.den, s.k.den), 3) << fractionText(s.h) << " " << fractionText(s.k);
+        }
+    EXPECT_NEAR(r3.spots[1].g, 4 * Pi / (3 * A), 1e-12);  // |a*| / sqrt3
+}
+
+TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
+{
+    struct Row {
+        const char* wood;
+        Vec3 a, b;
+        IntMatrix2 matrix;
+    } rows[] = {
+        {"c(2x2)", SquareA, SquareB, {1, 1, -1, 1}},
+        {"(√2×√2)R45°", SquareA, SquareB, {1, 1, -1, 1}},
+        {"p(2x1)", SquareA, SquareB, {2, 0, 0, 1}},
+        {"(2x2)", HexA, HexB, {2, 0, 0, 2}},
+        {"(sqrt3 x sqrt3)R30", HexA, HexB, {2, 1, -1, 1}},
+        {"(√3x√3)R30", HexA, Hex60B, {1, 1, -1, 2}},
+        {"(2sqrt3 x 2sqrt3)R30", HexA, HexB, {4, 2, -2, 2}},
+        {"(√7×√7)R19.1°", HexA, Hex60B, {2, 1, -1, 3}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.wood);
+        const IntMatrix2 m = wood(r.wood, r.a, r.b);
+        EXPECT_EQ(std::abs(m.det()), std::abs(r.matrix.det()));
+        EXPECT_EQ(indexSet(pattern(r.a, r.b, 150, m)), indexSet(pattern(r.a, r.b, 150, r.matrix)));
+    }
+    // The same lattice from another basis of it.
+    EXPECT_EQ(indexSet(pattern(SquareA, SquareB, 150, IntMatrix2{1, 1, 0, 2})),
+              indexSet(pattern(SquareA, SquareB, 150, IntMatrix2{1, 1, -1, 1})));
+}
+
+TEST(Leed, WoodNotationParsedAndRefused)
+{
+    struct Good {
+        const char* text;
+        bool centred;
+        double n, m, angle;
+    } good[] = {
+        {"p(2x1)", false, 2, 1, 0},     {"c(4 X 2)", true, 4, 2, 0},     {" 2x1 ", false, 2, 1, 0},
+        {"(sqrt(3)xsqrt3)R30", false, std::sqrt(3.0), std::sqrt(3.0), 30},
+        {"P(3√3 × 3√3) R -30.0 °", false, 3 * std::sqrt(3.0), 3 * std::sqrt(3.0), -30},
+    };
+    for (const Good& g : good) {
+        SCOPED_TRACE(g.text);
+        std::string error;
+        const auto w = parseWoodNotation(g.text, error);
+        ASSERT_TRUE(w) << error;
+        EXPECT_EQ(w->centred, g.centred);
+        EXPECT_DOUBLE_EQ(w->n.value(), g.n);
+        EXPECT_DOUBLE_EQ(w->m.value(), g.m);
+        EXPECT_EQ(w->angle, g.angle);
+    }
+    for (const char* bad : {"", "p(2y1)", "(2x1", "(0x1)", "(2x1)R", "(2x1)R400", "(2x1) extra", "c(2x)",
+                            "(1001x1)", "(sqrtx2)", "(2x1)\nR30", "q(2x1)"}) {
+        SCOPED_TRACE(bad);
+        std::string error;
+        EXPECT_FALSE(parseWoodNotation(bad, error));
+        EXPECT_NE(error.find("Wood notation"), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+    // Notations that are no superstructure of the substrate: the rotated vectors miss the lattice.
+    struct Refused {
+        const char* text;
+        Vec3 a, b;
+        const char* message;
+    } refused[] = {
+        {"(sqrt3 x sqrt3)R30", SquareA, SquareB, "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface"},
+        {"(2x2)R45", SquareA, SquareB, "(2x2)R45 does not describe a superstructure of a square surface"},
+        {"c(3x3)", SquareA, SquareB, "c(3x3) does not describe a superstructure of a square surface"},
+        {"(√2×√2)R45", HexA, HexB, "(√2×√2)R45 does not describe a superstructure of a hexagonal surface"},
+        {"(√7×√7)R10", HexA, HexB, "(√7×√7)R10 does not describe a superstructure of a hexagonal surface"},
+    };
+    for (const Refused& r : refused) {
+        std::string error;
+        const auto w = parseWoodNotation(r.text, error);
+        ASSERT_TRUE(w) << error;
+        EXPECT_FALSE(woodMatrix(*w, r.a, r.b, error));
+        EXPECT_EQ(error, r.message);
+    }
+}
+
+TEST(Leed, MatrixParsed)
+{
+    std::string error;
+    EXPECT_EQ(parseSuperstructureMatrix("2 0 0 1", error), (IntMatrix2{2, 0, 0, 1}));
+    EXPECT_EQ(parseSuperstructureMatrix(" 1,1, -1 +1 ", error), (IntMatrix2{1, 1, -1, 1}));
+    for (const char* bad : {"", "1 2 3", "1 2 3 4 5", "1 2 2 4", "1 0 0 x", "1.5 0 0 1", "1001 0 0 1",
+                            "99999999999999999999 0 0 1", "1 0 0 1\n"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(parseSuperstructureMatrix(bad, error));
+        EXPECT_EQ(error.rfind("matrix", 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(Leed, DomainsFollowThePointGroup)
+{
+    struct Row {
+        Vec3 a, b;
+        std::size_t order;
+    } rows[] = {
+        {HexA, HexB, 12}, {HexA, Hex60B, 12}, {SquareA, SquareB, 8}, {{3, 0, 0}, {0, 4, 0}, 4},
+        {{3, 0, 0}, {1.5, 4, 0}, 4}, {{3, 0, 0}, {1, 4, 0}, 2},
+    };
+    for (const Row& r : rows) {
+        const auto group = latticePointGroup(r.a, r.b);
+        EXPECT_EQ(group.size(), r.order);
+        EXPECT_EQ(group[0], (IntMatrix2{1, 0, 0, 1}));
+        for (const IntMatrix2& op : group) {  // each keeps |a| and |b|
+            EXPECT_NEAR(norm(double(op.m11) * r.a + double(op.m21) * r.b), norm(r.a), 1e-9);
+            EXPECT_NEAR(norm(double(op.m12) * r.a + double(op.m22) * r.b), norm(r.b), 1e-9);
+        }
+    }
+    // p(2x1) on the square surface at 100 eV: (+-1/2 k) for |k| <= 2 and (+-3/2 k) for |k| <= 1,
+    // 16 beams in domain 1; the rotated domain (1x2) adds their 16 transposes.
+    const LeedPattern one = pattern(SquareA, SquareB, 100, IntMatrix2{2, 0, 0, 1});
+    EXPECT_EQ(count(one, SpotKind::Superstructure), 16);
+    const LeedPattern both = pattern(SquareA, SquareB, 100, IntMatrix2{2, 0, 0, 1}, LeedDomains::All);
+    ASSERT_EQ(both.domains.size(), 2u);
+    EXPECT_EQ(both.spots.size(), 13u + 32u);
+    for (const auto& s : both.spots) {
+        if (s.kind == SpotKind::Substrate)
+            EXPECT_EQ(s.domain, 1);
+        else
+            EXPECT_EQ(s.domain, s.h.den == 2 ? 1 : 2) << fractionText(s.h) << " " << fractionText(s.k);
+    }
+    // c(2x2) is its own image under 4mm; (2x1) on a hexagonal surface has three domains.
+    EXPECT_EQ(pattern(SquareA, SquareB, 100, IntMatrix2{1, 1, -1, 1}, LeedDomains::All).domains.size(), 1u);
+    EXPECT_EQ(pattern(HexA, HexB, 100, IntMatrix2{2, 0, 0, 1}, LeedDomains::All).domains.size(), 3u);
+}
+
+TEST(Leed, BadEnergiesAndCellsRefused)
+{
+    for (double e : {0.0, -5.0, double(NAN), double(INFINITY), 1e12}) {
+        std::string error;
+        EXPECT_FALSE(leedPattern(SquareA, SquareB, e, {}, error)) << e;
+        EXPECT_FALSE(error.empty());
+    }
+    std::string error;
+    EXPECT_FALSE(leedPattern(SquareA, 2.0 * SquareA, 100, {}, error));
+    EXPECT_FALSE(leedPattern(SquareA, SquareB, 100, {IntMatrix2{1, 2, 2, 4}, LeedDomains::One}, error));
+    // A tiny energy still has the specular beam.
+    EXPECT_EQ(pattern(SquareA, SquareB, 1e-6).spots.size(), 1u);
+}
