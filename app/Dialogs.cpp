@@ -109,7 +109,9 @@ void ApplicationDialogs::onIndexChanged(Dialog& dialog, int32_t id, int32_t)
     int16_t* own = id == BoxH ? &m.h : id == BoxK ? &m.k : id == BoxL ? &m.l : nullptr;
     if (!own)
         return;
-    int32_t value = 0;
+    // A null value ("," or "/") reads successfully and leaves the variable as it was: start
+    // from the stored index, so that it stays unchanged.
+    int32_t value = *own;
     if (rt::internalReadInteger(readText(dialog, id), value) == 0)
         *own = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value) & 0xFFFFu));
     else
@@ -164,13 +166,14 @@ void ApplicationDialogs::onViewValueChanged(Dialog& dialog, int32_t id, int32_t)
         dialogs::DialogSetText(dialog, box, indexText(position - BarOffset));
         return;
     }
-    int32_t value = 0;
+    // A null value leaves the angle as the bar has it: the bar does not move.
+    dialogs::DialogGetInteger(dialog, bar, position);
+    int32_t value = position - BarOffset;
     if (rt::internalReadInteger(readText(dialog, box), value) == 0) {
         // 64-bit sum: a typed angle near the integer limits must not wrap the bar position.
         const int64_t wanted = int64_t(value) + BarOffset;
         dialogs::DialogSetInteger(dialog, bar, int32_t(std::clamp<int64_t>(wanted, INT32_MIN, INT32_MAX)));
     } else {
-        dialogs::DialogGetInteger(dialog, bar, position);
         dialogs::DialogSetText(dialog, box, indexText(position - BarOffset));
     }
 }

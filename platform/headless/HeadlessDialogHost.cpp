@@ -172,6 +172,12 @@ int HeadlessDialogHost::runModal(std::span<const std::uint8_t> templateBytes, Di
         const Control& c = self.record.controls[i];
         if ((c.style & st::TabStop) && c.visible && c.enabled) {
             self.record.focus = static_cast<int>(i);
+            // An edit box given the focus so has its whole text selected.
+            if (isClass(c, cls::Edit)) {
+                Control& edit = self.record.controls[i];
+                edit.selectionStart = 0;
+                edit.selectionEnd = edit.text.size();
+            }
             break;
         }
     }
@@ -306,10 +312,29 @@ void HeadlessDialogHost::play(Live& live, const Step& step)
             return;
         d.focus = indexOf(s->id);
         c->text = s->text;
+        c->selectionStart = c->selectionEnd = c->text.size();
         const bool edit = isClass(*c, cls::Edit);
         command(live, s->id, edit ? notify::EditUpdate : notify::ComboEditUpdate);
         if (!d.ended)
             command(live, s->id, edit ? notify::EditChange : notify::ComboEditChange);
+    } else if (const auto* s = std::get_if<Keys>(&step)) {
+        Control* c = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
+        if (c == nullptr || !isClass(*c, cls::Edit))
+            return;
+        const int id = c->id;
+        // Each character replaces the selection and leaves the caret after it.
+        for (const char ch : s->text) {
+            Control* edit = findControl(w, id);
+            if (edit == nullptr || d.ended)
+                return;
+            const std::size_t from = std::min(edit->selectionStart, edit->text.size());
+            const std::size_t to = std::clamp(edit->selectionEnd, from, edit->text.size());
+            edit->text.replace(from, to - from, 1, ch);
+            edit->selectionStart = edit->selectionEnd = from + 1;
+            command(live, id, notify::EditUpdate);
+            if (!d.ended)
+                command(live, id, notify::EditChange);
+        }
     } else if (const auto* s = std::get_if<Focus>(&step)) {
         if (reachable(s->id, "focus") != nullptr)
             d.focus = indexOf(s->id);
@@ -374,6 +399,7 @@ void HeadlessDialogHost::setText(DialogWindow dialog, int id, std::string_view t
     if (c == nullptr)
         return;
     c->text = std::string(text);
+    c->selectionStart = c->selectionEnd = 0; // a set text leaves the caret at its start
     // The system's edit control reports a set text as a change, at once.
     if (m_echoEdits && isClass(*c, cls::Edit)) {
         Live* live = find(dialog);

@@ -34,6 +34,7 @@ public:
 
     struct Click { int id; };                    // mouse click on a button
     struct Type { int id; std::string text; };   // replace an edit box's (or combo edit's) text
+    struct Keys { std::string text; };           // type into the focused edit box at its caret
     struct Focus { int id; };                    // move the focus to a control
     struct Enter {};
     struct Escape {};
@@ -43,7 +44,7 @@ public:
     struct DoubleClick { int id; int index; };
     // Runs between two steps with the innermost open dialog, e.g. to inspect its controls.
     using Inspect = std::function<void(HeadlessDialogHost& host, DialogWindow dialog)>;
-    using Step = std::variant<Click, Type, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
+    using Step = std::variant<Click, Type, Keys, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
 
     // --- What the host keeps of a control -------------------------------------------------
 
@@ -53,6 +54,8 @@ public:
         std::string className;
         std::uint32_t style = 0;
         std::string text;
+        std::size_t selectionStart = 0; // an edit box's selection; the caret is at its end
+        std::size_t selectionEnd = 0;
         bool enabled = true;
         bool visible = true;
         int check = Unchecked;

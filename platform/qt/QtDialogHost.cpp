@@ -217,6 +217,19 @@ public:
     void accept() override {}
     void done(int) override {}
 
+    // Installed on every control widget: a mnemonic key the host handles never reaches the
+    // focused control (an accepted ShortcutOverride would send it to an edit box, which types
+    // the letter).
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress && claimsShortcut && claimsShortcut(static_cast<QKeyEvent*>(e))) {
+            if (key)
+                key(static_cast<QKeyEvent*>(e));
+            return true;
+        }
+        return QDialog::eventFilter(watched, e);
+    }
+
 protected:
     bool event(QEvent* e) override
     {
@@ -829,6 +842,8 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
                 static_cast<QLabel*>(c.widget.data())->setBuddy(live.controls[i + 1].widget);
         }
 
+        for (QWidget* w : box->findChildren<QWidget*>())
+            w->installEventFilter(box);
         box->key = [this, livePtr](QKeyEvent* e) { return key(*livePtr, e); };
         box->claimsShortcut = [this, livePtr](QKeyEvent* e) {
             return (e->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && findMnemonic(*livePtr, e) >= 0;
@@ -852,6 +867,10 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         for (Control& c : live.controls) {
             if ((c.style & st::TabStop) && focusable(c) && usable(live, c)) {
                 c.widget->setFocus(Qt::TabFocusReason);
+                // The box is not active yet: the focus arrives later for another reason, and
+                // the edit box would not select its text by itself.
+                if (auto* edit = qobject_cast<QLineEdit*>(c.widget.data()))
+                    edit->selectAll();
                 return;
             }
         }

@@ -230,6 +230,17 @@ TEST_F(ScriptedRun, SurfaceDialogValuesAndEdgeCases)
     s.host.addSteps({Host::Inspect{text(1001)}, Host::Inspect{text(1002)}, Host::Inspect{text(1007)}, Host::Enter{}});
     dialogs.chooseSurface();
     EXPECT_EQ(seen, (std::vector<std::string>{"1", "  7", "  0"}));
+
+    // The h box opens with its "1" selected: a typed "2" replaces it. A null value ("," or
+    // "/") leaves the stored index as it was: l stays 4464 and is shown as "***" when another
+    // box is edited; h stays 2.
+    seen.clear();
+    s.host.addSteps({Host::Keys{"2"}, Host::Inspect{text(1001)}, Host::Type{1007, "70000"}, Host::Type{1007, ","}, Host::Inspect{text(1007)},
+                     Host::Type{1002, "2"}, Host::Inspect{text(1007)}, Host::Type{1001, "/"},
+                     Host::Inspect{text(1001)}, Host::Inspect{text(1002)}, Host::Escape{}});
+    dialogs.chooseSurface();
+    EXPECT_EQ(seen, (std::vector<std::string>{"2", ",", "***", "/", "  2"}));
+    EXPECT_EQ(state.miller, (geometry::MillerIndices{2, 2, 4464}));
     EXPECT_EQ(s.host.forcedEnds(), 0);
 }
 
@@ -257,13 +268,15 @@ TEST_F(ScriptedRun, ViewDialogKeepsBoxesAndBarsInStep)
         Host::Type{1004, "30"}, Host::Inspect{bar(1008)},
         Host::Type{1003, "12.5"}, Host::Inspect{text(1003)},
         Host::Type{1003, "200"}, Host::Inspect{bar(1007)},
+        Host::Type{1004, ","}, Host::Inspect{bar(1008)}, Host::Inspect{text(1004)}, // a null value: the bar stays
+        Host::Type{1004, "30"},
         Host::Click{1001},
         Host::Click{1002}, Host::Inspect{text(1003)}, Host::Inspect{bar(1008)},
         Host::Click{1},
     });
     const auto tiltBefore = s.application.state().view.sortedTiltCos;
     dialogs.showViewDialog();
-    EXPECT_EQ(seen, (std::vector<std::string>{"0", "50", "50", "  1", "80", "  1", "100", "0", "50"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "50", "50", "  1", "80", "  1", "100", "80", ",", "0", "50"}));
     EXPECT_EQ(tiltBefore, 1.0f);
     EXPECT_FLOAT_EQ(s.application.state().view.sortedTiltCos, 0.8660254f) << "Rotate re-sorted for 30 degrees of tilt";
     // Reset View puts the frame coordinates back.

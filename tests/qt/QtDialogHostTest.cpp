@@ -384,6 +384,39 @@ TEST(QtDialogHostTest, SurfaceDialogTypingRadioButtonsEscapeAndDefaultButton)
     EXPECT_EQ(events.threads(), (std::set<std::thread::id>{run.id()}));
 }
 
+TEST(QtDialogHostTest, FirstEditBoxSelectedAndMnemonicsFromEditBoxes)
+{
+    QtDialogHost host;
+    Recorder events(host);
+    events.init = [](Recorder& r) { r.host.setText(r.window(), 1001, "1"); };
+    events.react = [](Recorder& r, const std::string& line) {
+        if (line == "command 2 0x0")
+            r.host.endDialog(r.window(), 2);
+    };
+    ProgramRun run(host, bytes(app::SurfaceTemplate), events);
+    QPointer<QDialog> box = shownBox(host);
+    ASSERT_NE(box, nullptr);
+    auto* h = control<QLineEdit>(host, 1001);
+    auto* bcc = control<QRadioButton>(host, 1004);
+    ASSERT_TRUE(h && bcc);
+    // The first tab stop is an edit box: its text is selected, and typing replaces it.
+    ASSERT_TRUE(pumpUntil([&] { return box->focusWidget() == h; }));
+    EXPECT_EQ(h->selectedText(), QStringLiteral("1"));
+    QTest::keyClicks(h, "2");
+    ASSERT_TRUE(waitLines(events, 3));
+    EXPECT_EQ(h->text(), QStringLiteral("2"));
+    // Alt+B with the focus in the edit box clicks the radio button; the box types nothing.
+    QTest::keyClick(h, Qt::Key_B, Qt::AltModifier);
+    ASSERT_TRUE(waitLines(events, 4));
+    EXPECT_EQ(h->text(), QStringLiteral("2"));
+    EXPECT_TRUE(bcc->isChecked());
+    QTest::keyClick(box, Qt::Key_Escape);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(events.log(), (std::vector<std::string>{"init", "command 1001 0x400", "command 1001 0x300",
+                                                      "command 1004 0x0", "command 2 0x0"}));
+    EXPECT_FALSE(box && box->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+}
+
 TEST(QtDialogHostTest, ViewDialogFocusEnterAndScrollRequests)
 {
     QtDialogHost host;
