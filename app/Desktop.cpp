@@ -35,10 +35,7 @@ struct DesktopProgram::Parts {
     std::thread program;
 };
 
-DesktopProgram::DesktopProgram(std::string programDirectory, DialogHostFactory makeDialogHost)
-    : m_programDirectory(std::move(programDirectory)), m_makeDialogHost(std::move(makeDialogHost))
-{
-}
+DesktopProgram::DesktopProgram(std::string programDirectory) : m_programDirectory(std::move(programDirectory)) {}
 
 DesktopProgram::~DesktopProgram()
 {
@@ -48,9 +45,10 @@ DesktopProgram::~DesktopProgram()
     (void)m_parts.release();
 }
 
-void DesktopProgram::start(platform::Platform& platform, std::string programName)
+void DesktopProgram::start(platform::Platform& platform, std::unique_ptr<platform::DialogHost> dialogHost,
+                           std::string programName)
 {
-    m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory, m_makeDialogHost(platform));
+    m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory, std::move(dialogHost));
     m_parts->frame.start();
     // The message thread's first use of the window runtime opens the focus window.
     m_parts->windows.current_window();

@@ -5,22 +5,18 @@
 #include "platform/Desktop.h"
 #include "platform/DialogHost.h"
 
-#include <functional>
-
 #include <memory>
 
 namespace app {
 
 class DesktopProgram final : public platform::DesktopSession {
 public:
-    using DialogHostFactory = std::function<std::unique_ptr<platform::DialogHost>(platform::Platform&)>;
-
-    // programDirectory: where the executable lives (the help file is looked for there);
-    // makeDialogHost gives the platform's dialog manager once the frame exists.
-    DesktopProgram(std::string programDirectory, DialogHostFactory makeDialogHost);
+    // programDirectory: where the executable lives (the help file is looked for there).
+    explicit DesktopProgram(std::string programDirectory);
     ~DesktopProgram() override;
 
-    void start(platform::Platform& platform, std::string programName) override;
+    void start(platform::Platform& platform, std::unique_ptr<platform::DialogHost> dialogHost,
+               std::string programName) override;
     int finish() override;
 
 private:
@@ -28,7 +24,6 @@ private:
     void programMain();
 
     std::string m_programDirectory;
-    DialogHostFactory m_makeDialogHost;
     std::unique_ptr<Parts> m_parts;
 };
 

@@ -2,9 +2,9 @@
 
 #include "app/Application.h"
 #include "cli/Args.h"
-#include "platform/ImageFile.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
+#include "winrt/PngFile.h"
 #include "geometry/Listing.h"
 #include "geometry/Slab.h"
 #include "render/Scene.h"
@@ -188,15 +188,9 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
 
     std::string error;
     const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
-    bool written = false;
-    if (png) {
-        std::vector<uint32_t> colours;
-        for (const auto& c : palette)
-            colours.push_back(c.toColorRef());
-        written = platform::writePngFile(cmd.out, width, height, indices, colours, error);
-    } else {
-        written = writeFile(cmd.out, winrt::encodeBitmap(width, height, indices, palette, 8), error);
-    }
+    const std::vector<uint8_t> file =
+        png ? winrt::encodePng(width, height, indices, palette, error) : winrt::encodeBitmap(width, height, indices, palette, 8);
+    const bool written = !file.empty() && writeFile(cmd.out, file, error);
     if (!written) {
         std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';
         return 1;

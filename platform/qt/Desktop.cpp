@@ -1,5 +1,7 @@
 #include "platform/qt/Desktop.h"
 
+#include "platform/qt/QtDialogHost.h"
+
 #include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
@@ -83,7 +85,10 @@ int runDesktop(int argc, char** argv, DesktopSession& session)
         frame->show();
 
     std::string programName = name.toStdString();
-    QTimer::singleShot(0, &app, [&] { session.start(platform, programName); });
+    QTimer::singleShot(0, &app, [&] {
+        session.start(platform, std::make_unique<QtDialogHost>([&platform]() -> QWidget* { return platform.frameWindow(); }),
+                      programName);
+    });
     app.exec();
     // The program thread may still be calling in: release its waits so that finish can end it.
     platform.stopServing();

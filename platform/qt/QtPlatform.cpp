@@ -1775,6 +1775,15 @@ std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& req
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.front());
         dialog.setDefaultSuffix(toQString(request.defaultExtension));
+        // A name typed without an extension takes the one of the filter the user chose.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString& chosen) {
+            const auto index = filters.indexOf(chosen);
+            if (index < 0 || std::size_t(index) >= request.filters.size())
+                return;
+            const std::string& pattern = request.filters[std::size_t(index)].pattern;
+            if (pattern.rfind("*.", 0) == 0 && pattern.find_first_of("*?", 2) == std::string::npos)
+                dialog.setDefaultSuffix(toQString(pattern.substr(2)));
+        });
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;

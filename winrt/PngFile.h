@@ -1,0 +1,20 @@
+#pragma once
+// The indexed picture as an 8-bit palette PNG (the W3C PNG specification: IHDR colour type 3,
+// PLTE with the picture's own colours, no transparency), encoded with libpng.
+
+#include "winrt/Colour.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace winrt {
+
+// The PNG file of width x height palette indices (rows from the top) with palette (at most 256
+// entries, every index below its size). Empty, with error set, when the picture cannot be
+// encoded.
+std::vector<uint8_t> encodePng(int width, int height, std::span<const uint8_t> indices, std::span<const Rgb> palette,
+                               std::string& error);
+
+} // namespace winrt
