@@ -1,0 +1,286 @@
+#include "crystal/Report.h"
+
+#include "crystal/Coordination.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <numeric>
+
+namespace crystal {
+
+namespace {
+
+constexpr int ExposedPlanes = 3;
+constexpr std::size_t TextWidth = 50;
+constexpr std::size_t LabelWidth = 17;
+
+// Lengths (Angstrom) closer than this are equal.
+constexpr double LengthTolerance = 1e-6;
+
+double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+double angleBetween(Vec3 p, Vec3 q)
+{
+    const double c = dot(p, q) / (norm(p) * norm(q));
+    return degrees(std::acos(std::clamp(c, -1.0, 1.0)));
+}
+
+Index3 negated(Index3 v) { return {-v[0], -v[1], -v[2]}; }
+
+std::string fixed(double value, int decimals)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return buf;
+}
+
+// The shortest text that reads back to the same double.
+std::string shortest(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("null");
+}
+
+template <std::size_t N>
+std::string indexList(const std::array<int64_t, N>& v, char open, char close)
+{
+    std::string s(1, open);
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i)
+            s += ' ';
+        s += std::to_string(v[i]);
+    }
+    return s + close;
+}
+
+// Label in a fixed column, then the value.
+std::string line(std::string_view label, std::string_view value)
+{
+    std::string s(label);
+    if (s.size() < LabelWidth)
+        s.resize(LabelWidth, ' ');
+    else
+        s += ' ';
+    s += value;
+    s += '\n';
+    return s;
+}
+
+// Items after the label, as many to a line as fit in the text width, the rest on
+// continuation lines under the first item.
+std::string wrapped(std::string_view label, const std::vector<std::string>& items)
+{
+    std::string out;
+    std::string current;
+    bool first = true;
+    for (const std::string& item : items) {
+        if (!current.empty() && LabelWidth + current.size() + 1 + item.size() > TextWidth) {
+            out += line(first ? label : "", current);
+            first = false;
+            current.clear();
+        }
+        if (!current.empty())
+            current += ' ';
+        current += item;
+    }
+    out += line(first ? label : "", current);
+    return out;
+}
+
+// The spacings as the smallest repeating unit and its count: "2.0871 x 3",
+// "0.8160 2.4481 x 3"; a sequence that does not repeat is listed whole.
+std::vector<std::string> spacingItems(const std::vector<double>& spacings)
+{
+    const std::size_t n = spacings.size();
+    std::size_t unit = n;
+    for (std::size_t r = 1; r < n; ++r) {
+        if (n % r != 0)
+            continue;
+        bool repeats = true;
+        for (std::size_t i = r; i < n && repeats; ++i)
+            repeats = std::fabs(spacings[i] - spacings[i - r]) <= LengthTolerance;
+        if (repeats) {
+            unit = r;
+            break;
+        }
+    }
+    std::vector<std::string> items;
+    for (std::size_t i = 0; i < unit; ++i)
+        items.push_back(fixed(spacings[i], 4));
+    if (n / unit > 1)
+        items.back() += " x " + std::to_string(n / unit);
+    return items;
+}
+
+// The stacking period in periods of the cell: the fewest periods after which the planes come
+// back in the same lateral registry (three for FCC (1 1 1), ABC). The cell's own period is the
+// shortest translation, which may shift the stack sideways. An HCP plane whose normal is no
+// lattice direction (c/a irrational) never comes back in registry: its period stays the cell's.
+long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
+{
+    const Index3& h = cell.reduced;
+    if (lattice == LatticeKind::Hcp && h[2] != 0 && (h[0] != 0 || h[1] != 0))
+        return 1;
+    const Vec3 shift = cell.periodVector;
+    const double det = cell.a.x * cell.b.y - cell.a.y * cell.b.x;
+    const double u = (shift.x * cell.b.y - shift.y * cell.b.x) / det;
+    const double v = (cell.a.x * shift.y - cell.a.y * shift.x) / det;
+    // A lattice vector along the normal is at most 2 (h^2 + k^2 + l^2) planes long.
+    const long long limit = 4 * (h[0] * h[0] + h[1] * h[1] + h[2] * h[2]) + 4;
+    for (long long k = 1; k <= limit; ++k) {
+        const double ku = double(k) * u;
+        const double kv = double(k) * v;
+        if (std::fabs(ku - std::round(ku)) < 1e-6 && std::fabs(kv - std::round(kv)) < 1e-6)
+            return k;
+    }
+    return 1;
+}
+
+std::array<int64_t, 4> fourIndex(const Index3& hkl) { return {hkl[0], hkl[1], -(hkl[0] + hkl[1]), hkl[2]}; }
+
+} // namespace
+
+std::optional<SurfaceReport> surfaceReport(const SurfaceSpec& spec, std::string& error)
+{
+    const auto cell = surfaceCell(spec, InPlaneCell::Primitive, error);
+    if (!cell)
+        return std::nullopt;
+    if (cell->planes.empty() || !(cell->periodHeight() > 0.0) || !(cell->area() > 0.0)) {
+        error = "the surface cell of " + surfaceTitle(spec) + " is empty";
+        return std::nullopt;
+    }
+
+    SurfaceReport r;
+    r.title = surfaceTitle(spec);
+    r.lattice = spec.material.lattice;
+    r.hkl = cell->hkl;
+    r.reduced = cell->reduced;
+    if (r.lattice == LatticeKind::Hcp) {
+        r.hkil = fourIndex(r.hkl);
+        r.reducedHkil = fourIndex(r.reduced);
+    }
+
+    Vec3 a = cell->a;
+    Vec3 b = cell->b;
+    r.aDirection = cell->aDirection;
+    r.bDirection = cell->bDirection;
+    r.type = classifyLattice2D(a, b);
+    // A rhombic cell is quoted with its acute angle; (b, -a) keeps the lengths and the
+    // handedness of (a, b).
+    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= LengthTolerance * norm(b) &&
+        dot(a, b) < 0.0) {
+        const Vec3 oldA = a;
+        a = b;
+        b = -1.0 * oldA;
+        const Index3 oldDirection = r.aDirection;
+        r.aDirection = r.bDirection;
+        r.bDirection = negated(oldDirection);
+    }
+    r.a = norm(a);
+    r.b = norm(b);
+    r.gamma = angleBetween(a, b);
+    r.area = cell->area();
+
+    const auto& planes = cell->planes;
+    const long long periods = registryPeriods(*cell, r.lattice);
+    r.planesPerPeriod = int(periods * static_cast<long long>(planes.size()));
+    r.periodHeight = double(periods) * cell->periodHeight();
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        const double below = i + 1 < planes.size() ? planes[i + 1].depth : planes.front().depth - cell->periodHeight();
+        r.planeSpacings.push_back(planes[i].depth - below);
+    }
+    r.planeSpacings.reserve(std::size_t(r.planesPerPeriod));
+    for (long long k = 1; k < periods; ++k)
+        for (std::size_t i = 0; i < planes.size(); ++i)
+            r.planeSpacings.push_back(r.planeSpacings[i]);
+    r.atomsPerPlane = int(planes.front().atoms.size());
+    r.atomsPerNm2 = double(r.atomsPerPlane) / r.area * 100.0;
+
+    r.bulkCoordination = bulkCoordination(r.lattice);
+    for (int p = 0; p < ExposedPlanes; ++p) {
+        std::map<int, int> counts;
+        for (int cn : planeCoordination(*cell, spec.material, p))
+            ++counts[cn];
+        ExposedPlane exposed{p + 1, {}};
+        for (const auto& [cn, atoms] : counts)
+            exposed.counts.push_back({cn, atoms});
+        r.exposed.push_back(std::move(exposed));
+    }
+
+    r.steps = stepNotation(r.lattice, r.hkl);
+    return r;
+}
+
+std::string formatReportText(const SurfaceReport& r)
+{
+    std::string out = r.title + "\n";
+    out += line("plane (h k l)", indexList(r.hkl, '(', ')'));
+    out += line("  reduced", indexList(r.reduced, '(', ')'));
+    if (r.hkil) {
+        out += line("plane (h k i l)", indexList(*r.hkil, '(', ')'));
+        out += line("  reduced", indexList(*r.reducedHkil, '(', ')'));
+    }
+    out += line("2D cell", lattice2DName(r.type));
+    out += line("  a", fixed(r.a, 4) + " A along " + indexList(r.aDirection, '[', ']'));
+    out += line("  b", fixed(r.b, 4) + " A along " + indexList(r.bDirection, '[', ']'));
+    out += line("  gamma", fixed(r.gamma, 2) + " deg");
+    out += line("  area", fixed(r.area, 4) + " A^2");
+    out += line("planes/period", std::to_string(r.planesPerPeriod) + ", " + fixed(r.periodHeight, 4) + " A high");
+    out += wrapped("spacings (A)", spacingItems(r.planeSpacings));
+    out += line("atoms/nm^2", fixed(r.atomsPerNm2, 3) + " (" + std::to_string(r.atomsPerPlane) + " per cell, plane 1)");
+    out += line("coordination", "CN: atoms per cell, bulk " + std::to_string(r.bulkCoordination));
+    for (const ExposedPlane& plane : r.exposed) {
+        std::vector<std::string> items;
+        for (std::size_t i = 0; i < plane.counts.size(); ++i)
+            items.push_back(std::to_string(plane.counts[i].coordination) + ": " + std::to_string(plane.counts[i].atoms) +
+                            (i + 1 < plane.counts.size() ? "," : ""));
+        out += wrapped("  plane " + std::to_string(plane.plane), items);
+    }
+    std::string steps = "none";
+    if (r.steps)
+        steps = formatStepNotation(*r.steps) + (r.steps->kinked ? ", kinked" : "");
+    out += line("steps", steps);
+    return out;
+}
+
+std::string formatReportJson(const SurfaceReport& r)
+{
+    auto direction = [](const Index3& v) {
+        return "[" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + "]";
+    };
+    std::string out = "{\"cell\": {";
+    out += "\"a\": " + shortest(r.a);
+    out += ", \"b\": " + shortest(r.b);
+    out += ", \"gamma\": " + shortest(r.gamma);
+    out += ", \"area\": " + shortest(r.area);
+    out += ", \"a_direction\": " + direction(r.aDirection);
+    out += ", \"b_direction\": " + direction(r.bDirection);
+    out += ", \"type\": \"" + std::string(lattice2DName(r.type)) + "\"}";
+    out += ", \"plane_spacings\": [";
+    for (std::size_t i = 0; i < r.planeSpacings.size(); ++i)
+        out += (i ? ", " : "") + shortest(r.planeSpacings[i]);
+    out += "], \"planes_per_period\": " + std::to_string(r.planesPerPeriod);
+    out += ", \"atoms_per_nm2\": " + shortest(r.atomsPerNm2);
+    out += ", \"exposed\": [";
+    for (std::size_t i = 0; i < r.exposed.size(); ++i) {
+        out += i ? ", " : "";
+        out += "{\"plane\": " + std::to_string(r.exposed[i].plane) + ", \"coordination\": {";
+        const auto& counts = r.exposed[i].counts;
+        for (std::size_t j = 0; j < counts.size(); ++j)
+            out += (j ? ", \"" : "\"") + std::to_string(counts[j].coordination) + "\": " + std::to_string(counts[j].atoms);
+        out += "}}";
+    }
+    out += "], \"steps\": ";
+    out += r.steps ? "\"" + formatStepNotation(*r.steps) + "\"" : std::string("null");
+    out += "}\n";
+    return out;
+}
+
+} // namespace crystal

@@ -1,0 +1,208 @@
+#include "crystal/StepNotation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+
+namespace crystal {
+
+namespace {
+
+// The terrace orientations this notation knows, per lattice: the family in sorted absolute
+// indices, the spacing of its close-packed rows in units of the cube edge.
+struct TerraceFamily {
+    Index3 indices;
+    double rowSpacing;
+};
+
+constexpr TerraceFamily FccTerraces[] = {
+    {{1, 1, 1}, 0.6123724356957945},  // sqrt(6) / 4: rows of <110> in {111}
+    {{0, 0, 1}, 0.7071067811865476},  // 1 / sqrt(2): rows of <110> in {100}
+};
+constexpr TerraceFamily BccTerraces[] = {
+    {{0, 1, 1}, 0.8164965809277260},  // sqrt(2 / 3): rows of <111> in {110}
+    {{0, 0, 1}, 1.0},                 // rows of <100> in {100}
+};
+
+int64_t dot3(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
+
+Index3 reduce(Index3 v)
+{
+    const int64_t g = std::gcd(std::gcd(std::llabs(v[0]), std::llabs(v[1])), std::llabs(v[2]));
+    if (g > 1)
+        for (auto& x : v)
+            x /= g;
+    return v;
+}
+
+Index3 sortedAbs(Index3 v)
+{
+    for (auto& x : v)
+        x = std::llabs(x);
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// The shortest reciprocal lattice vector normal to the plane (in units of 1 / a, without 2 pi):
+// the reduced indices, doubled where the centring removes that plane (FCC mixed parity, BCC odd
+// index sum).
+Index3 reciprocal(LatticeKind lattice, Index3 reduced)
+{
+    bool allowed = true;
+    if (lattice == LatticeKind::Fcc) {
+        const int64_t odd = (reduced[0] & 1) + (reduced[1] & 1) + (reduced[2] & 1);
+        allowed = odd == 0 || odd == 3;
+    } else {
+        allowed = ((reduced[0] + reduced[1] + reduced[2]) & 1) == 0;
+    }
+    if (!allowed)
+        for (auto& x : reduced)
+            x *= 2;
+    return reduced;
+}
+
+// Every signed permutation of a family's indices.
+std::vector<Index3> variants(const Index3& family)
+{
+    std::vector<Index3> out;
+    Index3 p = family;
+    std::sort(p.begin(), p.end());
+    do {
+        for (int signs = 0; signs < 8; ++signs) {
+            Index3 v = p;
+            for (int i = 0; i < 3; ++i)
+                if (signs & (1 << i))
+                    v[i] = -v[i];
+            if (std::find(out.begin(), out.end(), v) == out.end())
+                out.push_back(v);
+        }
+    } while (std::next_permutation(p.begin(), p.end()));
+    return out;
+}
+
+bool isLowIndex(LatticeKind lattice, const Index3& reduced)
+{
+    const Index3 s = sortedAbs(reduced);
+    const Index3 common[] = {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+    if (std::find(std::begin(common), std::end(common), s) != std::end(common))
+        return true;
+    return lattice == LatticeKind::Bcc && s == Index3{1, 1, 2};
+}
+
+} // namespace
+
+std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
+{
+    if (lattice != LatticeKind::Fcc && lattice != LatticeKind::Bcc)
+        return std::nullopt;
+    // Beyond a million the terraces are wider than any crystal and the products below could
+    // overflow.
+    constexpr int64_t Limit = 1000000;
+    if (hkl == Index3{0, 0, 0} || std::any_of(hkl.begin(), hkl.end(), [](int64_t x) { return std::llabs(x) > Limit; }))
+        return std::nullopt;
+    const Index3 plane = reduce(hkl);
+    if (isLowIndex(lattice, plane))
+        return std::nullopt;
+    const Index3 g = reciprocal(lattice, plane);
+
+    // The terrace is the low-index plane nearest in angle to the surface: the largest
+    // g.gT / |gT| over the families' orientations facing the same side. Ties go to the
+    // family listed first, the closer-packed one.
+    const auto& families = lattice == LatticeKind::Fcc ? FccTerraces : BccTerraces;
+    Index3 best{};
+    Index3 bestG{};
+    double bestRows = 0.0;
+    int64_t bestDot = 0;
+    int64_t bestNorm = 1;
+    for (const auto& family : families) {
+        for (const Index3& t : variants(family.indices)) {
+            const Index3 gt = reciprocal(lattice, t);
+            const int64_t d = dot3(g, gt);
+            if (d <= 0)
+                continue;
+            const int64_t n2 = dot3(gt, gt);
+            // d / sqrt(n2) > bestDot / sqrt(bestNorm), compared exactly.
+            if (bestDot == 0 || __int128(d) * d * bestNorm > __int128(bestDot) * bestDot * n2) {
+                best = t;
+                bestG = gt;
+                bestDot = d;
+                bestNorm = n2;
+                bestRows = family.rowSpacing;
+            }
+        }
+    }
+    if (bestDot == 0)
+        return std::nullopt;
+
+    // Rows parallel to the step edge: one step period advances (g.gT) / |gT|^2 row spacings
+    // along the terrace, the fraction being where the plane above sits over this one; the rows
+    // on one terrace are that number rounded up. Whatever is left of g after n - 1 terrace
+    // vectors is the step face.
+    StepNotation result;
+    result.terrace = best;
+    const int64_t width = (bestDot + bestNorm - 1) / bestNorm;
+    Index3 stepG;
+    for (int i = 0; i < 3; ++i)
+        stepG[i] = g[i] - (width - 1) * bestG[i];
+    Index3 step = reduce(stepG);
+    // A step one terrace plane high leaves the step face's own shortest reciprocal vector; a
+    // multiple of it means steps of several planes, which this notation does not describe.
+    const bool singleHeight = reciprocal(lattice, step) == stepG;
+    if (width >= 2 && singleHeight && isLowIndex(lattice, step)) {
+        result.terraceWidth = int(width);
+        result.step = step;
+        return result;
+    }
+    // With the edge along a close-packed row the surface is stepped, not kinked; steps that are
+    // not single-height get no notation.
+    const Index3 edge = reduce({plane[1] * best[2] - plane[2] * best[1], plane[2] * best[0] - plane[0] * best[2],
+                                plane[0] * best[1] - plane[1] * best[0]});
+    const Index3 closePacked = lattice == LatticeKind::Fcc ? Index3{0, 1, 1} : Index3{1, 1, 1};
+    if (sortedAbs(edge) == closePacked)
+        return std::nullopt;
+
+    // A kinked surface: the step edge is no atom row. The terrace width is counted in the
+    // terrace's close-packed rows across the terrace, d / tan(theta), rounded up; the step face
+    // is what is left of the indices after that many terrace planes.
+    const double gNorm = std::sqrt(double(dot3(g, g)));
+    const double gtNorm = std::sqrt(double(bestNorm));
+    const double cosTheta = std::min(1.0, double(bestDot) / (gNorm * gtNorm));
+    const double sinTheta = std::sqrt(std::max(0.0, 1.0 - cosTheta * cosTheta));
+    if (sinTheta <= 0.0)
+        return std::nullopt;
+    const double terraceWidth = (1.0 / gtNorm) * cosTheta / sinTheta;
+    const double rows = std::ceil(terraceWidth / bestRows - 1e-9);
+    if (rows < 2.0 || rows > 1e9)
+        return std::nullopt;
+    const int64_t n = int64_t(rows);
+    for (int i = 0; i < 3; ++i)
+        step[i] = plane[i] - n * best[i];
+    // The step face must rise from the terrace (facing the same side) and lie farther from the
+    // surface than the terrace does; otherwise the plane is no vicinal of this terrace.
+    if (step == Index3{0, 0, 0} || dot3(step, best) <= 0)
+        return std::nullopt;
+    // Kinked steps are short runs of low-index ledges, such as (3 1 0); a long index is no step
+    // face but what is left of a plane far from every terrace.
+    if (std::any_of(step.begin(), step.end(), [](int64_t x) { return std::llabs(x) > 4; }))
+        return std::nullopt;
+    auto cosine = [](const Index3& p, const Index3& q) {
+        return double(dot3(p, q)) / std::sqrt(double(dot3(p, p)) * double(dot3(q, q)));
+    };
+    if (cosine(plane, step) >= cosine(plane, best))
+        return std::nullopt;
+    result.terraceWidth = int(n);
+    result.step = reduce(step);
+    result.kinked = true;
+    return result;
+}
+
+std::string formatStepNotation(const StepNotation& steps)
+{
+    auto indices = [](const Index3& v) {
+        return "(" + std::to_string(v[0]) + " " + std::to_string(v[1]) + " " + std::to_string(v[2]) + ")";
+    };
+    return std::to_string(steps.terraceWidth) + indices(steps.terrace) + " x " + indices(steps.step);
+}
+
+} // namespace crystal
