@@ -3,6 +3,7 @@
 
 #include "winrt/BitmapFile.h"
 #include "winrt/Canvas.h"
+#include "winrt/PngFile.h"
 #include "winrt/SavePicture.h"
 
 #include <QImage>
@@ -87,7 +88,7 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     }
     canvas.out_text("surface (1 1 1)");
     const fs::path path = fs::temp_directory_path() / "facetor-saved-canvas.bmp";
-    ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string(), winrt::systemFiles()),
+    ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string()),
               winrt::SaveError::None);
     EXPECT_EQ(fs::file_size(path), 1078u + 600u * 800u);
     QImage image;
@@ -101,4 +102,21 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
                 << "pixel (" << x << ", " << y << ")";
         }
     fs::remove(path);
+
+    // The same canvas as a palette PNG: every pixel the canvas's colour, the palette kept.
+    std::vector<winrt::Rgb> palette;
+    for (int i = 0; i < canvas.colourCount(); ++i)
+        palette.push_back(canvas.paletteEntry(i));
+    std::string error;
+    const auto png = winrt::encodePng(800, 600, canvas.pixels(), palette, error);
+    ASSERT_FALSE(png.empty()) << error;
+    QImage decoded;
+    ASSERT_TRUE(decoded.loadFromData(png.data(), int(png.size()), "PNG"));
+    EXPECT_EQ(decoded.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(decoded.width(), 800);
+    ASSERT_EQ(decoded.height(), 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            ASSERT_EQ(decoded.pixelIndex(x, y), canvas.pixel(x, y)) << "pixel (" << x << ", " << y << ")";
+    EXPECT_EQ(decoded.colorCount(), canvas.colourCount());
 }
