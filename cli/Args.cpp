@@ -78,7 +78,12 @@ std::string usage()
            "                       [--format table|xyz]\n"
            "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
            "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
-           "       facetor --help | --version\n";
+           "       facetor materials                 list the preset materials\n"
+           "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
+           "                       [--format extxyz|poscar|cif] --out FILE\n"
+           "       facetor --help | --version\n"
+           "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
+           "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";
 }
 
 ParsedArgs parseArgs(const std::vector<std::string_view>& args)

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "cli/Args.h"
+#include "cli/Commands.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/PngFile.h"
@@ -202,6 +203,14 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
 
 int runBatch(const std::vector<std::string_view>& args)
 {
+    // The subcommands on real materials parse their own options.
+    if (!args.empty()) {
+        const std::vector<std::string_view> rest(args.begin() + 1, args.end());
+        if (args[0] == "materials")
+            return runMaterials(rest);
+        if (args[0] == "export")
+            return runExport(rest);
+    }
     const ParsedArgs parsed = parseArgs(args);
     if (std::holds_alternative<ShowHelp>(parsed)) {
         std::cout << usage();

@@ -38,6 +38,9 @@ const Material* findMaterial(std::string_view name);
 // The material each lattice starts with: FCC Cu, BCC Fe, HCP Mg, zinc blende GaAs.
 const Material& defaultMaterial(LatticeKind lattice);
 
+// True for a symbol of the periodic table (H to Og), spelt as usual: "Cu", not "CU".
+bool isElementSymbol(std::string_view symbol);
+
 // A custom material after checking it: the element symbols (one, or two for zinc blende),
 // a > 0, c > 0 for HCP and absent otherwise. On a bad value, error names it.
 std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,

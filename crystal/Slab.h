@@ -24,7 +24,9 @@ struct SlabAtom {
 
 // The slab: cell vectors a and b in the x-y plane, c along z (perpendicular to the surface);
 // atoms plane by plane from the top, inside the cell; the bottom plane at z = vacuum, the top at
-// z = c - vacuum.
+// z = c - vacuum. With no vacuum, c is the thickness plus the spacing from the bottom plane to
+// the next plane of the stacking, so that the top plane's periodic image does not sit on the
+// bottom plane.
 struct PeriodicSlab {
     Vec3 a, b, c;
     std::vector<std::string> elements;  // symbol of species 0 and 1
@@ -33,6 +35,15 @@ struct PeriodicSlab {
 
 // Checks options: error names the first bad value ("--layers must be at least 1", ...).
 bool validSlabOptions(const SlabOptions& options, std::string& error);
+
+// The most atoms a slab may hold (the files of larger ones are of no use to anyone).
+inline constexpr long long MaxSlabAtoms = 5'000'000;
+
+// The number of atoms the slab of cell with options holds.
+long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options);
+
+// Checks that the slab of cell with options stays within MaxSlabAtoms; error says so.
+bool validSlabSize(const SurfaceCell& cell, const SlabOptions& options, std::string& error);
 
 // Builds the slab of cell for material (options already checked).
 PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options);

@@ -38,8 +38,9 @@ enum class Lattice2D { Hexagonal, Square, Rectangular, CentredRectangular, Obliq
 // "oblique".
 const char* lattice2DName(Lattice2D type);
 
-// The 2D Bravais lattice that the vectors a and b (in the x-y plane) span.
-Lattice2D classifyLattice2D(Vec3 a, Vec3 b);
+// The 2D Bravais lattice that the vectors a and b (in the x-y plane) span, any basis of it;
+// lengths and angles equal within the relative tolerance count as equal.
+Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance = 1e-6);
 
 // An atom of one atomic plane inside the 2D cell.
 struct CellAtom {
@@ -74,10 +75,18 @@ struct SurfaceCell {
     // Rows: the surface frame's x, y, z axes in the crystal's Cartesian frame (the frame of the
     // lattice vectors of the catalogue, scaled to the material).
     std::array<Vec3, 3> orientation{};
+    // The height of the top plane above the parallel plane through the lattice origin (an
+    // atom of species 0), Angstrom: where the drawn slab's surface lies.
+    double topHeight = 0.0;
 
     double periodHeight() const { return -periodVector.z; }
     double area() const;  // Angstrom^2
 };
+
+// The 2D cell is right-handed about z (a x b along +z). Where the reduced cell leaves the
+// choice (hexagonal, square, rectangular and centred rectangular lattices) the angle between
+// a and b is 90 degrees or more (120 for hexagonal); an oblique cell with |a| < |b| has its
+// angle fixed by the handedness and may be below 90.
 
 // A short title: material and plane, e.g. "Cu (1 1 1)", "Mg (1 0 -1 0) termination B",
 // "GaAs (1 1 1) termination A".

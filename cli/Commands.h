@@ -1,0 +1,17 @@
+#pragma once
+// The batch subcommands on real materials; each takes the words after its name and returns
+// the exit status (2 for a bad argument, after one line naming it and the usage).
+
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// facetor materials: one preset a line, "name lattice a c elements".
+int runMaterials(const std::vector<std::string_view>& args);
+
+// facetor export SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]
+//                [--format extxyz|poscar|cif] --out FILE
+int runExport(const std::vector<std::string_view>& args);
+
+} // namespace cli

@@ -1,0 +1,27 @@
+#pragma once
+// The options that name a surface of a real material, shared by the subcommands that work on
+// one (export, report, figure, leed):
+//   (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])
+//   --hkl H K L (HCP also H K I L) [--termination A|B]
+
+#include "crystal/SurfaceCell.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// Takes the surface options (each with its values) out of args and leaves the other words in
+// their order. The termination defaults to A for hcp and zincblende and is refused for bcc and
+// fcc. On a bad or missing option: nothing, with error one line naming it.
+std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view>& args, std::string& error);
+
+// The word as an error line shows it: quoted, control characters as \xNN, one line.
+std::string quotedWord(std::string_view word);
+
+// Prints "facetor: <message>" and the usage on standard error; returns the status 2.
+int argumentError(std::string_view message);
+
+} // namespace cli

@@ -1,0 +1,112 @@
+#include "crystal/Slab.h"
+
+#include <cmath>
+
+namespace crystal {
+
+namespace {
+
+constexpr int MaxLayers = 100000;
+constexpr int MaxRepeat = 10000;
+constexpr double MaxVacuum = 1.0e4;
+
+double wrapUnit(double x)
+{
+    double f = x - std::floor(x);
+    if (f > 1.0 - 1e-9 || f < 1e-9)
+        f = 0.0;
+    return f;
+}
+
+// The depth of plane n (0 the top), Angstrom, negative below the top.
+double planeDepth(const SurfaceCell& cell, long long n)
+{
+    const long long count = static_cast<long long>(cell.planes.size());
+    return cell.planes[std::size_t(n % count)].depth + double(n / count) * cell.periodVector.z;
+}
+
+} // namespace
+
+bool validSlabOptions(const SlabOptions& options, std::string& error)
+{
+    if (options.layers < 1 || options.layers > MaxLayers) {
+        error = "--layers must be from 1 to " + std::to_string(MaxLayers);
+        return false;
+    }
+    if (options.repeatA < 1 || options.repeatB < 1 || options.repeatA > MaxRepeat || options.repeatB > MaxRepeat) {
+        error = "--size must be MxN with M and N from 1 to " + std::to_string(MaxRepeat);
+        return false;
+    }
+    if (!std::isfinite(options.vacuum) || options.vacuum < 0.0 || options.vacuum > MaxVacuum) {
+        error = "--vacuum must be from 0 to 10000 Angstrom";
+        return false;
+    }
+    return true;
+}
+
+long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options)
+{
+    if (cell.planes.empty() || options.layers < 1)
+        return 0;
+    long long perCell = 0;
+    for (int n = 0; n < options.layers; ++n)
+        perCell += static_cast<long long>(cell.planes[std::size_t(n) % cell.planes.size()].atoms.size());
+    return perCell * options.repeatA * options.repeatB;
+}
+
+bool validSlabSize(const SurfaceCell& cell, const SlabOptions& options, std::string& error)
+{
+    const long long count = slabAtomCount(cell, options);
+    if (count > MaxSlabAtoms) {
+        error = "the slab would hold " + std::to_string(count) + " atoms, more than " +
+                std::to_string(MaxSlabAtoms) + ": give fewer --layers or a smaller --size";
+        return false;
+    }
+    return true;
+}
+
+PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options)
+{
+    PeriodicSlab slab;
+    slab.elements = {material.element(0), material.element(1)};
+    if (cell.planes.empty() || options.layers < 1)
+        return slab;
+
+    const int ma = options.repeatA;
+    const int mb = options.repeatB;
+    slab.a = double(ma) * cell.a;
+    slab.b = double(mb) * cell.b;
+
+    const double thickness = -planeDepth(cell, options.layers - 1);
+    double height = thickness + 2.0 * options.vacuum;
+    if (options.vacuum == 0.0)
+        height = thickness + (planeDepth(cell, options.layers - 1) - planeDepth(cell, options.layers));
+    slab.c = {0.0, 0.0, height};
+    const double topZ = options.vacuum + thickness;
+
+    // The period step's in-plane shift as fractions of a and b.
+    const double shiftV = cell.periodVector.y / cell.b.y;
+    const double shiftU = (cell.periodVector.x - shiftV * cell.b.x) / cell.a.x;
+
+    slab.atoms.reserve(std::size_t(slabAtomCount(cell, options)));
+    const std::size_t count = cell.planes.size();
+    for (int n = 0; n < options.layers; ++n) {
+        const AtomicPlane& plane = cell.planes[std::size_t(n) % count];
+        const double periods = double(std::size_t(n) / count);
+        const double z = topZ + planeDepth(cell, n);
+        for (const CellAtom& atom : plane.atoms) {
+            const double u0 = wrapUnit(atom.u + periods * shiftU);
+            const double v0 = wrapUnit(atom.v + periods * shiftV);
+            for (int j = 0; j < mb; ++j)
+                for (int i = 0; i < ma; ++i) {
+                    const double u = u0 + double(i);
+                    const double v = v0 + double(j);
+                    slab.atoms.push_back(
+                        {atom.species, n, {u * cell.a.x + v * cell.b.x, u * cell.a.y + v * cell.b.y, z}});
+                }
+        }
+    }
+    return slab;
+}
+
+} // namespace crystal

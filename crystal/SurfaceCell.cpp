@@ -1,0 +1,542 @@
+#include "crystal/SurfaceCell.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+#include <utility>
+
+namespace crystal {
+
+namespace {
+
+// Positions and translations are integer vectors in twelfths of the conventional lattice
+// vectors (cube edges; for HCP a1, a2 and c): twelfths hold 1/2, 1/4, 1/3 and 2/3 exactly, so
+// every index product below is an exact integer.
+constexpr int64_t Twelfths = 12;
+
+// Miller indices beyond this are refused: it keeps every product of indices and twelfths far
+// inside 64 bits, and no real surface study goes near it.
+constexpr int64_t MaxIndex = 1000;
+
+// Combinations of the primitive in-plane vectors searched for a rectangular cell.
+constexpr int64_t OrthogonalReach = 12;
+
+// Relative tolerance of the real metric (lengths squared, dot products).
+constexpr double Tolerance = 1e-9;
+
+struct BasisSite {
+    Index3 position;  // twelfths
+    int species = 0;
+};
+
+struct LatticeModel {
+    std::array<Index3, 3> primitive;  // a basis of the translation lattice, twelfths
+    std::vector<BasisSite> basis;     // one lattice point's atoms, twelfths
+};
+
+const LatticeModel& latticeModel(LatticeKind kind)
+{
+    static const LatticeModel fcc{{{{0, 6, 6}, {6, 0, 6}, {6, 6, 0}}}, {{{0, 0, 0}, 0}}};
+    static const LatticeModel bcc{{{{12, 0, 0}, {0, 12, 0}, {6, 6, 6}}}, {{{0, 0, 0}, 0}}};
+    // The second HCP atom sits exactly at 2/3 a1 + 1/3 a2 + 1/2 c.
+    static const LatticeModel hcp{{{{12, 0, 0}, {0, 12, 0}, {0, 0, 12}}}, {{{0, 0, 0}, 0}, {{8, 4, 6}, 0}}};
+    // The second zinc blende species a quarter of the cube diagonal from the first.
+    static const LatticeModel zincBlende{{{{0, 6, 6}, {6, 0, 6}, {6, 6, 0}}}, {{{0, 0, 0}, 0}, {{3, 3, 3}, 1}}};
+    switch (kind) {
+    case LatticeKind::Bcc: return bcc;
+    case LatticeKind::Hcp: return hcp;
+    case LatticeKind::ZincBlende: return zincBlende;
+    case LatticeKind::Fcc: break;
+    }
+    return fcc;
+}
+
+int64_t idot(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
+Index3 iadd(const Index3& p, const Index3& q) { return {p[0] + q[0], p[1] + q[1], p[2] + q[2]}; }
+Index3 iscale(int64_t s, const Index3& p) { return {s * p[0], s * p[1], s * p[2]}; }
+Index3 isub(const Index3& p, const Index3& q) { return iadd(p, iscale(-1, q)); }
+
+int64_t gcd3(const Index3& p) { return std::gcd(std::gcd(p[0], p[1]), p[2]); }
+
+// The remainder of x modulo m > 0, in [0, m).
+int64_t floorMod(int64_t x, int64_t m)
+{
+    const int64_t r = x % m;
+    return r < 0 ? r + m : r;
+}
+
+// The fraction x wrapped into [0, 1); values within rounding of an integer become exact.
+double wrapUnit(double x)
+{
+    double f = x - std::floor(x);
+    if (f > 1.0 - 1e-9 || f < 1e-9)
+        f = 0.0;
+    return f;
+}
+
+Vec3 scaled(Vec3 p, double s) { return s * p; }
+
+Vec3 unit(Vec3 p) { return scaled(p, 1.0 / norm(p)); }
+
+// The lattice as the drawn slab's catalogue holds it, in lattice units: its depth window
+// decides the top plane.
+Material catalogueLattice(LatticeKind kind)
+{
+    Material m;
+    m.lattice = kind;
+    m.a = kind == LatticeKind::Bcc ? 0.816 : 1.0;
+    m.c = kind == LatticeKind::Hcp ? std::sqrt(8.0 / 3.0) : 0.0;
+    return m;
+}
+
+// The drawn slab keeps atoms whose depth, in drawing units (32 per lattice unit), is below
+// this bound.
+double depthHigh(LatticeKind kind, Termination term)
+{
+    switch (kind) {
+    case LatticeKind::Fcc: return 0.1;
+    case LatticeKind::Bcc: return 1.0;
+    case LatticeKind::Hcp: return term == Termination::B ? 1.0 : -1.0;
+    case LatticeKind::ZincBlende: return term == Termination::B ? -1.0 : 1.0;
+    }
+    return 0.0;
+}
+constexpr double DrawingUnits = 32.0;
+
+// The plane normal h b1 + k b2 + l b3 (reciprocal vectors of the conventional vectors): the
+// height of a point at fractional coordinates f is (h k l) . f / |G|.
+Vec3 reciprocalNormal(const std::array<Vec3, 3>& a, const Index3& hkl)
+{
+    const double volume = dot(a[0], cross(a[1], a[2]));
+    const Vec3 b1 = scaled(cross(a[1], a[2]), 1.0 / volume);
+    const Vec3 b2 = scaled(cross(a[2], a[0]), 1.0 / volume);
+    const Vec3 b3 = scaled(cross(a[0], a[1]), 1.0 / volume);
+    return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
+}
+
+// A unimodular change of basis that leaves one entry of q and zeroes the others (Euclid's
+// algorithm on the entries, the same steps applied to the rows). Rows whose value is 0 span
+// the integer vectors n with n . q = 0; the remaining row has value +-gcd(q).
+struct Euclid {
+    std::array<Index3, 3> rows{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    Index3 values{};
+};
+
+Euclid euclid(const Index3& q)
+{
+    Euclid e;
+    e.values = q;
+    for (;;) {
+        int pivot = -1;
+        int nonZero = 0;
+        for (int i = 0; i < 3; ++i)
+            if (e.values[i] != 0) {
+                ++nonZero;
+                if (pivot < 0 || std::llabs(e.values[i]) < std::llabs(e.values[pivot]))
+                    pivot = i;
+            }
+        if (nonZero <= 1)
+            break;
+        for (int j = 0; j < 3; ++j) {
+            if (j == pivot || e.values[j] == 0)
+                continue;
+            const int64_t f = e.values[j] / e.values[pivot];
+            e.values[j] -= f * e.values[pivot];
+            e.rows[j] = isub(e.rows[j], iscale(f, e.rows[pivot]));
+        }
+    }
+    return e;
+}
+
+std::string indexText(const Index3& hkl, bool fourIndex)
+{
+    std::string s = "(" + std::to_string(hkl[0]) + " " + std::to_string(hkl[1]) + " ";
+    if (fourIndex)
+        s += std::to_string(-(hkl[0] + hkl[1])) + " ";
+    return s + std::to_string(hkl[2]) + ")";
+}
+
+} // namespace
+
+const char* lattice2DName(Lattice2D type)
+{
+    switch (type) {
+    case Lattice2D::Hexagonal: return "hexagonal";
+    case Lattice2D::Square: return "square";
+    case Lattice2D::Rectangular: return "rectangular";
+    case Lattice2D::CentredRectangular: return "centred rectangular";
+    case Lattice2D::Oblique: return "oblique";
+    }
+    return "oblique";
+}
+
+Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
+{
+    // Gauss-reduce first, so that any basis of the lattice gives the same answer.
+    if (dot(a, a) > dot(b, b))
+        std::swap(a, b);
+    for (int guard = 0; guard < 1000 && dot(a, a) > 0.0; ++guard) {
+        const double mu = std::round(dot(a, b) / dot(a, a));
+        b = b - mu * a;
+        if (dot(b, b) >= dot(a, a) * (1.0 - 1e-12))
+            break;
+        std::swap(a, b);
+    }
+    const double la = dot(a, a);
+    const double lb = dot(b, b);
+    const double d = std::fabs(dot(a, b));
+    const bool equalLengths = std::fabs(la - lb) <= tolerance * lb;
+    const bool perpendicular = d <= tolerance * std::sqrt(la * lb);
+    const bool halfProjection = std::fabs(2.0 * d - la) <= tolerance * la;  // |b - a| = |b|
+    if (equalLengths && perpendicular)
+        return Lattice2D::Square;
+    if (equalLengths && halfProjection)
+        return Lattice2D::Hexagonal;
+    if (perpendicular)
+        return Lattice2D::Rectangular;
+    if (equalLengths || halfProjection)
+        return Lattice2D::CentredRectangular;
+    return Lattice2D::Oblique;
+}
+
+std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error)
+{
+    if (i != -(h + k)) {
+        error = "in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not " +
+                std::to_string(i);
+        return std::nullopt;
+    }
+    return Index3{h, k, l};
+}
+
+std::string surfaceTitle(const SurfaceSpec& spec)
+{
+    const Material& m = spec.material;
+    std::string name = m.name;
+    if (name.empty() || name == "custom") {
+        name.clear();
+        for (const std::string& e : m.elements)
+            name += e;
+    }
+    std::string title = name + " " + indexText(spec.hkl, m.lattice == LatticeKind::Hcp);
+    if (m.lattice == LatticeKind::Hcp || m.lattice == LatticeKind::ZincBlende)
+        title += spec.termination == Termination::B ? " termination B" : " termination A";
+    return title;
+}
+
+std::array<Vec3, 3> latticeVectors(const Material& material)
+{
+    const double a = material.a;
+    if (material.lattice == LatticeKind::Hcp)
+        return {{{a * std::sqrt(3.0) / 2.0, -a / 2.0, 0.0}, {0.0, a, 0.0}, {0.0, 0.0, material.c}}};
+    return {{{a, 0.0, 0.0}, {0.0, a, 0.0}, {0.0, 0.0, a}}};
+}
+
+double nearestNeighbourDistance(const Material& material)
+{
+    const double a = material.a;
+    switch (material.lattice) {
+    case LatticeKind::Fcc: return a / std::sqrt(2.0);
+    case LatticeKind::Bcc: return a * std::sqrt(3.0) / 2.0;
+    case LatticeKind::ZincBlende: return a * std::sqrt(3.0) / 4.0;
+    case LatticeKind::Hcp: return std::min(a, std::sqrt(a * a / 3.0 + material.c * material.c / 4.0));
+    }
+    return a;
+}
+
+double neighbourCutoff(const Material& material)
+{
+    const double a = material.a;
+    const double c = material.c;
+    switch (material.lattice) {
+    case LatticeKind::Fcc: return (a / std::sqrt(2.0) + a) / 2.0;              // 12 at a/sqrt2, 6 at a
+    case LatticeKind::Bcc: return (a * std::sqrt(3.0) / 2.0 + a) / 2.0;        // 8 at a sqrt3/2, 6 at a
+    case LatticeKind::ZincBlende: return (a * std::sqrt(3.0) / 4.0 + a / std::sqrt(2.0)) / 2.0;  // 4, then 12
+    case LatticeKind::Hcp: {
+        // 6 in the basal plane at a and 6 in the planes above and below at sqrt(a^2/3 + c^2/4);
+        // the next shells: along c, the second ring of the neighbouring planes, the second
+        // basal ring.
+        const double inner = std::max(a, std::sqrt(a * a / 3.0 + c * c / 4.0));
+        const double outer = std::min({c, std::sqrt(4.0 * a * a / 3.0 + c * c / 4.0), a * std::sqrt(3.0)});
+        return outer > inner ? (inner + outer) / 2.0 : inner * (1.0 + 1e-6);
+    }
+    }
+    return a;
+}
+
+int bulkCoordination(LatticeKind lattice)
+{
+    switch (lattice) {
+    case LatticeKind::Bcc: return 8;
+    case LatticeKind::ZincBlende: return 4;
+    case LatticeKind::Fcc:
+    case LatticeKind::Hcp: break;
+    }
+    return 12;
+}
+
+double SurfaceCell::area() const
+{
+    return std::fabs(a.x * b.y - a.y * b.x);
+}
+
+std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind, std::string& error)
+{
+    const Material& material = spec.material;
+    const LatticeKind lattice = material.lattice;
+    const Index3 hkl = spec.hkl;
+    if (hkl[0] == 0 && hkl[1] == 0 && hkl[2] == 0) {
+        error = "Miller indices (0 0 0) name no plane";
+        return std::nullopt;
+    }
+    for (int64_t x : hkl)
+        if (x < -MaxIndex || x > MaxIndex) {
+            error = "Miller indices must lie between -" + std::to_string(MaxIndex) + " and " + std::to_string(MaxIndex);
+            return std::nullopt;
+        }
+    Termination term = spec.termination;
+    const bool terminated = lattice == LatticeKind::Hcp || lattice == LatticeKind::ZincBlende;
+    if (!terminated && term != Termination::None) {
+        error = "a termination applies only to hcp and zincblende";
+        return std::nullopt;
+    }
+    if (terminated && term == Termination::None)
+        term = Termination::A;
+    if (!(material.a > 0.0) || !std::isfinite(material.a) ||
+        (lattice == LatticeKind::Hcp && (!(material.c > 0.0) || !std::isfinite(material.c)))) {
+        error = "the material's lattice constants must be finite and above 0";
+        return std::nullopt;
+    }
+
+    SurfaceCell cell;
+    cell.hkl = hkl;
+    const int64_t common = gcd3(hkl);
+    const Index3 h = {hkl[0] / common, hkl[1] / common, hkl[2] / common};
+    cell.reduced = h;
+
+    const LatticeModel& model = latticeModel(lattice);
+    const std::array<Vec3, 3> conventional = latticeVectors(material);
+    auto cart = [&](const Index3& t) {
+        return double(t[0]) / Twelfths * conventional[0] + double(t[1]) / Twelfths * conventional[1] +
+               double(t[2]) / Twelfths * conventional[2];
+    };
+    auto length2 = [&](const Index3& t) {
+        const Vec3 c = cart(t);
+        return dot(c, c);
+    };
+
+    // Translations n . primitive with (h k l) . t = 0: integer n orthogonal to q.
+    Index3 q;
+    for (int i = 0; i < 3; ++i)
+        q[i] = idot(model.primitive[i], h);
+    const Euclid e = euclid(q);
+    auto translation = [&](const Index3& n) {
+        Index3 t{};
+        for (int i = 0; i < 3; ++i)
+            t = iadd(t, iscale(n[i], model.primitive[i]));
+        return t;
+    };
+    Index3 inPlane[2];
+    Index3 step{};
+    int64_t period = 0;  // the smallest positive (h k l) . t over translations, in twelfths
+    for (int i = 0, found = 0; i < 3; ++i) {
+        if (e.values[i] == 0) {
+            inPlane[found++] = translation(e.rows[i]);
+        } else {
+            period = std::llabs(e.values[i]);
+            // Downwards: the step carries a plane onto the one a period below.
+            step = translation(iscale(e.values[i] > 0 ? -1 : 1, e.rows[i]));
+        }
+    }
+
+    const Vec3 g = reciprocalNormal(conventional, h);
+    const Vec3 normal = unit(g);
+    const double heightPerClass = 1.0 / (Twelfths * norm(g));  // Angstrom per unit of (h k l) . m
+
+    // Gauss reduction with the material's metric, on the integer vectors.
+    Index3 ta = inPlane[0];
+    Index3 tb = inPlane[1];
+    if (length2(ta) > length2(tb))
+        std::swap(ta, tb);
+    for (int guard = 0; guard < 10000; ++guard) {
+        const int64_t mu = std::llround(dot(cart(ta), cart(tb)) / length2(ta));
+        tb = isub(tb, iscale(mu, ta));
+        if (length2(tb) >= length2(ta) * (1.0 - 1e-12))
+            break;
+        std::swap(ta, tb);
+    }
+    // Right-handed about the outward normal; then an angle of 90 degrees or more where the
+    // reduced cell allows the choice (equal lengths, or |b - a| = |b|). An oblique cell with
+    // |a| < |b| has its angle fixed by the handedness and may stay below 90 degrees.
+    if (dot(cross(cart(ta), cart(tb)), normal) < 0.0)
+        tb = iscale(-1, tb);
+    {
+        const double la = length2(ta);
+        const double lb = length2(tb);
+        if (dot(cart(ta), cart(tb)) > Tolerance * std::sqrt(la * lb)) {
+            if (std::fabs(lb - la) <= Tolerance * lb) {
+                const Index3 old = ta;
+                ta = tb;
+                tb = iscale(-1, old);
+            } else if (std::fabs(length2(isub(tb, ta)) - lb) <= Tolerance * lb) {
+                tb = isub(tb, ta);
+            }
+        }
+    }
+
+    // The primitive vectors, and the cell as integer combinations of them (the identity unless
+    // an orthogonal supercell is chosen).
+    const Index3 pa = ta;
+    const Index3 pb = tb;
+    int64_t s11 = 1, s12 = 0, s21 = 0, s22 = 1;
+    if (kind == InPlaneCell::Orthogonal) {
+        const double la = length2(pa);
+        const double lb = length2(pb);
+        if (std::fabs(dot(cart(pa), cart(pb))) > Tolerance * std::sqrt(la * lb)) {
+            struct Candidate {
+                int64_t i, j;
+                Vec3 v;
+                double length2;
+            };
+            std::vector<Candidate> candidates;
+            for (int64_t j = 0; j <= OrthogonalReach; ++j)
+                for (int64_t i = -OrthogonalReach; i <= OrthogonalReach; ++i) {
+                    if ((j == 0 && i <= 0) || std::gcd(i, j) != 1)
+                        continue;
+                    const Vec3 v = cart(iadd(iscale(i, pa), iscale(j, pb)));
+                    candidates.push_back({i, j, v, dot(v, v)});
+                }
+            int64_t bestDet = 0;
+            double bestLength = 0.0;
+            const Candidate* bestA = nullptr;
+            const Candidate* bestB = nullptr;
+            for (std::size_t x = 0; x < candidates.size(); ++x)
+                for (std::size_t y = x + 1; y < candidates.size(); ++y) {
+                    const Candidate& p = candidates[x];
+                    const Candidate& r = candidates[y];
+                    if (std::fabs(dot(p.v, r.v)) > Tolerance * std::sqrt(p.length2 * r.length2))
+                        continue;
+                    const int64_t det = std::llabs(p.i * r.j - p.j * r.i);
+                    const double longer = std::max(p.length2, r.length2);
+                    if (det == 0 || (bestDet != 0 && (det > bestDet || (det == bestDet && longer >= bestLength))))
+                        continue;
+                    bestDet = det;
+                    bestLength = longer;
+                    bestA = p.length2 <= r.length2 ? &p : &r;
+                    bestB = p.length2 <= r.length2 ? &r : &p;
+                }
+            if (!bestA) {
+                error = "no rectangular in-plane cell of " + surfaceTitle(spec) + " within " +
+                        std::to_string(OrthogonalReach) + " primitive cell vectors";
+                return std::nullopt;
+            }
+            s11 = bestA->i;
+            s12 = bestA->j;
+            s21 = bestB->i;
+            s22 = bestB->j;
+            if (s11 * s22 - s12 * s21 < 0) {
+                s21 = -s21;
+                s22 = -s22;
+            }
+            ta = iadd(iscale(s11, pa), iscale(s12, pb));
+            tb = iadd(iscale(s21, pa), iscale(s22, pb));
+        }
+        cell.orthogonal = true;
+    }
+
+    const Vec3 A = cart(ta);
+    const Vec3 B = cart(tb);
+    const Vec3 X = unit(A);
+    const Vec3 Z = normal;
+    const Vec3 Y = cross(Z, X);
+    cell.orientation = {X, Y, Z};
+    cell.a = {norm(A), 0.0, 0.0};
+    cell.b = {dot(B, X), dot(B, Y), 0.0};
+    cell.aDirection = iscale(1, ta);
+    cell.bDirection = iscale(1, tb);
+    for (Index3* d : {&cell.aDirection, &cell.bDirection}) {
+        const int64_t f = gcd3(*d);
+        for (int64_t& x : *d)
+            x /= f;
+    }
+
+    // In-plane coordinates (fractions of a and b) of a point's projection on the surface.
+    auto fractions = [&](const Vec3& p) {
+        const double x = dot(p, X);
+        const double y = dot(p, Y);
+        const double v = y / cell.b.y;
+        const double u = (x - v * cell.b.x) / cell.a.x;
+        return std::pair<double, double>{u, v};
+    };
+
+    // The period step with the shortest in-plane shift.
+    {
+        const auto [su, sv] = fractions(cart(step));
+        step = isub(step, iadd(iscale(std::llround(su), ta), iscale(std::llround(sv), tb)));
+        const Vec3 s = cart(step);
+        cell.periodVector = {dot(s, X), dot(s, Y), dot(s, Z)};
+    }
+
+    // Atomic planes: an atom at m lies at height (h k l) . m times heightPerClass, so planes are
+    // the classes of (h k l) . m modulo the period.
+    std::vector<int64_t> classes;
+    for (const BasisSite& site : model.basis)
+        classes.push_back(floorMod(idot(h, site.position), period));
+    std::sort(classes.begin(), classes.end());
+    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+
+    // The top plane: the highest class that the drawn slab's depth window keeps.
+    const Material drawn = catalogueLattice(lattice);
+    const double drawnPerClass = DrawingUnits / (Twelfths * norm(reciprocalNormal(latticeVectors(drawn), h)));
+    const double limit = depthHigh(lattice, term) / drawnPerClass;  // in class units
+    int64_t top = 0;
+    bool haveTop = false;
+    for (int64_t r : classes) {
+        const int64_t c = r + period * (int64_t(std::ceil((limit - double(r)) / double(period))) - 1);
+        if (!haveTop || c > top)
+            top = c;
+        haveTop = true;
+    }
+    cell.topHeight = double(top) * heightPerClass;
+
+    std::vector<int64_t> planeClasses;
+    for (int64_t r : classes)
+        planeClasses.push_back(top - floorMod(top - r, period));
+    std::sort(planeClasses.begin(), planeClasses.end(), std::greater<>());
+
+    // The lattice points of the primitive cell inside the chosen cell (one unless orthogonal).
+    std::vector<std::pair<double, double>> cosets;
+    {
+        const int64_t det = s11 * s22 - s12 * s21;
+        const int64_t iLow = std::min({int64_t(0), s11, s21, s11 + s21});
+        const int64_t iHigh = std::max({int64_t(0), s11, s21, s11 + s21});
+        const int64_t jLow = std::min({int64_t(0), s12, s22, s12 + s22});
+        const int64_t jHigh = std::max({int64_t(0), s12, s22, s12 + s22});
+        for (int64_t i = iLow; i <= iHigh; ++i)
+            for (int64_t j = jLow; j <= jHigh; ++j) {
+                const int64_t x = i * s22 - j * s21;
+                const int64_t y = -i * s12 + j * s11;
+                if (x >= 0 && x < det && y >= 0 && y < det)
+                    cosets.push_back({double(x) / double(det), double(y) / double(det)});
+            }
+    }
+
+    for (int64_t c : planeClasses) {
+        AtomicPlane plane;
+        plane.depth = double(c - top) * heightPerClass;
+        for (const BasisSite& site : model.basis) {
+            const int64_t value = idot(h, site.position);
+            if (floorMod(value - c, period) != 0)
+                continue;
+            const Index3 p = iadd(site.position, iscale((value - c) / period, step));
+            const auto [u, v] = fractions(cart(p));
+            for (const auto& [cu, cv] : cosets)
+                plane.atoms.push_back({site.species, wrapUnit(u + cu), wrapUnit(v + cv)});
+        }
+        cell.planes.push_back(std::move(plane));
+    }
+    return cell;
+}
+
+} // namespace crystal
