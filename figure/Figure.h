@@ -1,0 +1,121 @@
+#pragma once
+// Publication figures of a surface: the periodic slab of a real material seen from above,
+// turned by a rotation and a tilt, atoms as shaded spheres in element colours, with the
+// surface cell, the crystal directions, a scale bar and a caption; written as SVG, PDF or PNG.
+
+#include "crystal/Slab.h"
+#include "crystal/SurfaceCell.h"
+#include "figure/ElementColours.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace figure {
+
+enum class ColourMode { Element, Layer, Coordination };
+enum class FigureFormat { Svg, Pdf, Png };
+
+// "element", "layer" or "coordination".
+std::optional<ColourMode> parseColourMode(std::string_view name);
+
+// The format a file name implies: .svg, .pdf or .png (letter case ignored).
+std::optional<FigureFormat> figureFormatOfPath(std::string_view path);
+
+// What to draw and how. Zero for layers or repeats means "choose for me".
+struct FigureOptions {
+    double rotation = 0.0;  // degrees about the outward normal, counter-clockwise on the figure
+    double tilt = 0.0;      // degrees about the figure's horizontal axis: a positive tilt moves the
+                            // top plane up the figure and brings the figure's lower part nearer
+    int layers = 0;         // atomic planes from the top; 0: enough to fill the gaps, at least 4
+    int repeatA = 0;        // cells along a and b; 0: about 12 x 10 atoms of the top plane
+    int repeatB = 0;
+    int width = 1200;       // PNG width in pixels (SVG and PDF are 360 pt wide and scale freely)
+    bool cell = false;      // outline one surface cell
+    bool axes = false;      // arrows along a and b labelled with their [u v w]
+    bool caption = true;    // material and plane, with the key to the colours
+    ColourMode colour = ColourMode::Element;
+};
+
+// Limits that keep a figure's memory and time bounded.
+inline constexpr int MaxLayers = 60;
+inline constexpr int MaxRepeat = 200;
+inline constexpr int MinWidth = 16;
+inline constexpr int MaxWidth = 10000;
+inline constexpr long MaxAtoms = 250000;
+
+// Checks the options that need no surface: error names the first bad value.
+bool validFigureOptions(const FigureOptions& options, std::string& error);
+
+// A point of the figure in Angstrom: x to the right, y downwards.
+struct FigurePoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// One atom as drawn.
+struct FigureSphere {
+    FigurePoint centre;
+    double radius = 0.0;  // Angstrom
+    double depth = 0.0;   // along the line of sight, larger is nearer the viewer
+    Rgb colour;           // the base colour, already dimmed for deeper planes
+    int plane = 0;        // 0 for the top plane
+    int species = 0;
+    int coordination = 0; // neighbours in the semi-infinite crystal (coordination colouring only)
+};
+
+// An arrow of the axes key, in Angstrom from the key's own origin.
+struct FigureAxis {
+    FigurePoint tip;           // the arrow runs from (0, 0) to tip
+    crystal::Index3 direction; // [u v w] of the cell vector it shows
+};
+
+// One entry of the colour key.
+struct LegendEntry {
+    Rgb colour;
+    std::string label;
+};
+
+// Everything a figure shows, in Angstrom, before it is painted.
+struct FigureScene {
+    double width = 0.0;   // the atoms' region, margins included
+    double height = 0.0;
+    std::vector<FigureSphere> spheres;      // in painting order: the deepest first
+    std::vector<FigurePoint> cellOutline;   // the four corners of one cell, or empty
+    std::vector<FigureAxis> axes;           // arrows along a and b, or empty
+    std::string caption;                    // empty without a caption
+    std::vector<LegendEntry> legend;        // empty without a caption
+};
+
+// What a figure is made of: one surface cell of the slab (repeats 1 x 1), with at least the
+// drawn planes (deeper ones are left out).
+struct SlabFigureInput {
+    crystal::PeriodicSlab slab;
+    crystal::Index3 aDirection{};   // [u v w] of slab.a and slab.b
+    crystal::Index3 bDirection{};
+    double nearestNeighbour = 0.0;  // Angstrom: the spheres' diameter
+    std::vector<int> coordination;  // of each slab atom (coordination colouring only)
+    int bulkCoordination = 0;
+    std::string caption;
+};
+
+// The figure of an already built slab; options must be valid, with layers and repeats set.
+FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& options);
+
+// The figure of spec's surface. Nothing, with error naming the fault, for a plane that has no
+// cell, bad options or a figure beyond the limits.
+std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                            std::string& error);
+
+// The scene painted as the file's bytes; width is the PNG's width in pixels. Nothing, with
+// error set, when the drawing library fails (out of memory).
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
+                                        std::string& error);
+
+// The whole figure of spec's surface as the file's bytes: what the desktop's export and the
+// batch command call. Nothing, with error set, on bad input.
+std::optional<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                      FigureFormat format, std::string& error);
+
+} // namespace figure

@@ -1,0 +1,425 @@
+// Paints a figure scene with Cairo: one drawing code for the SVG, PDF and PNG surfaces.
+
+#include "figure/Figure.h"
+#include "figure/PngEncoder.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+
+namespace figure {
+
+namespace {
+
+// SVG and PDF pages are this wide; as vectors they scale freely.
+constexpr double VectorWidthPoints = 360.0;
+
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+
+Rgb mix(Rgb c, Rgb d, double t)
+{
+    return {c.r + (d.r - c.r) * t, c.g + (d.g - c.g) * t, c.b + (d.b - c.b) * t};
+}
+
+// A sphere lit from the upper left: a highlight, the colour itself, a darker rim.
+void paintSphere(cairo_t* cr, double cx, double cy, double r, Rgb c)
+{
+    cairo_pattern_t* shade = cairo_pattern_create_radial(cx - 0.38 * r, cy - 0.38 * r, 0.0, cx, cy, r);
+    const Rgb light = mix(c, {1.0, 1.0, 1.0}, 0.7);
+    const Rgb rim = mix(c, {0.0, 0.0, 0.0}, 0.55);
+    cairo_pattern_add_color_stop_rgb(shade, 0.0, light.r, light.g, light.b);
+    cairo_pattern_add_color_stop_rgb(shade, 0.45, c.r, c.g, c.b);
+    cairo_pattern_add_color_stop_rgb(shade, 1.0, rim.r, rim.g, rim.b);
+    cairo_set_source(cr, shade);
+    cairo_new_path(cr);
+    cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
+    cairo_fill(cr);
+    cairo_pattern_destroy(shade);
+}
+
+// Pictures of spheres for raster output: each colour is shaded once at the device radius and
+// then copied, which costs a fraction of shading every sphere anew.
+class SpriteCache {
+public:
+    explicit SpriteCache(double scale) : m_scale(scale) {}
+
+    // Paints the sphere through a sprite; the context's matrix is the scene's scale.
+    void paint(cairo_t* cr, const FigureSphere& s)
+    {
+        const double r = s.radius * m_scale;
+        const int half = static_cast<int>(std::ceil(r)) + 1;
+        cairo_surface_t* sprite = get(s.colour, r, half);
+        const double x = s.centre.x * m_scale - half;
+        const double y = s.centre.y * m_scale - half;
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, sprite, x, y);
+        cairo_rectangle(cr, x, y, 2 * half, 2 * half);
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
+
+private:
+    struct Entry {
+        Rgb colour;
+        double radius;
+        SurfacePtr sprite;
+    };
+
+    cairo_surface_t* get(Rgb c, double r, int half)
+    {
+        for (const Entry& e : m_entries)
+            if (e.colour == c && e.radius == r)
+                return e.sprite.get();
+        SurfacePtr sprite(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2 * half, 2 * half));
+        ContextPtr sc(cairo_create(sprite.get()));
+        paintSphere(sc.get(), half, half, r, c);
+        m_entries.push_back({c, r, std::move(sprite)});
+        return m_entries.back().sprite.get();
+    }
+
+    double m_scale;
+    std::vector<Entry> m_entries;
+};
+
+// A scale bar length of 1, 2 or 5 times a power of ten, at most limit (Angstrom).
+double niceLength(double limit)
+{
+    double p = std::pow(10.0, std::floor(std::log10(limit)));
+    for (double m : {5.0, 2.0, 1.0})
+        if (m * p <= limit)
+            return m * p;
+    return p;
+}
+
+std::string lengthText(double length)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g \u00C5", length);
+    return buf;
+}
+
+// [u v w] with a bar over negative indices, as crystallographers write directions.
+class IndexLabel {
+public:
+    explicit IndexLabel(const crystal::Index3& uvw)
+    {
+        const bool wide = std::any_of(uvw.begin(), uvw.end(), [](int64_t i) { return std::abs(i) >= 10; });
+        m_pieces.push_back({"[", false});
+        for (size_t k = 0; k < uvw.size(); ++k) {
+            if (wide && k > 0)
+                m_pieces.push_back({" ", false});
+            m_pieces.push_back({std::to_string(std::abs(uvw[k])), uvw[k] < 0});
+        }
+        m_pieces.push_back({"]", false});
+    }
+
+    double width(cairo_t* cr) const
+    {
+        double w = 0.0;
+        for (const Piece& p : m_pieces)
+            w += advance(cr, p.text);
+        return w;
+    }
+
+    // Draws with the baseline's left end at (x, y).
+    void draw(cairo_t* cr, double x, double y, double size) const
+    {
+        for (const Piece& p : m_pieces) {
+            const double w = advance(cr, p.text);
+            cairo_move_to(cr, x, y);
+            cairo_show_text(cr, p.text.c_str());
+            if (p.bar) {
+                const double barY = y - 0.86 * size;
+                cairo_new_path(cr);
+                cairo_move_to(cr, x + 0.08 * w, barY);
+                cairo_line_to(cr, x + 0.92 * w, barY);
+                cairo_set_line_width(cr, 0.07 * size);
+                cairo_stroke(cr);
+            }
+            x += w;
+        }
+    }
+
+private:
+    struct Piece {
+        std::string text;
+        bool bar = false;
+    };
+
+    static double advance(cairo_t* cr, const std::string& text)
+    {
+        cairo_text_extents_t e;
+        cairo_text_extents(cr, text.c_str(), &e);
+        return e.x_advance;
+    }
+
+    std::vector<Piece> m_pieces;
+};
+
+double textAdvance(cairo_t* cr, const std::string& text)
+{
+    cairo_text_extents_t e;
+    cairo_text_extents(cr, text.c_str(), &e);
+    return e.x_advance;
+}
+
+void setFont(cairo_t* cr, double size)
+{
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+    // Unhinted metrics: the layout measured on one surface holds on every other.
+    cairo_font_options_t* fo = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
+    cairo_set_font_options(cr, fo);
+    cairo_font_options_destroy(fo);
+}
+
+// The strip below the atoms: the axes key and the scale bar on one row, then the caption and
+// the colour key, wrapped to the width. Measures only when draw is false; returns the height.
+double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
+{
+    const double width = scene.width;
+    const double s = width / 45.0;  // text size
+    const double pad = 0.8 * s;
+    setFont(cr, s);
+    cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+
+    double x = pad;
+    double rowTop = top + 0.4 * s;
+    double rowHeight = 0.0;
+
+    if (scene.axes.size() == 2) {
+        const double arrow = 2.6 * s;
+        struct Key {
+            FigurePoint tip;
+            IndexLabel label;
+            double labelWidth;
+            FigurePoint labelCentre;
+        };
+        std::vector<Key> keys;
+        double minX = 0.0, minY = 0.0, maxX = 0.0, maxY = 0.0;
+        for (const FigureAxis& axis : scene.axes) {
+            const FigurePoint tip{arrow * axis.tip.x, arrow * axis.tip.y};
+            const double len = std::hypot(tip.x, tip.y);
+            const FigurePoint u = len > 0.0 ? FigurePoint{tip.x / len, tip.y / len} : FigurePoint{1.0, 0.0};
+            IndexLabel label(axis.direction);
+            const double lw = label.width(cr);
+            const FigurePoint centre{tip.x + u.x * (0.5 * s + 0.5 * lw), tip.y + u.y * 1.1 * s};
+            minX = std::min({minX, tip.x, centre.x - 0.5 * lw});
+            maxX = std::max({maxX, tip.x, centre.x + 0.5 * lw});
+            minY = std::min({minY, tip.y, centre.y - 0.6 * s});
+            maxY = std::max({maxY, tip.y, centre.y + 0.6 * s});
+            keys.push_back({tip, std::move(label), lw, centre});
+        }
+        const double ox = x - minX;
+        const double oy = rowTop - minY;
+        if (draw) {
+            for (const Key& k : keys) {
+                const double len = std::hypot(k.tip.x, k.tip.y);
+                if (len > 0.0) {
+                    const double ux = k.tip.x / len, uy = k.tip.y / len;
+                    const double head = std::min(0.55 * s, 0.5 * len);
+                    cairo_new_path(cr);
+                    cairo_move_to(cr, ox, oy);
+                    cairo_line_to(cr, ox + k.tip.x - ux * head * 0.8, oy + k.tip.y - uy * head * 0.8);
+                    cairo_set_line_width(cr, 0.14 * s);
+                    cairo_stroke(cr);
+                    cairo_move_to(cr, ox + k.tip.x, oy + k.tip.y);
+                    cairo_line_to(cr, ox + k.tip.x - ux * head - uy * 0.45 * head,
+                                  oy + k.tip.y - uy * head + ux * 0.45 * head);
+                    cairo_line_to(cr, ox + k.tip.x - ux * head + uy * 0.45 * head,
+                                  oy + k.tip.y - uy * head - ux * 0.45 * head);
+                    cairo_close_path(cr);
+                    cairo_fill(cr);
+                }
+                k.label.draw(cr, ox + k.labelCentre.x - 0.5 * k.labelWidth, oy + k.labelCentre.y + 0.36 * s, s);
+            }
+        }
+        x += maxX - minX + 1.6 * s;
+        rowHeight = std::max(rowHeight, maxY - minY);
+    }
+
+    // The scale bar: its length above a bar of that length, in the row's middle.
+    const double bar = niceLength(std::max(0.22 * width, 1e-3));
+    const std::string barText = lengthText(bar);
+    const double barHeight = 2.0 * s;
+    rowHeight = std::max(rowHeight, barHeight);
+    if (draw) {
+        const double y = rowTop + 0.5 * (rowHeight - barHeight);
+        cairo_move_to(cr, x + 0.5 * (bar - textAdvance(cr, barText)), y + 0.95 * s);
+        cairo_show_text(cr, barText.c_str());
+        cairo_rectangle(cr, x, y + 1.4 * s, bar, 0.35 * s);
+        cairo_fill(cr);
+    }
+    double height = rowTop + rowHeight - top;
+
+    // Caption and key, flowed left to right.
+    if (!scene.caption.empty() || !scene.legend.empty()) {
+        struct Item {
+            std::string text;
+            const LegendEntry* entry;
+            double width;
+        };
+        std::vector<Item> items;
+        if (!scene.caption.empty())
+            items.push_back({scene.caption, nullptr, textAdvance(cr, scene.caption)});
+        for (const LegendEntry& e : scene.legend)
+            items.push_back({e.label, &e, 1.3 * s + textAdvance(cr, e.label)});
+        const double lineHeight = 1.6 * s;
+        double cx = pad;
+        double baseline = top + height + 1.5 * s;
+        for (const Item& item : items) {
+            if (cx > pad && cx + item.width > width - pad) {
+                cx = pad;
+                baseline += lineHeight;
+            }
+            if (draw) {
+                double tx = cx;
+                if (item.entry) {
+                    paintSphere(cr, cx + 0.5 * s, baseline - 0.35 * s, 0.5 * s, item.entry->colour);
+                    tx += 1.3 * s;
+                }
+                cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
+                cairo_move_to(cr, tx, baseline);
+                cairo_show_text(cr, item.text.c_str());
+            }
+            cx += item.width + 1.4 * s;
+        }
+        height = baseline + 0.6 * s - top;
+    }
+    return height + pad;
+}
+
+// Paints the whole figure; sprites, when given, draw the spheres of a raster picture.
+void paintScene(cairo_t* cr, const FigureScene& scene, double totalHeight, SpriteCache* sprites)
+{
+    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+    cairo_rectangle(cr, 0.0, 0.0, scene.width, totalHeight);
+    cairo_fill(cr);
+
+    for (const FigureSphere& s : scene.spheres) {
+        if (sprites)
+            sprites->paint(cr, s);
+        else
+            paintSphere(cr, s.centre.x, s.centre.y, s.radius, s.colour);
+    }
+
+    if (scene.cellOutline.size() >= 3) {
+        const double s = scene.width / 45.0;
+        cairo_new_path(cr);
+        cairo_move_to(cr, scene.cellOutline[0].x, scene.cellOutline[0].y);
+        for (size_t k = 1; k < scene.cellOutline.size(); ++k)
+            cairo_line_to(cr, scene.cellOutline[k].x, scene.cellOutline[k].y);
+        cairo_close_path(cr);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        // A light halo keeps the line visible over dark atoms.
+        cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+        cairo_set_line_width(cr, 0.3 * s);
+        cairo_stroke_preserve(cr);
+        cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
+        cairo_set_line_width(cr, 0.14 * s);
+        cairo_stroke(cr);
+    }
+
+    paintStrip(cr, scene, scene.height, true);
+}
+
+} // namespace
+
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
+                                        std::string& error)
+{
+    if (!(scene.width > 0.0) || !(scene.height > 0.0)) {
+        error = "the figure is empty";
+        return std::nullopt;
+    }
+    // Measure the strip first: the page's height depends on it.
+    double totalHeight = 0.0;
+    {
+        SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+        ContextPtr cr(cairo_create(scratch.get()));
+        totalHeight = scene.height + paintStrip(cr.get(), scene, scene.height, false);
+    }
+
+    std::string bytes;
+    const double outWidth = format == FigureFormat::Png ? static_cast<double>(width) : VectorWidthPoints;
+    const double scale = outWidth / scene.width;
+    const double outHeight = totalHeight * scale;
+    if (format == FigureFormat::Png && std::ceil(outHeight) > MaxWidth) {
+        error = "the figure would be " + std::to_string(static_cast<long>(std::ceil(outHeight)))
+                + " pixels high, more than " + std::to_string(MaxWidth) + ": ask for a smaller --width";
+        return std::nullopt;
+    }
+
+    SurfacePtr surface;
+    switch (format) {
+    case FigureFormat::Svg:
+        surface.reset(cairo_svg_surface_create_for_stream(appendBytes, &bytes, outWidth, outHeight));
+        break;
+    case FigureFormat::Pdf:
+        surface.reset(cairo_pdf_surface_create_for_stream(appendBytes, &bytes, outWidth, outHeight));
+        if (cairo_surface_status(surface.get()) == CAIRO_STATUS_SUCCESS) {
+            cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, scene.caption.c_str());
+            cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "FACETOR");
+        }
+        break;
+    case FigureFormat::Png:
+        surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, static_cast<int>(std::ceil(outHeight))));
+        break;
+    }
+    {
+        ContextPtr cr(cairo_create(surface.get()));
+        cairo_scale(cr.get(), scale, scale);
+        // Vector files keep one gradient-filled path per sphere.
+        std::optional<SpriteCache> sprites;
+        if (format == FigureFormat::Png)
+            sprites.emplace(scale);
+        paintScene(cr.get(), scene, totalHeight, sprites ? &*sprites : nullptr);
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
+            error = std::string("drawing failed: ") + cairo_status_to_string(cairo_status(cr.get()));
+            return std::nullopt;
+        }
+    }
+    if (format == FigureFormat::Png) {
+        cairo_surface_flush(surface.get());
+        auto png = encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
+                             cairo_image_surface_get_height(surface.get()),
+                             cairo_image_surface_get_stride(surface.get()));
+        if (!png) {
+            error = "PNG encoding failed: out of memory";
+            return std::nullopt;
+        }
+        bytes = std::move(*png);
+    } else {
+        cairo_surface_finish(surface.get());
+    }
+    if (const cairo_status_t st = cairo_surface_status(surface.get()); st != CAIRO_STATUS_SUCCESS) {
+        error = std::string("drawing failed: ") + cairo_status_to_string(st);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace figure

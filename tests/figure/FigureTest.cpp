@@ -1,0 +1,282 @@
+// Figures are what they claim: depth order, colours, cell and axes when asked, vector files
+// without raster, PNGs of the asked width.
+
+#include "figure/Figure.h"
+
+#include "crystal/Material.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using figure::ColourMode;
+using figure::FigureFormat;
+using figure::FigureOptions;
+using figure::FigureScene;
+
+crystal::SurfaceSpec surface(const char* material, crystal::Index3 hkl,
+                             crystal::Termination t = crystal::Termination::None)
+{
+    const crystal::Material* m = crystal::findMaterial(material);
+    EXPECT_NE(m, nullptr) << material;
+    return {*m, hkl, t};
+}
+
+FigureScene scene(const crystal::SurfaceSpec& spec, const FigureOptions& options)
+{
+    std::string error;
+    const auto s = figure::buildFigureScene(spec, options, error);
+    EXPECT_TRUE(s) << error;
+    return s.value_or(FigureScene{});
+}
+
+size_t count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Paths drawn on the page, after the definitions (gradients, glyph outlines).
+size_t drawnPaths(const std::string& svg)
+{
+    const size_t defsEnd = svg.rfind("</defs>");
+    return count(defsEnd == std::string::npos ? svg : svg.substr(defsEnd), "<path");
+}
+
+std::string render(const FigureScene& s, FigureFormat format, int width = 400)
+{
+    std::string error;
+    const auto bytes = figure::renderFigure(s, format, width, error);
+    EXPECT_TRUE(bytes) << error;
+    return bytes.value_or("");
+}
+
+uint32_t bigEndian(const std::string& b, size_t at)
+{
+    return (uint32_t(uint8_t(b[at])) << 24) | (uint32_t(uint8_t(b[at + 1])) << 16) | (uint32_t(uint8_t(b[at + 2])) << 8)
+           | uint32_t(uint8_t(b[at + 3]));
+}
+
+TEST(ElementColours, JmolTableHoldsEveryPresetElement)
+{
+    const struct {
+        const char* symbol;
+        uint32_t rgb;
+    } rows[] = {{"Cu", 0xC88033}, {"Au", 0xFFD123}, {"Ga", 0xC28F8F}, {"As", 0xBD80E3}, {"Si", 0xF0C8A0}, {"H", 0xFFFFFF}};
+    for (const auto& row : rows) {
+        const auto c = figure::elementColour(row.symbol);
+        ASSERT_TRUE(c) << row.symbol;
+        EXPECT_EQ(std::lround(c->r * 255) << 16 | std::lround(c->g * 255) << 8 | std::lround(c->b * 255), row.rgb)
+            << row.symbol;
+    }
+    EXPECT_FALSE(figure::elementColour("CU"));
+    EXPECT_FALSE(figure::elementColour("Xx"));
+    for (const crystal::Material& m : crystal::materialPresets())
+        for (const std::string& e : m.elements)
+            EXPECT_TRUE(figure::elementColour(e)) << m.name << " " << e;
+}
+
+TEST(FigureScene, PaintsDeepestFirstAndHidesCoveredAtoms)
+{
+    FigureOptions flat;
+    flat.layers = 6;
+    flat.repeatA = flat.repeatB = 8;
+    const FigureScene s = scene(surface("Pt", {1, 1, 1}), flat);
+    ASSERT_FALSE(s.spheres.empty());
+    for (size_t k = 1; k < s.spheres.size(); ++k) {
+        EXPECT_LE(s.spheres[k - 1].depth, s.spheres[k].depth);
+        EXPECT_GE(s.spheres[k - 1].plane, s.spheres[k].plane);
+    }
+    // Seen straight down, ABC stacking: planes 3 to 5 lie exactly under planes 0 to 2.
+    EXPECT_EQ(s.spheres.size(), 3u * 64u);
+    EXPECT_EQ(s.spheres.front().plane, 2);
+
+    FigureOptions tilted = flat;
+    tilted.tilt = 40.0;
+    const FigureScene t = scene(surface("Pt", {1, 1, 1}), tilted);
+    EXPECT_GT(t.spheres.size(), s.spheres.size());
+    EXPECT_TRUE(std::is_sorted(t.spheres.begin(), t.spheres.end(),
+                               [](const auto& p, const auto& q) { return p.depth < q.depth; }));
+}
+
+TEST(FigureScene, DefaultSizeAndDeeperPlanesDimmed)
+{
+    const FigureScene s = scene(surface("Cu", {1, 0, 0}), {});
+    const auto top = std::count_if(s.spheres.begin(), s.spheres.end(), [](const auto& p) { return p.plane == 0; });
+    EXPECT_EQ(top, 12 * 10);
+    const auto brightness = [](const figure::Rgb& c) { return c.r + c.g + c.b; };
+    const auto cu = *figure::elementColour("Cu");
+    for (const auto& p : s.spheres) {
+        if (p.plane == 0) {
+            EXPECT_EQ(p.colour, cu);
+        } else {
+            EXPECT_LT(brightness(p.colour), brightness(cu));
+        }
+    }
+}
+
+TEST(FigureScene, RotationAndTiltTurnTheSlabLikeTheDrawnPicture)
+{
+    FigureOptions o;
+    o.axes = true;
+    o.repeatA = o.repeatB = 4;
+    o.layers = 2;
+    const auto spec = surface("Cu", {1, 0, 0});
+    const FigureScene plain = scene(spec, o);
+    ASSERT_EQ(plain.axes.size(), 2u);
+    // a runs along x; a positive rotation turns it counter-clockwise, up the figure.
+    EXPECT_NEAR(plain.axes[0].tip.x, 1.0, 1e-12);
+    EXPECT_NEAR(plain.axes[0].tip.y, 0.0, 1e-12);
+    o.rotation = 90.0;
+    const FigureScene turned = scene(spec, o);
+    EXPECT_EQ(turned.axes[0].tip.x, 0.0);
+    EXPECT_EQ(turned.axes[0].tip.y, -1.0);
+
+    // A positive tilt moves the top plane up the figure and brings its lower part nearer.
+    o.rotation = 0.0;
+    o.tilt = 30.0;
+    const FigureScene tilted = scene(spec, o);
+    const auto nearest = std::max_element(tilted.spheres.begin(), tilted.spheres.end(),
+                                          [](const auto& p, const auto& q) { return p.depth < q.depth; });
+    for (const auto& p : tilted.spheres) {
+        if (p.plane == 0) {
+            EXPECT_LE(p.centre.y, nearest->centre.y + 1e-9);
+        }
+    }
+    // Tilted a quarter turn, the slab is seen edge-on with the top plane uppermost.
+    o.tilt = 90.0;
+    const FigureScene edgeOn = scene(spec, o);
+    double lowestTop = -1e9, highestSecond = 1e9;
+    for (const auto& p : edgeOn.spheres) {
+        if (p.plane == 0)
+            lowestTop = std::max(lowestTop, p.centre.y);
+        else
+            highestSecond = std::min(highestSecond, p.centre.y);
+    }
+    EXPECT_LT(lowestTop, highestSecond);
+}
+
+TEST(FigureScene, CellAndAxesOnlyWhenAsked)
+{
+    const auto spec = surface("Cu", {2, 1, 1});
+    std::string error;
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+    ASSERT_TRUE(cell) << error;
+    for (bool withCell : {false, true})
+        for (bool withAxes : {false, true}) {
+            FigureOptions o;
+            o.cell = withCell;
+            o.axes = withAxes;
+            const FigureScene s = scene(spec, o);
+            ASSERT_EQ(s.cellOutline.size(), withCell ? 4u : 0u);
+            ASSERT_EQ(s.axes.size(), withAxes ? 2u : 0u);
+            if (withCell) {
+                const auto side = [&](int i, int j) {
+                    return std::hypot(s.cellOutline[j].x - s.cellOutline[i].x, s.cellOutline[j].y - s.cellOutline[i].y);
+                };
+                EXPECT_NEAR(side(0, 1), crystal::norm(cell->a), 1e-9);
+                EXPECT_NEAR(side(1, 2), crystal::norm(cell->b), 1e-9);
+            }
+            if (withAxes) {
+                EXPECT_EQ(s.axes[0].direction, cell->aDirection);
+                EXPECT_EQ(s.axes[1].direction, cell->bDirection);
+            }
+            // Drawn paths (glyph outlines are kept apart, in the definitions): the outline is a
+            // halo and a line, each arrow a shaft and a head, each negative index a bar.
+            size_t bars = 0;
+            for (const auto& d : {cell->aDirection, cell->bDirection})
+                bars += static_cast<size_t>(std::count_if(d.begin(), d.end(), [](int64_t i) { return i < 0; }));
+            const size_t extra = drawnPaths(render(s, FigureFormat::Svg)) - drawnPaths(render(scene(spec, {}), FigureFormat::Svg));
+            EXPECT_EQ(extra, (withCell ? 2u : 0u) + (withAxes ? 4u + bars : 0u));
+        }
+}
+
+TEST(FigureScene, ColoursByElementLayerAndCoordination)
+{
+    FigureOptions o;
+    o.repeatA = o.repeatB = 3;
+    o.layers = 2;
+    const FigureScene gaas = scene(surface("GaAs", {1, 1, 0}), o);
+    for (const auto& p : gaas.spheres) {
+        if (p.plane == 0) {
+            EXPECT_EQ(p.colour, *figure::elementColour(p.species == 0 ? "Ga" : "As"));
+        }
+    }
+    ASSERT_EQ(gaas.legend.size(), 2u);
+    EXPECT_EQ(gaas.legend[0].label, "Ga");
+    EXPECT_EQ(gaas.legend[1].label, "As");
+
+    o.colour = ColourMode::Layer;
+    o.layers = 3;
+    const FigureScene layers = scene(surface("Cu", {1, 1, 0}), o);
+    EXPECT_EQ(layers.legend.size(), 3u);
+
+    // Coordination in the semi-infinite crystal: the exposed atoms of the low-index faces.
+    o.colour = ColourMode::Coordination;
+    const struct {
+        const char* material;
+        crystal::Index3 hkl;
+        int top, second;
+    } rows[] = {{"Cu", {1, 1, 1}, 9, 12}, {"Cu", {1, 0, 0}, 8, 12}, {"Cu", {1, 1, 0}, 7, 11},
+                {"Fe", {1, 1, 0}, 6, 8},  {"Fe", {1, 0, 0}, 4, 8}};
+    for (const auto& row : rows) {
+        const FigureScene s = scene(surface(row.material, row.hkl), o);
+        for (const auto& p : s.spheres)
+            EXPECT_EQ(p.coordination, p.plane == 0 ? row.top : row.second)
+                << row.material << " plane " << p.plane;
+    }
+}
+
+TEST(FigureScene, RefusesWhatItCannotDraw)
+{
+    std::string error;
+    EXPECT_FALSE(figure::buildFigureScene(surface("Cu", {0, 0, 0}), {}, error));
+    EXPECT_FALSE(error.empty());
+    FigureOptions huge;
+    huge.layers = figure::MaxLayers;
+    huge.repeatA = huge.repeatB = figure::MaxRepeat;
+    error.clear();
+    EXPECT_FALSE(figure::buildFigureScene(surface("Cu", {1, 1, 1}), huge, error));
+    EXPECT_NE(error.find("atoms"), std::string::npos) << error;
+    FigureOptions bad;
+    bad.tilt = std::nan("");
+    EXPECT_FALSE(figure::validFigureOptions(bad, error));
+    bad = {};
+    bad.width = 3;
+    EXPECT_FALSE(figure::validFigureOptions(bad, error));
+}
+
+TEST(FigureFiles, VectorWithoutRasterAndPngOfTheAskedWidth)
+{
+    FigureOptions o;
+    o.cell = o.axes = true;
+    o.repeatA = o.repeatB = 4;
+    const FigureScene s = scene(surface("GaAs", {1, 1, 0}), o);
+
+    const std::string svg = render(s, FigureFormat::Svg);
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_EQ(count(svg, "<image"), 0u);
+    // One gradient per sphere, and one per swatch of the key.
+    EXPECT_EQ(count(svg, "<radialGradient"), s.spheres.size() + s.legend.size());
+
+    const std::string pdf = render(s, FigureFormat::Pdf);
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(count(pdf, "/Image"), 0u);
+    EXPECT_GT(count(pdf, "/ShadingType"), 0u);
+
+    for (int width : {16, 333, 1200}) {
+        const std::string png = render(s, FigureFormat::Png, width);
+        ASSERT_GT(png.size(), 24u);
+        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+        EXPECT_EQ(png.substr(12, 4), "IHDR");
+        EXPECT_EQ(bigEndian(png, 16), uint32_t(width));
+        EXPECT_GT(bigEndian(png, 20), 0u);
+    }
+}
+
+} // namespace
