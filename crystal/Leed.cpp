@@ -535,13 +535,16 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
             }
     }
 
+    // Components that are zero but for rounding print as zero.
+    const double noise = 1e-12 * std::max(norm(pattern.aStar), norm(pattern.bStar));
+    auto clean = [noise](double v) { return std::abs(v) < noise ? 0.0 : v; };
     for (const auto& [key, domain] : found) {
         LeedSpot s;
         s.h = makeFraction(key.first, denominator);
         s.k = makeFraction(key.second, denominator);
         const Vec3 g = (1.0 / double(denominator)) * combine(key.first, pattern.aStar, key.second, pattern.bStar);
-        s.gx = g.x;
-        s.gy = g.y;
+        s.gx = clean(g.x);
+        s.gy = clean(g.y);
         s.g = norm(g);
         s.theta = std::asin(std::min(1.0, s.g / k)) * 180.0 / Pi;
         s.kind = key.first % denominator == 0 && key.second % denominator == 0 ? SpotKind::Substrate

@@ -1,0 +1,350 @@
+#include "figure/LeedPicture.h"
+
+#include "platform/FileSystem.h"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+
+namespace figure {
+
+namespace {
+
+// Above this many beams labels could not be read anyway; the layout then skips placing them,
+// which keeps it linear in the number of beams.
+constexpr std::size_t MaxLabelledSpots = 500;
+
+struct Box {
+    double left, top, right, bottom;
+
+    bool overlaps(const Box& o) const
+    {
+        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+    }
+};
+
+// Advance widths of Liberation Sans (metric-compatible with Arial) in ems, for the characters
+// labels use; others count as 0.6.
+double textWidth(std::string_view text, double fontSize)
+{
+    double w = 0.0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            w += 0.556;
+        else if (c == '-')
+            w += 0.333;
+        else if (c == '/' || c == ' ' || c == '.' || c == '(' || c == ')')
+            w += 0.278;
+        else
+            w += 0.6;
+    }
+    return w * fontSize;
+}
+
+Box textBox(const PictureText& t, double fontSize)
+{
+    return {t.origin.x, t.origin.y - 0.72 * fontSize, t.origin.x + t.width, t.origin.y + 0.21 * fontSize};
+}
+
+bool discTouches(const LeedSpotMark& s, const Box& b)
+{
+    const double nx = std::clamp(s.centre.x, b.left, b.right);
+    const double ny = std::clamp(s.centre.y, b.top, b.bottom);
+    const double dx = s.centre.x - nx, dy = s.centre.y - ny;
+    return dx * dx + dy * dy < (s.radius + 1.0) * (s.radius + 1.0);
+}
+
+// Labels beside their discs, first fit of right, above, below, left; none where every place
+// would leave the picture, cover a disc or another label. The substrate's beams come first.
+void placeLabels(LeedLayout& layout, const std::vector<std::string>& texts)
+{
+    if (layout.spots.size() > MaxLabelledSpots)
+        return;
+    const double f = layout.fontSize;
+    const Box picture{0.0, 0.0, double(layout.width), double(layout.height)};
+    std::vector<Box> placed;
+    for (const auto& c : layout.caption)
+        placed.push_back(textBox(c, f));
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t i = 0; i < layout.spots.size(); ++i) {
+            LeedSpotMark& s = layout.spots[i];
+            if ((s.role == LeedRole::Superstructure) != (pass == 1))
+                continue;
+            const double w = textWidth(texts[i], f);
+            const double gap = s.radius + 0.25 * f;
+            const PicturePoint candidates[] = {
+                {s.centre.x + gap, s.centre.y + 0.26 * f},
+                {s.centre.x - w / 2, s.centre.y - gap - 0.21 * f},
+                {s.centre.x - w / 2, s.centre.y + gap + 0.72 * f},
+                {s.centre.x - gap - w, s.centre.y + 0.26 * f},
+            };
+            for (const PicturePoint& origin : candidates) {
+                const PictureText t{texts[i], origin, w};
+                const Box b = textBox(t, f);
+                if (b.left < picture.left || b.top < picture.top || b.right > picture.right ||
+                    b.bottom > picture.bottom)
+                    continue;
+                // A space's width between neighbouring labels, so that they never read as one.
+                const Box padded{b.left - 0.3 * f, b.top - 0.1 * f, b.right + 0.3 * f, b.bottom + 0.1 * f};
+                if (std::any_of(placed.begin(), placed.end(), [&](const Box& p) { return p.overlaps(padded); }))
+                    continue;
+                if (std::any_of(layout.spots.begin(), layout.spots.end(),
+                                [&](const LeedSpotMark& o) { return discTouches(o, b); }))
+                    continue;
+                s.label = t;
+                placed.push_back(b);
+                break;
+            }
+        }
+}
+
+struct Rgba {
+    double r, g, b;
+};
+
+Rgba rgb(LeedRole role)
+{
+    const uint32_t c = leedColour(role);
+    return {double((c >> 16) & 0xff) / 255.0, double((c >> 8) & 0xff) / 255.0, double(c & 0xff) / 255.0};
+}
+
+void setColour(cairo_t* cr, LeedRole role, double alpha = 1.0)
+{
+    const Rgba c = rgb(role);
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
+
+void outline(cairo_t* cr, const std::array<PicturePoint, 4>& corners)
+{
+    cairo_move_to(cr, corners[0].x, corners[0].y);
+    for (std::size_t i = 1; i < corners.size(); ++i)
+        cairo_line_to(cr, corners[i].x, corners[i].y);
+    cairo_close_path(cr);
+}
+
+void paint(cairo_t* cr, const LeedLayout& layout)
+{
+    setColour(cr, LeedRole::Background);
+    cairo_paint(cr);
+
+    const PicturePoint c = layout.centre;
+    const double rim = layout.screenRadius;
+    cairo_arc(cr, c.x, c.y, rim, 0.0, 2.0 * std::numbers::pi);
+    setColour(cr, LeedRole::Screen);
+    cairo_fill_preserve(cr);
+    setColour(cr, LeedRole::ScreenRim);
+    cairo_set_line_width(cr, std::max(1.0, rim / 150.0));
+    cairo_stroke(cr);
+
+    cairo_save(cr);
+    cairo_arc(cr, c.x, c.y, rim, 0.0, 2.0 * std::numbers::pi);
+    cairo_clip(cr);
+    cairo_set_line_width(cr, std::max(1.0, rim / 200.0));
+    outline(cr, layout.substrateCell);
+    setColour(cr, LeedRole::SubstrateCell);
+    cairo_stroke(cr);
+    if (layout.superstructureCell) {
+        const double dash[] = {4.0, 3.0};
+        cairo_set_dash(cr, dash, 2, 0.0);
+        outline(cr, *layout.superstructureCell);
+        setColour(cr, LeedRole::SuperstructureCell);
+        cairo_stroke(cr);
+        cairo_set_dash(cr, nullptr, 0, 0.0);
+    }
+    cairo_restore(cr);
+
+    for (const LeedSpotMark& s : layout.spots) {
+        // A faint glow around each disc, as the phosphor shows it.
+        const Rgba col = rgb(s.role);
+        cairo_pattern_t* glow = cairo_pattern_create_radial(s.centre.x, s.centre.y, s.radius * 0.5, s.centre.x,
+                                                            s.centre.y, s.radius * 2.2);
+        cairo_pattern_add_color_stop_rgba(glow, 0.0, col.r, col.g, col.b, 0.45);
+        cairo_pattern_add_color_stop_rgba(glow, 1.0, col.r, col.g, col.b, 0.0);
+        cairo_set_source(cr, glow);
+        cairo_arc(cr, s.centre.x, s.centre.y, s.radius * 2.2, 0.0, 2.0 * std::numbers::pi);
+        cairo_fill(cr);
+        cairo_pattern_destroy(glow);
+        setColour(cr, s.role);
+        cairo_arc(cr, s.centre.x, s.centre.y, s.radius, 0.0, 2.0 * std::numbers::pi);
+        cairo_fill(cr);
+    }
+
+    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, layout.fontSize);
+    setColour(cr, LeedRole::Label);
+    auto show = [&](const PictureText& t) {
+        cairo_move_to(cr, t.origin.x, t.origin.y);
+        cairo_show_text(cr, t.text.c_str());
+    };
+    for (const LeedSpotMark& s : layout.spots)
+        if (s.label)
+            show(*s.label);
+    for (const PictureText& t : layout.caption)
+        show(t);
+}
+
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+
+} // namespace
+
+uint32_t leedColour(LeedRole role)
+{
+    switch (role) {
+    case LeedRole::Background: return 0x0a0d0b;
+    case LeedRole::Screen: return 0x14231a;
+    case LeedRole::ScreenRim: return 0x4f6a58;
+    case LeedRole::Specular: return 0xf2fff2;
+    case LeedRole::Substrate: return 0x6dff7a;
+    case LeedRole::Superstructure: return 0xffb22e;
+    case LeedRole::SubstrateCell: return 0x3f9a55;
+    case LeedRole::SuperstructureCell: return 0xa8782a;
+    case LeedRole::Label: return 0xc8d6cc;
+    }
+    return 0xffffff;
+}
+
+LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int height, std::string_view title)
+{
+    LeedLayout layout;
+    layout.width = std::max(width, 64);
+    layout.height = std::max(height, 64);
+    const double side = std::min(layout.width, layout.height);
+    layout.centre = {layout.width / 2.0, layout.height / 2.0};
+    layout.screenRadius = 0.45 * side;
+    layout.fontSize = std::clamp(side / 42.0, 9.0, 18.0);
+    const double k = pattern.waveNumber > 0.0 ? pattern.waveNumber : 1.0;
+    const double scale = layout.screenRadius / k;
+    auto at = [&](crystal::Vec3 g) { return PicturePoint{layout.centre.x + g.x * scale, layout.centre.y - g.y * scale}; };
+
+    layout.substrateCell = {at({}), at(pattern.aStar), at(pattern.aStar + pattern.bStar), at(pattern.bStar)};
+    if (!pattern.domains.empty()) {
+        // The superstructure's reciprocal cell: the rows of M^-T in a*, b*.
+        const crystal::IntMatrix2& m = pattern.domains.front();
+        const double d = double(m.det());
+        const crystal::Vec3 as = (1.0 / d) * (double(m.m22) * pattern.aStar - double(m.m21) * pattern.bStar);
+        const crystal::Vec3 bs = (1.0 / d) * (double(m.m11) * pattern.bStar - double(m.m12) * pattern.aStar);
+        layout.superstructureCell = std::array<PicturePoint, 4>{at({}), at(as), at(as + bs), at(bs)};
+    }
+
+    const double specular = std::max(4.0, 0.024 * layout.screenRadius);
+    const double substrate = std::max(3.0, 0.017 * layout.screenRadius);
+    const double superstructure = std::max(3.0, 0.013 * layout.screenRadius);
+    std::vector<std::string> texts;
+    for (int pass = 0; pass < 2; ++pass)
+        for (const crystal::LeedSpot& s : pattern.spots) {
+            if ((s.kind == crystal::SpotKind::Superstructure) != (pass == 1))
+                continue;
+            LeedSpotMark mark;
+            mark.centre = at({s.gx, s.gy, 0.0});
+            const bool isSpecular = s.h.num == 0 && s.k.num == 0;
+            mark.role = isSpecular ? LeedRole::Specular
+                        : pass == 0 ? LeedRole::Substrate
+                                    : LeedRole::Superstructure;
+            mark.radius = isSpecular ? specular : pass == 0 ? substrate : superstructure;
+            layout.spots.push_back(mark);
+            texts.push_back(crystal::fractionText(s.h) + " " + crystal::fractionText(s.k));
+        }
+    // The specular beam first whatever the list's order.
+    const auto spec = std::find_if(layout.spots.begin(), layout.spots.end(),
+                                   [](const LeedSpotMark& s) { return s.role == LeedRole::Specular; });
+    if (spec != layout.spots.end() && spec != layout.spots.begin()) {
+        const auto i = std::size_t(spec - layout.spots.begin());
+        std::rotate(layout.spots.begin(), spec, spec + 1);
+        std::rotate(texts.begin(), texts.begin() + std::ptrdiff_t(i), texts.begin() + std::ptrdiff_t(i) + 1);
+    }
+
+    const double margin = 0.6 * layout.fontSize;
+    double line = margin + 0.72 * layout.fontSize;
+    auto addCaption = [&](std::string text) {
+        const double w = textWidth(text, layout.fontSize);
+        layout.caption.push_back({std::move(text), {margin, line}, w});
+        line += 1.3 * layout.fontSize;
+    };
+    if (!title.empty())
+        addCaption(std::string(title));
+    char energy[64];
+    std::snprintf(energy, sizeof energy, "%g eV", pattern.energy);
+    addCaption(energy);
+
+    placeLabels(layout, texts);
+    return layout;
+}
+
+std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path)
+{
+    if (path.size() < 4)
+        return std::nullopt;
+    std::string ext(path.substr(path.size() - 4));
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext == ".png")
+        return LeedFileFormat::Png;
+    if (ext == ".svg")
+        return LeedFileFormat::Svg;
+    return std::nullopt;
+}
+
+std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
+{
+    std::string bytes;
+    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        format == LeedFileFormat::Png
+            ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
+            : cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
+    auto failed = [&](cairo_status_t status) {
+        error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
+        return std::nullopt;
+    };
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return failed(cairo_surface_status(surface.get()));
+    {
+        std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+        paint(cr.get(), layout);
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
+            return failed(cairo_status(cr.get()));
+    }
+    if (format == LeedFileFormat::Png) {
+        const cairo_status_t s = cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes);
+        if (s != CAIRO_STATUS_SUCCESS)
+            return failed(s);
+    } else {
+        cairo_surface_finish(surface.get());
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+            return failed(cairo_surface_status(surface.get()));
+    }
+    return bytes;
+}
+
+bool writeLeedPicture(const std::string& path, const LeedLayout& layout, std::string& error)
+{
+    const auto format = leedFileFormatOfPath(path);
+    if (!format) {
+        error = "the picture's name must end in .png or .svg";
+        return false;
+    }
+    const auto bytes = paintLeedPicture(layout, *format, error);
+    if (!bytes)
+        return false;
+    if (const int e = platform::writeWholeFile(path, *bytes); e != 0) {
+        error = "cannot write " + path + ": " + std::strerror(e);
+        return false;
+    }
+    return true;
+}
+
+} // namespace figure

@@ -1,0 +1,87 @@
+#pragma once
+// The LEED pattern as the fluorescent screen shows it at normal incidence. The geometry of the
+// picture (spots, radii, labels, cells, in pixels) is computed apart from any drawing, so that
+// the same layout can be painted with Cairo (PNG, SVG) or onto an indexed canvas.
+
+#include "crystal/Leed.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace figure {
+
+// What each part of the picture is drawn as; a painter maps each role to one colour.
+enum class LeedRole {
+    Background,      // outside the screen
+    Screen,          // the screen's disc
+    ScreenRim,       // its edge, the exit angle of 90 degrees
+    Specular,        // the (0 0) beam
+    Substrate,       // the substrate's beams
+    Superstructure,  // the superstructure's beams
+    SubstrateCell,   // the reciprocal cell a*, b* from (0 0)
+    SuperstructureCell,
+    Label,           // beam indices and the caption
+};
+
+// The colour of a role as 0xRRGGBB: a dark screen, green substrate beams, amber superstructure
+// beams.
+uint32_t leedColour(LeedRole role);
+
+// A point of the picture in pixels: x to the right, y downwards, (0, 0) the top left corner.
+struct PicturePoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// A text with the left end of its baseline at origin.
+struct PictureText {
+    std::string text;
+    PicturePoint origin;
+    double width = 0.0;  // estimated, pixels
+};
+
+// One beam as drawn: a filled disc, and its indices beside it when there is room.
+struct LeedSpotMark {
+    PicturePoint centre;
+    double radius = 0.0;  // pixels, at least 3 (a disc at least 6 pixels across)
+    LeedRole role = LeedRole::Substrate;
+    std::optional<PictureText> label;  // "h k", e.g. "1/2 0"; none where it would cover others
+};
+
+// The whole picture in pixels.
+struct LeedLayout {
+    int width = 0;
+    int height = 0;
+    PicturePoint centre;        // the (0 0) beam and the screen's centre
+    double screenRadius = 0.0;  // pixels for g = k (exit angle 90 degrees)
+    double fontSize = 0.0;      // pixels
+    // Corners of the reciprocal cells, from (0 0): 0, a*, a* + b*, b*. They may reach beyond the
+    // screen; painters clip them to its disc.
+    std::array<PicturePoint, 4> substrateCell{};
+    std::optional<std::array<PicturePoint, 4>> superstructureCell;  // domain 1's, if any
+    std::vector<LeedSpotMark> spots;  // the specular beam first, the superstructure's last
+    std::vector<PictureText> caption; // top left: the title, then the energy
+};
+
+// Lays the pattern out on a width x height picture (each at least 64): the screen fills the
+// smaller side, a beam at (gx, gy) sits at centre + (gx, -gy) * screenRadius / k, as on a
+// flat view of the hemispherical screen. title, if not empty, is the caption's first line.
+LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int height, std::string_view title);
+
+enum class LeedFileFormat { Png, Svg };
+
+// The format a file name implies: .png or .svg (letter case ignored).
+std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path);
+
+// The picture's file bytes painted with Cairo (PNG: 24-bit, width x height pixels; SVG:
+// width x height points, all vector). Nothing, with error set, when Cairo fails.
+std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error);
+
+// Paints and writes the picture whole or not at all. Returns false with error one line.
+bool writeLeedPicture(const std::string& path, const LeedLayout& layout, std::string& error);
+
+} // namespace figure
