@@ -1,5 +1,7 @@
 #include "cli/Args.h"
 
+#include "crystal/Material.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -75,15 +77,12 @@ std::string usage()
     return "usage: facetor                       start the desktop program\n"
            "       facetor listing --lattice {bcc,fcc,hcp,zincblende} [--termination A|B]\n"
            "       facetor slab    --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
-           "                       [--format table|xyz]\n"
+           "                       [--format table|xyz [--material NAME]]\n"
            "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
            "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
            "       facetor materials                 list the preset materials\n"
            "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
            "                       [--format extxyz|poscar|cif] --out FILE\n"
-           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
-           "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
-           "                       --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";
@@ -162,6 +161,10 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             if (*v == "table") cmd.format = SlabFormat::Table;
             else if (*v == "xyz") cmd.format = SlabFormat::Xyz;
             else return ArgError{"unknown format " + quoted(*v) + " (table or xyz)"};
+        } else if (opt == "--material" && isSlab) {
+            auto v = value();
+            if (!v) return missing();
+            cmd.material = std::string(*v);
         } else if (opt == "--out" && isRender) {
             auto v = value();
             if (!v) return missing();
@@ -195,6 +198,16 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
 
     if (!isListing && !haveHkl)
         return ArgError{"option --hkl is required"};
+    if (!cmd.material.empty()) {
+        if (cmd.format != SlabFormat::Xyz)
+            return ArgError{"option --material applies only to --format xyz"};
+        const crystal::Material* m = crystal::findMaterial(cmd.material);
+        if (!m)
+            return ArgError{"unknown material " + quoted(cmd.material) + " (facetor materials lists them)"};
+        if (m->lattice != *kind)
+            return ArgError{"material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not " +
+                            std::string(geometry::latticeName(*kind))};
+    }
     if (isRender) {
         if (cmd.out.empty())
             return ArgError{"option --out is required"};

@@ -22,6 +22,7 @@ struct BatchCommand {
     std::optional<float> rotate;  // degrees
     std::optional<float> tilt;    // degrees
     SlabFormat format = SlabFormat::Table;
+    std::string material;         // slab --format xyz: a preset of the lattice, for Angstrom and symbols
     std::string out;              // render: .bmp or .png path
     int screenWidth = 1024;       // render: the headless screen
     int screenHeight = 768;

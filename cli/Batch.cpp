@@ -3,6 +3,8 @@
 #include "app/Application.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "crystal/Material.h"
+#include "crystal/Vec3.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/PngFile.h"
@@ -89,9 +91,58 @@ std::string surfaceName(geometry::LatticeCode code, const geometry::MillerIndice
     return name;
 }
 
+// The shortest text that reads back to the same double.
+std::string shortest(double value)
+{
+    char buf[32];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("nan");
+}
+
+// The drawn block in Angstrom with the material's symbols. Each atom goes back to the crystal's
+// axes, is stretched to the material's constants (the catalogue has the FCC cube edge and the
+// HCP basal constant 1, the BCC cube edge 0.816 and the ideal HCP c) and is expressed in the
+// frame of the same plane of the material: the in-plane axis e2 stays, the normal follows the
+// stretch (normals scale inversely), e1 completes the right-handed frame.
+void writeMaterialXyz(const BatchCommand& cmd, const BatchState& s, const crystal::Material& m)
+{
+    const auto& a = s.atoms;
+    const auto& e = s.frame.rows;
+    const double unit = double(geometry::CellLength) * double(s.lattice.displayScale);
+    double stretch[3] = {m.a, m.a, m.a};
+    if (m.lattice == crystal::LatticeKind::Bcc)
+        stretch[0] = stretch[1] = stretch[2] = m.a / double(s.lattice.latticeVectors[0][0]);
+    if (m.lattice == crystal::LatticeKind::Hcp)
+        stretch[2] = m.c / double(s.lattice.latticeVectors[2][2]);
+    crystal::Vec3 e1{e[0][0], e[0][1], e[0][2]};
+    const crystal::Vec3 e2{e[1][0], e[1][1], e[1][2]};
+    crystal::Vec3 e3{e[2][0] / stretch[0], e[2][1] / stretch[1], e[2][2] / stretch[2]};
+    e3 = (1.0 / crystal::norm(e3)) * e3;
+    e1 = crystal::cross(e2, e3);
+
+    std::string out = std::to_string(a.count) + "\n";
+    out += m.name + " " + surfaceName(cmd.code, cmd.miller) + ", Angstrom, z along the outward plane normal\n";
+    for (int k = 1; k <= a.count; ++k) {
+        const double w[3] = {-a.frameX[k] / unit, a.frameY[k] / unit, a.frameZ[k] / unit};
+        crystal::Vec3 u;
+        u.x = (e[0][0] * w[0] + e[1][0] * w[1] + e[2][0] * w[2]) * stretch[0];
+        u.y = (e[0][1] * w[0] + e[1][1] * w[1] + e[2][1] * w[2]) * stretch[1];
+        u.z = (e[0][2] * w[0] + e[1][2] * w[1] + e[2][2] * w[2]) * stretch[2];
+        out += m.element(a.species[k]);
+        for (double v : {crystal::dot(e1, u), crystal::dot(e2, u), crystal::dot(e3, u)}) {
+            out += ' ';
+            out += shortest(v);
+        }
+        out += '\n';
+    }
+    std::cout << out;
+}
+
 // Lattice units in a right-handed frame whose z is the outward plane normal.
 void writeXyz(const BatchCommand& cmd, const BatchState& s)
 {
+    if (!cmd.material.empty())
+        return writeMaterialXyz(cmd, s, *crystal::findMaterial(cmd.material));
     const auto& a = s.atoms;
     const float unit = geometry::CellLength * s.lattice.displayScale;
     std::string out = std::to_string(a.count) + "\n";
@@ -210,8 +261,6 @@ int runBatch(const std::vector<std::string_view>& args)
             return runMaterials(rest);
         if (args[0] == "export")
             return runExport(rest);
-        if (args[0] == "figure")
-            return runFigure(rest);
     }
     const ParsedArgs parsed = parseArgs(args);
     if (std::holds_alternative<ShowHelp>(parsed)) {

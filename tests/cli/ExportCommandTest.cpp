@@ -1,0 +1,194 @@
+// facetor materials, facetor export and slab --material as a user runs them: the real executable
+// in a scratch directory.
+
+#include "crystal/Material.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ExportRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class ExportCommand : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("facetor-export-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir / "work");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // facetor with args (shell-quoted where needed) in the work directory.
+    ExportRun run(const std::string& args)
+    {
+        const std::string cmd = "cd '" + work().string() + "' && '" FACETOR_BIN "' " + args + " >'" +
+                                (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(m_dir / "out"), slurp(m_dir / "err")};
+    }
+    fs::path work() const { return m_dir / "work"; }
+
+    fs::path m_dir;
+};
+
+TEST_F(ExportCommand, MaterialsListsEveryPreset)
+{
+    const ExportRun r = run("materials");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::size_t lines = 0;
+    for (char c : r.out)
+        lines += c == '\n';
+    EXPECT_EQ(lines, crystal::materialPresets().size());
+    for (const char* line : {"Cu fcc 3.6149 - Cu\n", "Fe bcc 2.8665 - Fe\n", "Mg hcp 3.2094 5.2108 Mg\n",
+                             "GaAs zincblende 5.6533 - Ga,As\n", "Si zincblende 5.431 - Si\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(run("materials --all").status, 2);
+}
+
+TEST_F(ExportCommand, WritesEachFormat)
+{
+    ExportRun r = run("export --material Cu --hkl 1 1 1 --out cu111.xyz");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    const std::string xyz = slurp(work() / "cu111.xyz");
+    EXPECT_EQ(xyz.rfind("6\nLattice=\"", 0), 0u) << xyz;
+    EXPECT_NE(xyz.find("title=\"Cu (1 1 1)\"\nCu "), std::string::npos) << xyz;
+
+    r = run("export --material Mg --hkl 1 0 -1 0 --termination B --layers 4 --size 2x3 --vacuum 7.5 "
+            "--format poscar --out slab.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string poscar = slurp(work() / "slab.txt");
+    EXPECT_EQ(poscar.rfind("Mg (1 0 -1 0) termination B\n1.0\n", 0), 0u) << poscar;
+    EXPECT_NE(poscar.find("\n  Mg\n  24\nCartesian\n"), std::string::npos) << poscar;
+
+    r = run("export --lattice zincblende --elements Ga,N --a 4.5 --hkl 1 1 1 --orthogonal --out gan.cif");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cif = slurp(work() / "gan.cif");
+    EXPECT_NE(cif.find("_cell_angle_gamma 90.0000000000\n"), std::string::npos) << cif;
+    EXPECT_NE(cif.find(" N "), std::string::npos);
+
+    // The previous file stays as it was when a later run is refused.
+    EXPECT_EQ(run("export --material Cu --hkl 0 0 0 --out cu111.xyz").status, 2);
+    EXPECT_EQ(slurp(work() / "cu111.xyz"), xyz);
+}
+
+TEST_F(ExportCommand, BadInputNamesItAndWritesNothing)
+{
+    const struct {
+        const char* args;
+        const char* words;
+    } rows[] = {
+        {"--material Unobtainium --hkl 1 1 1 --out x.xyz", "unknown material 'Unobtainium'"},
+        {"--material Cu --hkl 0 0 0 --out x.xyz", "(0 0 0)"},
+        {"--material Mg --hkl 1 0 0 0 --out x.xyz", "-(h + k) = -1"},
+        {"--material Cu --hkl 1 0 -1 0 --out x.xyz", "only to hcp"},
+        {"--material Cu --hkl 1 1 x --out x.xyz", "'x' is not an integer"},
+        {"--material Cu --hkl 1 1 1001 --out x.xyz", "out of range"},
+        {"--material Cu --hkl 1 1 1 --layers 0 --out x.xyz", "--layers must be"},
+        {"--material Cu --hkl 1 1 1 --vacuum -1 --out x.xyz", "--vacuum must be"},
+        {"--material Cu --hkl 1 1 1 --size 0x2 --out x.xyz", "--size must be"},
+        {"--material Cu --hkl 1 1 1 --size 2 --out x.xyz", "--size '2'"},
+        {"--material Cu --hkl 1 1 1 --format pdb --out x.xyz", "unknown format 'pdb'"},
+        {"--material Cu --hkl 1 1 1 --out x.pdb", "cannot tell the format of 'x.pdb'"},
+        {"--material Cu --hkl 1 1 1", "--out is required"},
+        {"--material Cu --hkl 1 1 1 --termination A --out x.xyz", "--termination applies only"},
+        {"--material Cu --lattice fcc --hkl 1 1 1 --out x.xyz", "excludes"},
+        {"--lattice hcp --elements Mg --a 3.2 --hkl 0 0 1 --out x.xyz", "needs the lattice constant c"},
+        {"--lattice fcc --elements Qq --a 3.2 --hkl 0 0 1 --out x.xyz", "unknown element symbol 'Qq'"},
+        {"--material Mg --hkl -3 -2 5 -3 --orthogonal --out x.xyz", "no rectangular"},
+        {"--material Cu --hkl 1 1 1 --layers 100000 --size 100x100 --out x.xyz", "atoms"},
+        {"--material Cu --hkl 1 1 1 --colour red --out x.xyz", "unknown option '--colour'"},
+    };
+    for (const auto& row : rows) {
+        const ExportRun r = run(std::string("export ") + row.args);
+        EXPECT_EQ(r.status, 2) << row.args;
+        EXPECT_EQ(r.err.rfind("facetor: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(row.words), std::string::npos) << row.args << "\n" << r.err;
+        EXPECT_NE(r.err.find("\nusage: "), std::string::npos);
+        EXPECT_TRUE(fs::is_empty(work())) << row.args;
+    }
+}
+
+TEST_F(ExportCommand, WriteFailureIsOneLineAndStatusOne)
+{
+    const ExportRun r = run("export --material Cu --hkl 1 0 0 --out missing/cu.xyz");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "facetor: cannot write missing/cu.xyz: No such file or directory\n");
+    EXPECT_TRUE(fs::is_empty(work()));
+}
+
+// slab --format xyz --material: the drawn atoms in Angstrom with the material's symbols.
+TEST_F(ExportCommand, DrawnSlabInAngstrom)
+{
+    auto firstAtoms = [](const std::string& text) {
+        std::istringstream in(text);
+        std::string line;
+        std::getline(in, line);
+        std::getline(in, line);
+        std::vector<std::array<double, 3>> atoms;
+        std::string symbol;
+        double x, y, z;
+        while (in >> symbol >> x >> y >> z && atoms.size() < 50)
+            atoms.push_back({x, y, z});
+        return atoms;
+    };
+    const struct {
+        const char* lattice;
+        const char* material;
+        const char* symbol;
+        double scale;  // Angstrom per lattice unit, for a surface where it is one factor
+    } rows[] = {
+        {"fcc --hkl 1 1 0", "Cu", "Cu ", 3.6149},
+        {"bcc --hkl 2 1 1", "W", "W ", 3.1652 / double(0.816f)},
+        {"zincblende --termination B --hkl 1 1 1", "GaAs", "As ", 5.6533},
+        // The basal plane: in-plane distances scale with a, depths with c.
+        {"hcp --termination B --hkl 0 0 1", "Zn", "Zn ", 2.6649},
+    };
+    for (const auto& row : rows) {
+        const ExportRun plain = run(std::string("slab --format xyz --lattice ") + row.lattice);
+        const ExportRun real = run(std::string("slab --format xyz --lattice ") + row.lattice + " --material " + row.material);
+        ASSERT_EQ(real.status, 0) << real.err;
+        EXPECT_EQ(real.out.find("\nX "), std::string::npos);
+        EXPECT_NE(real.out.find(std::string("\n") + row.symbol), std::string::npos) << row.material;
+        const auto p = firstAtoms(plain.out);
+        const auto q = firstAtoms(real.out);
+        ASSERT_EQ(p.size(), 50u) << plain.out.substr(0, 200);
+        ASSERT_EQ(q.size(), 50u) << real.out.substr(0, 200);
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            EXPECT_NEAR(q[k][0], p[k][0] * row.scale, 1e-4) << row.material;
+            EXPECT_NEAR(q[k][1], p[k][1] * row.scale, 1e-4);
+            const double zScale = row.symbol == std::string("Zn ") ? 4.9468 / double(1.6329932f) : row.scale;
+            EXPECT_NEAR(q[k][2], p[k][2] * zScale, 1e-4);
+        }
+    }
+    EXPECT_EQ(run("slab --format xyz --lattice fcc --hkl 1 1 1 --material Fe").status, 2);
+    EXPECT_EQ(run("slab --lattice fcc --hkl 1 1 1 --material Cu").status, 2);
+    EXPECT_EQ(run("slab --format xyz --lattice fcc --hkl 1 1 1 --material Qq").status, 2);
+}
+
+} // namespace
