@@ -1,0 +1,66 @@
+// Real crystals: the surface cell of a high-index plane, a 10000-atom periodic slab and its
+// structure files.
+
+#include "crystal/Slab.h"
+#include "crystal/StructureFile.h"
+#include "crystal/SurfaceCell.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+crystal::SurfaceSpec highIndex()
+{
+    return {*crystal::findMaterial("Pt"), {7, 5, 3}, crystal::Termination::None};
+}
+
+// 100 planes of a 10 x 10 repeat of the one-atom primitive cell: 10000 atoms.
+const crystal::SlabOptions TenThousand{100, 10, 10, 10.0};
+
+void surfaceCell(benchmark::State& st, crystal::SurfaceSpec spec, crystal::InPlaneCell kind)
+{
+    std::string error;
+    for (auto _ : st)
+        benchmark::DoNotOptimize(crystal::surfaceCell(spec, kind, error));
+}
+BENCHMARK_CAPTURE(surfaceCell, Pt_753_primitive, highIndex(), crystal::InPlaneCell::Primitive);
+BENCHMARK_CAPTURE(surfaceCell, Pt_753_orthogonal, highIndex(), crystal::InPlaneCell::Orthogonal);
+BENCHMARK_CAPTURE(surfaceCell, GaAs_111_B, (crystal::SurfaceSpec{*crystal::findMaterial("GaAs"), {1, 1, 1},
+                                                                  crystal::Termination::B}),
+                  crystal::InPlaneCell::Primitive);
+
+// The whole export: cell, 10000-atom slab, extended XYZ text.
+void cellSlabAndFile(benchmark::State& st, crystal::StructureFormat format)
+{
+    const auto spec = highIndex();
+    std::string error;
+    std::size_t bytes = 0;
+    for (auto _ : st) {
+        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+        const auto slab = crystal::buildSlab(*cell, spec.material, TenThousand);
+        const std::string text = crystal::formatStructure(slab, format, crystal::surfaceTitle(spec));
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+        if (slab.atoms.size() != 10000)
+            st.SkipWithError("not 10000 atoms");
+    }
+    st.counters["bytes"] = double(bytes);
+}
+BENCHMARK_CAPTURE(cellSlabAndFile, Pt_753_10000_atoms_extxyz, crystal::StructureFormat::ExtendedXyz)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(cellSlabAndFile, Pt_753_10000_atoms_poscar, crystal::StructureFormat::Poscar)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(cellSlabAndFile, Pt_753_10000_atoms_cif, crystal::StructureFormat::Cif)
+    ->Unit(benchmark::kMillisecond);
+
+void buildSlabOnly(benchmark::State& st)
+{
+    const auto spec = highIndex();
+    std::string error;
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(crystal::buildSlab(*cell, spec.material, TenThousand));
+}
+BENCHMARK(buildSlabOnly)->Unit(benchmark::kMillisecond);
+
+} // namespace
