@@ -83,6 +83,9 @@ std::string usage()
            "       facetor materials                 list the preset materials\n"
            "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
            "                       [--format extxyz|poscar|cif] --out FILE\n"
+           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
+           "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
+           "                       --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";

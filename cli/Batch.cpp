@@ -261,6 +261,8 @@ int runBatch(const std::vector<std::string_view>& args)
             return runMaterials(rest);
         if (args[0] == "export")
             return runExport(rest);
+        if (args[0] == "figure")
+            return runFigure(rest);
     }
     const ParsedArgs parsed = parseArgs(args);
     if (std::holds_alternative<ShowHelp>(parsed)) {

@@ -14,4 +14,9 @@ int runMaterials(const std::vector<std::string_view>& args);
 //                [--format extxyz|poscar|cif] --out FILE
 int runExport(const std::vector<std::string_view>& args);
 
+// facetor figure SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]
+//                [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]
+//                --out FILE.svg|FILE.pdf|FILE.png
+int runFigure(const std::vector<std::string_view>& args);
+
 } // namespace cli
