@@ -9,21 +9,12 @@ namespace crystal {
 
 namespace {
 
-// The terrace orientations this notation knows, per lattice: the family in sorted absolute
-// indices, the spacing of its close-packed rows in units of the cube edge.
-struct TerraceFamily {
-    Index3 indices;
-    double rowSpacing;
-};
+// The terrace families this notation knows, closest-packed first: sorted absolute indices.
+constexpr Index3 FccTerraces[] = {{1, 1, 1}, {0, 0, 1}};
+constexpr Index3 BccTerraces[] = {{0, 1, 1}, {0, 0, 1}};
 
-constexpr TerraceFamily FccTerraces[] = {
-    {{1, 1, 1}, 0.6123724356957945},  // sqrt(6) / 4: rows of <110> in {111}
-    {{0, 0, 1}, 0.7071067811865476},  // 1 / sqrt(2): rows of <110> in {100}
-};
-constexpr TerraceFamily BccTerraces[] = {
-    {{0, 1, 1}, 0.8164965809277260},  // sqrt(2 / 3): rows of <111> in {110}
-    {{0, 0, 1}, 1.0},                 // rows of <100> in {100}
-};
+// The spacing of the close-packed <110> rows in an FCC {111} plane, in cube edges: sqrt(6) / 4.
+constexpr double Fcc111RowSpacing = 0.6123724356957945;
 
 int64_t dot3(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
 
@@ -112,11 +103,10 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     const auto& families = lattice == LatticeKind::Fcc ? FccTerraces : BccTerraces;
     Index3 best{};
     Index3 bestG{};
-    double bestRows = 0.0;
     int64_t bestDot = 0;
     int64_t bestNorm = 1;
     for (const auto& family : families) {
-        for (const Index3& t : variants(family.indices)) {
+        for (const Index3& t : variants(family)) {
             const Index3 gt = reciprocal(lattice, t);
             const int64_t d = dot3(g, gt);
             if (d <= 0)
@@ -128,7 +118,6 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
                 bestG = gt;
                 bestDot = d;
                 bestNorm = n2;
-                bestRows = family.rowSpacing;
             }
         }
     }
@@ -162,9 +151,12 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     if (sortedAbs(edge) == closePacked)
         return std::nullopt;
 
-    // A kinked surface: the step edge is no atom row. The terrace width is counted in the
-    // terrace's close-packed rows across the terrace, d / tan(theta), rounded up; the step face
-    // is what is left of the indices after that many terrace planes.
+    // A kinked surface: the step edge is no atom row. Only (1 1 1) terraces of FCC have an
+    // established notation for it.
+    if (lattice != LatticeKind::Fcc || sortedAbs(best) != Index3{1, 1, 1})
+        return std::nullopt;
+    // The terrace width is counted in close-packed rows across the terrace, d / tan(theta),
+    // rounded up; the step face is what is left of the indices after that many terrace planes.
     const double gNorm = std::sqrt(double(dot3(g, g)));
     const double gtNorm = std::sqrt(double(bestNorm));
     const double cosTheta = std::min(1.0, double(bestDot) / (gNorm * gtNorm));
@@ -172,20 +164,25 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     if (sinTheta <= 0.0)
         return std::nullopt;
     const double terraceWidth = (1.0 / gtNorm) * cosTheta / sinTheta;
-    const double rows = std::ceil(terraceWidth / bestRows - 1e-9);
-    if (rows < 2.0 || rows > 1e9)
+    const double rows = std::ceil(terraceWidth / Fcc111RowSpacing - 1e-9);
+    // Two rows make no terrace to count kinks along.
+    if (rows < 3.0 || rows > 1e9)
         return std::nullopt;
     const int64_t n = int64_t(rows);
     for (int i = 0; i < 3; ++i)
         step[i] = plane[i] - n * best[i];
     // The step face must rise from the terrace (facing the same side) and lie farther from the
     // surface than the terrace does; otherwise the plane is no vicinal of this terrace.
-    if (step == Index3{0, 0, 0} || dot3(step, best) <= 0)
+    if (step == Index3{0, 0, 0} || dot3(step, best) <= 0 || isLowIndex(lattice, reduce(step)))
         return std::nullopt;
-    // Kinked steps are short runs of low-index ledges, such as (3 1 0); a long index is no step
-    // face but what is left of a plane far from every terrace.
+    // A kinked step is a short run of low-index ledges leaning the way the terrace does, such as
+    // (3 1 0) in (10 8 7) = 7(1 1 1) x (3 1 0): a long index, or one of opposite sign to the
+    // terrace's, is no step face but what is left of a plane far from every terrace.
     if (std::any_of(step.begin(), step.end(), [](int64_t x) { return std::llabs(x) > 4; }))
         return std::nullopt;
+    for (int i = 0; i < 3; ++i)
+        if (step[i] * best[i] < 0)
+            return std::nullopt;
     auto cosine = [](const Index3& p, const Index3& q) {
         return double(dot3(p, q)) / std::sqrt(double(dot3(p, p)) * double(dot3(q, q)));
     };

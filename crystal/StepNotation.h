@@ -17,8 +17,10 @@ struct StepNotation {
 };
 
 // The terraces and steps of an FCC or BCC plane (cubic indices) vicinal to a low-index
-// terrace: FCC (7 5 5) gives 6(1 1 1) x (1 0 0). Nothing for a low-index plane (FCC {111},
-// {100}, {110}; BCC {110}, {100}, {211}), for (0 0 0) and for HCP and zinc blende.
+// terrace: FCC (7 5 5) gives 6(1 1 1) x (1 0 0); kinked surfaces on FCC {111} terraces too:
+// (10 8 7) gives 7(1 1 1) x (3 1 0). Nothing for a low-index plane (FCC {111}, {100}, {110};
+// BCC {110}, {100}, {211}), for steps several planes high, for other kinked surfaces, for
+// (0 0 0) and for HCP and zinc blende.
 std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl);
 
 // "6(1 1 1) x (1 0 0)".
