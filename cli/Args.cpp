@@ -86,6 +86,7 @@ std::string usage()
            "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
            "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
            "                       --out FILE.svg|FILE.pdf|FILE.png\n"
+           "       facetor report  SURFACE [--format text|json]\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";

@@ -19,4 +19,8 @@ int runExport(const std::vector<std::string_view>& args);
 //                --out FILE.svg|FILE.pdf|FILE.png
 int runFigure(const std::vector<std::string_view>& args);
 
+// facetor report SURFACE [--format text|json]: the surface's 2D cell, plane stacking,
+// density, exposed atoms and steps.
+int runReport(const std::vector<std::string_view>& args);
+
 } // namespace cli
