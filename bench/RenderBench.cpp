@@ -1,5 +1,6 @@
 // The picture: depth sort, drawing and the view change of the 10000-atom surface.
 
+#include "platform/headless/BuiltinGlyphs.h"
 #include "geometry/Slab.h"
 #include "render/Palette.h"
 #include "render/Scene.h"
@@ -33,7 +34,7 @@ Surface& surface(geometry::LatticeCode code, geometry::MillerIndices m)
 // The application's window canvas on a 1024 x 768 screen: 102 x 42 cells of 10 x 18.
 winrt::Canvas& canvas()
 {
-    static winrt::BuiltinGlyphSource glyphs;
+    static platform::BuiltinGlyphs glyphs;
     static winrt::Canvas c(1020, 756, 256, 10, 18, glyphs);
     static bool palette = (render::installPalette(c), true);
     (void)palette;

@@ -1,6 +1,7 @@
 // Any bytes as the picture of put_image, at a position and with an action taken from the
 // input: nothing may be read or written out of bounds, and every pixel must stay a palette
 // entry.
+#include "platform/headless/BuiltinGlyphs.h"
 #include "winrt/Canvas.h"
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static winrt::BuiltinGlyphSource glyphs;
+    static platform::BuiltinGlyphs glyphs;
     static winrt::Canvas canvas(64, 48, 200, 8, 16, glyphs);
     if (size < 4)
         return 0;

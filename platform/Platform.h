@@ -88,14 +88,21 @@ struct FontMetrics {
 };
 
 // A created font: its measurements and the shapes of its characters.
-class Font {
+// Where a canvas gets the shapes of characters.
+class Glyphs {
 public:
-    virtual ~Font() = default;
-    virtual FontMetrics metrics() const = 0;
+    virtual ~Glyphs() = default;
     // Fills mask (cellWidth x cellHeight bytes, top row first) with the coverage of character ch,
-    // 0 background to 255 full ink; characters the font lacks leave the mask all 0.
+    // 0 background to 255 full ink (a canvas inks pixels of 128 and above); characters the
+    // source lacks leave the mask all 0.
     virtual void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
                              std::span<std::uint8_t> mask) const = 0;
+};
+
+// A font of the system: its glyphs and its measurements.
+class Font : public Glyphs {
+public:
+    virtual FontMetrics metrics() const = 0;
 };
 
 enum class ShowState { Normal, Minimised, Maximised };

@@ -57,7 +57,7 @@ uint8_t nearestIndex(Rgb colour, std::span<const Rgb> palette)
 } // namespace
 
 Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
-               const GlyphSource& glyphs, CanvasOptions options)
+               const platform::Glyphs& glyphs, CanvasOptions options)
     : m_width(width)
     , m_height(height)
     , m_colourCount(colourCount)

@@ -3,7 +3,7 @@
 // the drawing state, the character grid for text, and the drawing operations.
 
 #include "winrt/Colour.h"
-#include "winrt/GlyphSource.h"
+#include "platform/Platform.h"
 #include "winrt/GraphicsStatus.h"
 #include "winrt/Rect.h"
 
@@ -79,7 +79,7 @@ public:
     // (>= 1). Throws std::invalid_argument outside these ranges. The glyph source must outlive
     // the canvas.
     Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
-           const GlyphSource& glyphs, CanvasOptions options = {});
+           const platform::Glyphs& glyphs, CanvasOptions options = {});
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -222,7 +222,7 @@ private:
     const int m_cellHeight;
     const int m_gridRows;
     const int m_gridColumns;
-    const GlyphSource& m_glyphs;
+    const platform::Glyphs& m_glyphs;
     const CanvasOptions m_options;
 
     mutable std::mutex m_text;

@@ -16,31 +16,15 @@ constexpr int16_t KeepField = std::numeric_limits<int16_t>::min();
 
 std::atomic<uint64_t> g_nextSerial{1};
 
-// The canvas draws characters through this view of the window's platform font.
-class FontGlyphs final : public GlyphSource {
-public:
-    explicit FontGlyphs(const platform::Font& font) : m_font(font) {}
-    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
-                     std::span<uint8_t> mask) const override
-    {
-        m_font.renderGlyph(ch, cellWidth, cellHeight, mask);
-    }
-
-private:
-    const platform::Font& m_font;
-};
-
 // A window's canvas together with the font its glyphs come from; handed out through an
 // aliasing pointer so that the font lives as long as anyone holds the canvas.
 struct CanvasBundle {
     CanvasBundle(std::unique_ptr<platform::Font> f, int width, int height, int colours,
                  int cellWidth, int cellHeight, CanvasOptions options)
-        : font(std::move(f)), glyphs(*font),
-          canvas(width, height, colours, cellWidth, cellHeight, glyphs, options)
+        : font(std::move(f)), canvas(width, height, colours, cellWidth, cellHeight, *font, options)
     {
     }
     std::unique_ptr<platform::Font> font;
-    FontGlyphs glyphs;
     Canvas canvas;
 };
 

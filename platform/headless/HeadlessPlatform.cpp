@@ -1,6 +1,6 @@
 #include "platform/headless/HeadlessPlatform.h"
 
-#include "winrt/GlyphSource.h"
+#include "platform/headless/BuiltinGlyphs.h"
 
 #include <algorithm>
 
@@ -42,7 +42,7 @@ public:
 
 private:
     FontMetrics m_metrics;
-    winrt::BuiltinGlyphSource m_glyphs;
+    BuiltinGlyphs m_glyphs;
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/headless/BuiltinGlyphs.h"
 #include "render/BallImages.h"
 #include "render/Palette.h"
 
@@ -19,9 +20,9 @@ uint32_t u32(std::span<const uint8_t> b, size_t at)
 
 Rgb paletteColour(int index) { return Rgb::fromColorRef(render::kApplicationPalette[size_t(index)]); }
 
-const winrt::BuiltinGlyphSource& glyphs()
+const platform::BuiltinGlyphs& glyphs()
 {
-    static winrt::BuiltinGlyphSource g;
+    static platform::BuiltinGlyphs g;
     return g;
 }
 

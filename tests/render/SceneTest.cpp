@@ -1,3 +1,4 @@
+#include "platform/headless/BuiltinGlyphs.h"
 #include "render/Scene.h"
 
 #include <gtest/gtest.h>
@@ -191,7 +192,7 @@ namespace {
 
 winrt::Canvas& sceneCanvas()
 {
-    static winrt::BuiltinGlyphSource glyphs;
+    static platform::BuiltinGlyphs glyphs;
     static winrt::Canvas canvas(600, 520, 256, 10, 18, glyphs);
     return canvas;
 }

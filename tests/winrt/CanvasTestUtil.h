@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the canvas tests: canvases, bitmaps and pixel dumps.
 
+#include "platform/headless/BuiltinGlyphs.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/Canvas.h"
 
@@ -10,9 +11,9 @@
 
 namespace winrt::testing {
 
-inline const GlyphSource& glyphs()
+inline const platform::Glyphs& glyphs()
 {
-    static BuiltinGlyphSource source;
+    static platform::BuiltinGlyphs source;
     return source;
 }
 

@@ -29,7 +29,7 @@ std::vector<uint8_t> cell(const Canvas& c, int row, int column)
 std::vector<uint8_t> expectedCell(unsigned char ch, uint8_t ink = 15, uint8_t paper = 4)
 {
     std::vector<uint8_t> mask(180);
-    BuiltinGlyphSource().renderGlyph(ch, 10, 18, mask);
+    platform::BuiltinGlyphs().renderGlyph(ch, 10, 18, mask);
     for (auto& m : mask)
         m = m >= 128 ? ink : paper;
     return mask;

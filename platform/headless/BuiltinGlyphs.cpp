@@ -1,9 +1,9 @@
-#include "winrt/GlyphSource.h"
+#include "platform/headless/BuiltinGlyphs.h"
 
 #include <algorithm>
 #include <array>
 
-namespace winrt {
+namespace platform {
 
 namespace {
 
@@ -113,7 +113,7 @@ constexpr int kGlyphHeight = 8;
 
 } // namespace
 
-void BuiltinGlyphSource::renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
+void BuiltinGlyphs::renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
                                      std::span<uint8_t> mask) const
 {
     if (cellWidth <= 0 || cellHeight <= 0)
@@ -142,4 +142,4 @@ void BuiltinGlyphSource::renderGlyph(unsigned char ch, int cellWidth, int cellHe
     }
 }
 
-} // namespace winrt
+} // namespace platform

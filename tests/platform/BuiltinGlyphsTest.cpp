@@ -1,18 +1,18 @@
-#include "winrt/GlyphSource.h"
+#include "platform/headless/BuiltinGlyphs.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <vector>
 
-using namespace winrt;
+using namespace platform;
 
 namespace {
 
 std::vector<uint8_t> render(unsigned char ch, int w = 10, int h = 18)
 {
     std::vector<uint8_t> mask(size_t(w) * size_t(h), 77); // garbage the source must overwrite
-    BuiltinGlyphSource().renderGlyph(ch, w, h, mask);
+    platform::BuiltinGlyphs().renderGlyph(ch, w, h, mask);
     return mask;
 }
 
@@ -67,10 +67,10 @@ TEST(BuiltinGlyphs, UnknownCharactersAndTinyCellsAreBlank)
         EXPECT_EQ(ink(render(ch)), 0) << int(ch);
     // A cell smaller than the font is clipped, not overrun.
     std::vector<uint8_t> tiny(3 * 4 + 5, 9);
-    BuiltinGlyphSource().renderGlyph('W', 3, 4, std::span(tiny).first(12));
+    platform::BuiltinGlyphs().renderGlyph('W', 3, 4, std::span(tiny).first(12));
     for (size_t i = 12; i < tiny.size(); ++i)
         EXPECT_EQ(tiny[i], 9);
     // A mask shorter than the cell is left alone rather than overrun.
     std::vector<uint8_t> shortMask(10, 9);
-    BuiltinGlyphSource().renderGlyph('W', 10, 18, shortMask);
+    platform::BuiltinGlyphs().renderGlyph('W', 10, 18, shortMask);
 }
