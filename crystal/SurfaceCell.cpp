@@ -486,7 +486,10 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     std::sort(classes.begin(), classes.end());
     classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
 
-    // The top plane: the highest class that the drawn slab's depth window keeps.
+    // The top plane: the highest class that the drawn slab's depth window keeps, measured along
+    // the outward normal of the indices as given. (For HCP planes with h (2h + k) < 0 the drawn
+    // slab's frame turns its normal the other way and shows the opposite face; the cell keeps
+    // the face the indices name.)
     const Material drawn = catalogueLattice(lattice);
     const double drawnPerClass = DrawingUnits / (Twelfths * norm(reciprocalNormal(latticeVectors(drawn), h)));
     const double limit = depthHigh(lattice, term) / drawnPerClass;  // in class units

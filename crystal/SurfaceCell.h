@@ -18,7 +18,7 @@ using Index3 = std::array<int64_t, 3>;
 
 // A surface to build: the material, the plane in three-index form (for HCP referring to the
 // basal vectors a1, a2, 120 degrees apart, and the c axis) and the termination (A or B for
-// HCP and zinc blende, None for BCC and FCC).
+// HCP and zinc blende, where None counts as A; None for BCC and FCC).
 struct SurfaceSpec {
     Material material;
     Index3 hkl{};
