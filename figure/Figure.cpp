@@ -243,6 +243,25 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
         if (atom.plane == 0)
             zTop = std::max(zTop, atom.position.z);
 
+    // Every atom moved by whole cells to within half a cell of the first top-plane atom, so that
+    // the repeated deeper planes lie under the repeated top plane instead of jutting out on one
+    // side of it.
+    Vec3 reference;
+    for (const crystal::SlabAtom& atom : slab.atoms)
+        if (atom.plane == 0) {
+            reference = atom.position;
+            break;
+        }
+    const double det = slab.a.x * slab.b.y - slab.a.y * slab.b.x;
+    const auto underTopPlane = [&](Vec3 p) {
+        if (det == 0.0)
+            return p;
+        const Vec3 d = p - reference;
+        const double u = (d.x * slab.b.y - d.y * slab.b.x) / det;
+        const double v = (slab.a.x * d.y - slab.a.y * d.x) / det;
+        return p - std::round(u) * slab.a - std::round(v) * slab.b;
+    };
+
     // Colour classes present, for the key: element symbol, plane or coordination number.
     std::map<std::string, Rgb> elementsSeen;
     std::map<int, Rgb> classesSeen;
@@ -271,9 +290,10 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
             break;
         }
         const Rgb colour = dimmed(base, dimming(zTop - atom.position.z, nearestNeighbour));
+        const Vec3 start = underTopPlane(atom.position);
         for (int ia = 0; ia < options.repeatA; ++ia)
             for (int ib = 0; ib < options.repeatB; ++ib) {
-                const Vec3 p = atom.position + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b
+                const Vec3 p = start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b
                                - Vec3{0.0, 0.0, zTop};
                 const Vec3 v = view.project(p);
                 scene.spheres.push_back({{v.x, v.y}, radius, v.z, colour, atom.plane, atom.species, cn});

@@ -95,6 +95,28 @@ TEST(FigureScene, PaintsDeepestFirstAndHidesCoveredAtoms)
     // Seen straight down, ABC stacking: planes 3 to 5 lie exactly under planes 0 to 2.
     EXPECT_EQ(s.spheres.size(), 3u * 64u);
     EXPECT_EQ(s.spheres.front().plane, 2);
+    // The deeper planes lie under the top plane, not jutting out on one side: no centre is
+    // farther than half a cell outside the top plane's.
+    double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+    for (const auto& p : s.spheres) {
+        if (p.plane == 0) {
+            minX = std::min(minX, p.centre.x);
+            maxX = std::max(maxX, p.centre.x);
+            minY = std::min(minY, p.centre.y);
+            maxY = std::max(maxY, p.centre.y);
+        }
+    }
+    std::string error;
+    const auto cell = crystal::surfaceCell(surface("Pt", {1, 1, 1}), crystal::InPlaneCell::Primitive, error);
+    ASSERT_TRUE(cell) << error;
+    const double halfX = 0.5 * (std::abs(cell->a.x) + std::abs(cell->b.x)) + 1e-9;
+    const double halfY = 0.5 * (std::abs(cell->a.y) + std::abs(cell->b.y)) + 1e-9;
+    for (const auto& p : s.spheres) {
+        EXPECT_GE(p.centre.x, minX - halfX);
+        EXPECT_LE(p.centre.x, maxX + halfX);
+        EXPECT_GE(p.centre.y, minY - halfY);
+        EXPECT_LE(p.centre.y, maxY + halfY);
+    }
 
     FigureOptions tilted = flat;
     tilted.tilt = 40.0;
