@@ -13,6 +13,24 @@
 #include <memory>
 #include <numbers>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define FIGURE_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FIGURE_LEAK_CHECKED 1
+#endif
+#endif
+
+#ifdef FIGURE_LEAK_CHECKED
+// Fontconfig, through which Cairo's text finds its font, keeps its configuration and caches for
+// the life of the process and never frees them; the leak checker is told so, or every program
+// that draws a caption would fail it.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
 namespace figure {
 
 namespace {
