@@ -130,6 +130,15 @@ void Application::showSurface()
     canvas->clear_screen(0);
     render::sortByDepth(m_state.atoms, progress);
     render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+    m_state.rotation = 0.0f;
+    m_state.tilt = 0.0f;
+    shown();
+}
+
+void Application::shown()
+{
+    if (m_shown)
+        m_shown(m_state);
 }
 
 void Application::applyView(float rotation, float tilt)
@@ -138,6 +147,9 @@ void Application::applyView(float rotation, float tilt)
     render::projectView(rotation, tilt, m_state.atoms, m_state.view, progress);
     if (auto canvas = m_windows.current_canvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+    m_state.rotation = rotation;
+    m_state.tilt = tilt;
+    shown();
 }
 
 void Application::resetView()
@@ -146,6 +158,9 @@ void Application::resetView()
     render::resetViewCoordinates(m_state.atoms, progress);
     if (auto canvas = m_windows.current_canvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
+    m_state.rotation = 0.0f;
+    m_state.tilt = 0.0f;
+    shown();
 }
 
 } // namespace app

@@ -9,6 +9,7 @@
 #include "runtime/Runtime.h"
 #include "winrt/WindowRuntime.h"
 
+#include <functional>
 #include <string>
 
 namespace app {
@@ -21,6 +22,8 @@ struct ApplicationState {
     geometry::SurfaceFrame frame;
     geometry::AtomTable atoms;
     render::ViewState view;
+    float rotation = 0.0f; // the view's rotation and tilt, degrees
+    float tilt = 0.0f;
     winrt::WindowConfig config;
     winrt::WindowSizeRecord size;
 };
@@ -68,6 +71,9 @@ public:
     void applyView(float rotation, float tilt);
     void resetView();
 
+    // Called on the program thread whenever a new surface or view is on screen.
+    void setShownListener(std::function<void(const ApplicationState&)> listener) { m_shown = std::move(listener); }
+
     ApplicationState& state() { return m_state; }
     rt::Runtime& runtime() { return m_runtime; }
 
@@ -75,6 +81,8 @@ private:
     winrt::WindowRuntime& m_windows;
     rt::Runtime& m_runtime;
     ApplicationState& m_state;
+    std::function<void(const ApplicationState&)> m_shown;
+    void shown();
 };
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/DialogTemplates.h"
 #include "app/Dialogs.h"
 #include "app/ProgramThread.h"
+#include "app/SurfaceMenu.h"
 #include "winrt/Frame.h"
 #include "winrt/WindowRuntime.h"
 
@@ -19,7 +20,8 @@ struct DesktopProgram::Parts {
           std::unique_ptr<platform::DialogHost> host)
         : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
           runtime(platform::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
-          dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime)
+          dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime),
+          surfaceMenu(frame, windows, p, dialogs)
     {
     }
     platform::Platform& platform;
@@ -32,6 +34,7 @@ struct DesktopProgram::Parts {
     std::unique_ptr<platform::DialogHost> dialogHost;
     dialogs::DialogRuntime dialogs;
     Application application;
+    SurfaceMenu surfaceMenu;
     std::thread program;
 };
 
@@ -71,7 +74,7 @@ void DesktopProgram::programMain()
     Parts& p = *m_parts;
     guardProgramThread(p.runtime, p.end);
     runtimeStartUpChecks(p.runtime);
-    runApplication(p.application, p.frame, p.dialogs);
+    runApplication(p.application, p.frame, p.dialogs, &p.surfaceMenu);
     p.runtime.end_program_thread();
     p.end.programEnded(0);
     p.end.exitProcess(0);

@@ -1,5 +1,7 @@
 #include "app/DialogTemplates.h"
 
+#include "app/SurfaceDialogTemplates.h"
+
 namespace app {
 
 std::optional<std::span<const std::uint8_t>> ApplicationDialogResources::dialogTemplate(std::int32_t resourceId) const
@@ -11,6 +13,10 @@ std::optional<std::span<const std::uint8_t>> ApplicationDialogResources::dialogT
         return std::span<const std::uint8_t>(SurfaceTemplate);
     case AboutDialogId:
         return std::span<const std::uint8_t>(AboutTemplate);
+    case MaterialDialogId:
+        return std::span<const std::uint8_t>(MaterialTemplate);
+    case DiffractionDialogId:
+        return std::span<const std::uint8_t>(DiffractionTemplate);
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "app/Dialogs.h"
 
 #include "app/DialogTemplates.h"
+#include "app/SurfaceMenu.h"
 #include "runtime/Format.h"
 
 #include <cassert>
@@ -222,10 +223,17 @@ void registerAboutItem(winrt::FrameRuntime& frame, dialogs::DialogRuntime& runti
     frame.append_menu_item(6, 4, "About FACETOR", [&runtime](int32_t&) { showAboutBox(runtime); });
 }
 
-void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& runtime)
+void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& runtime,
+                    SurfaceMenu* surfaceMenu)
 {
     application.startUp();
     registerAboutItem(frame, runtime);
+    if (surfaceMenu) {
+        surfaceMenu->install();
+        application.setShownListener([surfaceMenu](const ApplicationState& state) {
+            surfaceMenu->publish({state.latticeCode, state.miller, state.rotation, state.tilt});
+        });
+    }
     ApplicationDialogs dialogs(runtime, application);
     while (!frame.frame_closed()) {
         dialogs.chooseSurface();

@@ -11,6 +11,8 @@
 
 namespace app {
 
+class SurfaceMenu;
+
 // An integer in the text form of the dialogs: right-justified in three characters ("***"
 // when it does not fit), blank-padded to 20.
 std::string indexText(int32_t value);
@@ -47,6 +49,8 @@ void registerAboutItem(winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialo
 
 // The application's main routine on the program thread: start-up, then for ever the surface
 // dialog, the picture and the view dialog. Returns only once the frame has closed.
-void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialogs);
+// surfaceMenu, when given, is installed after the start-up and told of every surface and view.
+void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialogs,
+                    SurfaceMenu* surfaceMenu = nullptr);
 
 } // namespace app

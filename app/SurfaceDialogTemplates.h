@@ -1,0 +1,57 @@
+#pragma once
+// The templates of the Surface menu's two dialogs: the material of the surface on screen, and
+// the energy and superstructure of its diffraction pattern.
+
+#include "app/DialogTemplates.h"
+
+namespace app {
+
+inline constexpr std::int32_t MaterialDialogId = 120;    // "Material"
+inline constexpr std::int32_t DiffractionDialogId = 121; // "Diffraction Pattern"
+
+// Material dialog controls.
+inline constexpr std::uint16_t BoxPreset = 1201, BoxLatticeA = 1202, BoxLatticeC = 1203, BoxElements = 1204;
+// Diffraction dialog controls.
+inline constexpr std::uint16_t BoxEnergy = 1211, BoxSuperstructure = 1212, CheckDomains = 1213;
+
+namespace tables {
+
+inline constexpr ControlSpec MaterialControls[] = {
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 110, 9, "&Preset (Cu, Fe, Mg, GaAs, Si ...):"},
+    {BoxPreset, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 7, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 27, 110, 9, "&a (Angstrom):"},
+    {BoxLatticeA, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 25, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 45, 110, 9, "&c (Angstrom, HCP only):"},
+    {BoxLatticeC, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 43, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 63, 110, 9, "&Elements (Ga,As):"},
+    {BoxElements, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 61, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 80, 165, 18,
+     "Type a preset's name, or change a, c and the\nelements for a material of your own."},
+    {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 33, 102, 50, 14, "OK"},
+    {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 97, 102, 50, 14, "Cancel"},
+};
+inline constexpr DialogSpec MaterialDialog{
+    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont, 120, 60, 180, 123,
+    "Material", 8, "MS Sans Serif", MaterialControls};
+
+inline constexpr ControlSpec DiffractionControls[] = {
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 90, 9, "&Energy (eV):"},
+    {BoxEnergy, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 100, 7, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 27, 180, 18,
+     "&Superstructure: Wood notation, e.g. c(2x2) or\n(sqrt3 x sqrt3)R30, or a matrix \"2 0 0 1\":"},
+    {BoxSuperstructure, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 7, 47, 143, 12, ""},
+    {CheckDomains, k::Button, ChildVisible | s::TabStop | s::AutoCheckBox, 7, 65, 170, 10,
+     "&Domains the substrate's symmetry makes"},
+    {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 40, 84, 50, 14, "OK"},
+    {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 104, 84, 50, 14, "Cancel"},
+};
+inline constexpr DialogSpec DiffractionDialog{
+    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont, 120, 60, 194, 105,
+    "Diffraction Pattern", 8, "MS Sans Serif", DiffractionControls};
+
+} // namespace tables
+
+inline constexpr auto MaterialTemplate = compiledTemplate<tables::MaterialDialog>();
+inline constexpr auto DiffractionTemplate = compiledTemplate<tables::DiffractionDialog>();
+
+} // namespace app
