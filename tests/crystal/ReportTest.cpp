@@ -153,14 +153,8 @@ TEST(Report, LowIndexSurfacesByHand)
     const double fe = findMaterial("Fe")->a;
     const double mgA = findMaterial("Mg")->a;
     const double mgC = findMaterial("Mg")->c;
-    struct Row {
-        const char* material;
-        Index3 hkl;
-        Lattice2D type;
-        double a, b, gamma, spacing;
-        int planes;
-    };
-    const Row rows[] = {
+    // material, plane, 2D lattice, a, b, gamma, plane spacing, planes per period
+    const std::tuple<const char*, Index3, Lattice2D, double, double, double, double, int> rows[] = {
         {"Cu", {1, 1, 1}, Lattice2D::Hexagonal, cu / std::sqrt(2.0), cu / std::sqrt(2.0), 120.0, cu / std::sqrt(3.0), 3},
         {"Cu", {1, 0, 0}, Lattice2D::Square, cu / std::sqrt(2.0), cu / std::sqrt(2.0), 90.0, cu / 2.0, 2},
         {"Cu", {1, 1, 0}, Lattice2D::Rectangular, cu / std::sqrt(2.0), cu, 90.0, cu / std::sqrt(8.0), 2},
@@ -169,16 +163,16 @@ TEST(Report, LowIndexSurfacesByHand)
         {"Fe", {1, 0, 0}, Lattice2D::Square, fe, fe, 90.0, fe / 2.0, 2},
         {"Mg", {0, 0, 1}, Lattice2D::Hexagonal, mgA, mgA, 120.0, mgC / 2.0, 2},
     };
-    for (const Row& row : rows) {
-        const auto r = reportOf(row.material, row.hkl);
+    for (const auto& [material, hkl, type, a, b, gamma, spacing, planes] : rows) {
+        const auto r = reportOf(material, hkl);
         ASSERT_TRUE(r);
-        EXPECT_EQ(r->type, row.type) << r->title;
-        EXPECT_NEAR(r->a, row.a, 1e-9) << r->title;
-        EXPECT_NEAR(r->b, row.b, 1e-9) << r->title;
-        EXPECT_NEAR(r->gamma, row.gamma, 1e-6) << r->title;
-        EXPECT_EQ(r->planesPerPeriod, row.planes) << r->title;
+        EXPECT_EQ(r->type, type) << r->title;
+        EXPECT_NEAR(r->a, a, 1e-9) << r->title;
+        EXPECT_NEAR(r->b, b, 1e-9) << r->title;
+        EXPECT_NEAR(r->gamma, gamma, 1e-6) << r->title;
+        EXPECT_EQ(r->planesPerPeriod, planes) << r->title;
         for (double s : r->planeSpacings)
-            EXPECT_NEAR(s, row.spacing, 1e-9) << r->title;
+            EXPECT_NEAR(s, spacing, 1e-9) << r->title;
         EXPECT_FALSE(r->steps) << r->title;
     }
     const auto iron = reportOf("Fe", {1, 1, 0});
