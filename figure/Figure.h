@@ -108,6 +108,10 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
 std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
                                             std::string& error);
 
+// The height of the whole figure (atoms, keys and caption) drawn width wide, in the same unit:
+// the PNG's height in pixels is the ceiling of figureHeight(scene, width).
+double figureHeight(const FigureScene& scene, double width);
+
 // The scene painted as the file's bytes; width is the PNG's width in pixels. Nothing, with
 // error set, when the drawing library fails (out of memory).
 std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,

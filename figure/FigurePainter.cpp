@@ -366,6 +366,17 @@ void paintScene(cairo_t* cr, const FigureScene& scene, double totalHeight, Sprit
 
 } // namespace
 
+double figureHeight(const FigureScene& scene, double width)
+{
+    if (!(scene.width > 0.0))
+        return 0.0;
+    // The strip below the atoms is measured with the same text metrics as it is painted.
+    SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    ContextPtr cr(cairo_create(scratch.get()));
+    const double height = scene.height + paintStrip(cr.get(), scene, scene.height, false);
+    return height * width / scene.width;
+}
+
 std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
                                         std::string& error)
 {
@@ -373,17 +384,10 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
         error = "the figure is empty";
         return std::nullopt;
     }
-    // Measure the strip first: the page's height depends on it.
-    double totalHeight = 0.0;
-    {
-        SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-        ContextPtr cr(cairo_create(scratch.get()));
-        totalHeight = scene.height + paintStrip(cr.get(), scene, scene.height, false);
-    }
-
     std::string bytes;
     const double outWidth = format == FigureFormat::Png ? static_cast<double>(width) : VectorWidthPoints;
     const double scale = outWidth / scene.width;
+    const double totalHeight = figureHeight(scene, scene.width);
     const double outHeight = totalHeight * scale;
     if (format == FigureFormat::Png && std::ceil(outHeight) > MaxWidth) {
         error = "the figure would be " + std::to_string(static_cast<long>(std::ceil(outHeight)))

@@ -62,6 +62,7 @@ TEST_F(FigureCommand, BadArgumentsGiveStatusTwoAndNoFile)
         {pt + "--size 300x300 --out f.svg", "--size"},
         {pt + "--size 200x200 --layers 60 --out f.svg", "atoms"},
         {pt + "--tilt nan --out f.svg", "--tilt"},
+        {pt + "--size 1x200 --width 10000 --out f.png", "pixels high"},
         {pt + "--out f.svg --rotate", "--rotate"},
         {pt + "--colour pink --out f.svg", "pink"},
         {pt + "--out f.jpg", "f.jpg"},
