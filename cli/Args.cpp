@@ -87,6 +87,8 @@ std::string usage()
            "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
            "                       --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor report  SURFACE [--format text|json]\n"
+           "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
+           "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";

@@ -263,6 +263,8 @@ int runBatch(const std::vector<std::string_view>& args)
             return runExport(rest);
         if (args[0] == "figure")
             return runFigure(rest);
+        if (args[0] == "leed")
+            return runLeed(rest);
         if (args[0] == "report")
             return runReport(rest);
     }

@@ -19,6 +19,10 @@ int runExport(const std::vector<std::string_view>& args);
 //                --out FILE.svg|FILE.pdf|FILE.png
 int runFigure(const std::vector<std::string_view>& args);
 
+// facetor leed SURFACE --energy EV [--wood NOTATION | --matrix "M11 M12 M21 M22"] [--domains]
+//              [--format text|json] [--out FILE.png|FILE.svg]
+int runLeed(const std::vector<std::string_view>& args);
+
 // facetor report SURFACE [--format text|json]: the surface's 2D cell, plane stacking,
 // density, exposed atoms and steps.
 int runReport(const std::vector<std::string_view>& args);

@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <numbers>
 #include <numeric>
@@ -63,7 +64,7 @@ ReducedBasis reduce(Vec3 a, Vec3 b)
             r.coords = {r.coords.m21, r.coords.m22, r.coords.m11, r.coords.m12};
         }
         const double mu = std::round(dot(r.u, r.v) / dot(r.u, r.u));
-        if (mu == 0.0 || !std::isfinite(mu))
+        if (mu == 0.0 || !(std::abs(mu) < 1e15))
             break;
         const auto n = int64_t(mu);
         r.v = r.v - mu * r.u;
@@ -235,6 +236,10 @@ std::pair<int64_t, int64_t> nearestLatticePoint(Vec3 a, Vec3 b, Vec3 target)
     const double i = cross2(target, b) / det;
     const double j = cross2(a, target) / det;
     std::pair<int64_t, int64_t> best{0, 0};
+    // Far beyond any superstructure: nearly parallel cell vectors. Answer the origin, which
+    // never matches a target of non-zero length.
+    if (!(std::abs(i) < 1e12 && std::abs(j) < 1e12))
+        return best;
     double bestDistance = INFINITY;
     for (int di = 0; di <= 1; ++di)
         for (int dj = 0; dj <= 1; ++dj) {
@@ -505,7 +510,10 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
     const double n = double(std::abs(base.det()));
     const double expected = k * k * std::abs(area) * n / (4.0 * Pi) * double(std::max<std::size_t>(1, pattern.domains.size()));
     if (!(expected <= double(MaxLeedSpots))) {
-        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate; choose a lower energy";
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%g", energyEv);
+        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown +
+                " eV; choose a lower energy or a smaller superstructure";
         return std::nullopt;
     }
 

@@ -1,0 +1,202 @@
+// facetor leed: the diffraction pattern of a surface of a real material, listed as text or
+// JSON and drawn as on a LEED screen.
+
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "cli/SurfaceArgs.h"
+
+#include "crystal/Leed.h"
+#include "crystal/SurfaceCell.h"
+#include "figure/LeedPicture.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <numbers>
+
+namespace cli {
+
+namespace {
+
+// The picture's size in pixels (PNG) or points (SVG).
+constexpr int PictureSide = 600;
+
+enum class LeedFormat { Text, Json };
+
+// The shortest text that reads back to the same double.
+std::string shortest(double value)
+{
+    char buf[32];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("null");
+}
+
+std::optional<double> parseEnergy(std::string_view text)
+{
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+')
+        ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value) || !(value > 0.0))
+        return std::nullopt;
+    return value;
+}
+
+std::string matrixText(const crystal::IntMatrix2& m)
+{
+    return "[" + std::to_string(m.m11) + " " + std::to_string(m.m12) + "; " + std::to_string(m.m21) + " " +
+           std::to_string(m.m22) + "]";
+}
+
+std::string formatText(const crystal::LeedPattern& p, std::string_view title, crystal::Lattice2D type,
+                       std::string_view superstructure)
+{
+    char line[160];
+    std::string out(title);
+    std::snprintf(line, sizeof line, ", %s cell a = %.4f, b = %.4f Angstrom, gamma = %.2f degrees\n",
+                  crystal::lattice2DName(type), crystal::norm(p.a), crystal::norm(p.b),
+                  std::acos(crystal::dot(p.a, p.b) / (crystal::norm(p.a) * crystal::norm(p.b))) * 180.0 / std::numbers::pi);
+    out += line;
+    if (!p.domains.empty()) {
+        out += "superstructure " + std::string(superstructure) + " = " + matrixText(p.domains.front());
+        for (std::size_t d = 1; d < p.domains.size(); ++d)
+            out += ", domain " + std::to_string(d + 1) + " " + matrixText(p.domains[d]);
+        out += '\n';
+    }
+    std::snprintf(line, sizeof line, "E = %g eV, k = %.4f 1/Angstrom, %zu beams\n", p.energy, p.waveNumber,
+                  p.spots.size());
+    out += line;
+    out += "     h      k        gx        gy   theta  kind            domain\n";
+    for (const auto& s : p.spots) {
+        std::snprintf(line, sizeof line, "%6s %6s %9.4f %9.4f %7.2f  %-15s %6d\n", crystal::fractionText(s.h).c_str(),
+                      crystal::fractionText(s.k).c_str(), s.gx + 0.0, s.gy + 0.0, s.theta,
+                      crystal::spotKindName(s.kind), s.domain);
+        out += line;
+    }
+    return out;
+}
+
+// Indices as decimal numbers (1/2 as 0.5, 1/3 as 0.3333333333333333), lengths in 1/Angstrom,
+// angles in degrees, every number in the shortest form that reads back to the same double.
+std::string formatJson(const crystal::LeedPattern& p)
+{
+    std::string out = "{\"k\": " + shortest(p.waveNumber) + ", \"spots\": [";
+    for (std::size_t i = 0; i < p.spots.size(); ++i) {
+        const auto& s = p.spots[i];
+        out += i ? ",\n  " : "\n  ";
+        // + 0.0 turns a negative zero into zero.
+        out += "{\"h\": " + shortest(s.h.value() + 0.0) + ", \"k\": " + shortest(s.k.value() + 0.0) +
+               ", \"gx\": " + shortest(s.gx + 0.0) + ", \"gy\": " + shortest(s.gy + 0.0) +
+               ", \"theta\": " + shortest(s.theta) + ", \"kind\": \"" + crystal::spotKindName(s.kind) +
+               "\", \"domain\": " + std::to_string(s.domain) + "}";
+    }
+    out += "\n]}\n";
+    return out;
+}
+
+} // namespace
+
+int runLeed(const std::vector<std::string_view>& arguments)
+{
+    std::vector<std::string_view> args = arguments;
+    for (std::string_view a : args)
+        if (a == "--help" || a == "-h") {
+            std::cout << usage();
+            return 0;
+        }
+    std::string error;
+    const auto spec = takeSurfaceArgs(args, error);
+    if (!spec)
+        return argumentError(error);
+
+    std::optional<double> energy;
+    std::optional<crystal::WoodNotation> wood;
+    std::optional<crystal::IntMatrix2> matrix;
+    std::string superstructureText;
+    crystal::LeedDomains domains = crystal::LeedDomains::One;
+    LeedFormat format = LeedFormat::Text;
+    std::string out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view opt = args[i];
+        if (opt == "--domains") {
+            domains = crystal::LeedDomains::All;
+            continue;
+        }
+        const bool known = opt == "--energy" || opt == "--wood" || opt == "--matrix" || opt == "--format" || opt == "--out";
+        if (!known)
+            return argumentError("unknown option " + quotedWord(opt) + " for leed");
+        if (i + 1 >= args.size())
+            return argumentError("option " + std::string(opt) + " needs a value");
+        const std::string_view value = args[++i];
+        if (opt == "--energy") {
+            energy = parseEnergy(value);
+            if (!energy)
+                return argumentError("--energy " + quotedWord(value) + " is not a positive number of eV");
+        } else if (opt == "--wood" || opt == "--matrix") {
+            if (wood || matrix)
+                return argumentError("give one superstructure: --wood or --matrix, once");
+            if (opt == "--wood") {
+                wood = crystal::parseWoodNotation(value, error);
+                if (!wood)
+                    return argumentError(error);
+                superstructureText = wood->text;
+            } else {
+                matrix = crystal::parseSuperstructureMatrix(value, error);
+                if (!matrix)
+                    return argumentError(error);
+                superstructureText = "matrix";
+            }
+        } else if (opt == "--format") {
+            if (value == "text")
+                format = LeedFormat::Text;
+            else if (value == "json")
+                format = LeedFormat::Json;
+            else
+                return argumentError("unknown format " + quotedWord(value) + " (text or json)");
+        } else {
+            out = std::string(value);
+            if (!figure::leedFileFormatOfPath(out))
+                return argumentError("--out " + quotedWord(value) + " must name a .png or .svg file");
+        }
+    }
+    if (!energy)
+        return argumentError("option --energy is required");
+
+    const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive, error);
+    if (!cell)
+        return argumentError(error);
+    if (wood) {
+        matrix = crystal::woodMatrix(*wood, cell->a, cell->b, error);
+        if (!matrix)
+            return argumentError(error);
+    }
+    const auto pattern = crystal::leedPattern(cell->a, cell->b, *energy, {matrix, domains}, error);
+    if (!pattern)
+        return argumentError(error);
+
+    const std::string title = crystal::surfaceTitle(*spec);
+    if (format == LeedFormat::Json)
+        std::cout << formatJson(*pattern);
+    else
+        std::cout << formatText(*pattern, title, crystal::classifyLattice2D(cell->a, cell->b), superstructureText);
+    std::cout.flush();
+
+    if (!out.empty()) {
+        std::string caption = title;
+        if (wood || matrix)
+            caption += "  " + (wood ? wood->text : matrixText(*matrix));
+        if (pattern->domains.size() > 1)
+            caption += ", " + std::to_string(pattern->domains.size()) + " domains";
+        const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
+        if (!figure::writeLeedPicture(out, layout, error)) {
+            std::cerr << "facetor: " << error << '\n';
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace cli
