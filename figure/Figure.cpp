@@ -391,11 +391,18 @@ std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, co
         while (chosen.layers < MaxLayers && planeDepth(*cell, chosen.layers) <= 2.0 * nn)
             ++chosen.layers;
     }
-    const size_t topAtoms = std::max<size_t>(1, cell->planes.front().atoms.size());
+    // About 12 x 10 atoms of the top plane: a region 12 mean top-plane spacings along a and 10
+    // across, so that a stepped surface with a long cell shows several steps, not one strip.
+    const double area = std::abs(crystal::cross(cell->a, cell->b).z);
+    const double topAtoms = static_cast<double>(std::max<size_t>(1, cell->planes.front().atoms.size()));
+    const double spacing = std::sqrt(area / topAtoms);
+    const auto cells = [](double extent, double step) {
+        return std::clamp(static_cast<int>(std::lround(extent / step)), 1, MaxRepeat);
+    };
     if (chosen.repeatA == 0)
-        chosen.repeatA = std::max(1, static_cast<int>(std::lround(12.0 / std::sqrt(static_cast<double>(topAtoms)))));
+        chosen.repeatA = cells(12.0 * spacing, crystal::norm(cell->a));
     if (chosen.repeatB == 0)
-        chosen.repeatB = std::max(1, static_cast<int>(std::lround(10.0 / std::sqrt(static_cast<double>(topAtoms)))));
+        chosen.repeatB = cells(10.0 * spacing, area / crystal::norm(cell->a));
 
     long atomsPerCell = 0;
     for (int k = 0; k < chosen.layers; ++k)
