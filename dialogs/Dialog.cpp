@@ -1,5 +1,8 @@
 #include "dialogs/Dialog.h"
 
+#include "dialogs/DialogLayout.h"
+#include "dialogs/DialogManager.h"
+
 #include "runtime/Runtime.h"
 
 #include <algorithm>
@@ -367,7 +370,7 @@ struct RoutineChoice {
 
 std::optional<RoutineChoice> commandRoutine(ControlKind kind, int code)
 {
-    namespace n = platform::notify;
+    namespace n = notify;
     switch (kind) {
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
@@ -406,11 +409,12 @@ std::optional<RoutineChoice> commandRoutine(ControlKind kind, int code)
     return std::nullopt;
 }
 
-class Procedure final : public platform::DialogEvents {
+class Procedure final : public DialogEvents {
 public:
     explicit Procedure(Dialog& dialog) : m_dialog(dialog) {}
 
     bool created() const { return m_created; }
+    bool hasEnded() const override { return m_created && !m_dialog.window.isValid(); }
 
     void onInit(DialogWindow window) override
     {
@@ -690,10 +694,11 @@ bool DialogLoad(std::int32_t resourceId, Dialog& dialog, DialogRuntime& runtime)
     const auto bytes = runtime.resources().dialogTemplate(resourceId);
     if (!bytes)
         return false;
-    const ParsedTemplate parsed = parseDialogTemplate(*bytes);
+    ParsedTemplate parsed = parseDialogTemplate(*bytes);
     if (!parsed)
         return false;
-    const std::vector<TemplateItem>& items = parsed.value->items;
+    auto dialogTemplate = std::make_shared<const DialogTemplate>(std::move(*parsed.value));
+    const std::vector<TemplateItem>& items = dialogTemplate->items;
 
     std::vector<DialogControl> controls;
     controls.reserve(items.size());
@@ -753,6 +758,7 @@ bool DialogLoad(std::int32_t resourceId, Dialog& dialog, DialogRuntime& runtime)
     }
 
     dialog.controls = std::move(controls);
+    dialog.dialogTemplate = std::move(dialogTemplate);
     dialog.loaded = true;
     return true;
 }
@@ -941,12 +947,12 @@ bool DialogGetLogical(Dialog& dialog, std::int32_t id, Logical& value, ValueInde
 
 std::int32_t DialogRunModal(Dialog& dialog)
 {
-    if (!dialog.loaded || dialog.runtime == nullptr || dialog.window.isValid())
+    if (!dialog.loaded || dialog.runtime == nullptr || dialog.window.isValid() || !dialog.dialogTemplate)
         return -1;
     DialogRuntime& runtime = *dialog.runtime;
-    const auto bytes = runtime.resources().dialogTemplate(dialog.resourceId);
-    if (!bytes)
-        return -1;
+    // A copy: a routine may release the dialog while it runs.
+    const std::shared_ptr<const DialogTemplate> dialogTemplate = dialog.dialogTemplate;
+    const platform::DialogLayout layout = buildDialogLayout(*dialogTemplate);
 
     // Every record reaches the new window, also when the object has run before.
     dialog.dirty = True;
@@ -957,7 +963,8 @@ std::int32_t DialogRunModal(Dialog& dialog)
     const platform::DialogWindow owner =
         previous != nullptr && previous->window.isValid() ? previous->window : runtime.frameWindow();
     Procedure procedure(dialog);
-    const int result = runtime.host().runModal(*bytes, owner, procedure);
+    DialogManager manager(runtime.host(), *dialogTemplate, layout, procedure);
+    const int result = runtime.host().runModal(layout, owner, manager);
     runtime.exchangeCurrentDialog(previous);
 
     // A box the dialog manager closed by itself leaves no window behind either.
@@ -986,6 +993,7 @@ void DialogRelease(Dialog& dialog)
 {
     dialog.controls.clear();
     dialog.controls.shrink_to_fit();
+    dialog.dialogTemplate.reset();
     dialog.loaded = false;
 }
 

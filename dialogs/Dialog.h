@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -130,6 +131,7 @@ struct Dialog {
     DialogCallback startRoutine;      // called when the dialog box has been created
     std::vector<DialogControl> controls; // one per recognised template item, in template order
     DialogRuntime* runtime = nullptr;    // set by DialogLoad
+    std::shared_ptr<const DialogTemplate> dialogTemplate; // read once by DialogLoad
     bool loaded = false;                 // DialogLoad succeeded and DialogRelease has not run
 };
 

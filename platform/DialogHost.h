@@ -1,35 +1,28 @@
 #pragma once
-// The system's dialog manager as the dialog runtime needs it: create a modal dialog box from a
-// binary dialog template, report what the user does to its controls, and let the runtime read
-// and write the controls while the box is open.
+// What the dialog runtime needs of the system to show a dialog box: build the box from a
+// layout, show and close it, set and read its controls, move the focus and an edit box's
+// selection, and report what the user does. The host decides nothing: what a key, click or
+// edit means (Enter, Escape, the default button, radio groups, tab order, accelerator letters,
+// notifications) is the dialog manager's, above this interface.
 //
-// Threads. runModal blocks the thread that calls it (the caller's thread) until the dialog
-// ends, and every DialogEvents callback is made on that thread, from inside runModal. A host
-// whose widgets live on another thread (a GUI toolkit's own thread) turns user actions there
-// into notifications (command id + notification code, scroll request + thumb position), puts
-// them on a queue, and drains the queue in the modal loop that runModal runs on the caller's
-// thread. runModal may also be called on the toolkit's own thread (a menu routine); the host
-// then runs a nested event loop there instead of marshalling.
+// Threads. runModal blocks the thread that calls it until the dialog ends, and every
+// DialogInput call is made on that thread, from inside runModal. A host whose widgets live on
+// another thread (a GUI toolkit's own thread) queues the user's input there and drains the
+// queue on the calling thread. runModal may also be called on the toolkit's own thread (a menu
+// routine); the host then runs a nested event loop there.
 //
-// Control operations (text, enabled, check, scroll bar, list and combo calls, endDialog) are
-// made by the runtime on the caller's thread while runModal is active: from inside a callback,
-// or from a nested runModal. A host that keeps its widgets elsewhere forwards each one with a
-// blocking cross-thread call and returns its result. They address a live dialog by the id
-// passed to onInit and a control by its template id (the first control with that id when a
-// template repeats one); unknown dialogs or controls are ignored by the setters and read as
-// empty, false or 0 by the getters.
-//
-// Notifications. Programmatic changes (setText, setCheckState, selectItem...) need not raise
-// notifications; a host that does raise one (the system raises edit-change for a set text)
-// must deliver it on the caller's thread, either at once from inside the control operation or
-// later through the queue: the runtime ignores commands that arrive while it writes values.
-// endDialog does not close the box at once: runModal returns after the callback that called it
-// has returned, and no notification is delivered after that.
+// Control operations are made on the calling thread while runModal is active (from inside an
+// input call, or from a nested runModal). A host that keeps its widgets elsewhere forwards each
+// one with a blocking cross-thread call. They address a live dialog by the window passed to
+// onCreated and a control by its id (the first control with that id); unknown dialogs or
+// controls are ignored by the setters and read as empty, false or 0 by the getters.
+// Programmatic changes report nothing. endDialog does not close the box at once: runModal
+// returns after the input call that called it has returned, and no input is reported after it.
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -40,17 +33,6 @@ struct DialogWindow {
     constexpr bool isValid() const { return value != 0; }
     constexpr bool operator==(const DialogWindow&) const = default;
 };
-
-// Notification codes of command notifications, by control class.
-namespace notify {
-inline constexpr int ButtonClicked = 0;      // push button, check box, radio button
-inline constexpr int ListSelectionChange = 1; // list box, combo box
-inline constexpr int ListDoubleClick = 2;     // list box, combo box
-inline constexpr int ComboEditChange = 5;     // the edit field of a combo box changed
-inline constexpr int ComboEditUpdate = 6;     // the edit field is about to show changed text
-inline constexpr int EditChange = 0x300;      // an edit box's text changed
-inline constexpr int EditUpdate = 0x400;      // an edit box is about to show changed text
-} // namespace notify
 
 // What the user asked a scroll bar to do (horizontal bars: up = left, down = right).
 enum class ScrollRequest : int {
@@ -65,37 +47,109 @@ enum class ScrollRequest : int {
     EndScroll = 8,
 };
 
-// Check states of check boxes and radio buttons.
+// Check states of check boxes and radio buttons (2: indeterminate, three-state boxes only).
 inline constexpr int Unchecked = 0;
 inline constexpr int Checked = 1;
 
-// The callbacks of one running dialog, made on the thread that called runModal.
-class DialogEvents {
-public:
-    virtual ~DialogEvents() = default;
-    // The dialog box and its controls exist, not yet shown; dialog names it from now on. After
-    // this returns the host gives the focus to the first visible, enabled control with a tab stop.
-    virtual void onInit(DialogWindow dialog) = 0;
-    // A control sent a command notification. Returns whether the dialog handled it.
-    virtual bool onCommand(int controlId, int notificationCode) = 0;
-    // A scroll bar control was used. Returns whether the dialog handled it.
-    virtual bool onScroll(int controlId, ScrollRequest request, int thumbPosition) = 0;
+// A rectangle in pixels.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    constexpr bool operator==(const PixelRect&) const = default;
 };
 
-// The dialog manager.
+// How a control shows.
+enum class ControlType { Static, Icon, GroupBox, PushButton, CheckBox, RadioButton, Edit, ScrollBar, ListBox, ComboBox, Other };
+enum class TextAlign { Left, Centre, Right };
+enum class ListSelection { Single, Multiple, Extended };
+
+// One control of a box, in pixels relative to the box's client area.
+struct ControlLayout {
+    int id = 0;
+    ControlType type = ControlType::Other;
+    std::string caption; // "&" marks the accelerator letter, "&&" is an ampersand
+    PixelRect rect;
+    bool visible = true;
+    bool enabled = true;
+    bool tabStop = false;
+    bool isDefault = false;  // push button: the default button
+    bool multiLine = false;  // push button: the caption wraps to the width
+    bool triState = false;   // check box: has an indeterminate state
+    TextAlign align = TextAlign::Left; // static text, edit box
+    bool wordWrap = false;   // static text
+    bool border = false;     // edit box
+    bool readOnly = false;   // edit box
+    bool password = false;   // edit box
+    bool vertical = false;   // scroll bar
+    bool sorted = false;     // list box, combo box: items are inserted in order
+    bool editable = false;   // combo box: has an edit field
+    ListSelection selection = ListSelection::Single; // list box
+    // Keys the control keeps for itself when it has the focus; every other key the host
+    // reports to the dialog instead of giving it to the control (see DialogInput::onKey).
+    bool keepsArrows = false;
+    bool keepsCharacters = false;
+    bool operator==(const ControlLayout&) const = default;
+};
+
+// A box: its client area in pixels, relative to the owner's client area (or to the screen),
+// and its controls in template order (the tab order among those with a tab stop).
+struct DialogLayout {
+    std::string caption;
+    PixelRect rect;
+    bool titleBar = true;
+    bool closeBox = false;
+    bool centred = false;         // centred on the owner (or the screen), rect's position unused
+    bool screenRelative = false;  // rect's position is relative to the screen
+    std::vector<ControlLayout> controls;
+    bool operator==(const DialogLayout&) const = default;
+};
+
+// A key the host reports. Enter, Escape and Tab (Shift+Tab: shift) are always reported; a letter
+// or digit with Alt always; an arrow when the focused control does not keep arrows; a letter or
+// digit without modifiers when it does not keep characters. Other keys stay with the control.
+enum class DialogKey { Enter, Escape, Tab, Up, Down, Left, Right, Character };
+struct DialogKeyPress {
+    DialogKey key = DialogKey::Character;
+    char character = 0; // DialogKey::Character: the letter (upper case) or digit
+    bool alt = false;
+    bool shift = false;
+    constexpr bool operator==(const DialogKeyPress&) const = default;
+};
+
+// What the user does to a running box, reported on the thread that called runModal.
+class DialogInput {
+public:
+    virtual ~DialogInput() = default;
+    // The box and its controls exist, not yet shown; dialog names it from now on.
+    virtual void onCreated(DialogWindow dialog) = 0;
+    // A button was clicked with the mouse (or the space bar). The host changes no check state.
+    virtual void onClick(int controlId) = 0;
+    // The user changed the text of an edit box or of a combo box's edit field.
+    virtual void onTextEdited(int controlId) = 0;
+    // A key the dialog is to handle; focusId is the control that had the focus (0 none).
+    virtual void onKey(int focusId, DialogKeyPress key) = 0;
+    // A scroll bar was used; it moves only when its position is set.
+    virtual void onScroll(int controlId, ScrollRequest request, int thumbPosition) = 0;
+    // A list or combo box item was chosen, or double-clicked.
+    virtual void onListSelection(int controlId) = 0;
+    virtual void onListDoubleClick(int controlId) = 0;
+    // The close box of the title bar; the box stays open.
+    virtual void onCloseBox() = 0;
+};
+
 class DialogHost {
 public:
     virtual ~DialogHost() = default;
 
-    // Creates a modal dialog box from a binary dialog template (the bytes need to live only for
-    // the call), owned by owner, and runs it until endDialog. Returns the result given to
-    // endDialog, or -1 when the box could not be created (the template included).
-    virtual int runModal(std::span<const std::uint8_t> templateBytes, DialogWindow owner,
-                         DialogEvents& events) = 0;
-    // Ends the dialog: runModal returns result once the current callback has returned.
+    // Creates a modal box from layout, owned by owner, and runs it until endDialog. Returns
+    // the result given to endDialog, or -1 when the box could not be created or was destroyed
+    // by someone else.
+    virtual int runModal(const DialogLayout& layout, DialogWindow owner, DialogInput& input) = 0;
+    // Ends the dialog: the box disappears, runModal returns result once the current input call
+    // has returned.
     virtual void endDialog(DialogWindow dialog, int result) = 0;
-
-    // --- Every control --------------------------------------------------------------------
 
     // The control's text (caption; an edit box's text; a combo box's edit field).
     virtual std::string text(DialogWindow dialog, int controlId) = 0;
@@ -103,27 +157,28 @@ public:
     virtual bool isEnabled(DialogWindow dialog, int controlId) = 0;
     virtual void setEnabled(DialogWindow dialog, int controlId, bool enabled) = 0;
 
-    // --- Check boxes and radio buttons ----------------------------------------------------
+    // The control with the focus, 0 for none; moving the focus changes no selection.
+    virtual int focus(DialogWindow dialog) = 0;
+    virtual void setFocus(DialogWindow dialog, int controlId) = 0;
+    // Selects characters [start, end) of an edit box (end -1: to the end); the caret at end.
+    virtual void selectText(DialogWindow dialog, int controlId, int start, int end) = 0;
 
     virtual int checkState(DialogWindow dialog, int controlId) = 0;
     virtual void setCheckState(DialogWindow dialog, int controlId, int state) = 0;
 
-    // --- Scroll bar controls --------------------------------------------------------------
-
     virtual void setScrollRange(DialogWindow dialog, int controlId, int minimum, int maximum) = 0;
     virtual int scrollRangeMax(DialogWindow dialog, int controlId) = 0;
     virtual int scrollPosition(DialogWindow dialog, int controlId) = 0;
-    // Moves the thumb, kept within the range, and redraws.
+    // Moves the thumb, kept within the range.
     virtual void setScrollPosition(DialogWindow dialog, int controlId, int position) = 0;
 
-    // --- List boxes and combo boxes (items numbered from 0) --------------------------------
-
+    // List boxes and combo boxes, items numbered from 0.
     virtual void clearItems(DialogWindow dialog, int controlId) = 0;
     virtual void addItem(DialogWindow dialog, int controlId, std::string_view text) = 0;
     virtual int itemCount(DialogWindow dialog, int controlId) = 0;
     // The item's text; empty for an item number out of range.
     virtual std::string itemText(DialogWindow dialog, int controlId, int index) = 0;
-    // The selected item (of a multiple-selection list box: the item with the caret), -1 for none.
+    // The selected item (of a multiple-selection list box: the item with the caret), -1 none.
     virtual int currentSelection(DialogWindow dialog, int controlId) = 0;
     virtual bool isItemSelected(DialogWindow dialog, int controlId, int index) = 0;
     // Single selection: makes index the selection (-1 none). Multiple selection: adds index to

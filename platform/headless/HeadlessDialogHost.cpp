@@ -1,67 +1,54 @@
 #include "platform/headless/HeadlessDialogHost.h"
 
-#include "dialogs/DialogTemplate.h"
-
 #include <algorithm>
-#include <cstdio>
-#include <utility>
+#include <cctype>
 
 namespace platform {
 namespace {
 
-namespace st = dialogs::style;
-namespace cls = dialogs::control_class;
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
-bool isClass(const HeadlessDialogHost::Control& c, std::uint16_t ordinal)
+const char* requestName(ScrollRequest r)
 {
-    return c.classOrdinal == ordinal;
+    static const char* const names[] = {"LineUp",     "LineDown", "PageUp", "PageDown", "ThumbPosition",
+                                        "ThumbTrack", "Top",      "Bottom", "EndScroll"};
+    const auto i = static_cast<std::size_t>(r);
+    return i < std::size(names) ? names[i] : "?";
 }
 
-std::uint32_t buttonType(const HeadlessDialogHost::Control& c) { return c.style & st::ButtonTypeMask; }
-
-bool isPushButton(const HeadlessDialogHost::Control& c)
+bool isButton(const HeadlessDialogHost::Control& c)
 {
-    return isClass(c, cls::Button) &&
-           (buttonType(c) == st::PushButton || buttonType(c) == st::DefaultPushButton);
+    const ControlType t = c.layout.type;
+    return t == ControlType::PushButton || t == ControlType::CheckBox || t == ControlType::RadioButton;
 }
 
-bool isMultipleSelection(const HeadlessDialogHost::Control& c)
+bool isList(const HeadlessDialogHost::Control& c)
 {
-    return isClass(c, cls::ListBox) && (c.style & (st::ListMultipleSelection | st::ListExtendedSelection));
+    return c.layout.type == ControlType::ListBox || c.layout.type == ControlType::ComboBox;
 }
 
 bool hasEditField(const HeadlessDialogHost::Control& c)
 {
-    return isClass(c, cls::Edit) ||
-           (isClass(c, cls::ComboBox) && (c.style & st::ComboTypeMask) != st::ComboDropDownList);
+    return c.layout.type == ControlType::Edit || (c.layout.type == ControlType::ComboBox && c.layout.editable);
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
-std::string hex(int code)
+bool multipleSelection(const HeadlessDialogHost::Control& c)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%x", static_cast<unsigned>(code));
-    return buf;
-}
-
-const char* requestName(ScrollRequest r)
-{
-    switch (r) {
-    case ScrollRequest::LineUp: return "LineUp";
-    case ScrollRequest::LineDown: return "LineDown";
-    case ScrollRequest::PageUp: return "PageUp";
-    case ScrollRequest::PageDown: return "PageDown";
-    case ScrollRequest::ThumbPosition: return "ThumbPosition";
-    case ScrollRequest::ThumbTrack: return "ThumbTrack";
-    case ScrollRequest::Top: return "Top";
-    case ScrollRequest::Bottom: return "Bottom";
-    case ScrollRequest::EndScroll: return "EndScroll";
-    }
-    return "?";
+    return c.layout.type == ControlType::ListBox && c.layout.selection != ListSelection::Single;
 }
 
 } // namespace
+
+std::string keyName(DialogKeyPress key)
+{
+    static const char* const names[] = {"Enter", "Escape", "Tab", "Up", "Down", "Left", "Right"};
+    std::string name = key.alt ? "Alt+" : "";
+    if (key.shift)
+        name += "Shift+";
+    if (key.key == DialogKey::Character)
+        return name + key.character;
+    return name + names[static_cast<std::size_t>(key.key)];
+}
 
 void HeadlessDialogHost::addSteps(std::vector<Step> steps)
 {
@@ -80,15 +67,7 @@ HeadlessDialogHost::DialogRecord* HeadlessDialogHost::activeDialog()
     return m_open.empty() ? nullptr : &m_open.back()->record;
 }
 
-HeadlessDialogHost::Live* HeadlessDialogHost::find(DialogWindow dialog)
-{
-    for (auto& live : m_open)
-        if (live->record.window == dialog)
-            return live.get();
-    return nullptr;
-}
-
-const HeadlessDialogHost::Live* HeadlessDialogHost::find(DialogWindow dialog) const
+HeadlessDialogHost::Live* HeadlessDialogHost::find(DialogWindow dialog) const
 {
     for (const auto& live : m_open)
         if (live->record.window == dialog)
@@ -96,20 +75,18 @@ const HeadlessDialogHost::Live* HeadlessDialogHost::find(DialogWindow dialog) co
     return nullptr;
 }
 
-const HeadlessDialogHost::Control* HeadlessDialogHost::control(DialogWindow dialog, int id) const
+HeadlessDialogHost::Control* HeadlessDialogHost::findControl(DialogWindow dialog, int id) const
 {
-    const Live* live = find(dialog);
-    if (live == nullptr)
-        return nullptr;
-    for (const Control& c : live->record.controls)
-        if (c.id == id)
-            return &c;
+    if (Live* live = find(dialog))
+        for (Control& c : live->record.controls)
+            if (c.layout.id == id)
+                return &c;
     return nullptr;
 }
 
-HeadlessDialogHost::Control* HeadlessDialogHost::findControl(DialogWindow dialog, int id)
+const HeadlessDialogHost::Control* HeadlessDialogHost::control(DialogWindow dialog, int id) const
 {
-    return const_cast<Control*>(std::as_const(*this).control(dialog, id));
+    return findControl(dialog, id);
 }
 
 int HeadlessDialogHost::focusedId(DialogWindow dialog) const
@@ -117,7 +94,16 @@ int HeadlessDialogHost::focusedId(DialogWindow dialog) const
     const Live* live = find(dialog);
     if (live == nullptr || live->record.focus < 0)
         return 0;
-    return live->record.controls[static_cast<std::size_t>(live->record.focus)].id;
+    return live->record.controls[static_cast<std::size_t>(live->record.focus)].layout.id;
+}
+
+std::string HeadlessDialogHost::selectedText(DialogWindow dialog, int id) const
+{
+    const Control* c = control(dialog, id);
+    if (c == nullptr)
+        return {};
+    const std::size_t from = std::min(c->selectionStart, c->text.size());
+    return c->text.substr(from, std::clamp(c->selectionEnd, from, c->text.size()) - from);
 }
 
 void HeadlessDialogHost::log(DialogWindow dialog, const std::string& line)
@@ -132,33 +118,24 @@ void HeadlessDialogHost::note(DialogWindow dialog, const std::string& line)
 
 // --- The modal run -------------------------------------------------------------------------
 
-int HeadlessDialogHost::runModal(std::span<const std::uint8_t> templateBytes, DialogWindow owner,
-                                 DialogEvents& events)
+int HeadlessDialogHost::runModal(const DialogLayout& layout, DialogWindow owner, DialogInput& input)
 {
-    const dialogs::ParsedTemplate parsed = dialogs::parseDialogTemplate(templateBytes);
-    if (m_creationFails || !parsed) {
+    if (m_creationFails) {
         m_notifications.push_back("0 creation failed");
         return -1;
     }
-
     auto live = std::make_unique<Live>();
-    live->events = &events;
+    live->input = &input;
     DialogRecord& d = live->record;
     d.window = DialogWindow{m_nextWindow++};
     d.owner = owner;
-    d.caption = parsed.value->title.name;
-    d.style = parsed.value->style;
-    for (const dialogs::TemplateItem& item : parsed.value->items) {
+    d.caption = layout.caption;
+    d.closeBox = layout.closeBox;
+    for (const ControlLayout& item : layout.controls) {
         Control c;
-        c.id = item.id;
-        c.classOrdinal = item.windowClass.ordinal;
-        c.className = item.windowClass.name;
-        c.style = item.style;
-        c.text = item.title.ordinal ? std::string() : item.title.name;
-        c.enabled = !(item.style & st::Disabled);
-        c.visible = (item.style & st::Visible) != 0;
-        if (isClass(c, cls::ScrollBar))
-            c.scrollMax = 100;
+        c.layout = item;
+        c.text = item.type == ControlType::ListBox || item.type == ControlType::ComboBox ? "" : item.caption;
+        c.enabled = item.enabled;
         d.controls.push_back(std::move(c));
     }
     const DialogWindow window = d.window;
@@ -166,26 +143,11 @@ int HeadlessDialogHost::runModal(std::span<const std::uint8_t> templateBytes, Di
     Live& self = *m_open.back();
     note(window, "created owner " + std::to_string(owner.value));
 
-    events.onInit(window);
-    // The system gives the focus to the first visible, enabled control with a tab stop.
-    for (std::size_t i = 0; i < self.record.controls.size(); ++i) {
-        const Control& c = self.record.controls[i];
-        if ((c.style & st::TabStop) && c.visible && c.enabled) {
-            self.record.focus = static_cast<int>(i);
-            // An edit box given the focus so has its whole text selected.
-            if (isClass(c, cls::Edit)) {
-                Control& edit = self.record.controls[i];
-                edit.selectionStart = 0;
-                edit.selectionEnd = edit.text.size();
-            }
-            break;
-        }
-    }
-
+    input.onCreated(window);
     while (!self.record.ended) {
         if (m_script.empty()) {
             note(window, "escape at end of script");
-            escape(self);
+            key(self, DialogKeyPress{DialogKey::Escape});
             if (!self.record.ended) {
                 note(window, "forced end");
                 ++m_forcedEnds;
@@ -214,169 +176,120 @@ void HeadlessDialogHost::endDialog(DialogWindow dialog, int result)
     }
 }
 
-void HeadlessDialogHost::command(Live& live, int id, int code)
-{
-    const bool handled = live.events->onCommand(id, code);
-    note(live.record.window, "command " + std::to_string(id) + " " + hex(code) + " -> " + (handled ? "1" : "0"));
-}
-
-void HeadlessDialogHost::enter(Live& live)
+// Keys go where a screen would send them: the focused control keeps what it handles itself.
+void HeadlessDialogHost::key(Live& live, DialogKeyPress k)
 {
     DialogRecord& d = live.record;
-    if (d.focus >= 0 && isPushButton(d.controls[static_cast<std::size_t>(d.focus)])) {
-        command(live, d.controls[static_cast<std::size_t>(d.focus)].id, notify::ButtonClicked);
+    const Control* f = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
+    const bool arrow = k.key == DialogKey::Up || k.key == DialogKey::Down || k.key == DialogKey::Left ||
+                       k.key == DialogKey::Right;
+    if (f != nullptr && ((arrow && f->layout.keepsArrows) ||
+                         (k.key == DialogKey::Character && !k.alt && f->layout.keepsCharacters))) {
+        if (k.key == DialogKey::Character)
+            type(live, k.character);
         return;
     }
-    for (const Control& c : d.controls) {
-        if (isClass(c, cls::Button) && buttonType(c) == st::DefaultPushButton) {
-            if (c.enabled)
-                command(live, c.id, notify::ButtonClicked);
-            else
-                note(d.window, "enter: default button disabled");
-            return;
-        }
-    }
-    command(live, 1, notify::ButtonClicked);
+    const int focusId = f == nullptr ? 0 : f->layout.id;
+    note(d.window, "key " + std::to_string(focusId) + " " + keyName(k));
+    live.input->onKey(focusId, k);
 }
 
-void HeadlessDialogHost::escape(Live& live) { command(live, 2, notify::ButtonClicked); }
-
-void HeadlessDialogHost::close(Live& live)
+// One character typed at the focused control: an edit box replaces its selection with it.
+void HeadlessDialogHost::type(Live& live, char ch)
 {
     DialogRecord& d = live.record;
-    if (!(d.style & st::SystemMenu)) {
-        note(d.window, "close: no close box");
+    Control* c = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
+    if (c == nullptr || !hasEditField(*c)) {
+        if (std::isalnum(static_cast<unsigned char>(ch)))
+            key(live, DialogKeyPress{DialogKey::Character, static_cast<char>(std::toupper(static_cast<unsigned char>(ch)))});
         return;
     }
-    if (const Control* cancel = control(d.window, 2); cancel != nullptr && !cancel->enabled) {
-        note(d.window, "close: control 2 disabled");
-        return;
-    }
-    command(live, 2, notify::ButtonClicked);
+    const std::size_t from = std::min(c->selectionStart, c->text.size());
+    const std::size_t to = std::clamp(c->selectionEnd, from, c->text.size());
+    c->text.replace(from, to - from, 1, ch);
+    c->selectionStart = c->selectionEnd = from + 1;
+    note(d.window, "edited " + std::to_string(c->layout.id));
+    live.input->onTextEdited(c->layout.id);
 }
 
 void HeadlessDialogHost::play(Live& live, const Step& step)
 {
     DialogRecord& d = live.record;
     const DialogWindow w = d.window;
-    auto indexOf = [&](int id) -> int {
-        for (std::size_t i = 0; i < d.controls.size(); ++i)
-            if (d.controls[i].id == id)
-                return static_cast<int>(i);
-        return -1;
-    };
     // A control the user can reach: present, visible and enabled.
     auto reachable = [&](int id, const char* what) -> Control* {
-        const int i = indexOf(id);
-        Control* c = i < 0 ? nullptr : &d.controls[static_cast<std::size_t>(i)];
-        if (c == nullptr || !c->visible || !c->enabled) {
+        Control* c = findControl(w, id);
+        if (c == nullptr || !c->layout.visible || !c->enabled) {
             note(w, std::string(what) + " " + std::to_string(id) + ": not reachable");
             return nullptr;
         }
         return c;
     };
+    auto focusOn = [&](const Control* c) {
+        if (c->layout.type != ControlType::GroupBox && c->layout.type != ControlType::Static)
+            d.focus = static_cast<int>(c - d.controls.data());
+    };
 
     if (const auto* s = std::get_if<Click>(&step)) {
         Control* c = reachable(s->id, "click");
-        if (c == nullptr || !isClass(*c, cls::Button))
+        if (c == nullptr || !isButton(*c))
             return;
-        const std::uint32_t type = buttonType(*c);
-        if (type == st::GroupBox)
-            return;
-        if (isPushButton(*c))
-            d.focus = indexOf(s->id);
-        if (type == st::AutoCheckBox)
-            c->check = c->check == Checked ? Unchecked : Checked;
-        if (type == st::AutoRadioButton) {
-            // The group: from the last control at or before this one that starts a group to the
-            // control before the next one that does.
-            const int self = indexOf(s->id);
-            int first = self;
-            while (first > 0 && !(d.controls[static_cast<std::size_t>(first)].style & st::Group))
-                --first;
-            int last = self;
-            while (last + 1 < static_cast<int>(d.controls.size()) &&
-                   !(d.controls[static_cast<std::size_t>(last) + 1].style & st::Group))
-                ++last;
-            for (int i = first; i <= last; ++i) {
-                Control& m = d.controls[static_cast<std::size_t>(i)];
-                if (isClass(m, cls::Button) && buttonType(m) == st::AutoRadioButton)
-                    m.check = Unchecked;
-            }
-            c->check = Checked;
-        }
-        command(live, s->id, notify::ButtonClicked);
+        focusOn(c);
+        note(w, "click " + std::to_string(s->id));
+        live.input->onClick(s->id);
     } else if (const auto* s = std::get_if<Type>(&step)) {
         Control* c = reachable(s->id, "type");
         if (c == nullptr || !hasEditField(*c))
             return;
-        d.focus = indexOf(s->id);
+        focusOn(c);
         c->text = s->text;
         c->selectionStart = c->selectionEnd = c->text.size();
-        const bool edit = isClass(*c, cls::Edit);
-        command(live, s->id, edit ? notify::EditUpdate : notify::ComboEditUpdate);
-        if (!d.ended)
-            command(live, s->id, edit ? notify::EditChange : notify::ComboEditChange);
+        note(w, "edited " + std::to_string(s->id));
+        live.input->onTextEdited(s->id);
     } else if (const auto* s = std::get_if<Keys>(&step)) {
-        Control* c = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
-        if (c == nullptr || !isClass(*c, cls::Edit))
-            return;
-        const int id = c->id;
-        // Each character replaces the selection and leaves the caret after it.
-        for (const char ch : s->text) {
-            Control* edit = findControl(w, id);
-            if (edit == nullptr || d.ended)
-                return;
-            const std::size_t from = std::min(edit->selectionStart, edit->text.size());
-            const std::size_t to = std::clamp(edit->selectionEnd, from, edit->text.size());
-            edit->text.replace(from, to - from, 1, ch);
-            edit->selectionStart = edit->selectionEnd = from + 1;
-            command(live, id, notify::EditUpdate);
+        for (const char ch : s->text)
             if (!d.ended)
-                command(live, id, notify::EditChange);
-        }
+                type(live, ch);
+    } else if (const auto* s = std::get_if<Key>(&step)) {
+        key(live, s->key);
     } else if (const auto* s = std::get_if<Focus>(&step)) {
-        if (reachable(s->id, "focus") != nullptr)
-            d.focus = indexOf(s->id);
+        if (const Control* c = reachable(s->id, "focus"))
+            focusOn(c);
     } else if (std::holds_alternative<Enter>(step)) {
-        enter(live);
+        key(live, DialogKeyPress{DialogKey::Enter});
     } else if (std::holds_alternative<Escape>(step)) {
-        escape(live);
+        key(live, DialogKeyPress{DialogKey::Escape});
     } else if (std::holds_alternative<Close>(step)) {
-        close(live);
+        note(w, "close");
+        live.input->onCloseBox();
     } else if (const auto* s = std::get_if<Scroll>(&step)) {
         Control* c = reachable(s->id, "scroll");
-        if (c == nullptr || !isClass(*c, cls::ScrollBar))
+        if (c == nullptr || c->layout.type != ControlType::ScrollBar)
             return;
-        const bool handled = live.events->onScroll(s->id, s->request, s->thumb);
-        note(w, "scroll " + std::to_string(s->id) + " " + requestName(s->request) + " " + std::to_string(s->thumb) +
-                    " -> " + (handled ? "1" : "0"));
+        note(w, "scroll " + std::to_string(s->id) + " " + requestName(s->request) + " " + std::to_string(s->thumb));
+        live.input->onScroll(s->id, s->request, s->thumb);
     } else if (const auto* s = std::get_if<Select>(&step)) {
         Control* c = reachable(s->id, "select");
-        const bool list = c != nullptr && isClass(*c, cls::ListBox);
-        const bool combo = c != nullptr && isClass(*c, cls::ComboBox);
-        if ((!list && !combo) || s->index < 0 || s->index >= static_cast<int>(c->items.size()))
+        if (c == nullptr || !isList(*c) || s->index < 0 || s->index >= static_cast<int>(c->items.size()))
             return;
         const auto k = static_cast<std::size_t>(s->index);
-        if (isMultipleSelection(*c)) {
+        if (multipleSelection(*c)) {
             c->selected[k] = !c->selected[k];
         } else {
             std::fill(c->selected.begin(), c->selected.end(), false);
             c->selected[k] = true;
         }
         c->current = s->index;
-        if (combo && hasEditField(*c))
+        if (hasEditField(*c))
             c->text = c->items[k];
-        // A list box tells its dialog only when its style asks for notifications.
-        if (combo || (c->style & st::ListNotify))
-            command(live, s->id, notify::ListSelectionChange);
+        note(w, "select " + std::to_string(s->id) + " " + std::to_string(s->index));
+        live.input->onListSelection(s->id);
     } else if (const auto* s = std::get_if<DoubleClick>(&step)) {
         Control* c = reachable(s->id, "double click");
-        if (c == nullptr || (!isClass(*c, cls::ListBox) && !isClass(*c, cls::ComboBox)))
+        if (c == nullptr || !isList(*c))
             return;
-        if (isClass(*c, cls::ListBox) && !(c->style & st::ListNotify))
-            return;
-        command(live, s->id, notify::ListDoubleClick);
+        note(w, "double click " + std::to_string(s->id) + " " + std::to_string(s->index));
+        live.input->onListDoubleClick(s->id);
     } else if (const auto* s = std::get_if<Inspect>(&step)) {
         if (*s)
             (*s)(*this, w);
@@ -385,61 +298,72 @@ void HeadlessDialogHost::play(Live& live, const Step& step)
 
 // --- Control operations --------------------------------------------------------------------
 
+HeadlessDialogHost::Control* HeadlessDialogHost::logged(DialogWindow dialog, int id, const std::string& operation)
+{
+    log(dialog, operation.substr(0, operation.find(' ')) + " " + std::to_string(id) +
+                    (operation.find(' ') == std::string::npos ? "" : operation.substr(operation.find(' '))));
+    return findControl(dialog, id);
+}
+
 std::string HeadlessDialogHost::text(DialogWindow dialog, int id)
 {
-    log(dialog, "text " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "text");
     return c != nullptr ? c->text : std::string();
 }
 
 void HeadlessDialogHost::setText(DialogWindow dialog, int id, std::string_view text)
 {
-    log(dialog, "setText " + std::to_string(id) + " " + quoted(text));
-    Control* c = findControl(dialog, id);
-    if (c == nullptr)
-        return;
-    c->text = std::string(text);
-    c->selectionStart = c->selectionEnd = 0; // a set text leaves the caret at its start
-    // The system's edit control reports a set text as a change, at once.
-    if (m_echoEdits && isClass(*c, cls::Edit)) {
-        Live* live = find(dialog);
-        command(*live, id, notify::EditUpdate);
-        command(*live, id, notify::EditChange);
+    if (Control* c = logged(dialog, id, "setText " + quoted(text))) {
+        c->text = std::string(text);
+        c->selectionStart = c->selectionEnd = 0; // a set text leaves the caret at its start
     }
 }
 
 bool HeadlessDialogHost::isEnabled(DialogWindow dialog, int id)
 {
-    log(dialog, "isEnabled " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "isEnabled");
     return c != nullptr && c->enabled;
 }
 
 void HeadlessDialogHost::setEnabled(DialogWindow dialog, int id, bool enabled)
 {
-    log(dialog, "setEnabled " + std::to_string(id) + " " + (enabled ? "1" : "0"));
-    if (Control* c = findControl(dialog, id))
+    if (Control* c = logged(dialog, id, std::string("setEnabled ") + (enabled ? "1" : "0")))
         c->enabled = enabled;
+}
+
+int HeadlessDialogHost::focus(DialogWindow dialog) { return focusedId(dialog); }
+
+void HeadlessDialogHost::setFocus(DialogWindow dialog, int id)
+{
+    if (const Control* c = logged(dialog, id, "setFocus"))
+        find(dialog)->record.focus = static_cast<int>(c - find(dialog)->record.controls.data());
+}
+
+void HeadlessDialogHost::selectText(DialogWindow dialog, int id, int start, int end)
+{
+    Control* c = logged(dialog, id, "selectText " + std::to_string(start) + " " + std::to_string(end));
+    if (c != nullptr && hasEditField(*c)) {
+        const std::size_t size = c->text.size();
+        c->selectionStart = std::min(static_cast<std::size_t>(std::max(start, 0)), size);
+        c->selectionEnd = end < 0 ? size : std::clamp(static_cast<std::size_t>(end), c->selectionStart, size);
+    }
 }
 
 int HeadlessDialogHost::checkState(DialogWindow dialog, int id)
 {
-    log(dialog, "checkState " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "checkState");
     return c != nullptr ? c->check : Unchecked;
 }
 
 void HeadlessDialogHost::setCheckState(DialogWindow dialog, int id, int state)
 {
-    log(dialog, "setCheckState " + std::to_string(id) + " " + std::to_string(state));
-    if (Control* c = findControl(dialog, id))
+    if (Control* c = logged(dialog, id, "setCheckState " + std::to_string(state)))
         c->check = state;
 }
 
 void HeadlessDialogHost::setScrollRange(DialogWindow dialog, int id, int minimum, int maximum)
 {
-    log(dialog, "setScrollRange " + std::to_string(id) + " " + std::to_string(minimum) + " " + std::to_string(maximum));
-    if (Control* c = findControl(dialog, id)) {
+    if (Control* c = logged(dialog, id, "setScrollRange " + std::to_string(minimum) + " " + std::to_string(maximum))) {
         c->scrollMin = minimum;
         c->scrollMax = maximum;
         c->scrollPosition = std::clamp(c->scrollPosition, minimum, std::max(minimum, maximum));
@@ -448,29 +372,25 @@ void HeadlessDialogHost::setScrollRange(DialogWindow dialog, int id, int minimum
 
 int HeadlessDialogHost::scrollRangeMax(DialogWindow dialog, int id)
 {
-    log(dialog, "scrollRangeMax " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "scrollRangeMax");
     return c != nullptr ? c->scrollMax : 0;
 }
 
 int HeadlessDialogHost::scrollPosition(DialogWindow dialog, int id)
 {
-    log(dialog, "scrollPosition " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "scrollPosition");
     return c != nullptr ? c->scrollPosition : 0;
 }
 
 void HeadlessDialogHost::setScrollPosition(DialogWindow dialog, int id, int position)
 {
-    log(dialog, "setScrollPosition " + std::to_string(id) + " " + std::to_string(position));
-    if (Control* c = findControl(dialog, id))
+    if (Control* c = logged(dialog, id, "setScrollPosition " + std::to_string(position)))
         c->scrollPosition = std::clamp(position, c->scrollMin, std::max(c->scrollMin, c->scrollMax));
 }
 
 void HeadlessDialogHost::clearItems(DialogWindow dialog, int id)
 {
-    log(dialog, "clearItems " + std::to_string(id));
-    if (Control* c = findControl(dialog, id)) {
+    if (Control* c = logged(dialog, id, "clearItems")) {
         c->items.clear();
         c->selected.clear();
         c->current = -1;
@@ -479,8 +399,7 @@ void HeadlessDialogHost::clearItems(DialogWindow dialog, int id)
 
 void HeadlessDialogHost::addItem(DialogWindow dialog, int id, std::string_view text)
 {
-    log(dialog, "addItem " + std::to_string(id) + " " + quoted(text));
-    if (Control* c = findControl(dialog, id)) {
+    if (Control* c = logged(dialog, id, "addItem " + quoted(text))) {
         c->items.emplace_back(text);
         c->selected.push_back(false);
     }
@@ -488,15 +407,13 @@ void HeadlessDialogHost::addItem(DialogWindow dialog, int id, std::string_view t
 
 int HeadlessDialogHost::itemCount(DialogWindow dialog, int id)
 {
-    log(dialog, "itemCount " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "itemCount");
     return c != nullptr ? static_cast<int>(c->items.size()) : 0;
 }
 
 std::string HeadlessDialogHost::itemText(DialogWindow dialog, int id, int index)
 {
-    log(dialog, "itemText " + std::to_string(id) + " " + std::to_string(index));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "itemText " + std::to_string(index));
     if (c == nullptr || index < 0 || index >= static_cast<int>(c->items.size()))
         return {};
     return c->items[static_cast<std::size_t>(index)];
@@ -504,34 +421,31 @@ std::string HeadlessDialogHost::itemText(DialogWindow dialog, int id, int index)
 
 int HeadlessDialogHost::currentSelection(DialogWindow dialog, int id)
 {
-    log(dialog, "currentSelection " + std::to_string(id));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "currentSelection");
     return c != nullptr ? c->current : -1;
 }
 
 bool HeadlessDialogHost::isItemSelected(DialogWindow dialog, int id, int index)
 {
-    log(dialog, "isItemSelected " + std::to_string(id) + " " + std::to_string(index));
-    const Control* c = findControl(dialog, id);
+    const Control* c = logged(dialog, id, "isItemSelected " + std::to_string(index));
     return c != nullptr && index >= 0 && index < static_cast<int>(c->selected.size()) &&
            c->selected[static_cast<std::size_t>(index)];
 }
 
 void HeadlessDialogHost::selectItem(DialogWindow dialog, int id, int index)
 {
-    log(dialog, "selectItem " + std::to_string(id) + " " + std::to_string(index));
-    Control* c = findControl(dialog, id);
+    Control* c = logged(dialog, id, "selectItem " + std::to_string(index));
     if (c == nullptr)
         return;
     const bool inRange = index >= 0 && index < static_cast<int>(c->items.size());
-    if (!isMultipleSelection(*c) || index < 0)
+    if (!multipleSelection(*c) || index < 0)
         std::fill(c->selected.begin(), c->selected.end(), false);
     if (inRange) {
         c->selected[static_cast<std::size_t>(index)] = true;
         c->current = index;
-        if (isClass(*c, cls::ComboBox))
+        if (c->layout.type == ControlType::ComboBox)
             c->text = c->items[static_cast<std::size_t>(index)];
-    } else if (!isMultipleSelection(*c)) {
+    } else if (!multipleSelection(*c)) {
         c->current = -1;
     }
 }

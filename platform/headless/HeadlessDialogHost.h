@@ -1,18 +1,12 @@
 #pragma once
-// A dialog manager without a screen, for tests and the batch front end. Dialog boxes are built
-// in memory from the parsed template; a script of user actions is played once a dialog has
-// been created, and every control operation and notification is logged.
+// A dialog host without a screen, for tests and the batch front end. Boxes are built in memory
+// from the layout; a script of user actions is played once a box has been created, turned into
+// raw input as a screen would report it, and every control operation and input is logged.
 //
 // The script is one queue shared by nested dialogs: each step acts on the innermost open
 // dialog, so a step that opens a nested dialog lets the following steps drive it. When the
 // queue runs dry while a dialog is open, the host presses Escape for it; when that does not end
 // it either, the host ends it with -1 and counts a forced end, so a test never hangs.
-//
-// Keyboard behaviour follows the system's dialog manager: Enter sends a click from the focused
-// push button, else from the default push button (only when it is enabled), else from id 1;
-// Escape sends a click from id 2; the close box does so only when the dialog has one and a
-// control 2, when present, is enabled. Clicking an automatic check box toggles it; clicking an
-// automatic radio button checks it and unchecks the other automatic radio buttons of its group.
 // Everything runs on the thread that calls runModal.
 
 #include "platform/DialogHost.h"
@@ -21,7 +15,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -34,8 +27,9 @@ public:
 
     struct Click { int id; };                    // mouse click on a button
     struct Type { int id; std::string text; };   // replace an edit box's (or combo edit's) text
-    struct Keys { std::string text; };           // type into the focused edit box at its caret
-    struct Focus { int id; };                    // move the focus to a control
+    struct Keys { std::string text; };           // type at the focused control's caret
+    struct Key { DialogKeyPress key; };                // one key (Tab, an arrow, Alt+letter...)
+    struct Focus { int id; };                    // put the focus in a control with the mouse
     struct Enter {};
     struct Escape {};
     struct Close {};                             // the close box of the title bar
@@ -44,20 +38,16 @@ public:
     struct DoubleClick { int id; int index; };
     // Runs between two steps with the innermost open dialog, e.g. to inspect its controls.
     using Inspect = std::function<void(HeadlessDialogHost& host, DialogWindow dialog)>;
-    using Step = std::variant<Click, Type, Keys, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
+    using Step = std::variant<Click, Type, Keys, Key, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
 
     // --- What the host keeps of a control -------------------------------------------------
 
     struct Control {
-        int id = 0;
-        std::optional<std::uint16_t> classOrdinal; // empty for a class given by name
-        std::string className;
-        std::uint32_t style = 0;
+        ControlLayout layout;
         std::string text;
         std::size_t selectionStart = 0; // an edit box's selection; the caret is at its end
         std::size_t selectionEnd = 0;
         bool enabled = true;
-        bool visible = true;
         int check = Unchecked;
         int scrollMin = 0;
         int scrollMax = 100;
@@ -71,16 +61,13 @@ public:
         DialogWindow window;
         DialogWindow owner;
         std::string caption;
-        std::uint32_t style = 0;
+        bool closeBox = false;
         std::vector<Control> controls;
-        int focus = -1;  // index into controls, -1 none
+        int focus = -1; // index into controls, -1 none
         bool ended = false;
         int result = 0;
     };
 
-    // Whether setting an edit box's text raises edit-update and edit-change, as the system's
-    // edit control does (on by default: the runtime has to ignore them).
-    void setEchoProgrammaticEdits(bool echo) { m_echoEdits = echo; }
     // Makes runModal fail (return -1 without creating a dialog) until set back.
     void setCreationFails(bool fails) { m_creationFails = fails; }
 
@@ -94,14 +81,16 @@ public:
     const Control* control(DialogWindow dialog, int id) const;
     // The id of the control with the focus, 0 when none.
     int focusedId(DialogWindow dialog) const;
+    // The selected text of an edit box.
+    std::string selectedText(DialogWindow dialog, int id) const;
 
     // Every dialog that has ended, in the order they ended, as it was at its end.
     const std::vector<DialogRecord>& finishedDialogs() const { return m_finished; }
     // One line per control operation, "<dialog> <operation> <id> <arguments>", e.g.
     // "1 setText 1003 \"0\"".
     const std::vector<std::string>& operations() const { return m_operations; }
-    // One line per notification delivered with its answer, e.g. "1 command 1003 0x300 -> 1",
-    // and one per script event ("1 escape at end of script", "1 forced end").
+    // One line per input reported ("1 click 1005", "1 key 1001 Alt+B", "1 edited 1002") and per
+    // script event ("1 created owner 0", "1 escape at end of script", "1 forced end").
     const std::vector<std::string>& notifications() const { return m_notifications; }
     void clearLogs();
     // Dialogs that the host had to end with -1 because the script left them open.
@@ -109,13 +98,16 @@ public:
 
     // --- DialogHost -----------------------------------------------------------------------
 
-    int runModal(std::span<const std::uint8_t> templateBytes, DialogWindow owner, DialogEvents& events) override;
+    int runModal(const DialogLayout& layout, DialogWindow owner, DialogInput& input) override;
     void endDialog(DialogWindow dialog, int result) override;
 
     std::string text(DialogWindow dialog, int controlId) override;
     void setText(DialogWindow dialog, int controlId, std::string_view text) override;
     bool isEnabled(DialogWindow dialog, int controlId) override;
     void setEnabled(DialogWindow dialog, int controlId, bool enabled) override;
+    int focus(DialogWindow dialog) override;
+    void setFocus(DialogWindow dialog, int controlId) override;
+    void selectText(DialogWindow dialog, int controlId, int start, int end) override;
     int checkState(DialogWindow dialog, int controlId) override;
     void setCheckState(DialogWindow dialog, int controlId, int state) override;
     void setScrollRange(DialogWindow dialog, int controlId, int minimum, int maximum) override;
@@ -133,19 +125,18 @@ public:
 private:
     struct Live {
         DialogRecord record;
-        DialogEvents* events = nullptr;
+        DialogInput* input = nullptr;
     };
 
-    Live* find(DialogWindow dialog);
-    const Live* find(DialogWindow dialog) const;
-    Control* findControl(DialogWindow dialog, int id);
+    Live* find(DialogWindow dialog) const;
+    Control* findControl(DialogWindow dialog, int id) const;
+    // Logs "<dialog> <operation's first word> <id> <its arguments>" and finds the control.
+    Control* logged(DialogWindow dialog, int id, const std::string& operation);
     void log(DialogWindow dialog, const std::string& line);
     void note(DialogWindow dialog, const std::string& line);
     void play(Live& live, const Step& step);
-    void command(Live& live, int id, int code);
-    void enter(Live& live);
-    void escape(Live& live);
-    void close(Live& live);
+    void key(Live& live, DialogKeyPress key);
+    void type(Live& live, char ch);
 
     std::deque<Step> m_script;
     std::vector<std::unique_ptr<Live>> m_open; // innermost last
@@ -154,8 +145,10 @@ private:
     std::vector<std::string> m_notifications;
     std::uint64_t m_nextWindow = 1;
     int m_forcedEnds = 0;
-    bool m_echoEdits = true;
     bool m_creationFails = false;
 };
+
+// A key's name in logs: "Enter", "Shift+Tab", "Alt+B", "B".
+std::string keyName(DialogKeyPress key);
 
 } // namespace platform

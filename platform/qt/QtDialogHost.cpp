@@ -1,7 +1,5 @@
 #include "platform/qt/QtDialogHost.h"
 
-#include "dialogs/DialogTemplate.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,102 +18,24 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QThread>
+#include <QTimer>
 
-#include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace platform {
 namespace {
 
-namespace st = dialogs::style;
-namespace cls = dialogs::control_class;
-
-// Styles the dialog manager reads beyond those the template reader names.
-constexpr std::uint32_t AbsoluteAlign = 0x01; // the box's position is relative to the screen
-constexpr std::uint32_t CentreBox = 0x0800;   // the box is centred
-constexpr std::uint32_t StaticTypeMask = 0x1F;
-constexpr std::uint32_t StaticRight = 2;
-constexpr std::uint32_t StaticSimple = 0xB;
-constexpr std::uint32_t StaticLeftNoWordWrap = 0xC;
-constexpr std::uint32_t StaticNoPrefix = 0x80;
-constexpr std::uint32_t EditCentre = 0x1;
-constexpr std::uint32_t EditRight = 0x2;
-constexpr std::uint32_t EditPassword = 0x20;
-constexpr std::uint32_t EditReadOnly = 0x800;
-constexpr std::uint32_t ListSort = 0x2;
-constexpr std::uint32_t ComboSort = 0x100;
-
-// A static icon control takes the size of the icon, whatever the template says.
-constexpr int IconSize = 32;
 // Room a push button keeps between its wrapped caption and its edges.
 constexpr int ButtonTextMargin = 8;
 
-enum class Kind { Static, Icon, GroupBox, PushButton, CheckBox, RadioButton, Edit, ScrollBar, ListBox, ComboBox, Other };
-
-// One thing the user did, as the program thread receives it.
-struct Notification {
-    bool scroll = false;
-    int id = 0;
-    int code = 0;
-    ScrollRequest request = ScrollRequest::EndScroll;
-    int thumb = 0;
-};
-
-// Template and program texts hold one byte per character.
+// Layout and program texts hold one byte per character.
 QString toQt(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string fromQt(const QString& s) { return s.toLatin1().toStdString(); }
 
-// v * base / divisor, rounded half away from zero.
-int scaled(int v, int base, int divisor)
-{
-    const int magnitude = (std::abs(v) * base + divisor / 2) / divisor;
-    return v < 0 ? -magnitude : magnitude;
-}
-
-// The class of an item: by ordinal, or by the name of a predefined class.
-std::optional<std::uint16_t> classOf(const dialogs::NameOrOrdinal& name)
-{
-    if (name.ordinal)
-        return name.ordinal;
-    static const std::pair<const char*, std::uint16_t> names[] = {
-        {"button", cls::Button},       {"edit", cls::Edit},         {"static", cls::Static},
-        {"listbox", cls::ListBox},     {"scrollbar", cls::ScrollBar}, {"combobox", cls::ComboBox},
-    };
-    const QString lower = toQt(name.name).toLower();
-    for (const auto& [text, ordinal] : names)
-        if (lower == QLatin1String(text))
-            return ordinal;
-    return std::nullopt;
-}
-
-// The letter after the first single "&" of a caption, upper case; null when there is none.
-QChar mnemonicOf(const QString& text)
-{
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&'))
-            continue;
-        if (text[i + 1] == QLatin1Char('&')) {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toUpper();
-    }
-    return {};
-}
-
-// A caption as it shows, without its mnemonic markers.
-QString visibleText(QString text)
-{
-    text.replace(QLatin1String("&&"), QString(QChar(1)));
-    text.remove(QLatin1Char('&'));
-    text.replace(QChar(1), QLatin1Char('&'));
-    return text;
-}
-
-// Breaks a caption into lines no wider than width, between words.
+// Breaks a caption into lines no wider than width, between words ("&" markers take no room).
 QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
 {
     QStringList lines;
@@ -123,7 +43,7 @@ QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
         QString line;
         for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (!line.isEmpty() && metrics.horizontalAdvance(visibleText(candidate)) > width) {
+            if (!line.isEmpty() && metrics.horizontalAdvance(QString(candidate).remove(QLatin1Char('&'))) > width) {
                 lines << line;
                 line = word;
             } else {
@@ -135,32 +55,14 @@ QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool isArrow(int key)
-{
-    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
-}
-
-// A button whose check state changes only as the host says, and which leaves the arrow keys
-// to the dialog (they move the focus within a group).
+// A button whose check state changes only when the host sets it.
 template <class Base>
 class DialogButton final : public Base {
 public:
     using Base::Base;
-    std::function<void()> nextState; // what a click does to the check state; empty: nothing
 
 protected:
-    void nextCheckState() override
-    {
-        if (nextState)
-            nextState();
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (isArrow(event->key()))
-            event->ignore();
-        else
-            Base::keyPressEvent(event);
-    }
+    void nextCheckState() override {}
 };
 
 // A scroll bar that reports what the user asks and moves only when the program sets it.
@@ -180,8 +82,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override
     {
         const int k = event->key();
-        const bool scrollKey = isArrow(k) || k == Qt::Key_PageUp || k == Qt::Key_PageDown || k == Qt::Key_Home ||
-                               k == Qt::Key_End;
+        const bool scrollKey = (k >= Qt::Key_Left && k <= Qt::Key_Down) || k == Qt::Key_PageUp ||
+                               k == Qt::Key_PageDown || k == Qt::Key_Home || k == Qt::Key_End;
         if (report && scrollKey && !event->isAutoRepeat())
             report(ScrollRequest::EndScroll, 0);
         QScrollBar::keyReleaseEvent(event);
@@ -198,53 +100,51 @@ protected:
     void contextMenuEvent(QContextMenuEvent*) override {} // its entries would move the bar by themselves
 };
 
-// The box: keys, the close box and the dialog's own accept and reject go to the host; only
-// the host (or the application as it quits) closes it.
+// The box: keys the dialog handles and the close box go to the host; only the host (or the
+// application as it quits) closes it.
 class DialogBox final : public QDialog {
 public:
     using QDialog::QDialog;
-    std::function<bool(QKeyEvent*)> key;             // true when the key was used
-    std::function<bool(QKeyEvent*)> claimsShortcut;  // true for a mnemonic the host handles
+    std::function<std::optional<DialogKeyPress>(QKeyEvent*)> dialogKey; // the key as the dialog's, if it is
+    std::function<void(DialogKeyPress)> reportKey;
     std::function<void()> closeBox;
     std::function<bool()> mayClose;
-    std::function<void()> escape;
 
-    void reject() override
-    {
-        if (escape)
-            escape();
-    }
+    void reject() override {}
     void accept() override {}
     void done(int) override {}
 
-    // Installed on every control widget: a mnemonic key the host handles never reaches the
-    // focused control (an accepted ShortcutOverride would send it to an edit box, which types
-    // the letter).
+    // Installed on the box and every widget in it: a key the dialog handles never reaches the
+    // focused widget (an edit box would type an Alt+letter) nor Qt's own shortcuts.
     bool eventFilter(QObject* watched, QEvent* e) override
     {
-        if (e->type() == QEvent::KeyPress && claimsShortcut && claimsShortcut(static_cast<QKeyEvent*>(e))) {
-            if (key)
-                key(static_cast<QKeyEvent*>(e));
-            return true;
+        const bool press = e->type() == QEvent::KeyPress;
+        if ((press || e->type() == QEvent::ShortcutOverride) && dialogKey) {
+            if (const auto k = dialogKey(static_cast<QKeyEvent*>(e))) {
+                e->accept();
+                if (press && reportKey)
+                    reportKey(*k);
+                return true;
+            }
         }
         return QDialog::eventFilter(watched, e);
     }
 
 protected:
-    bool event(QEvent* e) override
+    // A dialog box has no minimise box; a window manager that minimises it anyway (and its
+    // owner with it) is undone at once, so that the program never disappears from the screen.
+    void changeEvent(QEvent* e) override
     {
-        if (e->type() == QEvent::ShortcutOverride && claimsShortcut && claimsShortcut(static_cast<QKeyEvent*>(e))) {
-            e->accept();
-            return true;
-        }
-        return QDialog::event(e);
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (key && key(e))
-            e->accept();
-        else
-            e->ignore();
+        QDialog::changeEvent(e);
+        if (e->type() != QEvent::WindowStateChange || !isMinimized())
+            return;
+        QTimer::singleShot(0, this, [this] {
+            for (QWidget* w = this; w != nullptr; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+                if (w->isMinimized())
+                    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+            raise();
+            activateWindow();
+        });
     }
     // The close box is a request to the program; only while the application quits may the
     // box close (a box that refused would cancel the quit).
@@ -280,33 +180,31 @@ protected:
 
 struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
     struct Control {
-        int id = 0;
-        Kind kind = Kind::Other;
-        std::uint32_t style = 0;
+        ControlLayout layout;
         QPointer<QWidget> widget;
         QString text; // the caption of kinds whose widget shows something else (or nothing)
     };
 
     struct Live {
         DialogWindow window;
-        std::uint32_t style = 0;
-        DialogEvents* events = nullptr;
+        DialogInput* input = nullptr;
         bool guiMode = false; // runModal runs on the GUI thread
 
         // Guarded by Impl::mutex.
-        std::deque<Notification> queue;
+        std::deque<std::function<void(DialogInput&)>> queue;
         bool ended = false;
         int result = 0;
         bool aborted = false; // the box went away or the application quit
+        bool delivering = false; // an input taken from the queue is being handled
 
         // GUI thread only.
         QPointer<DialogBox> box;
         std::vector<Control> controls;
-        int quiet = 0;               // > 0 while the host itself changes controls
-        QEventLoop* loop = nullptr;  // the nested loop of a run on the GUI thread
-        bool woken = false;          // the nested loop was left on purpose
-        bool closing = false;        // the host is taking the box down
-        bool quitting = false;       // the application is closing its windows to quit
+        int quiet = 0;              // > 0 while the host itself changes controls
+        QEventLoop* loop = nullptr; // the nested loop of a run on the GUI thread
+        bool woken = false;         // the nested loop was left on purpose
+        bool closing = false;       // the host is taking the box down
+        bool quitting = false;      // the application is closing its windows to quit
     };
 
     struct Call {
@@ -322,7 +220,7 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
     std::condition_variable changed;
     std::vector<std::shared_ptr<Live>> open; // outermost first
     bool gone = false;                       // the application quit or the host is going
-    std::atomic<std::uint64_t> nextWindow{1};
+    std::uint64_t nextWindow = 1;            // guarded by mutex
 
     bool onGuiThread() const { return QThread::currentThread() == context->thread(); }
 
@@ -333,12 +231,6 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             if (live->window == window)
                 return live;
         return nullptr;
-    }
-
-    void forget(const std::shared_ptr<Live>& live)
-    {
-        std::lock_guard lock(mutex);
-        std::erase(open, live);
     }
 
     // Runs fn on the GUI thread and waits for it; directly when already there. False when the
@@ -384,6 +276,24 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         return call->done;
     }
 
+    Control* controlById(Live& live, int id)
+    {
+        for (Control& c : live.controls)
+            if (c.layout.id == id)
+                return &c;
+        return nullptr;
+    }
+
+    // The control a widget belongs to (a combo box's edit field belongs to the combo box).
+    Control* controlOf(Live& live, const QWidget* widget)
+    {
+        for (; widget != nullptr && widget != live.box; widget = widget->parentWidget())
+            for (Control& c : live.controls)
+                if (c.widget == widget)
+                    return &c;
+        return nullptr;
+    }
+
     // Runs fn with a control of a live dialog on the GUI thread, marked as the host's own change.
     void withControl(DialogWindow window, int id, const std::function<void(Live&, Control&)>& fn)
     {
@@ -391,22 +301,23 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         if (!live)
             return;
         callOnGui([&] {
-            if (!live->box)
+            Control* c = live->box ? controlById(*live, id) : nullptr;
+            if (c == nullptr || !c->widget)
                 return;
-            for (Control& c : live->controls) {
-                if (c.id != id)
-                    continue;
-                if (c.widget) {
-                    ++live->quiet;
-                    fn(*live, c);
-                    --live->quiet;
-                }
-                return;
-            }
+            ++live->quiet;
+            fn(*live, *c);
+            --live->quiet;
         });
     }
 
-    // --- GUI thread: notifications -----------------------------------------------------------
+    template <class T>
+    T run(DialogWindow window, int id, T value, const std::function<void(Live&, Control&, T&)>& fn)
+    {
+        withControl(window, id, [&](Live& live, Control& c) { fn(live, c, value); });
+        return value;
+    }
+
+    // --- GUI thread: input ----------------------------------------------------------------------
 
     void wake(Live& live)
     {
@@ -416,7 +327,7 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         }
     }
 
-    void post(Live& live, Notification n)
+    void post(Live& live, std::function<void(DialogInput&)> input)
     {
         if (live.quiet > 0 || live.closing)
             return;
@@ -424,17 +335,10 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             std::lock_guard lock(mutex);
             if (live.ended || live.aborted)
                 return;
-            live.queue.push_back(n);
+            live.queue.push_back(std::move(input));
         }
         changed.notify_all();
         wake(live);
-    }
-
-    void command(Live& live, int id, int code) { post(live, Notification{false, id, code}); }
-
-    void scroll(Live& live, int id, ScrollRequest request, int thumb)
-    {
-        post(live, Notification{true, id, 0, request, thumb});
     }
 
     void abort(Live& live)
@@ -480,77 +384,44 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         }
     }
 
-    // --- GUI thread: building ----------------------------------------------------------------
-
-    static int px(int x) { return scaled(x, 6, 4); }
-    static int py(int y) { return scaled(y, 13, 8); }
-
-    Control* controlOf(Live& live, const QWidget* widget)
+    // The key as the dialog's: Enter, Escape, Tab always; Alt with a letter or digit always;
+    // arrows and plain letters or digits unless the focused control keeps them.
+    std::optional<DialogKeyPress> dialogKey(Live& live, const QKeyEvent* e)
     {
-        if (widget == nullptr)
-            return nullptr;
-        for (Control& c : live.controls)
-            if (c.widget == widget)
-                return &c;
-        return nullptr;
-    }
-
-    Control* controlById(Live& live, int id)
-    {
-        for (Control& c : live.controls)
-            if (c.id == id)
-                return &c;
-        return nullptr;
-    }
-
-    // Indices of the first and last control of the group that control i belongs to.
-    static std::pair<std::size_t, std::size_t> groupOf(const Live& live, std::size_t i)
-    {
-        std::size_t first = i;
-        while (first > 0 && !(live.controls[first].style & st::Group))
-            --first;
-        std::size_t last = i;
-        while (last + 1 < live.controls.size() && !(live.controls[last + 1].style & st::Group))
-            ++last;
-        return {first, last};
-    }
-
-    static bool isAutoRadio(const Control& c)
-    {
-        return c.kind == Kind::RadioButton && (c.style & st::ButtonTypeMask) == st::AutoRadioButton;
-    }
-
-    // A click on an automatic radio button: it becomes checked and the other automatic radio
-    // buttons of its group unchecked.
-    void checkAutoRadio(Live& live, std::size_t i)
-    {
-        const auto [first, last] = groupOf(live, i);
-        for (std::size_t k = first; k <= last; ++k) {
-            Control& c = live.controls[k];
-            if (auto* button = qobject_cast<QAbstractButton*>(c.widget.data()); button && isAutoRadio(c))
-                button->setChecked(k == i);
+        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+        const int k = e->key();
+        const Control* f = controlOf(live, live.box->focusWidget());
+        const bool keepsArrows = f && f->layout.keepsArrows;
+        const bool keepsCharacters = f && f->layout.keepsCharacters;
+        if ((k == Qt::Key_Return || k == Qt::Key_Enter) && mods == Qt::NoModifier)
+            return DialogKeyPress{DialogKey::Enter};
+        if (k == Qt::Key_Escape && mods == Qt::NoModifier)
+            return DialogKeyPress{DialogKey::Escape};
+        if (k == Qt::Key_Tab && mods == Qt::NoModifier)
+            return DialogKeyPress{DialogKey::Tab};
+        if (k == Qt::Key_Backtab || (k == Qt::Key_Tab && mods == Qt::ShiftModifier))
+            return DialogKeyPress{DialogKey::Tab, 0, false, true};
+        if (k >= Qt::Key_Left && k <= Qt::Key_Down && mods == Qt::NoModifier && !keepsArrows) {
+            static constexpr DialogKey arrows[] = {DialogKey::Left, DialogKey::Up, DialogKey::Right, DialogKey::Down};
+            return DialogKeyPress{arrows[k - Qt::Key_Left]};
         }
+        const bool alnum = (k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9);
+        if (alnum && (mods == Qt::AltModifier || (mods == Qt::NoModifier && !keepsCharacters)))
+            return DialogKeyPress{DialogKey::Character, static_cast<char>(k), mods == Qt::AltModifier};
+        return std::nullopt;
     }
 
-    bool usable(const Live& live, const Control& c) const
-    {
-        return c.widget && c.widget->isVisibleTo(live.box) && c.widget->isEnabledTo(live.box);
-    }
-
-    static bool focusable(const Control& c)
-    {
-        return c.kind != Kind::Static && c.kind != Kind::Icon && c.kind != Kind::GroupBox && c.kind != Kind::Other;
-    }
+    // --- GUI thread: building ----------------------------------------------------------------
 
     QString caption(const Control& c) const
     {
-        switch (c.kind) {
-        case Kind::Static: return static_cast<QLabel*>(c.widget.data())->text();
-        case Kind::GroupBox: return static_cast<QGroupBox*>(c.widget.data())->title();
-        case Kind::CheckBox:
-        case Kind::RadioButton: return static_cast<QAbstractButton*>(c.widget.data())->text();
-        case Kind::Edit: return static_cast<QLineEdit*>(c.widget.data())->text();
-        case Kind::ComboBox: return static_cast<QComboBox*>(c.widget.data())->currentText();
+        switch (c.layout.type) {
+        case ControlType::Static: return static_cast<QLabel*>(c.widget.data())->text();
+        case ControlType::GroupBox: return static_cast<QGroupBox*>(c.widget.data())->title();
+        case ControlType::CheckBox:
+        case ControlType::RadioButton: return static_cast<QAbstractButton*>(c.widget.data())->text();
+        case ControlType::Edit: return static_cast<QLineEdit*>(c.widget.data())->text();
+        case ControlType::ComboBox: return static_cast<QComboBox*>(c.widget.data())->currentText();
         default: return c.text;
         }
     }
@@ -559,208 +430,167 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
     {
         auto* button = static_cast<QPushButton*>(c.widget.data());
         c.text = text;
-        if (c.style & st::ButtonMultiLine)
-            button->setText(wrapped(text, QFontMetrics(button->font()), button->width() - ButtonTextMargin));
-        else
-            button->setText(text);
+        button->setText(c.layout.multiLine ? wrapped(text, QFontMetrics(button->font()), button->width() - ButtonTextMargin)
+                                           : text);
     }
 
-    QWidget* createControl(const std::shared_ptr<Live>& livePtr, std::size_t index, const dialogs::TemplateItem& item)
+    QWidget* createControl(const std::shared_ptr<Live>& livePtr, Control& c)
     {
-        Live& live = *livePtr;
-        Control& c = live.controls[index];
-        DialogBox* box = live.box;
-        const QString text = item.title.ordinal ? QString() : toQt(item.title.name);
-        const int id = item.id;
-        const std::optional<std::uint16_t> klass = classOf(item.windowClass);
-        const std::uint32_t type = item.style & st::ButtonTypeMask;
+        DialogBox* box = livePtr->box;
+        const ControlLayout& l = c.layout;
+        const QString text = toQt(l.caption);
+        const int id = l.id;
+        auto report = [this, livePtr](std::function<void(DialogInput&)> fn) { post(*livePtr, std::move(fn)); };
+        auto edited = [report, id] { report([id](DialogInput& in) { in.onTextEdited(id); }); };
         QWidget* w = nullptr;
-
-        if (klass == cls::Button && type == st::GroupBox) {
-            auto* group = new QGroupBox(text, box);
-            group->setAttribute(Qt::WA_TransparentForMouseEvents);
-            c.kind = Kind::GroupBox;
-            w = group;
-        } else if (klass == cls::Button && (type == st::CheckBox || type == st::AutoCheckBox ||
-                                            type == st::ThreeState || type == st::AutoThreeState)) {
+        switch (l.type) {
+        case ControlType::GroupBox:
+            w = new QGroupBox(text, box);
+            w->setAttribute(Qt::WA_TransparentForMouseEvents);
+            break;
+        case ControlType::CheckBox: {
             auto* check = new DialogButton<QCheckBox>(text, box);
-            check->setTristate(type == st::ThreeState || type == st::AutoThreeState);
-            if (type == st::AutoCheckBox) {
-                check->nextState = [check] { check->setChecked(!check->isChecked()); };
-            } else if (type == st::AutoThreeState) {
-                // The system's order: unchecked, checked, indeterminate.
-                check->nextState = [check] {
-                    const Qt::CheckState s = check->checkState();
-                    check->setCheckState(s == Qt::Unchecked ? Qt::Checked
-                                         : s == Qt::Checked ? Qt::PartiallyChecked
-                                                            : Qt::Unchecked);
-                };
-            }
-            c.kind = Kind::CheckBox;
+            check->setTristate(l.triState);
             w = check;
-        } else if (klass == cls::Button && (type == st::RadioButton || type == st::AutoRadioButton)) {
+            break;
+        }
+        case ControlType::RadioButton: {
             auto* radio = new DialogButton<QRadioButton>(text, box);
             radio->setAutoExclusive(false);
-            if (type == st::AutoRadioButton)
-                radio->nextState = [this, livePtr, index] { checkAutoRadio(*livePtr, index); };
-            c.kind = Kind::RadioButton;
             w = radio;
-        } else if (klass == cls::Button) {
+            break;
+        }
+        case ControlType::PushButton: {
             auto* push = new DialogButton<QPushButton>(box);
-            push->setAutoDefault(true);
-            push->setDefault(type == st::DefaultPushButton);
-            c.kind = Kind::PushButton;
+            push->setAutoDefault(false);
+            push->setDefault(l.isDefault);
             w = push;
-        } else if (klass == cls::Edit) {
+            break;
+        }
+        case ControlType::Edit: {
             auto* edit = new QLineEdit(text, box);
-            edit->setFrame((item.style & st::Border) != 0);
-            edit->setReadOnly((item.style & EditReadOnly) != 0);
-            if (item.style & EditPassword)
+            edit->setFrame(l.border);
+            edit->setReadOnly(l.readOnly);
+            if (l.password)
                 edit->setEchoMode(QLineEdit::Password);
-            if (item.style & EditRight)
-                edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            else if (item.style & EditCentre)
-                edit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-            // textEdited comes from the user only: a text the program sets raises nothing.
-            QObject::connect(edit, &QLineEdit::textEdited, context, [this, livePtr, id] {
-                command(*livePtr, id, notify::EditUpdate);
-                command(*livePtr, id, notify::EditChange);
-            });
-            c.kind = Kind::Edit;
+            edit->setAlignment((l.align == TextAlign::Right    ? Qt::AlignRight
+                                : l.align == TextAlign::Centre ? Qt::AlignHCenter
+                                                               : Qt::AlignLeft) |
+                               Qt::AlignVCenter);
+            // textEdited comes from the user only: a text the program sets reports nothing.
+            QObject::connect(edit, &QLineEdit::textEdited, context, edited);
             w = edit;
-        } else if (klass == cls::Static) {
-            const std::uint32_t staticType = item.style & StaticTypeMask;
+            break;
+        }
+        case ControlType::Static:
+        case ControlType::Icon: {
             auto* label = new QLabel(box);
-            if (staticType == st::StaticIcon) {
-                label->setPixmap(QApplication::windowIcon().pixmap(IconSize, IconSize));
-                c.kind = Kind::Icon;
+            if (l.type == ControlType::Icon) {
+                label->setPixmap(QApplication::windowIcon().pixmap(l.rect.width, l.rect.height));
                 c.text = text;
             } else {
                 label->setTextFormat(Qt::PlainText);
                 label->setText(text);
-                const Qt::Alignment horizontal = staticType == st::StaticCentre ? Qt::AlignHCenter
-                                                 : staticType == StaticRight  ? Qt::AlignRight
-                                                                              : Qt::AlignLeft;
-                label->setAlignment(horizontal | Qt::AlignTop);
-                label->setWordWrap(staticType <= StaticRight);
-                if (staticType == StaticSimple || staticType == StaticLeftNoWordWrap)
-                    label->setWordWrap(false);
-                c.kind = Kind::Static;
+                label->setAlignment((l.align == TextAlign::Centre  ? Qt::AlignHCenter
+                                     : l.align == TextAlign::Right ? Qt::AlignRight
+                                                                   : Qt::AlignLeft) |
+                                    Qt::AlignTop);
+                label->setWordWrap(l.wordWrap);
             }
             w = label;
-        } else if (klass == cls::ScrollBar) {
-            auto* bar = new DialogScrollBar((item.style & st::ScrollVertical) ? Qt::Vertical : Qt::Horizontal, box);
+            break;
+        }
+        case ControlType::ScrollBar: {
+            auto* bar = new DialogScrollBar(l.vertical ? Qt::Vertical : Qt::Horizontal, box);
             // A new scroll bar control spans 0..100 with the thumb at 0.
             bar->setRange(0, 100);
             bar->setValue(0);
             bar->setPageStep(0);
-            bar->setTracking(true);
-            bar->report = [this, livePtr, id](ScrollRequest r, int thumb) { scroll(*livePtr, id, r, thumb); };
+            bar->report = [report, id](ScrollRequest r, int thumb) {
+                report([=](DialogInput& in) { in.onScroll(id, r, thumb); });
+            };
             QObject::connect(bar, &QAbstractSlider::sliderPressed, context, [bar] { bar->lastTrack = bar->value(); });
-            QObject::connect(bar, &QAbstractSlider::sliderReleased, context, [this, livePtr, id, bar] {
-                scroll(*livePtr, id, ScrollRequest::ThumbPosition, bar->lastTrack);
-            });
-            QObject::connect(bar, &QAbstractSlider::actionTriggered, context, [this, livePtr, id, bar](int action) {
+            QObject::connect(bar, &QAbstractSlider::sliderReleased, context,
+                             [bar] { bar->report(ScrollRequest::ThumbPosition, bar->lastTrack); });
+            QObject::connect(bar, &QAbstractSlider::actionTriggered, context, [bar](int action) {
                 // Qt has already moved the thumb: report the request and put the thumb back
                 // where the program left it.
                 const int thumb = bar->sliderPosition();
                 bar->setSliderPosition(bar->value());
                 using A = QAbstractSlider::SliderAction;
-                ScrollRequest r;
                 switch (action) {
-                case A::SliderSingleStepAdd: r = ScrollRequest::LineDown; break;
-                case A::SliderSingleStepSub: r = ScrollRequest::LineUp; break;
-                case A::SliderPageStepAdd: r = ScrollRequest::PageDown; break;
-                case A::SliderPageStepSub: r = ScrollRequest::PageUp; break;
-                case A::SliderToMinimum: r = ScrollRequest::Top; break;
-                case A::SliderToMaximum: r = ScrollRequest::Bottom; break;
+                case A::SliderSingleStepAdd: bar->report(ScrollRequest::LineDown, 0); break;
+                case A::SliderSingleStepSub: bar->report(ScrollRequest::LineUp, 0); break;
+                case A::SliderPageStepAdd: bar->report(ScrollRequest::PageDown, 0); break;
+                case A::SliderPageStepSub: bar->report(ScrollRequest::PageUp, 0); break;
+                case A::SliderToMinimum: bar->report(ScrollRequest::Top, 0); break;
+                case A::SliderToMaximum: bar->report(ScrollRequest::Bottom, 0); break;
                 case A::SliderMove:
-                    if (bar->isSliderDown()) {
+                    if (bar->isSliderDown())
                         bar->lastTrack = thumb;
-                        r = ScrollRequest::ThumbTrack;
-                    } else {
-                        r = ScrollRequest::ThumbPosition;
-                    }
-                    scroll(*livePtr, id, r, thumb);
-                    return;
-                default: return;
+                    bar->report(bar->isSliderDown() ? ScrollRequest::ThumbTrack : ScrollRequest::ThumbPosition, thumb);
+                    break;
+                default: break;
                 }
-                scroll(*livePtr, id, r, 0);
             });
-            c.kind = Kind::ScrollBar;
             w = bar;
-        } else if (klass == cls::ListBox) {
+            break;
+        }
+        case ControlType::ListBox: {
             auto* list = new QListWidget(box);
-            if (item.style & st::ListMultipleSelection)
-                list->setSelectionMode(QAbstractItemView::MultiSelection);
-            else if (item.style & st::ListExtendedSelection)
-                list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-            else
-                list->setSelectionMode(QAbstractItemView::SingleSelection);
-            // A list box tells its dialog only when its style asks for notifications.
-            if (item.style & st::ListNotify) {
-                QObject::connect(list, &QListWidget::itemSelectionChanged, context,
-                                 [this, livePtr, id] { command(*livePtr, id, notify::ListSelectionChange); });
-                QObject::connect(list, &QListWidget::itemDoubleClicked, context,
-                                 [this, livePtr, id] { command(*livePtr, id, notify::ListDoubleClick); });
-            }
-            c.kind = Kind::ListBox;
+            list->setSelectionMode(l.selection == ListSelection::Multiple   ? QAbstractItemView::MultiSelection
+                                   : l.selection == ListSelection::Extended ? QAbstractItemView::ExtendedSelection
+                                                                            : QAbstractItemView::SingleSelection);
+            QObject::connect(list, &QListWidget::itemSelectionChanged, context,
+                             [report, id] { report([id](DialogInput& in) { in.onListSelection(id); }); });
+            QObject::connect(list, &QListWidget::itemDoubleClicked, context,
+                             [report, id] { report([id](DialogInput& in) { in.onListDoubleClick(id); }); });
             c.text = text;
             w = list;
-        } else if (klass == cls::ComboBox) {
+            break;
+        }
+        case ControlType::ComboBox: {
             auto* combo = new QComboBox(box);
-            const bool editable = (item.style & st::ComboTypeMask) != st::ComboDropDownList;
-            combo->setEditable(editable);
+            combo->setEditable(l.editable);
             combo->setInsertPolicy(QComboBox::NoInsert);
-            if (editable) {
+            if (l.editable) {
                 combo->setCompleter(nullptr); // the system's combo box completes nothing
                 combo->setEditText(text);
-                QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, context, [this, livePtr, id] {
-                    command(*livePtr, id, notify::ComboEditUpdate);
-                    command(*livePtr, id, notify::ComboEditChange);
-                });
+                QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, context, edited);
             }
             QObject::connect(combo, &QComboBox::currentIndexChanged, context,
-                             [this, livePtr, id] { command(*livePtr, id, notify::ListSelectionChange); });
-            c.kind = Kind::ComboBox;
+                             [report, id] { report([id](DialogInput& in) { in.onListSelection(id); }); });
             w = combo;
-        } else {
-            // A class the host does not know: an empty placeholder.
-            w = new QWidget(box);
-            c.kind = Kind::Other;
+            break;
+        }
+        case ControlType::Other:
+            w = new QWidget(box); // a class the host does not know: an empty placeholder
             c.text = text;
+            break;
         }
-
         c.widget = w;
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
             QObject::connect(button, &QAbstractButton::clicked, context,
-                             [this, livePtr, id] { command(*livePtr, id, notify::ButtonClicked); });
-        }
-
-        QRect r(px(item.x), py(item.y), px(item.width), py(item.height));
-        if (c.kind == Kind::Icon)
-            r.setSize(QSize(IconSize, IconSize));
-        if (c.kind == Kind::ComboBox)
-            r.setHeight(w->sizeHint().height()); // the template height includes the dropped list
+                             [report, id] { report([id](DialogInput& in) { in.onClick(id); }); });
+        QRect r(l.rect.x, l.rect.y, l.rect.width, l.rect.height);
+        if (l.type == ControlType::ComboBox)
+            r.setHeight(w->sizeHint().height()); // the layout's height includes the dropped list
         w->setGeometry(r);
-
-        if (c.kind == Kind::PushButton)
+        if (l.type == ControlType::PushButton)
             setButtonCaption(c, text); // after the geometry: a multi-line caption wraps to the width
-
-        const bool tabStop = (item.style & st::TabStop) != 0;
-        if (!focusable(c))
-            w->setFocusPolicy(Qt::NoFocus);
-        else if (tabStop)
-            w->setFocusPolicy(Qt::StrongFocus);
-        else
-            w->setFocusPolicy(c.kind == Kind::ScrollBar ? Qt::NoFocus : Qt::ClickFocus);
-        w->setEnabled(!(item.style & st::Disabled));
-        if (!(item.style & st::Visible))
+        const bool focusable = l.type != ControlType::Static && l.type != ControlType::Icon &&
+                               l.type != ControlType::GroupBox && l.type != ControlType::Other;
+        w->setFocusPolicy(!focusable                              ? Qt::NoFocus
+                          : l.tabStop                             ? Qt::StrongFocus
+                          : l.type == ControlType::ScrollBar ? Qt::NoFocus
+                                                                  : Qt::ClickFocus);
+        w->setEnabled(l.enabled);
+        if (!l.visible)
             w->hide();
         return w;
     }
 
-    void build(const std::shared_ptr<Live>& livePtr, const dialogs::DialogTemplate& t, DialogWindow owner)
+    void build(const std::shared_ptr<Live>& livePtr, const DialogLayout& layout, DialogWindow owner)
     {
         Live& live = *livePtr;
         QWidget* ownerWidget = nullptr;
@@ -772,84 +602,66 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
 
         auto* box = new DialogBox(ownerWidget);
         live.box = box;
+        // A title bar and, when the layout asks, a close box: never minimise or maximise.
         Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
-        if ((t.style & st::Caption) == st::Caption)
-            flags |= Qt::WindowTitleHint;
-        else
-            flags |= Qt::FramelessWindowHint;
-        if (t.style & st::SystemMenu)
+        flags |= layout.titleBar ? Qt::WindowTitleHint : Qt::FramelessWindowHint;
+        if (layout.closeBox)
             flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
         box->setWindowFlags(flags);
         // A dialog of the program thread holds the program in its own loop; the frame stays
         // usable beside it (its menus, About, Pause, Save), as the picture it shows is meant to
         // be worked with while the dialog waits. A dialog nested in another blocks that one; a
         // dialog run from a menu on the message thread blocks the frame.
-        const bool nested = owner.isValid() && ownerWidget != nullptr;
-        if (nested)
+        if (owner.isValid() && ownerWidget != nullptr)
             box->setWindowModality(Qt::WindowModal);
         else if (live.guiMode)
             box->setWindowModality(ownerWidget ? Qt::WindowModal : Qt::ApplicationModal);
         else
             box->setWindowModality(Qt::NonModal);
-        box->setWindowTitle(toQt(t.title.name));
+        box->setWindowTitle(toQt(layout.caption));
         QFont font(QStringLiteral("Liberation Sans"));
         font.setPixelSize(11);
         box->setFont(font);
 
-        // The template gives the client area, relative to the owner's client area.
-        const QSize size(px(t.width), py(t.height));
+        // The layout gives the client area, relative to the owner's client area.
+        const QSize size(layout.rect.width, layout.rect.height);
         box->setFixedSize(size);
         QPoint origin;
-        if (t.style & CentreBox) {
+        if (layout.centred) {
             QRect area = ownerWidget ? ownerWidget->window()->geometry()
                                      : QGuiApplication::primaryScreen()->availableGeometry();
             origin = area.center() - QPoint(size.width() / 2, size.height() / 2);
         } else {
-            if (ownerWidget && !(t.style & AbsoluteAlign)) {
+            if (ownerWidget && !layout.screenRelative) {
                 QWidget* client = ownerWidget;
                 if (auto* main = qobject_cast<QMainWindow*>(ownerWidget); main && main->centralWidget())
                     client = main->centralWidget();
                 origin = client->mapToGlobal(QPoint(0, 0));
             }
-            origin += QPoint(px(t.x), py(t.y));
+            origin += QPoint(layout.rect.x, layout.rect.y);
         }
         box->setGeometry(QRect(origin, size));
 
-        live.controls.resize(t.items.size());
-        for (std::size_t i = 0; i < t.items.size(); ++i) {
-            const dialogs::TemplateItem& item = t.items[i];
-            live.controls[i].id = item.id;
-            live.controls[i].style = item.style;
-            createControl(livePtr, i, item);
+        live.controls.resize(layout.controls.size());
+        for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+            live.controls[i].layout = layout.controls[i];
+            createControl(livePtr, live.controls[i]);
         }
-
-        // Tab order is template order among the controls with a tab stop. Group boxes lie
-        // beneath the controls they frame.
-        QWidget* previous = nullptr;
-        for (Control& c : live.controls) {
-            if (c.kind == Kind::GroupBox)
+        // Group boxes lie beneath the controls they frame.
+        for (Control& c : live.controls)
+            if (c.layout.type == ControlType::GroupBox)
                 c.widget->lower();
-            if (!(c.style & st::TabStop) || !focusable(c))
-                continue;
-            if (previous)
-                QWidget::setTabOrder(previous, c.widget);
-            previous = c.widget;
-        }
-        // A label's mnemonic moves the focus to the control after it.
-        for (std::size_t i = 0; i + 1 < live.controls.size(); ++i) {
-            Control& c = live.controls[i];
-            if (c.kind == Kind::Static && !(c.style & StaticNoPrefix) && !mnemonicOf(caption(c)).isNull())
-                static_cast<QLabel*>(c.widget.data())->setBuddy(live.controls[i + 1].widget);
-        }
 
+        box->installEventFilter(box);
         for (QWidget* w : box->findChildren<QWidget*>())
             w->installEventFilter(box);
-        box->key = [this, livePtr](QKeyEvent* e) { return key(*livePtr, e); };
-        box->claimsShortcut = [this, livePtr](QKeyEvent* e) {
-            return (e->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && findMnemonic(*livePtr, e) >= 0;
+        box->dialogKey = [this, livePtr](QKeyEvent* e) { return dialogKey(*livePtr, e); };
+        box->reportKey = [this, livePtr](DialogKeyPress k) {
+            const Control* f = controlOf(*livePtr, livePtr->box->focusWidget());
+            const int focusId = f ? f->layout.id : 0;
+            post(*livePtr, [focusId, k](DialogInput& in) { in.onKey(focusId, k); });
         };
-        box->escape = [this, livePtr] { command(*livePtr, 2, notify::ButtonClicked); };
-        box->closeBox = [this, livePtr] { closeBox(*livePtr); };
+        box->closeBox = [this, livePtr] { post(*livePtr, [](DialogInput& in) { in.onCloseBox(); }); };
         box->mayClose = [livePtr] { return livePtr->quitting; };
         QObject::connect(box, &QObject::destroyed, context, [this, livePtr] {
             if (!livePtr->closing)
@@ -863,18 +675,8 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             return;
         live.box->show();
         live.box->activateWindow();
-        // The first visible, enabled control with a tab stop gets the focus, its text selected.
-        for (Control& c : live.controls) {
-            if ((c.style & st::TabStop) && focusable(c) && usable(live, c)) {
-                c.widget->setFocus(Qt::TabFocusReason);
-                // The box is not active yet: the focus arrives later for another reason, and
-                // the edit box would not select its text by itself.
-                if (auto* edit = qobject_cast<QLineEdit*>(c.widget.data()))
-                    edit->selectAll();
-                return;
-            }
-        }
-        live.box->setFocus(Qt::OtherFocusReason);
+        if (live.box->focusWidget() == nullptr)
+            live.box->setFocus(Qt::OtherFocusReason);
     }
 
     void destroy(Live& live)
@@ -888,153 +690,19 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         }
     }
 
-    // --- GUI thread: keys --------------------------------------------------------------------
-
-    void enter(Live& live)
-    {
-        if (const Control* f = controlOf(live, live.box->focusWidget()); f && f->kind == Kind::PushButton) {
-            command(live, f->id, notify::ButtonClicked);
-            return;
-        }
-        for (const Control& c : live.controls) {
-            if (c.kind == Kind::PushButton && (c.style & st::ButtonTypeMask) == st::DefaultPushButton) {
-                if (c.widget && c.widget->isEnabledTo(live.box))
-                    command(live, c.id, notify::ButtonClicked);
-                return;
-            }
-        }
-        command(live, 1, notify::ButtonClicked);
-    }
-
-    void closeBox(Live& live)
-    {
-        if (!(live.style & st::SystemMenu))
-            return;
-        if (const Control* cancel = controlById(live, 2); cancel && cancel->widget && !cancel->widget->isEnabledTo(live.box))
-            return;
-        command(live, 2, notify::ButtonClicked);
-    }
-
-    // The control whose mnemonic is the key's letter, searched from the control after the
-    // focus; -1 when there is none.
-    int findMnemonic(Live& live, const QKeyEvent* e)
-    {
-        const int k = e->key();
-        if (!((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)))
-            return -1;
-        const QChar letter(k);
-        const int n = static_cast<int>(live.controls.size());
-        int start = -1;
-        if (const Control* f = controlOf(live, live.box->focusWidget()))
-            start = static_cast<int>(f - live.controls.data());
-        for (int step = 1; step <= n; ++step) {
-            const int i = (start + step + n) % n;
-            const Control& c = live.controls[static_cast<std::size_t>(i)];
-            if (c.kind == Kind::Edit || c.kind == Kind::ComboBox || c.kind == Kind::ListBox ||
-                c.kind == Kind::ScrollBar || c.kind == Kind::Icon || !usable(live, c))
-                continue;
-            if (c.kind == Kind::Static && (c.style & StaticNoPrefix))
-                continue;
-            if (mnemonicOf(caption(c)) == letter)
-                return i;
-        }
-        return -1;
-    }
-
-    bool mnemonic(Live& live, const QKeyEvent* e)
-    {
-        const int i = findMnemonic(live, e);
-        if (i < 0)
-            return false;
-        Control& c = live.controls[static_cast<std::size_t>(i)];
-        auto* button = qobject_cast<QAbstractButton*>(c.widget.data());
-        if (c.kind == Kind::PushButton) {
-            button->click();
-        } else if (c.kind == Kind::CheckBox || c.kind == Kind::RadioButton) {
-            button->setFocus(Qt::ShortcutFocusReason);
-            button->click();
-        } else {
-            // A label or group box: the next control that takes the focus.
-            for (std::size_t k = static_cast<std::size_t>(i) + 1; k < live.controls.size(); ++k) {
-                Control& next = live.controls[k];
-                if (focusable(next) && usable(live, next) && next.widget->focusPolicy() != Qt::NoFocus) {
-                    next.widget->setFocus(Qt::ShortcutFocusReason);
-                    break;
-                }
-            }
-        }
-        return true;
-    }
-
-    // The arrow keys move the focus within the focused control's group; an automatic radio
-    // button reached so is clicked unless already checked.
-    bool moveInGroup(Live& live, bool forward)
-    {
-        const Control* f = controlOf(live, live.box->focusWidget());
-        if (f == nullptr)
-            return false;
-        const std::size_t self = static_cast<std::size_t>(f - live.controls.data());
-        const auto [first, last] = groupOf(live, self);
-        const std::size_t size = last - first + 1;
-        for (std::size_t step = 1; step < size; ++step) {
-            const std::size_t offset = forward ? (self - first + step) % size : (self - first + size - step) % size;
-            Control& c = live.controls[first + offset];
-            if (!focusable(c) || !usable(live, c) || c.widget->focusPolicy() == Qt::NoFocus)
-                continue;
-            c.widget->setFocus(Qt::TabFocusReason);
-            if (auto* button = qobject_cast<QAbstractButton*>(c.widget.data()); button && isAutoRadio(c) && !button->isChecked())
-                button->click();
-            return true;
-        }
-        return true;
-    }
-
-    bool key(Live& live, QKeyEvent* e)
-    {
-        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-        const int k = e->key();
-        if ((k == Qt::Key_Return || k == Qt::Key_Enter) && mods == Qt::NoModifier) {
-            enter(live);
-            return true;
-        }
-        if (k == Qt::Key_Escape && mods == Qt::NoModifier) {
-            command(live, 2, notify::ButtonClicked);
-            return true;
-        }
-        if (isArrow(k) && mods == Qt::NoModifier)
-            return moveInGroup(live, k == Qt::Key_Down || k == Qt::Key_Right);
-        if (mods == Qt::NoModifier || mods == Qt::AltModifier)
-            return mnemonic(live, e);
-        return false;
-    }
-
     // --- The modal loops -----------------------------------------------------------------------
 
-    void deliver(Live& live, const Notification& n)
+    // The next input for the loop, or the end (set in result); empty: wait.
+    std::optional<std::function<void(DialogInput&)>> next(Live& live, bool& ended, int& result)
     {
-        if (n.scroll)
-            live.events->onScroll(n.id, n.request, n.thumb);
-        else
-            live.events->onCommand(n.id, n.code);
-    }
-
-    // The next thing for the loop: a notification, or the end (set in result).
-    enum class Next { Notification, Ended, Wait };
-    Next next(Live& live, Notification& n, int& result)
-    {
-        if (live.ended) {
-            result = live.result;
-            return Next::Ended;
-        }
-        if (live.aborted) {
-            result = -1;
-            return Next::Ended;
-        }
-        if (live.queue.empty())
-            return Next::Wait;
-        n = live.queue.front();
+        ended = live.ended || live.aborted;
+        result = live.ended ? live.result : -1;
+        if (ended || live.queue.empty())
+            return std::nullopt;
+        auto input = std::move(live.queue.front());
         live.queue.pop_front();
-        return Next::Notification;
+        live.delivering = true;
+        return input;
     }
 
     // A run on another thread: sleep until the GUI thread queues something.
@@ -1042,38 +710,42 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
     {
         std::unique_lock lock(mutex);
         for (;;) {
-            Notification n;
+            bool ended = false;
             int result = 0;
-            switch (next(live, n, result)) {
-            case Next::Ended: return result;
-            case Next::Wait: changed.wait(lock); break;
-            case Next::Notification:
-                lock.unlock();
-                deliver(live, n);
-                lock.lock();
-                break;
+            auto input = next(live, ended, result);
+            if (ended)
+                return result;
+            if (!input) {
+                changed.wait(lock);
+                continue;
             }
+            lock.unlock();
+            (*input)(*live.input);
+            lock.lock();
+            live.delivering = false;
         }
     }
 
     // A run on the GUI thread: a nested event loop, left whenever something is queued; the
-    // notifications are delivered from here, outside any widget's event handler.
+    // input is delivered from here, outside any widget's event handler.
     int guiLoop(Live& live)
     {
         QEventLoop loop;
         live.loop = &loop;
         int result = 0;
         for (;;) {
-            Notification n;
-            Next what;
+            bool ended = false;
+            std::optional<std::function<void(DialogInput&)>> input;
             {
                 std::lock_guard lock(mutex);
-                what = next(live, n, result);
+                input = next(live, ended, result);
             }
-            if (what == Next::Ended)
+            if (ended)
                 break;
-            if (what == Next::Notification) {
-                deliver(live, n);
+            if (input) {
+                (*input)(*live.input);
+                std::lock_guard lock(mutex);
+                live.delivering = false;
                 continue;
             }
             live.woken = false;
@@ -1116,9 +788,6 @@ QtDialogHost::~QtDialogHost()
     delete m_impl->context; // drops the calls still queued for it
 }
 
-int QtDialogHost::unitsToPixelsX(int x) { return Impl::px(x); }
-int QtDialogHost::unitsToPixelsY(int y) { return Impl::py(y); }
-
 std::vector<DialogWindow> QtDialogHost::openDialogs() const
 {
     std::lock_guard lock(m_impl->mutex);
@@ -1137,36 +806,42 @@ QDialog* QtDialogHost::dialogWidget(DialogWindow dialog) const
 QWidget* QtDialogHost::controlWidget(DialogWindow dialog, int controlId) const
 {
     const auto live = m_impl->find(dialog);
-    if (!live || !live->box)
-        return nullptr;
-    const Impl::Control* c = m_impl->controlById(*live, controlId);
+    const Impl::Control* c = live && live->box ? m_impl->controlById(*live, controlId) : nullptr;
     return c ? c->widget.data() : nullptr;
 }
 
-int QtDialogHost::runModal(std::span<const std::uint8_t> templateBytes, DialogWindow owner, DialogEvents& events)
+bool QtDialogHost::settled() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    for (const auto& live : m_impl->open)
+        if (!live->queue.empty() || live->delivering)
+            return false;
+    return true;
+}
+
+int QtDialogHost::runModal(const DialogLayout& layout, DialogWindow owner, DialogInput& input)
 {
     Impl& d = *m_impl;
-    const dialogs::ParsedTemplate parsed = dialogs::parseDialogTemplate(templateBytes);
-    if (!parsed)
-        return -1;
-
     auto live = std::make_shared<Impl::Live>();
-    live->window = DialogWindow{d.nextWindow++};
-    live->style = parsed.value->style;
-    live->events = &events;
+    live->input = &input;
     live->guiMode = d.onGuiThread();
     {
         std::lock_guard lock(d.mutex);
         if (d.gone)
             return -1;
+        live->window = DialogWindow{d.nextWindow++};
         d.open.push_back(live);
     }
-    if (!d.callOnGui([&] { d.build(live, *parsed.value, owner); })) {
-        d.forget(live);
+    auto forget = [&] {
+        std::lock_guard lock(d.mutex);
+        std::erase(d.open, live);
+    };
+    if (!d.callOnGui([&] { d.build(live, layout, owner); })) {
+        forget();
         return -1;
     }
 
-    events.onInit(live->window);
+    input.onCreated(live->window);
     bool finished;
     {
         std::lock_guard lock(d.mutex);
@@ -1177,7 +852,7 @@ int QtDialogHost::runModal(std::span<const std::uint8_t> templateBytes, DialogWi
 
     const int result = live->guiMode ? d.guiLoop(*live) : d.threadLoop(*live);
     d.callOnGui([&] { d.destroy(*live); });
-    d.forget(live);
+    forget();
     return result;
 }
 
@@ -1209,11 +884,33 @@ void QtDialogHost::endDialog(DialogWindow dialog, int result)
 using Control = QtDialogHost::Impl::Control;
 using Live = QtDialogHost::Impl::Live;
 
+namespace {
+template <class T>
+T* widgetAs(Control& c, ControlType type)
+{
+    return c.layout.type == type ? static_cast<T*>(c.widget.data()) : nullptr;
+}
+QLineEdit* editField(Control& c)
+{
+    if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
+        return combo->lineEdit();
+    return widgetAs<QLineEdit>(c, ControlType::Edit);
+}
+
+// Where a sorted list puts a new item: after every item that does not sort after it.
+int sortedPosition(const QString& text, int count, const std::function<QString(int)>& textAt)
+{
+    int i = 0;
+    while (i < count && QString::compare(textAt(i), text, Qt::CaseInsensitive) <= 0)
+        ++i;
+    return i;
+}
+} // namespace
+
 std::string QtDialogHost::text(DialogWindow dialog, int controlId)
 {
-    std::string out;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) { out = fromQt(m_impl->caption(c)); });
-    return out;
+    return m_impl->run<std::string>(dialog, controlId, {},
+                                    [&](Live&, Control& c, std::string& out) { out = fromQt(m_impl->caption(c)); });
 }
 
 void QtDialogHost::setText(DialogWindow dialog, int controlId, std::string_view text)
@@ -1221,19 +918,17 @@ void QtDialogHost::setText(DialogWindow dialog, int controlId, std::string_view 
     const QString t = toQt(text);
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
         QWidget* w = c.widget;
-        switch (c.kind) {
-        case Kind::Static: static_cast<QLabel*>(w)->setText(t); break;
-        case Kind::GroupBox: static_cast<QGroupBox*>(w)->setTitle(t); break;
-        case Kind::PushButton: m_impl->setButtonCaption(c, t); break;
-        case Kind::CheckBox:
-        case Kind::RadioButton: static_cast<QAbstractButton*>(w)->setText(t); break;
-        case Kind::Edit: {
-            auto* edit = static_cast<QLineEdit*>(w);
-            edit->setText(t);
-            edit->setCursorPosition(0); // a set text leaves the caret at its start
+        switch (c.layout.type) {
+        case ControlType::Static: static_cast<QLabel*>(w)->setText(t); break;
+        case ControlType::GroupBox: static_cast<QGroupBox*>(w)->setTitle(t); break;
+        case ControlType::PushButton: m_impl->setButtonCaption(c, t); break;
+        case ControlType::CheckBox:
+        case ControlType::RadioButton: static_cast<QAbstractButton*>(w)->setText(t); break;
+        case ControlType::Edit:
+            static_cast<QLineEdit*>(w)->setText(t);
+            static_cast<QLineEdit*>(w)->setCursorPosition(0); // a set text leaves the caret at its start
             break;
-        }
-        case Kind::ComboBox:
+        case ControlType::ComboBox:
             if (auto* combo = static_cast<QComboBox*>(w); combo->isEditable())
                 combo->setEditText(t);
             break;
@@ -1244,9 +939,8 @@ void QtDialogHost::setText(DialogWindow dialog, int controlId, std::string_view 
 
 bool QtDialogHost::isEnabled(DialogWindow dialog, int controlId)
 {
-    bool enabled = false;
-    m_impl->withControl(dialog, controlId, [&](Live& live, Control& c) { enabled = c.widget->isEnabledTo(live.box); });
-    return enabled;
+    return m_impl->run<bool>(dialog, controlId, false,
+                             [](Live& live, Control& c, bool& out) { out = c.widget->isEnabledTo(live.box); });
 }
 
 void QtDialogHost::setEnabled(DialogWindow dialog, int controlId, bool enabled)
@@ -1254,92 +948,95 @@ void QtDialogHost::setEnabled(DialogWindow dialog, int controlId, bool enabled)
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) { c.widget->setEnabled(enabled); });
 }
 
-int QtDialogHost::checkState(DialogWindow dialog, int controlId)
+int QtDialogHost::focus(DialogWindow dialog)
 {
-    int state = Unchecked;
+    const auto live = m_impl->find(dialog);
+    int id = 0;
+    if (live)
+        m_impl->callOnGui([&] {
+            if (const Control* c = live->box ? m_impl->controlOf(*live, live->box->focusWidget()) : nullptr)
+                id = c->layout.id;
+        });
+    return id;
+}
+
+void QtDialogHost::setFocus(DialogWindow dialog, int controlId)
+{
+    m_impl->withControl(dialog, controlId, [](Live&, Control& c) { c.widget->setFocus(Qt::OtherFocusReason); });
+}
+
+void QtDialogHost::selectText(DialogWindow dialog, int controlId, int start, int end)
+{
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (c.kind == Kind::CheckBox) {
-            const Qt::CheckState s = static_cast<QCheckBox*>(c.widget.data())->checkState();
-            state = s == Qt::Checked ? Checked : s == Qt::PartiallyChecked ? 2 : Unchecked;
-        } else if (c.kind == Kind::RadioButton) {
-            state = static_cast<QAbstractButton*>(c.widget.data())->isChecked() ? Checked : Unchecked;
+        if (QLineEdit* edit = editField(c)) {
+            const int size = static_cast<int>(edit->text().size());
+            const int from = std::clamp(start, 0, size);
+            edit->setSelection(from, (end < 0 ? size : std::clamp(end, from, size)) - from);
         }
     });
-    return state;
+}
+
+int QtDialogHost::checkState(DialogWindow dialog, int controlId)
+{
+    return m_impl->run<int>(dialog, controlId, Unchecked, [](Live&, Control& c, int& state) {
+        if (c.layout.type == ControlType::CheckBox || c.layout.type == ControlType::RadioButton) {
+            const auto* button = static_cast<QAbstractButton*>(c.widget.data());
+            const auto* check = qobject_cast<const QCheckBox*>(button);
+            state = check && check->checkState() == Qt::PartiallyChecked ? 2 : button->isChecked() ? Checked : Unchecked;
+        }
+    });
 }
 
 void QtDialogHost::setCheckState(DialogWindow dialog, int controlId, int state)
 {
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (c.kind == Kind::CheckBox) {
-            auto* check = static_cast<QCheckBox*>(c.widget.data());
-            check->setCheckState(state == Unchecked                      ? Qt::Unchecked
-                                 : state == 2 && check->isTristate()     ? Qt::PartiallyChecked
-                                                                         : Qt::Checked);
-        } else if (c.kind == Kind::RadioButton) {
-            static_cast<QAbstractButton*>(c.widget.data())->setChecked(state != Unchecked);
-        }
+        if (auto* check = widgetAs<QCheckBox>(c, ControlType::CheckBox))
+            check->setCheckState(state == Unchecked                  ? Qt::Unchecked
+                                 : state == 2 && check->isTristate() ? Qt::PartiallyChecked
+                                                                     : Qt::Checked);
+        else if (auto* radio = widgetAs<QAbstractButton>(c, ControlType::RadioButton))
+            radio->setChecked(state != Unchecked);
     });
 }
-
-namespace {
-QScrollBar* asScrollBar(Control& c) { return c.kind == Kind::ScrollBar ? static_cast<QScrollBar*>(c.widget.data()) : nullptr; }
-QListWidget* asList(Control& c) { return c.kind == Kind::ListBox ? static_cast<QListWidget*>(c.widget.data()) : nullptr; }
-QComboBox* asCombo(Control& c) { return c.kind == Kind::ComboBox ? static_cast<QComboBox*>(c.widget.data()) : nullptr; }
-
-// Where a sorted list puts a new item: after every item that does not sort after it.
-template <class CountFn, class TextFn>
-int sortedPosition(const QString& text, CountFn count, TextFn textAt)
-{
-    int i = 0;
-    while (i < count() && QString::compare(textAt(i), text, Qt::CaseInsensitive) <= 0)
-        ++i;
-    return i;
-}
-} // namespace
 
 void QtDialogHost::setScrollRange(DialogWindow dialog, int controlId, int minimum, int maximum)
 {
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QScrollBar* bar = asScrollBar(c))
+        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
             bar->setRange(minimum, maximum);
     });
 }
 
 int QtDialogHost::scrollRangeMax(DialogWindow dialog, int controlId)
 {
-    int value = 0;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QScrollBar* bar = asScrollBar(c))
-            value = bar->maximum();
+    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& out) {
+        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
+            out = bar->maximum();
     });
-    return value;
 }
 
 int QtDialogHost::scrollPosition(DialogWindow dialog, int controlId)
 {
-    int value = 0;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QScrollBar* bar = asScrollBar(c))
-            value = bar->value();
+    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& out) {
+        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
+            out = bar->value();
     });
-    return value;
 }
 
 void QtDialogHost::setScrollPosition(DialogWindow dialog, int controlId, int position)
 {
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QScrollBar* bar = asScrollBar(c))
+        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
             bar->setValue(position); // kept within the range
     });
 }
 
 void QtDialogHost::clearItems(DialogWindow dialog, int controlId)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c))
+    m_impl->withControl(dialog, controlId, [](Live&, Control& c) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox))
             list->clear();
-        else if (QComboBox* combo = asCombo(c))
+        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
             combo->clear();
     });
 }
@@ -1348,23 +1045,17 @@ void QtDialogHost::addItem(DialogWindow dialog, int controlId, std::string_view 
 {
     const QString t = toQt(text);
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c)) {
-            if (c.style & ListSort)
-                list->insertItem(sortedPosition(t, [&] { return list->count(); },
-                                                [&](int i) { return list->item(i)->text(); }),
-                                 t);
-            else
-                list->addItem(t);
-        } else if (QComboBox* combo = asCombo(c)) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
+            list->insertItem(c.layout.sorted ? sortedPosition(t, list->count(), [&](int i) { return list->item(i)->text(); })
+                                             : list->count(),
+                             t);
+        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
             // Adding to an empty combo box selects nothing and leaves its edit field alone.
             const int before = combo->currentIndex();
             const QString editText = combo->currentText();
-            if (c.style & ComboSort)
-                combo->insertItem(sortedPosition(t, [&] { return combo->count(); },
-                                                 [&](int i) { return combo->itemText(i); }),
-                                  t);
-            else
-                combo->addItem(t);
+            combo->insertItem(c.layout.sorted ? sortedPosition(t, combo->count(), [&](int i) { return combo->itemText(i); })
+                                              : combo->count(),
+                              t);
             if (before < 0) {
                 combo->setCurrentIndex(-1);
                 if (combo->isEditable())
@@ -1376,65 +1067,56 @@ void QtDialogHost::addItem(DialogWindow dialog, int controlId, std::string_view 
 
 int QtDialogHost::itemCount(DialogWindow dialog, int controlId)
 {
-    int n = 0;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c))
+    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& n) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox))
             n = list->count();
-        else if (QComboBox* combo = asCombo(c))
+        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
             n = combo->count();
     });
-    return n;
 }
 
 std::string QtDialogHost::itemText(DialogWindow dialog, int controlId, int index)
 {
-    std::string out;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c); list && index >= 0 && index < list->count())
+    return m_impl->run<std::string>(dialog, controlId, {}, [&](Live&, Control& c, std::string& out) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox); list && index >= 0 && index < list->count())
             out = fromQt(list->item(index)->text());
-        else if (QComboBox* combo = asCombo(c); combo && index >= 0 && index < combo->count())
+        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox); combo && index >= 0 && index < combo->count())
             out = fromQt(combo->itemText(index));
     });
-    return out;
 }
 
 int QtDialogHost::currentSelection(DialogWindow dialog, int controlId)
 {
-    int current = -1;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c)) {
+    return m_impl->run<int>(dialog, controlId, -1, [](Live&, Control& c, int& current) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
             if (list->selectionMode() != QAbstractItemView::SingleSelection)
                 current = list->currentRow(); // the caret
             else if (const QList<QListWidgetItem*> selected = list->selectedItems(); !selected.isEmpty())
                 current = list->row(selected.front());
-        } else if (QComboBox* combo = asCombo(c)) {
+        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
             current = combo->currentIndex();
         }
     });
-    return current;
 }
 
 bool QtDialogHost::isItemSelected(DialogWindow dialog, int controlId, int index)
 {
-    bool selected = false;
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c); list && index >= 0 && index < list->count())
+    return m_impl->run<bool>(dialog, controlId, false, [&](Live&, Control& c, bool& selected) {
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox); list && index >= 0 && index < list->count())
             selected = list->item(index)->isSelected();
-        else if (QComboBox* combo = asCombo(c); combo && index >= 0)
+        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox); combo && index >= 0)
             selected = combo->currentIndex() == index;
     });
-    return selected;
 }
 
 void QtDialogHost::selectItem(DialogWindow dialog, int controlId, int index)
 {
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QListWidget* list = asList(c)) {
-            const bool inRange = index >= 0 && index < list->count();
+        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
             const bool single = list->selectionMode() == QAbstractItemView::SingleSelection;
             if (single || index < 0)
                 list->clearSelection();
-            if (!inRange)
+            if (index < 0 || index >= list->count())
                 return;
             if (single) {
                 list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
@@ -1442,7 +1124,7 @@ void QtDialogHost::selectItem(DialogWindow dialog, int controlId, int index)
                 list->item(index)->setSelected(true);
                 list->selectionModel()->setCurrentIndex(list->model()->index(index, 0), QItemSelectionModel::NoUpdate);
             }
-        } else if (QComboBox* combo = asCombo(c)) {
+        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
             combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
         }
     });
