@@ -200,11 +200,10 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
 TEST(SurfaceCell, BadSurfaces)
 {
     std::string error;
-    for (const auto& [s, words] : {std::pair{spec("Cu", {0, 0, 0}), "(0 0 0)"}, {spec("Cu", {1001, 0, 1}), "1000"},
-                                   {spec("Cu", {1, 1, 1}, Termination::A), "termination"}}) {
-        EXPECT_FALSE(surfaceCell(s, InPlaneCell::Primitive, error));
-        EXPECT_NE(error.find(words), std::string::npos) << error;
-    }
+    EXPECT_FALSE(surfaceCell(spec("Cu", {1001, 0, 1}), InPlaneCell::Primitive, error));  // the rest: the export tests
+    EXPECT_NE(error.find("1000"), std::string::npos) << error;
+    EXPECT_FALSE(surfaceCell(spec("Cu", {0, 0, 0}), InPlaneCell::Primitive, error));
+    EXPECT_FALSE(surfaceCell(spec("Fe", {1, 1, 0}, Termination::B), InPlaneCell::Primitive, error));
     EXPECT_EQ(fromFourIndex(1, 1, -2, 3, error), (Index3{1, 1, 3}));
 }
 
