@@ -21,6 +21,11 @@ constexpr std::string_view Elements[] = {
     "Lr", "Rf", "Db", "Sg", "Bh", "Hs", "Mt", "Ds", "Rg", "Cn", "Nh", "Fl", "Mc", "Lv", "Ts", "Og",
 };
 
+// Far beyond any crystal's on both sides: the files' fixed decimals resolve every position,
+// and every coordinate stays a number of modest length.
+constexpr double MinLatticeConstant = 0.1;
+constexpr double MaxLatticeConstant = 1000.0;
+
 bool equalIgnoringCase(std::string_view x, std::string_view y)
 {
     return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
@@ -90,8 +95,8 @@ std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::str
             error = "unknown element symbol " + shown(e) + " (a capital letter and perhaps a small one, e.g. Cu)";
             return std::nullopt;
         }
-    if (!(a > 0.0) || !std::isfinite(a)) {
-        error = "lattice constant a must be a finite number of Angstrom above 0";
+    if (!(a >= MinLatticeConstant && a <= MaxLatticeConstant)) {
+        error = "lattice constant a must be from 0.1 to 1000 Angstrom";
         return std::nullopt;
     }
     if (lattice == LatticeKind::Hcp) {
@@ -99,8 +104,8 @@ std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::str
             error = "hcp needs the lattice constant c";
             return std::nullopt;
         }
-        if (!(*c > 0.0) || !std::isfinite(*c)) {
-            error = "lattice constant c must be a finite number of Angstrom above 0";
+        if (!(*c >= MinLatticeConstant && *c <= MaxLatticeConstant)) {
+            error = "lattice constant c must be from 0.1 to 1000 Angstrom";
             return std::nullopt;
         }
     } else if (c) {

@@ -42,7 +42,7 @@ const Material& defaultMaterial(LatticeKind lattice);
 bool isElementSymbol(std::string_view symbol);
 
 // A custom material after checking it: the element symbols (one, or two for zinc blende),
-// a > 0, c > 0 for HCP and absent otherwise. On a bad value, error names it.
+// a, and c for HCP only, each from 0.1 to 1000 Angstrom. On a bad value, error names it.
 std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
                                        std::optional<double> c, std::string& error);
 

@@ -60,7 +60,7 @@ TEST(Material, CustomMaterialsAreChecked)
         {LatticeKind::Fcc, {}, 3.6, {}, false},                  {LatticeKind::Fcc, {"Cu", "Ag"}, 3.6, {}, false},
         {LatticeKind::ZincBlende, {"Ga", "As", "P"}, 5.6, {}, false},
         {LatticeKind::Fcc, {"Cu"}, -3.6, {}, false},
-        {LatticeKind::Fcc, {"Cu"}, INFINITY, {}, false},         {LatticeKind::Fcc, {"Cu"}, NAN, {}, false},
+        {LatticeKind::Fcc, {"Cu"}, 1001.0, {}, false},         {LatticeKind::Fcc, {"Cu"}, NAN, {}, false},
         {LatticeKind::Fcc, {"Cu"}, 3.6, 5.0, false},             {LatticeKind::Hcp, {"Mg"}, 3.2, {}, false},
         {LatticeKind::Hcp, {"Mg"}, 3.2, 0.0, false},             {LatticeKind::Hcp, {"Mg"}, 3.2, NAN, false},
     };
