@@ -16,8 +16,7 @@ namespace {
 
 struct LeedRun {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 std::string slurp(const fs::path& p)
@@ -81,20 +80,13 @@ TEST_F(LeedCommand, TextJsonAndPictures)
     EXPECT_NE(slurp(m_dir / "work" / "p.svg").find("<svg"), std::string::npos);
     // The same lattice as a matrix lists the same beams.
     EXPECT_EQ(leed("--material Cu --hkl 1 0 0 --energy 100 --matrix '1 1 -1 1' --format json").out, json.out);
-
     // p(2x1) with its rotated domain: 13 + 16 + 16 beams.
-    const LeedRun domains = leed("--material Cu --hkl 1 0 0 --energy 100 --wood 'p(2x1)' --domains --format json");
-    ASSERT_EQ(domains.status, 0) << domains.err;
-    EXPECT_EQ(occurrences(domains.out, "\"kind\""), 45);
-    EXPECT_EQ(occurrences(domains.out, "\"domain\": 2"), 16);
+    EXPECT_EQ(occurrences(leed("--material Cu --hkl 1 0 0 --energy 100 --wood 'p(2x1)' --domains").out, " 2\n"), 16);
 }
 
 TEST_F(LeedCommand, BadArgumentsExitTwoAndWriteNothing)
 {
-    struct Row {
-        const char* args;
-        const char* named;
-    } rows[] = {
+    struct Row { const char* args; const char* named; } rows[] = {
         {"--material Cu --hkl 1 0 0 --energy 0 --out p.png", "--energy '0'"},
         {"--material Cu --hkl 1 0 0 --energy -5 --out p.png", "--energy '-5'"},
         {"--material Cu --hkl 1 0 0 --energy nan --out p.png", "--energy 'nan'"},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -33,10 +34,7 @@ LeedPattern pattern(Vec3 a, Vec3 b, double energy, std::optional<IntMatrix2> m =
 
 int count(const LeedPattern& p, SpotKind kind)
 {
-    int n = 0;
-    for (const auto& s : p.spots)
-        n += s.kind == kind;
-    return n;
+    return int(std::count_if(p.spots.begin(), p.spots.end(), [&](const LeedSpot& s) { return s.kind == kind; }));
 }
 
 std::set<std::pair<double, double>> indexSet(const LeedPattern& p)
@@ -50,11 +48,8 @@ std::set<std::pair<double, double>> indexSet(const LeedPattern& p)
 IntMatrix2 wood(const char* text, Vec3 a, Vec3 b)
 {
     std::string error;
-    auto w = parseWoodNotation(text, error);
-    EXPECT_TRUE(w) << text << ": " << error;
-    if (!w)
-        return {};
-    auto m = woodMatrix(*w, a, b, error);
+    const auto w = parseWoodNotation(text, error);
+    const auto m = w ? woodMatrix(*w, a, b, error) : std::nullopt;
     EXPECT_TRUE(m) << text << ": " << error;
     return m.value_or(IntMatrix2{});
 }
@@ -69,12 +64,7 @@ TEST(Leed, CleanSurfacesBeamCountsAndFirstOrder)
     // 3.258, 200 eV 6.515 (|a*| = 4 pi / (sqrt3 a)). Squared norms of the square lattice
     // h^2 + k^2 are 0 (1 point), 1 (4), 2 (4), 4 (4), 5 (8), 8 (4); of the hexagonal one
     // h^2 + hk + k^2 (60 degree basis) 0 (1), 1 (6), 3 (6), 4 (6), 7 (12).
-    struct Row {
-        Vec3 a, b;
-        double energy;
-        int beams;
-        double firstOrder;
-    } rows[] = {
+    struct Row { Vec3 a, b; double energy; int beams; double firstOrder; } rows[] = {
         {SquareA, SquareB, 100, 1 + 4 + 4 + 4, 2 * Pi / A},
         {SquareA, SquareB, 200, 1 + 4 + 4 + 4 + 8 + 4, 2 * Pi / A},
         {HexA, HexB, 100, 1 + 6 + 6, 4 * Pi / (std::sqrt(3.0) * A)},
@@ -127,11 +117,7 @@ TEST(Leed, SuperstructureSpotsCountedByHand)
 
 TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 {
-    struct Row {
-        const char* wood;
-        Vec3 a, b;
-        IntMatrix2 matrix;
-    } rows[] = {
+    struct Row { const char* wood; Vec3 a, b; IntMatrix2 matrix; } rows[] = {
         {"c(2x2)", SquareA, SquareB, {1, 1, -1, 1}},
         {"(√2×√2)R45°", SquareA, SquareB, {1, 1, -1, 1}},
         {"p(2x1)", SquareA, SquareB, {2, 0, 0, 1}},
@@ -154,11 +140,7 @@ TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 
 TEST(Leed, WoodNotationParsedAndRefused)
 {
-    struct Good {
-        const char* text;
-        bool centred;
-        double n, m, angle;
-    } good[] = {
+    struct Good { const char* text; bool centred; double n, m, angle; } good[] = {
         {"p(2x1)", false, 2, 1, 0},     {"c(4 X 2)", true, 4, 2, 0},     {" 2x1 ", false, 2, 1, 0},
         {"(sqrt(3)xsqrt3)R30", false, std::sqrt(3.0), std::sqrt(3.0), 30},
         {"P(3√3 × 3√3) R -30.0 °", false, 3 * std::sqrt(3.0), 3 * std::sqrt(3.0), -30},
@@ -182,11 +164,7 @@ TEST(Leed, WoodNotationParsedAndRefused)
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
     // Notations that are no superstructure of the substrate: the rotated vectors miss the lattice.
-    struct Refused {
-        const char* text;
-        Vec3 a, b;
-        const char* message;
-    } refused[] = {
+    struct Refused { const char* text; Vec3 a, b; const char* message; } refused[] = {
         {"(sqrt3 x sqrt3)R30", SquareA, SquareB, "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface"},
         {"(2x2)R45", SquareA, SquareB, "(2x2)R45 does not describe a superstructure of a square surface"},
         {"c(3x3)", SquareA, SquareB, "c(3x3) does not describe a superstructure of a square surface"},
@@ -218,10 +196,7 @@ TEST(Leed, MatrixParsed)
 
 TEST(Leed, DomainsFollowThePointGroup)
 {
-    struct Row {
-        Vec3 a, b;
-        std::size_t order;
-    } rows[] = {
+    struct Row { Vec3 a, b; std::size_t order; } rows[] = {
         {HexA, HexB, 12}, {HexA, Hex60B, 12}, {SquareA, SquareB, 8}, {{3, 0, 0}, {0, 4, 0}, 4},
         {{3, 0, 0}, {1.5, 4, 0}, 4}, {{3, 0, 0}, {1, 4, 0}, 2},
     };

@@ -28,21 +28,6 @@ crystal::LeedPattern squarePattern(double energy, std::optional<crystal::IntMatr
     return p.value_or(crystal::LeedPattern{});
 }
 
-struct PngReader {
-    const std::string& bytes;
-    std::size_t pos = 0;
-};
-
-cairo_status_t readPng(void* closure, unsigned char* data, unsigned int length)
-{
-    auto* r = static_cast<PngReader*>(closure);
-    if (r->pos + length > r->bytes.size())
-        return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(data, r->bytes.data() + r->pos, length);
-    r->pos += length;
-    return CAIRO_STATUS_SUCCESS;
-}
-
 } // namespace
 
 TEST(LeedPicture, BeamsLandAtTheSineOfTheirExitAngle)
@@ -101,8 +86,16 @@ TEST(LeedPicture, PngAndSvgFiles)
     ASSERT_TRUE(png) << error;
     ASSERT_GT(png->size(), 33u);
     EXPECT_EQ(png->substr(0, 8), "\x89PNG\r\n\x1a\n");
-    PngReader reader{*png};
-    cairo_surface_t* image = cairo_image_surface_create_from_png_stream(readPng, &reader);
+    std::string_view rest = *png;
+    auto read = [](void* closure, unsigned char* data, unsigned int length) {
+        auto* r = static_cast<std::string_view*>(closure);
+        if (r->size() < length)
+            return CAIRO_STATUS_READ_ERROR;
+        std::memcpy(data, r->data(), length);
+        r->remove_prefix(length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_t* image = cairo_image_surface_create_from_png_stream(read, &rest);
     ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(cairo_image_surface_get_width(image), 300);
     EXPECT_EQ(cairo_image_surface_get_height(image), 200);
