@@ -1,7 +1,7 @@
 // The desktop program as a loadable module: the application on the Qt platform.
 
-#include "app/Desktop.h"
-#include "platform/qt/Desktop.h"
+#include "app/DesktopProgram.h"
+#include "platform/qt/QtDesktop.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,7 @@
 #include "render/BallImages.h"
 
+#include "winrt/BitmapFile.h"
+
 #include "render/Palette.h"
 
 #include <string_view>
@@ -133,12 +135,6 @@ constexpr std::array<Colour, 256> buildColourTable()
     return t;
 }
 
-constexpr void put32(uint8_t* at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = uint8_t(v >> (8 * i));
-}
-
 // An 8-bit bitmap file image: file header, 40-byte information header, the 256-entry colour
 // table (blue, green, red, 0), then the rows bottom row first, each padded to 4 bytes with 0.
 template <size_t Width, size_t Height, size_t Bytes>
@@ -148,16 +144,7 @@ constexpr std::array<uint8_t, Bytes> buildImage(const std::array<std::string_vie
     constexpr size_t rowBytes = (Width + 3) / 4 * 4;
     static_assert(Bytes == kBallImageBitsOffset + rowBytes * Height);
     std::array<uint8_t, Bytes> out{};
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(&out[2], uint32_t(Bytes));
-    put32(&out[10], kBallImageBitsOffset);
-    put32(&out[14], 40);
-    put32(&out[18], uint32_t(Width));
-    put32(&out[22], uint32_t(Height));
-    out[26] = 1;  // planes
-    out[28] = 8;  // bits per pixel
-    put32(&out[34], uint32_t(rowBytes * Height));
+    winrt::storeBitmapHeaders(out, int(Width), int(Height), 8);
     constexpr auto table = buildColourTable();
     for (size_t i = 0; i < 256; ++i) {
         out[54 + 4 * i] = table[i].b;

@@ -1,13 +1,15 @@
 #pragma once
 // The two pictures laid on the balls, as 8-bit bitmap file images built into the program.
 
+#include "winrt/BitmapFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace render {
 
-inline constexpr size_t kBallImageBitsOffset = 1078; // 14 + 40 + 256 x 4
+inline constexpr size_t kBallImageBitsOffset = size_t(winrt::bitmapHeaderBytes(8));
 
 inline constexpr size_t kShadeImageWidth = 21;
 inline constexpr size_t kShadeImageHeight = 25;

@@ -12,9 +12,9 @@ class Canvas;
 namespace render {
 
 // Palette indices the drawing relies on.
-inline constexpr int16_t kBlack = 0;
-inline constexpr int16_t kBallBlue = 68;
-inline constexpr int16_t kTextOrange = 15;
+inline constexpr int16_t Black = 0;
+inline constexpr int16_t BallBlue = 68;
+inline constexpr int16_t TextOrange = 15;
 
 namespace detail {
 

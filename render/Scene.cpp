@@ -1,5 +1,7 @@
 #include "render/Scene.h"
 
+#include "render/Palette.h"
+
 #include "render/BallImages.h"
 #include "winrt/Canvas.h"
 
@@ -111,7 +113,7 @@ bool ballCorner(const geometry::AtomTable& atoms, int j, int16_t& x, int16_t& y)
 
 void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas)
 {
-    canvas.set_colour(OutlineColour);
+    canvas.set_colour(Black);
     canvas.clear_screen(0);
     const bool marked = code == geometry::LatticeCode::ZincBlendeA || code == geometry::LatticeCode::ZincBlendeB;
     for (int k = 1; k <= atoms.count; ++k) {
@@ -120,9 +122,9 @@ void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, win
         int16_t y = 0;
         if (!ballCorner(atoms, j, x, y))
             continue;
-        canvas.set_colour(OutlineColour);
+        canvas.set_colour(Black);
         canvas.draw_ellipse(3, x, y, int16_t(x + 32), int16_t(y + 32));
-        canvas.set_colour(FillColour);
+        canvas.set_colour(BallBlue);
         canvas.draw_ellipse(3, int16_t(x + 1), int16_t(y + 1), int16_t(x + 31), int16_t(y + 31));
         canvas.put_image(int16_t(x + 5), int16_t(y + 5), shadeImage(), 3);
         if (marked && atoms.species[j] == 0)

@@ -30,8 +30,6 @@ inline constexpr float PictureOffsetX = 250.0f;
 inline constexpr float PictureOffsetY = 200.0f;
 inline constexpr int ClipLeft = -32, ClipRight = 500, ClipTop = -32, ClipBottom = 450;
 inline constexpr int BallSize = 33;
-inline constexpr int16_t OutlineColour = 0;
-inline constexpr int16_t FillColour = 68;
 
 // Sorts drawOrder by ascending viewZ (deepest first) with a diminishing-increment sort,
 // clearing the window first and writing "." every 50 positions of a pass (the window is

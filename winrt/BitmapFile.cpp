@@ -19,49 +19,17 @@ public:
         return offset <= m_bytes.size() && count <= m_bytes.size() - offset;
     }
     uint8_t u8(size_t offset) const { return m_bytes[offset]; }
-    uint16_t u16(size_t offset) const { return uint16_t(m_bytes[offset] | m_bytes[offset + 1] << 8); }
-    uint32_t u32(size_t offset) const
-    {
-        return uint32_t(m_bytes[offset]) | uint32_t(m_bytes[offset + 1]) << 8
-             | uint32_t(m_bytes[offset + 2]) << 16 | uint32_t(m_bytes[offset + 3]) << 24;
-    }
+    uint16_t u16(size_t offset) const { return le::load16(m_bytes, offset); }
+    uint32_t u32(size_t offset) const { return le::load32(m_bytes, offset); }
     int32_t i32(size_t offset) const { return int32_t(u32(offset)); }
 
 private:
     std::span<const uint8_t> m_bytes;
 };
 
-void put16(std::vector<uint8_t>& out, size_t offset, uint32_t v)
-{
-    out[offset] = uint8_t(v);
-    out[offset + 1] = uint8_t(v >> 8);
-}
-
-void put32(std::vector<uint8_t>& out, size_t offset, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[offset + i] = uint8_t(v >> (8 * i));
-}
-
 uint8_t expand5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
 
 } // namespace
-
-int64_t bitmapRowBytes(int64_t width, int bitsPerPixel)
-{
-    return (width * bitsPerPixel + 31) / 32 * 4;
-}
-
-int64_t bitmapHeaderBytes(int bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 1: return 54 + 2 * 4;
-    case 4: return 54 + 16 * 4;
-    case 8: return 54 + 256 * 4;
-    case 16: case 24: case 32: return 54;
-    default: return -1;
-    }
-}
 
 int64_t bitmapFileSize(int64_t width, int64_t height, int bitsPerPixel)
 {
@@ -198,16 +166,7 @@ std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t
         return {};
 
     std::vector<uint8_t> out(size_t(fileBytes), 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(out, 2, uint32_t(fileBytes));
-    put32(out, 10, uint32_t(header));
-    put32(out, 14, kBitmapInfoHeaderBytes);
-    put32(out, 18, uint32_t(width));
-    put32(out, 22, uint32_t(height));
-    put16(out, 26, 1);
-    put16(out, 28, uint32_t(bitsPerPixel));
-    put32(out, 34, uint32_t(imageBytes));
+    storeBitmapHeaders(out, width, height, bitsPerPixel);
 
     if (bitsPerPixel <= 8) {
         size_t entries = size_t(1) << bitsPerPixel;

@@ -22,6 +22,7 @@
 //   offset        pixel rows, each padded to a multiple of 4 bytes
 
 #include "winrt/Colour.h"
+#include "winrt/LittleEndian.h"
 #include "winrt/Rect.h"
 
 #include <cstdint>
@@ -37,10 +38,39 @@ inline constexpr int kBitmapFileHeaderBytes = 14;
 inline constexpr int kBitmapInfoHeaderBytes = 40;
 
 // Bytes of one pixel row padded to 4 bytes: (width x bits + 31) / 32 x 4.
-int64_t bitmapRowBytes(int64_t width, int bitsPerPixel);
+constexpr int64_t bitmapRowBytes(int64_t width, int bitsPerPixel) { return (width * bitsPerPixel + 31) / 32 * 4; }
+
 // Bytes before the pixel bits: 62, 118 and 1078 for 1, 4 and 8 bits, 54 for 16, 24 and 32;
 // -1 for any other depth.
-int64_t bitmapHeaderBytes(int bitsPerPixel);
+constexpr int64_t bitmapHeaderBytes(int bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 1: return 54 + 2 * 4;
+    case 4: return 54 + 16 * 4;
+    case 8: return 54 + 256 * 4;
+    case 16: case 24: case 32: return 54;
+    default: return -1;
+    }
+}
+
+// Writes the file header and the information header of a width x height picture at
+// bitsPerPixel (a depth bitmapHeaderBytes knows) at the start of out, which holds the whole file;
+// the colour table and the bits are the caller's.
+constexpr void storeBitmapHeaders(std::span<uint8_t> out, int width, int height, int bitsPerPixel)
+{
+    const int64_t header = bitmapHeaderBytes(bitsPerPixel);
+    const int64_t imageBytes = bitmapRowBytes(width, bitsPerPixel) * height;
+    out[0] = 'B';
+    out[1] = 'M';
+    le::store32(out, 2, uint32_t(header + imageBytes));
+    le::store32(out, 10, uint32_t(header));
+    le::store32(out, 14, uint32_t(kBitmapInfoHeaderBytes));
+    le::store32(out, 18, uint32_t(width));
+    le::store32(out, 22, uint32_t(height));
+    le::store16(out, 26, 1);
+    le::store16(out, 28, uint16_t(bitsPerPixel));
+    le::store32(out, 34, uint32_t(imageBytes));
+}
 // Whole file size for a width x height picture; -1 for an unsupported depth.
 int64_t bitmapFileSize(int64_t width, int64_t height, int bitsPerPixel);
 

@@ -113,10 +113,14 @@ std::string_view print_message_text(int number)
 
 std::optional<int> helpTopic(int id)
 {
-    static const std::pair<int, int> topics[] = {
-        {1000, 1000}, {1004, 1002}, {1006, 1015}, {1007, 1016}, {1008, 1012}, {1009, 1013},
-        {1010, 1010}, {1011, 1011}, {1012, 1009}, {1015, 1008}, {1018, 1001}, {1019, 1017},
-        {1020, 1018}, {1021, 1007}, {1022, 1014}, {1023, 1004},
+    // Each command's topic number in the help file.
+    static constexpr std::pair<int, int> topics[] = {
+        {command::Exit, 1000},         {command::Copy, 1002},       {command::SizeToFit, 1015},
+        {command::FullScreen, 1016},   {command::Pause, 1012},      {command::Resume, 1013},
+        {command::Cascade, 1010},      {command::Tile, 1011},       {command::ArrangeIcons, 1009},
+        {command::StatusBar, 1008},    {command::About, 1001},      {command::Print, 1017},
+        {command::Save, 1018},         {command::Paste, 1007},      {command::ClearPaste, 1014},
+        {command::Input, 1004},
     };
     for (auto [item, topic] : topics)
         if (item == id)
@@ -267,8 +271,6 @@ bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, 
             entry.id = command::FirstUser + int(m_userItems.size());
             entry.grayed = (flags & (menuflag::Grayed | menuflag::Disabled)) != 0 || m_state != RunState::Running;
             entry.checked = (flags & menuflag::Checked) != 0;
-            if (m_userItems.size() + 1 > m_userCapacity)
-                m_userCapacity += 10;
             m_userItems.push_back(UserItem{std::move(callback)});
         }
         if (menu == int(m_bar.size()) + 1) {

@@ -176,7 +176,6 @@ private:
     mutable std::mutex m_mutex; // guards everything below
     platform::MenuBar m_bar;
     std::vector<UserItem> m_userItems; // index: id - FirstUser
-    std::size_t m_userCapacity = 50;
     RunState m_state = RunState::Running;
     int m_nestedPauses = 0;
     bool m_finished = false;

@@ -195,9 +195,9 @@ TEST(BallImages, BallWithShadeAndMark)
     c.set_background_colour(14);
     c.clear_screen(0);
     const int x = 6, y = 8;
-    c.set_colour(render::kBlack);
+    c.set_colour(render::Black);
     c.draw_ellipse(3, x, y, x + 32, y + 32);
-    c.set_colour(render::kBallBlue);
+    c.set_colour(render::BallBlue);
     c.draw_ellipse(3, x + 1, y + 1, x + 31, y + 31);
     EXPECT_EQ(c.pixel(x + 16, y + 16), 68);
     EXPECT_EQ(c.pixel(x + 16, y), 0);

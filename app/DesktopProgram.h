@@ -2,7 +2,7 @@
 // The desktop program: the window runtime, the frame logic and the run-time on the platform's
 // frame, and the program thread that runs the application.
 
-#include "platform/Desktop.h"
+#include "platform/DesktopSession.h"
 #include "platform/DialogHost.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/qt/Desktop.h"
+#include "platform/qt/QtDesktop.h"
 
 #include "platform/qt/QtDialogHost.h"
 

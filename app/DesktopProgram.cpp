@@ -1,4 +1,4 @@
-#include "app/Desktop.h"
+#include "app/DesktopProgram.h"
 
 #include "app/Application.h"
 #include "app/DialogTemplates.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop program's entry: the Qt application, the frame and the message loop.
 
-#include "platform/Desktop.h"
+#include "platform/DesktopSession.h"
 
 namespace platform {
 
