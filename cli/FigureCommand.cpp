@@ -124,13 +124,8 @@ int runFigure(const std::vector<std::string_view>& arguments)
     const auto scene = figure::buildFigureScene(*spec, options, error);
     if (!scene)
         return argumentError(error);
-    if (*format == figure::FigureFormat::Png) {
-        const double height = std::ceil(figure::figureHeight(*scene, options.width));
-        if (height > figure::MaxWidth)
-            return argumentError("the figure would be " + std::to_string(static_cast<long>(height))
-                                 + " pixels high, more than " + std::to_string(figure::MaxWidth)
-                                 + ": ask for a smaller --width or another --size");
-    }
+    if (*format == figure::FigureFormat::Png && !figure::validPngSize(*scene, options.width, error))
+        return argumentError(error);
     const auto bytes = figure::renderFigure(*scene, *format, options.width, error);
     if (!bytes) {
         std::cerr << "facetor: " << error << '\n';

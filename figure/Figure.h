@@ -44,6 +44,7 @@ inline constexpr int MaxRepeat = 200;
 inline constexpr int MinWidth = 16;
 inline constexpr int MaxWidth = 10000;
 inline constexpr long MaxAtoms = 250000;
+inline constexpr long long MaxPixels = 50'000'000;  // a PNG's width x height: 200 MB of picture
 
 // Checks the options that need no surface: error names the first bad value.
 bool validFigureOptions(const FigureOptions& options, std::string& error);
@@ -111,6 +112,10 @@ std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, co
 // The height of the whole figure (atoms, keys and caption) drawn width wide, in the same unit:
 // the PNG's height in pixels is the ceiling of figureHeight(scene, width).
 double figureHeight(const FigureScene& scene, double width);
+
+// Checks that the PNG of scene at width pixels stays within MaxWidth pixels high and MaxPixels
+// in all; error names the size and what to change.
+bool validPngSize(const FigureScene& scene, int width, std::string& error);
 
 // The scene painted as the file's bytes; width is the PNG's width in pixels. Nothing, with
 // error set, when the drawing library fails (out of memory).

@@ -377,6 +377,23 @@ double figureHeight(const FigureScene& scene, double width)
     return height * width / scene.width;
 }
 
+bool validPngSize(const FigureScene& scene, int width, std::string& error)
+{
+    const double height = std::ceil(figureHeight(scene, width));
+    const std::string size = std::to_string(width) + " x " + std::to_string(static_cast<long long>(height));
+    if (height > MaxWidth) {
+        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
+                + " high: ask for a smaller --width or another --size";
+        return false;
+    }
+    if (static_cast<double>(width) * height > static_cast<double>(MaxPixels)) {
+        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxPixels / 1'000'000)
+                + " million: ask for a smaller --width";
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
                                         std::string& error)
 {
@@ -389,11 +406,8 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     const double scale = outWidth / scene.width;
     const double totalHeight = figureHeight(scene, scene.width);
     const double outHeight = totalHeight * scale;
-    if (format == FigureFormat::Png && std::ceil(outHeight) > MaxWidth) {
-        error = "the figure would be " + std::to_string(static_cast<long>(std::ceil(outHeight)))
-                + " pixels high, more than " + std::to_string(MaxWidth) + ": ask for a smaller --width";
+    if (format == FigureFormat::Png && !validPngSize(scene, width, error))
         return std::nullopt;
-    }
 
     SurfacePtr surface;
     switch (format) {
@@ -403,7 +417,8 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     case FigureFormat::Pdf:
         surface.reset(cairo_pdf_surface_create_for_stream(appendBytes, &bytes, outWidth, outHeight));
         if (cairo_surface_status(surface.get()) == CAIRO_STATUS_SUCCESS) {
-            cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, scene.caption.c_str());
+            if (!scene.caption.empty())
+                cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, scene.caption.c_str());
             cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "FACETOR");
         }
         break;
