@@ -1,10 +1,10 @@
 #pragma once
-// The application's dialog templates as readable tables, and the builder that turns a table
-// into the binary dialog template layout (see dialogs/DialogTemplate.h), at compile time for
-// the program's own three dialogs.
+// The application's dialog templates as readable tables, turned into the binary dialog template
+// layout at compile time by the dialog runtime's writer.
 
 #include "dialogs/Dialog.h"
 #include "dialogs/DialogTemplate.h"
+#include "dialogs/DialogTemplateWriter.h"
 
 #include <array>
 #include <cstdint>
@@ -19,98 +19,11 @@ inline constexpr std::int32_t ViewDialogId = 101;    // "What Do You Want To Do 
 inline constexpr std::int32_t SurfaceDialogId = 103; // "What Surface Do You Want To Draw?"
 inline constexpr std::int32_t AboutDialogId = 116;   // "About FACETOR"
 
-// One control of a dialog table; position and size in dialog units.
-struct ControlSpec {
-    std::uint16_t id;
-    std::uint16_t classOrdinal; // dialogs::control_class
-    std::uint32_t style;
-    std::int16_t x, y, width, height;
-    std::string_view text; // with "\n" between the lines of a multi-line static text
-};
-
-// A dialog table: the header fields and the controls in template order.
-struct DialogSpec {
-    std::uint32_t style;
-    std::int16_t x, y, width, height;
-    std::string_view caption;
-    std::uint16_t pointSize; // used with style::SetFont
-    std::string_view font;
-    std::span<const ControlSpec> controls;
-};
-
-namespace detail {
-
-constexpr void put16(std::vector<std::uint8_t>& out, std::uint16_t v)
-{
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-constexpr void put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-// A zero-terminated string of 16-bit characters (each byte of text widened).
-constexpr void putString(std::vector<std::uint8_t>& out, std::string_view text)
-{
-    for (char c : text)
-        put16(out, static_cast<std::uint8_t>(c));
-    put16(out, 0);
-}
-
-} // namespace detail
-
-// The binary dialog template of spec: no menu, the standard dialog class, extended styles 0,
-// classes by ordinal, no creation data.
-constexpr std::vector<std::uint8_t> buildDialogTemplate(const DialogSpec& spec)
-{
-    using namespace detail;
-    std::vector<std::uint8_t> out;
-    put32(out, spec.style);
-    put32(out, 0);
-    put16(out, static_cast<std::uint16_t>(spec.controls.size()));
-    put16(out, static_cast<std::uint16_t>(spec.x));
-    put16(out, static_cast<std::uint16_t>(spec.y));
-    put16(out, static_cast<std::uint16_t>(spec.width));
-    put16(out, static_cast<std::uint16_t>(spec.height));
-    put16(out, 0); // no menu
-    put16(out, 0); // the standard dialog class
-    putString(out, spec.caption);
-    if (spec.style & dialogs::style::SetFont) {
-        put16(out, spec.pointSize);
-        putString(out, spec.font);
-    }
-    for (const ControlSpec& c : spec.controls) {
-        while (out.size() % 4 != 0)
-            out.push_back(0);
-        put32(out, c.style);
-        put32(out, 0);
-        put16(out, static_cast<std::uint16_t>(c.x));
-        put16(out, static_cast<std::uint16_t>(c.y));
-        put16(out, static_cast<std::uint16_t>(c.width));
-        put16(out, static_cast<std::uint16_t>(c.height));
-        put16(out, c.id);
-        put16(out, dialogs::OrdinalMarker);
-        put16(out, c.classOrdinal);
-        putString(out, c.text);
-        put16(out, 0); // no creation data
-    }
-    return out;
-}
-
-// The template of spec as a compile-time array.
-template <const DialogSpec& Spec>
-consteval auto compiledTemplate()
-{
-    constexpr std::size_t size = buildDialogTemplate(Spec).size();
-    std::array<std::uint8_t, size> bytes{};
-    const std::vector<std::uint8_t> built = buildDialogTemplate(Spec);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = built[i];
-    return bytes;
-}
+// The tables are written with the dialog runtime's template writer.
+using dialogs::ControlSpec;
+using dialogs::DialogSpec;
+using dialogs::buildDialogTemplate;
+using dialogs::compiledTemplate;
 
 // --- The application's dialogs --------------------------------------------------------------
 

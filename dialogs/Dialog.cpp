@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 
 namespace dialogs {
 namespace {
@@ -93,116 +94,106 @@ constexpr ValueIndex Default = ValueIndex::Default;
 
 enum class Access { Set, Get };
 
-// Which text a selector addresses, as an index into texts.
-std::optional<std::size_t> textSlot(const DialogControl& c, ValueIndex s, Access access)
-{
-    switch (c.kind) {
-    case ControlKind::StaticText:
-    case ControlKind::GroupBox:
-    case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::RadioButton:
-        if (is(s, Default, ValueIndex::Caption))
-            return 0;
-        return std::nullopt;
-    case ControlKind::EditBox:
-        if (is(s, Default, ValueIndex::State))
-            return 0;
-        return std::nullopt;
-    case ControlKind::ScrollBar:
-        return std::nullopt;
-    case ControlKind::ListBox:
-    case ControlKind::DropDownList:
-        if (isItemNumber(s, c))
-            return static_cast<std::size_t>(s);
-        if (access == Access::Get && is(s, Default, ValueIndex::State))
-            return 0;
-        return std::nullopt;
-    case ControlKind::ComboBox:
-        if (isItemNumber(s, c))
-            return static_cast<std::size_t>(s);
-        if (is(s, Default, ValueIndex::State))
-            return 0;
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-// Which logical a selector addresses.
-std::optional<std::size_t> logicalSlot(const DialogControl& c, ValueIndex s)
-{
-    if (is(s, ValueIndex::Enabled))
-        return 0;
-    const bool checkable = c.kind == ControlKind::CheckBox || c.kind == ControlKind::RadioButton;
-    if (checkable && is(s, Default, ValueIndex::State))
-        return 1;
-    if (!checkable && is(s, Default))
-        return 0;
-    return std::nullopt;
-}
-
-// Which routine a selector addresses.
-std::optional<std::size_t> routineSlot(const DialogControl& c, ValueIndex s)
-{
-    switch (c.kind) {
-    case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::RadioButton:
-        if (is(s, Default, ValueIndex::Clicked))
-            return 0;
-        return std::nullopt;
-    case ControlKind::EditBox:
-        if (is(s, Default, ValueIndex::Changed))
-            return 0;
-        if (is(s, ValueIndex::Updated))
-            return 1;
-        return std::nullopt;
-    case ControlKind::ScrollBar:
-        if (is(s, Default, ValueIndex::Changed))
-            return 0;
-        return std::nullopt;
-    case ControlKind::ListBox:
-    case ControlKind::DropDownList:
-        if (is(s, Default, ValueIndex::SelectionChanged))
-            return 0;
-        if (is(s, ValueIndex::DoubleClicked))
-            return 1;
-        return std::nullopt;
-    case ControlKind::ComboBox:
-        if (is(s, Default, ValueIndex::SelectionChanged))
-            return 0;
-        if (is(s, ValueIndex::DoubleClicked))
-            return 1;
-        if (is(s, ValueIndex::Changed))
-            return 2;
-        if (is(s, ValueIndex::Updated))
-            return 3;
-        return std::nullopt;
-    case ControlKind::StaticText:
-    case ControlKind::GroupBox:
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 // The scroll bar's integers.
 constexpr std::size_t ScrollPosition = 0;
 constexpr std::size_t ScrollRangeMax = 1;
 constexpr std::size_t ScrollLineStep = 2;
 constexpr std::size_t ScrollPageStep = 3;
 
-std::optional<std::size_t> scrollSlot(ValueIndex s)
+// A selector and the index of the value (or routine) it addresses.
+struct Slot {
+    ValueIndex selector;
+    std::size_t index;
+};
+
+// A command notification and the routine it calls, with the event code passed to it.
+struct Notification {
+    int code;
+    std::size_t routine;
+    ValueIndex event;
+};
+
+// Everything that differs between the kinds of control: which value or routine each selector
+// reaches, which routine each notification calls, and the values a record starts with.
+struct KindTable {
+    std::span<const Slot> texts;      // set and get
+    std::span<const Slot> readTexts;  // get only
+    bool itemTexts;                   // item numbers 1..n address the item texts
+    std::span<const Slot> logicals;
+    std::span<const Slot> integers;   // the scroll bar's; lists have their own rules
+    std::span<const Slot> routines;
+    std::span<const Notification> notifications;
+    std::span<const std::int32_t> initialIntegers;
+    bool checkable;                   // logical [2]: checked
+    bool hasText;                     // text [1]: the template's text
+    std::size_t routineCount;
+};
+
+using V = ValueIndex;
+namespace n = notify;
+constexpr Slot CaptionTexts[] = {{V::Default, 0}, {V::Caption, 0}};
+constexpr Slot StateTexts[] = {{V::Default, 0}, {V::State, 0}};
+constexpr Slot PlainLogicals[] = {{V::Enabled, 0}, {V::Default, 0}};
+constexpr Slot CheckLogicals[] = {{V::Enabled, 0}, {V::Default, 1}, {V::State, 1}};
+constexpr Slot ScrollIntegers[] = {{V::Default, ScrollPosition}, {V::Position, ScrollPosition},
+                                   {V::RangeMax, ScrollRangeMax}, {V::LineStep, ScrollLineStep},
+                                   {V::PageStep, ScrollPageStep}};
+constexpr Slot ClickRoutines[] = {{V::Default, 0}, {V::Clicked, 0}};
+constexpr Slot EditRoutines[] = {{V::Default, 0}, {V::Changed, 0}, {V::Updated, 1}};
+constexpr Slot ScrollRoutines[] = {{V::Default, 0}, {V::Changed, 0}};
+constexpr Slot ListRoutines[] = {{V::Default, 0}, {V::SelectionChanged, 0}, {V::DoubleClicked, 1}};
+constexpr Slot ComboRoutines[] = {{V::Default, 0}, {V::SelectionChanged, 0}, {V::DoubleClicked, 1},
+                                  {V::Changed, 2}, {V::Updated, 3}};
+constexpr Notification ClickNotifications[] = {{n::ButtonClicked, 0, V::Clicked}};
+constexpr Notification EditNotifications[] = {{n::EditChange, 0, V::Changed}, {n::EditUpdate, 1, V::Updated}};
+constexpr Notification ListNotifications[] = {{n::ListSelectionChange, 0, V::SelectionChanged},
+                                              {n::ListDoubleClick, 1, V::DoubleClicked}};
+constexpr Notification ComboNotifications[] = {{n::ListSelectionChange, 0, V::SelectionChanged},
+                                               {n::ListDoubleClick, 1, V::DoubleClicked},
+                                               {n::ComboEditChange, 2, V::Changed},
+                                               {n::ComboEditUpdate, 3, V::Updated}};
+constexpr std::int32_t TwoZeros[] = {0, 0};
+constexpr std::int32_t OneZero[] = {0};
+constexpr std::int32_t ScrollStart[] = {0, 100, 1, 10}; // position, range maximum, line and page step
+
+// Indexed by ControlKind - 1.
+constexpr KindTable KindTables[] = {
+    /* StaticText */ {CaptionTexts, {}, false, PlainLogicals, {}, {}, {}, {}, false, true, 0},
+    /* GroupBox */ {CaptionTexts, {}, false, PlainLogicals, {}, {}, {}, {}, false, true, 0},
+    /* PushButton */ {CaptionTexts, {}, false, PlainLogicals, {}, ClickRoutines, ClickNotifications, {}, false, true, 1},
+    /* CheckBox */ {CaptionTexts, {}, false, CheckLogicals, {}, ClickRoutines, ClickNotifications, {}, true, true, 1},
+    /* RadioButton */ {CaptionTexts, {}, false, CheckLogicals, {}, ClickRoutines, ClickNotifications, TwoZeros, true, true, 1},
+    /* EditBox */ {StateTexts, {}, false, PlainLogicals, {}, EditRoutines, EditNotifications, {}, false, true, 2},
+    /* ScrollBar */ {{}, {}, false, PlainLogicals, ScrollIntegers, ScrollRoutines, {}, ScrollStart, false, false, 1},
+    /* ListBox */ {{}, StateTexts, true, PlainLogicals, {}, ListRoutines, ListNotifications, TwoZeros, false, true, 2},
+    /* ComboBox */ {StateTexts, {}, true, PlainLogicals, {}, ComboRoutines, ComboNotifications, OneZero, false, true, 4},
+    /* DropDownList */ {{}, StateTexts, true, PlainLogicals, {}, ListRoutines, ListNotifications, TwoZeros, false, true, 2},
+};
+
+const KindTable& tableOf(ControlKind kind) { return KindTables[static_cast<std::size_t>(kind) - 1]; }
+
+std::optional<std::size_t> find(std::span<const Slot> slots, ValueIndex s)
 {
-    if (is(s, Default, ValueIndex::Position))
-        return ScrollPosition;
-    if (is(s, ValueIndex::RangeMax))
-        return ScrollRangeMax;
-    if (is(s, ValueIndex::LineStep))
-        return ScrollLineStep;
-    if (is(s, ValueIndex::PageStep))
-        return ScrollPageStep;
+    for (const Slot& slot : slots)
+        if (slot.selector == s)
+            return slot.index;
     return std::nullopt;
 }
+
+// Which text a selector addresses, as an index into texts.
+std::optional<std::size_t> textSlot(const DialogControl& c, ValueIndex s, Access access)
+{
+    const KindTable& t = tableOf(c.kind);
+    if (t.itemTexts && isItemNumber(s, c))
+        return static_cast<std::size_t>(s);
+    if (const auto slot = find(t.texts, s))
+        return slot;
+    return access == Access::Get ? find(t.readTexts, s) : std::nullopt;
+}
+
+std::optional<std::size_t> logicalSlot(const DialogControl& c, ValueIndex s) { return find(tableOf(c.kind).logicals, s); }
+std::optional<std::size_t> routineSlot(const DialogControl& c, ValueIndex s) { return find(tableOf(c.kind).routines, s); }
+std::optional<std::size_t> scrollSlot(ValueIndex s) { return find(ScrollIntegers, s); }
 
 // Gives a list n items: texts become n + 1 entries (existing ones kept), a list box's
 // selection list is emptied (n entries and the terminating 0).
@@ -363,52 +354,6 @@ void markChanged(Dialog& dialog, DialogControl& c)
 
 // --- The dialog procedure ------------------------------------------------------------------
 
-struct RoutineChoice {
-    std::size_t routine;
-    ValueIndex event;
-};
-
-std::optional<RoutineChoice> commandRoutine(ControlKind kind, int code)
-{
-    namespace n = notify;
-    switch (kind) {
-    case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::RadioButton:
-        if (code == n::ButtonClicked)
-            return RoutineChoice{0, ValueIndex::Clicked};
-        break;
-    case ControlKind::EditBox:
-        if (code == n::EditChange)
-            return RoutineChoice{0, ValueIndex::Changed};
-        if (code == n::EditUpdate)
-            return RoutineChoice{1, ValueIndex::Updated};
-        break;
-    case ControlKind::ListBox:
-    case ControlKind::DropDownList:
-        if (code == n::ListSelectionChange)
-            return RoutineChoice{0, ValueIndex::SelectionChanged};
-        if (code == n::ListDoubleClick)
-            return RoutineChoice{1, ValueIndex::DoubleClicked};
-        break;
-    case ControlKind::ComboBox:
-        if (code == n::ListSelectionChange)
-            return RoutineChoice{0, ValueIndex::SelectionChanged};
-        if (code == n::ListDoubleClick)
-            return RoutineChoice{1, ValueIndex::DoubleClicked};
-        if (code == n::ComboEditChange)
-            return RoutineChoice{2, ValueIndex::Changed};
-        if (code == n::ComboEditUpdate)
-            return RoutineChoice{3, ValueIndex::Updated};
-        break;
-    case ControlKind::StaticText:
-    case ControlKind::GroupBox:
-    case ControlKind::ScrollBar:
-        break;
-    }
-    return std::nullopt;
-}
-
 class Procedure final : public DialogEvents {
 public:
     explicit Procedure(Dialog& dialog) : m_dialog(dialog) {}
@@ -436,8 +381,11 @@ public:
         DialogControl* c = findRecord(d, controlId);
         if (c == nullptr)
             return false;
-        const auto choice = commandRoutine(c->kind, code);
-        if (!choice || choice->routine >= c->routines.size())
+        const Notification* choice = nullptr;
+        for (const Notification& entry : tableOf(c->kind).notifications)
+            if (entry.code == code)
+                choice = &entry;
+        if (choice == nullptr || choice->routine >= c->routines.size())
             return false;
         // A copy: the routine may release the dialog and with it this record.
         const DialogCallback routine = c->routines[choice->routine];
@@ -505,57 +453,20 @@ private:
 
 DialogControl initialRecord(ControlKind kind, const TemplateItem& item)
 {
+    const KindTable& t = tableOf(kind);
     DialogControl c;
     c.kind = kind;
     c.id = item.id;
-    const std::string text = padded(item.title.ordinal ? std::string_view{} : std::string_view(item.title.name));
+    c.integers.assign(t.initialIntegers.begin(), t.initialIntegers.end());
     // A control the template creates disabled starts disabled: the first push would otherwise
-    // enable it behind the template's back.
+    // enable it behind the template's back. A check box starts checked; a radio button's group
+    // decides.
     c.logicals = {toLogical(!(item.style & style::Disabled))};
-    switch (kind) {
-    case ControlKind::StaticText:
-    case ControlKind::GroupBox:
-        c.texts = {text};
-        break;
-    case ControlKind::PushButton:
-        c.texts = {text};
-        c.routines = {endWithButtonId};
-        break;
-    case ControlKind::CheckBox:
-        c.logicals.push_back(True);
-        c.texts = {text};
-        c.routines = {doNothing};
-        break;
-    case ControlKind::RadioButton:
-        c.integers = {0, 0};
-        c.logicals.push_back(False);
-        c.texts = {text};
-        c.routines = {doNothing};
-        break;
-    case ControlKind::EditBox:
-        c.texts = {text};
-        c.routines = {doNothing, doNothing};
-        break;
-    case ControlKind::ScrollBar:
-        c.integers = {0, 100, 1, 10};
-        c.routines = {doNothing};
-        break;
-    case ControlKind::ListBox:
-        c.integers = {0, 0};
-        c.texts = {text};
-        c.routines = {doNothing, doNothing};
-        break;
-    case ControlKind::ComboBox:
-        c.integers = {0};
-        c.texts = {text};
-        c.routines = {doNothing, doNothing, doNothing, doNothing};
-        break;
-    case ControlKind::DropDownList:
-        c.integers = {0, 0};
-        c.texts = {text};
-        c.routines = {doNothing, doNothing};
-        break;
-    }
+    if (t.checkable)
+        c.logicals.push_back(toLogical(kind == ControlKind::CheckBox));
+    if (t.hasText)
+        c.texts = {padded(item.title.ordinal ? std::string_view{} : std::string_view(item.title.name))};
+    c.routines.assign(t.routineCount, kind == ControlKind::PushButton ? endWithButtonId : doNothing);
     return c;
 }
 

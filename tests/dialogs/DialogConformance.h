@@ -120,18 +120,18 @@ namespace templates {
 namespace s = dialogs::style;
 namespace k = dialogs::control_class;
 inline constexpr std::uint32_t Shown = s::Child | s::Visible;
-inline constexpr app::ControlSpec CheckAndLabelControls[] = {
+inline constexpr dialogs::ControlSpec CheckAndLabelControls[] = {
     {1, k::Button, Shown | s::TabStop | s::DefaultPushButton, 5, 5, 40, 14, "OK"},
     {10, k::Button, Shown | s::TabStop | s::AutoCheckBox, 5, 25, 60, 10, "&Shaded"},
     {65535, k::Static, Shown, 5, 40, 30, 9, "&Name"},
     {20, k::Edit, Shown | s::Border | s::TabStop, 40, 40, 40, 12, "abc"},
 };
-inline constexpr app::DialogSpec CheckAndLabel{s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "",
+inline constexpr dialogs::DialogSpec CheckAndLabel{s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "",
                                                CheckAndLabelControls};
-inline constexpr app::ControlSpec OkOnlyControls[] = {
+inline constexpr dialogs::ControlSpec OkOnlyControls[] = {
     {1, k::Button, Shown | s::TabStop | s::DefaultPushButton, 5, 5, 40, 14, "OK"},
 };
-inline constexpr app::DialogSpec OkOnly{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 60, 30, "Table",
+inline constexpr dialogs::DialogSpec OkOnly{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 60, 30, "Table",
                                         0, "", OkOnlyControls};
 } // namespace templates
 
@@ -140,8 +140,8 @@ class TableResources final : public DialogResources {
 public:
     std::optional<std::span<const std::uint8_t>> dialogTemplate(std::int32_t id) const override
     {
-        static constexpr auto checkAndLabel = app::compiledTemplate<templates::CheckAndLabel>();
-        static constexpr auto okOnly = app::compiledTemplate<templates::OkOnly>();
+        static constexpr auto checkAndLabel = dialogs::compiledTemplate<templates::CheckAndLabel>();
+        static constexpr auto okOnly = dialogs::compiledTemplate<templates::OkOnly>();
         if (id == CheckAndLabelId)
             return std::span<const std::uint8_t>(checkAndLabel);
         if (id == OkOnlyId)

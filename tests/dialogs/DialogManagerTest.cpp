@@ -92,7 +92,7 @@ private:
 };
 
 // Runs the manager over a template of controls on host; the recorder ends on a command from 2.
-Strings managed(Host& host, std::vector<app::ControlSpec> controls)
+Strings managed(Host& host, std::vector<dialogs::ControlSpec> controls)
 {
     const DialogTemplate t = *parseDialogTemplate(templateOf(std::move(controls))).value;
     const platform::DialogLayout layout = buildDialogLayout(t);
@@ -106,14 +106,14 @@ TEST(DialogManager, EnterFollowsFocusThenDefaultButtonThenIdOne)
 {
     struct Case {
         const char* what;
-        std::vector<app::ControlSpec> controls;
+        std::vector<dialogs::ControlSpec> controls;
         std::vector<Host::Step> before;
         Strings expected;
     };
-    const app::ControlSpec edit{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, ""};
-    const app::ControlSpec push{20, k::Button, ChildVisible | s::TabStop | s::PushButton, 0, 0, 9, 9, ""};
-    const app::ControlSpec def{30, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 0, 0, 9, 9, ""};
-    app::ControlSpec disabledDef = def;
+    const dialogs::ControlSpec edit{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, ""};
+    const dialogs::ControlSpec push{20, k::Button, ChildVisible | s::TabStop | s::PushButton, 0, 0, 9, 9, ""};
+    const dialogs::ControlSpec def{30, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 0, 0, 9, 9, ""};
+    dialogs::ControlSpec disabledDef = def;
     disabledDef.style |= s::Disabled;
     const Case cases[] = {
         {"focus on the edit box: the default button", {edit, push, def}, {}, {"command 30 0"}},

@@ -5,11 +5,11 @@ namespace {
 
 // Two controls: a push button and an empty static, with a font, so that the header strings,
 // the font fields and the padding before each item are all exercised.
-const app::ControlSpec SmallControls[] = {
+const dialogs::ControlSpec SmallControls[] = {
     {7, k::Button, s::Child | s::PushButton, 5, 6, 7, 8, "OK"},
     {9, k::Static, s::Child, 0, 0, 1, 1, ""},
 };
-const app::DialogSpec Small{s::Popup | s::Caption | s::SetFont, 1, 2, 3, 4, "Hi", 8, "A", SmallControls};
+const dialogs::DialogSpec Small{s::Popup | s::Caption | s::SetFont, 1, 2, 3, 4, "Hi", 8, "A", SmallControls};
 
 TEST(DialogTemplateBuilder, WritesTheBinaryLayoutByteForByte)
 {
@@ -40,12 +40,12 @@ TEST(DialogTemplateBuilder, WritesTheBinaryLayoutByteForByte)
         0x00, 0x00,             // empty title
         0x00, 0x00,
     };
-    EXPECT_EQ(app::buildDialogTemplate(Small), expected);
+    EXPECT_EQ(dialogs::buildDialogTemplate(Small), expected);
 }
 
 TEST(DialogTemplateParser, ReadsWhatTheBuilderWrote)
 {
-    const auto bytes = app::buildDialogTemplate(Small);
+    const auto bytes = dialogs::buildDialogTemplate(Small);
     const ParsedTemplate parsed = parseDialogTemplate(bytes);
     ASSERT_TRUE(parsed);
     const DialogTemplate& t = *parsed.value;

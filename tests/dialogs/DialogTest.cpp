@@ -217,7 +217,7 @@ TEST_F(DialogRun, WithoutControlTwoEscapeAndTheCloseBoxDoNothing)
 
 TEST_F(DialogRun, DialogEndKeepsTheEndCode)
 {
-    const std::vector<app::ControlSpec> controls = {
+    const std::vector<dialogs::ControlSpec> controls = {
         {5, k::Button, ChildVisible | s::PushButton, 0, 0, 9, 9, "End"},
         {6, k::Button, ChildVisible | s::PushButton, 0, 0, 9, 9, "Seven"},
         {3, k::Button, ChildVisible | s::PushButton, 0, 0, 9, 9, "Three"},
@@ -488,7 +488,7 @@ TEST_F(RejectedStyles, WriteOneRecordOnUnitSixAndStopTheProgram)
 TEST_F(RejectedStyles, AcceptedStylesAndUnknownClassesWriteNothing)
 {
     Dialog d;
-    std::vector<app::ControlSpec> controls;
+    std::vector<dialogs::ControlSpec> controls;
     for (std::uint32_t b : {0u, 1u, 3u, 4u, 5u, 6u, 7u, 9u})
         controls.push_back({static_cast<std::uint16_t>(100 + b), k::Button, ChildVisible | b, 0, 0, 9, 9, ""});
     controls.push_back({200, k::Edit, ChildVisible | s::EditAutoHScroll, 0, 0, 9, 9, ""});

@@ -55,11 +55,11 @@ namespace k = dialogs::control_class;
 inline constexpr std::uint32_t ChildVisible = s::Child | s::Visible;
 
 // A dialog template from a list of controls: popup with caption, close box when asked.
-inline std::vector<std::uint8_t> templateOf(std::vector<app::ControlSpec> controls, bool closeBox = true)
+inline std::vector<std::uint8_t> templateOf(std::vector<dialogs::ControlSpec> controls, bool closeBox = true)
 {
-    app::DialogSpec spec{s::Popup | s::Caption | s::ModalFrame | (closeBox ? s::SystemMenu : 0u),
+    dialogs::DialogSpec spec{s::Popup | s::Caption | s::ModalFrame | (closeBox ? s::SystemMenu : 0u),
                          10, 10, 100, 80, "Test", 0, "", controls};
-    return app::buildDialogTemplate(spec);
+    return dialogs::buildDialogTemplate(spec);
 }
 
 class DialogFixture : public testing::Test {
@@ -76,7 +76,7 @@ protected:
     void SetUp() override { runtime.units().connectWindow(6, &window); }
 
     // Loads template id after registering controls under it.
-    bool load(Dialog& dialog, std::vector<app::ControlSpec> controls, std::int32_t id = 200, bool closeBox = true)
+    bool load(Dialog& dialog, std::vector<dialogs::ControlSpec> controls, std::int32_t id = 200, bool closeBox = true)
     {
         resources.templates[id] = templateOf(std::move(controls), closeBox);
         return DialogLoad(id, dialog, dialogs);

@@ -121,7 +121,7 @@ const Row Table[] = {
 };
 
 // A template item of each kind, id 60.
-app::ControlSpec itemOf(K kind)
+dialogs::ControlSpec itemOf(K kind)
 {
     switch (kind) {
     case K::StaticText: return {60, k::Static, ChildVisible, 0, 0, 9, 9, "t"};

@@ -566,7 +566,7 @@ TEST(QtDialogHostTest, ListsCombosCheckBoxesAndPlainRadioButtons)
     namespace s = dialogs::style;
     namespace k = dialogs::control_class;
     constexpr std::uint32_t cv = s::Child | s::Visible;
-    const std::vector<app::ControlSpec> controls = {
+    const std::vector<dialogs::ControlSpec> controls = {
         {300, k::ListBox, cv | s::TabStop | s::ListNotify | 0x2 /* sorted */, 5, 5, 60, 40, ""},
         {301, k::ComboBox, cv | s::TabStop | s::ComboDropDown, 70, 5, 60, 50, ""},
         {302, k::ComboBox, cv | s::TabStop | s::ComboDropDownList, 70, 25, 60, 50, ""},
@@ -574,8 +574,8 @@ TEST(QtDialogHostTest, ListsCombosCheckBoxesAndPlainRadioButtons)
         {304, k::Button, cv | s::Group | s::RadioButton, 5, 62, 60, 10, "Plain"},
         {305, k::Button, cv | s::AutoThreeState, 5, 74, 60, 10, "Three"},
     };
-    const app::DialogSpec spec{s::Popup | s::Caption | s::ModalFrame, 10, 10, 140, 100, "Lists", 0, "", controls};
-    const std::vector<std::uint8_t> bytes = app::buildDialogTemplate(spec);
+    const dialogs::DialogSpec spec{s::Popup | s::Caption | s::ModalFrame, 10, 10, 140, 100, "Lists", 0, "", controls};
+    const std::vector<std::uint8_t> bytes = dialogs::buildDialogTemplate(spec);
 
     QtDialogHost host;
     Recorder events(host);
