@@ -1054,6 +1054,9 @@ void QtPlatform::Impl::fillWindowList()
         QPointer<QMdiSubWindow> target(sub);
         QObject::connect(action, &QAction::triggered, context.get(), [this, target] {
             if (target) {
+                // A minimised window chosen from the list comes back as it was.
+                if (target->isMinimized())
+                    target->showNormal();
                 mdi->setActiveSubWindow(target);
                 target->widget()->setFocus();
             }
@@ -1217,7 +1220,10 @@ public:
         QImage image = toImage(picture);
         if (image.isNull() || !m_painter.isActive() || target.width <= 0 || target.height <= 0)
             return false;
+        // A plain copy of the picture: no smoothing, and stored losslessly (the PDF writer would
+        // otherwise compress it as JPEG and blur the balls' edges).
         m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        m_painter.setRenderHint(QPainter::LosslessImageRendering, true);
         m_painter.drawImage(QRect(target.x, target.y, target.width, target.height), image);
         return m_painter.isActive();
     }
@@ -1657,7 +1663,24 @@ void QtPlatform::placeFrame(const FramePlacement& placement)
 
 void QtPlatform::cascadeChildren()
 {
-    d->invoker.run([&] { d->mdi->cascadeSubWindows(); });
+    d->invoker.run([&] {
+        // Each window keeps its size and steps down and right by the height of a title bar;
+        // the area's own cascade sizes the windows from their size hints and would shrink a
+        // picture to a bare title strip.
+        int step = 0;
+        for (QMdiSubWindow* sub : d->mdi->subWindowList(QMdiArea::StackingOrder)) {
+            if (!sub->isVisible() || sub->isMinimized())
+                continue;
+            if (sub->isMaximized())
+                sub->showNormal();
+            const int offset = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) + 4;
+            sub->move(step * offset, step * offset);
+            sub->raise();
+            ++step;
+        }
+        if (QMdiSubWindow* active = d->mdi->activeSubWindow())
+            active->raise();
+    });
 }
 
 void QtPlatform::tileChildren()

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QProcess>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLabel>
@@ -237,6 +238,16 @@ TEST(QtPrint, OnePageToAPdfFileAndTheAbortBox)
               1)
         << "one page";
     pdf.close();
+    // The picture is stored losslessly: an image of its own colours, no JPEG.
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file});
+    if (images.waitForFinished(60000) && images.exitCode() == 0) {
+        const QString listing = QString::fromLocal8Bit(images.readAllStandardOutput());
+        EXPECT_FALSE(listing.contains(QStringLiteral("jpeg"))) << listing.toStdString();
+        EXPECT_TRUE(listing.contains(QStringLiteral(" image "))) << listing.toStdString();
+    } else {
+        ADD_FAILURE() << "pdfimages (poppler-utils) did not run";
+    }
 
     // The kept printer keeps its settings; an abandoned document leaves no file.
     EXPECT_EQ(platform.keptPrinter()->outputFileName(), file);
