@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/ProgramThread.h"
 #include "app/SurfaceMenu.h"
+#include "runtime/ConsoleEvents.h"
 #include "winrt/Frame.h"
 #include "winrt/WindowRuntime.h"
 
@@ -35,6 +36,7 @@ struct DesktopProgram::Parts {
     dialogs::DialogRuntime dialogs;
     Application application;
     SurfaceMenu surfaceMenu;
+    std::unique_ptr<rt::ConsoleEventWatch> consoleEvents;
     std::thread program;
 };
 
@@ -72,6 +74,9 @@ void DesktopProgram::programMain()
     // Below normal priority: the message thread stays responsive while the program computes.
     ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 5);
     Parts& p = *m_parts;
+    // The run-time's start-up registers the console events: control-C and the others are
+    // reported in the run-time's box and end the program through the frame.
+    p.consoleEvents = std::make_unique<rt::ConsoleEventWatch>(p.runtime);
     guardProgramThread(p.runtime, p.end);
     runtimeStartUpChecks(p.runtime);
     runApplication(p.application, p.frame, p.dialogs, &p.surfaceMenu);

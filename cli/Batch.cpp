@@ -11,6 +11,7 @@
 #include "geometry/Listing.h"
 #include "geometry/Slab.h"
 #include "render/Scene.h"
+#include "runtime/ConsoleEvents.h"
 #include "runtime/Runtime.h"
 #include "runtime/WholeFile.h"
 
@@ -172,7 +173,7 @@ bool computeSurface(const BatchCommand& cmd, rt::Runtime& runtime, geometry::Pro
     auto& s = state();
     geometry::selectLattice(cmd.code, s.lattice);
     geometry::generateSlab(cmd.code, cmd.miller, s.lattice, s.frame, s.atoms, runtime, progress);
-    if (!runtime.units().isConnected(geometry::PositionsUnit))
+    if (!runtime.unitConnected(geometry::PositionsUnit))
         return false;
     render::sortByDepth(s.atoms, progress);
     if (cmd.rotate || cmd.tilt)
@@ -254,6 +255,12 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
 
 int runBatch(const std::vector<std::string_view>& args)
 {
+    rt::ConsoleReportSink reports;
+    rt::ProcessExit end;
+    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
+    // Control-C and the other console events end every subcommand with message 200.
+    rt::ConsoleEventWatch events(runtime);
+
     // The subcommands on real materials parse their own options.
     if (!args.empty()) {
         const std::vector<std::string_view> rest(args.begin() + 1, args.end());
@@ -283,9 +290,6 @@ int runBatch(const std::vector<std::string_view>& args)
     }
     const auto& cmd = std::get<BatchCommand>(parsed);
 
-    rt::ConsoleReportSink reports;
-    rt::ProcessExit end;
-    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
     StdoutLines lines;
     platform::DisplayInfo display;
     display.screenWidth = cmd.screenWidth;

@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -39,6 +40,9 @@ int runDesktop(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // A write beyond the file size limit then fails with EFBIG, as on a full disk, and is
+    // reported; the signal's default action would kill the process and leave nothing said.
+    ::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!args.empty())
         return cli::runBatch(args);

@@ -1,6 +1,9 @@
 #include "runtime/Runtime.h"
 
+#include "runtime/ConsoleEvents.h"
+
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <csignal>
@@ -158,6 +161,15 @@ void ProcessExit::exitProcess(uint32_t status)
     // Units are closed by now. std::exit would run static destructors while the window
     // thread may still be using those objects, so flush stdio and leave at once.
     std::fflush(nullptr);
+    std::_Exit(static_cast<int>(status));
+}
+
+void ProcessExit::exitInterrupted(uint32_t status)
+{
+    // Standard output may be a full pipe nobody reads (or another thread may be blocked
+    // writing to it, holding its lock): flushing it could wait for ever. Reports are on
+    // standard error, which holds nothing back.
+    std::fflush(stderr);
     std::_Exit(static_cast<int>(status));
 }
 
@@ -406,8 +418,25 @@ Runtime::Runtime(platform::FileSystem& fs, ReportSink& reports, ProgramEnd& end)
 {
 }
 
+bool Runtime::interrupted()
+{
+    if (!m_interrupted.load())
+        return false;
+    m_end.exitProcess(m_endStatus.load());
+    return true;
+}
+
+bool Runtime::unitConnected(int unit)
+{
+    std::lock_guard lock(m_io);
+    return m_units.isConnected(unit);
+}
+
 bool Runtime::openUnit(int unit, std::string_view file, OpenStatus status, OpenAction action, BlankMode blank)
 {
+    std::lock_guard lock(m_io);
+    if (interrupted())
+        return false;
     if (int r = m_units.open(unit, file, status, action, blank)) {
         ioStatementError(unit, r, trimmedName(file));
         return false;
@@ -418,12 +447,18 @@ bool Runtime::openUnit(int unit, std::string_view file, OpenStatus status, OpenA
 bool Runtime::writeList(int unit, std::initializer_list<Item> items)
 {
     const auto records = listRecords(std::span<const Item>(items.begin(), items.size()));
+    std::lock_guard lock(m_io);
+    if (interrupted())
+        return false;
     return writeRecords(unit, records);
 }
 
 bool Runtime::writeFormatted(int unit, const Format& format, std::initializer_list<Item> items)
 {
     const auto records = formatRecords(format, std::span<const Item>(items.begin(), items.size()));
+    std::lock_guard lock(m_io);
+    if (interrupted())
+        return false;
     if (!records) {
         ioStatementError(unit, msg::OutputConversionError);
         return false;
@@ -478,6 +513,7 @@ void Runtime::report_message(uint32_t id, std::initializer_list<MessageArg> args
 
 std::vector<Runtime::CloseFailure> Runtime::closeEveryUnit()
 {
+    std::lock_guard lock(m_io);
     std::vector<CloseFailure> failures;
     for (int unit = 0; unit < Units::MaxUnits; ++unit) {
         if (!m_units.isConnected(unit))
@@ -503,7 +539,7 @@ void Runtime::endAfterSevere(uint32_t id)
 {
     // Already ending (a failure while the units close): leave at once, still with the
     // failure's status.
-    if (m_ending.exchange(true)) {
+    if (!beginEnding(id)) {
         m_end.exitProcess(id);
         return;
     }
@@ -523,10 +559,18 @@ void Runtime::endAfterSevere(uint32_t id)
     m_end.exitProcess(id);
 }
 
+bool Runtime::beginEnding(uint32_t status)
+{
+    if (m_ending.exchange(true))
+        return false;
+    m_endStatus = status;
+    return true;
+}
+
 void Runtime::request_stop()
 {
-    if (m_ending.exchange(true)) {
-        m_end.exitProcess(0);
+    if (!beginEnding(0)) {
+        m_end.exitProcess(m_endStatus.load());
         return;
     }
     // A unit that fails to close may have lost output: that end is not reported to the
@@ -540,6 +584,7 @@ void Runtime::request_stop()
         if (failure == 0 && messageSeverity(id) == Severity::Severe)
             failure = id;
     }
+    m_endStatus = failure;
     m_end.programEnded(failure == 0 ? 0 : 1);
     m_end.exitProcess(failure);
 }
@@ -553,6 +598,33 @@ void Runtime::end_program_thread()
         if (messageSeverity(id) == Severity::Severe)
             return;
     }
+}
+
+void Runtime::console_event(int signal)
+{
+    const auto status = static_cast<uint32_t>(consoleEventStatus(signal));
+    if (!beginEnding(status)) {
+        m_end.exitInterrupted(m_endStatus.load());
+        return;
+    }
+    report_message(idForNumber(msg::AbortingDueToEvent), {std::string(consoleEventName(signal))});
+    // The program's thread goes on until its next I/O statement, which then stops it. A
+    // statement blocked where it cannot be waited for (paused, or writing to a pipe nobody
+    // reads) keeps its unit: the process exit releases it, and records are written whole.
+    std::unique_lock lock(m_io, std::defer_lock);
+    if (lock.try_lock_for(std::chrono::seconds(2))) {
+        m_interrupted = true;
+        for (const CloseFailure& f : closeEveryUnit()) {
+            const MessageArg args[] = {static_cast<long>(f.unit),
+                                       f.file.empty() ? std::string(kUnknownFile) : f.file};
+            show(closeFailureId(f.number), args);
+        }
+        lock.unlock();
+    } else {
+        m_interrupted = true;
+    }
+    m_end.programEnded(static_cast<int>(status));
+    m_end.exitInterrupted(status);
 }
 
 } // namespace rt

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +59,9 @@ public:
     virtual ~ProgramEnd() = default;
     virtual void programEnded(int code) = 0;
     virtual void exitProcess(uint32_t status) = 0;
+    // Exit after a console event: the run was interrupted, so output still buffered for a
+    // reader that may never take it is not waited for.
+    virtual void exitInterrupted(uint32_t status) { exitProcess(status); }
 };
 
 // Tells nobody and exits the process (the low 8 bits of status reach the shell).
@@ -65,6 +69,7 @@ class ProcessExit final : public ProgramEnd {
 public:
     void programEnded(int) override {}
     [[noreturn]] void exitProcess(uint32_t status) override;
+    [[noreturn]] void exitInterrupted(uint32_t status) override;
 };
 
 // Where records of a unit connected to a window go: the window runtime's write_window_text.
@@ -151,6 +156,16 @@ public:
     // The end routine after the main routine returns: every unit flushed and closed.
     void end_program_thread();
 
+    // A console event (SIGINT control-C, SIGQUIT control-BREAK, SIGHUP and SIGTERM
+    // window-CLOSE), on a thread other than the program's: message 200 naming the event, every
+    // unit closed, the window runtime told, exit with 128 + signal. An I/O statement of the
+    // program after that stops its thread (exitProcess). While the program is already ending,
+    // exits at once with the status of that ending.
+    void console_event(int signal);
+
+    // Whether unit is connected, asked safely while a console event may be closing the units.
+    bool unitConnected(int unit);
+
 private:
     struct CloseFailure {
         int unit;
@@ -165,10 +180,20 @@ private:
     void endAfterSevere(uint32_t id);
     std::vector<CloseFailure> closeEveryUnit();
 
+    // Starts the program's end with status; false when it is ending already.
+    bool beginEnding(uint32_t status);
+    // After a console event an I/O statement goes no further: its thread is stopped.
+    bool interrupted();
+
     Units m_units;
     ReportSink& m_reports;
     ProgramEnd& m_end;
+    // The program's I/O statements and the closing of the units take it; recursive because a
+    // failing statement's severe report closes the units on the same thread.
+    std::recursive_timed_mutex m_io;
     std::atomic<bool> m_ending{false};
+    std::atomic<uint32_t> m_endStatus{0};
+    std::atomic<bool> m_interrupted{false};
 };
 
 } // namespace rt

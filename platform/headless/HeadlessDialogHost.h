@@ -86,6 +86,8 @@ public:
 
     // Every dialog that has ended, in the order they ended, as it was at its end.
     const std::vector<DialogRecord>& finishedDialogs() const { return m_finished; }
+    // Forgets the ended dialogs, so that a long scripted session holds only its recent ones.
+    void clearFinishedDialogs() { m_finished.clear(); }
     // One line per control operation, "<dialog> <operation> <id> <arguments>", e.g.
     // "1 setText 1003 \"0\"".
     const std::vector<std::string>& operations() const { return m_operations; }

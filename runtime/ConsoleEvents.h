@@ -1,0 +1,47 @@
+#pragma once
+// Console events: an interrupt (control-C), a quit (control-BREAK), a hang-up or a request to
+// terminate (window-CLOSE) end the program through the run-time, reported and with its units
+// closed, instead of killing the process silently.
+
+#include <csignal>
+#include <string_view>
+#include <thread>
+
+namespace rt {
+
+class Runtime;
+
+// The event a signal stands for: "control-C" (SIGINT), "control-BREAK" (SIGQUIT),
+// "window-CLOSE" (SIGHUP, SIGTERM); empty for another signal.
+std::string_view consoleEventName(int signal);
+
+// The exit status after a console event: 128 + the signal number, the status a shell gives a
+// process ended by that signal (130 for control-C). An interrupted run is never a success.
+constexpr int consoleEventStatus(int signal) { return 128 + signal; }
+
+// While it lives, SIGINT, SIGQUIT, SIGHUP and SIGTERM end the program through
+// runtime.console_event, called on a thread of the watch's own. The handlers only write the
+// signal's number to a pipe. Once an event is taken the four signals get their default action
+// back, so that a second one ends the process at once. One watch at a time.
+class ConsoleEventWatch {
+public:
+    explicit ConsoleEventWatch(Runtime& runtime);
+    // The previous handlers come back; the watching thread is stopped, or waited for while it
+    // handles an event.
+    ~ConsoleEventWatch();
+    ConsoleEventWatch(const ConsoleEventWatch&) = delete;
+    ConsoleEventWatch& operator=(const ConsoleEventWatch&) = delete;
+
+    // False when the handlers could not be installed.
+    bool active() const { return m_active; }
+
+private:
+    void watch();
+
+    Runtime& m_runtime;
+    bool m_active = false;
+    struct sigaction m_previous[4];
+    std::thread m_thread;
+};
+
+} // namespace rt

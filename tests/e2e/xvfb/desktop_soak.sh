@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# A long session of the real desktop program on a virtual X display: SOAK_SURFACES surfaces
+# (100 unless told) chosen in turn from the four lattices, each rotated and tilted, every third
+# reset. Resident memory after the last must be within 5% of that after the tenth (not checked
+# under a sanitizer, whose own bookkeeping grows), and the open files and threads must be the
+# same. The figures go to OUTPUT_DIR/figures.txt.
+#
+# usage: desktop_soak.sh FACETOR_BINARY OUTPUT_DIR
+set -uo pipefail
+bin=$1
+out=$2
+for tool in xvfb-run xdotool import openbox; do
+  command -v "$tool" >/dev/null || { echo "desktop soak: $tool is missing, skipped"; exit 77; }
+done
+rm -rf "$out" && mkdir -p "$out/work"
+export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+cat > "$out/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+set -uo pipefail
+bin=$1; out=$2
+pause=${E2E_PAUSE:-0.2}
+surfaces=${SOAK_SURFACES:-100}
+fail() { echo "desktop soak: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
+waitforbox() {
+  local ids
+  for _ in $(seq 1 600); do
+    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
+    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+waitfor() {
+  local id
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+clickdu() {
+  local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
+  xdotool mousemove --window "$win" "$x" "$y" click 1
+  sleep "$pause"
+}
+typedu() {
+  clickdu "$1" "$2" "$3"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 20 "$4"
+  sleep "$pause"
+}
+# Resident kilobytes, open descriptors and threads of the program.
+holdings() {
+  echo "$(sed -n 's/^VmRSS: *\([0-9]*\) kB/\1/p' /proc/$pid/status) $(ls /proc/$pid/fd | wc -l) $(ls /proc/$pid/task | wc -l)"
+}
+openbox >/dev/null 2>&1 &
+sleep 1
+cd "$out/work"
+HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+pid=$!
+surface=$(waitfor "What Surface") || fail "no surface dialog"
+keys=(f b h z)
+for i in $(seq 1 "$surfaces"); do
+  xdotool windowactivate --sync "$surface" 2>/dev/null
+  xdotool key --clearmodifiers "alt+${keys[$((i % 4))]}"
+  sleep "$pause"
+  xdotool key Return
+  view=$(waitfor "What Do You Want") || fail "no view dialog for surface $i"
+  typedu "$view" 66 133 "$(( i * 11 % 80 ))"     # tilt
+  typedu "$view" 60 48 "$(( i * 37 % 360 ))"     # rotation
+  xdotool key --clearmodifiers alt+r
+  sleep "$pause"
+  [ $(( i % 3 )) = 0 ] && clickdu "$view" 50 188   # Reset View
+  if [ "$i" = 10 ]; then sleep 1; holdings > "$out/tenth.txt"; fi
+  if [ "$i" = "$surfaces" ]; then sleep 1; holdings > "$out/last.txt"; break; fi
+  clickdu "$view" 50 13                            # Choose Another Surface
+  surface=$(waitfor "What Surface") || fail "no surface dialog after surface $i"
+done
+import -window root "$out/last-surface.png"
+clickdu "$view" 54 206                             # Exit Program
+box=$(waitforbox) || fail "no end box"
+xdotool windowactivate --sync "$box" 2>/dev/null; sleep "$pause"
+xdotool key --clearmodifiers shift+Tab space
+for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+wait "$pid"; echo $? > "$out/status.txt"
+INNER
+chmod +x "$out/inner.sh"
+timeout 1500 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
+  echo "desktop soak: failed; screenshots in $out"; exit 1; }
+if grep -q -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt"; then
+  echo "desktop soak: the sanitizer reported:"; grep -A20 -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt" | head -60
+  exit 1
+fi
+status=$(cat "$out/status.txt")
+[ "$status" = 0 ] || { echo "desktop soak: exit status $status, expected 0"; exit 1; }
+read -r rss10 fd10 th10 < "$out/tenth.txt"
+read -r rssN fdN thN < "$out/last.txt"
+echo "after the 10th surface: ${rss10} kB resident, $fd10 files, $th10 threads;" \
+     "after the ${SOAK_SURFACES:-100}th: ${rssN} kB, $fdN files, $thN threads" | tee "$out/figures.txt"
+[ "$fd10" = "$fdN" ] || { echo "desktop soak: open files went from $fd10 to $fdN"; exit 1; }
+[ "$th10" = "$thN" ] || { echo "desktop soak: threads went from $th10 to $thN"; exit 1; }
+if [ -z "${SOAK_SANITIZED:-}" ] && [ $(( rssN * 100 )) -gt $(( rss10 * 105 )) ]; then
+  echo "desktop soak: resident memory grew more than 5%"; exit 1
+fi
+echo "desktop soak: passed"
