@@ -609,6 +609,7 @@ void Canvas::out_text(std::string_view text)
         auto lock = lockDrawing();
         if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
             return;
+        m_textShown.store(true);
         for (char c : text) {
             const int gridRow = m_textWindow.top + m_textPosition.row - 1;
             if (c == '\r') {

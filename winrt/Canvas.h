@@ -8,6 +8,7 @@
 #include "winrt/Rect.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -194,6 +195,9 @@ public:
     Wrap wrap() const { return m_wrap; }
     // Set by every ellipse and image; cleared by the whole-window clear.
     bool changed() const { return m_changed; }
+    // Whether text has ever been written to the canvas (a clear does not undo it): the window
+    // then shows a caret where the next text goes.
+    bool textShown() const { return m_textShown.load(); }
     // The record of text written since the last whole-window clear, one piece per grid row
     // that holds text or an empty line, top row first.
     std::vector<TextPiece> textPieces() const;
@@ -279,6 +283,7 @@ private:
     TextCell m_textPosition;
     Wrap m_wrap = Wrap::On;
     bool m_changed = false;
+    std::atomic<bool> m_textShown{false};
 
     std::vector<TextCellRecord> m_textRecord; // gridRows x gridColumns
     std::vector<uint8_t> m_emptyLine;         // per grid row

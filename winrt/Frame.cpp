@@ -579,8 +579,9 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
                 marked.push_back(toPlatform(r));
     }
     view.marked = marked;
-    // Once text shows in the window, a caret marks the cell where the next text goes.
-    if (!canvas->textPieces().empty()) {
+    // Once text has been written to the window, a caret marks the cell where the next text
+    // goes, after a clear too.
+    if (canvas->textShown()) {
         const TextWindow tw = canvas->textWindow();
         const TextCell at = canvas->textPosition();
         const int column = std::min(tw.left + at.column - 1, canvas->gridColumns());

@@ -501,14 +501,34 @@ std::unique_ptr<Font> makeFont(const FontRequest& request)
 class PictureWidget;
 class ChildView;
 
+// Keeps a widget hidden that its owner would show.
+class StayHidden final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Sent whenever the widget is made visible, shown on screen or not yet.
+        if (event->type() == QEvent::ShowToParent)
+            if (auto* widget = qobject_cast<QWidget*>(watched))
+                QTimer::singleShot(0, widget, [widget] { widget->hide(); });
+        return false;
+    }
+};
+
 // A child window's sub-window: the user cannot close it (it has no close button, and its
 // system menu no Close item); only destroyWindow removes it.
 class ChildSubWindow final : public QMdiSubWindow {
 public:
+    static constexpr Qt::WindowFlags Flags{Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                           Qt::WindowMinMaxButtonsHint};
+
+    // The title bar's styles draw a close button wherever the system-menu hint is set, and a
+    // sub-window adds that hint to any flags it is given: it is taken out again afterwards.
+    void dropCloseButton() { setWindowFlag(Qt::WindowSystemMenuHint, false); }
+
     ChildSubWindow()
     {
-        setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+        setWindowFlags(Flags);
+        dropCloseButton();
         setAttribute(Qt::WA_DeleteOnClose, false);
         if (QMenu* menu = systemMenu()) {
             QList<QAction*> actions = menu->actions();
@@ -1303,6 +1323,13 @@ PrintDialogResult QtPlatform::Impl::printDialog()
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
         dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        // The whole picture prints on one page: the options panel offers no range of pages. The
+        // dialog shows that group again as it opens, so it is hidden whenever it shows.
+        StayHidden stayHidden;
+        if (auto* range = dialog.findChild<QWidget*>(QStringLiteral("gbPrintRange"))) {
+            range->installEventFilter(&stayHidden);
+            range->hide();
+        }
         dialog.setWindowModality(Qt::ApplicationModal);
         accepted = dialog.exec() == QDialog::Accepted;
     }
@@ -1409,7 +1436,9 @@ WindowId QtPlatform::createChildWindow(std::string_view title)
         sub->setWindowTitle(toQString(title));
         sub->setWindowIcon(d->frame->windowIcon());
         sub->hide();
-        d->mdi->addSubWindow(sub);
+        // The area sets a sub-window's flags as it adds it: the child's own go in with it.
+        d->mdi->addSubWindow(sub, ChildSubWindow::Flags);
+        sub->dropCloseButton();
         sub->hide();
         sub->resize(InitialChildSize);
         Impl::Child& child = d->children[id];

@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -650,15 +652,27 @@ TEST(QtPlatform, ChildWindowGeometryStateAndLifetime)
     f.platform.setWindowState(f.child, ShowState::Normal);
     EXPECT_EQ(f.platform.windowState(f.child), ShowState::Normal);
 
-    // The user cannot close a child window.
-    EXPECT_FALSE(sub->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    // The user cannot close a child window: its title bar has no close button.
+    QStyleOptionTitleBar bar;
+    bar.initFrom(sub);
+    bar.rect = QRect(0, 0, 300, 22);
+    bar.subControls = QStyle::SC_All;
+    bar.titleBarFlags = sub->windowFlags();
+    EXPECT_TRUE(sub->style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, sub).isEmpty());
+    EXPECT_FALSE(sub->style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarMinButton, sub).isEmpty());
     sub->close();
     EXPECT_FALSE(sub->isHidden());
     for (QAction* a : sub->systemMenu()->actions())
         EXPECT_FALSE(a->text().contains("Close")) << a->text().toStdString();
 
+    // Cascade staggers the windows and keeps their sizes.
+    f.platform.moveWindow(second, {50, 60, 200, 150});
     f.platform.cascadeChildren();
     EXPECT_NE(f.platform.windowRect(f.child).y, f.platform.windowRect(second).y);
+    EXPECT_EQ(f.platform.windowRect(f.child).width, 300);
+    EXPECT_EQ(f.platform.windowRect(f.child).height, 220);
+    EXPECT_EQ(f.platform.windowRect(second).width, 200);
+    EXPECT_EQ(f.platform.windowRect(second).height, 150);
 
     f.platform.destroyWindow(second);
     EXPECT_EQ(f.platform.subWindow(second), nullptr);

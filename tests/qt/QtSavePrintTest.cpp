@@ -253,7 +253,12 @@ TEST(QtPrint, OnePageToAPdfFileAndTheAbortBox)
     EXPECT_EQ(platform.keptPrinter()->outputFileName(), file);
     QFile::remove(file);
     platform.setPrintDialogHook({});
-    whenModal<QDialog>([](QDialog* dialog) { dialog->accept(); });
+    whenModal<QDialog>([](QDialog* dialog) {
+        // One picture, one page: the options offer no page range.
+        auto* range = dialog->findChild<QWidget*>(QStringLiteral("gbPrintRange"));
+        EXPECT_TRUE(range && range->isHidden());
+        dialog->accept();
+    });
     result = platform.printDialog();
     ASSERT_EQ(result.outcome, PrintDialogOutcome::Accepted) << "the real dialog, accepted as it stands";
     ASSERT_TRUE(result.job->startDocument("planes", 1));

@@ -277,5 +277,6 @@ TEST(Frame, CaretFollowsTheText)
     EXPECT_EQ(*caret, (platform::Rect{40, 18, 10, 18})) << "row 2, column 5";
     f.windows.current_canvas()->clear_screen(0);
     f.frame.paint(id, grab);
-    EXPECT_FALSE(caret) << "a cleared picture shows no caret";
+    ASSERT_TRUE(caret) << "the caret stays after a whole-window clear";
+    EXPECT_EQ(*caret, (platform::Rect{0, 0, 10, 18})) << "at the top left cell, where the next text goes";
 }
