@@ -1,6 +1,7 @@
 // Our bitmap files read by an independent reader (Qt's image library): same size, same colour
 // at every pixel.
 
+#include "platform/headless/BuiltinGlyphs.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/Canvas.h"
 #include "winrt/PngFile.h"
