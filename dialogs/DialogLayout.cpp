@@ -69,6 +69,7 @@ ControlLayout controlLayout(const TemplateItem& item)
                       : type == style::StaticRight ? platform::TextAlign::Right
                                                    : platform::TextAlign::Left;
             c.wordWrap = type <= style::StaticRight;
+            c.noPrefix = (s & style::StaticNoPrefix) != 0;
         }
         break;
     }

@@ -172,7 +172,7 @@ void DialogManager::accelerator(int focusId, char letter)
         const platform::ControlLayout& c = m_layout.controls[i];
         const bool captioned = c.type == ControlType::PushButton || c.type == ControlType::CheckBox ||
                                c.type == ControlType::RadioButton || c.type == ControlType::GroupBox ||
-                               (c.type == ControlType::Static && !(styleOf(i) & style::StaticNoPrefix));
+                               (c.type == ControlType::Static && !c.noPrefix);
         if (!captioned || !c.visible)
             continue;
         // A caption the program changed counts; a repeated id (static texts) keeps the template's.

@@ -79,6 +79,7 @@ struct ControlLayout {
     bool triState = false;   // check box: has an indeterminate state
     TextAlign align = TextAlign::Left; // static text, edit box
     bool wordWrap = false;   // static text
+    bool noPrefix = false;   // static text: "&" shows as it is and marks no accelerator
     bool border = false;     // edit box
     bool readOnly = false;   // edit box
     bool password = false;   // edit box

@@ -647,10 +647,16 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             live.controls[i].layout = layout.controls[i];
             createControl(livePtr, live.controls[i]);
         }
-        // Group boxes lie beneath the controls they frame.
-        for (Control& c : live.controls)
+        // Group boxes lie beneath the controls they frame. A label with an accelerator shows it
+        // underlined, as the caption of the control after it (the dialog, not Qt, handles the key).
+        for (std::size_t i = 0; i < live.controls.size(); ++i) {
+            Control& c = live.controls[i];
             if (c.layout.type == ControlType::GroupBox)
                 c.widget->lower();
+            if (c.layout.type == ControlType::Static && !c.layout.noPrefix && c.layout.caption.find('&') != std::string::npos &&
+                i + 1 < live.controls.size())
+                static_cast<QLabel*>(c.widget.data())->setBuddy(live.controls[i + 1].widget);
+        }
 
         box->installEventFilter(box);
         for (QWidget* w : box->findChildren<QWidget*>())
