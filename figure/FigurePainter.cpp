@@ -1,6 +1,6 @@
 // Paints a figure scene with Cairo: one drawing code for the SVG, PDF and PNG surfaces.
 
-#include "figure/Figure.h"
+#include "figure/CairoPainter.h"
 #include "figure/PngEncoder.h"
 
 #include <cairo-pdf.h>
@@ -13,25 +13,7 @@
 #include <memory>
 #include <numbers>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define FIGURE_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define FIGURE_LEAK_CHECKED 1
-#endif
-#endif
-
-#ifdef FIGURE_LEAK_CHECKED
-// Fontconfig, through which Cairo's text finds its font, keeps its configuration and caches for
-// the life of the process and never frees them; the leak checker is told so, or every program
-// that draws a caption would fail it.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-#endif
-
-namespace figure {
+namespace figure::cairo {
 
 namespace {
 
@@ -377,23 +359,6 @@ double figureHeight(const FigureScene& scene, double width)
     return height * width / scene.width;
 }
 
-bool validPngSize(const FigureScene& scene, int width, std::string& error)
-{
-    const double height = std::ceil(figureHeight(scene, width));
-    const std::string size = std::to_string(width) + " x " + std::to_string(static_cast<long long>(height));
-    if (height > MaxWidth) {
-        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
-                + " high: ask for a smaller --width or another --size";
-        return false;
-    }
-    if (static_cast<double>(width) * height > static_cast<double>(MaxPixels)) {
-        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxPixels / 1'000'000)
-                + " million: ask for a smaller --width";
-        return false;
-    }
-    return true;
-}
-
 std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
                                         std::string& error)
 {
@@ -404,10 +369,12 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     std::string bytes;
     const double outWidth = format == FigureFormat::Png ? static_cast<double>(width) : VectorWidthPoints;
     const double scale = outWidth / scene.width;
-    const double totalHeight = figureHeight(scene, scene.width);
+    const double totalHeight = cairo::figureHeight(scene, scene.width);
     const double outHeight = totalHeight * scale;
-    if (format == FigureFormat::Png && !validPngSize(scene, width, error))
+    if (format == FigureFormat::Png && (width < 1 || outHeight > MaxWidth || double(width) * outHeight > double(MaxPixels))) {
+        error = "the figure is too large for a picture";
         return std::nullopt;
+    }
 
     SurfacePtr surface;
     switch (format) {
@@ -459,4 +426,4 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     return bytes;
 }
 
-} // namespace figure
+} // namespace figure::cairo

@@ -29,7 +29,21 @@ enum class LeedRole {
 
 // The colour of a role as 0xRRGGBB: a dark screen, green substrate beams, amber superstructure
 // beams.
-uint32_t leedColour(LeedRole role);
+constexpr uint32_t leedColour(LeedRole role)
+{
+    switch (role) {
+    case LeedRole::Background: return 0x0a0d0b;
+    case LeedRole::Screen: return 0x14231a;
+    case LeedRole::ScreenRim: return 0x4f6a58;
+    case LeedRole::Specular: return 0xf2fff2;
+    case LeedRole::Substrate: return 0x6dff7a;
+    case LeedRole::Superstructure: return 0xffb22e;
+    case LeedRole::SubstrateCell: return 0x3f9a55;
+    case LeedRole::SuperstructureCell: return 0xa8782a;
+    case LeedRole::Label: return 0xc8d6cc;
+    }
+    return 0xffffff;
+}
 
 // A point of the picture in pixels: x to the right, y downwards, (0, 0) the top left corner.
 struct PicturePoint {

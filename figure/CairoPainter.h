@@ -1,0 +1,30 @@
+#pragma once
+// The drawing with Cairo lives in a module of its own, loaded the first time a figure or a
+// LEED picture is painted: the many libraries Cairo brings are then loaded only by the runs
+// that draw. These are the module's functions; callers use the ones in Figure.h and
+// LeedPicture.h, which load it.
+
+#include "figure/Figure.h"
+#include "figure/LeedPicture.h"
+
+#include <optional>
+#include <string>
+
+namespace figure::cairo {
+
+// The figure's height for width, the strip of scale bar and caption below the atoms included.
+double figureHeight(const FigureScene& scene, double width);
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error);
+std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error);
+
+// What the module hands out.
+struct Functions {
+    decltype(&cairo::figureHeight) height;
+    decltype(&cairo::renderFigure) render;
+    decltype(&cairo::paintLeedPicture) paintLeed;
+};
+
+} // namespace figure::cairo
+
+// The module's one entry point.
+extern "C" const figure::cairo::Functions* facetor_cairo_functions();

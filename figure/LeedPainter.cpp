@@ -1,0 +1,155 @@
+// Paints a LEED picture's layout with Cairo, as PNG or SVG.
+
+#include "figure/CairoPainter.h"
+#include "figure/PngEncoder.h"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace figure::cairo {
+
+namespace {
+
+struct Rgba {
+    double r, g, b;
+};
+
+Rgba rgb(LeedRole role)
+{
+    const uint32_t c = leedColour(role);
+    return {double((c >> 16) & 0xff) / 255.0, double((c >> 8) & 0xff) / 255.0, double(c & 0xff) / 255.0};
+}
+
+void setColour(cairo_t* cr, LeedRole role, double alpha = 1.0)
+{
+    const Rgba c = rgb(role);
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
+
+void outline(cairo_t* cr, const std::array<PicturePoint, 4>& corners)
+{
+    cairo_move_to(cr, corners[0].x, corners[0].y);
+    for (std::size_t i = 1; i < corners.size(); ++i)
+        cairo_line_to(cr, corners[i].x, corners[i].y);
+    cairo_close_path(cr);
+}
+
+void paint(cairo_t* cr, const LeedLayout& layout)
+{
+    setColour(cr, LeedRole::Background);
+    cairo_paint(cr);
+
+    const PicturePoint c = layout.centre;
+    const double rim = layout.screenRadius;
+    cairo_arc(cr, c.x, c.y, rim, 0.0, 2.0 * std::numbers::pi);
+    setColour(cr, LeedRole::Screen);
+    cairo_fill_preserve(cr);
+    setColour(cr, LeedRole::ScreenRim);
+    cairo_set_line_width(cr, std::max(1.0, rim / 150.0));
+    cairo_stroke(cr);
+
+    cairo_save(cr);
+    cairo_arc(cr, c.x, c.y, rim, 0.0, 2.0 * std::numbers::pi);
+    cairo_clip(cr);
+    cairo_set_line_width(cr, std::max(1.0, rim / 200.0));
+    outline(cr, layout.substrateCell);
+    setColour(cr, LeedRole::SubstrateCell);
+    cairo_stroke(cr);
+    if (layout.superstructureCell) {
+        const double dash[] = {4.0, 3.0};
+        cairo_set_dash(cr, dash, 2, 0.0);
+        outline(cr, *layout.superstructureCell);
+        setColour(cr, LeedRole::SuperstructureCell);
+        cairo_stroke(cr);
+        cairo_set_dash(cr, nullptr, 0, 0.0);
+    }
+    cairo_restore(cr);
+
+    for (const LeedSpotMark& s : layout.spots) {
+        // A faint glow around each disc, as the phosphor shows it.
+        const Rgba col = rgb(s.role);
+        cairo_pattern_t* glow = cairo_pattern_create_radial(s.centre.x, s.centre.y, s.radius * 0.5, s.centre.x,
+                                                            s.centre.y, s.radius * 2.2);
+        cairo_pattern_add_color_stop_rgba(glow, 0.0, col.r, col.g, col.b, 0.45);
+        cairo_pattern_add_color_stop_rgba(glow, 1.0, col.r, col.g, col.b, 0.0);
+        cairo_set_source(cr, glow);
+        cairo_arc(cr, s.centre.x, s.centre.y, s.radius * 2.2, 0.0, 2.0 * std::numbers::pi);
+        cairo_fill(cr);
+        cairo_pattern_destroy(glow);
+        setColour(cr, s.role);
+        cairo_arc(cr, s.centre.x, s.centre.y, s.radius, 0.0, 2.0 * std::numbers::pi);
+        cairo_fill(cr);
+    }
+
+    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, layout.fontSize);
+    setColour(cr, LeedRole::Label);
+    auto show = [&](const PictureText& t) {
+        cairo_move_to(cr, t.origin.x, t.origin.y);
+        cairo_show_text(cr, t.text.c_str());
+    };
+    for (const LeedSpotMark& s : layout.spots)
+        if (s.label)
+            show(*s.label);
+    for (const PictureText& t : layout.caption)
+        show(t);
+}
+
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+
+} // namespace
+
+std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
+{
+    std::string bytes;
+    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        format == LeedFileFormat::Png
+            ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
+            : cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
+    auto failed = [&](cairo_status_t status) {
+        error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
+        return std::nullopt;
+    };
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return failed(cairo_surface_status(surface.get()));
+    {
+        std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+        paint(cr.get(), layout);
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
+            return failed(cairo_status(cr.get()));
+    }
+    if (format == LeedFileFormat::Png) {
+        cairo_surface_flush(surface.get());
+        auto png = encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
+                             cairo_image_surface_get_height(surface.get()),
+                             cairo_image_surface_get_stride(surface.get()));
+        if (!png) {
+            error = "cannot paint the picture: out of memory";
+            return std::nullopt;
+        }
+        bytes = std::move(*png);
+    } else {
+        cairo_surface_finish(surface.get());
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+            return failed(cairo_surface_status(surface.get()));
+    }
+    return bytes;
+}
+
+} // namespace figure::cairo

@@ -1,0 +1,121 @@
+// Painting through the drawing module, loaded on first use from beside the executable (or,
+// for the build tree's tests, from where the build puts it).
+
+#include "figure/CairoPainter.h"
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FIGURE_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FIGURE_LEAK_CHECKED 1
+#endif
+#endif
+
+#ifdef FIGURE_LEAK_CHECKED
+// Fontconfig, through which Cairo's text finds its font, keeps its configuration and caches for
+// the life of the process and never frees them; the leak checker is told so, or every program
+// that draws a caption would fail it.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+namespace figure {
+
+namespace {
+
+struct Loaded {
+    const cairo::Functions* functions = nullptr;
+    std::string error;
+};
+
+const Loaded& drawingModule()
+{
+    static const Loaded loaded = [] {
+        Loaded result;
+        std::vector<std::string> places;
+        std::error_code ec;
+        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec)
+            places.push_back(exe.parent_path().string());
+        places.emplace_back(FACETOR_MODULE_DIR);
+        for (const std::string& place : places) {
+            const std::string path = place + "/" FACETOR_CAIRO_MODULE;
+            if (!std::filesystem::exists(path, ec))
+                continue;
+            void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                result.error = ::dlerror();
+                continue;
+            }
+            auto entry = reinterpret_cast<decltype(&facetor_cairo_functions)>(::dlsym(handle, "facetor_cairo_functions"));
+            if (entry && (result.functions = entry()))
+                return result;
+            result.error = path + " is not the drawing module";
+        }
+        if (result.error.empty())
+            result.error = std::string(FACETOR_CAIRO_MODULE) + " is missing beside the program";
+        return result;
+    }();
+    return loaded;
+}
+
+} // namespace
+
+double figureHeight(const FigureScene& scene, double width)
+{
+    const Loaded& module = drawingModule();
+    return module.functions ? module.functions->height(scene, width) : 0.0;
+}
+
+bool validPngSize(const FigureScene& scene, int width, std::string& error)
+{
+    if (!drawingModule().functions) {
+        error = "cannot draw: " + drawingModule().error;
+        return false;
+    }
+    const double height = std::ceil(figureHeight(scene, width));
+    const std::string size = std::to_string(width) + " x " + std::to_string(static_cast<long long>(height));
+    if (height > MaxWidth) {
+        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
+                + " high: ask for a smaller --width or another --size";
+        return false;
+    }
+    if (static_cast<double>(width) * height > static_cast<double>(MaxPixels)) {
+        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxPixels / 1'000'000)
+                + " million: ask for a smaller --width";
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error)
+{
+    const Loaded& module = drawingModule();
+    if (!module.functions) {
+        error = "cannot draw: " + module.error;
+        return std::nullopt;
+    }
+    if (format == FigureFormat::Png && !validPngSize(scene, width, error))
+        return std::nullopt;
+    return module.functions->render(scene, format, width, error);
+}
+
+std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
+{
+    const Loaded& module = drawingModule();
+    if (!module.functions) {
+        error = "cannot draw: " + module.error;
+        return std::nullopt;
+    }
+    return module.functions->paintLeed(layout, format, error);
+}
+
+} // namespace figure
