@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace rt {
@@ -64,6 +65,15 @@ ConsoleEventWatch::ConsoleEventWatch(Runtime& runtime) : m_runtime(runtime)
             break;
     }
     m_thread = std::thread([this] { watch(); });
+    // The watcher, made before this, takes the signals; the calling thread, which does the
+    // program's work, no longer sees them: a system call it is blocked in is never
+    // interrupted, and the thread checker, which holds a signal back until the thread it hit
+    // leaves such a call, never waits for ever.
+    sigset_t events;
+    sigemptyset(&events);
+    for (int s : kEventSignals)
+        sigaddset(&events, s);
+    ::pthread_sigmask(SIG_BLOCK, &events, &m_previousMask);
     struct sigaction sa {};
     sa.sa_handler = onEvent;
     // A statement interrupted by the signal goes on; the watcher does the work.
@@ -80,6 +90,7 @@ ConsoleEventWatch::~ConsoleEventWatch()
         return;
     for (std::size_t i = 0; i < kEventSignals.size(); ++i)
         ::sigaction(kEventSignals[i], &m_previous[i], nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
     // Zero is no signal: it tells the watcher to stop.
     const unsigned char stop = 0;
     const ssize_t ignored = ::write(g_pipe[1], &stop, 1);

@@ -22,12 +22,13 @@ constexpr int consoleEventStatus(int signal) { return 128 + signal; }
 // While it lives, SIGINT, SIGQUIT, SIGHUP and SIGTERM end the program through
 // runtime.console_event, called on a thread of the watch's own. The handlers only write the
 // signal's number to a pipe. Once an event is taken the four signals get their default action
-// back, so that a second one ends the process at once. One watch at a time.
+// back, so that a second one ends the process at once. The thread that makes the watch no
+// longer receives the four signals while it lives. One watch at a time.
 class ConsoleEventWatch {
 public:
     explicit ConsoleEventWatch(Runtime& runtime);
-    // The previous handlers come back; the watching thread is stopped, or waited for while it
-    // handles an event.
+    // The previous handlers and signal mask come back (call it on the thread that made the
+    // watch); the watching thread is stopped, or waited for while it handles an event.
     ~ConsoleEventWatch();
     ConsoleEventWatch(const ConsoleEventWatch&) = delete;
     ConsoleEventWatch& operator=(const ConsoleEventWatch&) = delete;
@@ -41,6 +42,7 @@ private:
     Runtime& m_runtime;
     bool m_active = false;
     struct sigaction m_previous[4];
+    sigset_t m_previousMask;
     std::thread m_thread;
 };
 

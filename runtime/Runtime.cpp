@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace rt {
@@ -611,17 +612,19 @@ void Runtime::console_event(int signal)
     // The program's thread goes on until its next I/O statement, which then stops it. A
     // statement blocked where it cannot be waited for (paused, or writing to a pipe nobody
     // reads) keeps its unit: the process exit releases it, and records are written whole.
+    // Tried for two seconds rather than waited for with a deadline: the C library's timed
+    // lock is not seen by the thread checker, which then takes the unlock for a fault.
     std::unique_lock lock(m_io, std::defer_lock);
-    if (lock.try_lock_for(std::chrono::seconds(2))) {
-        m_interrupted = true;
+    for (int attempt = 0; attempt < 200 && !lock.try_lock(); ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    m_interrupted = true;
+    if (lock.owns_lock()) {
         for (const CloseFailure& f : closeEveryUnit()) {
             const MessageArg args[] = {static_cast<long>(f.unit),
                                        f.file.empty() ? std::string(kUnknownFile) : f.file};
             show(closeFailureId(f.number), args);
         }
         lock.unlock();
-    } else {
-        m_interrupted = true;
     }
     m_end.programEnded(static_cast<int>(status));
     m_end.exitInterrupted(status);

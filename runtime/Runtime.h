@@ -190,7 +190,7 @@ private:
     ProgramEnd& m_end;
     // The program's I/O statements and the closing of the units take it; recursive because a
     // failing statement's severe report closes the units on the same thread.
-    std::recursive_timed_mutex m_io;
+    std::recursive_mutex m_io;
     std::atomic<bool> m_ending{false};
     std::atomic<uint32_t> m_endStatus{0};
     std::atomic<bool> m_interrupted{false};

@@ -54,7 +54,7 @@ typedu() {
 }
 # Resident kilobytes, open descriptors and threads of the program.
 holdings() {
-  echo "$(sed -n 's/^VmRSS: *\([0-9]*\) kB/\1/p' /proc/$pid/status) $(ls /proc/$pid/fd | wc -l) $(ls /proc/$pid/task | wc -l)"
+  echo "$(awk '/^VmRSS:/ { print $2 }' /proc/$pid/status) $(ls /proc/$pid/fd | wc -l) $(ls /proc/$pid/task | wc -l)"
 }
 openbox >/dev/null 2>&1 &
 sleep 1
