@@ -223,26 +223,15 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
         std::cerr << "facetor: the window has no picture\n";
         return 1;
     }
-    std::vector<uint8_t> indices;
-    std::vector<winrt::Rgb> palette;
-    int width = 0;
-    int height = 0;
+    platform::IndexedPicture picture;
     {
         auto lock = canvas->lockDrawing();
-        width = std::min(VisibleWidth, canvas->width());
-        height = std::min(VisibleHeight, canvas->height());
-        indices.reserve(std::size_t(width) * std::size_t(height));
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                indices.push_back(canvas->pixel(x, y));
-        for (int i = 0; i < canvas->colourCount(); ++i)
-            palette.push_back(canvas->paletteEntry(i));
+        picture = winrt::capturePicture(
+            *canvas, winrt::Rect{0, 0, std::min(VisibleWidth, canvas->width()), std::min(VisibleHeight, canvas->height())});
     }
-
     std::string error;
     const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
-    const std::vector<uint8_t> file =
-        png ? winrt::encodePng(width, height, indices, palette, error) : winrt::encodeBitmap(width, height, indices, palette, 8);
+    const std::vector<uint8_t> file = png ? winrt::encodePng(picture, error) : winrt::encodeBitmap(picture);
     const bool written = !file.empty() && writeFile(cmd.out, file, error);
     if (!written) {
         std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';

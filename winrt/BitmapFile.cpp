@@ -213,17 +213,18 @@ std::vector<uint8_t> encodeBitmap(const Canvas& canvas)
 
 std::vector<uint8_t> encodeBitmap(const Canvas& canvas, Rect region, int bitsPerPixel)
 {
-    if (region.isEmpty())
+    return encodeBitmap(capturePicture(canvas, region), bitsPerPixel);
+}
+
+std::vector<uint8_t> encodeBitmap(const platform::IndexedPicture& picture, int bitsPerPixel)
+{
+    if (picture.pixels.empty())
         return {};
-    std::vector<uint8_t> indices(size_t(region.width) * size_t(region.height), 0);
-    Rect inside = region.intersected(Rect{0, 0, canvas.width(), canvas.height()});
-    for (int y = inside.y; y <= inside.bottom(); ++y)
-        for (int x = inside.x; x <= inside.right(); ++x)
-            indices[size_t(y - region.y) * region.width + (x - region.x)] = canvas.pixel(x, y);
-    std::vector<Rgb> palette(size_t(canvas.colourCount()));
-    for (int i = 0; i < canvas.colourCount(); ++i)
-        palette[size_t(i)] = canvas.paletteEntry(i);
-    return encodeBitmap(region.width, region.height, indices, palette, bitsPerPixel);
+    std::vector<Rgb> palette;
+    palette.reserve(picture.palette.size());
+    for (uint32_t colour : picture.palette)
+        palette.push_back(Rgb::fromColorRef(colour));
+    return encodeBitmap(picture.width, picture.height, picture.pixels, palette, bitsPerPixel);
 }
 
 } // namespace winrt

@@ -21,6 +21,7 @@
 //   54      4 n   colour table (blue, green, red, 0) for 1, 4 and 8 bits
 //   offset        pixel rows, each padded to a multiple of 4 bytes
 
+#include "platform/Platform.h"
 #include "winrt/Colour.h"
 #include "winrt/LittleEndian.h"
 #include "winrt/Rect.h"
@@ -117,6 +118,9 @@ struct BitmapDecodeResult {
 // unsupported depth or when the index buffer is smaller than width x height.
 std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t> indices,
                                   std::span<const Rgb> palette, int bitsPerPixel = 8);
+
+// A captured picture as an 8-bit (or bitsPerPixel) bitmap file with its own palette.
+std::vector<uint8_t> encodeBitmap(const platform::IndexedPicture& picture, int bitsPerPixel = 8);
 
 // The whole canvas, or a region of it (pixels outside the canvas are written as index 0), as an
 // 8-bit bitmap file with the canvas palette. The caller holds the canvas's drawing lock when

@@ -553,15 +553,35 @@ int16_t Canvas::clear_screen(int16_t area)
 
 void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
 {
-    std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
-    m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
+    constexpr size_t MaxCachedCell = 64 * 64;
+    const size_t cell = size_t(m_cellWidth) * size_t(m_cellHeight);
+    const uint8_t* inked = nullptr;
+    if (cell <= MaxCachedCell) {
+        if (m_glyphInk.empty())
+            m_glyphInk.resize(256 * cell);
+        uint8_t* slot = &m_glyphInk[size_t(ch) * cell];
+        if (!m_glyphKnown.test(ch)) {
+            std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
+            m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
+            for (size_t i = 0; i < cell; ++i)
+                slot[i] = m_glyphMask[i] >= 128;
+            m_glyphKnown.set(ch);
+        }
+        inked = slot;
+    } else {
+        std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
+        m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
+        for (size_t i = 0; i < cell; ++i)
+            m_glyphMask[i] = m_glyphMask[i] >= 128;
+        inked = m_glyphMask.data();
+    }
     const int left = (gridColumn - 1) * m_cellWidth, top = (gridRow - 1) * m_cellHeight;
     const uint8_t ink = uint8_t(m_textColour), paper = uint8_t(m_background);
     for (int y = 0; y < m_cellHeight; ++y) {
         uint8_t* row = &m_pixels[size_t(top + y) * m_width + size_t(left)];
-        const uint8_t* cov = &m_glyphMask[size_t(y) * m_cellWidth];
+        const uint8_t* bits = inked + size_t(y) * size_t(m_cellWidth);
         for (int x = 0; x < m_cellWidth; ++x)
-            row[x] = cov[x] >= 128 ? ink : paper;
+            row[x] = bits[x] ? ink : paper;
     }
     m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(gridColumn - 1)] = TextCellRecord{char(ch), true};
     m_emptyLine[size_t(gridRow - 1)] = 0;
@@ -692,6 +712,31 @@ int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
     }
     notify(Rect{0, 0, m_width, m_height});
     return 0;
+}
+
+std::vector<uint32_t> paletteOf(const Canvas& canvas)
+{
+    std::vector<uint32_t> palette(size_t(canvas.colourCount()));
+    for (int i = 0; i < canvas.colourCount(); ++i)
+        palette[size_t(i)] = canvas.paletteEntry(i).toColorRef();
+    return palette;
+}
+
+platform::IndexedPicture capturePicture(const Canvas& canvas, Rect region)
+{
+    platform::IndexedPicture picture;
+    if (region.isEmpty())
+        return picture;
+    picture.width = region.width;
+    picture.height = region.height;
+    picture.pixels.assign(size_t(region.width) * size_t(region.height), 0);
+    const Rect inside = region.intersected(Rect{0, 0, canvas.width(), canvas.height()});
+    const auto pixels = canvas.pixels();
+    for (int y = inside.y; y <= inside.bottom(); ++y)
+        std::copy_n(&pixels[size_t(y) * size_t(canvas.width()) + size_t(inside.x)], size_t(inside.width),
+                    &picture.pixels[size_t(y - region.y) * size_t(region.width) + size_t(inside.x - region.x)]);
+    picture.palette = paletteOf(canvas);
+    return picture;
 }
 
 } // namespace winrt

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -288,8 +289,20 @@ private:
     std::vector<TextCellRecord> m_textRecord; // gridRows x gridColumns
     std::vector<uint8_t> m_emptyLine;         // per grid row
     std::vector<uint8_t> m_glyphMask;         // one cell
+    // Each character's cell once drawn: 1 ink, 0 paper (small cells only). The text of a
+    // listing and the progress dots repeat a few characters many times.
+    std::vector<uint8_t> m_glyphInk;
+    std::bitset<256> m_glyphKnown;
 
     std::shared_ptr<const std::function<void(Rect)>> m_damageHook;
 };
+
+// The canvas's palette as 0x00BBGGRR colours, one per entry.
+std::vector<uint32_t> paletteOf(const Canvas& canvas);
+
+// The pixels of region with the canvas's palette: what save, copy, print and the batch front
+// end hand on. Pixels of region outside the canvas read as index 0. The caller holds the
+// canvas's drawing lock when another thread may draw.
+platform::IndexedPicture capturePicture(const Canvas& canvas, Rect region);
 
 } // namespace winrt

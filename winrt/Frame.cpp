@@ -41,23 +41,11 @@ private:
     PauseGate& m_gate;
 };
 
-// The whole canvas as indices and palette, under the drawing lock.
+// Part of the canvas as indices and palette, under the drawing lock.
 platform::IndexedPicture pictureOf(const Canvas& canvas, Rect area)
 {
-    platform::IndexedPicture picture;
     auto lock = canvas.lockDrawing();
-    area = area.intersected(Rect{0, 0, canvas.width(), canvas.height()});
-    picture.width = area.width;
-    picture.height = area.height;
-    picture.pixels.reserve(size_t(area.width) * size_t(area.height));
-    const auto pixels = canvas.pixels();
-    for (int y = area.y; y <= area.bottom(); ++y) {
-        const auto row = pixels.subspan(size_t(y) * size_t(canvas.width()) + size_t(area.x), size_t(area.width));
-        picture.pixels.insert(picture.pixels.end(), row.begin(), row.end());
-    }
-    for (int i = 0; i < canvas.colourCount(); ++i)
-        picture.palette.push_back(canvas.paletteEntry(i).toColorRef());
-    return picture;
+    return capturePicture(canvas, area.intersected(Rect{0, 0, canvas.width(), canvas.height()}));
 }
 
 platform::Rect toPlatform(Rect r) { return {r.x, r.y, r.width, r.height}; }
@@ -558,11 +546,8 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     auto info = m_windows.window_info(handle);
     if (!canvas || !info)
         return;
-    std::vector<uint32_t> palette;
     auto lock = canvas->lockDrawing();
-    palette.reserve(size_t(canvas->colourCount()));
-    for (int i = 0; i < canvas->colourCount(); ++i)
-        palette.push_back(canvas->paletteEntry(i).toColorRef());
+    const std::vector<uint32_t> palette = paletteOf(*canvas);
     platform::PictureView view;
     view.width = canvas->width();
     view.height = canvas->height();

@@ -67,4 +67,13 @@ std::vector<uint8_t> encodePng(int width, int height, std::span<const uint8_t> i
     return out;
 }
 
+std::vector<uint8_t> encodePng(const platform::IndexedPicture& picture, std::string& error)
+{
+    std::vector<Rgb> palette;
+    palette.reserve(picture.palette.size());
+    for (uint32_t colour : picture.palette)
+        palette.push_back(Rgb::fromColorRef(colour));
+    return encodePng(picture.width, picture.height, picture.pixels, palette, error);
+}
+
 } // namespace winrt

@@ -2,6 +2,7 @@
 // The indexed picture as an 8-bit palette PNG (the W3C PNG specification: IHDR colour type 3,
 // PLTE with the picture's own colours, no transparency), encoded with libpng.
 
+#include "platform/Platform.h"
 #include "winrt/Colour.h"
 
 #include <cstdint>
@@ -16,5 +17,8 @@ namespace winrt {
 // encoded.
 std::vector<uint8_t> encodePng(int width, int height, std::span<const uint8_t> indices, std::span<const Rgb> palette,
                                std::string& error);
+
+// A captured picture (palette 0x00BBGGRR) as a palette PNG.
+std::vector<uint8_t> encodePng(const platform::IndexedPicture& picture, std::string& error);
 
 } // namespace winrt
