@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 namespace platform {
@@ -130,12 +133,44 @@ FileSystem& systemFileSystem()
     return fs;
 }
 
+namespace {
+
+// The temporaries of the whole-file writes in progress, so that a process ending in the middle
+// of one leaves no temporary behind. Creating a temporary and renaming it happen under the
+// lock; writing and syncing, which may take long, do not.
+struct WritesInProgress {
+    std::mutex mutex;
+    bool abandoned = false;
+    std::vector<std::pair<FileSystem*, std::string>> temporaries;
+
+    void forget(const std::string& temporary)
+    {
+        std::erase_if(temporaries, [&](const auto& t) { return t.second == temporary; });
+    }
+};
+
+WritesInProgress& writesInProgress()
+{
+    // Never destroyed: an interrupt may end the process while static objects are destroyed.
+    static auto* writes = new WritesInProgress;
+    return *writes;
+}
+
+} // namespace
+
 int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs)
 {
+    WritesInProgress& writes = writesInProgress();
     std::string temporary;
     int handle = -1;
-    if (const int err = fs.createTemporary(path, temporary, handle))
-        return err;
+    {
+        std::lock_guard lock(writes.mutex);
+        if (writes.abandoned)
+            return ECANCELED;
+        if (const int err = fs.createTemporary(path, temporary, handle))
+            return err;
+        writes.temporaries.emplace_back(&fs, temporary);
+    }
     int err = fs.write(handle, bytes.data(), bytes.size());
     if (err == 0)
         err = fs.sync(handle);
@@ -143,11 +178,25 @@ int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& 
     const int closeErr = fs.close(handle);
     if (err == 0)
         err = closeErr;
+    std::lock_guard lock(writes.mutex);
+    if (writes.abandoned)
+        return ECANCELED; // the temporary is gone already
+    writes.forget(temporary);
     if (err == 0)
         err = fs.rename(temporary, path);
     if (err != 0)
         (void)fs.remove(temporary);
     return err;
+}
+
+void abandonWholeFileWrites()
+{
+    WritesInProgress& writes = writesInProgress();
+    std::lock_guard lock(writes.mutex);
+    writes.abandoned = true;
+    for (const auto& [fs, temporary] : writes.temporaries)
+        (void)fs->remove(temporary);
+    writes.temporaries.clear();
 }
 
 } // namespace platform

@@ -169,7 +169,9 @@ void ProcessExit::exitInterrupted(uint32_t status)
 {
     // Standard output may be a full pipe nobody reads (or another thread may be blocked
     // writing to it, holding its lock): flushing it could wait for ever. Reports are on
-    // standard error, which holds nothing back.
+    // standard error, which holds nothing back. A file being written whole is left as it
+    // was, without its temporary.
+    platform::abandonWholeFileWrites();
     std::fflush(stderr);
     std::_Exit(static_cast<int>(status));
 }

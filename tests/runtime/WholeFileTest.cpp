@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -85,6 +87,42 @@ TEST(WholeFile, AFileSizeLimitLeavesTheOldFile)
     EXPECT_EQ(writeWholeFile(target.string(), "the new picture"), 0);
     EXPECT_EQ(contents(target), "the new picture");
     std::filesystem::remove_all(dir);
+}
+
+// A write that an interrupt abandons half-way.
+struct Interrupted final : FileSystem {
+    rt::test::FakeFileSystem fake;
+    int openForWrite(const std::string& p, bool c, int& h) override { return fake.openForWrite(p, c, h); }
+    int openForRead(const std::string& p, int& h) override { return fake.openForRead(p, h); }
+    int truncate(int h) override { return fake.truncate(h); }
+    int write(int h, const char* d, std::size_t n) override
+    {
+        const int err = fake.write(h, d, n);
+        abandonWholeFileWrites();
+        return err;
+    }
+    int close(int h) override { return fake.close(h); }
+    int createTemporary(const std::string& p, std::string& t, int& h) override { return fake.createTemporary(p, t, h); }
+    int sync(int h) override { return fake.sync(h); }
+    int rename(const std::string& f, const std::string& t) override { return fake.rename(f, t); }
+    int remove(const std::string& p) override { return fake.remove(p); }
+};
+
+[[noreturn]] void writeAndAbandon()
+{
+    Interrupted fs;
+    fs.fake.files["pic.png"] = "old picture";
+    const bool first = writeWholeFile("pic.png", "new picture", fs) == ECANCELED;
+    const bool later = writeWholeFile("other.png", "more", fs.fake) == ECANCELED;
+    const std::map<std::string, std::string> kept{{"pic.png", "old picture"}};
+    std::_Exit(first && later && fs.fake.files == kept && fs.fake.openHandles() == 0 ? 0 : 1);
+}
+
+// An interrupt while a file is being written: the temporary goes, the target stays, and no later
+// write reaches its rename. In a child process, since abandoning is for good.
+TEST(WholeFileDeathTest, AnAbandonedWriteLeavesTheOldFile)
+{
+    EXPECT_EXIT(writeAndAbandon(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace
