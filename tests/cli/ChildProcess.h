@@ -3,7 +3,9 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -58,6 +60,15 @@ inline int waitForExit(pid_t pid)
     while (::waitpid(pid, &raw, 0) < 0) {
     }
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : 1000 + WTERMSIG(raw);
+}
+
+// The whole contents of a file, "" when it cannot be read.
+inline std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 } // namespace cli::test

@@ -7,8 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <thread>
 #include <tuple>
@@ -17,13 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using cli::test::slurp;
 
 // True once the pipe holds all but a page of its capacity: a writer with more to say is then
 // blocked (the slab of FCC (1 1 1) is hundreds of kilobytes).

@@ -7,21 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using cli::test::slurp;
 
 TEST(FileLimit, AFailedWriteOfEachKindLeavesTheOldFile)
 {
