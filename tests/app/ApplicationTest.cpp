@@ -91,7 +91,7 @@ private:
     fs::path m_path;
 };
 
-std::vector<Rgb> paletteOf(const winrt::Canvas& canvas)
+std::vector<Rgb> coloursOf(const winrt::Canvas& canvas)
 {
     std::vector<Rgb> p;
     for (int i = 0; i < canvas.colourCount(); ++i)
@@ -263,7 +263,7 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
 
     EXPECT_EQ(canvas->paletteEntry(68), (Rgb{85, 85, 170}));
     EXPECT_EQ(canvas->paletteEntry(15), (Rgb{255, 119, 0}));
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
 
     EXPECT_TRUE(allPixels(*canvas, 0));
     EXPECT_TRUE(canvas->textPieces().empty());
@@ -292,7 +292,7 @@ TEST_F(ApplicationTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOth
     EXPECT_EQ(info->title, app::startTitle());
     EXPECT_EQ(canvas->cellWidth(), 7);
     EXPECT_EQ(state.config.font_size, winrt::font_cell(7, 18));
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
     // Sized in the measured cells.
     EXPECT_EQ(appChild().outer.width, 50 * 7 + 16 + 8);
 }
@@ -319,13 +319,13 @@ TEST_F(SixteenColourApplicationTest, StartUpSettlesForTheDisplaysColours)
     EXPECT_EQ(canvas->colourCount(), 16);
     EXPECT_EQ(state.config.colour_count, 16);
     EXPECT_TRUE(windows.window_info(windows.focus_window())->configured);
-    const auto defaults = paletteOf(*canvas);
+    const auto defaults = coloursOf(*canvas);
 
     show(LatticeCode::Fcc, {1, 0, 0});
     canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->colourCount(), 16);
-    EXPECT_EQ(paletteOf(*canvas), defaults);
+    EXPECT_EQ(coloursOf(*canvas), defaults);
     EXPECT_GT(state.atoms.count, 0);
     EXPECT_FALSE(allPixels(*canvas, 0));
 }
@@ -345,7 +345,7 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_NE(canvas, startCanvas);
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
     EXPECT_EQ(canvas->width(), 1020);
     EXPECT_EQ(canvas->cellWidth(), 10);
 
@@ -413,7 +413,7 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     show(LatticeCode::HcpB, {0, 0, 1});
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
     EXPECT_EQ(appChild().title, app::surfaceTitle(LatticeCode::HcpB, {0, 0, 1}));
     EXPECT_EQ(appChild().title.substr(0, 20), "HCP (  0,  0,  1)  B");
     EXPECT_GT(countInVisibleArea(*canvas, 68), 0);
@@ -425,7 +425,7 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     state.miller = {1, 1, 0};
     application.setSurfaceTitle();
     canvas = windowCanvas();
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
     EXPECT_EQ(appChild().title.substr(0, 26), "Zinc Blend (  1,  1,  0) A");
 }
 
@@ -457,7 +457,7 @@ TEST_F(ApplicationTest, IndicesZeroGiveNoAtomsAndAClearedWindow)
     EXPECT_TRUE(allPixels(*canvas, 0));
     EXPECT_TRUE(canvas->textPieces().empty());
     EXPECT_EQ(appChild().title.substr(0, 18), "FCC (  0,  0,  0) ");
-    EXPECT_EQ(paletteOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
     EXPECT_TRUE(reports.texts.empty());
 
     // Turning an empty surface draws nothing and does not fail.
