@@ -4,7 +4,7 @@
 #   bench/batch_processes.sh [path/to/facetor] [runs]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bin=${1:-$root/build/dev/facetor/facetor}
+bin=$(realpath "${1:-$root/build/dev/facetor/facetor}")
 runs=${2:-20}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
