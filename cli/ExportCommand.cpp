@@ -13,44 +13,14 @@
 
 namespace cli {
 
-namespace {
-
-std::optional<int> parseCount(std::string_view text)
-{
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseNumber(std::string_view text)
-{
-    double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
-
 int runExport(const std::vector<std::string_view>& arguments)
 {
     std::vector<std::string_view> args = arguments;
-    for (std::string_view a : args)
-        if (a == "--help" || a == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-    std::string error;
-    const auto spec = takeSurfaceArgs(args, error);
+    int status = 0;
+    const auto spec = startSurfaceCommand(args, status);
     if (!spec)
-        return argumentError(error);
+        return status;
+    std::string error;
 
     crystal::SlabOptions options;
     crystal::InPlaneCell kind = crystal::InPlaneCell::Primitive;
@@ -69,7 +39,7 @@ int runExport(const std::vector<std::string_view>& arguments)
             return argumentError("option " + std::string(opt) + " needs a value");
         const std::string_view value = args[++i];
         if (opt == "--layers") {
-            const auto n = parseCount(value);
+            const auto n = parseInt(value);
             if (!n)
                 return argumentError("--layers " + quotedWord(value) + " is not an integer");
             options.layers = *n;
@@ -77,8 +47,8 @@ int runExport(const std::vector<std::string_view>& arguments)
             const auto x = value.find('x');
             std::optional<int> m, n;
             if (x != std::string_view::npos) {
-                m = parseCount(value.substr(0, x));
-                n = parseCount(value.substr(x + 1));
+                m = parseInt(value.substr(0, x));
+                n = parseInt(value.substr(x + 1));
             }
             if (!m || !n)
                 return argumentError("--size " + quotedWord(value) + " is not MxN (two integers, e.g. 2x2)");

@@ -16,22 +16,8 @@ namespace {
 
 std::optional<int> parsePositive(std::string_view text)
 {
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size() || text.empty() || value < 1)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseAngle(std::string_view text)
-{
-    double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+    const auto value = parseInt(text);
+    if (!value || *value < 1)
         return std::nullopt;
     return value;
 }
@@ -41,15 +27,11 @@ std::optional<double> parseAngle(std::string_view text)
 int runFigure(const std::vector<std::string_view>& arguments)
 {
     std::vector<std::string_view> args = arguments;
-    for (std::string_view a : args)
-        if (a == "--help" || a == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-    std::string error;
-    const auto spec = takeSurfaceArgs(args, error);
+    int status = 0;
+    const auto spec = startSurfaceCommand(args, status);
     if (!spec)
-        return argumentError(error);
+        return status;
+    std::string error;
 
     figure::FigureOptions options;
     std::string out;
@@ -75,7 +57,7 @@ int runFigure(const std::vector<std::string_view>& arguments)
             return argumentError("option " + std::string(opt) + " needs a value");
         const std::string_view value = args[++i];
         if (opt == "--rotate" || opt == "--tilt") {
-            const auto angle = parseAngle(value);
+            const auto angle = parseNumber(value);
             if (!angle)
                 return argumentError(std::string(opt) + " " + quotedWord(value) + " is not a finite angle in degrees");
             (opt == "--rotate" ? options.rotation : options.tilt) = *angle;

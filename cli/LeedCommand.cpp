@@ -34,13 +34,8 @@ std::string shortest(double value)
 
 std::optional<double> parseEnergy(std::string_view text)
 {
-    double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value) || !(value > 0.0))
+    const auto value = parseNumber(text);
+    if (!value || !(*value > 0.0))
         return std::nullopt;
     return value;
 }
@@ -102,15 +97,11 @@ std::string formatJson(const crystal::LeedPattern& p)
 int runLeed(const std::vector<std::string_view>& arguments)
 {
     std::vector<std::string_view> args = arguments;
-    for (std::string_view a : args)
-        if (a == "--help" || a == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-    std::string error;
-    const auto spec = takeSurfaceArgs(args, error);
+    int status = 0;
+    const auto spec = startSurfaceCommand(args, status);
     if (!spec)
-        return argumentError(error);
+        return status;
+    std::string error;
 
     std::optional<double> energy;
     std::optional<crystal::WoodNotation> wood;

@@ -11,15 +11,11 @@ namespace cli {
 int runReport(const std::vector<std::string_view>& arguments)
 {
     std::vector<std::string_view> args = arguments;
-    for (std::string_view a : args)
-        if (a == "--help" || a == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-    std::string error;
-    const auto spec = takeSurfaceArgs(args, error);
+    int status = 0;
+    const auto spec = startSurfaceCommand(args, status);
     if (!spec)
-        return argumentError(error);
+        return status;
+    std::string error;
 
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

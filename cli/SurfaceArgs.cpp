@@ -5,36 +5,11 @@
 #include <charconv>
 #include <cmath>
 #include <iostream>
+#include <limits>
 
 namespace cli {
 
 namespace {
-
-std::optional<int64_t> parseInteger(std::string_view text)
-{
-    int64_t value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last || first == last)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseLength(std::string_view text)
-{
-    double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 std::vector<std::string> splitElements(std::string_view text)
 {
@@ -72,6 +47,55 @@ int argumentError(std::string_view message)
 {
     std::cerr << "facetor: " << message << '\n' << usage();
     return 2;
+}
+
+std::optional<int64_t> parseInteger(std::string_view text)
+{
+    int64_t value = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+')
+        ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last || first == last)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+')
+        ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseInt(std::string_view text)
+{
+    const auto value = parseInteger(text);
+    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*value);
+}
+
+std::optional<crystal::SurfaceSpec> startSurfaceCommand(std::vector<std::string_view>& args, int& status)
+{
+    for (std::string_view a : args)
+        if (a == "--help" || a == "-h") {
+            std::cout << usage();
+            status = 0;
+            return std::nullopt;
+        }
+    std::string error;
+    auto spec = takeSurfaceArgs(args, error);
+    if (!spec)
+        status = argumentError(error);
+    return spec;
 }
 
 std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view>& args, std::string& error)
@@ -129,7 +153,7 @@ std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view
         } else if (opt == "--elements") {
             elements = value;
         } else if (opt == "--a" || opt == "--c") {
-            const auto length = parseLength(value);
+            const auto length = parseNumber(value);
             if (!length)
                 return fail("lattice constant " + quotedWord(value) + " for " + std::string(opt) +
                             " is not a finite number");

@@ -6,12 +6,23 @@
 
 #include "crystal/SurfaceCell.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace cli {
+
+// The whole text as an integer, or as a finite number; a leading "+" is allowed.
+std::optional<int64_t> parseInteger(std::string_view text);
+std::optional<double> parseNumber(std::string_view text);
+// An integer within the range of int.
+std::optional<int> parseInt(std::string_view text);
+
+// The start of a subcommand on a surface: --help prints the usage (status 0); else the SURFACE
+// options are taken out of args. Nothing, with status set, when the command is over.
+std::optional<crystal::SurfaceSpec> startSurfaceCommand(std::vector<std::string_view>& args, int& status);
 
 // Takes the surface options (each with its values) out of args and leaves the other words in
 // their order. The termination defaults to A for hcp and zincblende and is refused for bcc and
