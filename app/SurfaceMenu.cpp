@@ -5,7 +5,7 @@
 #include "crystal/Report.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
-#include "runtime/WholeFile.h"
+#include "platform/FileSystem.h"
 #include "dialogs/Dialog.h"
 #include "figure/Figure.h"
 #include "figure/LeedPicture.h"
@@ -183,7 +183,7 @@ void SurfaceMenu::exportSlab()
     }
     const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, material, crystal::SlabOptions{});
     const std::string text = crystal::formatStructure(slab, *format, crystal::surfaceTitle(spec));
-    if (const int err = rt::writeWholeFile(*path, text))
+    if (const int err = platform::writeWholeFile(*path, text))
         failed("The slab was not saved: cannot write " + *path + ": " + std::strerror(err));
 }
 
@@ -434,7 +434,7 @@ void SurfaceMenu::exportFigure()
         failed("The figure was not saved: " + error);
         return;
     }
-    if (const int err = rt::writeWholeFile(*path, *bytes))
+    if (const int err = platform::writeWholeFile(*path, *bytes))
         failed("The figure was not saved: cannot write " + *path + ": " + std::strerror(err));
 }
 

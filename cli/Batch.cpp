@@ -13,7 +13,7 @@
 #include "render/Scene.h"
 #include "runtime/ConsoleEvents.h"
 #include "runtime/Runtime.h"
-#include "runtime/WholeFile.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <charconv>
@@ -199,7 +199,7 @@ constexpr int VisibleHeight = 450;
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    const int err = rt::writeWholeFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    const int err = platform::writeWholeFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     if (err != 0)
         error = std::strerror(err);
     return err == 0;

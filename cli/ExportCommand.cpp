@@ -4,7 +4,7 @@
 
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
-#include "runtime/WholeFile.h"
+#include "platform/FileSystem.h"
 
 #include <charconv>
 #include <cmath>
@@ -87,7 +87,7 @@ int runExport(const std::vector<std::string_view>& arguments)
 
     const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, spec->material, options);
     const std::string text = crystal::formatStructure(slab, *format, crystal::surfaceTitle(*spec));
-    if (const int err = rt::writeWholeFile(out, text)) {
+    if (const int err = platform::writeWholeFile(out, text)) {
         std::cerr << "facetor: cannot write " << out << ": " << std::strerror(err) << '\n';
         return 1;
     }

@@ -3,7 +3,7 @@
 #include "cli/SurfaceArgs.h"
 
 #include "figure/Figure.h"
-#include "runtime/WholeFile.h"
+#include "platform/FileSystem.h"
 
 #include <charconv>
 #include <cmath>
@@ -113,7 +113,7 @@ int runFigure(const std::vector<std::string_view>& arguments)
         std::cerr << "facetor: " << error << '\n';
         return 1;
     }
-    if (const int err = rt::writeWholeFile(out, *bytes)) {
+    if (const int err = platform::writeWholeFile(out, *bytes)) {
         std::cerr << "facetor: cannot write " << out << ": " << std::strerror(err) << '\n';
         return 1;
     }
