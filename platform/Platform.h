@@ -139,6 +139,7 @@ struct MenuItem {
     bool grayed = false;
     bool checked = false;
     bool newColumn = false; // starts a new column of the menu
+    bool windowList = false; // the list of child windows follows this item's menu
     bool operator==(const MenuItem&) const = default;
 };
 

@@ -76,7 +76,9 @@ platform::MenuBar defaultMenuBar()
     input.grayed = true;
     platform::MenuItem statusBar = item("&Status Bar", command::StatusBar);
     statusBar.checked = true;
-    bar.push_back(Menu{"&Window", {item("&Cascade", command::Cascade), item("&Tile", command::Tile),
+    platform::MenuItem cascade = item("&Cascade", command::Cascade);
+    cascade.windowList = true;
+    bar.push_back(Menu{"&Window", {cascade, item("&Tile", command::Tile),
                                    item("&Arrange Icons", command::ArrangeIcons), input,
                                    item("C&lear Paste", command::ClearPaste), statusBar}});
     bar.push_back(Menu{"&Help", {item("&Contents", command::Contents), item("Using &Help", command::UsingHelp),

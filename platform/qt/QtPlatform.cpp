@@ -46,8 +46,6 @@ namespace platform {
 
 namespace {
 
-// The command whose menu gets the list of child windows appended (the Window menu's Cascade).
-constexpr int WindowListAnchorCommand = 1010;
 // Outer size of a child window when it is created.
 constexpr QSize InitialChildSize{400, 300};
 
@@ -1035,7 +1033,7 @@ void QtPlatform::Impl::buildMenuBar(const MenuBar& bar)
                     action->setChecked(true); // the window runtime owns the check mark
                 command(id);
             });
-            if (item.id == WindowListAnchorCommand)
+            if (item.windowList)
                 windowMenu = qmenu;
         }
         menuBar->addMenu(qmenu);

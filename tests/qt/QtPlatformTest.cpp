@@ -277,7 +277,9 @@ TEST(QtPlatform, WindowMenuListsChildWindows)
     WindowId second = f.platform.createChildWindow("Unit 7");
     f.platform.showWindow(second);
     WindowId hidden = f.platform.createChildWindow("never shown");
-    f.platform.setMenuBar({{"&Window", {{"&Cascade", 1010}, {"&Tile", 1011}}, 0}});
+    MenuItem cascade{"&Cascade", 1010};
+    cascade.windowList = true; // the list follows this item's menu
+    f.platform.setMenuBar({{"&Window", {cascade, {"&Tile", 1011}}, 0}});
     QMenu* menu = f.platform.frameWindow()->menuBar()->actions()[0]->menu();
     f.platform.activateWindow(second);
     emit menu->aboutToShow();
@@ -286,8 +288,11 @@ TEST(QtPlatform, WindowMenuListsChildWindows)
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->isChecked());
     EXPECT_EQ(menu->actions().size(), 5); // two commands, a separator, two windows
+    // A minimised window chosen from the list comes back and becomes the active one.
+    f.platform.setWindowState(f.child, ShowState::Minimised);
     findAction(menu, "&1 planes")->trigger();
     EXPECT_EQ(f.platform.activeChild(), f.child);
+    EXPECT_EQ(f.platform.windowState(f.child), ShowState::Normal);
     emit menu->aboutToShow(); // rebuilt, not appended twice
     EXPECT_EQ(menu->actions().size(), 5);
     (void)hidden;
