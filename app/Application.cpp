@@ -116,19 +116,39 @@ void Application::setSurfaceTitle()
         render::installPalette(*canvas);
 }
 
+void loadLattice(ApplicationState& state) { geometry::selectLattice(state.latticeCode, state.lattice); }
+
+bool buildSlab(ApplicationState& state, rt::Runtime& runtime, geometry::ProgressOutput& progress)
+{
+    geometry::generateSlab(state.latticeCode, state.miller, state.lattice, state.frame, state.atoms, runtime,
+                           progress);
+    return runtime.unitConnected(geometry::PositionsUnit);
+}
+
+void orderByDepth(ApplicationState& state, geometry::ProgressOutput& progress)
+{
+    render::sortByDepth(state.atoms, progress);
+}
+
+void turnView(ApplicationState& state, float rotation, float tilt, geometry::ProgressOutput& progress)
+{
+    render::projectView(rotation, tilt, state.atoms, state.view, progress);
+    state.rotation = rotation;
+    state.tilt = tilt;
+}
+
 void Application::showSurface()
 {
     setSurfaceTitle();
-    geometry::selectLattice(m_state.latticeCode, m_state.lattice);
+    loadLattice(m_state);
     geometry::writeStructureListing(m_state.lattice, m_runtime);
     CurrentWindowProgress progress(m_windows);
-    geometry::generateSlab(m_state.latticeCode, m_state.miller, m_state.lattice, m_state.frame, m_state.atoms,
-                           m_runtime, progress);
+    buildSlab(m_state, m_runtime, progress);
     auto canvas = m_windows.current_canvas();
     if (!canvas)
         return;
     canvas->clear_screen(0);
-    render::sortByDepth(m_state.atoms, progress);
+    orderByDepth(m_state, progress);
     render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
     m_state.rotation = 0.0f;
     m_state.tilt = 0.0f;
@@ -144,11 +164,9 @@ void Application::shown()
 void Application::applyView(float rotation, float tilt)
 {
     CurrentWindowProgress progress(m_windows);
-    render::projectView(rotation, tilt, m_state.atoms, m_state.view, progress);
+    turnView(m_state, rotation, tilt, progress);
     if (auto canvas = m_windows.current_canvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
-    m_state.rotation = rotation;
-    m_state.tilt = tilt;
     shown();
 }
 

@@ -31,6 +31,18 @@ struct ApplicationState {
 // The one instance of the program (static storage: the atom table is large).
 ApplicationState& applicationState();
 
+// The main loop's surface steps on the program-wide state, apart from the window they draw on:
+// the desktop program and the batch front end run the same ones.
+// The lattice of the chosen surface.
+void loadLattice(ApplicationState& state);
+// The slab of the chosen surface, with the positions file on unit 11 and a dot per row of cells
+// to progress. False when the positions file could not be opened (the run-time has reported it).
+bool buildSlab(ApplicationState& state, rt::Runtime& runtime, geometry::ProgressOutput& progress);
+// The atoms in drawing order, deepest first.
+void orderByDepth(ApplicationState& state, geometry::ProgressOutput& progress);
+// The view turned by rotation about the plane normal and tilt, degrees.
+void turnView(ApplicationState& state, float rotation, float tilt, geometry::ProgressOutput& progress);
+
 // The 80-character window title of a surface: "FCC (  1,  1,  1)" and the like, each index in
 // three characters ("***" when it does not fit), left-aligned in 40 characters, then 40 blanks.
 std::string surfaceTitle(geometry::LatticeCode code, const geometry::MillerIndices& miller);

@@ -40,20 +40,6 @@ public:
     }
 };
 
-// Everything one batch run works on; the atom table is large, so it lives once, statically.
-struct BatchState {
-    geometry::LatticeDefinition lattice;
-    geometry::SurfaceFrame frame;
-    geometry::AtomTable atoms;
-    render::ViewState view;
-};
-
-BatchState& state()
-{
-    static BatchState s;
-    return s;
-}
-
 // The shortest text that reads back to the same float.
 std::string shortest(float value)
 {
@@ -105,7 +91,7 @@ std::string shortest(double value)
 // HCP basal constant 1, the BCC cube edge 0.816 and the ideal HCP c) and is expressed in the
 // frame of the same plane of the material: the in-plane axis e2 stays, the normal follows the
 // stretch (normals scale inversely), e1 completes the right-handed frame.
-void writeMaterialXyz(const BatchCommand& cmd, const BatchState& s, const crystal::Material& m)
+void writeMaterialXyz(const BatchCommand& cmd, const app::ApplicationState& s, const crystal::Material& m)
 {
     const auto& a = s.atoms;
     const auto& e = s.frame.rows;
@@ -140,7 +126,7 @@ void writeMaterialXyz(const BatchCommand& cmd, const BatchState& s, const crysta
 }
 
 // Lattice units in a right-handed frame whose z is the outward plane normal.
-void writeXyz(const BatchCommand& cmd, const BatchState& s)
+void writeXyz(const BatchCommand& cmd, const app::ApplicationState& s)
 {
     if (!cmd.material.empty())
         return writeMaterialXyz(cmd, s, *crystal::findMaterial(cmd.material));
@@ -161,35 +147,30 @@ void writeXyz(const BatchCommand& cmd, const BatchState& s)
 
 int runListing(const BatchCommand& cmd, rt::Runtime& runtime)
 {
-    auto& s = state();
-    geometry::selectLattice(cmd.code, s.lattice);
+    auto& s = app::applicationState();
+    s.latticeCode = cmd.code;
+    app::loadLattice(s);
     geometry::writeStructureListing(s.lattice, runtime);
     return 0;
 }
 
-// Lattice, slab and depth sort as the main loop runs them, then the view when one is given.
-bool computeSurface(const BatchCommand& cmd, rt::Runtime& runtime, geometry::ProgressOutput& progress)
-{
-    auto& s = state();
-    geometry::selectLattice(cmd.code, s.lattice);
-    geometry::generateSlab(cmd.code, cmd.miller, s.lattice, s.frame, s.atoms, runtime, progress);
-    if (!runtime.unitConnected(geometry::PositionsUnit))
-        return false;
-    render::sortByDepth(s.atoms, progress);
-    if (cmd.rotate || cmd.tilt)
-        render::projectView(cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f), s.atoms, s.view, progress);
-    return true;
-}
-
+// The main loop's steps for the surface, then the view when one is given.
 int runSlab(const BatchCommand& cmd, rt::Runtime& runtime)
 {
+    auto& s = app::applicationState();
+    s.latticeCode = cmd.code;
+    s.miller = cmd.miller;
     geometry::NoProgress progress;
-    if (!computeSurface(cmd, runtime, progress))
+    app::loadLattice(s);
+    if (!app::buildSlab(s, runtime, progress))
         return 1;
+    app::orderByDepth(s, progress);
+    if (cmd.rotate || cmd.tilt)
+        app::turnView(s, cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f), progress);
     if (cmd.format == SlabFormat::Xyz)
-        writeXyz(cmd, state());
+        writeXyz(cmd, s);
     else
-        writeTable(state().atoms);
+        writeTable(s.atoms);
     return 0;
 }
 
