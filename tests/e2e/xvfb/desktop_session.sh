@@ -11,7 +11,7 @@
 set -uo pipefail
 bin=$1
 out=$2
-for tool in xvfb-run xdotool import compare convert openbox pdfinfo pdftoppm; do
+for tool in xvfb-run xdotool import compare convert openbox pdfinfo pdftoppm pdfimages; do
   command -v "$tool" >/dev/null || { echo "desktop session: $tool is missing, skipped"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out/work"
@@ -150,6 +150,14 @@ view=$(waitfor "What Do You Want") || fail "view dialog gone"
 clickdu "$view" 50 188              # Reset View
 sleep 1
 shot 06-reset
+# Window, Cascade staggers the windows and keeps their size: the picture left of the view dialog
+# stays as it was (the one child window already sits at the frame's top left; title bars may
+# change colour with the focus).
+import -window root -crop 440x480+0+60 +repage "$out/06a-before-cascade.png"
+menu Window; xdotool key c; sleep "$pause"; sleep 0.5
+import -window root -crop 440x480+0+60 +repage "$out/06a-after-cascade.png"
+changed=$(compare -metric AE "$out/06a-before-cascade.png" "$out/06a-after-cascade.png" null: 2>&1)
+[ "${changed%%.*}" -lt 5000 ] 2>/dev/null || fail "Window, Cascade changed $changed pixels of the screen"
 clickdu "$view" 50 13               # Choose Another Surface
 surface=$(waitfor "What Surface") || fail "no second surface dialog"
 shot 06b-surface-over-picture
@@ -191,5 +199,11 @@ pdf=$(ls "$out"/work/*.pdf 2>/dev/null | head -1)
 [ -n "$pdf" ] || { echo "desktop session: File, Print wrote no PDF"; exit 1; }
 pages=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
 [ "$pages" = 1 ] || { echo "desktop session: the printed PDF has ${pages:-no} pages"; exit 1; }
+# The picture is printed as it is: no JPEG, and the page's image is the saved canvas pixel for pixel.
+pdfimages -list "$pdf" > "$out/pdfimages.txt" 2>&1
+grep -q jpeg "$out/pdfimages.txt" && { echo "desktop session: the printed picture is stored as JPEG"; exit 1; }
+pdfimages -png "$pdf" "$out/printed-image"
+lossy=$(compare -metric AE "$out/printed-image-000.png" "$(ls "$out"/saved-hcp-b-201-*.bmp | tail -1)" null: 2>&1)
+[ "$lossy" = 0 ] || { echo "desktop session: the printed picture differs from the canvas in $lossy pixels"; exit 1; }
 pdftoppm -r 40 -png -singlefile "$pdf" "$out/printed"
-echo "desktop session: passed (exit status 0, posit.txt empty, both saved pictures equal render, one printed page)"
+echo "desktop session: passed (exit status 0, posit.txt empty, both saved pictures equal render, one lossless printed page, Cascade keeps the window)"
