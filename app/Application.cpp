@@ -23,12 +23,9 @@ const rt::Format& titleFormat(geometry::LatticeCode code)
         return *f;
     };
     static const rt::Format formats[] = {
-        make("('BCC (',I3,',',I3,',',I3,')')"),
-        make("('FCC (',I3,',',I3,',',I3,')')"),
-        make("('HCP (',I3,',',I3,',',I3,') A')"),
-        make("('HCP (',I3,',',I3,',',I3,')  B')"),
-        make("('Zinc Blend (',I3,',',I3,',',I3,') A')"),
-        make("('Zinc Blend (',I3,',',I3,',',I3,') B')"),
+        make("('BCC (',I3,',',I3,',',I3,')')"),          make("('FCC (',I3,',',I3,',',I3,')')"),
+        make("('HCP (',I3,',',I3,',',I3,') A')"),        make("('HCP (',I3,',',I3,',',I3,')  B')"),
+        make("('Zinc Blend (',I3,',',I3,',',I3,') A')"), make("('Zinc Blend (',I3,',',I3,',',I3,') B')"),
     };
     return formats[static_cast<int>(code)];
 }
@@ -120,8 +117,7 @@ void loadLattice(ApplicationState& state) { geometry::selectLattice(state.lattic
 
 bool buildSlab(ApplicationState& state, rt::Runtime& runtime, geometry::ProgressOutput& progress)
 {
-    geometry::generateSlab(state.latticeCode, state.miller, state.lattice, state.frame, state.atoms, runtime,
-                           progress);
+    geometry::generateSlab(state.latticeCode, state.miller, state.lattice, state.frame, state.atoms, runtime, progress);
     return runtime.unitConnected(geometry::PositionsUnit);
 }
 

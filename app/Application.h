@@ -63,8 +63,7 @@ private:
 // The application's routines on one window runtime and one run-time.
 class Application {
 public:
-    Application(winrt::WindowRuntime& windows, rt::Runtime& runtime,
-                ApplicationState& state = applicationState());
+    Application(winrt::WindowRuntime& windows, rt::Runtime& runtime, ApplicationState& state = applicationState());
 
     // Maximises the frame, configures the child window (256 colours, 10 x 18 cell, "planes"),
     // applying the record a second time when the runtime adjusted it, sizes it to 50 columns by

@@ -20,14 +20,15 @@ inline constexpr std::int32_t SurfaceDialogId = 103; // "What Surface Do You Wan
 inline constexpr std::int32_t AboutDialogId = 116;   // "About FACETOR"
 
 // The tables are written with the dialog runtime's template writer.
-using dialogs::ControlSpec;
-using dialogs::DialogSpec;
 using dialogs::buildDialogTemplate;
 using dialogs::compiledTemplate;
+using dialogs::ControlSpec;
+using dialogs::DialogSpec;
 
 // --- The application's dialogs --------------------------------------------------------------
 
 namespace tables {
+// clang-format off: the tables read as the dialogs lay out.
 namespace s = dialogs::style;
 namespace k = dialogs::control_class;
 
@@ -40,8 +41,8 @@ inline constexpr ControlSpec ViewControls[] = {
     {2, k::Button, s::Child | s::TabStop | s::PushButton, 29, 7, 50, 14, "Cancel"},
     {NoId, k::Button, ChildVisible | s::GroupBox, 7, 24, 95, 154, "Rotate The View"},
     {1000, k::Button, ChildVisible | s::TabStop | s::PushButton, 28, 200, 53, 14, "Exit Program"},
-    {1001, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton | s::ButtonMultiLine | s::ButtonCentre,
-     15, 86, 38, 86, "Click Here To &Rotate"},
+    {1001, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton | s::ButtonMultiLine | s::ButtonCentre, 15, 86,
+     38, 86, "Click Here To &Rotate"},
     {1002, k::Button, ChildVisible | s::TabStop | s::PushButton, 24, 182, 60, 14, "Reset View"},
     {1003, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 53, 44, 29, 12, ""},
     {1004, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 59, 129, 29, 12, ""},
@@ -50,9 +51,15 @@ inline constexpr ControlSpec ViewControls[] = {
     {1007, k::ScrollBar, ChildVisible | s::ScrollHorizontal, 7, 62, 95, 14, ""},
     {1008, k::ScrollBar, ChildVisible | s::ScrollVertical, 89, 88, 13, 80, ""},
 };
-inline constexpr DialogSpec ViewDialog{
-    s::Popup | s::Caption | s::ModalFrame | s::SetFont, 300, 10, 109, 221,
-    "What Do You Want To Do Next?", 8, "MS Sans Serif", ViewControls};
+inline constexpr DialogSpec ViewDialog{s::Popup | s::Caption | s::ModalFrame | s::SetFont,
+                                       300,
+                                       10,
+                                       109,
+                                       221,
+                                       "What Do You Want To Do Next?",
+                                       8,
+                                       "MS Sans Serif",
+                                       ViewControls};
 
 // Surface choice dialog: the lattice, the termination and the Miller indices.
 inline constexpr ControlSpec SurfaceControls[] = {
@@ -69,9 +76,15 @@ inline constexpr ControlSpec SurfaceControls[] = {
     {2, k::Button, s::Child | s::TabStop | s::PushButton, 7, 74, 50, 14, "Cancel"},
     {NoId, k::Button, ChildVisible | s::GroupBox, 7, 38, 172, 25, "Enter The Miller Indicies Of The Plane You Want"},
 };
-inline constexpr DialogSpec SurfaceDialog{
-    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont, 100, 100, 186, 95,
-    "What Surface Do You Want To Draw?", 8, "MS Sans Serif", SurfaceControls};
+inline constexpr DialogSpec SurfaceDialog{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont,
+                                          100,
+                                          100,
+                                          186,
+                                          95,
+                                          "What Surface Do You Want To Draw?",
+                                          8,
+                                          "MS Sans Serif",
+                                          SurfaceControls};
 
 // About box: the frame's icon and two centred texts.
 inline constexpr ControlSpec AboutControls[] = {
@@ -82,10 +95,17 @@ inline constexpr ControlSpec AboutControls[] = {
     {NoId, k::Static, ChildVisible | s::StaticCentre, 27, 65, 135, 18,
      "The program runs best on Windows 95\nWindows NT gives errors on printing"},
 };
-inline constexpr DialogSpec AboutDialog{
-    s::Popup | s::Caption | s::ModalFrame | s::SetFont, 100, 100, 189, 116,
-    "About FACETOR", 8, "MS Sans Serif", AboutControls};
+inline constexpr DialogSpec AboutDialog{s::Popup | s::Caption | s::ModalFrame | s::SetFont,
+                                        100,
+                                        100,
+                                        189,
+                                        116,
+                                        "About FACETOR",
+                                        8,
+                                        "MS Sans Serif",
+                                        AboutControls};
 
+// clang-format on
 } // namespace tables
 
 // The binary templates, built at compile time.

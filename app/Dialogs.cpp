@@ -138,9 +138,11 @@ void ApplicationDialogs::showViewDialog()
     dialogs::DialogSetText(dialog, BoxTilt, "0");
     dialogs::DialogSetInteger(dialog, BarRotation, BarOffset);
     dialogs::DialogSetInteger(dialog, BarTilt, BarOffset);
-    dialogs::DialogSetCallback(dialog, ButtonExit, [this](Dialog& d, int32_t id, int32_t e) { onExitProgram(d, id, e); });
+    dialogs::DialogSetCallback(dialog, ButtonExit,
+                               [this](Dialog& d, int32_t id, int32_t e) { onExitProgram(d, id, e); });
     dialogs::DialogSetCallback(dialog, ButtonRotate, [this](Dialog& d, int32_t id, int32_t e) { onRotate(d, id, e); });
-    dialogs::DialogSetCallback(dialog, ButtonReset, [this](Dialog& d, int32_t id, int32_t e) { onResetView(d, id, e); });
+    dialogs::DialogSetCallback(dialog, ButtonReset,
+                               [this](Dialog& d, int32_t id, int32_t e) { onResetView(d, id, e); });
     auto changed = [this](Dialog& d, int32_t id, int32_t e) { onViewValueChanged(d, id, e); };
     for (int32_t id : {BoxRotation, BoxTilt, BarRotation, BarTilt})
         dialogs::DialogSetCallback(dialog, id, changed);

@@ -182,7 +182,7 @@ bool guardProgramThread(rt::Runtime& runtime, rt::ProgramEnd& end)
     g_guarded = pthread_self();
     g_guardedSet = true;
 
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_sigaction = handler;
     sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&sa.sa_mask);

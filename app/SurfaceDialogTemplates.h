@@ -15,6 +15,7 @@ inline constexpr std::uint16_t BoxPreset = 1201, BoxLatticeA = 1202, BoxLatticeC
 inline constexpr std::uint16_t BoxEnergy = 1211, BoxSuperstructure = 1212, CheckDomains = 1213;
 
 namespace tables {
+// clang-format off: the tables read as the dialogs lay out.
 
 inline constexpr ControlSpec MaterialControls[] = {
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 110, 9, "&Preset (Cu, Fe, Mg, GaAs, Si ...):"},
@@ -30,9 +31,15 @@ inline constexpr ControlSpec MaterialControls[] = {
     {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 33, 102, 50, 14, "OK"},
     {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 97, 102, 50, 14, "Cancel"},
 };
-inline constexpr DialogSpec MaterialDialog{
-    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont, 120, 60, 180, 123,
-    "Material", 8, "MS Sans Serif", MaterialControls};
+inline constexpr DialogSpec MaterialDialog{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont,
+                                           120,
+                                           60,
+                                           180,
+                                           123,
+                                           "Material",
+                                           8,
+                                           "MS Sans Serif",
+                                           MaterialControls};
 
 inline constexpr ControlSpec DiffractionControls[] = {
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 90, 9, "&Energy (eV):"},
@@ -45,10 +52,17 @@ inline constexpr ControlSpec DiffractionControls[] = {
     {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 40, 84, 50, 14, "OK"},
     {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 104, 84, 50, 14, "Cancel"},
 };
-inline constexpr DialogSpec DiffractionDialog{
-    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont, 120, 60, 194, 105,
-    "Diffraction Pattern", 8, "MS Sans Serif", DiffractionControls};
+inline constexpr DialogSpec DiffractionDialog{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont,
+                                              120,
+                                              60,
+                                              194,
+                                              105,
+                                              "Diffraction Pattern",
+                                              8,
+                                              "MS Sans Serif",
+                                              DiffractionControls};
 
+// clang-format on
 } // namespace tables
 
 inline constexpr auto MaterialTemplate = compiledTemplate<tables::MaterialDialog>();

@@ -97,7 +97,8 @@ void SurfaceMenu::publish(const SurfaceSnapshot& snapshot)
     crystal::Material material;
     {
         std::lock_guard lock(m_mutex);
-        const bool sameSurface = m_published && m_snapshot.code == snapshot.code && m_snapshot.miller == snapshot.miller;
+        const bool sameSurface =
+            m_published && m_snapshot.code == snapshot.code && m_snapshot.miller == snapshot.miller;
         m_snapshot = snapshot;
         m_published = true;
         if (sameSurface)
@@ -211,7 +212,8 @@ int32_t SurfaceMenu::openWindow(const char* title, int columns, int rows, int ce
     if (info && picture) {
         const platform::Rect beside = m_platform.windowRect(picture->platformWindow);
         const platform::Rect own = m_platform.windowRect(info->platformWindow);
-        m_platform.moveWindow(info->platformWindow, {beside.x + beside.width + WindowGap, beside.y, own.width, own.height});
+        m_platform.moveWindow(info->platformWindow,
+                              {beside.x + beside.width + WindowGap, beside.y, own.width, own.height});
     }
     return handle;
 }
@@ -331,9 +333,11 @@ std::string latticeText(geometry::LatticeKind lattice)
 
 // The LEED window's colours, one palette entry per role of the picture.
 constexpr figure::LeedRole PatternRoles[] = {
-    figure::LeedRole::Background, figure::LeedRole::Screen,   figure::LeedRole::ScreenRim,
-    figure::LeedRole::Specular,   figure::LeedRole::Substrate, figure::LeedRole::Superstructure,
-    figure::LeedRole::SubstrateCell, figure::LeedRole::SuperstructureCell, figure::LeedRole::Label,
+    figure::LeedRole::Background,    figure::LeedRole::Screen,
+    figure::LeedRole::ScreenRim,     figure::LeedRole::Specular,
+    figure::LeedRole::Substrate,     figure::LeedRole::Superstructure,
+    figure::LeedRole::SubstrateCell, figure::LeedRole::SuperstructureCell,
+    figure::LeedRole::Label,
 };
 
 int16_t roleIndex(figure::LeedRole role)
@@ -401,8 +405,8 @@ void SurfaceMenu::chooseMaterial()
         return;
     }
     if (preset->lattice != lattice) {
-        failed("The material was not changed: " + preset->name + " is " + latticeText(preset->lattice) +
-               ", the surface on screen " + latticeText(lattice) + ".");
+        failed("The material was not changed: " + preset->name + " is " + latticeText(preset->lattice)
+               + ", the surface on screen " + latticeText(lattice) + ".");
         return;
     }
     setMaterial(*preset);
@@ -413,7 +417,8 @@ void SurfaceMenu::exportFigure()
     const SurfaceSnapshot shown = snapshot();
     const crystal::Material material = this->material(geometry::latticeKind(shown.code));
     platform::SaveFileRequest request;
-    request.filters = {{"SVG Figures (*.svg)", "*.svg"}, {"PDF Figures (*.pdf)", "*.pdf"}, {"PNG Pictures (*.png)", "*.png"}};
+    request.filters = {
+        {"SVG Figures (*.svg)", "*.svg"}, {"PDF Figures (*.pdf)", "*.pdf"}, {"PNG Pictures (*.png)", "*.png"}};
     request.defaultExtension = "svg";
     const auto path = m_platform.saveFileDialog(request);
     if (!path)

@@ -27,8 +27,8 @@ namespace app {
 struct SurfaceSnapshot {
     geometry::LatticeCode code = geometry::LatticeCode::Fcc;
     geometry::MillerIndices miller{1, 0, 0};
-    float rotation = 0.0f;  // degrees about the plane normal
-    float tilt = 0.0f;      // degrees
+    float rotation = 0.0f; // degrees about the plane normal
+    float tilt = 0.0f;     // degrees
 };
 
 // The real-crystal surface of a snapshot made of material.
@@ -92,7 +92,7 @@ private:
     platform::Platform& m_platform;
     dialogs::DialogRuntime& m_dialogs;
 
-    mutable std::mutex m_mutex;  // the snapshot and the materials
+    mutable std::mutex m_mutex; // the snapshot and the materials
     SurfaceSnapshot m_snapshot;
     bool m_published = false;
     std::array<std::optional<crystal::Material>, 4> m_materials;
@@ -104,7 +104,7 @@ private:
     std::unique_ptr<WindowUnits> m_units;
     std::atomic<int32_t> m_reportWindow{-1};
     std::atomic<int32_t> m_patternWindow{-1};
-    DiffractionSettings m_diffraction;  // under m_mutex
+    DiffractionSettings m_diffraction; // under m_mutex
 };
 
 } // namespace app

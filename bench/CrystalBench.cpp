@@ -9,10 +9,7 @@
 
 namespace {
 
-crystal::SurfaceSpec highIndex()
-{
-    return {*crystal::findMaterial("Pt"), {7, 5, 3}, crystal::Termination::None};
-}
+crystal::SurfaceSpec highIndex() { return {*crystal::findMaterial("Pt"), {7, 5, 3}, crystal::Termination::None}; }
 
 // 100 planes of a 10 x 10 repeat of the one-atom primitive cell: 10000 atoms.
 const crystal::SlabOptions TenThousand{100, 10, 10, 10.0};
@@ -25,8 +22,8 @@ void surfaceCell(benchmark::State& st, crystal::SurfaceSpec spec, crystal::InPla
 }
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_primitive, highIndex(), crystal::InPlaneCell::Primitive);
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_orthogonal, highIndex(), crystal::InPlaneCell::Orthogonal);
-BENCHMARK_CAPTURE(surfaceCell, GaAs_111_B, (crystal::SurfaceSpec{*crystal::findMaterial("GaAs"), {1, 1, 1},
-                                                                  crystal::Termination::B}),
+BENCHMARK_CAPTURE(surfaceCell, GaAs_111_B,
+                  (crystal::SurfaceSpec{*crystal::findMaterial("GaAs"), {1, 1, 1}, crystal::Termination::B}),
                   crystal::InPlaneCell::Primitive);
 
 // The whole export: cell, 10000-atom slab, extended XYZ text.

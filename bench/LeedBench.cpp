@@ -10,7 +10,7 @@
 namespace {
 
 constexpr double A = 2.556;
-const crystal::Vec3 HexA{A, 0, 0}, HexB{-A / 2, A * std::sqrt(3.0) / 2, 0};
+const crystal::Vec3 HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0};
 const crystal::Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
 
 crystal::LeedPattern make(crystal::Vec3 a, crystal::Vec3 b, double energy, std::optional<crystal::IntMatrix2> m)

@@ -22,7 +22,8 @@ std::optional<int16_t> parseIndex(std::string_view text)
     int value = 0;
     const char* first = text.data();
     const char* last = first + text.size();
-    if (!text.empty() && *first == '+') ++first;
+    if (!text.empty() && *first == '+')
+        ++first;
     auto [ptr, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || ptr != last || first == last)
         return std::nullopt;
@@ -36,7 +37,8 @@ std::optional<float> parseAngle(std::string_view text)
     float value = 0.0f;
     const char* first = text.data();
     const char* last = first + text.size();
-    if (!text.empty() && *first == '+') ++first;
+    if (!text.empty() && *first == '+')
+        ++first;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
         return std::nullopt;
@@ -127,21 +129,28 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
         if (opt == "--help" || opt == "-h")
             return ShowHelp{};
         auto value = [&]() -> std::optional<std::string_view> {
-            if (in.done()) return std::nullopt;
+            if (in.done())
+                return std::nullopt;
             return in.take();
         };
         auto missing = [&] { return ArgError{"option " + std::string(opt) + " needs a value"}; };
         if (opt == "--lattice") {
             auto v = value();
-            if (!v) return missing();
+            if (!v)
+                return missing();
             kind = geometry::parseLatticeName(*v);
-            if (!kind) return ArgError{"unknown lattice " + quoted(*v) + " (bcc, fcc, hcp or zincblende)"};
+            if (!kind)
+                return ArgError{"unknown lattice " + quoted(*v) + " (bcc, fcc, hcp or zincblende)"};
         } else if (opt == "--termination") {
             auto v = value();
-            if (!v) return missing();
-            if (*v == "A" || *v == "a") term = geometry::Termination::A;
-            else if (*v == "B" || *v == "b") term = geometry::Termination::B;
-            else return ArgError{"unknown termination " + quoted(*v) + " (A or B)"};
+            if (!v)
+                return missing();
+            if (*v == "A" || *v == "a")
+                term = geometry::Termination::A;
+            else if (*v == "B" || *v == "b")
+                term = geometry::Termination::B;
+            else
+                return ArgError{"unknown termination " + quoted(*v) + " (A or B)"};
         } else if (opt == "--hkl" && !isListing) {
             if (args.size() - in.next < 3)
                 return ArgError{"option --hkl needs three indices"};
@@ -157,35 +166,46 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             haveHkl = true;
         } else if ((opt == "--rotate" || opt == "--tilt") && !isListing) {
             auto v = value();
-            if (!v) return missing();
+            if (!v)
+                return missing();
             auto angle = parseAngle(*v);
-            if (!angle) return ArgError{"angle " + quoted(*v) + " for " + std::string(opt) + " is not a finite number"};
+            if (!angle)
+                return ArgError{"angle " + quoted(*v) + " for " + std::string(opt) + " is not a finite number"};
             (opt == "--rotate" ? cmd.rotate : cmd.tilt) = *angle;
         } else if (opt == "--format" && isSlab) {
             auto v = value();
-            if (!v) return missing();
-            if (*v == "table") cmd.format = SlabFormat::Table;
-            else if (*v == "xyz") cmd.format = SlabFormat::Xyz;
-            else return ArgError{"unknown format " + quoted(*v) + " (table or xyz)"};
+            if (!v)
+                return missing();
+            if (*v == "table")
+                cmd.format = SlabFormat::Table;
+            else if (*v == "xyz")
+                cmd.format = SlabFormat::Xyz;
+            else
+                return ArgError{"unknown format " + quoted(*v) + " (table or xyz)"};
         } else if (opt == "--material" && isSlab) {
             auto v = value();
-            if (!v) return missing();
+            if (!v)
+                return missing();
             cmd.material = std::string(*v);
         } else if (opt == "--out" && isRender) {
             auto v = value();
-            if (!v) return missing();
+            if (!v)
+                return missing();
             cmd.out = std::string(*v);
-            if (cmd.out.empty()) return ArgError{"option --out needs a file name"};
+            if (cmd.out.empty())
+                return ArgError{"option --out needs a file name"};
         } else if (opt == "--screen" && isRender) {
             auto v = value();
-            if (!v) return missing();
+            if (!v)
+                return missing();
             const auto x = v->find('x');
             std::optional<int> w, h;
             if (x != std::string_view::npos) {
                 w = parseDimension(v->substr(0, x));
                 h = parseDimension(v->substr(x + 1));
             }
-            if (!w || !h) return ArgError{"screen size " + quoted(*v) + " is not WxH (1 to 8192 each)"};
+            if (!w || !h)
+                return ArgError{"screen size " + quoted(*v) + " is not WxH (1 to 8192 each)"};
             cmd.screenWidth = *w;
             cmd.screenHeight = *h;
         } else {
@@ -211,8 +231,8 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
         if (!m)
             return ArgError{"unknown material " + quoted(cmd.material) + " (facetor materials lists them)"};
         if (m->lattice != *kind)
-            return ArgError{"material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not " +
-                            std::string(geometry::latticeName(*kind))};
+            return ArgError{"material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not "
+                            + std::string(geometry::latticeName(*kind))};
     }
     if (isRender) {
         if (cmd.out.empty())

@@ -12,19 +12,26 @@
 
 namespace cli {
 
-enum class Subcommand { Listing, Slab, Render };
-enum class SlabFormat { Table, Xyz };
+enum class Subcommand {
+    Listing,
+    Slab,
+    Render
+};
+enum class SlabFormat {
+    Table,
+    Xyz
+};
 
 struct BatchCommand {
     Subcommand subcommand = Subcommand::Listing;
     geometry::LatticeCode code = geometry::LatticeCode::Fcc;
     geometry::MillerIndices miller;
-    std::optional<float> rotate;  // degrees
-    std::optional<float> tilt;    // degrees
+    std::optional<float> rotate; // degrees
+    std::optional<float> tilt;   // degrees
     SlabFormat format = SlabFormat::Table;
-    std::string material;         // slab --format xyz: a preset of the lattice, for Angstrom and symbols
-    std::string out;              // render: .bmp or .png path
-    int screenWidth = 1024;       // render: the headless screen
+    std::string material;   // slab --format xyz: a preset of the lattice, for Angstrom and symbols
+    std::string out;        // render: .bmp or .png path
+    int screenWidth = 1024; // render: the headless screen
     int screenHeight = 768;
 };
 

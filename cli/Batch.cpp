@@ -208,7 +208,8 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
     {
         auto lock = canvas->lockDrawing();
         picture = winrt::capturePicture(
-            *canvas, winrt::Rect{0, 0, std::min(VisibleWidth, canvas->width()), std::min(VisibleHeight, canvas->height())});
+            *canvas,
+            winrt::Rect{0, 0, std::min(VisibleWidth, canvas->width()), std::min(VisibleHeight, canvas->height())});
     }
     std::string error;
     const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
@@ -267,8 +268,8 @@ int runBatch(const std::vector<std::string_view>& args)
     platform::HeadlessPlatform screen(display);
     winrt::WindowRuntime windows(screen);
     app::WindowUnitOutput windowText(windows);
-    rt::WindowTextSink* unitSink = cmd.subcommand == Subcommand::Render ? static_cast<rt::WindowTextSink*>(&windowText)
-                                                                        : &lines;
+    rt::WindowTextSink* unitSink =
+        cmd.subcommand == Subcommand::Render ? static_cast<rt::WindowTextSink*>(&windowText) : &lines;
     for (int unit : {0, 5, 6})
         runtime.units().connectWindow(unit, unitSink);
 

@@ -32,7 +32,8 @@ int runExport(const std::vector<std::string_view>& arguments)
             kind = crystal::InPlaneCell::Orthogonal;
             continue;
         }
-        const bool known = opt == "--layers" || opt == "--size" || opt == "--vacuum" || opt == "--format" || opt == "--out";
+        const bool known =
+            opt == "--layers" || opt == "--size" || opt == "--vacuum" || opt == "--format" || opt == "--out";
         if (!known)
             return argumentError("unknown option " + quotedWord(opt) + " for export");
         if (i + 1 >= args.size())
@@ -74,8 +75,8 @@ int runExport(const std::vector<std::string_view>& arguments)
     if (!format) {
         format = crystal::structureFormatOfPath(out);
         if (!format)
-            return argumentError("cannot tell the format of " + quotedWord(out) +
-                                 " from its name: give --format extxyz, poscar or cif");
+            return argumentError("cannot tell the format of " + quotedWord(out)
+                                 + " from its name: give --format extxyz, poscar or cif");
     }
     if (!crystal::validSlabOptions(options, error))
         return argumentError(error);

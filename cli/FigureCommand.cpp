@@ -50,7 +50,7 @@ int runFigure(const std::vector<std::string_view>& arguments)
             continue;
         }
         const bool known = opt == "--rotate" || opt == "--tilt" || opt == "--layers" || opt == "--size"
-                           || opt == "--width" || opt == "--colour" || opt == "--color" || opt == "--out";
+            || opt == "--width" || opt == "--colour" || opt == "--color" || opt == "--out";
         if (!known)
             return argumentError("unknown option " + quotedWord(opt) + " for figure");
         if (i + 1 >= args.size())

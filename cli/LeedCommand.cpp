@@ -22,7 +22,10 @@ namespace {
 // The picture's size in pixels (PNG) or points (SVG).
 constexpr int PictureSide = 600;
 
-enum class LeedFormat { Text, Json };
+enum class LeedFormat {
+    Text,
+    Json
+};
 
 // The shortest text that reads back to the same double.
 std::string shortest(double value)
@@ -42,8 +45,8 @@ std::optional<double> parseEnergy(std::string_view text)
 
 std::string matrixText(const crystal::IntMatrix2& m)
 {
-    return "[" + std::to_string(m.m11) + " " + std::to_string(m.m12) + "; " + std::to_string(m.m21) + " " +
-           std::to_string(m.m22) + "]";
+    return "[" + std::to_string(m.m11) + " " + std::to_string(m.m12) + "; " + std::to_string(m.m21) + " "
+        + std::to_string(m.m22) + "]";
 }
 
 std::string formatText(const crystal::LeedPattern& p, std::string_view title, crystal::Lattice2D type,
@@ -53,7 +56,8 @@ std::string formatText(const crystal::LeedPattern& p, std::string_view title, cr
     std::string out(title);
     std::snprintf(line, sizeof line, ", %s cell a = %.4f, b = %.4f Angstrom, gamma = %.2f degrees\n",
                   crystal::lattice2DName(type), crystal::norm(p.a), crystal::norm(p.b),
-                  std::acos(crystal::dot(p.a, p.b) / (crystal::norm(p.a) * crystal::norm(p.b))) * 180.0 / std::numbers::pi);
+                  std::acos(crystal::dot(p.a, p.b) / (crystal::norm(p.a) * crystal::norm(p.b))) * 180.0
+                      / std::numbers::pi);
     out += line;
     if (!p.domains.empty()) {
         out += "superstructure " + std::string(superstructure) + " = " + matrixText(p.domains.front());
@@ -83,10 +87,9 @@ std::string formatJson(const crystal::LeedPattern& p)
         const auto& s = p.spots[i];
         out += i ? ",\n  " : "\n  ";
         // + 0.0 turns a negative zero into zero.
-        out += "{\"h\": " + shortest(s.h.value() + 0.0) + ", \"k\": " + shortest(s.k.value() + 0.0) +
-               ", \"gx\": " + shortest(s.gx + 0.0) + ", \"gy\": " + shortest(s.gy + 0.0) +
-               ", \"theta\": " + shortest(s.theta) + ", \"kind\": \"" + crystal::spotKindName(s.kind) +
-               "\", \"domain\": " + std::to_string(s.domain) + "}";
+        out += "{\"h\": " + shortest(s.h.value() + 0.0) + ", \"k\": " + shortest(s.k.value() + 0.0) + ", \"gx\": "
+            + shortest(s.gx + 0.0) + ", \"gy\": " + shortest(s.gy + 0.0) + ", \"theta\": " + shortest(s.theta)
+            + ", \"kind\": \"" + crystal::spotKindName(s.kind) + "\", \"domain\": " + std::to_string(s.domain) + "}";
     }
     out += "\n]}\n";
     return out;
@@ -116,7 +119,8 @@ int runLeed(const std::vector<std::string_view>& arguments)
             domains = crystal::LeedDomains::All;
             continue;
         }
-        const bool known = opt == "--energy" || opt == "--wood" || opt == "--matrix" || opt == "--format" || opt == "--out";
+        const bool known =
+            opt == "--energy" || opt == "--wood" || opt == "--matrix" || opt == "--format" || opt == "--out";
         if (!known)
             return argumentError("unknown option " + quotedWord(opt) + " for leed");
         if (i + 1 >= args.size())

@@ -115,8 +115,8 @@ std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view opt = args[i];
-        const bool known = opt == "--material" || opt == "--lattice" || opt == "--elements" || opt == "--a" ||
-                           opt == "--c" || opt == "--termination" || opt == "--hkl";
+        const bool known = opt == "--material" || opt == "--lattice" || opt == "--elements" || opt == "--a"
+            || opt == "--c" || opt == "--termination" || opt == "--hkl";
         if (!known) {
             rest.push_back(opt);
             continue;
@@ -155,8 +155,8 @@ std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view
         } else if (opt == "--a" || opt == "--c") {
             const auto length = parseNumber(value);
             if (!length)
-                return fail("lattice constant " + quotedWord(value) + " for " + std::string(opt) +
-                            " is not a finite number");
+                return fail("lattice constant " + quotedWord(value) + " for " + std::string(opt)
+                            + " is not a finite number");
             (opt == "--a" ? a : c) = *length;
         } else if (opt == "--termination") {
             if (value == "A" || value == "a")

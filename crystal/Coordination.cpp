@@ -179,7 +179,8 @@ std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& c
         const auto key = std::make_pair(sites[i].plane, sites[i].atom);
         auto it = known.find(key);
         if (it == known.end())
-            it = known.emplace(key, siteCoordination(cell, cutoff, planeAtomPosition(cell, key.first, key.second))).first;
+            it = known.emplace(key, siteCoordination(cell, cutoff, planeAtomPosition(cell, key.first, key.second)))
+                     .first;
         out[i] = it->second;
     }
     return out;

@@ -151,9 +151,9 @@ struct WoodReader {
     }
 };
 
-constexpr std::string_view RootSign = "\xe2\x88\x9a";   // U+221A
-constexpr std::string_view TimesSign = "\xc3\x97";      // U+00D7
-constexpr std::string_view DegreeSign = "\xc2\xb0";     // U+00B0
+constexpr std::string_view RootSign = "\xe2\x88\x9a"; // U+221A
+constexpr std::string_view TimesSign = "\xc3\x97";    // U+00D7
+constexpr std::string_view DegreeSign = "\xc2\xb0";   // U+00B0
 
 // [integer] [sqrt | √] [(] integer [)]  or  integer
 bool readFactor(WoodReader& r, WoodFactor& f, std::string& what)
@@ -173,8 +173,8 @@ bool readFactor(WoodReader& r, WoodFactor& f, std::string& what)
         const bool paren = r.take("(");
         auto root = r.integer(MaxSuperstructureEntry * MaxSuperstructureEntry);
         if (!root) {
-            what = "a whole number after the root sign, at most " +
-                   std::to_string(MaxSuperstructureEntry * MaxSuperstructureEntry);
+            what = "a whole number after the root sign, at most "
+                + std::to_string(MaxSuperstructureEntry * MaxSuperstructureEntry);
             return false;
         }
         if (paren && !r.take(")")) {
@@ -277,9 +277,9 @@ bool matches(Vec3 found, Vec3 target, double angleToleranceDegrees)
 double electronWaveNumber(double energyEv)
 {
     // CODATA 2018: electron mass, elementary charge (exact), reduced Planck constant.
-    constexpr double ElectronMass = 9.1093837015e-31;     // kg
-    constexpr double ElectronVolt = 1.602176634e-19;      // J
-    constexpr double ReducedPlanck = 1.054571817e-34;     // J s
+    constexpr double ElectronMass = 9.1093837015e-31; // kg
+    constexpr double ElectronVolt = 1.602176634e-19;  // J
+    constexpr double ReducedPlanck = 1.054571817e-34; // J s
     static const double perRootEv = std::sqrt(2.0 * ElectronMass * ElectronVolt) / ReducedPlanck * 1e-10;
     return perRootEv * std::sqrt(energyEv);
 }
@@ -330,8 +330,8 @@ std::optional<IntMatrix2> parseSuperstructureMatrix(std::string_view text, std::
             return std::nullopt;
         }
         if (value > MaxSuperstructureEntry || value < -MaxSuperstructureEntry) {
-            error = shown + ": entries must lie within -" + std::to_string(MaxSuperstructureEntry) + " to " +
-                    std::to_string(MaxSuperstructureEntry);
+            error = shown + ": entries must lie within -" + std::to_string(MaxSuperstructureEntry) + " to "
+                + std::to_string(MaxSuperstructureEntry);
             return std::nullopt;
         }
         m[std::size_t(count++)] = value;
@@ -392,8 +392,8 @@ std::optional<WoodNotation> parseWoodNotation(std::string_view text, std::string
 std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, std::string& error)
 {
     auto refuse = [&] {
-        error = quoted(wood.text) + " does not describe a superstructure of a " +
-                lattice2DName(classifyLattice2D(a, b)) + " surface";
+        error = quoted(wood.text) + " does not describe a superstructure of a " + lattice2DName(classifyLattice2D(a, b))
+            + " surface";
         return std::nullopt;
     };
     if (!(std::abs(cross2(a, b)) > 0.0)) {
@@ -404,8 +404,8 @@ std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, s
     const Vec3 tb = wood.m.value() * rotated(b, wood.angle);
     const auto [a1, a2] = nearestLatticePoint(a, b, ta);
     const auto [b1, b2] = nearestLatticePoint(a, b, tb);
-    if (!matches(combine(a1, a, a2, b), ta, wood.angleTolerance) ||
-        !matches(combine(b1, a, b2, b), tb, wood.angleTolerance))
+    if (!matches(combine(a1, a, a2, b), ta, wood.angleTolerance)
+        || !matches(combine(b1, a, b2, b), tb, wood.angleTolerance))
         return refuse();
     IntMatrix2 m{a1, a2, b1, b2};
     if (wood.centred) {
@@ -440,8 +440,8 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
         // p^T G p = G, with G the metric of u, v: the operation keeps lengths and angles.
         const Vec3 pu = combine(p.m11, r.u, p.m21, r.v);
         const Vec3 pv = combine(p.m12, r.u, p.m22, r.v);
-        if (std::abs(dot(pu, pu) - guu) > tolerance || std::abs(dot(pu, pv) - guv) > tolerance ||
-            std::abs(dot(pv, pv) - gvv) > tolerance)
+        if (std::abs(dot(pu, pu) - guu) > tolerance || std::abs(dot(pu, pv) - guv) > tolerance
+            || std::abs(dot(pv, pv) - gvv) > tolerance)
             continue;
         double angle = std::atan2(cross2(r.u, pu), dot(r.u, pu)) * 180.0 / Pi;
         if (angle < -1e-6)
@@ -463,13 +463,9 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
     return group;
 }
 
-const char* spotKindName(SpotKind kind)
-{
-    return kind == SpotKind::Substrate ? "substrate" : "superstructure";
-}
+const char* spotKindName(SpotKind kind) { return kind == SpotKind::Substrate ? "substrate" : "superstructure"; }
 
-std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options,
-                                       std::string& error)
+std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options, std::string& error)
 {
     if (!std::isfinite(energyEv) || !(energyEv > 0.0)) {
         error = "the energy must be a positive number of eV";
@@ -508,12 +504,13 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
 
     // About k^2 A / (4 pi) beams per domain in a disc of radius k, A the superstructure's area.
     const double n = double(std::abs(base.det()));
-    const double expected = k * k * std::abs(area) * n / (4.0 * Pi) * double(std::max<std::size_t>(1, pattern.domains.size()));
+    const double expected =
+        k * k * std::abs(area) * n / (4.0 * Pi) * double(std::max<std::size_t>(1, pattern.domains.size()));
     if (!(expected <= double(MaxLeedSpots))) {
         char shown[32];
         std::snprintf(shown, sizeof shown, "%g", energyEv);
-        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown +
-                " eV; choose a lower energy or a smaller superstructure";
+        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown
+            + " eV; choose a lower energy or a smaller superstructure";
         return std::nullopt;
     }
 
@@ -561,10 +558,12 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
         pattern.spots.push_back(s);
     }
     // Shells of equal g (within rounding) in increasing order, each by decreasing h, then k.
-    std::sort(pattern.spots.begin(), pattern.spots.end(), [](const LeedSpot& p, const LeedSpot& q) { return p.g < q.g; });
+    std::sort(pattern.spots.begin(), pattern.spots.end(),
+              [](const LeedSpot& p, const LeedSpot& q) { return p.g < q.g; });
     std::vector<int> shell(pattern.spots.size(), 0);
     for (std::size_t i = 1; i < pattern.spots.size(); ++i)
-        shell[i] = shell[i - 1] + (pattern.spots[i].g - pattern.spots[i - 1].g > 1e-9 * std::max(1.0, pattern.spots[i].g));
+        shell[i] =
+            shell[i - 1] + (pattern.spots[i].g - pattern.spots[i - 1].g > 1e-9 * std::max(1.0, pattern.spots[i].g));
     std::vector<std::size_t> order(pattern.spots.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {

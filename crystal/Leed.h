@@ -61,11 +61,11 @@ struct WoodFactor {
 
 // Wood notation as written: p(n x m)R angle or c(n x m)R angle.
 struct WoodNotation {
-    bool centred = false;       // c(...): the cell with an extra point at its centre
-    WoodFactor n, m;            // the lengths of the cell's vectors in units of |a| and |b|
-    double angle = 0.0;         // degrees, counter-clockwise
-    double angleTolerance = 0;  // degrees: half a unit of the last digit written (R19.1: 0.05)
-    std::string text;           // the notation as given, without surrounding blanks
+    bool centred = false;      // c(...): the cell with an extra point at its centre
+    WoodFactor n, m;           // the lengths of the cell's vectors in units of |a| and |b|
+    double angle = 0.0;        // degrees, counter-clockwise
+    double angleTolerance = 0; // degrees: half a unit of the last digit written (R19.1: 0.05)
+    std::string text;          // the notation as given, without surrounding blanks
 };
 
 // Parses p(2x2), c(2x2), (2x1), 2x1, (sqrt3 x sqrt3)R30, (√3×√3)R30°, (2√3 x 2√3)R30, ...
@@ -84,7 +84,10 @@ std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, s
 // The identity comes first, then the rotations by increasing angle, then the mirrors.
 std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b);
 
-enum class SpotKind { Substrate, Superstructure };
+enum class SpotKind {
+    Substrate,
+    Superstructure
+};
 
 // "substrate" or "superstructure".
 const char* spotKindName(SpotKind kind);
@@ -96,15 +99,18 @@ struct LeedSpot {
     double g = 0;          // its length, 1/Angstrom
     double theta = 0;      // exit angle from the surface normal, degrees: asin(g / k)
     SpotKind kind = SpotKind::Substrate;
-    int domain = 1;        // the lowest-numbered domain that has this beam; 1 for the substrate's
+    int domain = 1; // the lowest-numbered domain that has this beam; 1 for the substrate's
 };
 
 // How the beams are collected.
-enum class LeedDomains { One, All };
+enum class LeedDomains {
+    One,
+    All
+};
 
 struct LeedOptions {
-    std::optional<IntMatrix2> superstructure;  // none: the clean surface
-    LeedDomains domains = LeedDomains::One;    // All: every domain the substrate's symmetry makes
+    std::optional<IntMatrix2> superstructure; // none: the clean surface
+    LeedDomains domains = LeedDomains::One;   // All: every domain the substrate's symmetry makes
 };
 
 // The beams allowed at most: beyond this the energy or the superstructure is refused.
@@ -114,10 +120,10 @@ constexpr std::size_t MaxLeedSpots = 20000;
 // (domain d is domains[d - 1]; none for a clean surface) and the beams, ordered by increasing g
 // and within a shell by decreasing h, then k. Each beam appears once.
 struct LeedPattern {
-    double energy = 0;      // eV
-    double waveNumber = 0;  // k, 1/Angstrom
-    Vec3 a, b;              // the substrate's cell, Angstrom
-    Vec3 aStar, bStar;      // its reciprocal cell, a . aStar = b . bStar = 2 pi, 1/Angstrom
+    double energy = 0;     // eV
+    double waveNumber = 0; // k, 1/Angstrom
+    Vec3 a, b;             // the substrate's cell, Angstrom
+    Vec3 aStar, bStar;     // its reciprocal cell, a . aStar = b . bStar = 2 pi, 1/Angstrom
     std::vector<IntMatrix2> domains;
     std::vector<LeedSpot> spots;
 };
@@ -125,7 +131,6 @@ struct LeedPattern {
 // The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. Nothing,
 // with error one line, when the energy is not a positive finite number, the superstructure's
 // determinant is 0, or more than MaxLeedSpots beams would propagate.
-std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options,
-                                       std::string& error);
+std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options, std::string& error);
 
 } // namespace crystal

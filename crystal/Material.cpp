@@ -53,10 +53,7 @@ const std::string& Material::element(int species) const
     return species == 1 && elements.size() > 1 ? elements[1] : elements[0];
 }
 
-std::span<const Material> materialPresets()
-{
-    return presetTable();
-}
+std::span<const Material> materialPresets() { return presetTable(); }
 
 const Material* findMaterial(std::string_view name)
 {

@@ -18,7 +18,7 @@ using geometry::Termination;
 // blende: the first on the marked species 0 sublattice, the second on species 1), the cubic
 // or basal lattice constant a and, for HCP only, c (0 otherwise), both in Angstrom.
 struct Material {
-    std::string name;                  // "Cu", "GaAs", or "custom"
+    std::string name; // "Cu", "GaAs", or "custom"
     LatticeKind lattice = LatticeKind::Fcc;
     std::vector<std::string> elements; // one or two symbols
     double a = 0.0;                    // Angstrom

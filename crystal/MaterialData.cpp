@@ -18,20 +18,14 @@ constexpr const char* Metals = "CRC Handbook, lattice parameters of the elements
 constexpr const char* Alkali = "CRC Handbook, lattice parameters of the elements, room temperature (not 5 K)";
 constexpr const char* Semiconductors = "CRC Handbook, properties of semiconductors, 300 K";
 
-Material fcc(const char* symbol, double a)
-{
-    return {symbol, LatticeKind::Fcc, {symbol}, a, 0.0, Metals};
-}
+Material fcc(const char* symbol, double a) { return {symbol, LatticeKind::Fcc, {symbol}, a, 0.0, Metals}; }
 
 Material bcc(const char* symbol, double a, const char* source = Metals)
 {
     return {symbol, LatticeKind::Bcc, {symbol}, a, 0.0, source};
 }
 
-Material hcp(const char* symbol, double a, double c)
-{
-    return {symbol, LatticeKind::Hcp, {symbol}, a, c, Metals};
-}
+Material hcp(const char* symbol, double a, double c) { return {symbol, LatticeKind::Hcp, {symbol}, a, c, Metals}; }
 
 Material zincBlende(const char* name, const char* first, const char* second, double a)
 {

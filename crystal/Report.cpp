@@ -48,8 +48,7 @@ std::string shortest(double value)
     return ec == std::errc() ? std::string(buf, ptr) : std::string("null");
 }
 
-template <std::size_t N>
-std::string indexList(const std::array<int64_t, N>& v, char open, char close)
+template <std::size_t N> std::string indexList(const std::array<int64_t, N>& v, char open, char close)
 {
     std::string s(1, open);
     for (std::size_t i = 0; i < N; ++i) {
@@ -174,8 +173,8 @@ std::optional<SurfaceReport> surfaceReport(const SurfaceSpec& spec, std::string&
     r.type = classifyLattice2D(a, b);
     // A rhombic cell is quoted with its acute angle; (b, -a) keeps the lengths and the
     // handedness of (a, b).
-    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= LengthTolerance * norm(b) &&
-        dot(a, b) < 0.0) {
+    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= LengthTolerance * norm(b)
+        && dot(a, b) < 0.0) {
         const Vec3 oldA = a;
         a = b;
         b = -1.0 * oldA;
@@ -239,8 +238,8 @@ std::string formatReportText(const SurfaceReport& r)
     for (const ExposedPlane& plane : r.exposed) {
         std::vector<std::string> items;
         for (std::size_t i = 0; i < plane.counts.size(); ++i)
-            items.push_back(std::to_string(plane.counts[i].coordination) + ": " + std::to_string(plane.counts[i].atoms) +
-                            (i + 1 < plane.counts.size() ? "," : ""));
+            items.push_back(std::to_string(plane.counts[i].coordination) + ": " + std::to_string(plane.counts[i].atoms)
+                            + (i + 1 < plane.counts.size() ? "," : ""));
         out += wrapped("  plane " + std::to_string(plane.plane), items);
     }
     std::string steps = "none";
@@ -274,7 +273,8 @@ std::string formatReportJson(const SurfaceReport& r)
         out += "{\"plane\": " + std::to_string(r.exposed[i].plane) + ", \"coordination\": {";
         const auto& counts = r.exposed[i].counts;
         for (std::size_t j = 0; j < counts.size(); ++j)
-            out += (j ? ", \"" : "\"") + std::to_string(counts[j].coordination) + "\": " + std::to_string(counts[j].atoms);
+            out +=
+                (j ? ", \"" : "\"") + std::to_string(counts[j].coordination) + "\": " + std::to_string(counts[j].atoms);
         out += "}}";
     }
     out += "], \"steps\": ";

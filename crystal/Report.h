@@ -15,23 +15,23 @@ namespace crystal {
 
 // Atoms of one coordination number in one atomic plane.
 struct CoordinationCount {
-    int coordination = 0;  // nearest neighbours in the semi-infinite crystal
-    int atoms = 0;         // per 2D cell
+    int coordination = 0; // nearest neighbours in the semi-infinite crystal
+    int atoms = 0;        // per 2D cell
 
     friend bool operator==(const CoordinationCount&, const CoordinationCount&) = default;
 };
 
 // One of the top atomic planes.
 struct ExposedPlane {
-    int plane = 0;                          // 1 for the top plane, 2 below it, ...
-    std::vector<CoordinationCount> counts;  // by increasing coordination
+    int plane = 0;                         // 1 for the top plane, 2 below it, ...
+    std::vector<CoordinationCount> counts; // by increasing coordination
 };
 
 struct SurfaceReport {
-    std::string title;  // surfaceTitle of the spec
+    std::string title; // surfaceTitle of the spec
     LatticeKind lattice = LatticeKind::Fcc;
-    Index3 hkl{};      // as given (HCP: referring to a1, a2, c)
-    Index3 reduced{};  // divided by their greatest common divisor
+    Index3 hkl{};     // as given (HCP: referring to a1, a2, c)
+    Index3 reduced{}; // divided by their greatest common divisor
     // HCP only: (h k i l) with i = -(h + k), as given and reduced.
     std::optional<std::array<int64_t, 4>> hkil;
     std::optional<std::array<int64_t, 4>> reducedHkil;
@@ -52,15 +52,15 @@ struct SurfaceReport {
     // period from the top plane: as many as planes in the period, adding up to periodHeight.
     std::vector<double> planeSpacings;
     int planesPerPeriod = 0;
-    double periodHeight = 0.0;  // Angstrom
+    double periodHeight = 0.0; // Angstrom
 
-    int atomsPerPlane = 0;     // atoms of the top plane per 2D cell
-    double atomsPerNm2 = 0.0;  // of the top plane
+    int atomsPerPlane = 0;    // atoms of the top plane per 2D cell
+    double atomsPerNm2 = 0.0; // of the top plane
 
     int bulkCoordination = 0;
-    std::vector<ExposedPlane> exposed;  // the top three planes
+    std::vector<ExposedPlane> exposed; // the top three planes
 
-    std::optional<StepNotation> steps;  // FCC and BCC vicinals only
+    std::optional<StepNotation> steps; // FCC and BCC vicinals only
 };
 
 // The report of spec's surface; nothing, with error one line naming the fault, for a surface

@@ -58,8 +58,8 @@ bool validSlabSize(const SurfaceCell& cell, const SlabOptions& options, std::str
 {
     const long long count = slabAtomCount(cell, options);
     if (count > MaxSlabAtoms) {
-        error = "the slab would hold " + std::to_string(count) + " atoms, more than " +
-                std::to_string(MaxSlabAtoms) + ": give fewer --layers or a smaller --size";
+        error = "the slab would hold " + std::to_string(count) + " atoms, more than " + std::to_string(MaxSlabAtoms)
+            + ": give fewer --layers or a smaller --size";
         return false;
     }
     return true;

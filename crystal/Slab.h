@@ -10,16 +10,16 @@
 namespace crystal {
 
 struct SlabOptions {
-    int layers = 6;        // atomic planes, at least 1
-    int repeatA = 1;       // the in-plane cell repeated repeatA x repeatB times, each at least 1
+    int layers = 6;  // atomic planes, at least 1
+    int repeatA = 1; // the in-plane cell repeated repeatA x repeatB times, each at least 1
     int repeatB = 1;
-    double vacuum = 10.0;  // Angstrom on each side, at least 0
+    double vacuum = 10.0; // Angstrom on each side, at least 0
 };
 
 struct SlabAtom {
-    int species = 0;  // 0 or 1
-    int plane = 0;    // 0 for the top plane, counting down
-    Vec3 position;    // Cartesian, Angstrom, in the cell frame
+    int species = 0; // 0 or 1
+    int plane = 0;   // 0 for the top plane, counting down
+    Vec3 position;   // Cartesian, Angstrom, in the cell frame
 };
 
 // The slab: cell vectors a and b in the x-y plane, c along z (perpendicular to the surface);
@@ -29,7 +29,7 @@ struct SlabAtom {
 // bottom plane.
 struct PeriodicSlab {
     Vec3 a, b, c;
-    std::vector<std::string> elements;  // symbol of species 0 and 1
+    std::vector<std::string> elements; // symbol of species 0 and 1
     std::vector<SlabAtom> atoms;
 };
 

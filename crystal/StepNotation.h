@@ -10,10 +10,10 @@
 namespace crystal {
 
 struct StepNotation {
-    int terraceWidth = 0;  // atom rows on one terrace, the step-edge row included
-    Index3 terrace{};      // terrace plane, smallest integers, on the side of the surface normal
-    Index3 step{};         // step-face plane, smallest integers
-    bool kinked = false;   // the step face is itself a high-index plane
+    int terraceWidth = 0; // atom rows on one terrace, the step-edge row included
+    Index3 terrace{};     // terrace plane, smallest integers, on the side of the surface normal
+    Index3 step{};        // step-face plane, smallest integers
+    bool kinked = false;  // the step face is itself a high-index plane
 };
 
 // The terraces and steps of an FCC or BCC plane (cubic indices) vicinal to a low-index

@@ -14,7 +14,7 @@ void appendFixed(std::string& out, double value, int decimals)
 {
     if (value == 0.0 || std::fabs(value) < 0.5 * std::pow(10.0, -decimals))
         value = 0.0;
-    char buf[400];  // any double in fixed notation with up to 10 decimals
+    char buf[400]; // any double in fixed notation with up to 10 decimals
     const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     out.append(buf, ec == std::errc() ? ptr : buf);
 }

@@ -9,7 +9,11 @@
 
 namespace crystal {
 
-enum class StructureFormat { ExtendedXyz, Poscar, Cif };
+enum class StructureFormat {
+    ExtendedXyz,
+    Poscar,
+    Cif
+};
 
 // "extxyz", "poscar" or "cif".
 std::optional<StructureFormat> parseStructureFormat(std::string_view name);

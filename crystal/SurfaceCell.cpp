@@ -26,13 +26,13 @@ constexpr int64_t OrthogonalReach = 12;
 constexpr double Tolerance = 1e-9;
 
 struct BasisSite {
-    Index3 position;  // twelfths
+    Index3 position; // twelfths
     int species = 0;
 };
 
 struct LatticeModel {
-    std::array<Index3, 3> primitive;  // a basis of the translation lattice, twelfths
-    std::vector<BasisSite> basis;     // one lattice point's atoms, twelfths
+    std::array<Index3, 3> primitive; // a basis of the translation lattice, twelfths
+    std::vector<BasisSite> basis;    // one lattice point's atoms, twelfths
 };
 
 const LatticeModel& latticeModel(LatticeKind kind)
@@ -188,7 +188,7 @@ Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
     const double d = std::fabs(dot(a, b));
     const bool equalLengths = std::fabs(la - lb) <= tolerance * lb;
     const bool perpendicular = d <= tolerance * std::sqrt(la * lb);
-    const bool halfProjection = std::fabs(2.0 * d - la) <= tolerance * la;  // |b - a| = |b|
+    const bool halfProjection = std::fabs(2.0 * d - la) <= tolerance * la; // |b - a| = |b|
     if (equalLengths && perpendicular)
         return Lattice2D::Square;
     if (equalLengths && halfProjection)
@@ -203,8 +203,8 @@ Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
 std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error)
 {
     if (i != -(h + k)) {
-        error = "in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not " +
-                std::to_string(i);
+        error =
+            "in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not " + std::to_string(i);
         return std::nullopt;
     }
     return Index3{h, k, l};
@@ -250,9 +250,9 @@ double neighbourCutoff(const Material& material)
     const double a = material.a;
     const double c = material.c;
     switch (material.lattice) {
-    case LatticeKind::Fcc: return (a / std::sqrt(2.0) + a) / 2.0;              // 12 at a/sqrt2, 6 at a
-    case LatticeKind::Bcc: return (a * std::sqrt(3.0) / 2.0 + a) / 2.0;        // 8 at a sqrt3/2, 6 at a
-    case LatticeKind::ZincBlende: return (a * std::sqrt(3.0) / 4.0 + a / std::sqrt(2.0)) / 2.0;  // 4, then 12
+    case LatticeKind::Fcc: return (a / std::sqrt(2.0) + a) / 2.0;       // 12 at a/sqrt2, 6 at a
+    case LatticeKind::Bcc: return (a * std::sqrt(3.0) / 2.0 + a) / 2.0; // 8 at a sqrt3/2, 6 at a
+    case LatticeKind::ZincBlende: return (a * std::sqrt(3.0) / 4.0 + a / std::sqrt(2.0)) / 2.0; // 4, then 12
     case LatticeKind::Hcp: {
         // 6 in the basal plane at a and 6 in the planes above and below at sqrt(a^2/3 + c^2/4);
         // the next shells: along c, the second ring of the neighbouring planes, the second
@@ -276,10 +276,7 @@ int bulkCoordination(LatticeKind lattice)
     return 12;
 }
 
-double SurfaceCell::area() const
-{
-    return std::fabs(a.x * b.y - a.y * b.x);
-}
+double SurfaceCell::area() const { return std::fabs(a.x * b.y - a.y * b.x); }
 
 std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind, std::string& error)
 {
@@ -303,8 +300,8 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     }
     if (terminated && term == Termination::None)
         term = Termination::A;
-    if (!(material.a > 0.0) || !std::isfinite(material.a) ||
-        (lattice == LatticeKind::Hcp && (!(material.c > 0.0) || !std::isfinite(material.c)))) {
+    if (!(material.a > 0.0) || !std::isfinite(material.a)
+        || (lattice == LatticeKind::Hcp && (!(material.c > 0.0) || !std::isfinite(material.c)))) {
         error = "the material's lattice constants must be finite and above 0";
         return std::nullopt;
     }
@@ -318,8 +315,8 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     const LatticeModel& model = latticeModel(lattice);
     const std::array<Vec3, 3> conventional = latticeVectors(material);
     auto cart = [&](const Index3& t) {
-        return double(t[0]) / Twelfths * conventional[0] + double(t[1]) / Twelfths * conventional[1] +
-               double(t[2]) / Twelfths * conventional[2];
+        return double(t[0]) / Twelfths * conventional[0] + double(t[1]) / Twelfths * conventional[1]
+            + double(t[2]) / Twelfths * conventional[2];
     };
     auto length2 = [&](const Index3& t) {
         const Vec3 c = cart(t);
@@ -339,7 +336,7 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     };
     Index3 inPlane[2];
     Index3 step{};
-    int64_t period = 0;  // the smallest positive (h k l) . t over translations, in twelfths
+    int64_t period = 0; // the smallest positive (h k l) . t over translations, in twelfths
     for (int i = 0, found = 0; i < 3; ++i) {
         if (e.values[i] == 0) {
             inPlane[found++] = translation(e.rows[i]);
@@ -352,7 +349,7 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
 
     const Vec3 g = reciprocalNormal(conventional, h);
     const Vec3 normal = unit(g);
-    const double heightPerClass = 1.0 / (Twelfths * norm(g));  // Angstrom per unit of (h k l) . m
+    const double heightPerClass = 1.0 / (Twelfths * norm(g)); // Angstrom per unit of (h k l) . m
 
     // Gauss reduction with the material's metric, on the integer vectors.
     Index3 ta = inPlane[0];
@@ -427,8 +424,8 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
                     bestB = p.length2 <= r.length2 ? &r : &p;
                 }
             if (!bestA) {
-                error = "no rectangular in-plane cell of " + surfaceTitle(spec) + " within " +
-                        std::to_string(OrthogonalReach) + " primitive cell vectors";
+                error = "no rectangular in-plane cell of " + surfaceTitle(spec) + " within "
+                    + std::to_string(OrthogonalReach) + " primitive cell vectors";
                 return std::nullopt;
             }
             s11 = bestA->i;
@@ -492,7 +489,7 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     // the face the indices name.)
     const Material drawn = catalogueLattice(lattice);
     const double drawnPerClass = DrawingUnits / (Twelfths * norm(reciprocalNormal(latticeVectors(drawn), h)));
-    const double limit = depthHigh(lattice, term) / drawnPerClass;  // in class units
+    const double limit = depthHigh(lattice, term) / drawnPerClass; // in class units
     int64_t top = 0;
     bool haveTop = false;
     for (int64_t r : classes) {

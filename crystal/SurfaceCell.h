@@ -29,10 +29,19 @@ struct SurfaceSpec {
 std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error);
 
 // The in-plane cell to use: the reduced primitive one, or the smallest rectangular one.
-enum class InPlaneCell { Primitive, Orthogonal };
+enum class InPlaneCell {
+    Primitive,
+    Orthogonal
+};
 
 // The five two-dimensional Bravais lattices.
-enum class Lattice2D { Hexagonal, Square, Rectangular, CentredRectangular, Oblique };
+enum class Lattice2D {
+    Hexagonal,
+    Square,
+    Rectangular,
+    CentredRectangular,
+    Oblique
+};
 
 // Its name as reports print it: "hexagonal", "square", "rectangular", "centred rectangular",
 // "oblique".
@@ -44,14 +53,14 @@ Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance = 1e-6);
 
 // An atom of one atomic plane inside the 2D cell.
 struct CellAtom {
-    int species = 0;  // 0 or 1 (the second zinc blende sublattice)
-    double u = 0.0;   // fractional coordinate along a, in [0, 1)
-    double v = 0.0;   // fractional coordinate along b, in [0, 1)
+    int species = 0; // 0 or 1 (the second zinc blende sublattice)
+    double u = 0.0;  // fractional coordinate along a, in [0, 1)
+    double v = 0.0;  // fractional coordinate along b, in [0, 1)
 };
 
 // One atomic plane of the stacking period.
 struct AtomicPlane {
-    double depth = 0.0;  // Angstrom, 0 for the top plane, negative below it
+    double depth = 0.0; // Angstrom, 0 for the top plane, negative below it
     std::vector<CellAtom> atoms;
 };
 
@@ -59,13 +68,13 @@ struct AtomicPlane {
 // z along the outward normal of the plane as given (so (1 1 1) and (-1 -1 -1) are opposite
 // faces).
 struct SurfaceCell {
-    Index3 hkl{};      // as given
-    Index3 reduced{};  // divided by their greatest common divisor
-    Vec3 a;            // in-plane cell vectors, Angstrom, z = 0, |a| <= |b|
+    Index3 hkl{};     // as given
+    Index3 reduced{}; // divided by their greatest common divisor
+    Vec3 a;           // in-plane cell vectors, Angstrom, z = 0, |a| <= |b|
     Vec3 b;
-    Index3 aDirection{};  // [u v w] of a along the lattice's own vectors (HCP: a1, a2, c), smallest integers
+    Index3 aDirection{}; // [u v w] of a along the lattice's own vectors (HCP: a1, a2, c), smallest integers
     Index3 bDirection{};
-    bool orthogonal = false;  // an orthogonal cell was asked for and found
+    bool orthogonal = false; // an orthogonal cell was asked for and found
     // The atomic planes of one stacking period, from the top plane of the chosen termination
     // (the plane that the drawn slab has on top for the same lattice, termination and indices).
     std::vector<AtomicPlane> planes;
@@ -80,7 +89,7 @@ struct SurfaceCell {
     double topHeight = 0.0;
 
     double periodHeight() const { return -periodVector.z; }
-    double area() const;  // Angstrom^2
+    double area() const; // Angstrom^2
 };
 
 // The 2D cell is right-handed about z (a x b along +z). Where the reduced cell leaves the

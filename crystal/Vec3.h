@@ -17,10 +17,7 @@ struct Vec3 {
 };
 
 constexpr double dot(Vec3 p, Vec3 q) { return p.x * q.x + p.y * q.y + p.z * q.z; }
-constexpr Vec3 cross(Vec3 p, Vec3 q)
-{
-    return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
-}
+constexpr Vec3 cross(Vec3 p, Vec3 q) { return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x}; }
 inline double norm(Vec3 p) { return std::sqrt(dot(p, p)); }
 
 } // namespace crystal

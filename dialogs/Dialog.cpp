@@ -74,10 +74,8 @@ std::int32_t itemCountOf(const DialogControl& c)
     switch (c.kind) {
     case ControlKind::ListBox:
     case ControlKind::ComboBox:
-    case ControlKind::DropDownList:
-        return c.integers[0];
-    default:
-        return 0;
+    case ControlKind::DropDownList: return c.integers[0];
+    default: return 0;
     }
 }
 
@@ -92,7 +90,10 @@ bool is(ValueIndex selector, ValueIndex a, ValueIndex b) { return selector == a 
 
 constexpr ValueIndex Default = ValueIndex::Default;
 
-enum class Access { Set, Get };
+enum class Access {
+    Set,
+    Get
+};
 
 // The scroll bar's integers.
 constexpr std::size_t ScrollPosition = 0;
@@ -116,16 +117,16 @@ struct Notification {
 // Everything that differs between the kinds of control: which value or routine each selector
 // reaches, which routine each notification calls, and the values a record starts with.
 struct KindTable {
-    std::span<const Slot> texts;      // set and get
-    std::span<const Slot> readTexts;  // get only
-    bool itemTexts;                   // item numbers 1..n address the item texts
+    std::span<const Slot> texts;     // set and get
+    std::span<const Slot> readTexts; // get only
+    bool itemTexts;                  // item numbers 1..n address the item texts
     std::span<const Slot> logicals;
-    std::span<const Slot> integers;   // the scroll bar's; lists have their own rules
+    std::span<const Slot> integers; // the scroll bar's; lists have their own rules
     std::span<const Slot> routines;
     std::span<const Notification> notifications;
     std::span<const std::int32_t> initialIntegers;
-    bool checkable;                   // logical [2]: checked
-    bool hasText;                     // text [1]: the template's text
+    bool checkable; // logical [2]: checked
+    bool hasText;   // text [1]: the template's text
     std::size_t routineCount;
 };
 
@@ -135,15 +136,17 @@ constexpr Slot CaptionTexts[] = {{V::Default, 0}, {V::Caption, 0}};
 constexpr Slot StateTexts[] = {{V::Default, 0}, {V::State, 0}};
 constexpr Slot PlainLogicals[] = {{V::Enabled, 0}, {V::Default, 0}};
 constexpr Slot CheckLogicals[] = {{V::Enabled, 0}, {V::Default, 1}, {V::State, 1}};
-constexpr Slot ScrollIntegers[] = {{V::Default, ScrollPosition}, {V::Position, ScrollPosition},
-                                   {V::RangeMax, ScrollRangeMax}, {V::LineStep, ScrollLineStep},
+constexpr Slot ScrollIntegers[] = {{V::Default, ScrollPosition},
+                                   {V::Position, ScrollPosition},
+                                   {V::RangeMax, ScrollRangeMax},
+                                   {V::LineStep, ScrollLineStep},
                                    {V::PageStep, ScrollPageStep}};
 constexpr Slot ClickRoutines[] = {{V::Default, 0}, {V::Clicked, 0}};
 constexpr Slot EditRoutines[] = {{V::Default, 0}, {V::Changed, 0}, {V::Updated, 1}};
 constexpr Slot ScrollRoutines[] = {{V::Default, 0}, {V::Changed, 0}};
 constexpr Slot ListRoutines[] = {{V::Default, 0}, {V::SelectionChanged, 0}, {V::DoubleClicked, 1}};
-constexpr Slot ComboRoutines[] = {{V::Default, 0}, {V::SelectionChanged, 0}, {V::DoubleClicked, 1},
-                                  {V::Changed, 2}, {V::Updated, 3}};
+constexpr Slot ComboRoutines[] = {
+    {V::Default, 0}, {V::SelectionChanged, 0}, {V::DoubleClicked, 1}, {V::Changed, 2}, {V::Updated, 3}};
 constexpr Notification ClickNotifications[] = {{n::ButtonClicked, 0, V::Clicked}};
 constexpr Notification EditNotifications[] = {{n::EditChange, 0, V::Changed}, {n::EditUpdate, 1, V::Updated}};
 constexpr Notification ListNotifications[] = {{n::ListSelectionChange, 0, V::SelectionChanged},
@@ -160,14 +163,18 @@ constexpr std::int32_t ScrollStart[] = {0, 100, 1, 10}; // position, range maxim
 constexpr KindTable KindTables[] = {
     /* StaticText */ {CaptionTexts, {}, false, PlainLogicals, {}, {}, {}, {}, false, true, 0},
     /* GroupBox */ {CaptionTexts, {}, false, PlainLogicals, {}, {}, {}, {}, false, true, 0},
-    /* PushButton */ {CaptionTexts, {}, false, PlainLogicals, {}, ClickRoutines, ClickNotifications, {}, false, true, 1},
+    /* PushButton */
+    {CaptionTexts, {}, false, PlainLogicals, {}, ClickRoutines, ClickNotifications, {}, false, true, 1},
     /* CheckBox */ {CaptionTexts, {}, false, CheckLogicals, {}, ClickRoutines, ClickNotifications, {}, true, true, 1},
-    /* RadioButton */ {CaptionTexts, {}, false, CheckLogicals, {}, ClickRoutines, ClickNotifications, TwoZeros, true, true, 1},
+    /* RadioButton */
+    {CaptionTexts, {}, false, CheckLogicals, {}, ClickRoutines, ClickNotifications, TwoZeros, true, true, 1},
     /* EditBox */ {StateTexts, {}, false, PlainLogicals, {}, EditRoutines, EditNotifications, {}, false, true, 2},
     /* ScrollBar */ {{}, {}, false, PlainLogicals, ScrollIntegers, ScrollRoutines, {}, ScrollStart, false, false, 1},
     /* ListBox */ {{}, StateTexts, true, PlainLogicals, {}, ListRoutines, ListNotifications, TwoZeros, false, true, 2},
-    /* ComboBox */ {StateTexts, {}, true, PlainLogicals, {}, ComboRoutines, ComboNotifications, OneZero, false, true, 4},
-    /* DropDownList */ {{}, StateTexts, true, PlainLogicals, {}, ListRoutines, ListNotifications, TwoZeros, false, true, 2},
+    /* ComboBox */
+    {StateTexts, {}, true, PlainLogicals, {}, ComboRoutines, ComboNotifications, OneZero, false, true, 4},
+    /* DropDownList */
+    {{}, StateTexts, true, PlainLogicals, {}, ListRoutines, ListNotifications, TwoZeros, false, true, 2},
 };
 
 const KindTable& tableOf(ControlKind kind) { return KindTables[static_cast<std::size_t>(kind) - 1]; }
@@ -191,8 +198,14 @@ std::optional<std::size_t> textSlot(const DialogControl& c, ValueIndex s, Access
     return access == Access::Get ? find(t.readTexts, s) : std::nullopt;
 }
 
-std::optional<std::size_t> logicalSlot(const DialogControl& c, ValueIndex s) { return find(tableOf(c.kind).logicals, s); }
-std::optional<std::size_t> routineSlot(const DialogControl& c, ValueIndex s) { return find(tableOf(c.kind).routines, s); }
+std::optional<std::size_t> logicalSlot(const DialogControl& c, ValueIndex s)
+{
+    return find(tableOf(c.kind).logicals, s);
+}
+std::optional<std::size_t> routineSlot(const DialogControl& c, ValueIndex s)
+{
+    return find(tableOf(c.kind).routines, s);
+}
 std::optional<std::size_t> scrollSlot(ValueIndex s) { return find(ScrollIntegers, s); }
 
 // Gives a list n items: texts become n + 1 entries (existing ones kept), a list box's
@@ -223,16 +236,14 @@ void pull(Dialog& dialog, DialogControl& c)
     };
     auto itemText = [&](std::int32_t number) {
         return number >= 1 && number <= c.integers[0] ? c.texts[static_cast<std::size_t>(number)]
-                                                       : std::string(TextLength, ' ');
+                                                      : std::string(TextLength, ' ');
     };
 
     switch (c.kind) {
     case ControlKind::StaticText:
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
-    case ControlKind::EditBox:
-        c.texts[0] = fromWindow(host.text(w, id));
-        break;
+    case ControlKind::EditBox: c.texts[0] = fromWindow(host.text(w, id)); break;
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
         c.texts[0] = fromWindow(host.text(w, id));
@@ -472,16 +483,16 @@ DialogControl initialRecord(ControlKind kind, const TemplateItem& item)
 
 bool isAutoRadioButton(const TemplateItem& item)
 {
-    return item.windowClass.ordinal == control_class::Button &&
-           (item.style & style::ButtonTypeMask) == style::AutoRadioButton;
+    return item.windowClass.ordinal == control_class::Button
+        && (item.style & style::ButtonTypeMask) == style::AutoRadioButton;
 }
 
 } // namespace
 
 // --- DialogRuntime -------------------------------------------------------------------------
 
-DialogRuntime::DialogRuntime(platform::DialogHost& host, const DialogResources& resources,
-                             rt::Runtime& runtime, platform::DialogWindow frame)
+DialogRuntime::DialogRuntime(platform::DialogHost& host, const DialogResources& resources, rt::Runtime& runtime,
+                             platform::DialogWindow frame)
     : m_host(host), m_resources(resources), m_runtime(runtime), m_frame(frame)
 {
 }
@@ -514,33 +525,25 @@ std::optional<ControlKind> classifyItem(const TemplateItem& item)
         return std::nullopt;
     const std::uint32_t s = item.style;
     switch (*item.windowClass.ordinal) {
-    case control_class::Static:
-        return ControlKind::StaticText;
+    case control_class::Static: return ControlKind::StaticText;
     case control_class::Button:
         switch (s & style::ButtonTypeMask) {
         case style::PushButton:
-        case style::DefaultPushButton:
-            return ControlKind::PushButton;
-        case style::AutoCheckBox:
-            return ControlKind::CheckBox;
+        case style::DefaultPushButton: return ControlKind::PushButton;
+        case style::AutoCheckBox: return ControlKind::CheckBox;
         case style::RadioButton:
         case style::ThreeState:
         case style::AutoThreeState:
-        case style::AutoRadioButton:
-            return ControlKind::RadioButton;
-        case style::GroupBox:
-            return ControlKind::GroupBox;
+        case style::AutoRadioButton: return ControlKind::RadioButton;
+        case style::GroupBox: return ControlKind::GroupBox;
         }
         return std::nullopt;
-    case control_class::Edit:
-        return ControlKind::EditBox;
-    case control_class::ScrollBar:
-        return ControlKind::ScrollBar;
-    case control_class::ListBox:
-        return ControlKind::ListBox;
+    case control_class::Edit: return ControlKind::EditBox;
+    case control_class::ScrollBar: return ControlKind::ScrollBar;
+    case control_class::ListBox: return ControlKind::ListBox;
     case control_class::ComboBox:
         return (s & style::ComboTypeMask) == style::ComboDropDownList ? ControlKind::DropDownList
-                                                                        : ControlKind::ComboBox;
+                                                                      : ControlKind::ComboBox;
     }
     return std::nullopt;
 }
@@ -560,17 +563,12 @@ std::string_view rejectedStyleName(const TemplateItem& item)
         case style::ThreeState:
         case style::AutoThreeState:
         case style::GroupBox:
-        case style::AutoRadioButton:
-            return {};
-        case style::OwnerDrawButton:
-            return "BS_OWNERDRAW";
-        case style::UserButton:
-            return "BS_USERBUTTON";
-        default:
-            return "<unknown>";
+        case style::AutoRadioButton: return {};
+        case style::OwnerDrawButton: return "BS_OWNERDRAW";
+        case style::UserButton: return "BS_USERBUTTON";
+        default: return "<unknown>";
         }
-    case control_class::Edit:
-        return (s & style::EditMultiLine) ? "ES_MULTILINE" : "";
+    case control_class::Edit: return (s & style::EditMultiLine) ? "ES_MULTILINE" : "";
     case control_class::ListBox:
         if (s & style::ListOwnerDrawFixed)
             return "LBS_OWNERDRAWFIXED";
@@ -631,8 +629,9 @@ bool DialogLoad(std::int32_t resourceId, Dialog& dialog, DialogRuntime& runtime)
             std::string idField = std::to_string(item.id);
             idField.resize(20, ' ');
             rt::Runtime& r = runtime.runtime();
-            r.writeList(6, {std::string_view("Invalid style "), name, std::string_view(" used for control "),
-                            std::string_view(idField)});
+            r.writeList(6,
+                        {std::string_view("Invalid style "), name, std::string_view(" used for control "),
+                         std::string_view(idField)});
             r.request_stop();
             return false; // reached only where the stop returns (tests)
         }
@@ -719,8 +718,7 @@ bool DialogSetInteger(Dialog& dialog, std::int32_t id, std::int32_t value, Value
             return false;
         }
         break;
-    default:
-        return false;
+    default: return false;
     }
     markChanged(dialog, *c);
     return true;
@@ -836,8 +834,7 @@ bool DialogGetInteger(Dialog& dialog, std::int32_t id, std::int32_t& value, Valu
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -125,14 +125,14 @@ struct Dialog {
     std::int32_t resourceId = 0;
     platform::DialogWindow window; // the live dialog box while it runs
     std::int32_t endCode = 1;
-    Logical dirty = True;             // some record must still be pushed to the window
-    Logical pushing = False;          // records are being written to the window
-    Logical comboTextFromEdit = True; // false while a combo box's selection routine runs
-    DialogCallback startRoutine;      // called when the dialog box has been created
-    std::vector<DialogControl> controls; // one per recognised template item, in template order
-    DialogRuntime* runtime = nullptr;    // set by DialogLoad
+    Logical dirty = True;                                 // some record must still be pushed to the window
+    Logical pushing = False;                              // records are being written to the window
+    Logical comboTextFromEdit = True;                     // false while a combo box's selection routine runs
+    DialogCallback startRoutine;                          // called when the dialog box has been created
+    std::vector<DialogControl> controls;                  // one per recognised template item, in template order
+    DialogRuntime* runtime = nullptr;                     // set by DialogLoad
     std::shared_ptr<const DialogTemplate> dialogTemplate; // read once by DialogLoad
-    bool loaded = false;                 // DialogLoad succeeded and DialogRelease has not run
+    bool loaded = false;                                  // DialogLoad succeeded and DialogRelease has not run
 };
 
 // What dialogs of one process share: the dialog manager, the resources, the run-time (the
@@ -174,12 +174,9 @@ bool DialogLoad(std::int32_t resourceId, Dialog& dialog, DialogRuntime& runtime)
 // no output is written. An absent selector is Default.
 
 // Stores text, truncated or blank-padded to TextLength.
-bool DialogSetText(Dialog& dialog, std::int32_t id, std::string_view text,
-                   ValueIndex selector = ValueIndex::Default);
-bool DialogSetInteger(Dialog& dialog, std::int32_t id, std::int32_t value,
-                      ValueIndex selector = ValueIndex::Default);
-bool DialogSetLogical(Dialog& dialog, std::int32_t id, Logical value,
-                      ValueIndex selector = ValueIndex::Default);
+bool DialogSetText(Dialog& dialog, std::int32_t id, std::string_view text, ValueIndex selector = ValueIndex::Default);
+bool DialogSetInteger(Dialog& dialog, std::int32_t id, std::int32_t value, ValueIndex selector = ValueIndex::Default);
+bool DialogSetLogical(Dialog& dialog, std::int32_t id, Logical value, ValueIndex selector = ValueIndex::Default);
 // Attaches routine to a control event; to the dialog's own resource id (when no control has
 // it): the start routine. Attaching to a control fails while the dialog runs.
 bool DialogSetCallback(Dialog& dialog, std::int32_t id, DialogCallback routine,
@@ -187,12 +184,9 @@ bool DialogSetCallback(Dialog& dialog, std::int32_t id, DialogCallback routine,
 
 // text's size on entry is its declared length: the value is returned truncated or
 // blank-padded to it.
-bool DialogGetText(Dialog& dialog, std::int32_t id, std::string& text,
-                   ValueIndex selector = ValueIndex::Default);
-bool DialogGetInteger(Dialog& dialog, std::int32_t id, std::int32_t& value,
-                      ValueIndex selector = ValueIndex::Default);
-bool DialogGetLogical(Dialog& dialog, std::int32_t id, Logical& value,
-                      ValueIndex selector = ValueIndex::Default);
+bool DialogGetText(Dialog& dialog, std::int32_t id, std::string& text, ValueIndex selector = ValueIndex::Default);
+bool DialogGetInteger(Dialog& dialog, std::int32_t id, std::int32_t& value, ValueIndex selector = ValueIndex::Default);
+bool DialogGetLogical(Dialog& dialog, std::int32_t id, Logical& value, ValueIndex selector = ValueIndex::Default);
 
 // Runs the dialog modally on the calling thread and returns its end code; -1 when the dialog
 // box could not be created, the dialog was not loaded or is already running, or the dialog

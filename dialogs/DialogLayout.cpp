@@ -18,8 +18,8 @@ int scaled(int v, int base, int divisor)
 
 bool focusable(ControlType type)
 {
-    return type != ControlType::Static && type != ControlType::Icon && type != ControlType::GroupBox &&
-           type != ControlType::Other;
+    return type != ControlType::Static && type != ControlType::Icon && type != ControlType::GroupBox
+        && type != ControlType::Other;
 }
 
 ControlLayout controlLayout(const TemplateItem& item)
@@ -36,8 +36,8 @@ ControlLayout controlLayout(const TemplateItem& item)
     case control_class::Button:
         if (button == style::GroupBox) {
             c.type = ControlType::GroupBox;
-        } else if (button == style::CheckBox || button == style::AutoCheckBox || button == style::ThreeState ||
-                   button == style::AutoThreeState) {
+        } else if (button == style::CheckBox || button == style::AutoCheckBox || button == style::ThreeState
+                   || button == style::AutoThreeState) {
             c.type = ControlType::CheckBox;
             c.triState = button == style::ThreeState || button == style::AutoThreeState;
         } else if (button == style::RadioButton || button == style::AutoRadioButton) {
@@ -53,9 +53,9 @@ ControlLayout controlLayout(const TemplateItem& item)
         c.border = (s & style::Border) != 0;
         c.readOnly = (s & style::EditReadOnly) != 0;
         c.password = (s & style::EditPassword) != 0;
-        c.align = (s & style::EditRight)    ? platform::TextAlign::Right
-                  : (s & style::EditCentre) ? platform::TextAlign::Centre
-                                            : platform::TextAlign::Left;
+        c.align = (s & style::EditRight) ? platform::TextAlign::Right
+            : (s & style::EditCentre)    ? platform::TextAlign::Centre
+                                         : platform::TextAlign::Left;
         c.keepsArrows = c.keepsCharacters = true;
         break;
     case control_class::Static: {
@@ -65,9 +65,9 @@ ControlLayout controlLayout(const TemplateItem& item)
             c.rect.width = c.rect.height = IconSize;
         } else {
             c.type = ControlType::Static;
-            c.align = type == style::StaticCentre  ? platform::TextAlign::Centre
-                      : type == style::StaticRight ? platform::TextAlign::Right
-                                                   : platform::TextAlign::Left;
+            c.align = type == style::StaticCentre ? platform::TextAlign::Centre
+                : type == style::StaticRight      ? platform::TextAlign::Right
+                                                  : platform::TextAlign::Left;
             c.wordWrap = type <= style::StaticRight;
             c.noPrefix = (s & style::StaticNoPrefix) != 0;
         }
@@ -80,9 +80,9 @@ ControlLayout controlLayout(const TemplateItem& item)
         break;
     case control_class::ListBox:
         c.type = ControlType::ListBox;
-        c.selection = (s & style::ListMultipleSelection)   ? platform::ListSelection::Multiple
-                      : (s & style::ListExtendedSelection) ? platform::ListSelection::Extended
-                                                           : platform::ListSelection::Single;
+        c.selection = (s & style::ListMultipleSelection) ? platform::ListSelection::Multiple
+            : (s & style::ListExtendedSelection)         ? platform::ListSelection::Extended
+                                                         : platform::ListSelection::Single;
         c.sorted = (s & style::ListSort) != 0;
         c.keepsArrows = c.keepsCharacters = true;
         break;
@@ -92,9 +92,7 @@ ControlLayout controlLayout(const TemplateItem& item)
         c.sorted = (s & style::ComboSort) != 0;
         c.keepsArrows = c.keepsCharacters = true;
         break;
-    default:
-        c.type = ControlType::Other;
-        break;
+    default: c.type = ControlType::Other; break;
     }
     c.tabStop = (s & style::TabStop) && focusable(c.type);
     return c;
@@ -110,8 +108,8 @@ std::optional<std::uint16_t> predefinedClass(const NameOrOrdinal& windowClass)
     if (windowClass.ordinal)
         return windowClass.ordinal;
     static constexpr std::pair<const char*, std::uint16_t> names[] = {
-        {"button", control_class::Button},   {"edit", control_class::Edit},
-        {"static", control_class::Static},   {"listbox", control_class::ListBox},
+        {"button", control_class::Button},       {"edit", control_class::Edit},
+        {"static", control_class::Static},       {"listbox", control_class::ListBox},
         {"scrollbar", control_class::ScrollBar}, {"combobox", control_class::ComboBox},
     };
     std::string lower = windowClass.name;

@@ -52,9 +52,9 @@ bool DialogManager::usable(std::size_t i) const
 bool DialogManager::canFocus(std::size_t i) const
 {
     const platform::ControlLayout& c = m_layout.controls[i];
-    const bool focusable = c.type != ControlType::Static && c.type != ControlType::Icon &&
-                           c.type != ControlType::GroupBox && c.type != ControlType::Other &&
-                           (c.type != ControlType::ScrollBar || c.tabStop);
+    const bool focusable = c.type != ControlType::Static && c.type != ControlType::Icon
+        && c.type != ControlType::GroupBox && c.type != ControlType::Other
+        && (c.type != ControlType::ScrollBar || c.tabStop);
     return focusable && usable(i);
 }
 
@@ -77,8 +77,7 @@ void DialogManager::click(std::size_t i)
     const platform::ControlLayout& c = m_layout.controls[i];
     const std::uint32_t type = styleOf(i) & style::ButtonTypeMask;
     switch (c.type) {
-    case ControlType::PushButton:
-        break;
+    case ControlType::PushButton: break;
     case ControlType::CheckBox:
         if (type == style::AutoCheckBox) {
             m_host.setCheckState(m_window, c.id,
@@ -93,15 +92,15 @@ void DialogManager::click(std::size_t i)
             std::size_t first = i;
             while (first > 0 && !(styleOf(first) & style::Group))
                 --first;
-            for (std::size_t k = first; k < m_layout.controls.size() && (k == first || !(styleOf(k) & style::Group)); ++k)
-                if (k != i && m_layout.controls[k].type == ControlType::RadioButton &&
-                    (styleOf(k) & style::ButtonTypeMask) == style::AutoRadioButton)
+            for (std::size_t k = first; k < m_layout.controls.size() && (k == first || !(styleOf(k) & style::Group));
+                 ++k)
+                if (k != i && m_layout.controls[k].type == ControlType::RadioButton
+                    && (styleOf(k) & style::ButtonTypeMask) == style::AutoRadioButton)
                     m_host.setCheckState(m_window, m_layout.controls[k].id, platform::Unchecked);
             m_host.setCheckState(m_window, c.id, platform::Checked);
         }
         break;
-    default:
-        return;
+    default: return;
     }
     command(c.id, notify::ButtonClicked);
 }
@@ -156,8 +155,8 @@ void DialogManager::moveInGroup(int focusId, bool forward)
             continue;
         giveFocus(k);
         const platform::ControlLayout& c = m_layout.controls[k];
-        if (c.type == ControlType::RadioButton && (styleOf(k) & style::ButtonTypeMask) == style::AutoRadioButton &&
-            m_host.checkState(m_window, c.id) != platform::Checked)
+        if (c.type == ControlType::RadioButton && (styleOf(k) & style::ButtonTypeMask) == style::AutoRadioButton
+            && m_host.checkState(m_window, c.id) != platform::Checked)
             click(k);
         return;
     }
@@ -170,9 +169,9 @@ void DialogManager::accelerator(int focusId, char letter)
     for (int step = 1; step <= n; ++step) {
         const auto i = static_cast<std::size_t>(start < 0 ? step - 1 : (start + step) % n);
         const platform::ControlLayout& c = m_layout.controls[i];
-        const bool captioned = c.type == ControlType::PushButton || c.type == ControlType::CheckBox ||
-                               c.type == ControlType::RadioButton || c.type == ControlType::GroupBox ||
-                               (c.type == ControlType::Static && !c.noPrefix);
+        const bool captioned = c.type == ControlType::PushButton || c.type == ControlType::CheckBox
+            || c.type == ControlType::RadioButton || c.type == ControlType::GroupBox
+            || (c.type == ControlType::Static && !c.noPrefix);
         if (!captioned || !c.visible)
             continue;
         // A caption the program changed counts; a repeated id (static texts) keeps the template's.
@@ -236,15 +235,9 @@ void DialogManager::onKey(int focusId, platform::DialogKeyPress key)
     const int f = indexOf(focusId);
     const platform::ControlLayout* focused = f < 0 ? nullptr : &m_layout.controls[static_cast<std::size_t>(f)];
     switch (key.key) {
-    case DialogKey::Enter:
-        enter(focusId);
-        break;
-    case DialogKey::Escape:
-        command(2, notify::ButtonClicked);
-        break;
-    case DialogKey::Tab:
-        moveTab(focusId, !key.shift);
-        break;
+    case DialogKey::Enter: enter(focusId); break;
+    case DialogKey::Escape: command(2, notify::ButtonClicked); break;
+    case DialogKey::Tab: moveTab(focusId, !key.shift); break;
     case DialogKey::Up:
     case DialogKey::Down:
     case DialogKey::Left:
@@ -262,8 +255,8 @@ void DialogManager::onKey(int focusId, platform::DialogKeyPress key)
 void DialogManager::onScroll(int controlId, platform::ScrollRequest request, int thumbPosition)
 {
     const int i = indexOf(controlId);
-    if (i >= 0 && m_layout.controls[static_cast<std::size_t>(i)].type == ControlType::ScrollBar &&
-        !m_procedure.hasEnded())
+    if (i >= 0 && m_layout.controls[static_cast<std::size_t>(i)].type == ControlType::ScrollBar
+        && !m_procedure.hasEnded())
         m_procedure.onScroll(controlId, request, thumbPosition);
 }
 
@@ -273,8 +266,8 @@ void DialogManager::onListSelection(int controlId)
     if (i < 0)
         return;
     const ControlType type = m_layout.controls[static_cast<std::size_t>(i)].type;
-    if (type == ControlType::ComboBox ||
-        (type == ControlType::ListBox && (styleOf(static_cast<std::size_t>(i)) & style::ListNotify)))
+    if (type == ControlType::ComboBox
+        || (type == ControlType::ListBox && (styleOf(static_cast<std::size_t>(i)) & style::ListNotify)))
         command(controlId, notify::ListSelectionChange);
 }
 
@@ -284,8 +277,8 @@ void DialogManager::onListDoubleClick(int controlId)
     if (i < 0)
         return;
     const ControlType type = m_layout.controls[static_cast<std::size_t>(i)].type;
-    if (type == ControlType::ComboBox ||
-        (type == ControlType::ListBox && (styleOf(static_cast<std::size_t>(i)) & style::ListNotify)))
+    if (type == ControlType::ComboBox
+        || (type == ControlType::ListBox && (styleOf(static_cast<std::size_t>(i)) & style::ListNotify)))
         command(controlId, notify::ListDoubleClick);
 }
 

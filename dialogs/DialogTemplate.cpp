@@ -74,10 +74,7 @@ private:
         return false;
     }
 
-    std::uint16_t peek16() const
-    {
-        return static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
-    }
+    std::uint16_t peek16() const { return static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8)); }
 
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_pos = 0;
@@ -89,10 +86,8 @@ private:
 const char* describe(TemplateError error)
 {
     switch (error) {
-    case TemplateError::Truncated:
-        return "the dialog template ends before its last field";
-    case TemplateError::ExtendedTemplate:
-        return "extended dialog templates are not supported";
+    case TemplateError::Truncated: return "the dialog template ends before its last field";
+    case TemplateError::ExtendedTemplate: return "extended dialog templates are not supported";
     }
     return "unknown template error";
 }

@@ -124,16 +124,16 @@ struct DialogTemplate {
     NameOrOrdinal menu;
     NameOrOrdinal windowClass;
     NameOrOrdinal title;
-    std::uint16_t pointSize = 0; // only with SetFont
-    std::string fontName;        // only with SetFont
+    std::uint16_t pointSize = 0;     // only with SetFont
+    std::string fontName;            // only with SetFont
     std::vector<TemplateItem> items; // as many as the header's item count
     bool operator==(const DialogTemplate&) const = default;
 };
 
 // Why a template did not read.
 enum class TemplateError {
-    Truncated,          // the data ends inside a field, a string or an item
-    ExtendedTemplate,   // the extended layout (signature 0xFFFF, version 1) is not supported
+    Truncated,        // the data ends inside a field, a string or an item
+    ExtendedTemplate, // the extended layout (signature 0xFFFF, version 1) is not supported
 };
 
 const char* describe(TemplateError error);

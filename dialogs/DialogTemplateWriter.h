@@ -94,8 +94,7 @@ constexpr std::vector<std::uint8_t> buildDialogTemplate(const DialogSpec& spec)
 }
 
 // The template of spec as a compile-time array.
-template <const DialogSpec& Spec>
-consteval auto compiledTemplate()
+template <const DialogSpec& Spec> consteval auto compiledTemplate()
 {
     constexpr std::size_t size = buildDialogTemplate(Spec).size();
     std::array<std::uint8_t, size> bytes{};

@@ -55,7 +55,7 @@ public:
     Vec3 project(Vec3 p) const
     {
         const double fx = p.x;
-        const double fy = -p.y;  // the figure's y runs down
+        const double fy = -p.y; // the figure's y runs down
         const double x = m_rot.cos * fx + m_rot.sin * fy;
         const double w = m_rot.cos * fy - m_rot.sin * fx;
         const double depth = m_tilt.cos * p.z + m_tilt.sin * w;
@@ -82,10 +82,7 @@ constexpr uint32_t BulkGrey = 0xB4B4B4;
 constexpr std::array<uint32_t, 10> ByCoordination{0x17BECF, 0x8C564B, 0xBCBD22, 0x9467BD, 0xD62728,
                                                   0xFF7F0E, 0xE377C2, 0xE6C229, 0x2CA02C, 0x1F77B4};
 
-Rgb planeColour(int plane)
-{
-    return hex(Qualitative[static_cast<size_t>(plane) % Qualitative.size()]);
-}
+Rgb planeColour(int plane) { return hex(Qualitative[static_cast<size_t>(plane) % Qualitative.size()]); }
 
 Rgb coordinationColour(int cn, int bulk)
 {
@@ -94,10 +91,7 @@ Rgb coordinationColour(int cn, int bulk)
     return hex(ByCoordination[static_cast<size_t>(std::max(cn, 0)) % ByCoordination.size()]);
 }
 
-Rgb elementOrGrey(const std::string& symbol)
-{
-    return elementColour(symbol).value_or(unknownElementColour());
-}
+Rgb elementOrGrey(const std::string& symbol) { return elementColour(symbol).value_or(unknownElementColour()); }
 
 Rgb dimmed(Rgb c, double amount)
 {
@@ -293,8 +287,8 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
         const Vec3 start = underTopPlane(atom.position);
         for (int ia = 0; ia < options.repeatA; ++ia)
             for (int ib = 0; ib < options.repeatB; ++ib) {
-                const Vec3 p = start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b
-                               - Vec3{0.0, 0.0, zTop};
+                const Vec3 p =
+                    start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b - Vec3{0.0, 0.0, zTop};
                 const Vec3 v = view.project(p);
                 scene.spheres.push_back({{v.x, v.y}, radius, v.z, colour, atom.plane, atom.species, cn});
             }
@@ -327,8 +321,8 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
 
     if (options.cell) {
         // One cell with its corner on a top-plane atom near the middle of the repeated slab.
-        Vec3 origin = static_cast<double>(options.repeatA / 2) * slab.a
-                      + static_cast<double>(options.repeatB / 2) * slab.b;
+        Vec3 origin =
+            static_cast<double>(options.repeatA / 2) * slab.a + static_cast<double>(options.repeatB / 2) * slab.b;
         for (const crystal::SlabAtom& atom : slab.atoms)
             if (atom.plane == 0) {
                 origin = origin + Vec3{atom.position.x, atom.position.y, 0.0};
@@ -361,8 +355,8 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
         } else {
             for (const auto& [key, colour] : classesSeen) {
                 std::string label = options.colour == ColourMode::Layer
-                                        ? planeLabel(key, options.layers)
-                                        : "CN " + std::to_string(key) + (key == bulk ? " (bulk)" : "");
+                    ? planeLabel(key, options.layers)
+                    : "CN " + std::to_string(key) + (key == bulk ? " (bulk)" : "");
                 scene.legend.push_back({colour, std::move(label)});
             }
         }
@@ -410,7 +404,7 @@ std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, co
     const long total = atomsPerCell * chosen.repeatA * chosen.repeatB;
     if (total > MaxAtoms) {
         error = "the figure would hold " + std::to_string(total) + " atoms, more than " + std::to_string(MaxAtoms)
-                + ": ask for fewer --layers or a smaller --size";
+            + ": ask for fewer --layers or a smaller --size";
         return std::nullopt;
     }
 

@@ -14,8 +14,16 @@
 
 namespace figure {
 
-enum class ColourMode { Element, Layer, Coordination };
-enum class FigureFormat { Svg, Pdf, Png };
+enum class ColourMode {
+    Element,
+    Layer,
+    Coordination
+};
+enum class FigureFormat {
+    Svg,
+    Pdf,
+    Png
+};
 
 // "element", "layer" or "coordination".
 std::optional<ColourMode> parseColourMode(std::string_view name);
@@ -25,16 +33,16 @@ std::optional<FigureFormat> figureFormatOfPath(std::string_view path);
 
 // What to draw and how. Zero for layers or repeats means "choose for me".
 struct FigureOptions {
-    double rotation = 0.0;  // degrees about the outward normal, counter-clockwise on the figure
-    double tilt = 0.0;      // degrees about the figure's horizontal axis: a positive tilt moves the
-                            // top plane up the figure and brings the figure's lower part nearer
-    int layers = 0;         // atomic planes from the top; 0: enough to fill the gaps, at least 4
-    int repeatA = 0;        // cells along a and b; 0: about 12 x 10 atoms of the top plane
+    double rotation = 0.0; // degrees about the outward normal, counter-clockwise on the figure
+    double tilt = 0.0;     // degrees about the figure's horizontal axis: a positive tilt moves the
+                           // top plane up the figure and brings the figure's lower part nearer
+    int layers = 0;        // atomic planes from the top; 0: enough to fill the gaps, at least 4
+    int repeatA = 0;       // cells along a and b; 0: about 12 x 10 atoms of the top plane
     int repeatB = 0;
-    int width = 1200;       // PNG width in pixels (SVG and PDF are 360 pt wide and scale freely)
-    bool cell = false;      // outline one surface cell
-    bool axes = false;      // arrows along a and b labelled with their [u v w]
-    bool caption = true;    // material and plane, with the key to the colours
+    int width = 1200;    // PNG width in pixels (SVG and PDF are 360 pt wide and scale freely)
+    bool cell = false;   // outline one surface cell
+    bool axes = false;   // arrows along a and b labelled with their [u v w]
+    bool caption = true; // material and plane, with the key to the colours
     ColourMode colour = ColourMode::Element;
 };
 
@@ -44,7 +52,7 @@ inline constexpr int MaxRepeat = 200;
 inline constexpr int MinWidth = 16;
 inline constexpr int MaxWidth = 10000;
 inline constexpr long MaxAtoms = 250000;
-inline constexpr long long MaxPixels = 50'000'000;  // a PNG's width x height: 200 MB of picture
+inline constexpr long long MaxPixels = 50'000'000; // a PNG's width x height: 200 MB of picture
 
 // Checks the options that need no surface: error names the first bad value.
 bool validFigureOptions(const FigureOptions& options, std::string& error);
@@ -58,10 +66,10 @@ struct FigurePoint {
 // One atom as drawn.
 struct FigureSphere {
     FigurePoint centre;
-    double radius = 0.0;  // Angstrom
-    double depth = 0.0;   // along the line of sight, larger is nearer the viewer
-    Rgb colour;           // the base colour, already dimmed for deeper planes
-    int plane = 0;        // 0 for the top plane
+    double radius = 0.0; // Angstrom
+    double depth = 0.0;  // along the line of sight, larger is nearer the viewer
+    Rgb colour;          // the base colour, already dimmed for deeper planes
+    int plane = 0;       // 0 for the top plane
     int species = 0;
     int coordination = 0; // neighbours in the semi-infinite crystal (coordination colouring only)
 };
@@ -80,23 +88,23 @@ struct LegendEntry {
 
 // Everything a figure shows, in Angstrom, before it is painted.
 struct FigureScene {
-    double width = 0.0;   // the atoms' region, margins included
+    double width = 0.0; // the atoms' region, margins included
     double height = 0.0;
-    std::vector<FigureSphere> spheres;      // in painting order: the deepest first
-    std::vector<FigurePoint> cellOutline;   // the four corners of one cell, or empty
-    std::vector<FigureAxis> axes;           // arrows along a and b, or empty
-    std::string caption;                    // empty without a caption
-    std::vector<LegendEntry> legend;        // empty without a caption
+    std::vector<FigureSphere> spheres;    // in painting order: the deepest first
+    std::vector<FigurePoint> cellOutline; // the four corners of one cell, or empty
+    std::vector<FigureAxis> axes;         // arrows along a and b, or empty
+    std::string caption;                  // empty without a caption
+    std::vector<LegendEntry> legend;      // empty without a caption
 };
 
 // What a figure is made of: one surface cell of the slab (repeats 1 x 1), with at least the
 // drawn planes (deeper ones are left out).
 struct SlabFigureInput {
     crystal::PeriodicSlab slab;
-    crystal::Index3 aDirection{};   // [u v w] of slab.a and slab.b
+    crystal::Index3 aDirection{}; // [u v w] of slab.a and slab.b
     crystal::Index3 bDirection{};
-    double nearestNeighbour = 0.0;  // Angstrom: the spheres' diameter
-    std::vector<int> coordination;  // of each slab atom (coordination colouring only)
+    double nearestNeighbour = 0.0; // Angstrom: the spheres' diameter
+    std::vector<int> coordination; // of each slab atom (coordination colouring only)
     int bulkCoordination = 0;
     std::string caption;
 };
@@ -119,8 +127,7 @@ bool validPngSize(const FigureScene& scene, int width, std::string& error);
 
 // The scene painted as the file's bytes; width is the PNG's width in pixels. Nothing, with
 // error set, when the drawing library fails (out of memory).
-std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
-                                        std::string& error);
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error);
 
 // The whole figure of spec's surface as the file's bytes: what the desktop's export and the
 // batch command call. Nothing, with error set, on bad input.

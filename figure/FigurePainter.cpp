@@ -35,10 +35,7 @@ struct ContextDeleter {
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
 
-Rgb mix(Rgb c, Rgb d, double t)
-{
-    return {c.r + (d.r - c.r) * t, c.g + (d.g - c.g) * t, c.b + (d.b - c.b) * t};
-}
+Rgb mix(Rgb c, Rgb d, double t) { return {c.r + (d.r - c.r) * t, c.g + (d.g - c.g) * t, c.b + (d.b - c.b) * t}; }
 
 // A sphere lit from the upper left: a highlight, the colour itself, a darker rim.
 void paintSphere(cairo_t* cr, double cx, double cy, double r, Rgb c)
@@ -200,7 +197,7 @@ void setFont(cairo_t* cr, double size)
 double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
 {
     const double width = scene.width;
-    const double s = width / 45.0;  // text size
+    const double s = width / 45.0; // text size
     const double pad = 0.8 * s;
     setFont(cr, s);
     cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
@@ -359,8 +356,7 @@ double figureHeight(const FigureScene& scene, double width)
     return height * width / scene.width;
 }
 
-std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width,
-                                        std::string& error)
+std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error)
 {
     if (!(scene.width > 0.0) || !(scene.height > 0.0)) {
         error = "the figure is empty";
@@ -371,7 +367,8 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     const double scale = outWidth / scene.width;
     const double totalHeight = cairo::figureHeight(scene, scene.width);
     const double outHeight = totalHeight * scale;
-    if (format == FigureFormat::Png && (width < 1 || outHeight > MaxWidth || double(width) * outHeight > double(MaxPixels))) {
+    if (format == FigureFormat::Png
+        && (width < 1 || outHeight > MaxWidth || double(width) * outHeight > double(MaxPixels))) {
         error = "the figure is too large for a picture";
         return std::nullopt;
     }
@@ -408,9 +405,9 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
     }
     if (format == FigureFormat::Png) {
         cairo_surface_flush(surface.get());
-        auto png = encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
-                             cairo_image_surface_get_height(surface.get()),
-                             cairo_image_surface_get_stride(surface.get()));
+        auto png =
+            encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
+                      cairo_image_surface_get_height(surface.get()), cairo_image_surface_get_stride(surface.get()));
         if (!png) {
             error = "PNG encoding failed: out of memory";
             return std::nullopt;

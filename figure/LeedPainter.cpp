@@ -73,8 +73,8 @@ void paint(cairo_t* cr, const LeedLayout& layout)
     for (const LeedSpotMark& s : layout.spots) {
         // A faint glow around each disc, as the phosphor shows it.
         const Rgba col = rgb(s.role);
-        cairo_pattern_t* glow = cairo_pattern_create_radial(s.centre.x, s.centre.y, s.radius * 0.5, s.centre.x,
-                                                            s.centre.y, s.radius * 2.2);
+        cairo_pattern_t* glow =
+            cairo_pattern_create_radial(s.centre.x, s.centre.y, s.radius * 0.5, s.centre.x, s.centre.y, s.radius * 2.2);
         cairo_pattern_add_color_stop_rgba(glow, 0.0, col.r, col.g, col.b, 0.45);
         cairo_pattern_add_color_stop_rgba(glow, 1.0, col.r, col.g, col.b, 0.0);
         cairo_set_source(cr, glow);
@@ -136,9 +136,9 @@ std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFo
     }
     if (format == LeedFileFormat::Png) {
         cairo_surface_flush(surface.get());
-        auto png = encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
-                             cairo_image_surface_get_height(surface.get()),
-                             cairo_image_surface_get_stride(surface.get()));
+        auto png =
+            encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
+                      cairo_image_surface_get_height(surface.get()), cairo_image_surface_get_stride(surface.get()));
         if (!png) {
             error = "cannot paint the picture: out of memory";
             return std::nullopt;

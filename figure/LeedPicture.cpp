@@ -19,10 +19,7 @@ constexpr std::size_t MaxLabelledSpots = 500;
 struct Box {
     double left, top, right, bottom;
 
-    bool overlaps(const Box& o) const
-    {
-        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
-    }
+    bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
 };
 
 // Advance widths of Liberation Sans (metric-compatible with Arial) in ems, for the characters
@@ -83,8 +80,8 @@ void placeLabels(LeedLayout& layout, const std::vector<std::string>& texts)
             for (const PicturePoint& origin : candidates) {
                 const PictureText t{texts[i], origin, w};
                 const Box b = textBox(t, f);
-                if (b.left < picture.left || b.top < picture.top || b.right > picture.right ||
-                    b.bottom > picture.bottom)
+                if (b.left < picture.left || b.top < picture.top || b.right > picture.right
+                    || b.bottom > picture.bottom)
                     continue;
                 // A space's width between neighbouring labels, so that they never read as one.
                 const Box padded{b.left - 0.3 * f, b.top - 0.1 * f, b.right + 0.3 * f, b.bottom + 0.1 * f};
@@ -113,7 +110,9 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
     layout.fontSize = std::clamp(side / 42.0, 9.0, 18.0);
     const double k = pattern.waveNumber > 0.0 ? pattern.waveNumber : 1.0;
     const double scale = layout.screenRadius / k;
-    auto at = [&](crystal::Vec3 g) { return PicturePoint{layout.centre.x + g.x * scale, layout.centre.y - g.y * scale}; };
+    auto at = [&](crystal::Vec3 g) {
+        return PicturePoint{layout.centre.x + g.x * scale, layout.centre.y - g.y * scale};
+    };
 
     layout.substrateCell = {at({}), at(pattern.aStar), at(pattern.aStar + pattern.bStar), at(pattern.bStar)};
     if (!pattern.domains.empty()) {
@@ -136,9 +135,7 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
             LeedSpotMark mark;
             mark.centre = at({s.gx, s.gy, 0.0});
             const bool isSpecular = s.h.num == 0 && s.k.num == 0;
-            mark.role = isSpecular ? LeedRole::Specular
-                        : pass == 0 ? LeedRole::Substrate
-                                    : LeedRole::Superstructure;
+            mark.role = isSpecular ? LeedRole::Specular : pass == 0 ? LeedRole::Substrate : LeedRole::Superstructure;
             mark.radius = isSpecular ? specular : pass == 0 ? substrate : superstructure;
             layout.spots.push_back(mark);
             texts.push_back(crystal::fractionText(s.h) + " " + crystal::fractionText(s.k));

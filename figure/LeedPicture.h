@@ -16,15 +16,15 @@ namespace figure {
 
 // What each part of the picture is drawn as; a painter maps each role to one colour.
 enum class LeedRole {
-    Background,      // outside the screen
-    Screen,          // the screen's disc
-    ScreenRim,       // its edge, the exit angle of 90 degrees
-    Specular,        // the (0 0) beam
-    Substrate,       // the substrate's beams
-    Superstructure,  // the superstructure's beams
-    SubstrateCell,   // the reciprocal cell a*, b* from (0 0)
+    Background,     // outside the screen
+    Screen,         // the screen's disc
+    ScreenRim,      // its edge, the exit angle of 90 degrees
+    Specular,       // the (0 0) beam
+    Substrate,      // the substrate's beams
+    Superstructure, // the superstructure's beams
+    SubstrateCell,  // the reciprocal cell a*, b* from (0 0)
     SuperstructureCell,
-    Label,           // beam indices and the caption
+    Label, // beam indices and the caption
 };
 
 // The colour of a role as 0xRRGGBB: a dark screen, green substrate beams, amber superstructure
@@ -55,30 +55,30 @@ struct PicturePoint {
 struct PictureText {
     std::string text;
     PicturePoint origin;
-    double width = 0.0;  // estimated, pixels
+    double width = 0.0; // estimated, pixels
 };
 
 // One beam as drawn: a filled disc, and its indices beside it when there is room.
 struct LeedSpotMark {
     PicturePoint centre;
-    double radius = 0.0;  // pixels, at least 3 (a disc at least 6 pixels across)
+    double radius = 0.0; // pixels, at least 3 (a disc at least 6 pixels across)
     LeedRole role = LeedRole::Substrate;
-    std::optional<PictureText> label;  // "h k", e.g. "1/2 0"; none where it would cover others
+    std::optional<PictureText> label; // "h k", e.g. "1/2 0"; none where it would cover others
 };
 
 // The whole picture in pixels.
 struct LeedLayout {
     int width = 0;
     int height = 0;
-    PicturePoint centre;        // the (0 0) beam and the screen's centre
-    double screenRadius = 0.0;  // pixels for g = k (exit angle 90 degrees)
-    double fontSize = 0.0;      // pixels
+    PicturePoint centre;       // the (0 0) beam and the screen's centre
+    double screenRadius = 0.0; // pixels for g = k (exit angle 90 degrees)
+    double fontSize = 0.0;     // pixels
     // Corners of the reciprocal cells, from (0 0): 0, a*, a* + b*, b*. They may reach beyond the
     // screen; painters clip them to its disc.
     std::array<PicturePoint, 4> substrateCell{};
-    std::optional<std::array<PicturePoint, 4>> superstructureCell;  // domain 1's, if any
-    std::vector<LeedSpotMark> spots;  // the specular beam first, the superstructure's last
-    std::vector<PictureText> caption; // top left: the title, then the energy
+    std::optional<std::array<PicturePoint, 4>> superstructureCell; // domain 1's, if any
+    std::vector<LeedSpotMark> spots;                               // the specular beam first, the superstructure's last
+    std::vector<PictureText> caption;                              // top left: the title, then the energy
 };
 
 // Lays the pattern out on a width x height picture (each at least 64): the screen fills the
@@ -86,7 +86,10 @@ struct LeedLayout {
 // flat view of the hemispherical screen. title, if not empty, is the caption's first line.
 LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int height, std::string_view title);
 
-enum class LeedFileFormat { Png, Svg };
+enum class LeedFileFormat {
+    Png,
+    Svg
+};
 
 // The format a file name implies: .png or .svg (letter case ignored).
 std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path);

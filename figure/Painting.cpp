@@ -21,10 +21,7 @@
 // Fontconfig, through which Cairo's text finds its font, keeps its configuration and caches for
 // the life of the process and never frees them; the leak checker is told so, or every program
 // that draws a caption would fail it.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 #endif
 
 namespace figure {
@@ -55,7 +52,8 @@ const Loaded& drawingModule()
                 result.error = ::dlerror();
                 continue;
             }
-            auto entry = reinterpret_cast<decltype(&facetor_cairo_functions)>(::dlsym(handle, "facetor_cairo_functions"));
+            auto entry =
+                reinterpret_cast<decltype(&facetor_cairo_functions)>(::dlsym(handle, "facetor_cairo_functions"));
             if (entry && (result.functions = entry()))
                 return result;
             result.error = path + " is not the drawing module";
@@ -85,12 +83,12 @@ bool validPngSize(const FigureScene& scene, int width, std::string& error)
     const std::string size = std::to_string(width) + " x " + std::to_string(static_cast<long long>(height));
     if (height > MaxWidth) {
         error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
-                + " high: ask for a smaller --width or another --size";
+            + " high: ask for a smaller --width or another --size";
         return false;
     }
     if (static_cast<double>(width) * height > static_cast<double>(MaxPixels)) {
         error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxPixels / 1'000'000)
-                + " million: ask for a smaller --width";
+            + " million: ask for a smaller --width";
         return false;
     }
     return true;

@@ -78,13 +78,19 @@ std::optional<std::string> encodePng(const unsigned char* pixels, int width, int
 
     std::string out("\x89PNG\r\n\x1a\n", 8);
     const uint32_t w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
-    const unsigned char ihdr[13] = {static_cast<unsigned char>(w >> 24), static_cast<unsigned char>(w >> 16),
-                                    static_cast<unsigned char>(w >> 8),  static_cast<unsigned char>(w),
-                                    static_cast<unsigned char>(h >> 24), static_cast<unsigned char>(h >> 16),
-                                    static_cast<unsigned char>(h >> 8),  static_cast<unsigned char>(h),
-                                    8,  // bit depth
-                                    2,  // colour type: RGB
-                                    0, 0, 0};  // deflate, adaptive filtering, no interlace
+    const unsigned char ihdr[13] = {static_cast<unsigned char>(w >> 24),
+                                    static_cast<unsigned char>(w >> 16),
+                                    static_cast<unsigned char>(w >> 8),
+                                    static_cast<unsigned char>(w),
+                                    static_cast<unsigned char>(h >> 24),
+                                    static_cast<unsigned char>(h >> 16),
+                                    static_cast<unsigned char>(h >> 8),
+                                    static_cast<unsigned char>(h),
+                                    8, // bit depth
+                                    2, // colour type: RGB
+                                    0,
+                                    0,
+                                    0}; // deflate, adaptive filtering, no interlace
     putChunk(out, "IHDR", ihdr, sizeof ihdr);
     putChunk(out, "IDAT", compressed.data(), compressedSize);
     putChunk(out, "IEND", nullptr, 0);

@@ -28,8 +28,8 @@ void checkPattern(crystal::Vec3 a, crystal::Vec3 b, const crystal::IntMatrix2& m
     if (p->spots.empty() || p->spots.size() > crystal::MaxLeedSpots || p->domains.empty())
         std::abort();
     for (const auto& s : p->spots)
-        if (!(s.g <= p->waveNumber * (1 + 1e-9)) || s.h.den <= 0 || s.k.den <= 0 || s.domain < 1 ||
-            s.domain > int(p->domains.size()))
+        if (!(s.g <= p->waveNumber * (1 + 1e-9)) || s.h.den <= 0 || s.k.den <= 0 || s.domain < 1
+            || s.domain > int(p->domains.size()))
             std::abort();
 }
 

@@ -31,15 +31,15 @@ Termination termination(LatticeCode code)
 std::optional<LatticeCode> latticeCodeFor(LatticeKind kind, Termination term)
 {
     switch (kind) {
-    case LatticeKind::Bcc:
-        return term == Termination::None ? std::optional(LatticeCode::Bcc) : std::nullopt;
-    case LatticeKind::Fcc:
-        return term == Termination::None ? std::optional(LatticeCode::Fcc) : std::nullopt;
+    case LatticeKind::Bcc: return term == Termination::None ? std::optional(LatticeCode::Bcc) : std::nullopt;
+    case LatticeKind::Fcc: return term == Termination::None ? std::optional(LatticeCode::Fcc) : std::nullopt;
     case LatticeKind::Hcp:
-        if (term == Termination::None) return std::nullopt;
+        if (term == Termination::None)
+            return std::nullopt;
         return term == Termination::A ? LatticeCode::HcpA : LatticeCode::HcpB;
     case LatticeKind::ZincBlende:
-        if (term == Termination::None) return std::nullopt;
+        if (term == Termination::None)
+            return std::nullopt;
         return term == Termination::A ? LatticeCode::ZincBlendeA : LatticeCode::ZincBlendeB;
     }
     return std::nullopt;
@@ -59,7 +59,8 @@ std::string_view latticeName(LatticeKind kind)
 std::optional<LatticeKind> parseLatticeName(std::string_view name)
 {
     for (LatticeKind k : {LatticeKind::Bcc, LatticeKind::Fcc, LatticeKind::Hcp, LatticeKind::ZincBlende})
-        if (latticeName(k) == name) return k;
+        if (latticeName(k) == name)
+            return k;
     return std::nullopt;
 }
 

@@ -18,8 +18,17 @@ enum class LatticeCode : int16_t {
     ZincBlendeB = 5,
 };
 
-enum class LatticeKind { Bcc, Fcc, Hcp, ZincBlende };
-enum class Termination { None, A, B };
+enum class LatticeKind {
+    Bcc,
+    Fcc,
+    Hcp,
+    ZincBlende
+};
+enum class Termination {
+    None,
+    A,
+    B
+};
 
 LatticeKind latticeKind(LatticeCode code);
 Termination termination(LatticeCode code);

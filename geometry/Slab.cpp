@@ -4,13 +4,10 @@
 
 namespace geometry {
 
-int cellsPerEdge(LatticeCode code)
-{
-    return code == LatticeCode::Bcc || code == LatticeCode::Fcc ? 21 : 26;
-}
+int cellsPerEdge(LatticeCode code) { return code == LatticeCode::Bcc || code == LatticeCode::Fcc ? 21 : 26; }
 
-void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceFrame& frame,
-              AtomTable& atoms, ProgressOutput& progress)
+void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceFrame& frame, AtomTable& atoms,
+              ProgressOutput& progress)
 {
     atoms.count = 0;
     if (!frame.planeDefined)
@@ -73,8 +70,8 @@ void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceF
     }
 }
 
-void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice,
-                  SurfaceFrame& frame, AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress)
+void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice, SurfaceFrame& frame,
+                  AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress)
 {
     atoms.count = 0;
     frame = orientSurface(miller, lattice);

@@ -27,8 +27,7 @@ inline constexpr const char* PositionsFile = "posit.txt";
 // drawn k-th; species is 1 for the second zinc blende species.
 struct AtomTable {
     static constexpr int Capacity = 10000;
-    template <typename T>
-    using Column = std::array<T, Capacity + 1>;
+    template <typename T> using Column = std::array<T, Capacity + 1>;
 
     int32_t count = 0;
     Column<float> frameX{}, frameY{}, frameZ{};
@@ -44,11 +43,11 @@ int cellsPerEdge(LatticeCode code);
 // into frame, opens the positions file on unit 11 through runtime (a failure is reported
 // there and no atom is generated), writes one "." per row of cells to progress, keeps the
 // atoms with depthLow < depth < depthHigh, at most Capacity of them.
-void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice,
-                  SurfaceFrame& frame, AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress);
+void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice, SurfaceFrame& frame,
+                  AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress);
 
 // The cell loop alone, without the positions file: used by generateSlab and benchmarks.
-void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceFrame& frame,
-              AtomTable& atoms, ProgressOutput& progress);
+void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceFrame& frame, AtomTable& atoms,
+              ProgressOutput& progress);
 
 } // namespace geometry

@@ -61,9 +61,29 @@ struct PixelRect {
 };
 
 // How a control shows.
-enum class ControlType { Static, Icon, GroupBox, PushButton, CheckBox, RadioButton, Edit, ScrollBar, ListBox, ComboBox, Other };
-enum class TextAlign { Left, Centre, Right };
-enum class ListSelection { Single, Multiple, Extended };
+enum class ControlType {
+    Static,
+    Icon,
+    GroupBox,
+    PushButton,
+    CheckBox,
+    RadioButton,
+    Edit,
+    ScrollBar,
+    ListBox,
+    ComboBox,
+    Other
+};
+enum class TextAlign {
+    Left,
+    Centre,
+    Right
+};
+enum class ListSelection {
+    Single,
+    Multiple,
+    Extended
+};
 
 // One control of a box, in pixels relative to the box's client area.
 struct ControlLayout {
@@ -74,18 +94,18 @@ struct ControlLayout {
     bool visible = true;
     bool enabled = true;
     bool tabStop = false;
-    bool isDefault = false;  // push button: the default button
-    bool multiLine = false;  // push button: the caption wraps to the width
-    bool triState = false;   // check box: has an indeterminate state
-    TextAlign align = TextAlign::Left; // static text, edit box
-    bool wordWrap = false;   // static text
-    bool noPrefix = false;   // static text: "&" shows as it is and marks no accelerator
-    bool border = false;     // edit box
-    bool readOnly = false;   // edit box
-    bool password = false;   // edit box
-    bool vertical = false;   // scroll bar
-    bool sorted = false;     // list box, combo box: items are inserted in order
-    bool editable = false;   // combo box: has an edit field
+    bool isDefault = false;                          // push button: the default button
+    bool multiLine = false;                          // push button: the caption wraps to the width
+    bool triState = false;                           // check box: has an indeterminate state
+    TextAlign align = TextAlign::Left;               // static text, edit box
+    bool wordWrap = false;                           // static text
+    bool noPrefix = false;                           // static text: "&" shows as it is and marks no accelerator
+    bool border = false;                             // edit box
+    bool readOnly = false;                           // edit box
+    bool password = false;                           // edit box
+    bool vertical = false;                           // scroll bar
+    bool sorted = false;                             // list box, combo box: items are inserted in order
+    bool editable = false;                           // combo box: has an edit field
     ListSelection selection = ListSelection::Single; // list box
     // Keys the control keeps for itself when it has the focus; every other key the host
     // reports to the dialog instead of giving it to the control (see DialogInput::onKey).
@@ -101,8 +121,8 @@ struct DialogLayout {
     PixelRect rect;
     bool titleBar = true;
     bool closeBox = false;
-    bool centred = false;         // centred on the owner (or the screen), rect's position unused
-    bool screenRelative = false;  // rect's position is relative to the screen
+    bool centred = false;        // centred on the owner (or the screen), rect's position unused
+    bool screenRelative = false; // rect's position is relative to the screen
     std::vector<ControlLayout> controls;
     bool operator==(const DialogLayout&) const = default;
 };
@@ -110,7 +130,16 @@ struct DialogLayout {
 // A key the host reports. Enter, Escape and Tab (Shift+Tab: shift) are always reported; a letter
 // or digit with Alt always; an arrow when the focused control does not keep arrows; a letter or
 // digit without modifiers when it does not keep characters. Other keys stay with the control.
-enum class DialogKey { Enter, Escape, Tab, Up, Down, Left, Right, Character };
+enum class DialogKey {
+    Enter,
+    Escape,
+    Tab,
+    Up,
+    Down,
+    Left,
+    Right,
+    Character
+};
 struct DialogKeyPress {
     DialogKey key = DialogKey::Character;
     char character = 0; // DialogKey::Character: the letter (upper case) or digit

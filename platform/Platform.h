@@ -95,8 +95,7 @@ public:
     // Fills mask (cellWidth x cellHeight bytes, top row first) with the coverage of character ch,
     // 0 background to 255 full ink (a canvas inks pixels of 128 and above); characters the
     // source lacks leave the mask all 0.
-    virtual void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
-                             std::span<std::uint8_t> mask) const = 0;
+    virtual void renderGlyph(unsigned char ch, int cellWidth, int cellHeight, std::span<std::uint8_t> mask) const = 0;
 };
 
 // A font of the system: its glyphs and its measurements.
@@ -105,8 +104,15 @@ public:
     virtual FontMetrics metrics() const = 0;
 };
 
-enum class ShowState { Normal, Minimised, Maximised };
-enum class ScrollAxis { Horizontal, Vertical };
+enum class ShowState {
+    Normal,
+    Minimised,
+    Maximised
+};
+enum class ScrollAxis {
+    Horizontal,
+    Vertical
+};
 
 // Where and how large the frame should be, outer size; an empty field keeps its present value.
 struct FramePlacement {
@@ -117,9 +123,25 @@ struct FramePlacement {
     bool operator==(const FramePlacement&) const = default;
 };
 
-enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class MessageIcon {
+    None,
+    Information,
+    Warning,
+    Error,
+    Question
+};
+enum class MessageButtons {
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class MessageAnswer {
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 struct MessageBoxRequest {
     std::string caption;
@@ -138,7 +160,7 @@ struct MenuItem {
     bool separator = false;
     bool grayed = false;
     bool checked = false;
-    bool newColumn = false; // starts a new column of the menu
+    bool newColumn = false;  // starts a new column of the menu
     bool windowList = false; // the list of child windows follows this item's menu
     bool operator==(const MenuItem&) const = default;
 };
@@ -179,7 +201,11 @@ struct IndexedPicture {
 };
 
 // The left mouse button over a child window's picture: pressed, moved while held, released.
-enum class MouseAction { Press, Move, Release };
+enum class MouseAction {
+    Press,
+    Move,
+    Release
+};
 
 struct MouseEvent {
     MouseAction action = MouseAction::Press;
@@ -209,8 +235,8 @@ enum class PrintDialogOutcome {
     Cancelled,
     DriverLoadFailed, // the printer's driver could not be loaded
     NoDefaultPrinter,
-    NoPrinter,        // nothing to print to at all, not even a file
-    Failed,           // any other failure
+    NoPrinter, // nothing to print to at all, not even a file
+    Failed,    // any other failure
 };
 
 // What the layout of a page needs of the chosen printer.
@@ -250,12 +276,37 @@ struct PrintDialogResult {
 
 // How a child window shows its picture: unscaled with scroll bars, or stretched to its client
 // area without them.
-enum class ViewMode { Normal, SizeToFit };
+enum class ViewMode {
+    Normal,
+    SizeToFit
+};
 
 // Scroll requests of a scroll bar or the keyboard.
-enum class WindowScroll { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
+enum class WindowScroll {
+    LineBack,
+    LineForward,
+    PageBack,
+    PageForward,
+    ToPosition,
+    ToStart,
+    ToEnd
+};
 
-enum class Key { Character, Escape, Enter, Left, Right, Up, Down, PageUp, PageDown, Home, End, Insert, F1 };
+enum class Key {
+    Character,
+    Escape,
+    Enter,
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
+    Insert,
+    F1
+};
 
 struct KeyPress {
     Key key = Key::Character;

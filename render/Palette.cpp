@@ -4,9 +4,6 @@
 
 namespace render {
 
-void installPalette(winrt::Canvas& canvas)
-{
-    (void)canvas.remap_all_palette(kApplicationPalette);
-}
+void installPalette(winrt::Canvas& canvas) { (void)canvas.remap_all_palette(kApplicationPalette); }
 
 } // namespace render

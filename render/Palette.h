@@ -23,9 +23,8 @@ constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 |
 constexpr std::array<uint32_t, 256> buildApplicationPalette()
 {
     constexpr std::array<uint32_t, 16> base = {
-        rgb(0, 0, 0),     rgb(119, 255, 119), rgb(255, 119, 119), rgb(0, 255, 119),
-        rgb(119, 0, 255), rgb(119, 255, 0),   rgb(0, 119, 255),   rgb(255, 0, 119),
-        rgb(0, 0, 255),   rgb(255, 0, 0),     rgb(0, 255, 0),     rgb(0, 255, 255),
+        rgb(0, 0, 0),     rgb(119, 255, 119), rgb(255, 119, 119), rgb(0, 255, 119), rgb(119, 0, 255), rgb(119, 255, 0),
+        rgb(0, 119, 255), rgb(255, 0, 119),   rgb(0, 0, 255),     rgb(255, 0, 0),   rgb(0, 255, 0),   rgb(0, 255, 255),
         rgb(255, 255, 0), rgb(255, 0, 255),   rgb(255, 255, 255), rgb(255, 119, 0),
     };
     std::array<uint32_t, 256> p{}; // black

@@ -20,18 +20,24 @@ double reduceDegrees(float degrees) { return std::fmod(double(degrees), 360.0); 
 float sinDegrees(float degrees)
 {
     const double a = reduceDegrees(degrees);
-    if (a == 0.0 || a == 180.0) return 0.0f;
-    if (a == 90.0) return 1.0f;
-    if (a == 270.0) return -1.0f;
+    if (a == 0.0 || a == 180.0)
+        return 0.0f;
+    if (a == 90.0)
+        return 1.0f;
+    if (a == 270.0)
+        return -1.0f;
     return float(std::sin(a * std::numbers::pi / 180.0));
 }
 
 float cosDegrees(float degrees)
 {
     const double a = reduceDegrees(degrees);
-    if (a == 0.0) return 1.0f;
-    if (a == 90.0 || a == 270.0) return 0.0f;
-    if (a == 180.0) return -1.0f;
+    if (a == 0.0)
+        return 1.0f;
+    if (a == 90.0 || a == 270.0)
+        return 0.0f;
+    if (a == 180.0)
+        return -1.0f;
     return float(std::cos(a * std::numbers::pi / 180.0));
 }
 
@@ -132,8 +138,8 @@ void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, win
     }
 }
 
-void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state,
-               geometry::LatticeCode code, winrt::Canvas& canvas, geometry::ProgressOutput& progress)
+void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state, geometry::LatticeCode code,
+               winrt::Canvas& canvas, geometry::ProgressOutput& progress)
 {
     projectView(rotation, tilt, atoms, state, progress);
     drawScene(atoms, code, canvas);
@@ -151,4 +157,3 @@ void CanvasProgress::writeText(std::string_view text) { m_canvas.out_text(text);
 void CanvasProgress::clearWindow() { m_canvas.clear_screen(0); }
 
 } // namespace render
-

@@ -53,8 +53,8 @@ bool ballCorner(const geometry::AtomTable& atoms, int j, int16_t& x, int16_t& y)
 void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas);
 
 // projectView, then drawScene.
-void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state,
-               geometry::LatticeCode code, winrt::Canvas& canvas, geometry::ProgressOutput& progress);
+void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state, geometry::LatticeCode code,
+               winrt::Canvas& canvas, geometry::ProgressOutput& progress);
 
 // resetViewCoordinates, then drawScene.
 void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas,

@@ -8,13 +8,15 @@
 namespace rt {
 
 // Severity class, bits 31..30 of a message id.
-enum class Severity : uint32_t { Success = 0, Info = 1, Error = 2, Severe = 3 };
+enum class Severity : uint32_t {
+    Success = 0,
+    Info = 1,
+    Error = 2,
+    Severe = 3
+};
 
 // A message id: severity class in bits 31..30, the user-visible number in the low 16 bits.
-constexpr uint32_t messageId(Severity s, uint16_t number)
-{
-    return (static_cast<uint32_t>(s) << 30) | number;
-}
+constexpr uint32_t messageId(Severity s, uint16_t number) { return (static_cast<uint32_t>(s) << 30) | number; }
 constexpr uint16_t messageNumber(uint32_t id) { return static_cast<uint16_t>(id & 0xFFFFu); }
 constexpr Severity messageSeverity(uint32_t id) { return static_cast<Severity>(id >> 30); }
 

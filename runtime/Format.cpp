@@ -81,7 +81,7 @@ private:
                 return false;
             skipBlanks();
             if (m_pos >= m_text.size() || m_text[m_pos] != '(')
-                return false;  // a repeat count belongs to a group only
+                return false; // a repeat count belongs to a group only
         }
         if (take('(')) {
             if (depth >= kMaxGroupDepth)
@@ -292,9 +292,7 @@ std::optional<std::vector<std::string>> formatRecords(const Format& format, std:
             return std::nullopt;
         const FormatToken& t = tokens[i];
         switch (t.kind) {
-        case Kind::Start:
-            ++i;
-            break;
+        case Kind::Start: ++i; break;
         case Kind::Literal:
             record += t.text;
             ++i;
@@ -357,7 +355,7 @@ std::vector<std::string> listRecords(std::span<const Item> items)
 {
     std::vector<std::string> records;
     std::string record = " ";
-    bool previousWasCharacter = true;  // nothing to separate from at a record's start
+    bool previousWasCharacter = true; // nothing to separate from at a record's start
 
     auto newRecord = [&] {
         records.push_back(std::move(record));
@@ -420,7 +418,11 @@ namespace {
 
 bool endsValue(char c) { return isBlank(c) || c == ',' || c == '/'; }
 
-enum class Field { Value, Null, Empty };
+enum class Field {
+    Value,
+    Null,
+    Empty
+};
 
 // Skips leading blanks and finds the first value of a list-directed record.
 Field firstField(std::string_view text, std::size_t& begin, std::size_t& end)
@@ -446,12 +448,9 @@ int internalReadInteger(std::string_view text, int32_t& value)
 {
     std::size_t begin = 0, end = 0;
     switch (firstField(text, begin, end)) {
-    case Field::Empty:
-        return -1;
-    case Field::Null:
-        return 0;
-    case Field::Value:
-        break;
+    case Field::Empty: return -1;
+    case Field::Null: return 0;
+    case Field::Value: break;
     }
     std::string_view field = text.substr(begin, end - begin);
     bool negative = false;
@@ -480,12 +479,9 @@ int internalReadReal(std::string_view text, float& value)
 {
     std::size_t begin = 0, end = 0;
     switch (firstField(text, begin, end)) {
-    case Field::Empty:
-        return -1;
-    case Field::Null:
-        return 0;
-    case Field::Value:
-        break;
+    case Field::Empty: return -1;
+    case Field::Null: return 0;
+    case Field::Value: break;
     }
     std::string_view field = text.substr(begin, end - begin);
     bool negative = false;

@@ -16,12 +16,20 @@ using Item = std::variant<int32_t, float, std::string_view>;
 
 // One token of a compiled format.
 struct FormatToken {
-    enum class Kind { Start, Literal, GroupStart, GroupEnd, Integer, Real, End };
+    enum class Kind {
+        Start,
+        Literal,
+        GroupStart,
+        GroupEnd,
+        Integer,
+        Real,
+        End
+    };
     Kind kind = Kind::Start;
-    std::string text;  // Literal: the characters to copy
-    int count = 0;     // GroupStart: the repeat count
-    int width = 0;     // Integer (Iw), Real (Fw.d)
-    int decimals = 0;  // Real (Fw.d)
+    std::string text; // Literal: the characters to copy
+    int count = 0;    // GroupStart: the repeat count
+    int width = 0;    // Integer (Iw), Real (Fw.d)
+    int decimals = 0; // Real (Fw.d)
     friend bool operator==(const FormatToken&, const FormatToken&) = default;
 };
 

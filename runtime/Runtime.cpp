@@ -40,14 +40,10 @@ void appendNumber(std::string& out, const MessageArg& arg, bool hex)
 std::string_view severityPrefix(Severity s)
 {
     switch (s) {
-    case Severity::Info:
-        return "rtxrtl: info";
-    case Severity::Error:
-        return "rtxrtl: error";
-    case Severity::Severe:
-        return "rtxrtl: severe";
-    case Severity::Success:
-        break;
+    case Severity::Info: return "rtxrtl: info";
+    case Severity::Error: return "rtxrtl: error";
+    case Severity::Severe: return "rtxrtl: severe";
+    case Severity::Success: break;
     }
     return RuntimeTag;
 }
@@ -71,8 +67,8 @@ std::string formatTemplate(std::string_view text, std::span<const MessageArg> ar
             ++j;
         }
         const char conv = text[j];
-        const bool known = (conv == '%' && !isLong) || conv == 'd' || conv == 'i' || conv == 'x' ||
-                           (conv == 's' && !isLong);
+        const bool known =
+            (conv == '%' && !isLong) || conv == 'd' || conv == 'i' || conv == 'x' || (conv == 's' && !isLong);
         if (!known || (conv == 'x' && !isLong)) {
             out += text[i];
             continue;
@@ -180,7 +176,10 @@ void ProcessExit::exitInterrupted(uint32_t status)
 // Units
 
 struct Units::Connection {
-    enum class Kind { File, Window };
+    enum class Kind {
+        File,
+        Window
+    };
     Kind kind = Kind::File;
     std::string name;
     int handle = -1;
@@ -221,18 +220,13 @@ int openErrorMessage(int err)
     case EACCES:
     case EPERM:
     case EROFS:
-    case ETXTBSY:
-        return msg::PermissionDenied;
+    case ETXTBSY: return msg::PermissionDenied;
     case ENOENT:
-    case ENOTDIR:
-        return msg::FileNotFound;
+    case ENOTDIR: return msg::FileNotFound;
     case ENAMETOOLONG:
-    case EINVAL:
-        return msg::FileNameSpecError;
-    case ENOMEM:
-        return msg::InsufficientMemory;
-    default:
-        return msg::OpenFailure;
+    case EINVAL: return msg::FileNameSpecError;
+    case ENOMEM: return msg::InsufficientMemory;
+    default: return msg::OpenFailure;
     }
 }
 
@@ -485,10 +479,7 @@ bool Runtime::writeRecords(int unit, std::span<const std::string> records)
     return true;
 }
 
-void Runtime::ioStatementError(int unit, int number)
-{
-    ioStatementError(unit, number, m_units.fileName(unit));
-}
+void Runtime::ioStatementError(int unit, int number) { ioStatementError(unit, number, m_units.fileName(unit)); }
 
 void Runtime::ioStatementError(int unit, int number, std::string_view file)
 {
@@ -497,8 +488,9 @@ void Runtime::ioStatementError(int unit, int number, std::string_view file)
     uint32_t id = idForNumber(static_cast<uint16_t>(number));
     if (id == 0 && number != 0)
         id = messageId(Severity::Severe, static_cast<uint16_t>(number));
-    report_message(id, {MessageArg{static_cast<long>(unit)},
-                        MessageArg{file.empty() ? std::string(kUnknownFile) : std::string(file)}});
+    report_message(id,
+                   {MessageArg{static_cast<long>(unit)},
+                    MessageArg{file.empty() ? std::string(kUnknownFile) : std::string(file)}});
 }
 
 void Runtime::show(uint32_t id, std::span<const MessageArg> args)
@@ -547,8 +539,7 @@ void Runtime::endAfterSevere(uint32_t id)
         return;
     }
     for (const CloseFailure& f : closeEveryUnit()) {
-        const MessageArg args[] = {static_cast<long>(f.unit),
-                                   f.file.empty() ? std::string(kUnknownFile) : f.file};
+        const MessageArg args[] = {static_cast<long>(f.unit), f.file.empty() ? std::string(kUnknownFile) : f.file};
         show(closeFailureId(f.number), args);
     }
     // For a developer: stop in the debugger at the failure (without one, the process ends on
@@ -581,8 +572,7 @@ void Runtime::request_stop()
     uint32_t failure = 0;
     for (const CloseFailure& f : closeEveryUnit()) {
         const uint32_t id = closeFailureId(f.number);
-        const MessageArg args[] = {static_cast<long>(f.unit),
-                                   f.file.empty() ? std::string(kUnknownFile) : f.file};
+        const MessageArg args[] = {static_cast<long>(f.unit), f.file.empty() ? std::string(kUnknownFile) : f.file};
         show(id, args);
         if (failure == 0 && messageSeverity(id) == Severity::Severe)
             failure = id;
@@ -596,8 +586,9 @@ void Runtime::end_program_thread()
 {
     for (const CloseFailure& f : closeEveryUnit()) {
         const uint32_t id = closeFailureId(f.number);
-        report_message(id, {MessageArg{static_cast<long>(f.unit)},
-                            MessageArg{f.file.empty() ? std::string(kUnknownFile) : f.file}});
+        report_message(
+            id,
+            {MessageArg{static_cast<long>(f.unit)}, MessageArg{f.file.empty() ? std::string(kUnknownFile) : f.file}});
         if (messageSeverity(id) == Severity::Severe)
             return;
     }
@@ -622,8 +613,7 @@ void Runtime::console_event(int signal)
     m_interrupted = true;
     if (lock.owns_lock()) {
         for (const CloseFailure& f : closeEveryUnit()) {
-            const MessageArg args[] = {static_cast<long>(f.unit),
-                                       f.file.empty() ? std::string(kUnknownFile) : f.file};
+            const MessageArg args[] = {static_cast<long>(f.unit), f.file.empty() ? std::string(kUnknownFile) : f.file};
             show(closeFailureId(f.number), args);
         }
         lock.unlock();

@@ -80,9 +80,22 @@ public:
     virtual void writeWindowText(int unit, std::string_view text) = 0;
 };
 
-enum class OpenStatus { Old, New, Scratch, Replace, Unknown };
-enum class OpenAction { Read, Write, ReadWrite };
-enum class BlankMode { Null, Zero };
+enum class OpenStatus {
+    Old,
+    New,
+    Scratch,
+    Replace,
+    Unknown
+};
+enum class OpenAction {
+    Read,
+    Write,
+    ReadWrite
+};
+enum class BlankMode {
+    Null,
+    Zero
+};
 
 // The catalogue message number for a system error met while opening a file: 9 (permission),
 // 29 (not found), 43 (bad name), 41 (out of memory), otherwise 30 (open failure).
@@ -91,7 +104,7 @@ int openErrorMessage(int err);
 // The unit table: connections of unit numbers to files and windows.
 class Units {
 public:
-    static constexpr int MaxUnits = 100;  // units 0..99
+    static constexpr int MaxUnits = 100; // units 0..99
 
     explicit Units(platform::FileSystem& fs);
     ~Units();

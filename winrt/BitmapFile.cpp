@@ -153,8 +153,8 @@ BitmapDecodeResult decodeBitmap(std::span<const uint8_t> bytes)
     return result;
 }
 
-std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t> indices,
-                                  std::span<const Rgb> palette, int bitsPerPixel)
+std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t> indices, std::span<const Rgb> palette,
+                                  int bitsPerPixel)
 {
     const int64_t header = bitmapHeaderBytes(bitsPerPixel);
     if (header < 0 || width <= 0 || height <= 0 || indices.size() < size_t(width) * size_t(height))

@@ -49,7 +49,9 @@ constexpr int64_t bitmapHeaderBytes(int bitsPerPixel)
     case 1: return 54 + 2 * 4;
     case 4: return 54 + 16 * 4;
     case 8: return 54 + 256 * 4;
-    case 16: case 24: case 32: return 54;
+    case 16:
+    case 24:
+    case 32: return 54;
     default: return -1;
     }
 }
@@ -116,8 +118,8 @@ struct BitmapDecodeResult {
 // (entries past its end are 0) and indices are stored as they are, masked to the depth;
 // above 8 bits each pixel is stored as its palette colour. Returns an empty vector for an
 // unsupported depth or when the index buffer is smaller than width x height.
-std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t> indices,
-                                  std::span<const Rgb> palette, int bitsPerPixel = 8);
+std::vector<uint8_t> encodeBitmap(int width, int height, std::span<const uint8_t> indices, std::span<const Rgb> palette,
+                                  int bitsPerPixel = 8);
 
 // A captured picture as an 8-bit (or bitsPerPixel) bitmap file with its own palette.
 std::vector<uint8_t> encodeBitmap(const platform::IndexedPicture& picture, int bitsPerPixel = 8);

@@ -15,10 +15,22 @@ namespace {
 
 // The runtime's default colours for entries 0..15; entries 16..255 are all dark grey.
 constexpr std::array<Rgb, 16> kDefaultColours = {{
-    {0, 0, 0}, {0, 0, 128}, {0, 128, 0}, {0, 128, 128},
-    {128, 0, 0}, {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
-    {128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
-    {255, 0, 0}, {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    {0, 0, 0},
+    {0, 0, 128},
+    {0, 128, 0},
+    {0, 128, 128},
+    {128, 0, 0},
+    {128, 0, 128},
+    {128, 128, 0},
+    {192, 192, 192},
+    {128, 128, 128},
+    {0, 0, 255},
+    {0, 255, 0},
+    {0, 255, 255},
+    {255, 0, 0},
+    {255, 0, 255},
+    {255, 255, 0},
+    {255, 255, 255},
 }};
 constexpr Rgb kDefaultHighColour = {64, 64, 64};
 constexpr int kNoCollapseDefaultEntries = 17; // entries 0..16
@@ -56,17 +68,11 @@ uint8_t nearestIndex(Rgb colour, std::span<const Rgb> palette)
 
 } // namespace
 
-Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
-               const platform::Glyphs& glyphs, CanvasOptions options)
-    : m_width(width)
-    , m_height(height)
-    , m_colourCount(colourCount)
-    , m_cellWidth(cellWidth)
-    , m_cellHeight(cellHeight)
-    , m_gridRows(cellHeight > 0 ? height / cellHeight : 0)
-    , m_gridColumns(cellWidth > 0 ? width / cellWidth : 0)
-    , m_glyphs(glyphs)
-    , m_options(options)
+Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
+               CanvasOptions options)
+    : m_width(width), m_height(height), m_colourCount(colourCount), m_cellWidth(cellWidth), m_cellHeight(cellHeight),
+      m_gridRows(cellHeight > 0 ? height / cellHeight : 0), m_gridColumns(cellWidth > 0 ? width / cellWidth : 0),
+      m_glyphs(glyphs), m_options(options)
 {
     if (width < 1 || width > 32767 || height < 1 || height > 32767)
         throw std::invalid_argument("canvas size out of range");
@@ -316,7 +322,9 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
             const int r = y - by1;
             return r >= 0 && r < spans.height ? &spans.rows[size_t(r)] : nullptr;
         };
-        auto inSpan = [&](const std::pair<int, int>* s, int x) { return s && x >= bx1 + s->first && x <= bx1 + s->second; };
+        auto inSpan = [&](const std::pair<int, int>* s, int x) {
+            return s && x >= bx1 + s->first && x <= bx1 + s->second;
+        };
         for (int y = damage.y; y <= damage.bottom(); ++y) {
             const auto* span = spanAt(y);
             if (!span)
@@ -477,8 +485,8 @@ void Canvas::get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span
     set_graphics_status(status::ok);
     if (x2 < x1 || y2 < y1)
         set_graphics_status(status::altered);
-    int64_t need = bitmapFileSize(std::abs(int(x2) - int(x1)) + 1, std::abs(int(y2) - int(y1)) + 1,
-                                  m_options.imageBitsPerPixel);
+    int64_t need =
+        bitmapFileSize(std::abs(int(x2) - int(x1)) + 1, std::abs(int(y2) - int(y1)) + 1, m_options.imageBitsPerPixel);
     if (need < 0 || uint64_t(need) > buffer.size()) {
         set_graphics_status(status::failed);
         return;
@@ -653,7 +661,8 @@ void Canvas::out_text(std::string_view text)
             const int row = m_textWindow.top + m_textPosition.row - 1;
             const int column = m_textWindow.left + m_textPosition.column - 1;
             drawCharacter(row, column, static_cast<unsigned char>(c));
-            damage = damage.united(Rect{(column - 1) * m_cellWidth, (row - 1) * m_cellHeight, m_cellWidth, m_cellHeight});
+            damage =
+                damage.united(Rect{(column - 1) * m_cellWidth, (row - 1) * m_cellHeight, m_cellWidth, m_cellHeight});
             ++m_textPosition.column;
         }
     }

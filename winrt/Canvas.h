@@ -23,7 +23,10 @@
 namespace winrt {
 
 // Whether text continues on the next row at the right edge of the text window.
-enum class Wrap { Off, On };
+enum class Wrap {
+    Off,
+    On
+};
 
 // What the window remembers of the text written to one row of its character grid, for
 // copying text out. Rows and columns are 1-based grid cells.
@@ -80,8 +83,8 @@ public:
     // width, height: 1..32767 pixels; colourCount: 2..256; cell: the character cell in pixels
     // (>= 1). Throws std::invalid_argument outside these ranges. The glyph source must outlive
     // the canvas.
-    Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
-           const platform::Glyphs& glyphs, CanvasOptions options = {});
+    Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
+           CanvasOptions options = {});
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 

@@ -14,7 +14,6 @@ namespace {
 
 platform::MenuItem item(std::string text, int id) { return platform::MenuItem{std::move(text), id}; }
 
-
 const char* runStateText(RunState s)
 {
     switch (s) {
@@ -63,14 +62,15 @@ platform::MenuBar defaultMenuBar()
 {
     using platform::Menu;
     platform::MenuBar bar;
-    bar.push_back(Menu{"&File", {item("&Print...", command::Print), item("&Save...", command::Save),
-                                 item("E&xit\tCtrl+C", command::Exit)}});
+    bar.push_back(Menu{
+        "&File",
+        {item("&Print...", command::Print), item("&Save...", command::Save), item("E&xit\tCtrl+C", command::Exit)}});
     bar.push_back(Menu{"&Edit",
                        {item("Select &Text", command::SelectText), item("Select &Graphics", command::SelectGraphics),
                         item("Select &All", command::SelectAll), item("&Copy\tCtrl+Ins", command::Copy),
                         item("&Paste", command::Paste)}});
-    bar.push_back(Menu{"&View", {item("&Size To Fit", command::SizeToFit),
-                                 item("&Full Screen\tAlt+Enter", command::FullScreen)}});
+    bar.push_back(Menu{
+        "&View", {item("&Size To Fit", command::SizeToFit), item("&Full Screen\tAlt+Enter", command::FullScreen)}});
     bar.push_back(Menu{"&State", {item("&Pause\tCtrl+S", command::Pause)}});
     platform::MenuItem input = item("&Input", command::Input);
     input.grayed = true;
@@ -78,11 +78,12 @@ platform::MenuBar defaultMenuBar()
     statusBar.checked = true;
     platform::MenuItem cascade = item("&Cascade", command::Cascade);
     cascade.windowList = true;
-    bar.push_back(Menu{"&Window", {cascade, item("&Tile", command::Tile),
-                                   item("&Arrange Icons", command::ArrangeIcons), input,
-                                   item("C&lear Paste", command::ClearPaste), statusBar}});
-    bar.push_back(Menu{"&Help", {item("&Contents", command::Contents), item("Using &Help", command::UsingHelp),
-                                 item("&About", command::About)}});
+    bar.push_back(Menu{"&Window",
+                       {cascade, item("&Tile", command::Tile), item("&Arrange Icons", command::ArrangeIcons), input,
+                        item("C&lear Paste", command::ClearPaste), statusBar}});
+    bar.push_back(Menu{"&Help",
+                       {item("&Contents", command::Contents), item("Using &Help", command::UsingHelp),
+                        item("&About", command::About)}});
     // Copy has nothing to copy until something is selected.
     bar[1].items[3].grayed = true;
     return bar;
@@ -105,11 +106,11 @@ std::optional<int> helpTopic(int id)
 {
     // Each command's topic number in the help file.
     static constexpr std::pair<int, int> topics[] = {
-        {command::Exit, 1000},         {command::Copy, 1002},       {command::SizeToFit, 1015},
-        {command::FullScreen, 1016},   {command::Pause, 1012},      {command::Resume, 1013},
-        {command::Cascade, 1010},      {command::Tile, 1011},       {command::ArrangeIcons, 1009},
-        {command::StatusBar, 1008},    {command::About, 1001},      {command::Print, 1017},
-        {command::Save, 1018},         {command::Paste, 1007},      {command::ClearPaste, 1014},
+        {command::Exit, 1000},       {command::Copy, 1002},  {command::SizeToFit, 1015},
+        {command::FullScreen, 1016}, {command::Pause, 1012}, {command::Resume, 1013},
+        {command::Cascade, 1010},    {command::Tile, 1011},  {command::ArrangeIcons, 1009},
+        {command::StatusBar, 1008},  {command::About, 1001}, {command::Print, 1017},
+        {command::Save, 1018},       {command::Paste, 1007}, {command::ClearPaste, 1014},
         {command::Input, 1004},
     };
     for (auto [item, topic] : topics)
@@ -498,8 +499,8 @@ void FrameRuntime::command(int id)
         return;
     }
     case command::About:
-        m_platform.messageBox({m_programName, banner(), platform::MessageIcon::Information,
-                               platform::MessageButtons::Ok, std::nullopt});
+        m_platform.messageBox(
+            {m_programName, banner(), platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
         return;
     default: break;
     }
@@ -561,8 +562,8 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     {
         std::lock_guard state(m_mutex);
         if (m_selection && m_selection->window == handle && (m_selection->marking || m_selection->complete))
-            for (Rect r : markedArea(m_selection->selection, canvas->cellWidth(), canvas->cellHeight(),
-                                     canvas->gridColumns()))
+            for (Rect r :
+                 markedArea(m_selection->selection, canvas->cellWidth(), canvas->cellHeight(), canvas->gridColumns()))
                 marked.push_back(toPlatform(r));
     }
     view.marked = marked;
@@ -618,9 +619,12 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
     using platform::ScrollAxis;
     if (k.key == Key::Character && k.ctrl) {
         switch (k.character) {
-        case 'c': case 'C': command(command::Exit); return;
-        case 's': case 'S': command(command::Pause); return;
-        case 'q': case 'Q': command(command::Resume); return;
+        case 'c':
+        case 'C': command(command::Exit); return;
+        case 's':
+        case 'S': command(command::Pause); return;
+        case 'q':
+        case 'Q': command(command::Resume); return;
         default: break;
         }
     }
@@ -690,7 +694,8 @@ void FrameRuntime::frameClosing()
 
 void FrameRuntime::reportError(std::string_view message, int line)
 {
-    m_platform.messageBox({"Window Runtime Error", std::string(message) + "\nfile \"frame\", line " + std::to_string(line),
+    m_platform.messageBox({"Window Runtime Error",
+                           std::string(message) + "\nfile \"frame\", line " + std::to_string(line),
                            platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
 }
 

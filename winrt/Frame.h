@@ -19,10 +19,18 @@
 
 namespace winrt {
 
-enum class RunState { Running = 0, Paused = 1, Finished = 2 };
+enum class RunState {
+    Running = 0,
+    Paused = 1,
+    Finished = 2
+};
 
 // What happens when the program ends: ask whether to close the frame, close it, keep it.
-enum class ExitBehaviour { Ask = 1, Close = 2, KeepOpen = 3 };
+enum class ExitBehaviour {
+    Ask = 1,
+    Close = 2,
+    KeepOpen = 3
+};
 
 // The frame's command ids.
 namespace command {

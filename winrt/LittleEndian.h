@@ -21,10 +21,7 @@ constexpr void store32(std::span<uint8_t> out, std::size_t at, uint32_t value)
         out[at + i] = uint8_t(value >> (8 * i));
 }
 
-constexpr uint16_t load16(std::span<const uint8_t> in, std::size_t at)
-{
-    return uint16_t(in[at] | in[at + 1] << 8);
-}
+constexpr uint16_t load16(std::span<const uint8_t> in, std::size_t at) { return uint16_t(in[at] | in[at + 1] << 8); }
 
 constexpr uint32_t load32(std::span<const uint8_t> in, std::size_t at)
 {

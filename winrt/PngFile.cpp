@@ -21,8 +21,8 @@ void flushNothing(png_structp) {}
 std::vector<uint8_t> encodePng(int width, int height, std::span<const uint8_t> indices, std::span<const Rgb> palette,
                                std::string& error)
 {
-    if (width <= 0 || height <= 0 || indices.size() < std::size_t(width) * std::size_t(height) || palette.empty() ||
-        palette.size() > 256) {
+    if (width <= 0 || height <= 0 || indices.size() < std::size_t(width) * std::size_t(height) || palette.empty()
+        || palette.size() > 256) {
         error = "no picture to write";
         return {};
     }

@@ -5,11 +5,16 @@ namespace winrt {
 std::optional<RasterOp> rasterOpForAction(int16_t action)
 {
     switch (action) {
-    case 0: case 134: return RasterOp::Or;
-    case 1: case 198: return RasterOp::And;
-    case 2: case 8: return RasterOp::NotSource;
-    case 3: case 32: return RasterOp::Copy;
-    case 4: case 70: return RasterOp::Xor;
+    case 0:
+    case 134: return RasterOp::Or;
+    case 1:
+    case 198: return RasterOp::And;
+    case 2:
+    case 8: return RasterOp::NotSource;
+    case 3:
+    case 32: return RasterOp::Copy;
+    case 4:
+    case 70: return RasterOp::Xor;
     case 9: return RasterOp::NotDest;
     case 33: return RasterOp::Pattern;
     case 66: return RasterOp::Black;
@@ -31,10 +36,8 @@ bool rasterOpUsesSource(RasterOp op)
     case RasterOp::Pattern:
     case RasterOp::Black:
     case RasterOp::PatternXor:
-    case RasterOp::White:
-        return false;
-    default:
-        return true;
+    case RasterOp::White: return false;
+    default: return true;
     }
 }
 

@@ -21,10 +21,7 @@ struct Rect {
     constexpr bool isEmpty() const { return width <= 0 || height <= 0; }
     constexpr int right() const { return x + width - 1; }
     constexpr int bottom() const { return y + height - 1; }
-    constexpr bool contains(int px, int py) const
-    {
-        return px >= x && py >= y && px < x + width && py < y + height;
-    }
+    constexpr bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
 
     // The common part of both rectangles (empty when they do not meet).
     constexpr Rect intersected(const Rect& other) const

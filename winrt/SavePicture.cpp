@@ -10,8 +10,7 @@ namespace winrt {
 SaveError saveError(int err)
 {
     switch (err) {
-    case 0:
-        return SaveError::None;
+    case 0: return SaveError::None;
     case EACCES:
     case EPERM:
     case EROFS:
@@ -19,10 +18,8 @@ SaveError saveError(int err)
     case ENOTDIR:
     case EISDIR:
     case ENAMETOOLONG:
-    case EEXIST:
-        return SaveError::CannotCreate;
-    default:
-        return SaveError::ShortWrite;
+    case EEXIST: return SaveError::CannotCreate;
+    default: return SaveError::ShortWrite;
     }
 }
 
@@ -30,7 +27,8 @@ SaveError writeBitmapFile(std::span<const uint8_t> bitmap, const std::string& pa
 {
     if (bitmap.empty())
         return SaveError::Unsupported;
-    return saveError(platform::writeWholeFile(path, {reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}, files));
+    return saveError(
+        platform::writeWholeFile(path, {reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}, files));
 }
 
 std::vector<uint8_t> capturePicture(const Canvas& canvas)

@@ -12,7 +12,12 @@ namespace winrt {
 
 class Canvas;
 
-enum class SaveError { None, CannotCreate, ShortWrite, Unsupported };
+enum class SaveError {
+    None,
+    CannotCreate,
+    ShortWrite,
+    Unsupported
+};
 
 // The save error of a system error met while writing a file.
 SaveError saveError(int err);

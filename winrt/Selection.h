@@ -10,7 +10,10 @@
 
 namespace winrt {
 
-enum class SelectionKind { Text, Graphics };
+enum class SelectionKind {
+    Text,
+    Graphics
+};
 
 // A point of a selection: for text a cell (column and row from 0), for graphics a canvas pixel.
 struct SelectionPoint {

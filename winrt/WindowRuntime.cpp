@@ -19,8 +19,8 @@ std::atomic<uint64_t> g_nextSerial{1};
 // A window's canvas together with the font its glyphs come from; handed out through an
 // aliasing pointer so that the font lives as long as anyone holds the canvas.
 struct CanvasBundle {
-    CanvasBundle(std::unique_ptr<platform::Font> f, int width, int height, int colours,
-                 int cellWidth, int cellHeight, CanvasOptions options)
+    CanvasBundle(std::unique_ptr<platform::Font> f, int width, int height, int colours, int cellWidth, int cellHeight,
+                 CanvasOptions options)
         : font(std::move(f)), canvas(width, height, colours, cellWidth, cellHeight, *font, options)
     {
     }
@@ -379,8 +379,8 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
 {
     // Values that can mean nothing are set to "default" and the call goes no further.
     bool invalid = false;
-    for (int16_t* field : {&config.pixel_width, &config.pixel_height, &config.text_columns,
-                           &config.text_rows, &config.colour_count}) {
+    for (int16_t* field :
+         {&config.pixel_width, &config.pixel_height, &config.text_columns, &config.text_rows, &config.colour_count}) {
         if (badSizeField(*field)) {
             *field = -1;
             invalid = true;
@@ -432,9 +432,8 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     platform::FontMetrics metrics = font->metrics();
     int measuredWidth = metrics.averageCharWidth;
     int measuredHeight = metrics.height + metrics.externalLeading;
-    bool accepted = measuredWidth >= 1 && measuredHeight >= 1 &&
-                    measuredWidth >= cell.width - 2 && measuredWidth <= cell.width + 1 &&
-                    measuredHeight >= cell.height - 2 && measuredHeight <= cell.height + 2;
+    bool accepted = measuredWidth >= 1 && measuredHeight >= 1 && measuredWidth >= cell.width - 2
+        && measuredWidth <= cell.width + 1 && measuredHeight >= cell.height - 2 && measuredHeight <= cell.height + 2;
     if (!accepted) {
         // Offer the cell the system has: the record is sized again for it.
         Cell offered{std::clamp(measuredWidth, 1, MaxCanvasSide), std::clamp(measuredHeight, 1, MaxCanvasSide)};
@@ -456,9 +455,8 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     options.displayBitsPerPixel = m_display.bitsPerPixel * m_display.planes;
     std::shared_ptr<Canvas> canvas;
     try {
-        auto bundle = std::make_shared<CanvasBundle>(std::move(font), config.pixel_width,
-                                                     config.pixel_height, config.colour_count,
-                                                     measuredWidth, measuredHeight, options);
+        auto bundle = std::make_shared<CanvasBundle>(std::move(font), config.pixel_width, config.pixel_height,
+                                                     config.colour_count, measuredWidth, measuredHeight, options);
         canvas = std::shared_ptr<Canvas>(bundle, &bundle->canvas);
     } catch (const std::bad_alloc&) {
         reportError("Out of Memory", __LINE__);
@@ -542,14 +540,9 @@ int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
     if (m_platform.frameState() != platform::ShowState::Normal)
         m_platform.setFrameState(platform::ShowState::Normal);
     switch (record.kind) {
-    case 1:
-        m_platform.setFrameState(platform::ShowState::Minimised);
-        break;
-    case 2:
-        m_platform.setFrameState(platform::ShowState::Maximised);
-        break;
-    case 3:
-        break; // restored above
+    case 1: m_platform.setFrameState(platform::ShowState::Minimised); break;
+    case 2: m_platform.setFrameState(platform::ShowState::Maximised); break;
+    case 3: break; // restored above
     default: {
         // The status bar is as high as a caption.
         auto keep = [](int16_t field, int value) -> std::optional<int> {
@@ -560,8 +553,8 @@ int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
         placement.x = keep(record.x, record.x);
         placement.y = keep(record.y, record.y);
         placement.width = keep(record.width, record.width + 2 * d.frameBorder);
-        placement.height = keep(record.height, record.height + d.menuBarHeight + d.captionHeight +
-                                                   2 * d.frameBorder + d.captionHeight);
+        placement.height = keep(
+            record.height, record.height + d.menuBarHeight + d.captionHeight + 2 * d.frameBorder + d.captionHeight);
         m_platform.placeFrame(placement);
         break;
     }
@@ -595,15 +588,9 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
     std::lock_guard configuring(window->configuring);
     platform::WindowId id = window->id;
     switch (record.kind) {
-    case 1:
-        m_platform.setWindowState(id, platform::ShowState::Minimised);
-        break;
-    case 2:
-        m_platform.setWindowState(id, platform::ShowState::Maximised);
-        break;
-    case 3:
-        m_platform.setWindowState(id, platform::ShowState::Normal);
-        break;
+    case 1: m_platform.setWindowState(id, platform::ShowState::Minimised); break;
+    case 2: m_platform.setWindowState(id, platform::ShowState::Maximised); break;
+    case 3: m_platform.setWindowState(id, platform::ShowState::Normal); break;
     default: {
         if (m_platform.windowState(id) != platform::ShowState::Normal)
             m_platform.setWindowState(id, platform::ShowState::Normal);
@@ -617,8 +604,7 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
         int border = 2 * ((d.minWindowHeight - d.captionHeight) / 2);
         platform::Rect outer{record.x * cellWidth, record.y * cellHeight,
                              record.width * cellWidth + d.verticalScrollWidth + border,
-                             record.height * cellHeight + d.captionHeight + d.horizontalScrollHeight +
-                                 border + 1};
+                             record.height * cellHeight + d.captionHeight + d.horizontalScrollHeight + border + 1};
         m_platform.moveWindow(id, outer);
         break;
     }
@@ -717,8 +703,8 @@ std::optional<WindowInfo> WindowRuntime::window_info(int32_t handle) const
     if (!window)
         return std::nullopt;
     std::lock_guard lock(m_table);
-    return WindowInfo{window->id,     window->title,  window->configured,  window->shown,
-                      window->closed, window->sticky, window->scroll->x, window->scroll->y};
+    return WindowInfo{window->id,     window->title,  window->configured, window->shown,
+                      window->closed, window->sticky, window->scroll->x,  window->scroll->y};
 }
 
 std::optional<WindowSizeRecord> WindowRuntime::pending_frame_request() const
@@ -779,8 +765,7 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
     m_platform.setScrollPosition(id, platform::ScrollAxis::Vertical, positionY);
 }
 
-int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request,
-                                 int position)
+int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request, int position)
 {
     auto window = lookup(handle);
     if (!window)
@@ -804,27 +789,13 @@ int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, Scro
         auto drawing = canvas->lockDrawing();
         int target = offset;
         switch (request) {
-        case ScrollRequest::LineBack:
-            target -= line;
-            break;
-        case ScrollRequest::LineForward:
-            target += line;
-            break;
-        case ScrollRequest::PageBack:
-            target -= page;
-            break;
-        case ScrollRequest::PageForward:
-            target += page;
-            break;
-        case ScrollRequest::ToPosition:
-            target = position;
-            break;
-        case ScrollRequest::ToStart:
-            target = 0;
-            break;
-        case ScrollRequest::ToEnd:
-            target = range;
-            break;
+        case ScrollRequest::LineBack: target -= line; break;
+        case ScrollRequest::LineForward: target += line; break;
+        case ScrollRequest::PageBack: target -= page; break;
+        case ScrollRequest::PageForward: target += page; break;
+        case ScrollRequest::ToPosition: target = position; break;
+        case ScrollRequest::ToStart: target = 0; break;
+        case ScrollRequest::ToEnd: target = range; break;
         }
         now = std::clamp(target, 0, range);
         offset = now;
@@ -986,8 +957,8 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
                 canvas->out_text(" ");
                 canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
             }
-        } else if ((static_cast<unsigned char>(ch) >= 0x20 || ch == '\t') && ch != 0x7F &&
-                   line.size() < buffer.size()) {
+        } else if ((static_cast<unsigned char>(ch) >= 0x20 || ch == '\t') && ch != 0x7F
+                   && line.size() < buffer.size()) {
             line.push_back(ch);
             canvas->out_text(std::string_view(&ch, 1));
         }

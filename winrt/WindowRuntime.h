@@ -40,9 +40,9 @@ struct WindowConfig {
     int32_t font_size = -1;
     // The caption: characters up to the first NUL; a first character NUL keeps the caption.
     std::array<char, 80> title{};
-    int16_t bits_per_pixel = 0; // written back: the display's bits per pixel
-    int16_t reserved_a = 0;     // written back as 0
-    int16_t reserved_b = 0;     // written back as -1
+    int16_t bits_per_pixel = 0;          // written back: the display's bits per pixel
+    int16_t reserved_a = 0;              // written back as 0
+    int16_t reserved_b = 0;              // written back as -1
     std::array<int16_t, 4> reserved_c{}; // written back as 0
     std::array<char, 32> font_name{};    // face of the extended font, ended by a NUL
     int32_t font_size_ext = 0;           // extended font cell, as font_size
@@ -55,7 +55,10 @@ struct WindowConfig {
 };
 
 // The cell of a font_size value: width in the high 16 bits, height in the low 16 bits.
-constexpr int32_t font_cell(int width, int height) { return int32_t(uint32_t(width) << 16 | uint32_t(height & 0xFFFF)); }
+constexpr int32_t font_cell(int width, int height)
+{
+    return int32_t(uint32_t(width) << 16 | uint32_t(height & 0xFFFF));
+}
 
 // The unit-level size call: for the frame in pixels, for a child window in character cells.
 struct WindowSizeRecord {
@@ -68,10 +71,24 @@ struct WindowSizeRecord {
 };
 
 // Whether a new window takes the calling thread's current-window place for good.
-enum class OpenFocus { Keep, Take };
+enum class OpenFocus {
+    Keep,
+    Take
+};
 // What closing a window does: keep it on screen marked closed, or destroy it and free its slot.
-enum class CloseMode { KeepOnScreen, Destroy };
-enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, ToPosition, ToStart, ToEnd };
+enum class CloseMode {
+    KeepOnScreen,
+    Destroy
+};
+enum class ScrollRequest {
+    LineBack,
+    LineForward,
+    PageBack,
+    PageForward,
+    ToPosition,
+    ToStart,
+    ToEnd
+};
 
 // What the runtime knows of one window (for the frame's menus, repaints and tests).
 struct WindowInfo {
@@ -101,8 +118,7 @@ public:
     // "Graphic<slot + 1>". With OpenFocus::Take it becomes the calling thread's current window
     // and stays so across write_window_text. Returns its handle, or -1 (graphics status -1)
     // when the table is full or the platform cannot create the window.
-    int32_t open_unit_window(std::optional<std::string_view> title = std::nullopt,
-                             OpenFocus focus = OpenFocus::Keep);
+    int32_t open_unit_window(std::optional<std::string_view> title = std::nullopt, OpenFocus focus = OpenFocus::Keep);
 
     // Makes the window the calling thread's current window and the process's last window.
     // False (graphics status -1) for an invalid or closed handle.
@@ -184,8 +200,7 @@ public:
     void update_scroll_bars(int32_t handle);
     // Moves the visible area over the canvas: a line is one character cell, a page the client
     // size. Returns the new offset on that axis, or -1 for an invalid handle.
-    int scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request,
-                      int position = 0);
+    int scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request, int position = 0);
 
 private:
     struct Window;

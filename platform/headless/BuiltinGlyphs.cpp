@@ -113,8 +113,7 @@ constexpr int kGlyphHeight = 8;
 
 } // namespace
 
-void BuiltinGlyphs::renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
-                                     std::span<uint8_t> mask) const
+void BuiltinGlyphs::renderGlyph(unsigned char ch, int cellWidth, int cellHeight, std::span<uint8_t> mask) const
 {
     if (cellWidth <= 0 || cellHeight <= 0)
         return;

@@ -181,10 +181,11 @@ void HeadlessDialogHost::key(Live& live, DialogKeyPress k)
 {
     DialogRecord& d = live.record;
     const Control* f = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
-    const bool arrow = k.key == DialogKey::Up || k.key == DialogKey::Down || k.key == DialogKey::Left ||
-                       k.key == DialogKey::Right;
-    if (f != nullptr && ((arrow && f->layout.keepsArrows) ||
-                         (k.key == DialogKey::Character && !k.alt && f->layout.keepsCharacters))) {
+    const bool arrow =
+        k.key == DialogKey::Up || k.key == DialogKey::Down || k.key == DialogKey::Left || k.key == DialogKey::Right;
+    if (f != nullptr
+        && ((arrow && f->layout.keepsArrows)
+            || (k.key == DialogKey::Character && !k.alt && f->layout.keepsCharacters))) {
         if (k.key == DialogKey::Character)
             type(live, k.character);
         return;
@@ -201,7 +202,8 @@ void HeadlessDialogHost::type(Live& live, char ch)
     Control* c = d.focus < 0 ? nullptr : &d.controls[static_cast<std::size_t>(d.focus)];
     if (c == nullptr || !hasEditField(*c)) {
         if (std::isalnum(static_cast<unsigned char>(ch)))
-            key(live, DialogKeyPress{DialogKey::Character, static_cast<char>(std::toupper(static_cast<unsigned char>(ch)))});
+            key(live,
+                DialogKeyPress{DialogKey::Character, static_cast<char>(std::toupper(static_cast<unsigned char>(ch)))});
         return;
     }
     const std::size_t from = std::min(c->selectionStart, c->text.size());
@@ -300,8 +302,9 @@ void HeadlessDialogHost::play(Live& live, const Step& step)
 
 HeadlessDialogHost::Control* HeadlessDialogHost::logged(DialogWindow dialog, int id, const std::string& operation)
 {
-    log(dialog, operation.substr(0, operation.find(' ')) + " " + std::to_string(id) +
-                    (operation.find(' ') == std::string::npos ? "" : operation.substr(operation.find(' '))));
+    log(dialog,
+        operation.substr(0, operation.find(' ')) + " " + std::to_string(id)
+            + (operation.find(' ') == std::string::npos ? "" : operation.substr(operation.find(' '))));
     return findControl(dialog, id);
 }
 
@@ -428,8 +431,8 @@ int HeadlessDialogHost::currentSelection(DialogWindow dialog, int id)
 bool HeadlessDialogHost::isItemSelected(DialogWindow dialog, int id, int index)
 {
     const Control* c = logged(dialog, id, "isItemSelected " + std::to_string(index));
-    return c != nullptr && index >= 0 && index < static_cast<int>(c->selected.size()) &&
-           c->selected[static_cast<std::size_t>(index)];
+    return c != nullptr && index >= 0 && index < static_cast<int>(c->selected.size())
+        && c->selected[static_cast<std::size_t>(index)];
 }
 
 void HeadlessDialogHost::selectItem(DialogWindow dialog, int id, int index)

@@ -25,20 +25,42 @@ class HeadlessDialogHost final : public DialogHost {
 public:
     // --- Script steps ---------------------------------------------------------------------
 
-    struct Click { int id; };                    // mouse click on a button
-    struct Type { int id; std::string text; };   // replace an edit box's (or combo edit's) text
-    struct Keys { std::string text; };           // type at the focused control's caret
-    struct Key { DialogKeyPress key; };                // one key (Tab, an arrow, Alt+letter...)
-    struct Focus { int id; };                    // put the focus in a control with the mouse
+    struct Click {
+        int id;
+    }; // mouse click on a button
+    struct Type {
+        int id;
+        std::string text;
+    }; // replace an edit box's (or combo edit's) text
+    struct Keys {
+        std::string text;
+    }; // type at the focused control's caret
+    struct Key {
+        DialogKeyPress key;
+    }; // one key (Tab, an arrow, Alt+letter...)
+    struct Focus {
+        int id;
+    }; // put the focus in a control with the mouse
     struct Enter {};
     struct Escape {};
-    struct Close {};                             // the close box of the title bar
-    struct Scroll { int id; ScrollRequest request; int thumb = 0; };
-    struct Select { int id; int index; };        // click a list or combo item (0-based)
-    struct DoubleClick { int id; int index; };
+    struct Close {}; // the close box of the title bar
+    struct Scroll {
+        int id;
+        ScrollRequest request;
+        int thumb = 0;
+    };
+    struct Select {
+        int id;
+        int index;
+    }; // click a list or combo item (0-based)
+    struct DoubleClick {
+        int id;
+        int index;
+    };
     // Runs between two steps with the innermost open dialog, e.g. to inspect its controls.
     using Inspect = std::function<void(HeadlessDialogHost& host, DialogWindow dialog)>;
-    using Step = std::variant<Click, Type, Keys, Key, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
+    using Step =
+        std::variant<Click, Type, Keys, Key, Focus, Enter, Escape, Close, Scroll, Select, DoubleClick, Inspect>;
 
     // --- What the host keeps of a control -------------------------------------------------
 

@@ -11,12 +11,9 @@ namespace {
 const char* stateName(ShowState state)
 {
     switch (state) {
-    case ShowState::Minimised:
-        return "minimised";
-    case ShowState::Maximised:
-        return "maximised";
-    case ShowState::Normal:
-        break;
+    case ShowState::Minimised: return "minimised";
+    case ShowState::Maximised: return "maximised";
+    case ShowState::Normal: break;
     }
     return "normal";
 }
@@ -25,8 +22,8 @@ const char* axisName(ScrollAxis axis) { return axis == ScrollAxis::Horizontal ? 
 
 std::string rectText(Rect r)
 {
-    return std::to_string(r.x) + " " + std::to_string(r.y) + " " + std::to_string(r.width) + " " +
-           std::to_string(r.height);
+    return std::to_string(r.x) + " " + std::to_string(r.y) + " " + std::to_string(r.width) + " "
+        + std::to_string(r.height);
 }
 
 // The headless font draws with the program's built-in glyphs and reports fixed measurements.
@@ -34,8 +31,7 @@ class HeadlessFont final : public Font {
 public:
     explicit HeadlessFont(FontMetrics metrics) : m_metrics(metrics) {}
     FontMetrics metrics() const override { return m_metrics; }
-    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
-                     std::span<std::uint8_t> mask) const override
+    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight, std::span<std::uint8_t> mask) const override
     {
         m_glyphs.renderGlyph(ch, cellWidth, cellHeight, mask);
     }
@@ -268,10 +264,9 @@ Size HeadlessPlatform::clientSize(WindowId window) const
     if (!c || c->state == ShowState::Minimised)
         return {};
     // The client area is what the borders, the caption and any scroll bar leave of the outer size.
-    int width = c->outer.width - 2 * m_display.frameBorder -
-                (c->verticalRange > 0 ? m_display.verticalScrollWidth : 0);
-    int height = c->outer.height - 2 * m_display.frameBorder - m_display.captionHeight -
-                 (c->horizontalRange > 0 ? m_display.horizontalScrollHeight : 0);
+    int width = c->outer.width - 2 * m_display.frameBorder - (c->verticalRange > 0 ? m_display.verticalScrollWidth : 0);
+    int height = c->outer.height - 2 * m_display.frameBorder - m_display.captionHeight
+        - (c->horizontalRange > 0 ? m_display.horizontalScrollHeight : 0);
     return {std::max(width, 0), std::max(height, 0)};
 }
 
@@ -281,8 +276,7 @@ void HeadlessPlatform::setScrollRange(WindowId window, ScrollAxis axis, int maxi
     if (ChildWindow* c = find(window)) {
         maximum = std::max(maximum, 0);
         (axis == ScrollAxis::Horizontal ? c->horizontalRange : c->verticalRange) = maximum;
-        record("range " + std::to_string(window.value) + " " + axisName(axis) + " " +
-               std::to_string(maximum));
+        record("range " + std::to_string(window.value) + " " + axisName(axis) + " " + std::to_string(maximum));
     }
 }
 
@@ -291,8 +285,7 @@ void HeadlessPlatform::setScrollPosition(WindowId window, ScrollAxis axis, int p
     std::lock_guard lock(m_mutex);
     if (ChildWindow* c = find(window)) {
         (axis == ScrollAxis::Horizontal ? c->horizontalPosition : c->verticalPosition) = position;
-        record("position " + std::to_string(window.value) + " " + axisName(axis) + " " +
-               std::to_string(position));
+        record("position " + std::to_string(window.value) + " " + axisName(axis) + " " + std::to_string(position));
     }
 }
 
@@ -340,15 +333,9 @@ void HeadlessPlatform::placeFrame(const FramePlacement& placement)
     record("frame-place " + rectText(m_frameRect));
 }
 
-void HeadlessPlatform::tileChildren()
-{
-    record("tile");
-}
+void HeadlessPlatform::tileChildren() { record("tile"); }
 
-void HeadlessPlatform::arrangeIcons()
-{
-    record("arrange icons");
-}
+void HeadlessPlatform::arrangeIcons() { record("arrange icons"); }
 
 void HeadlessPlatform::cascadeChildren()
 {
@@ -381,11 +368,9 @@ MessageAnswer HeadlessPlatform::messageBox(const MessageBoxRequest& request)
         return *request.defaultAnswer;
     switch (request.buttons) {
     case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel:
-        return MessageAnswer::Yes;
+    case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
     case MessageButtons::Ok:
-    case MessageButtons::OkCancel:
-        break;
+    case MessageButtons::OkCancel: break;
     }
     return MessageAnswer::Ok;
 }
@@ -701,11 +686,11 @@ std::optional<std::string> HeadlessPlatform::saveFileDialog(const SaveFileReques
     record("save-file-dialog");
     if (m_saveAnswers.empty())
         return std::nullopt;
-    std::optional<std::string> answer = std::move(m_saveAnswers.front());
+    const std::optional<std::string> answer = std::move(m_saveAnswers.front());
     m_saveAnswers.pop_front();
-    if (answer && answer->empty())
-        answer.reset();
-    return answer;
+    if (!answer || answer->empty())
+        return std::nullopt;
+    return *answer;
 }
 
 bool HeadlessPlatform::setClipboardText(std::string_view text)

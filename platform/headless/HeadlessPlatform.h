@@ -69,7 +69,13 @@ public:
     // The next print dialog ends this way; without a queued outcome it is accepted.
     void queuePrintDialogOutcome(PrintDialogOutcome outcome);
     // The steps of a print job, for making one of them fail.
-    enum class PrintStep { StartDocument, StartPage, DrawPicture, EndPage, EndDocument };
+    enum class PrintStep {
+        StartDocument,
+        StartPage,
+        DrawPicture,
+        EndPage,
+        EndDocument
+    };
     // Makes that step of every later job fail until set back (empty: none fails).
     void setFailingPrintStep(std::optional<PrintStep> step);
     // The n-th time (from 1) a job serves messages, the user presses Cancel in the abort box.

@@ -86,7 +86,8 @@ int runDesktop(int argc, char** argv, DesktopSession& session)
 
     std::string programName = name.toStdString();
     QTimer::singleShot(0, &app, [&] {
-        session.start(platform, std::make_unique<QtDialogHost>([&platform]() -> QWidget* { return platform.frameWindow(); }),
+        session.start(platform,
+                      std::make_unique<QtDialogHost>([&platform]() -> QWidget* { return platform.frameWindow(); }),
                       programName);
     });
     app.exec();

@@ -56,8 +56,7 @@ QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
 }
 
 // A button whose check state changes only when the host sets it.
-template <class Base>
-class DialogButton final : public Base {
+template <class Base> class DialogButton final : public Base {
 public:
     using Base::Base;
 
@@ -82,8 +81,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override
     {
         const int k = event->key();
-        const bool scrollKey = (k >= Qt::Key_Left && k <= Qt::Key_Down) || k == Qt::Key_PageUp ||
-                               k == Qt::Key_PageDown || k == Qt::Key_Home || k == Qt::Key_End;
+        const bool scrollKey = (k >= Qt::Key_Left && k <= Qt::Key_Down) || k == Qt::Key_PageUp || k == Qt::Key_PageDown
+            || k == Qt::Key_Home || k == Qt::Key_End;
         if (report && scrollKey && !event->isAutoRepeat())
             report(ScrollRequest::EndScroll, 0);
         QScrollBar::keyReleaseEvent(event);
@@ -194,7 +193,7 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         std::deque<std::function<void(DialogInput&)>> queue;
         bool ended = false;
         int result = 0;
-        bool aborted = false; // the box went away or the application quit
+        bool aborted = false;    // the box went away or the application quit
         bool delivering = false; // an input taken from the queue is being handled
 
         // GUI thread only.
@@ -310,8 +309,7 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         });
     }
 
-    template <class T>
-    T run(DialogWindow window, int id, T value, const std::function<void(Live&, Control&, T&)>& fn)
+    template <class T> T run(DialogWindow window, int id, T value, const std::function<void(Live&, Control&, T&)>& fn)
     {
         withControl(window, id, [&](Live& live, Control& c) { fn(live, c, value); });
         return value;
@@ -430,8 +428,9 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
     {
         auto* button = static_cast<QPushButton*>(c.widget.data());
         c.text = text;
-        button->setText(c.layout.multiLine ? wrapped(text, QFontMetrics(button->font()), button->width() - ButtonTextMargin)
-                                           : text);
+        button->setText(c.layout.multiLine
+                            ? wrapped(text, QFontMetrics(button->font()), button->width() - ButtonTextMargin)
+                            : text);
     }
 
     QWidget* createControl(const std::shared_ptr<Live>& livePtr, Control& c)
@@ -473,10 +472,10 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             edit->setReadOnly(l.readOnly);
             if (l.password)
                 edit->setEchoMode(QLineEdit::Password);
-            edit->setAlignment((l.align == TextAlign::Right    ? Qt::AlignRight
-                                : l.align == TextAlign::Centre ? Qt::AlignHCenter
-                                                               : Qt::AlignLeft) |
-                               Qt::AlignVCenter);
+            edit->setAlignment((l.align == TextAlign::Right        ? Qt::AlignRight
+                                    : l.align == TextAlign::Centre ? Qt::AlignHCenter
+                                                                   : Qt::AlignLeft)
+                               | Qt::AlignVCenter);
             // textEdited comes from the user only: a text the program sets reports nothing.
             QObject::connect(edit, &QLineEdit::textEdited, context, edited);
             w = edit;
@@ -491,10 +490,10 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             } else {
                 label->setTextFormat(Qt::PlainText);
                 label->setText(text);
-                label->setAlignment((l.align == TextAlign::Centre  ? Qt::AlignHCenter
-                                     : l.align == TextAlign::Right ? Qt::AlignRight
-                                                                   : Qt::AlignLeft) |
-                                    Qt::AlignTop);
+                label->setAlignment((l.align == TextAlign::Centre      ? Qt::AlignHCenter
+                                         : l.align == TextAlign::Right ? Qt::AlignRight
+                                                                       : Qt::AlignLeft)
+                                    | Qt::AlignTop);
                 label->setWordWrap(l.wordWrap);
             }
             w = label;
@@ -538,9 +537,9 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         }
         case ControlType::ListBox: {
             auto* list = new QListWidget(box);
-            list->setSelectionMode(l.selection == ListSelection::Multiple   ? QAbstractItemView::MultiSelection
-                                   : l.selection == ListSelection::Extended ? QAbstractItemView::ExtendedSelection
-                                                                            : QAbstractItemView::SingleSelection);
+            list->setSelectionMode(l.selection == ListSelection::Multiple       ? QAbstractItemView::MultiSelection
+                                       : l.selection == ListSelection::Extended ? QAbstractItemView::ExtendedSelection
+                                                                                : QAbstractItemView::SingleSelection);
             QObject::connect(list, &QListWidget::itemSelectionChanged, context,
                              [report, id] { report([id](DialogInput& in) { in.onListSelection(id); }); });
             QObject::connect(list, &QListWidget::itemDoubleClicked, context,
@@ -578,12 +577,12 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         w->setGeometry(r);
         if (l.type == ControlType::PushButton)
             setButtonCaption(c, text); // after the geometry: a multi-line caption wraps to the width
-        const bool focusable = l.type != ControlType::Static && l.type != ControlType::Icon &&
-                               l.type != ControlType::GroupBox && l.type != ControlType::Other;
-        w->setFocusPolicy(!focusable                              ? Qt::NoFocus
-                          : l.tabStop                             ? Qt::StrongFocus
-                          : l.type == ControlType::ScrollBar ? Qt::NoFocus
-                                                                  : Qt::ClickFocus);
+        const bool focusable = l.type != ControlType::Static && l.type != ControlType::Icon
+            && l.type != ControlType::GroupBox && l.type != ControlType::Other;
+        w->setFocusPolicy(!focusable                             ? Qt::NoFocus
+                              : l.tabStop                        ? Qt::StrongFocus
+                              : l.type == ControlType::ScrollBar ? Qt::NoFocus
+                                                                 : Qt::ClickFocus);
         w->setEnabled(l.enabled);
         if (!l.visible)
             w->hide();
@@ -628,8 +627,8 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         box->setFixedSize(size);
         QPoint origin;
         if (layout.centred) {
-            QRect area = ownerWidget ? ownerWidget->window()->geometry()
-                                     : QGuiApplication::primaryScreen()->availableGeometry();
+            QRect area =
+                ownerWidget ? ownerWidget->window()->geometry() : QGuiApplication::primaryScreen()->availableGeometry();
             origin = area.center() - QPoint(size.width() / 2, size.height() / 2);
         } else {
             if (ownerWidget && !layout.screenRelative) {
@@ -653,8 +652,8 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             Control& c = live.controls[i];
             if (c.layout.type == ControlType::GroupBox)
                 c.widget->lower();
-            if (c.layout.type == ControlType::Static && !c.layout.noPrefix && c.layout.caption.find('&') != std::string::npos &&
-                i + 1 < live.controls.size())
+            if (c.layout.type == ControlType::Static && !c.layout.noPrefix
+                && c.layout.caption.find('&') != std::string::npos && i + 1 < live.controls.size())
                 static_cast<QLabel*>(c.widget.data())->setBuddy(live.controls[i + 1].widget);
         }
 
@@ -891,8 +890,7 @@ using Control = QtDialogHost::Impl::Control;
 using Live = QtDialogHost::Impl::Live;
 
 namespace {
-template <class T>
-T* widgetAs(Control& c, ControlType type)
+template <class T> T* widgetAs(Control& c, ControlType type)
 {
     return c.layout.type == type ? static_cast<T*>(c.widget.data()) : nullptr;
 }
@@ -988,7 +986,9 @@ int QtDialogHost::checkState(DialogWindow dialog, int controlId)
         if (c.layout.type == ControlType::CheckBox || c.layout.type == ControlType::RadioButton) {
             const auto* button = static_cast<QAbstractButton*>(c.widget.data());
             const auto* check = qobject_cast<const QCheckBox*>(button);
-            state = check && check->checkState() == Qt::PartiallyChecked ? 2 : button->isChecked() ? Checked : Unchecked;
+            state = check && check->checkState() == Qt::PartiallyChecked ? 2
+                : button->isChecked()                                    ? Checked
+                                                                         : Unchecked;
         }
     });
 }
@@ -997,9 +997,9 @@ void QtDialogHost::setCheckState(DialogWindow dialog, int controlId, int state)
 {
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
         if (auto* check = widgetAs<QCheckBox>(c, ControlType::CheckBox))
-            check->setCheckState(state == Unchecked                  ? Qt::Unchecked
-                                 : state == 2 && check->isTristate() ? Qt::PartiallyChecked
-                                                                     : Qt::Checked);
+            check->setCheckState(state == Unchecked                      ? Qt::Unchecked
+                                     : state == 2 && check->isTristate() ? Qt::PartiallyChecked
+                                                                         : Qt::Checked);
         else if (auto* radio = widgetAs<QAbstractButton>(c, ControlType::RadioButton))
             radio->setChecked(state != Unchecked);
     });
@@ -1052,15 +1052,17 @@ void QtDialogHost::addItem(DialogWindow dialog, int controlId, std::string_view 
     const QString t = toQt(text);
     m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
         if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
-            list->insertItem(c.layout.sorted ? sortedPosition(t, list->count(), [&](int i) { return list->item(i)->text(); })
-                                             : list->count(),
+            list->insertItem(c.layout.sorted
+                                 ? sortedPosition(t, list->count(), [&](int i) { return list->item(i)->text(); })
+                                 : list->count(),
                              t);
         } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
             // Adding to an empty combo box selects nothing and leaves its edit field alone.
             const int before = combo->currentIndex();
             const QString editText = combo->currentText();
-            combo->insertItem(c.layout.sorted ? sortedPosition(t, combo->count(), [&](int i) { return combo->itemText(i); })
-                                              : combo->count(),
+            combo->insertItem(c.layout.sorted
+                                  ? sortedPosition(t, combo->count(), [&](int i) { return combo->itemText(i); })
+                                  : combo->count(),
                               t);
             if (before < 0) {
                 combo->setCurrentIndex(-1);
@@ -1086,7 +1088,8 @@ std::string QtDialogHost::itemText(DialogWindow dialog, int controlId, int index
     return m_impl->run<std::string>(dialog, controlId, {}, [&](Live&, Control& c, std::string& out) {
         if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox); list && index >= 0 && index < list->count())
             out = fromQt(list->item(index)->text());
-        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox); combo && index >= 0 && index < combo->count())
+        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox);
+                 combo && index >= 0 && index < combo->count())
             out = fromQt(combo->itemText(index));
     });
 }

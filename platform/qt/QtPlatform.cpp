@@ -68,10 +68,10 @@ QRgb toRgb(std::uint32_t colour)
 
 // The character a single-byte code stands for: Windows-1252, whose 0x80-0x9F range differs
 // from Latin-1. Unassigned codes give 0.
-constexpr char16_t HighCharacters[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t HighCharacters[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t characterOf(unsigned char ch)
 {
@@ -115,8 +115,8 @@ std::string toSingleByte(const QString& text)
 // An indexed picture as a Qt image whose colour table holds the palette exactly.
 QImage toImage(const IndexedPicture& picture)
 {
-    if (picture.width <= 0 || picture.height <= 0 ||
-        picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
+    if (picture.width <= 0 || picture.height <= 0
+        || picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
         return {};
     QImage image(picture.width, picture.height, QImage::Format_Indexed8);
     if (image.isNull())
@@ -182,8 +182,8 @@ std::optional<KeyPress> translateKey(const QKeyEvent& event)
 // What a paint shows, copied out of the picture while the window runtime holds its lock, so
 // that converting and drawing happen after the lock is released.
 struct PaintCopy {
-    QImage image;          // indexed, with the palette as its colour table
-    QPoint at;             // where the image's top left corner goes (unscaled view)
+    QImage image; // indexed, with the palette as its colour table
+    QPoint at;    // where the image's top left corner goes (unscaled view)
     QSize pictureSize;
     std::optional<QRect> caret; // in client pixels of the unscaled view, else picture pixels
     std::vector<QRect> marked;  // the same
@@ -191,8 +191,7 @@ struct PaintCopy {
 
 bool capture(const PictureView& view, ViewMode mode, QSize client, PaintCopy& out)
 {
-    if (view.width <= 0 || view.height <= 0 ||
-        view.pixels.size() < std::size_t(view.width) * std::size_t(view.height))
+    if (view.width <= 0 || view.height <= 0 || view.pixels.size() < std::size_t(view.width) * std::size_t(view.height))
         return false;
     QImage whole(view.pixels.data(), view.width, view.height, view.width, QImage::Format_Indexed8);
     QRect source = whole.rect();
@@ -222,8 +221,8 @@ bool capture(const PictureView& view, ViewMode mode, QSize client, PaintCopy& ou
 }
 
 // Draws a captured picture: unscaled at its offset, or stretched over the whole client area.
-void render(QPainter& painter, const PaintCopy& copy, ViewMode mode, QSize client,
-            const QRegion& exposed, const QColor& background)
+void render(QPainter& painter, const PaintCopy& copy, ViewMode mode, QSize client, const QRegion& exposed,
+            const QColor& background)
 {
     QRect target;
     if (mode == ViewMode::Normal)
@@ -255,8 +254,7 @@ void render(QPainter& painter, const PaintCopy& copy, ViewMode mode, QSize clien
     if (copy.caret) {
         QRect bar = *copy.caret;
         bar.setWidth(std::min(2, std::max(1, bar.width())));
-        if (mode != ViewMode::Normal && copy.pictureSize.width() > 0 &&
-            copy.pictureSize.height() > 0) {
+        if (mode != ViewMode::Normal && copy.pictureSize.width() > 0 && copy.pictureSize.height() > 0) {
             double sx = double(client.width()) / copy.pictureSize.width();
             double sy = double(client.height()) / copy.pictureSize.height();
             bar = QRect(int(bar.x() * sx), int(bar.y() * sy), std::max(1, int(bar.width() * sx)),
@@ -279,8 +277,7 @@ public:
 
     // Runs work on the GUI thread and returns its result; once the GUI thread has stopped
     // serving, a call from another thread does nothing and returns a value-initialised result.
-    template <class F>
-    auto run(F&& work) -> decltype(work())
+    template <class F> auto run(F&& work) -> decltype(work())
     {
         using R = decltype(work());
         if constexpr (std::is_void_v<R>) {
@@ -294,8 +291,7 @@ public:
     }
 
     // As run, with the result to give when the GUI thread no longer serves.
-    template <class R, class F>
-    R runOr(R fallback, F&& work)
+    template <class R, class F> R runOr(R fallback, F&& work)
     {
         if (onGuiThread())
             return work();
@@ -305,8 +301,7 @@ public:
     }
 
     // Posts work to the GUI thread without waiting; false after stop.
-    template <class F>
-    bool post(F&& work)
+    template <class F> bool post(F&& work)
     {
         {
             std::lock_guard lock(m_mutex);
@@ -338,7 +333,12 @@ public:
 
 private:
     struct Call {
-        enum State { Waiting, Running, Finished, Abandoned };
+        enum State {
+            Waiting,
+            Running,
+            Finished,
+            Abandoned
+        };
         std::mutex mutex;
         std::condition_variable done;
         State state = Waiting;
@@ -375,9 +375,7 @@ private:
             Qt::QueuedConnection);
         if (posted) {
             std::unique_lock lock(call->mutex);
-            call->done.wait(lock, [&] {
-                return call->state == Call::Finished || call->state == Call::Abandoned;
-            });
+            call->done.wait(lock, [&] { return call->state == Call::Finished || call->state == Call::Abandoned; });
         }
         std::lock_guard lock(m_mutex);
         m_pending.erase(call);
@@ -395,8 +393,8 @@ private:
 class QtFont final : public Font {
 public:
     QtFont(const QFont& font, FontMetrics metrics, int ascent)
-        : m_font(font), m_metrics(metrics), m_ascent(ascent),
-          m_cellWidth(metrics.averageCharWidth), m_cellHeight(metrics.height + metrics.externalLeading)
+        : m_font(font), m_metrics(metrics), m_ascent(ascent), m_cellWidth(metrics.averageCharWidth),
+          m_cellHeight(metrics.height + metrics.externalLeading)
     {
         std::size_t cell = std::size_t(m_cellWidth) * std::size_t(m_cellHeight);
         m_glyphs.assign(cell * 256, 0);
@@ -407,12 +405,10 @@ public:
 
     FontMetrics metrics() const override { return m_metrics; }
 
-    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight,
-                     std::span<std::uint8_t> mask) const override
+    void renderGlyph(unsigned char ch, int cellWidth, int cellHeight, std::span<std::uint8_t> mask) const override
     {
         std::fill(mask.begin(), mask.end(), std::uint8_t(0));
-        if (cellWidth <= 0 || cellHeight <= 0 ||
-            mask.size() < std::size_t(cellWidth) * std::size_t(cellHeight))
+        if (cellWidth <= 0 || cellHeight <= 0 || mask.size() < std::size_t(cellWidth) * std::size_t(cellHeight))
             return;
         std::size_t cell = std::size_t(cellWidth) * std::size_t(cellHeight);
         if (cellWidth == m_cellWidth && cellHeight == m_cellHeight) {
@@ -441,8 +437,7 @@ private:
             painter.drawText(QPoint(0, m_ascent), QString::fromUcs4(&c, 1));
         }
         for (int y = 0; y < cellHeight; ++y)
-            std::copy_n(image.constScanLine(y), cellWidth,
-                        mask.begin() + std::ptrdiff_t(y) * cellWidth);
+            std::copy_n(image.constScanLine(y), cellWidth, mask.begin() + std::ptrdiff_t(y) * cellWidth);
     }
 
     QFont m_font;
@@ -516,8 +511,8 @@ public:
 // system menu no Close item); only destroyWindow removes it.
 class ChildSubWindow final : public QMdiSubWindow {
 public:
-    static constexpr Qt::WindowFlags Flags{Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowMinMaxButtonsHint};
+    static constexpr Qt::WindowFlags Flags{Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                           | Qt::WindowMinMaxButtonsHint};
 
     // The title bar's styles draw a close button wherever the system-menu hint is set, and a
     // sub-window adds that hint to any flags it is given: it is taken out again afterwards.
@@ -531,8 +526,8 @@ public:
         if (QMenu* menu = systemMenu()) {
             QList<QAction*> actions = menu->actions();
             for (QAction* action : actions)
-                if (action->shortcuts().contains(QKeySequence(QKeySequence::Close)) ||
-                    action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_F4))
+                if (action->shortcuts().contains(QKeySequence(QKeySequence::Close))
+                    || action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_F4))
                     menu->removeAction(action);
             actions = menu->actions();
             if (!actions.isEmpty() && actions.back()->isSeparator())
@@ -573,8 +568,8 @@ struct QtPlatform::Impl {
     Child* find(WindowId window);
     const Child* find(WindowId window) const;
     Child* findByView(const ChildView* view);
-    void paint(std::uint64_t id, QPainter& painter, ViewMode mode, QSize client,
-               const QRegion& exposed, const QColor& background);
+    void paint(std::uint64_t id, QPainter& painter, ViewMode mode, QSize client, const QRegion& exposed,
+               const QColor& background);
     void key(std::uint64_t id, const QKeyEvent& event);
     void mouse(std::uint64_t id, MouseAction action, QPoint at);
     PrintDialogResult printDialog();
@@ -627,8 +622,7 @@ namespace {
 // The painting area of a child window or the full-screen view.
 class PictureWidget : public QWidget {
 public:
-    PictureWidget(QtPlatform::Impl& impl, std::uint64_t id, QWidget* parent,
-                  Qt::WindowFlags flags = {})
+    PictureWidget(QtPlatform::Impl& impl, std::uint64_t id, QWidget* parent, Qt::WindowFlags flags = {})
         : QWidget(parent, flags), m_impl(impl), m_id(id)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -694,8 +688,8 @@ public:
 class ChildView final : public QWidget {
 public:
     ChildView(QtPlatform::Impl& impl, std::uint64_t id)
-        : m_picture(new PictureWidget(impl, id, this)),
-          m_bars{new QScrollBar(Qt::Horizontal, this), new QScrollBar(Qt::Vertical, this)},
+        : m_picture(new PictureWidget(impl, id, this)), m_bars{new QScrollBar(Qt::Horizontal, this),
+                                                               new QScrollBar(Qt::Vertical, this)},
           m_corner(new QWidget(this))
     {
         for (int axis = 0; axis < 2; ++axis) {
@@ -780,8 +774,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress ||
-            static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
             return false;
         auto* menu = qobject_cast<QMenu*>(watched);
         QAction* action = menu ? menu->activeAction() : nullptr;
@@ -894,15 +887,13 @@ QtPlatform::Impl::Child* QtPlatform::Impl::findByView(const ChildView* view)
     return child && child->view == view ? child : nullptr;
 }
 
-void QtPlatform::Impl::paint(std::uint64_t id, QPainter& painter, ViewMode mode, QSize client,
-                             const QRegion& exposed, const QColor& background)
+void QtPlatform::Impl::paint(std::uint64_t id, QPainter& painter, ViewMode mode, QSize client, const QRegion& exposed,
+                             const QColor& background)
 {
     PaintCopy copy;
     bool captured = false;
     if (events && !closed)
-        events->paint(WindowId{id}, [&](const PictureView& view) {
-            captured = capture(view, mode, client, copy);
-        });
+        events->paint(WindowId{id}, [&](const PictureView& view) { captured = capture(view, mode, client, copy); });
     if (!captured) {
         for (const QRect& r : exposed)
             painter.fillRect(r, background);
@@ -941,8 +932,7 @@ void QtPlatform::Impl::scrolled(std::uint64_t id, ScrollAxis axis, QScrollBar* b
     // The bar shows only what the window runtime sets: undo the bar's own step, then report.
     bar->setSliderPosition(bar->value());
     if (events)
-        events->scroll(WindowId{id}, axis, request,
-                       request == WindowScroll::ToPosition ? proposed : bar->value());
+        events->scroll(WindowId{id}, axis, request, request == WindowScroll::ToPosition ? proposed : bar->value());
 }
 
 void QtPlatform::Impl::resized(std::uint64_t id)
@@ -1063,8 +1053,7 @@ void QtPlatform::Impl::fillWindowList()
             separator->setProperty("windowList", true);
         }
         ++number;
-        QString text = number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(sub->windowTitle())
-                                   : sub->windowTitle();
+        QString text = number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(sub->windowTitle()) : sub->windowTitle();
         QAction* action = windowMenu->addAction(text);
         action->setProperty("windowList", true);
         action->setCheckable(true);
@@ -1155,9 +1144,8 @@ void QtPlatform::Impl::openHelp(const std::string& file, std::optional<int> topi
 {
     QFileInfo info(toQString(file));
     if (file.empty() || !info.isFile() || !info.isReadable()) {
-        messageBox({frame->windowTitle().toStdString(),
-                    "The help file \"" + file + "\" was not found.", MessageIcon::Warning,
-                    MessageButtons::Ok, std::nullopt});
+        messageBox({frame->windowTitle().toStdString(), "The help file \"" + file + "\" was not found.",
+                    MessageIcon::Warning, MessageButtons::Ok, std::nullopt});
         return;
     }
     if (!help) {
@@ -1400,10 +1388,7 @@ QScrollBar* QtPlatform::scrollBar(WindowId window, ScrollAxis axis) const
     return child ? child->view->m_bars[axis == ScrollAxis::Horizontal ? 0 : 1] : nullptr;
 }
 
-QLabel* QtPlatform::statusPane(int pane) const
-{
-    return pane == 0 || pane == 1 ? d->panes[pane] : nullptr;
-}
+QLabel* QtPlatform::statusPane(int pane) const { return pane == 0 || pane == 1 ? d->panes[pane] : nullptr; }
 
 QWidget* QtPlatform::fullScreenWidget() const { return d->fullScreen.data(); }
 QTextBrowser* QtPlatform::helpWindow() const { return d->help.data(); }
@@ -1562,8 +1547,7 @@ void QtPlatform::moveWindow(WindowId window, Rect outer)
 {
     d->invoker.run([&] {
         if (Impl::Child* child = d->find(window))
-            child->sub->setGeometry(outer.x, outer.y, std::max(outer.width, 0),
-                                    std::max(outer.height, 0));
+            child->sub->setGeometry(outer.x, outer.y, std::max(outer.width, 0), std::max(outer.height, 0));
     });
 }
 
@@ -1826,14 +1810,15 @@ std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& req
             dialog.selectNameFilter(filters.front());
         dialog.setDefaultSuffix(toQString(request.defaultExtension));
         // A name typed without an extension takes the one of the filter the user chose.
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString& chosen) {
-            const auto index = filters.indexOf(chosen);
-            if (index < 0 || std::size_t(index) >= request.filters.size())
-                return;
-            const std::string& pattern = request.filters[std::size_t(index)].pattern;
-            if (pattern.rfind("*.", 0) == 0 && pattern.find_first_of("*?", 2) == std::string::npos)
-                dialog.setDefaultSuffix(toQString(pattern.substr(2)));
-        });
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &request, filters](const QString& chosen) {
+                             const auto index = filters.indexOf(chosen);
+                             if (index < 0 || std::size_t(index) >= request.filters.size())
+                                 return;
+                             const std::string& pattern = request.filters[std::size_t(index)].pattern;
+                             if (pattern.rfind("*.", 0) == 0 && pattern.find_first_of("*?", 2) == std::string::npos)
+                                 dialog.setDefaultSuffix(toQString(pattern.substr(2)));
+                         });
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;

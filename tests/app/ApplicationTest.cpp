@@ -107,10 +107,7 @@ std::vector<Rgb> applicationPalette()
     return p;
 }
 
-std::vector<uint8_t> pixelsOf(const winrt::Canvas& canvas)
-{
-    return {canvas.pixels().begin(), canvas.pixels().end()};
-}
+std::vector<uint8_t> pixelsOf(const winrt::Canvas& canvas) { return {canvas.pixels().begin(), canvas.pixels().end()}; }
 
 // Pixels of the given index inside the visible area.
 int countInVisibleArea(const winrt::Canvas& canvas, uint8_t index)

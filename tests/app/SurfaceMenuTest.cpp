@@ -90,8 +90,9 @@ TEST(SurfaceMenu, TheMenuHasItsFiveItems)
     std::vector<std::string> items;
     for (const auto& item : bar.back().items)
         items.push_back(item.text);
-    EXPECT_EQ(items, (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
-                                               "&Diffraction Pattern..."}));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
+                                        "&Diffraction Pattern..."}));
 }
 
 TEST(SurfaceMenu, TheReportFollowsTheSurfaceAndTheMaterial)

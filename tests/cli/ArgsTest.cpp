@@ -19,8 +19,8 @@ std::string errorOf(std::initializer_list<std::string_view> words)
 
 TEST(Args, SlabCommand)
 {
-    const auto p = parse({"slab", "--lattice", "hcp", "--termination", "B", "--hkl", "0", "-1", "+2", "--tilt",
-                          "30.5", "--format", "xyz"});
+    const auto p = parse({"slab", "--lattice", "hcp", "--termination", "B", "--hkl", "0", "-1", "+2", "--tilt", "30.5",
+                          "--format", "xyz"});
     const auto& c = std::get<BatchCommand>(p);
     EXPECT_EQ(c.subcommand, Subcommand::Slab);
     EXPECT_EQ(c.code, geometry::LatticeCode::HcpB);
@@ -36,8 +36,8 @@ TEST(Args, DefaultsAndTerminations)
               geometry::LatticeCode::ZincBlendeA);
     EXPECT_EQ(std::get<BatchCommand>(parse({"listing", "--lattice", "zincblende", "--termination", "b"})).code,
               geometry::LatticeCode::ZincBlendeB);
-    const auto r = std::get<BatchCommand>(parse({"render", "--lattice", "fcc", "--hkl", "1", "1", "1", "--out",
-                                                 "x.png", "--screen", "800x600"}));
+    const auto r = std::get<BatchCommand>(
+        parse({"render", "--lattice", "fcc", "--hkl", "1", "1", "1", "--out", "x.png", "--screen", "800x600"}));
     EXPECT_EQ(r.out, "x.png");
     EXPECT_EQ(r.screenWidth, 800);
     EXPECT_EQ(r.screenHeight, 600);
@@ -62,10 +62,8 @@ TEST(Args, BadArgumentsNameWhatIsWrong)
     EXPECT_EQ(errorOf({"listing", "--lattice", "fcc", "--termination", "A"}),
               "option --termination applies only to hcp and zincblende");
     EXPECT_EQ(errorOf({"listing", "--lattice", "hcp", "--termination", "C"}), "unknown termination 'C' (A or B)");
-    EXPECT_EQ(errorOf({"listing", "--lattice", "diamond"}),
-              "unknown lattice 'diamond' (bcc, fcc, hcp or zincblende)");
-    EXPECT_EQ(errorOf({"listing", "--lattice", "fcc", "--hkl", "1", "1", "1"}),
-              "unknown option '--hkl' for listing");
+    EXPECT_EQ(errorOf({"listing", "--lattice", "diamond"}), "unknown lattice 'diamond' (bcc, fcc, hcp or zincblende)");
+    EXPECT_EQ(errorOf({"listing", "--lattice", "fcc", "--hkl", "1", "1", "1"}), "unknown option '--hkl' for listing");
     EXPECT_EQ(errorOf({"render", "--lattice", "fcc", "--hkl", "1", "1", "1"}), "option --out is required");
     EXPECT_EQ(errorOf({"render", "--lattice", "fcc", "--hkl", "1", "1", "1", "--out", "a.gif"}),
               "output file 'a.gif' must end in .bmp or .png");

@@ -56,8 +56,8 @@ protected:
 
     RunResult runIn(const fs::path& dir, const std::string& args)
     {
-        const std::string cmd = "cd '" + dir.string() + "' && '" FACETOR_BIN "' " + args + " >'" +
-                                (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
+        const std::string cmd = "cd '" + dir.string() + "' && '" FACETOR_BIN "' " + args + " >'"
+            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
         const int raw = std::system(cmd.c_str());
         RunResult r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -84,13 +84,14 @@ TEST_F(Batch, ListingIsTheWindowText)
 {
     const RunResult r = run("listing --lattice hcp --termination B");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, " lattice vectors\n"
-                     "   [ 0.866, -0.500,  0.000]\n"
-                     "   [ 0.000,  1.000,  0.000]\n"
-                     "   [ 0.000,  0.000,  1.633]\n"
-                     " basis-atom positions\n"
-                     "   [ 0.000,  0.000,  0.000]\n"
-                     "   [ 0.667,  0.333,  0.500]\n");
+    EXPECT_EQ(r.out,
+              " lattice vectors\n"
+              "   [ 0.866, -0.500,  0.000]\n"
+              "   [ 0.000,  1.000,  0.000]\n"
+              "   [ 0.000,  0.000,  1.633]\n"
+              " basis-atom positions\n"
+              "   [ 0.000,  0.000,  0.000]\n"
+              "   [ 0.667,  0.333,  0.500]\n");
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(workFiles().empty()) << "a listing opens no positions file";
 }
@@ -226,7 +227,8 @@ TEST_F(Batch, PositionsFileWithoutPermission)
     std::FILE* probe = std::fopen("/sys/facetor-probe", "w");
     const int err = errno;
     if (probe || err != EACCES) {
-        if (probe) std::fclose(probe);
+        if (probe)
+            std::fclose(probe);
         GTEST_SKIP() << "no directory here refuses file creation with EACCES";
     }
     const RunResult r = runIn("/sys", "slab --lattice fcc --hkl 1 1 1");

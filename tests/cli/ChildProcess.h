@@ -15,9 +15,9 @@
 namespace cli::test {
 
 struct ChildOptions {
-    std::string directory;            // the working directory
-    int standardOutput = -1;          // a descriptor, or -1 for /dev/null
-    std::string standardError;        // a file, created or truncated
+    std::string directory;     // the working directory
+    int standardOutput = -1;   // a descriptor, or -1 for /dev/null
+    std::string standardError; // a file, created or truncated
     std::optional<rlim_t> fileSizeLimit;
 };
 
@@ -57,8 +57,7 @@ inline pid_t startFacetor(const std::vector<std::string>& args, const ChildOptio
 inline int waitForExit(pid_t pid)
 {
     int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0) {
-    }
+    while (::waitpid(pid, &raw, 0) < 0) {}
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : 1000 + WTERMSIG(raw);
 }
 

@@ -45,8 +45,8 @@ protected:
     // facetor with args (shell-quoted where needed) in the work directory.
     ExportRun run(const std::string& args)
     {
-        const std::string cmd = "cd '" + work().string() + "' && '" FACETOR_BIN "' " + args + " >'" +
-                                (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
+        const std::string cmd = "cd '" + work().string() + "' && '" FACETOR_BIN "' " + args + " >'"
+            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(m_dir / "out"), slurp(m_dir / "err")};
     }

@@ -47,8 +47,8 @@ TEST_P(GoldenPicture, MatchesTheKeptFile)
     fs::create_directories(outDir);
     const fs::path actualPath = outDir / (std::string(g.name) + ".bmp");
     fs::remove(actualPath);
-    const std::string cmd = "cd '" + outDir.string() + "' && '" FACETOR_BIN "' render " + g.args + " --out '" +
-                            actualPath.string() + "' >/dev/null";
+    const std::string cmd = "cd '" + outDir.string() + "' && '" FACETOR_BIN "' render " + g.args + " --out '"
+        + actualPath.string() + "' >/dev/null";
     const int raw = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << cmd;
 
@@ -68,8 +68,8 @@ TEST_P(GoldenPicture, MatchesTheKeptFile)
     for (int y = 0; y < a.bitmap.height; ++y)
         for (int x = 0; x < a.bitmap.width; ++x)
             if (a.bitmap.index(x, y) != e.bitmap.index(x, y) && differing++ == 0)
-                first = "(" + std::to_string(x) + ", " + std::to_string(y) + "): index " +
-                        std::to_string(a.bitmap.index(x, y)) + ", expected " + std::to_string(e.bitmap.index(x, y));
+                first = "(" + std::to_string(x) + ", " + std::to_string(y) + "): index "
+                    + std::to_string(a.bitmap.index(x, y)) + ", expected " + std::to_string(e.bitmap.index(x, y));
     ADD_FAILURE() << g.name << ": " << differing << " pixels differ, first at " << first
                   << (differing == 0 ? " (the headers or colour tables differ)" : "") << "; actual picture kept at "
                   << actualPath;
@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Render, GoldenPicture, testing::ValuesIn(goldens),
                          [](const testing::TestParamInfo<Golden>& info) {
                              std::string n = info.param.name;
                              for (char& c : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
                              return n;
                          });
 

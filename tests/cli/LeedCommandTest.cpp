@@ -47,8 +47,8 @@ protected:
     // facetor leed with args (shell-quoted where needed) in the work directory.
     LeedRun leed(const std::string& args)
     {
-        const std::string cmd = "cd '" + (m_dir / "work").string() + "' && '" FACETOR_BIN "' leed " + args + " >'" +
-                                (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
+        const std::string cmd = "cd '" + (m_dir / "work").string() + "' && '" FACETOR_BIN "' leed " + args + " >'"
+            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(m_dir / "out"), slurp(m_dir / "err")};
     }
@@ -86,7 +86,10 @@ TEST_F(LeedCommand, TextJsonAndPictures)
 
 TEST_F(LeedCommand, BadArgumentsExitTwoAndWriteNothing)
 {
-    struct Row { const char* args; const char* named; } rows[] = {
+    struct Row {
+        const char* args;
+        const char* named;
+    } rows[] = {
         {"--material Cu --hkl 1 0 0 --energy 0 --out p.png", "--energy '0'"},
         {"--material Cu --hkl 1 0 0 --energy -5 --out p.png", "--energy '-5'"},
         {"--material Cu --hkl 1 0 0 --energy nan --out p.png", "--energy 'nan'"},

@@ -39,7 +39,9 @@ TEST(ReportCommand, TextJsonAndBadArguments)
         "assert d['cell']['type']=='centred rectangular' and abs(d['cell']['gamma']-70.53)<0.01; "
         "assert [e['coordination'] for e in d['exposed']]==[{'6':1},{'8':1},{'8':1}]; "
         "assert d['steps'] is None and d['planes_per_period']==len(d['plane_spacings'])==2; print('ok')";
-    const auto json = run(Facetor + "--lattice bcc --elements Fe --a 2.87 --hkl 1 1 0 --format json | /usr/bin/python3 -c \"" + check + "\"");
+    const auto json =
+        run(Facetor + "--lattice bcc --elements Fe --a 2.87 --hkl 1 1 0 --format json | /usr/bin/python3 -c \"" + check
+            + "\"");
     EXPECT_EQ(json.second, "ok\n");
 
     for (const char* bad : {"--material Cu --hkl 0 0 0", "--material Cu --hkl 1 1 1 --format xml",

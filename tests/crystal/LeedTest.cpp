@@ -17,11 +17,11 @@ using namespace crystal;
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-constexpr double A = 2.556;  // Cu surface spacing, Angstrom
+constexpr double A = 2.556; // Cu surface spacing, Angstrom
 
 const Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
-const Vec3 HexA{A, 0, 0}, HexB{-A / 2, A * std::sqrt(3.0) / 2, 0};     // 120 degrees apart
-const Vec3 Hex60B{A / 2, A * std::sqrt(3.0) / 2, 0};                    // 60 degrees apart
+const Vec3 HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0}; // 120 degrees apart
+const Vec3 Hex60B{A / 2, A* std::sqrt(3.0) / 2, 0};              // 60 degrees apart
 
 LeedPattern pattern(Vec3 a, Vec3 b, double energy, std::optional<IntMatrix2> m = std::nullopt,
                     LeedDomains domains = LeedDomains::One)
@@ -64,7 +64,12 @@ TEST(Leed, CleanSurfacesBeamCountsAndFirstOrder)
     // 3.258, 200 eV 6.515 (|a*| = 4 pi / (sqrt3 a)). Squared norms of the square lattice
     // h^2 + k^2 are 0 (1 point), 1 (4), 2 (4), 4 (4), 5 (8), 8 (4); of the hexagonal one
     // h^2 + hk + k^2 (60 degree basis) 0 (1), 1 (6), 3 (6), 4 (6), 7 (12).
-    struct Row { Vec3 a, b; double energy; int beams; double firstOrder; } rows[] = {
+    struct Row {
+        Vec3 a, b;
+        double energy;
+        int beams;
+        double firstOrder;
+    } rows[] = {
         {SquareA, SquareB, 100, 1 + 4 + 4 + 4, 2 * Pi / A},
         {SquareA, SquareB, 200, 1 + 4 + 4 + 4 + 8 + 4, 2 * Pi / A},
         {HexA, HexB, 100, 1 + 6 + 6, 4 * Pi / (std::sqrt(3.0) * A)},
@@ -112,20 +117,20 @@ TEST(Leed, SuperstructureSpotsCountedByHand)
         if (s.kind == SpotKind::Superstructure) {
             EXPECT_EQ(std::max(s.h.den, s.k.den), 3) << fractionText(s.h) << " " << fractionText(s.k);
         }
-    EXPECT_NEAR(r3.spots[1].g, 4 * Pi / (3 * A), 1e-12);  // |a*| / sqrt3
+    EXPECT_NEAR(r3.spots[1].g, 4 * Pi / (3 * A), 1e-12); // |a*| / sqrt3
 }
 
 TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 {
-    struct Row { const char* wood; Vec3 a, b; IntMatrix2 matrix; } rows[] = {
-        {"c(2x2)", SquareA, SquareB, {1, 1, -1, 1}},
-        {"(√2×√2)R45°", SquareA, SquareB, {1, 1, -1, 1}},
-        {"p(2x1)", SquareA, SquareB, {2, 0, 0, 1}},
-        {"(2x2)", HexA, HexB, {2, 0, 0, 2}},
-        {"(sqrt3 x sqrt3)R30", HexA, HexB, {2, 1, -1, 1}},
-        {"(√3x√3)R30", HexA, Hex60B, {1, 1, -1, 2}},
-        {"(2sqrt3 x 2sqrt3)R30", HexA, HexB, {4, 2, -2, 2}},
-        {"(√7×√7)R19.1°", HexA, Hex60B, {2, 1, -1, 3}},
+    struct Row {
+        const char* wood;
+        Vec3 a, b;
+        IntMatrix2 matrix;
+    } rows[] = {
+        {"c(2x2)", SquareA, SquareB, {1, 1, -1, 1}},         {"(√2×√2)R45°", SquareA, SquareB, {1, 1, -1, 1}},
+        {"p(2x1)", SquareA, SquareB, {2, 0, 0, 1}},          {"(2x2)", HexA, HexB, {2, 0, 0, 2}},
+        {"(sqrt3 x sqrt3)R30", HexA, HexB, {2, 1, -1, 1}},   {"(√3x√3)R30", HexA, Hex60B, {1, 1, -1, 2}},
+        {"(2sqrt3 x 2sqrt3)R30", HexA, HexB, {4, 2, -2, 2}}, {"(√7×√7)R19.1°", HexA, Hex60B, {2, 1, -1, 3}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.wood);
@@ -140,8 +145,14 @@ TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 
 TEST(Leed, WoodNotationParsedAndRefused)
 {
-    struct Good { const char* text; bool centred; double n, m, angle; } good[] = {
-        {"p(2x1)", false, 2, 1, 0},     {"c(4 X 2)", true, 4, 2, 0},     {" 2x1 ", false, 2, 1, 0},
+    struct Good {
+        const char* text;
+        bool centred;
+        double n, m, angle;
+    } good[] = {
+        {"p(2x1)", false, 2, 1, 0},
+        {"c(4 X 2)", true, 4, 2, 0},
+        {" 2x1 ", false, 2, 1, 0},
         {"(sqrt(3)xsqrt3)R30", false, std::sqrt(3.0), std::sqrt(3.0), 30},
         {"P(3√3 × 3√3) R -30.0 °", false, 3 * std::sqrt(3.0), 3 * std::sqrt(3.0), -30},
     };
@@ -155,8 +166,8 @@ TEST(Leed, WoodNotationParsedAndRefused)
         EXPECT_DOUBLE_EQ(w->m.value(), g.m);
         EXPECT_EQ(w->angle, g.angle);
     }
-    for (const char* bad : {"", "p(2y1)", "(2x1", "(0x1)", "(2x1)R", "(2x1)R400", "(2x1) extra", "c(2x)",
-                            "(1001x1)", "(sqrtx2)", "(2x1)\nR30", "q(2x1)"}) {
+    for (const char* bad : {"", "p(2y1)", "(2x1", "(0x1)", "(2x1)R", "(2x1)R400", "(2x1) extra", "c(2x)", "(1001x1)",
+                            "(sqrtx2)", "(2x1)\nR30", "q(2x1)"}) {
         SCOPED_TRACE(bad);
         std::string error;
         EXPECT_FALSE(parseWoodNotation(bad, error));
@@ -164,8 +175,13 @@ TEST(Leed, WoodNotationParsedAndRefused)
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
     // Notations that are no superstructure of the substrate: the rotated vectors miss the lattice.
-    struct Refused { const char* text; Vec3 a, b; const char* message; } refused[] = {
-        {"(sqrt3 x sqrt3)R30", SquareA, SquareB, "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface"},
+    struct Refused {
+        const char* text;
+        Vec3 a, b;
+        const char* message;
+    } refused[] = {
+        {"(sqrt3 x sqrt3)R30", SquareA, SquareB,
+         "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface"},
         {"(2x2)R45", SquareA, SquareB, "(2x2)R45 does not describe a superstructure of a square surface"},
         {"c(3x3)", SquareA, SquareB, "c(3x3) does not describe a superstructure of a square surface"},
         {"(√2×√2)R45", HexA, HexB, "(√2×√2)R45 does not describe a superstructure of a hexagonal surface"},
@@ -196,15 +212,18 @@ TEST(Leed, MatrixParsed)
 
 TEST(Leed, DomainsFollowThePointGroup)
 {
-    struct Row { Vec3 a, b; std::size_t order; } rows[] = {
-        {HexA, HexB, 12}, {HexA, Hex60B, 12}, {SquareA, SquareB, 8}, {{3, 0, 0}, {0, 4, 0}, 4},
-        {{3, 0, 0}, {1.5, 4, 0}, 4}, {{3, 0, 0}, {1, 4, 0}, 2},
+    struct Row {
+        Vec3 a, b;
+        std::size_t order;
+    } rows[] = {
+        {HexA, HexB, 12},          {HexA, Hex60B, 12},          {SquareA, SquareB, 8},
+        {{3, 0, 0}, {0, 4, 0}, 4}, {{3, 0, 0}, {1.5, 4, 0}, 4}, {{3, 0, 0}, {1, 4, 0}, 2},
     };
     for (const Row& r : rows) {
         const auto group = latticePointGroup(r.a, r.b);
         EXPECT_EQ(group.size(), r.order);
         EXPECT_EQ(group[0], (IntMatrix2{1, 0, 0, 1}));
-        for (const IntMatrix2& op : group) {  // each keeps |a| and |b|
+        for (const IntMatrix2& op : group) { // each keeps |a| and |b|
             EXPECT_NEAR(norm(double(op.m11) * r.a + double(op.m21) * r.b), norm(r.a), 1e-9);
             EXPECT_NEAR(norm(double(op.m12) * r.a + double(op.m22) * r.b), norm(r.b), 1e-9);
         }

@@ -40,8 +40,8 @@ TEST(Material, PresetsCoverEveryLatticeWithRealConstants)
     EXPECT_GE(names.size(), 30u);
     EXPECT_EQ(findMaterial("gaas"), findMaterial("GaAs"));
     EXPECT_EQ(findMaterial("Unobtainium"), nullptr);
-    EXPECT_EQ(defaultMaterial(LatticeKind::Fcc).name + defaultMaterial(LatticeKind::Bcc).name +
-                  defaultMaterial(LatticeKind::Hcp).name + defaultMaterial(LatticeKind::ZincBlende).name,
+    EXPECT_EQ(defaultMaterial(LatticeKind::Fcc).name + defaultMaterial(LatticeKind::Bcc).name
+                  + defaultMaterial(LatticeKind::Hcp).name + defaultMaterial(LatticeKind::ZincBlende).name,
               "CuFeMgGaAs");
 }
 
@@ -54,15 +54,22 @@ TEST(Material, CustomMaterialsAreChecked)
         std::optional<double> c;
         bool good;
     } rows[] = {
-        {LatticeKind::Fcc, {"Cu"}, 3.6, std::nullopt, true},     {LatticeKind::Hcp, {"Mg"}, 3.2, 5.2, true},
-        {LatticeKind::ZincBlende, {"Ga", "N"}, 4.5, {}, true},   {LatticeKind::ZincBlende, {"Si"}, 5.43, {}, true},
-        {LatticeKind::Fcc, {"CU"}, 3.6, {}, false},              {LatticeKind::Fcc, {"Xx"}, 3.6, {}, false},
-        {LatticeKind::Fcc, {}, 3.6, {}, false},                  {LatticeKind::Fcc, {"Cu", "Ag"}, 3.6, {}, false},
+        {LatticeKind::Fcc, {"Cu"}, 3.6, std::nullopt, true},
+        {LatticeKind::Hcp, {"Mg"}, 3.2, 5.2, true},
+        {LatticeKind::ZincBlende, {"Ga", "N"}, 4.5, {}, true},
+        {LatticeKind::ZincBlende, {"Si"}, 5.43, {}, true},
+        {LatticeKind::Fcc, {"CU"}, 3.6, {}, false},
+        {LatticeKind::Fcc, {"Xx"}, 3.6, {}, false},
+        {LatticeKind::Fcc, {}, 3.6, {}, false},
+        {LatticeKind::Fcc, {"Cu", "Ag"}, 3.6, {}, false},
         {LatticeKind::ZincBlende, {"Ga", "As", "P"}, 5.6, {}, false},
         {LatticeKind::Fcc, {"Cu"}, -3.6, {}, false},
-        {LatticeKind::Fcc, {"Cu"}, 1001.0, {}, false},         {LatticeKind::Fcc, {"Cu"}, NAN, {}, false},
-        {LatticeKind::Fcc, {"Cu"}, 3.6, 5.0, false},             {LatticeKind::Hcp, {"Mg"}, 3.2, {}, false},
-        {LatticeKind::Hcp, {"Mg"}, 3.2, 0.0, false},             {LatticeKind::Hcp, {"Mg"}, 3.2, NAN, false},
+        {LatticeKind::Fcc, {"Cu"}, 1001.0, {}, false},
+        {LatticeKind::Fcc, {"Cu"}, NAN, {}, false},
+        {LatticeKind::Fcc, {"Cu"}, 3.6, 5.0, false},
+        {LatticeKind::Hcp, {"Mg"}, 3.2, {}, false},
+        {LatticeKind::Hcp, {"Mg"}, 3.2, 0.0, false},
+        {LatticeKind::Hcp, {"Mg"}, 3.2, NAN, false},
     };
     for (const auto& row : rows) {
         std::string error;

@@ -48,18 +48,34 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
     constexpr auto F = LatticeKind::Fcc;
     constexpr auto B = LatticeKind::Bcc;
     const std::tuple<LatticeKind, Index3, const char*> rows[] = {
-        {F, {7, 5, 5}, "6(1 1 1) x (1 0 0)"},   {F, {9, 9, 7}, "9(1 1 1) x (1 1 -1)"}, {F, {5, 3, 3}, "4(1 1 1) x (1 0 0)"},
-        {F, {2, 1, 1}, "3(1 1 1) x (1 0 0)"},   {F, {3, 3, 1}, "3(1 1 1) x (1 1 -1)"}, {F, {2, 2, 1}, "4(1 1 1) x (1 1 -1)"},
-        {F, {5, 1, 1}, "3(1 0 0) x (1 1 1)"},   {F, {1, 1, 19}, "10(0 0 1) x (1 1 1)"}, {F, {4, 1, 0}, "4(1 0 0) x (1 1 0)"},
-        {F, {14, 10, 10}, "6(1 1 1) x (1 0 0)"}, {F, {-7, -5, -5}, "6(-1 -1 -1) x (-1 0 0)"},
-        {F, {10, 8, 7}, "7(1 1 1) x (3 1 0)"},  // kinked
+        {F, {7, 5, 5}, "6(1 1 1) x (1 0 0)"},
+        {F, {9, 9, 7}, "9(1 1 1) x (1 1 -1)"},
+        {F, {5, 3, 3}, "4(1 1 1) x (1 0 0)"},
+        {F, {2, 1, 1}, "3(1 1 1) x (1 0 0)"},
+        {F, {3, 3, 1}, "3(1 1 1) x (1 1 -1)"},
+        {F, {2, 2, 1}, "4(1 1 1) x (1 1 -1)"},
+        {F, {5, 1, 1}, "3(1 0 0) x (1 1 1)"},
+        {F, {1, 1, 19}, "10(0 0 1) x (1 1 1)"},
+        {F, {4, 1, 0}, "4(1 0 0) x (1 1 0)"},
+        {F, {14, 10, 10}, "6(1 1 1) x (1 0 0)"},
+        {F, {-7, -5, -5}, "6(-1 -1 -1) x (-1 0 0)"},
+        {F, {10, 8, 7}, "7(1 1 1) x (3 1 0)"}, // kinked
         // (3 1 1) is both 2(111)x(100) and 2(100)x(111): the nearer terrace, (100), is named.
         {F, {1, 1, 3}, "2(0 0 1) x (1 1 1)"},
-        {B, {2, 1, 0}, "3(1 1 0) x (1 0 0)"},   {B, {3, 1, 0}, "2(1 0 0) x (1 1 0)"},  {B, {3, 3, 2}, "3(1 1 0) x (1 1 2)"},
+        {B, {2, 1, 0}, "3(1 1 0) x (1 0 0)"},
+        {B, {3, 1, 0}, "2(1 0 0) x (1 1 0)"},
+        {B, {3, 3, 2}, "3(1 1 0) x (1 1 2)"},
         // None for flat planes, other lattices and double-height steps ((5 5 1)).
-        {F, {1, 1, 1}, nullptr}, {F, {0, 0, 2}, nullptr}, {F, {1, -1, 0}, nullptr}, {F, {0, 0, 0}, nullptr},
-        {B, {1, 1, 0}, nullptr}, {B, {1, 0, 0}, nullptr}, {B, {2, 1, 1}, nullptr},  {F, {5, 5, 1}, nullptr},
-        {LatticeKind::Hcp, {7, 5, 5}, nullptr}, {LatticeKind::ZincBlende, {7, 5, 5}, nullptr},
+        {F, {1, 1, 1}, nullptr},
+        {F, {0, 0, 2}, nullptr},
+        {F, {1, -1, 0}, nullptr},
+        {F, {0, 0, 0}, nullptr},
+        {B, {1, 1, 0}, nullptr},
+        {B, {1, 0, 0}, nullptr},
+        {B, {2, 1, 1}, nullptr},
+        {F, {5, 5, 1}, nullptr},
+        {LatticeKind::Hcp, {7, 5, 5}, nullptr},
+        {LatticeKind::ZincBlende, {7, 5, 5}, nullptr},
     };
     for (const auto& [lattice, hkl, expected] : rows) {
         const auto steps = stepNotation(lattice, hkl);
@@ -92,8 +108,8 @@ TEST(Coordination, TopPlanesOfLowIndexSurfaces)
 TEST(Coordination, BulkBelowAndCutBondsAddUp)
 {
     const std::pair<const char*, Index3> surfaces[] = {
-        {"Cu", {1, 1, 1}}, {"Cu", {7, 5, 5}}, {"Cu", {10, 8, 7}}, {"Cu", {3, 2, 1}},  {"Cu", {-1, 2, 5}},
-        {"Fe", {1, 1, 0}}, {"Fe", {1, 1, 1}}, {"Fe", {3, 1, 0}},  {"Fe", {3, 2, 1}},  {"Mg", {1, 0, 0}},
+        {"Cu", {1, 1, 1}}, {"Cu", {7, 5, 5}}, {"Cu", {10, 8, 7}}, {"Cu", {3, 2, 1}},   {"Cu", {-1, 2, 5}},
+        {"Fe", {1, 1, 0}}, {"Fe", {1, 1, 1}}, {"Fe", {3, 1, 0}},  {"Fe", {3, 2, 1}},   {"Mg", {1, 0, 0}},
         {"Mg", {1, 0, 1}}, {"Mg", {1, 1, 0}}, {"Mg", {1, 0, 2}},  {"GaAs", {1, 1, 1}}, {"GaAs", {2, 1, 1}},
     };
     for (const auto& [name, hkl] : surfaces) {
@@ -112,7 +128,7 @@ TEST(Coordination, BulkBelowAndCutBondsAddUp)
         if (m.lattice != LatticeKind::Fcc && m.lattice != LatticeKind::Bcc)
             continue;
         const Vec3 n{double(hkl[0]), double(hkl[1]), double(hkl[2])};
-        double outward = 0.0;  // over the 12 FCC vectors a/2 (1 1 0) or the 8 BCC a/2 (1 1 1)
+        double outward = 0.0; // over the 12 FCC vectors a/2 (1 1 0) or the 8 BCC a/2 (1 1 1)
         for (int x = -1; x <= 1; ++x)
             for (int y = -1; y <= 1; ++y)
                 for (int z = -1; z <= 1; ++z)
@@ -127,9 +143,10 @@ TEST(Coordination, BulkBelowAndCutBondsAddUp)
 // the coordination numbers of that plane of the cell, whatever cell and repeat it was built on.
 TEST(Coordination, SlabAtomsAsTheirPlanes)
 {
-    const std::tuple<const char*, Index3, InPlaneCell> rows[] = {
-        {"Cu", {7, 5, 5}, InPlaneCell::Primitive}, {"Cu", {1, 1, 1}, InPlaneCell::Orthogonal},
-        {"Mg", {1, 1, 0}, InPlaneCell::Primitive}, {"GaAs", {1, 1, 1}, InPlaneCell::Primitive}};
+    const std::tuple<const char*, Index3, InPlaneCell> rows[] = {{"Cu", {7, 5, 5}, InPlaneCell::Primitive},
+                                                                 {"Cu", {1, 1, 1}, InPlaneCell::Orthogonal},
+                                                                 {"Mg", {1, 1, 0}, InPlaneCell::Primitive},
+                                                                 {"GaAs", {1, 1, 1}, InPlaneCell::Primitive}};
     for (const auto& [material, hkl, kind] : rows) {
         const Material& m = *findMaterial(material);
         const SurfaceCell cell = cellOf(material, hkl, kind);
@@ -155,11 +172,24 @@ TEST(Report, LowIndexSurfacesByHand)
     const double mgC = findMaterial("Mg")->c;
     // material, plane, 2D lattice, a, b, gamma, plane spacing, planes per period
     const std::tuple<const char*, Index3, Lattice2D, double, double, double, double, int> rows[] = {
-        {"Cu", {1, 1, 1}, Lattice2D::Hexagonal, cu / std::sqrt(2.0), cu / std::sqrt(2.0), 120.0, cu / std::sqrt(3.0), 3},
+        {"Cu",
+         {1, 1, 1},
+         Lattice2D::Hexagonal,
+         cu / std::sqrt(2.0),
+         cu / std::sqrt(2.0),
+         120.0,
+         cu / std::sqrt(3.0),
+         3},
         {"Cu", {1, 0, 0}, Lattice2D::Square, cu / std::sqrt(2.0), cu / std::sqrt(2.0), 90.0, cu / 2.0, 2},
         {"Cu", {1, 1, 0}, Lattice2D::Rectangular, cu / std::sqrt(2.0), cu, 90.0, cu / std::sqrt(8.0), 2},
-        {"Fe", {1, 1, 0}, Lattice2D::CentredRectangular, fe * std::sqrt(3.0) / 2.0, fe * std::sqrt(3.0) / 2.0,
-         std::acos(1.0 / 3.0) * 180.0 / std::numbers::pi, fe / std::sqrt(2.0), 2},
+        {"Fe",
+         {1, 1, 0},
+         Lattice2D::CentredRectangular,
+         fe * std::sqrt(3.0) / 2.0,
+         fe * std::sqrt(3.0) / 2.0,
+         std::acos(1.0 / 3.0) * 180.0 / std::numbers::pi,
+         fe / std::sqrt(2.0),
+         2},
         {"Fe", {1, 0, 0}, Lattice2D::Square, fe, fe, 90.0, fe / 2.0, 2},
         {"Mg", {0, 0, 1}, Lattice2D::Hexagonal, mgA, mgA, 120.0, mgC / 2.0, 2},
     };
@@ -192,8 +222,8 @@ TEST(Report, LowIndexSurfacesByHand)
 TEST(Report, PropertiesOverManyPlanes)
 {
     const std::pair<const char*, Index3> surfaces[] = {
-        {"Cu", {1, 1, 1}}, {"Cu", {7, 5, 5}},  {"Cu", {2, -1, 3}}, {"Cu", {4, 1, 0}},   {"Fe", {1, 1, 0}},
-        {"Fe", {1, 1, 1}}, {"Fe", {3, 2, 1}},  {"Mg", {1, 0, 0}},  {"Mg", {1, 0, 1}},   {"Mg", {1, 1, 0}},
+        {"Cu", {1, 1, 1}},  {"Cu", {7, 5, 5}},   {"Cu", {2, -1, 3}},  {"Cu", {4, 1, 0}},   {"Fe", {1, 1, 0}},
+        {"Fe", {1, 1, 1}},  {"Fe", {3, 2, 1}},   {"Mg", {1, 0, 0}},   {"Mg", {1, 0, 1}},   {"Mg", {1, 1, 0}},
         {"Mg", {2, -1, 3}}, {"GaAs", {1, 1, 1}}, {"GaAs", {1, 1, 0}}, {"GaAs", {3, 1, 1}}, {"GaAs", {-2, 1, 5}},
     };
     for (const auto& [name, hkl] : surfaces) {
@@ -202,8 +232,10 @@ TEST(Report, PropertiesOverManyPlanes)
         ASSERT_TRUE(r);
         const auto axes = latticeVectors(m);
         const double volume = std::fabs(dot(axes[0], cross(axes[1], axes[2])));
-        const double atomsPerCell = m.lattice == LatticeKind::Bcc ? 2.0 : m.lattice == LatticeKind::Hcp ? 2.0
-                                    : m.lattice == LatticeKind::Fcc ? 4.0 : 8.0;
+        const double atomsPerCell = m.lattice == LatticeKind::Bcc ? 2.0
+            : m.lattice == LatticeKind::Hcp                       ? 2.0
+            : m.lattice == LatticeKind::Fcc                       ? 4.0
+                                                                  : 8.0;
         EXPECT_NEAR(r->atomsPerPlane * r->planesPerPeriod / (r->area * r->periodHeight), atomsPerCell / volume, 1e-9)
             << r->title;
         EXPECT_NEAR(r->atomsPerNm2 * r->area / 100.0, r->atomsPerPlane, 1e-9) << r->title;

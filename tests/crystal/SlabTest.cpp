@@ -17,8 +17,10 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
         Termination term;
         SlabOptions options;
     } rows[] = {
-        {"Cu", {1, 1, 1}, Termination::None, {}},          {"Pt", {5, 3, 1}, Termination::None, {7, 2, 3, 12.5}},
-        {"Zn", {1, 0, 1}, Termination::B, {5, 1, 2, 0.0}}, {"GaAs", {1, 1, 0}, Termination::A, {1, 3, 1, 4.0}},
+        {"Cu", {1, 1, 1}, Termination::None, {}},
+        {"Pt", {5, 3, 1}, Termination::None, {7, 2, 3, 12.5}},
+        {"Zn", {1, 0, 1}, Termination::B, {5, 1, 2, 0.0}},
+        {"GaAs", {1, 1, 0}, Termination::A, {1, 3, 1, 4.0}},
         {"GaAs", {1, 1, 1}, Termination::B, {9, 2, 2, 10.0}},
     };
     for (const auto& row : rows) {
@@ -40,8 +42,8 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
             ASSERT_GE(atom.plane, plane);
             plane = atom.plane;
             const std::size_t count = cell->planes.size();
-            const double depth = cell->planes[std::size_t(plane) % count].depth +
-                                 double(std::size_t(plane) / count) * cell->periodVector.z;
+            const double depth = cell->planes[std::size_t(plane) % count].depth
+                + double(std::size_t(plane) / count) * cell->periodVector.z;
             EXPECT_NEAR(atom.position.z - slab.atoms.front().position.z, depth, 1e-9);
             lowest = std::min(lowest, atom.position.z);
             highest = std::max(highest, atom.position.z);
@@ -53,7 +55,7 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
         EXPECT_NEAR(lowest, o.vacuum, 1e-9);
         if (o.vacuum > 0)
             EXPECT_NEAR(highest, slab.c.z - o.vacuum, 1e-9);
-        else  // the top plane's periodic image stays a plane spacing below the bottom plane
+        else // the top plane's periodic image stays a plane spacing below the bottom plane
             EXPECT_GT(slab.c.z - highest, 0.1);
     }
 }

@@ -20,9 +20,12 @@ TEST(StructureFile, FormatsByNameAndByFileName)
     EXPECT_EQ(parseStructureFormat("poscar"), StructureFormat::Poscar);
     EXPECT_FALSE(parseStructureFormat("xyz2"));
     const std::pair<const char*, std::optional<StructureFormat>> rows[] = {
-        {"CU.EXTXYZ", StructureFormat::ExtendedXyz}, {"run/POSCAR", StructureFormat::Poscar},
-        {"slab.vasp", StructureFormat::Poscar},      {"a/b.cif", StructureFormat::Cif},
-        {".xyz", std::nullopt},                      {"cif.d/slab", std::nullopt},
+        {"CU.EXTXYZ", StructureFormat::ExtendedXyz},
+        {"run/POSCAR", StructureFormat::Poscar},
+        {"slab.vasp", StructureFormat::Poscar},
+        {"a/b.cif", StructureFormat::Cif},
+        {".xyz", std::nullopt},
+        {"cif.d/slab", std::nullopt},
     };
     for (const auto& [path, format] : rows)
         EXPECT_EQ(structureFormatOfPath(path), format) << path;
@@ -49,10 +52,7 @@ for path, fmt in zip(sys.argv[2::2], sys.argv[3::2]):
 print('read', n)
 )";
 
-bool aseAvailable()
-{
-    return std::system("/usr/bin/python3 -c 'import ase.io' >/dev/null 2>&1") == 0;
-}
+bool aseAvailable() { return std::system("/usr/bin/python3 -c 'import ase.io' >/dev/null 2>&1") == 0; }
 
 TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
 {
@@ -93,14 +93,14 @@ TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
                      << ' ' << atom.position.z << '\n';
         std::ofstream(dir / "expected.txt") << expected.str();
         std::string args;
-        for (const auto& [name, format, aseFormat] :
-             {std::tuple{"slab.xyz", StructureFormat::ExtendedXyz, "extxyz"},
-              std::tuple{"POSCAR", StructureFormat::Poscar, "vasp"}, std::tuple{"slab.cif", StructureFormat::Cif, "cif"}}) {
+        for (const auto& [name, format, aseFormat] : {std::tuple{"slab.xyz", StructureFormat::ExtendedXyz, "extxyz"},
+                                                      std::tuple{"POSCAR", StructureFormat::Poscar, "vasp"},
+                                                      std::tuple{"slab.cif", StructureFormat::Cif, "cif"}}) {
             std::ofstream(dir / name, std::ios::binary) << formatStructure(slab, format, surfaceTitle(spec));
             args += " '" + (dir / name).string() + "' " + aseFormat;
         }
-        const std::string command = "/usr/bin/python3 '" + (dir / "reader.py").string() + "' '" +
-                                    (dir / "expected.txt").string() + "'" + args + " 2>&1";
+        const std::string command = "/usr/bin/python3 '" + (dir / "reader.py").string() + "' '"
+            + (dir / "expected.txt").string() + "'" + args + " 2>&1";
         std::string output;
         FILE* pipe = popen(command.c_str(), "r");
         ASSERT_NE(pipe, nullptr);

@@ -14,11 +14,11 @@
 namespace crystal {
 namespace {
 
-const std::vector<Index3> Planes = {{1, 0, 0}, {0, 0, 1},  {1, 1, 0},   {1, 1, 1},  {-1, -1, -1}, {2, 1, 0}, {2, 1, 1},
-                                    {3, 1, 1}, {3, 2, 1}, {5, 3, 1}, {-1, 2, -3}, {1, -1, 0}, {0, 1, 2},    {4, 0, -1}};
+const std::vector<Index3> Planes = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 1},   {-1, -1, -1}, {2, 1, 0}, {2, 1, 1},
+                                    {3, 1, 1}, {3, 2, 1}, {5, 3, 1}, {-1, 2, -3}, {1, -1, 0},   {0, 1, 2}, {4, 0, -1}};
 const std::pair<const char*, Termination> Surfaces[] = {
-    {"Cu", Termination::None}, {"Fe", Termination::None},   {"Mg", Termination::A}, {"Zn", Termination::B},
-    {"GaAs", Termination::A},  {"GaAs", Termination::B}, {"Si", Termination::A},
+    {"Cu", Termination::None}, {"Fe", Termination::None}, {"Mg", Termination::A}, {"Zn", Termination::B},
+    {"GaAs", Termination::A},  {"GaAs", Termination::B},  {"Si", Termination::A},
 };
 
 SurfaceSpec spec(const char* material, Index3 hkl, Termination term = Termination::None)
@@ -28,8 +28,8 @@ SurfaceSpec spec(const char* material, Index3 hkl, Termination term = Terminatio
 
 double bulkAtomsPerVolume(const Material& m)
 {
-    const double v = latticeVectors(m)[0].x * latticeVectors(m)[1].y * latticeVectors(m)[2].z;  // conventional cell
-    const int atoms[] = {2, 4, 2, 8};  // Bcc, Fcc, Hcp, ZincBlende
+    const double v = latticeVectors(m)[0].x * latticeVectors(m)[1].y * latticeVectors(m)[2].z; // conventional cell
+    const int atoms[] = {2, 4, 2, 8}; // Bcc, Fcc, Hcp, ZincBlende
     return atoms[int(m.lattice)] / v;
 }
 
@@ -88,8 +88,8 @@ TEST(SurfaceCell, PropertiesOfManyPlanes)
             const auto& o = cell->orientation;
             EXPECT_NEAR(dot(cross(o[0], o[1]), o[2]), 1.0, 1e-12);
             const auto v = latticeVectors(s.material);
-            const Vec3 g = double(hkl[0]) * cross(v[1], v[2]) + double(hkl[1]) * cross(v[2], v[0]) +
-                           double(hkl[2]) * cross(v[0], v[1]);
+            const Vec3 g = double(hkl[0]) * cross(v[1], v[2]) + double(hkl[1]) * cross(v[2], v[0])
+                + double(hkl[2]) * cross(v[0], v[1]);
             EXPECT_NEAR(dot(o[2], g), norm(g), 1e-9 * norm(g));
             for (const auto& [w, uvw] : {std::pair{cell->a, cell->aDirection}, std::pair{cell->b, cell->bDirection}}) {
                 const Vec3 d = double(uvw[0]) * v[0] + double(uvw[1]) * v[1] + double(uvw[2]) * v[2];
@@ -111,11 +111,11 @@ TEST(SurfaceCell, PropertiesOfManyPlanes)
             EXPECT_NEAR(atoms / (cell->area() * cell->periodHeight()), bulkAtomsPerVolume(s.material), 1e-9);
 
             // (2 2 2) is (1 1 1); (-1 -1 -1) is the opposite face.
-            const auto twice = surfaceCell(spec(material, {2 * hkl[0], 2 * hkl[1], 2 * hkl[2]}, term),
-                                           InPlaneCell::Primitive, error);
+            const auto twice =
+                surfaceCell(spec(material, {2 * hkl[0], 2 * hkl[1], 2 * hkl[2]}, term), InPlaneCell::Primitive, error);
             ASSERT_TRUE(twice);
-            EXPECT_TRUE(twice->a == cell->a && twice->b == cell->b && twice->periodVector == cell->periodVector &&
-                        twice->planes.size() == cell->planes.size() && twice->topHeight == cell->topHeight);
+            EXPECT_TRUE(twice->a == cell->a && twice->b == cell->b && twice->periodVector == cell->periodVector
+                        && twice->planes.size() == cell->planes.size() && twice->topHeight == cell->topHeight);
             const auto opposite =
                 surfaceCell(spec(material, {-hkl[0], -hkl[1], -hkl[2]}, term), InPlaneCell::Primitive, error);
             ASSERT_TRUE(opposite);
@@ -151,7 +151,7 @@ TEST(SurfaceCell, OrthogonalCellsAreRectangularSupercells)
     EXPECT_GT(found, 80);
     std::string error;
     const auto cu111 = surfaceCell(spec("Cu", {1, 1, 1}), InPlaneCell::Orthogonal, error);
-    EXPECT_NEAR(cu111->area(), 3.6149 * 3.6149 * std::sqrt(3.0) / 2.0, 1e-9);  // a/sqrt2 x a sqrt(3/2)
+    EXPECT_NEAR(cu111->area(), 3.6149 * 3.6149 * std::sqrt(3.0) / 2.0, 1e-9); // a/sqrt2 x a sqrt(3/2)
     EXPECT_FALSE(surfaceCell(spec("Zn", {-3, -2, -3}, Termination::A), InPlaneCell::Orthogonal, error));
 }
 
@@ -159,7 +159,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
 {
     static geometry::AtomTable drawn;
     geometry::NoProgress progress;
-    const Index3 planes[] = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 1}, {-1, -1, -1}, {2, 1, 0},
+    const Index3 planes[] = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0},  {1, 1, 1},  {-1, -1, -1}, {2, 1, 0},
                              {1, 0, 1}, {3, 1, 1}, {1, -2, 1}, {0, 1, -1}, {2, 1, 3}};
     for (int code = 0; code <= 5; ++code) {
         const auto lc = geometry::LatticeCode(code);
@@ -191,7 +191,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
                     drawnSpecies.insert(drawn.species[k]);
             for (const CellAtom& atom : cell->planes[0].atoms)
                 cellSpecies.insert(atom.species);
-            EXPECT_NEAR(cell->topHeight * 32.0, top, 2e-3);  // the same plane, so the same layer
+            EXPECT_NEAR(cell->topHeight * 32.0, top, 2e-3); // the same plane, so the same layer
             EXPECT_EQ(cellSpecies, drawnSpecies);
         }
     }
@@ -200,7 +200,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
 TEST(SurfaceCell, BadSurfaces)
 {
     std::string error;
-    EXPECT_FALSE(surfaceCell(spec("Cu", {1001, 0, 1}), InPlaneCell::Primitive, error));  // the rest: the export tests
+    EXPECT_FALSE(surfaceCell(spec("Cu", {1001, 0, 1}), InPlaneCell::Primitive, error)); // the rest: the export tests
     EXPECT_NE(error.find("1000"), std::string::npos) << error;
     EXPECT_FALSE(surfaceCell(spec("Cu", {0, 0, 0}), InPlaneCell::Primitive, error));
     EXPECT_FALSE(surfaceCell(spec("Fe", {1, 1, 0}, Termination::B), InPlaneCell::Primitive, error));
@@ -210,7 +210,7 @@ TEST(SurfaceCell, BadSurfaces)
 TEST(SurfaceCell, TwoDimensionalLattices)
 {
     const double r3 = std::sqrt(3.0);
-    EXPECT_EQ(classifyLattice2D({1, 0, 0}, {1.5, r3 / 2, 0}), Lattice2D::Hexagonal);  // any basis
+    EXPECT_EQ(classifyLattice2D({1, 0, 0}, {1.5, r3 / 2, 0}), Lattice2D::Hexagonal); // any basis
     EXPECT_EQ(classifyLattice2D({1, 0.3, 0}, {-1, 0.3, 0}), Lattice2D::CentredRectangular);
     const struct {
         const char* material;

@@ -11,8 +11,9 @@ protected:
     {
         DialogFixture::SetUp();
         for (std::int32_t id : {app::ViewDialogId, app::SurfaceDialogId, app::AboutDialogId})
-            resources.templates[id] = std::vector<std::uint8_t>(app::applicationDialogResources().dialogTemplate(id)->begin(),
-                                                                app::applicationDialogResources().dialogTemplate(id)->end());
+            resources.templates[id] =
+                std::vector<std::uint8_t>(app::applicationDialogResources().dialogTemplate(id)->begin(),
+                                          app::applicationDialogResources().dialogTemplate(id)->end());
     }
 };
 
@@ -79,20 +80,21 @@ TEST_F(ApplicationTemplates, ViewDialogRecords)
 {
     Dialog d;
     ASSERT_TRUE(DialogLoad(app::ViewDialogId, d, dialogs));
-    expectRecords(d, {
-                         {K::PushButton, 1, "Choose Another Surface"},
-                         {K::PushButton, 2, "Cancel"},
-                         {K::GroupBox, 65535, "Rotate The View", true},
-                         {K::PushButton, 1000, "Exit Program"},
-                         {K::PushButton, 1001, "Click Here To &Rotate"},
-                         {K::PushButton, 1002, "Reset View"},
-                         {K::EditBox, 1003, ""},
-                         {K::EditBox, 1004, ""},
-                         {K::StaticText, 65535, "Rotation", true},
-                         {K::StaticText, 65535, "Tilt", true},
-                         {K::ScrollBar, 1007, ""},
-                         {K::ScrollBar, 1008, ""},
-                     });
+    expectRecords(d,
+                  {
+                      {K::PushButton, 1, "Choose Another Surface"},
+                      {K::PushButton, 2, "Cancel"},
+                      {K::GroupBox, 65535, "Rotate The View", true},
+                      {K::PushButton, 1000, "Exit Program"},
+                      {K::PushButton, 1001, "Click Here To &Rotate"},
+                      {K::PushButton, 1002, "Reset View"},
+                      {K::EditBox, 1003, ""},
+                      {K::EditBox, 1004, ""},
+                      {K::StaticText, 65535, "Rotation", true},
+                      {K::StaticText, 65535, "Tilt", true},
+                      {K::ScrollBar, 1007, ""},
+                      {K::ScrollBar, 1008, ""},
+                  });
     EXPECT_EQ(d.controls[10].integers, (std::vector<std::int32_t>{0, 100, 1, 10}));
 
     // The template's control styles: the invisible Cancel button, the multi-line default
@@ -101,7 +103,8 @@ TEST_F(ApplicationTemplates, ViewDialogRecords)
     EXPECT_EQ(t.items[1].style & s::Visible, 0u);
     EXPECT_EQ(t.items[4].style & (s::ButtonTypeMask | s::ButtonMultiLine | s::ButtonCentre),
               s::DefaultPushButton | s::ButtonMultiLine | s::ButtonCentre);
-    EXPECT_EQ(t.items[6].style & (s::Border | s::TabStop | s::EditAutoHScroll), s::Border | s::TabStop | s::EditAutoHScroll);
+    EXPECT_EQ(t.items[6].style & (s::Border | s::TabStop | s::EditAutoHScroll),
+              s::Border | s::TabStop | s::EditAutoHScroll);
     EXPECT_EQ(t.items[10].style & s::ScrollVertical, s::ScrollHorizontal);
     EXPECT_EQ(t.items[11].style & s::ScrollVertical, s::ScrollVertical);
     EXPECT_EQ(t.items[4].x, 15);
@@ -112,20 +115,21 @@ TEST_F(ApplicationTemplates, SurfaceDialogRecordsAndRadioGroup)
 {
     Dialog d;
     ASSERT_TRUE(DialogLoad(app::SurfaceDialogId, d, dialogs));
-    expectRecords(d, {
-                         {K::RadioButton, 1003, "&FCC"},
-                         {K::RadioButton, 1004, "&BCC"},
-                         {K::RadioButton, 1005, "&HCP"},
-                         {K::RadioButton, 1006, "&Zinc Blend"},
-                         {K::EditBox, 1001, ""},
-                         {K::EditBox, 1002, ""},
-                         {K::EditBox, 1007, ""},
-                         {K::EditBox, 1008, ""},
-                         {K::PushButton, 1, "OK"},
-                         {K::GroupBox, 65535, "Choose A Bravis Lattice", true},
-                         {K::PushButton, 2, "Cancel"},
-                         {K::GroupBox, 65535, "Enter The Miller Indicies Of The Plane You Want", true},
-                     });
+    expectRecords(d,
+                  {
+                      {K::RadioButton, 1003, "&FCC"},
+                      {K::RadioButton, 1004, "&BCC"},
+                      {K::RadioButton, 1005, "&HCP"},
+                      {K::RadioButton, 1006, "&Zinc Blend"},
+                      {K::EditBox, 1001, ""},
+                      {K::EditBox, 1002, ""},
+                      {K::EditBox, 1007, ""},
+                      {K::EditBox, 1008, ""},
+                      {K::PushButton, 1, "OK"},
+                      {K::GroupBox, 65535, "Choose A Bravis Lattice", true},
+                      {K::PushButton, 2, "Cancel"},
+                      {K::GroupBox, 65535, "Enter The Miller Indicies Of The Plane You Want", true},
+                  });
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(d.controls[i].integers, (std::vector<std::int32_t>{1, 4})) << i;
         EXPECT_EQ(d.controls[i].logicals[1], i == 0 ? True : False) << i;
@@ -139,14 +143,17 @@ TEST_F(ApplicationTemplates, AboutDialogRecords)
 {
     Dialog d;
     ASSERT_TRUE(DialogLoad(app::AboutDialogId, d, dialogs));
-    expectRecords(d, {
-                         {K::PushButton, 1, "OK"},
-                         {K::StaticText, 65535, "FRAMEICON", true},
-                         {K::StaticText, 65535,
-                          "FACETOR calculates the surface\n structure of an arbitrary plane of a\n FCC, BCC, HCP or Zincblend material",
-                          true},
-                         {K::StaticText, 65535, "The program runs best on Windows 95\nWindows NT gives errors on printing", true},
-                     });
+    expectRecords(
+        d,
+        {
+            {K::PushButton, 1, "OK"},
+            {K::StaticText, 65535, "FRAMEICON", true},
+            {K::StaticText, 65535,
+             "FACETOR calculates the surface\n structure of an arbitrary plane of a\n FCC, BCC, HCP or Zincblend "
+             "material",
+             true},
+            {K::StaticText, 65535, "The program runs best on Windows 95\nWindows NT gives errors on printing", true},
+        });
     const DialogTemplate t = *parseDialogTemplate(app::AboutTemplate).value;
     EXPECT_EQ(t.items[1].style & 0xF, s::StaticIcon);
     EXPECT_EQ(t.items[2].style & 0xF, s::StaticCentre);
@@ -189,9 +196,10 @@ TEST_F(ApplicationTemplates, FocusEnterAndEscapeOnTheRealDialogs)
     // its OK button does.
     Dialog about;
     ASSERT_TRUE(DialogLoad(app::AboutDialogId, about, dialogs));
-    host.addSteps({platform::HeadlessDialogHost::Escape{}, platform::HeadlessDialogHost::Close{},
-                   [](platform::HeadlessDialogHost& h, platform::DialogWindow) { EXPECT_NE(h.activeDialog(), nullptr); },
-                   platform::HeadlessDialogHost::Click{1}});
+    host.addSteps(
+        {platform::HeadlessDialogHost::Escape{}, platform::HeadlessDialogHost::Close{},
+         [](platform::HeadlessDialogHost& h, platform::DialogWindow) { EXPECT_NE(h.activeDialog(), nullptr); },
+         platform::HeadlessDialogHost::Click{1}});
     EXPECT_EQ(DialogRunModal(about), 1);
     EXPECT_EQ(host.forcedEnds(), 0);
     DialogRelease(about);

@@ -21,7 +21,18 @@ using platform::ScrollRequest;
 
 // One step of a row: user input, or a look at the box.
 struct Act {
-    enum class Kind { Click, Type, Key, Close, Scroll, LookFocus, LookText, LookSelected, LookCheck, LookPosition };
+    enum class Kind {
+        Click,
+        Type,
+        Key,
+        Close,
+        Scroll,
+        LookFocus,
+        LookText,
+        LookSelected,
+        LookCheck,
+        LookPosition
+    };
     Kind kind = Kind::LookFocus;
     int id = 0;
     std::string text;
@@ -90,7 +101,10 @@ private:
 // The look lines a driver writes.
 inline std::string focusLine(int id) { return "focus " + std::to_string(id); }
 inline std::string textLine(int id, const std::string& t) { return "text " + std::to_string(id) + " \"" + t + "\""; }
-inline std::string selectedLine(int id, const std::string& t) { return "selected " + std::to_string(id) + " \"" + t + "\""; }
+inline std::string selectedLine(int id, const std::string& t)
+{
+    return "selected " + std::to_string(id) + " \"" + t + "\"";
+}
 inline std::string checkLine(int id, int state) { return "check " + std::to_string(id) + " " + std::to_string(state); }
 inline std::string positionLine(int id, int p) { return "position " + std::to_string(id) + " " + std::to_string(p); }
 
@@ -102,7 +116,12 @@ public:
     virtual std::int32_t run(Dialog& dialog, const std::vector<Act>& acts, Log& log) = 0;
 };
 
-enum class Form { Surface, View, CheckAndLabel, OkOnly };
+enum class Form {
+    Surface,
+    View,
+    CheckAndLabel,
+    OkOnly
+};
 
 struct Row {
     const char* what;
@@ -126,13 +145,13 @@ inline constexpr dialogs::ControlSpec CheckAndLabelControls[] = {
     {65535, k::Static, Shown, 5, 40, 30, 9, "&Name"},
     {20, k::Edit, Shown | s::Border | s::TabStop, 40, 40, 40, 12, "abc"},
 };
-inline constexpr dialogs::DialogSpec CheckAndLabel{s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "",
-                                               CheckAndLabelControls};
+inline constexpr dialogs::DialogSpec CheckAndLabel{
+    s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "", CheckAndLabelControls};
 inline constexpr dialogs::ControlSpec OkOnlyControls[] = {
     {1, k::Button, Shown | s::TabStop | s::DefaultPushButton, 5, 5, 40, 14, "OK"},
 };
-inline constexpr dialogs::DialogSpec OkOnly{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 60, 30, "Table",
-                                        0, "", OkOnlyControls};
+inline constexpr dialogs::DialogSpec OkOnly{
+    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 60, 30, "Table", 0, "", OkOnlyControls};
 } // namespace templates
 
 // The application's templates and the table's own.
@@ -155,9 +174,9 @@ public:
 inline bool prepare(Dialog& d, Form form, DialogRuntime& runtime, Log& log)
 {
     const std::int32_t id = form == Form::Surface ? app::SurfaceDialogId
-                            : form == Form::View  ? app::ViewDialogId
-                            : form == Form::CheckAndLabel ? CheckAndLabelId
-                                                          : OkOnlyId;
+        : form == Form::View                      ? app::ViewDialogId
+        : form == Form::CheckAndLabel             ? CheckAndLabelId
+                                                  : OkOnlyId;
     if (!DialogLoad(id, d, runtime))
         return false;
     if (form == Form::Surface) {
@@ -189,8 +208,8 @@ inline bool prepare(Dialog& d, Form form, DialogRuntime& runtime, Log& log)
             DialogSetCallback(d, c.id, logger("Changed"), ValueIndex::Changed);
         } else if (c.kind == ControlKind::ScrollBar) {
             DialogSetCallback(d, c.id, logger("Changed"));
-        } else if (c.kind == ControlKind::PushButton || c.kind == ControlKind::CheckBox ||
-                   c.kind == ControlKind::RadioButton) {
+        } else if (c.kind == ControlKind::PushButton || c.kind == ControlKind::CheckBox
+                   || c.kind == ControlKind::RadioButton) {
             DialogSetCallback(d, c.id, logger("Clicked"));
         }
     }
@@ -241,15 +260,16 @@ inline const std::vector<Row>& rows()
          Form::View,
          {key(K::Tab), key(K::Tab), key(K::Tab), key(K::Tab), lookFocus(), type("30"), alt('R'), lookText(1003),
           lookPosition(1007), key(K::Enter), key(K::Escape)},
-         {"focus 1003", "1003 Updated", "1003 Changed", "1003 Updated", "1003 Changed", "1001 Clicked", "text 1003 \"30\"",
-          "position 1007 50", "1001 Clicked", "2 Clicked"},
+         {"focus 1003", "1003 Updated", "1003 Changed", "1003 Updated", "1003 Changed", "1001 Clicked",
+          "text 1003 \"30\"", "position 1007 50", "1001 Clicked", "2 Clicked"},
          2},
         {"a scroll request moves the bar by the line step and calls Changed",
          Form::View,
          {scroll(1007, ScrollRequest::LineDown), lookPosition(1007), key(K::Escape)},
          {"1007 Changed", "position 1007 51", "2 Clicked"},
          2},
-        {"an automatic check box (loaded checked) toggles; an accelerator without Alt from a button; a label's leads to its edit box",
+        {"an automatic check box (loaded checked) toggles; an accelerator without Alt from a button; a label's leads "
+         "to its edit box",
          Form::CheckAndLabel,
          {click(10), lookCheck(10), type("s"), lookCheck(10), lookFocus(), alt('N'), lookFocus(), lookSelected(20),
           key(K::Enter)},

@@ -32,10 +32,12 @@ private:
         case Act::Kind::Close: return Host::Close{};
         case Act::Kind::Scroll: return Host::Scroll{id, a.request};
         case Act::Kind::LookFocus: return [&log](Host& h, DialogWindow w) { log.add(focusLine(h.focusedId(w))); };
-        case Act::Kind::LookText: return [&log, id](Host& h, DialogWindow w) { log.add(textLine(id, h.control(w, id)->text)); };
+        case Act::Kind::LookText:
+            return [&log, id](Host& h, DialogWindow w) { log.add(textLine(id, h.control(w, id)->text)); };
         case Act::Kind::LookSelected:
             return [&log, id](Host& h, DialogWindow w) { log.add(selectedLine(id, h.selectedText(w, id))); };
-        case Act::Kind::LookCheck: return [&log, id](Host& h, DialogWindow w) { log.add(checkLine(id, h.control(w, id)->check)); };
+        case Act::Kind::LookCheck:
+            return [&log, id](Host& h, DialogWindow w) { log.add(checkLine(id, h.control(w, id)->check)); };
         case Act::Kind::LookPosition:
             return [&log, id](Host& h, DialogWindow w) { log.add(positionLine(id, h.control(w, id)->scrollPosition)); };
         }

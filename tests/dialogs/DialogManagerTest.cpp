@@ -78,8 +78,8 @@ public:
     }
     bool onScroll(int id, platform::ScrollRequest request, int thumb) override
     {
-        seen.push_back("scroll " + std::to_string(id) + " " + std::to_string(static_cast<int>(request)) + " " +
-                       std::to_string(thumb));
+        seen.push_back("scroll " + std::to_string(id) + " " + std::to_string(static_cast<int>(request)) + " "
+                       + std::to_string(thumb));
         return true;
     }
     bool hasEnded() const override { return m_ended; }
@@ -118,7 +118,10 @@ TEST(DialogManager, EnterFollowsFocusThenDefaultButtonThenIdOne)
     const Case cases[] = {
         {"focus on the edit box: the default button", {edit, push, def}, {}, {"command 30 0"}},
         {"focus on a push button: that button", {edit, push, def}, {Host::Focus{20}}, {"command 20 0"}},
-        {"a clicked push button keeps the focus", {edit, push, def}, {Host::Click{20}}, {"command 20 0", "command 20 0"}},
+        {"a clicked push button keeps the focus",
+         {edit, push, def},
+         {Host::Click{20}},
+         {"command 20 0", "command 20 0"}},
         {"disabled default button: nothing", {edit, push, disabledDef}, {}, {}},
         {"no default button: id 1", {edit, push}, {}, {"command 1 0"}},
         {"the default button as the first tab stop", {def, edit}, {}, {"command 30 0"}},
@@ -146,15 +149,17 @@ TEST(DialogManager, ListsNotifyOnlyWhenAskedSetTextsRaiseNothingScrollRequestsPa
                        }
                    },
                    Host::Select{20, 1}, Host::Select{21, 1}, Host::DoubleClick{21, 1}, Host::DoubleClick{20, 1},
-                   Host::Select{21, 5}, Host::Scroll{30, platform::ScrollRequest::PageDown},
-                   Host::Type{10, "typed"}, Host::Escape{}});
-    const Strings seen = managed(host, {{10, k::Edit, ChildVisible, 0, 0, 9, 9, ""},
-                                        {20, k::ListBox, ChildVisible, 0, 0, 9, 9, ""},
-                                        {21, k::ListBox, ChildVisible | s::ListNotify, 0, 0, 9, 9, ""},
-                                        {30, k::ScrollBar, ChildVisible, 0, 0, 9, 9, ""},
-                                        {2, k::Button, s::Child, 0, 0, 9, 9, ""}});
-    EXPECT_EQ(seen, (Strings{"init", "command 21 1", "command 21 2", "scroll 30 3 0", "command 10 1024",
-                             "command 10 768", "command 2 0"}));
+                   Host::Select{21, 5}, Host::Scroll{30, platform::ScrollRequest::PageDown}, Host::Type{10, "typed"},
+                   Host::Escape{}});
+    const Strings seen = managed(host,
+                                 {{10, k::Edit, ChildVisible, 0, 0, 9, 9, ""},
+                                  {20, k::ListBox, ChildVisible, 0, 0, 9, 9, ""},
+                                  {21, k::ListBox, ChildVisible | s::ListNotify, 0, 0, 9, 9, ""},
+                                  {30, k::ScrollBar, ChildVisible, 0, 0, 9, 9, ""},
+                                  {2, k::Button, s::Child, 0, 0, 9, 9, ""}});
+    EXPECT_EQ(seen,
+              (Strings{"init", "command 21 1", "command 21 2", "scroll 30 3 0", "command 10 1024", "command 10 768",
+                       "command 2 0"}));
     EXPECT_EQ(host.finishedDialogs().at(0).controls[1].current, 1); // selected without a notification
 
     host.setCreationFails(true);

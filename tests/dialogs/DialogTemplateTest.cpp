@@ -14,28 +14,24 @@ const dialogs::DialogSpec Small{s::Popup | s::Caption | s::SetFont, 1, 2, 3, 4, 
 TEST(DialogTemplateBuilder, WritesTheBinaryLayoutByteForByte)
 {
     const std::vector<std::uint8_t> expected = {
-        0x40, 0x00, 0xC0, 0x80, // style: popup, caption, set-font
-        0x00, 0x00, 0x00, 0x00, // extended style
-        0x02, 0x00,             // item count
+        0x40, 0x00, 0xC0, 0x80,                         // style: popup, caption, set-font
+        0x00, 0x00, 0x00, 0x00,                         // extended style
+        0x02, 0x00,                                     // item count
         0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, // x, y, width, height
-        0x00, 0x00,             // no menu
-        0x00, 0x00,             // standard class
-        'H', 0, 'i', 0, 0, 0,   // title
-        0x08, 0x00,             // point size
-        'A', 0, 0, 0,           // font name
-        0x00, 0x00,             // padding to offset 36
-        0x00, 0x00, 0x00, 0x40, // item 1 style: child
-        0x00, 0x00, 0x00, 0x00,
-        0x05, 0x00, 0x06, 0x00, 0x07, 0x00, 0x08, 0x00,
-        0x07, 0x00,             // id
-        0xFF, 0xFF, 0x80, 0x00, // class: button by ordinal
-        'O', 0, 'K', 0, 0, 0,   // title
+        0x00, 0x00,                                     // no menu
+        0x00, 0x00,                                     // standard class
+        'H',  0,    'i',  0,    0,    0,                // title
+        0x08, 0x00,                                     // point size
+        'A',  0,    0,    0,                            // font name
+        0x00, 0x00,                                     // padding to offset 36
+        0x00, 0x00, 0x00, 0x40,                         // item 1 style: child
+        0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x06, 0x00, 0x07, 0x00, 0x08, 0x00, 0x07, 0x00, // id
+        0xFF, 0xFF, 0x80, 0x00,                                                             // class: button by ordinal
+        'O',  0,    'K',  0,    0,    0,                                                    // title
         0x00, 0x00,             // no creation data; item ends at 66
         0x00, 0x00,             // padding to offset 68
         0x00, 0x00, 0x00, 0x40, // item 2
-        0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
-        0x09, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x09, 0x00,
         0xFF, 0xFF, 0x82, 0x00, // static
         0x00, 0x00,             // empty title
         0x00, 0x00,
@@ -73,21 +69,21 @@ TEST(DialogTemplateParser, NamesOrdinalsWideCharactersAndCreationData)
 {
     // Header without font; one item with a class name, an ordinal title and 6 bytes of creation
     // data (size word included); a second item after the padding.
-    std::vector<std::uint8_t> b = {0, 0, 0, 0x80, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                   0xFF, 0xFF, 3, 0, // menu by ordinal 3
-                                   0, 0,             // class
+    std::vector<std::uint8_t> b = {0,    0,    0, 0x80, 0, 0, 0, 0,    2,    0, 0,
+                                   0,    0,    0, 0,    0, 0, 0, 0xFF, 0xFF, 3, 0, // menu by ordinal 3
+                                   0,    0,                                        // class
                                    0x41, 0x01, 0, 0}; // title: one wide character, low byte 'A'
     // offset 28: item 1
-    const std::vector<std::uint8_t> item1 = {0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                             5, 0,                    // id
-                                             'M', 0, 'y', 0, 0, 0,     // class "My"
-                                             0xFF, 0xFF, 0x10, 0x00,   // title: ordinal 16
-                                             6, 0, 0xAA, 0xBB, 0xCC, 0xDD}; // creation data
+    const std::vector<std::uint8_t> item1 = {0,    0,    0,    0x40, 0,    0,   0, 0, 0,
+                                             0,    0,    0,    0,    0,    0,   0, 5, 0, // id
+                                             'M',  0,    'y',  0,    0,    0,            // class "My"
+                                             0xFF, 0xFF, 0x10, 0x00,                     // title: ordinal 16
+                                             6,    0,    0xAA, 0xBB, 0xCC, 0xDD};        // creation data
     b.insert(b.end(), item1.begin(), item1.end());
     while (b.size() % 4 != 0)
         b.push_back(0xEE);
-    const std::vector<std::uint8_t> item2 = {0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                             6, 0, 0xFF, 0xFF, 0x81, 0, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> item2 = {0, 0, 0, 0x40, 0, 0,    0,    0,    0, 0, 0, 0, 0,
+                                             0, 0, 0, 6,    0, 0xFF, 0xFF, 0x81, 0, 0, 0, 0, 0};
     b.insert(b.end(), item2.begin(), item2.end());
 
     const ParsedTemplate parsed = parseDialogTemplate(b);
@@ -127,7 +123,8 @@ TEST(DialogTemplateParser, RefusesTruncatedExtendedAndOverlongTemplates)
     EXPECT_FALSE(parseDialogTemplate(many));
 
     // A string that never ends, and an ordinal marker without its ordinal.
-    std::vector<std::uint8_t> open = {0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'x', 0, 'y', 0};
+    std::vector<std::uint8_t> open = {0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0,   0, 0,   0,
+                                      0, 0, 0, 0,    0, 0, 0, 0, 0, 'x', 0, 'y', 0};
     EXPECT_FALSE(parseDialogTemplate(open));
     std::vector<std::uint8_t> marker = {0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
     EXPECT_FALSE(parseDialogTemplate(marker));
@@ -144,7 +141,8 @@ TEST_F(MalformedLoad, EveryTruncatedTemplateFailsToLoadAndCannotRun)
 {
     const std::vector<std::uint8_t> full(app::SurfaceTemplate.begin(), app::SurfaceTemplate.end());
     for (std::size_t n = 0; n < full.size(); ++n) {
-        resources.templates[300] = std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+        resources.templates[300] =
+            std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
         Dialog d;
         EXPECT_FALSE(DialogLoad(300, d, dialogs)) << n;
         EXPECT_TRUE(d.controls.empty());

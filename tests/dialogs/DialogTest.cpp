@@ -16,20 +16,23 @@ class DialogRun : public DialogFixture {};
 TEST_F(DialogRun, EditTextSetInsideItsOwnChangedRoutineDoesNotCallItAgain)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 20, 10, "start"},
-                         {1, k::Button, ChildVisible | s::DefaultPushButton, 0, 20, 20, 10, "OK"}}));
+    ASSERT_TRUE(load(d,
+                     {{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 20, 10, "start"},
+                      {1, k::Button, ChildVisible | s::DefaultPushButton, 0, 20, 20, 10, "OK"}}));
     std::vector<std::string> calls;
     ASSERT_TRUE(DialogSetCallback(d, 10, [&](Dialog& dlg, std::int32_t id, std::int32_t event) {
         calls.push_back("changed " + getText(dlg, id, 5));
         EXPECT_EQ(event, ev(ValueIndex::Changed));
         EXPECT_TRUE(DialogSetText(dlg, id, "fixed"));
     }));
-    ASSERT_TRUE(DialogSetCallback(d, 10, [&](Dialog& dlg, std::int32_t id, std::int32_t event) {
-        calls.push_back("updated " + getText(dlg, id, 5));
-        EXPECT_EQ(event, ev(ValueIndex::Updated));
-    }, ValueIndex::Updated));
-    host.addSteps({Host::Type{10, "abc"},
-                   [](Host& h, DialogWindow w) { EXPECT_EQ(h.control(w, 10)->text, "fixed"); },
+    ASSERT_TRUE(DialogSetCallback(
+        d, 10,
+        [&](Dialog& dlg, std::int32_t id, std::int32_t event) {
+            calls.push_back("updated " + getText(dlg, id, 5));
+            EXPECT_EQ(event, ev(ValueIndex::Updated));
+        },
+        ValueIndex::Updated));
+    host.addSteps({Host::Type{10, "abc"}, [](Host& h, DialogWindow w) { EXPECT_EQ(h.control(w, 10)->text, "fixed"); },
                    Host::Enter{}});
     EXPECT_EQ(DialogRunModal(d), 1);
     // Only the user's edit is reported: the texts the routines set raise nothing.
@@ -40,9 +43,10 @@ TEST_F(DialogRun, EditTextSetInsideItsOwnChangedRoutineDoesNotCallItAgain)
 TEST_F(DialogRun, DuplicateIdsRefuseEverySetGetAndAttach)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{65535, k::Static, ChildVisible, 0, 0, 20, 10, "one"},
-                         {65535, k::Button, ChildVisible | s::GroupBox, 0, 0, 20, 10, "two"},
-                         {5, k::Static, ChildVisible, 0, 0, 20, 10, "five"}}));
+    ASSERT_TRUE(load(d,
+                     {{65535, k::Static, ChildVisible, 0, 0, 20, 10, "one"},
+                      {65535, k::Button, ChildVisible | s::GroupBox, 0, 0, 20, 10, "two"},
+                      {5, k::Static, ChildVisible, 0, 0, 20, 10, "five"}}));
     ASSERT_EQ(d.controls.size(), 3u);
     EXPECT_EQ(d.controls[0].duplicate, True);
     EXPECT_EQ(d.controls[1].duplicate, True);
@@ -55,7 +59,8 @@ TEST_F(DialogRun, DuplicateIdsRefuseEverySetGetAndAttach)
     EXPECT_FALSE(DialogSetLogical(d, 65535, False, ValueIndex::Enabled));
     EXPECT_FALSE(DialogGetLogical(d, 65535, l, ValueIndex::Enabled));
     EXPECT_EQ(l, 7);
-    EXPECT_FALSE(DialogSetCallback(d, 65535, [](Dialog&, std::int32_t, std::int32_t) {}, ValueIndex::Enabled));
+    EXPECT_FALSE(DialogSetCallback(
+        d, 65535, [](Dialog&, std::int32_t, std::int32_t) {}, ValueIndex::Enabled));
     EXPECT_EQ(d.controls[0].texts[0], text256("one"));
     EXPECT_TRUE(DialogSetText(d, 5, "FIVE"));
     EXPECT_FALSE(DialogSetText(d, 6, "unknown"));
@@ -70,8 +75,8 @@ TEST_F(DialogRun, DuplicateIdsRefuseEverySetGetAndAttach)
 TEST_F(DialogRun, ScrollRequestsAreClampedAndStillCallTheRoutine)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""},
-                         {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
+    ASSERT_TRUE(
+        load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""}, {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
     std::vector<std::int32_t> seen;
     ASSERT_TRUE(DialogSetCallback(d, 20, [&](Dialog& dlg, std::int32_t id, std::int32_t event) {
         std::int32_t p = -99;
@@ -80,19 +85,16 @@ TEST_F(DialogRun, ScrollRequestsAreClampedAndStillCallTheRoutine)
         seen.push_back(p);
     }));
     ASSERT_TRUE(DialogSetInteger(d, 20, 1));
-    host.addSteps({Host::Scroll{20, ScrollRequest::LineUp},       // 0 -> clamped to 1
-                   Host::Scroll{20, ScrollRequest::PageDown},     // 11
-                   Host::Scroll{20, ScrollRequest::LineDown},     // 12
-                   Host::Scroll{20, ScrollRequest::PageUp},       // 2
-                   Host::Scroll{20, ScrollRequest::PageUp},       // -8 -> 1
+    host.addSteps({Host::Scroll{20, ScrollRequest::LineUp},          // 0 -> clamped to 1
+                   Host::Scroll{20, ScrollRequest::PageDown},        // 11
+                   Host::Scroll{20, ScrollRequest::LineDown},        // 12
+                   Host::Scroll{20, ScrollRequest::PageUp},          // 2
+                   Host::Scroll{20, ScrollRequest::PageUp},          // -8 -> 1
                    Host::Scroll{20, ScrollRequest::ThumbTrack, 250}, // -> 100
-                   Host::Scroll{20, ScrollRequest::ThumbPosition, 42},
-                   Host::Scroll{20, ScrollRequest::Top},
-                   Host::Scroll{20, ScrollRequest::Bottom},
-                   Host::Scroll{20, ScrollRequest::LineDown},     // 101 -> 100
-                   Host::Scroll{20, ScrollRequest::EndScroll},    // ignored
-                   [](Host& h, DialogWindow w) { EXPECT_EQ(h.control(w, 20)->scrollPosition, 100); },
-                   Host::Escape{}});
+                   Host::Scroll{20, ScrollRequest::ThumbPosition, 42}, Host::Scroll{20, ScrollRequest::Top},
+                   Host::Scroll{20, ScrollRequest::Bottom}, Host::Scroll{20, ScrollRequest::LineDown}, // 101 -> 100
+                   Host::Scroll{20, ScrollRequest::EndScroll},                                         // ignored
+                   [](Host& h, DialogWindow w) { EXPECT_EQ(h.control(w, 20)->scrollPosition, 100); }, Host::Escape{}});
     EXPECT_EQ(DialogRunModal(d), 2);
     EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 11, 12, 2, 1, 100, 42, 1, 100, 100}));
     std::int32_t p = 0;
@@ -100,8 +102,8 @@ TEST_F(DialogRun, ScrollRequestsAreClampedAndStillCallTheRoutine)
     EXPECT_EQ(p, 100);
 
     // Steps and range set by the application; a disabled bar ignores requests.
-    ASSERT_TRUE(load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""},
-                         {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
+    ASSERT_TRUE(
+        load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""}, {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
     seen.clear();
     ASSERT_TRUE(DialogSetCallback(d, 20, [&](Dialog& dlg, std::int32_t id, std::int32_t) {
         std::int32_t v = 0;
@@ -119,14 +121,15 @@ TEST_F(DialogRun, ScrollRequestsAreClampedAndStillCallTheRoutine)
                    Host::Scroll{20, ScrollRequest::LineDown}, Host::Escape{}});
     EXPECT_EQ(DialogRunModal(d), 2);
     EXPECT_EQ(seen, (std::vector<std::int32_t>{8, 10, 6, 5}));
-    EXPECT_EQ(host.notifications().at(host.notifications().size() - 2), "2 scroll 20: not reachable"); // the disabled bar
+    EXPECT_EQ(host.notifications().at(host.notifications().size() - 2),
+              "2 scroll 20: not reachable"); // the disabled bar
 }
 
 TEST_F(DialogRun, FreshScrollBarHoldsZeroAndIsPushedWithRangeOneToHundred)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""},
-                         {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
+    ASSERT_TRUE(
+        load(d, {{20, k::ScrollBar, ChildVisible, 0, 0, 50, 10, ""}, {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
     std::int32_t v = -1;
     EXPECT_TRUE(DialogGetInteger(d, 20, v));
     EXPECT_EQ(v, 0);
@@ -149,12 +152,13 @@ TEST_F(DialogRun, FreshScrollBarHoldsZeroAndIsPushedWithRangeOneToHundred)
 TEST_F(DialogRun, RadioGroupsCheckOneButtonAndFalseChecksTheFirst)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{31, k::Button, ChildVisible | s::Group | s::AutoRadioButton, 0, 0, 9, 9, "a"},
-                         {32, k::Button, ChildVisible | s::AutoRadioButton, 0, 0, 9, 9, "b"},
-                         {33, k::Button, ChildVisible | s::AutoRadioButton, 0, 0, 9, 9, "c"},
-                         {40, k::Edit, ChildVisible | s::Group, 0, 0, 9, 9, ""},
-                         {41, k::Button, ChildVisible | s::Group | s::RadioButton, 0, 0, 9, 9, "lone"},
-                         {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
+    ASSERT_TRUE(load(d,
+                     {{31, k::Button, ChildVisible | s::Group | s::AutoRadioButton, 0, 0, 9, 9, "a"},
+                      {32, k::Button, ChildVisible | s::AutoRadioButton, 0, 0, 9, 9, "b"},
+                      {33, k::Button, ChildVisible | s::AutoRadioButton, 0, 0, 9, 9, "c"},
+                      {40, k::Edit, ChildVisible | s::Group, 0, 0, 9, 9, ""},
+                      {41, k::Button, ChildVisible | s::Group | s::RadioButton, 0, 0, 9, 9, "lone"},
+                      {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
     auto checks = [&] {
         std::string out;
         for (std::int32_t id : {31, 32, 33, 41}) {
@@ -176,7 +180,8 @@ TEST_F(DialogRun, RadioGroupsCheckOneButtonAndFalseChecksTheFirst)
     EXPECT_EQ(checks(), "0101");
 
     // While running: the user's click checks b... then the routine sets c through the record.
-    ASSERT_TRUE(DialogSetCallback(d, 31, [&](Dialog& dlg, std::int32_t, std::int32_t) { DialogSetLogical(dlg, 33, True); }));
+    ASSERT_TRUE(
+        DialogSetCallback(d, 31, [&](Dialog& dlg, std::int32_t, std::int32_t) { DialogSetLogical(dlg, 33, True); }));
     host.addSteps({Host::Click{32},
                    [&](Host& h, DialogWindow w) {
                        EXPECT_EQ(h.control(w, 31)->check, platform::Unchecked);
@@ -196,10 +201,10 @@ TEST_F(DialogRun, RadioGroupsCheckOneButtonAndFalseChecksTheFirst)
 TEST_F(DialogRun, WithoutControlTwoEscapeAndTheCloseBoxDoNothing)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 0, 0, 9, 9, "OK"},
-                         {10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, ""}}));
-    host.addSteps({Host::Escape{}, Host::Close{},
-                   [](Host& h, DialogWindow) { EXPECT_NE(h.activeDialog(), nullptr); },
+    ASSERT_TRUE(load(d,
+                     {{1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 0, 0, 9, 9, "OK"},
+                      {10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, ""}}));
+    host.addSteps({Host::Escape{}, Host::Close{}, [](Host& h, DialogWindow) { EXPECT_NE(h.activeDialog(), nullptr); },
                    Host::Click{1}});
     EXPECT_EQ(DialogRunModal(d), 1);
     EXPECT_EQ(host.notifications(),
@@ -210,8 +215,9 @@ TEST_F(DialogRun, WithoutControlTwoEscapeAndTheCloseBoxDoNothing)
     host.clearLogs();
     EXPECT_EQ(DialogRunModal(d), -1);
     EXPECT_EQ(host.forcedEnds(), 1);
-    EXPECT_EQ(host.notifications(), (std::vector<std::string>{"2 created owner 900", "2 escape at end of script",
-                                                              "2 key 10 Escape", "2 forced end"}));
+    EXPECT_EQ(host.notifications(),
+              (std::vector<std::string>{"2 created owner 900", "2 escape at end of script", "2 key 10 Escape",
+                                        "2 forced end"}));
     EXPECT_FALSE(d.window.isValid());
 }
 
@@ -256,10 +262,11 @@ TEST_F(DialogRun, DialogEndKeepsTheEndCode)
 TEST_F(DialogRun, ListsCombosAndDropDownLists)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{50, k::ListBox, ChildVisible | s::ListNotify | s::ListMultipleSelection, 0, 0, 9, 9, ""},
-                         {51, k::ComboBox, ChildVisible | s::ComboDropDown, 0, 0, 9, 9, "edit"},
-                         {52, k::ComboBox, ChildVisible | s::ComboDropDownList, 0, 0, 9, 9, ""},
-                         {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
+    ASSERT_TRUE(load(d,
+                     {{50, k::ListBox, ChildVisible | s::ListNotify | s::ListMultipleSelection, 0, 0, 9, 9, ""},
+                      {51, k::ComboBox, ChildVisible | s::ComboDropDown, 0, 0, 9, 9, "edit"},
+                      {52, k::ComboBox, ChildVisible | s::ComboDropDownList, 0, 0, 9, 9, ""},
+                      {2, k::Button, s::Child, 0, 0, 1, 1, "Cancel"}}));
     EXPECT_EQ(d.controls[1].kind, ControlKind::ComboBox);
     EXPECT_EQ(d.controls[2].kind, ControlKind::DropDownList);
     std::int32_t v = -1;
@@ -288,18 +295,21 @@ TEST_F(DialogRun, ListsCombosAndDropDownLists)
         DialogGetInteger(dlg, id, first, itemNumber(1));
         DialogGetInteger(dlg, id, second, itemNumber(2));
         DialogGetInteger(dlg, id, third, itemNumber(3));
-        events.push_back("list " + std::to_string(e) + " " + std::to_string(first) + std::to_string(second) +
-                         std::to_string(third) + " " + getText(dlg, id, 5, ValueIndex::State));
+        events.push_back("list " + std::to_string(e) + " " + std::to_string(first) + std::to_string(second)
+                         + std::to_string(third) + " " + getText(dlg, id, 5, ValueIndex::State));
     }));
     ASSERT_TRUE(DialogSetCallback(d, 51, [&](Dialog& dlg, std::int32_t id, std::int32_t e) {
         events.push_back("combo selection " + std::to_string(e) + " " + getText(dlg, id, 5));
     }));
-    ASSERT_TRUE(DialogSetCallback(d, 51, [&](Dialog& dlg, std::int32_t id, std::int32_t e) {
-        events.push_back("combo changed " + std::to_string(e) + " " + getText(dlg, id, 5));
-    }, ValueIndex::Changed));
-    ASSERT_TRUE(DialogSetCallback(d, 51, [&](Dialog&, std::int32_t, std::int32_t e) {
-        events.push_back("combo updated " + std::to_string(e));
-    }, ValueIndex::Updated));
+    ASSERT_TRUE(DialogSetCallback(
+        d, 51,
+        [&](Dialog& dlg, std::int32_t id, std::int32_t e) {
+            events.push_back("combo changed " + std::to_string(e) + " " + getText(dlg, id, 5));
+        },
+        ValueIndex::Changed));
+    ASSERT_TRUE(DialogSetCallback(
+        d, 51, [&](Dialog&, std::int32_t, std::int32_t e) { events.push_back("combo updated " + std::to_string(e)); },
+        ValueIndex::Updated));
     ASSERT_TRUE(DialogSetCallback(d, 52, [&](Dialog& dlg, std::int32_t id, std::int32_t e) {
         std::int32_t n = 0;
         DialogGetInteger(dlg, id, n, ValueIndex::State);
@@ -312,27 +322,26 @@ TEST_F(DialogRun, ListsCombosAndDropDownLists)
                        EXPECT_EQ(h.control(w, 51)->text, "edit");
                        EXPECT_EQ(h.control(w, 52)->current, 2);
                    },
-                   Host::Select{50, 0},
-                   Host::Select{51, 1},
-                   Host::Type{51, "zz"},
-                   Host::Select{52, 0},
+                   Host::Select{50, 0}, Host::Select{51, 1}, Host::Type{51, "zz"}, Host::Select{52, 0},
                    Host::Escape{}});
     EXPECT_EQ(DialogRunModal(d), 2);
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "list -10 120 alpha",
-                          "combo selection -10 beta ",
-                          "combo updated -7",
-                          "combo changed -6 zz   ",
-                          "drop -10 1 alpha",
-                      }));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "list -10 120 alpha",
+                  "combo selection -10 beta ",
+                  "combo updated -7",
+                  "combo changed -6 zz   ",
+                  "drop -10 1 alpha",
+              }));
     EXPECT_EQ(getText(d, 51, 4), "zz  ");
 }
 
 TEST_F(DialogRun, StartRoutineValuesReachTheWindowAndAttachingWhileRunningFails)
 {
     Dialog d;
-    ASSERT_TRUE(load(d, {{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, "template"},
-                         {1, k::Button, ChildVisible | s::DefaultPushButton, 0, 0, 9, 9, "OK"}},
+    ASSERT_TRUE(load(d,
+                     {{10, k::Edit, ChildVisible | s::TabStop, 0, 0, 9, 9, "template"},
+                      {1, k::Button, ChildVisible | s::DefaultPushButton, 0, 0, 9, 9, "OK"}},
                      250));
     std::vector<std::string> calls;
     ASSERT_TRUE(DialogSetCallback(d, 250, [&](Dialog& dlg, std::int32_t id, std::int32_t event) {
@@ -387,7 +396,8 @@ TEST_F(DialogRun, CreationFailureAndRunningTwiceAtOnceReturnMinusOne)
     host.setCreationFails(false);
 
     int inner = 0;
-    ASSERT_TRUE(DialogSetCallback(d, 200, [&](Dialog& dlg, std::int32_t, std::int32_t) { inner = DialogRunModal(dlg); }));
+    ASSERT_TRUE(
+        DialogSetCallback(d, 200, [&](Dialog& dlg, std::int32_t, std::int32_t) { inner = DialogRunModal(dlg); }));
     host.addSteps({Host::Click{1}});
     EXPECT_EQ(DialogRunModal(d), 1);
     EXPECT_EQ(inner, -1);
@@ -401,9 +411,9 @@ TEST_F(NestedDialogs, InnerDialogIsOwnedByTheOuterAndTheCurrentDialogIsRestored)
     Dialog inner;
     resources.templates[301] = templateOf({{1, k::Button, ChildVisible | s::DefaultPushButton, 0, 0, 9, 9, "OK"},
                                            {20, k::Edit, ChildVisible, 0, 0, 9, 9, ""}});
-    ASSERT_TRUE(load(outer, {{10, k::Button, ChildVisible, 0, 0, 9, 9, "More"},
-                             {2, k::Button, ChildVisible, 0, 0, 9, 9, "Cancel"}},
-                     300));
+    ASSERT_TRUE(load(
+        outer, {{10, k::Button, ChildVisible, 0, 0, 9, 9, "More"}, {2, k::Button, ChildVisible, 0, 0, 9, 9, "Cancel"}},
+        300));
     std::int32_t innerResult = 0;
     std::string innerText;
     ASSERT_TRUE(DialogSetCallback(outer, 10, [&](Dialog& dlg, std::int32_t, std::int32_t) {
@@ -469,12 +479,13 @@ TEST_F(RejectedStyles, WriteOneRecordOnUnitSixAndStopTheProgram)
         rt::Runtime once(files, reports, end);
         once.units().connectWindow(6, &window);
         DialogRuntime context(host, resources, once);
-        resources.templates[400] = templateOf({{1, k::Button, ChildVisible, 0, 0, 9, 9, "OK"},
-                                               {1234, c.cls, ChildVisible | c.style, 0, 0, 9, 9, ""}});
+        resources.templates[400] = templateOf(
+            {{1, k::Button, ChildVisible, 0, 0, 9, 9, "OK"}, {1234, c.cls, ChildVisible | c.style, 0, 0, 9, 9, ""}});
         Dialog d;
         EXPECT_FALSE(DialogLoad(400, d, context));
         EXPECT_TRUE(d.controls.empty());
-        const std::string expected = std::string(" Invalid style ") + c.name + " used for control 1234" + std::string(16, ' ');
+        const std::string expected =
+            std::string(" Invalid style ") + c.name + " used for control 1234" + std::string(16, ' ');
         ASSERT_EQ(window.records.size(), 1u);
         std::string record = window.records[0];
         while (!record.empty() && (record.back() == '\n' || record.back() == '\r'))
@@ -500,10 +511,10 @@ TEST_F(RejectedStyles, AcceptedStylesAndUnknownClassesWriteNothing)
     EXPECT_EQ(d.controls.size(), 12u);
     EXPECT_TRUE(window.records.empty());
     EXPECT_TRUE(end.events.empty());
-    const std::vector<ControlKind> kinds = {ControlKind::PushButton, ControlKind::PushButton, ControlKind::CheckBox,
-                                            ControlKind::RadioButton, ControlKind::RadioButton, ControlKind::RadioButton,
-                                            ControlKind::GroupBox, ControlKind::RadioButton, ControlKind::EditBox,
-                                            ControlKind::ListBox, ControlKind::ComboBox, ControlKind::StaticText};
+    const std::vector<ControlKind> kinds = {
+        ControlKind::PushButton,  ControlKind::PushButton,  ControlKind::CheckBox, ControlKind::RadioButton,
+        ControlKind::RadioButton, ControlKind::RadioButton, ControlKind::GroupBox, ControlKind::RadioButton,
+        ControlKind::EditBox,     ControlKind::ListBox,     ControlKind::ComboBox, ControlKind::StaticText};
     for (std::size_t i = 0; i < kinds.size(); ++i)
         EXPECT_EQ(d.controls[i].kind, kinds[i]) << i;
     Logical checked = 0;

@@ -58,7 +58,14 @@ inline constexpr std::uint32_t ChildVisible = s::Child | s::Visible;
 inline std::vector<std::uint8_t> templateOf(std::vector<dialogs::ControlSpec> controls, bool closeBox = true)
 {
     dialogs::DialogSpec spec{s::Popup | s::Caption | s::ModalFrame | (closeBox ? s::SystemMenu : 0u),
-                         10, 10, 100, 80, "Test", 0, "", controls};
+                             10,
+                             10,
+                             100,
+                             80,
+                             "Test",
+                             0,
+                             "",
+                             controls};
     return dialogs::buildDialogTemplate(spec);
 }
 

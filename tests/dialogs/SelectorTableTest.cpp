@@ -11,7 +11,15 @@ namespace {
 using V = ValueIndex;
 using K = ControlKind;
 
-enum class Call { SetText, GetText, SetInteger, GetInteger, SetLogical, GetLogical, SetCallback };
+enum class Call {
+    SetText,
+    GetText,
+    SetInteger,
+    GetInteger,
+    SetLogical,
+    GetLogical,
+    SetCallback
+};
 
 const char* name(Call c)
 {
@@ -150,8 +158,8 @@ TEST_F(SelectorTable, EveryKindAcceptsExactlyItsSelectors)
 
     for (const Row& row : Table) {
         for (V selector : selectors) {
-            SCOPED_TRACE(std::string(name(row.call)) + " kind " + std::to_string(static_cast<int>(row.kind)) +
-                         " selector " + std::to_string(static_cast<int>(selector)));
+            SCOPED_TRACE(std::string(name(row.call)) + " kind " + std::to_string(static_cast<int>(row.kind))
+                         + " selector " + std::to_string(static_cast<int>(selector)));
             Dialog d;
             ASSERT_TRUE(load(d, {itemOf(row.kind)}));
             ASSERT_EQ(d.controls.at(0).kind, row.kind);
@@ -172,7 +180,8 @@ TEST_F(SelectorTable, EveryKindAcceptsExactlyItsSelectors)
             case Call::SetLogical: ok = DialogSetLogical(d, 60, False, selector); break;
             case Call::GetLogical: ok = DialogGetLogical(d, 60, logical, selector); break;
             case Call::SetCallback:
-                ok = DialogSetCallback(d, 60, [](Dialog&, std::int32_t, std::int32_t) {}, selector);
+                ok = DialogSetCallback(
+                    d, 60, [](Dialog&, std::int32_t, std::int32_t) {}, selector);
                 break;
             }
             EXPECT_EQ(ok, row.accepted.contains(selector));

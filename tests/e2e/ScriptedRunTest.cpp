@@ -235,8 +235,8 @@ TEST_F(ScriptedRun, SurfaceDialogValuesAndEdgeCases)
     // "/") leaves the stored index as it was: l stays 4464 and is shown as "***" when another
     // box is edited; h stays 2.
     seen.clear();
-    s.host.addSteps({Host::Keys{"2"}, Host::Inspect{text(1001)}, Host::Type{1007, "70000"}, Host::Type{1007, ","}, Host::Inspect{text(1007)},
-                     Host::Type{1002, "2"}, Host::Inspect{text(1007)}, Host::Type{1001, "/"},
+    s.host.addSteps({Host::Keys{"2"}, Host::Inspect{text(1001)}, Host::Type{1007, "70000"}, Host::Type{1007, ","},
+                     Host::Inspect{text(1007)}, Host::Type{1002, "2"}, Host::Inspect{text(1007)}, Host::Type{1001, "/"},
                      Host::Inspect{text(1001)}, Host::Inspect{text(1002)}, Host::Escape{}});
     dialogs.chooseSurface();
     EXPECT_EQ(seen, (std::vector<std::string>{"2", ",", "***", "/", "  2"}));
@@ -263,16 +263,16 @@ TEST_F(ScriptedRun, ViewDialogKeepsBoxesAndBarsInStep)
         };
     };
     s.host.addSteps({
-        Host::Inspect{text(1003)}, Host::Inspect{bar(1007)}, Host::Inspect{bar(1008)},
-        Host::Scroll{1007, platform::ScrollRequest::LineDown}, Host::Inspect{text(1003)},
-        Host::Type{1004, "30"}, Host::Inspect{bar(1008)},
-        Host::Type{1003, "12.5"}, Host::Inspect{text(1003)},
-        Host::Type{1003, "200"}, Host::Inspect{bar(1007)},
-        Host::Type{1004, ","}, Host::Inspect{bar(1008)}, Host::Inspect{text(1004)}, // a null value: the bar stays
-        Host::Type{1004, "30"},
-        Host::Click{1001},
-        Host::Click{1002}, Host::Inspect{text(1003)}, Host::Inspect{bar(1008)},
-        Host::Click{1},
+        Host::Inspect{text(1003)}, Host::Inspect{bar(1007)},
+        Host::Inspect{bar(1008)},  Host::Scroll{1007, platform::ScrollRequest::LineDown},
+        Host::Inspect{text(1003)}, Host::Type{1004, "30"},
+        Host::Inspect{bar(1008)},  Host::Type{1003, "12.5"},
+        Host::Inspect{text(1003)}, Host::Type{1003, "200"},
+        Host::Inspect{bar(1007)},  Host::Type{1004, ","},
+        Host::Inspect{bar(1008)},  Host::Inspect{text(1004)}, // a null value: the bar stays
+        Host::Type{1004, "30"},    Host::Click{1001},
+        Host::Click{1002},         Host::Inspect{text(1003)},
+        Host::Inspect{bar(1008)},  Host::Click{1},
     });
     const auto tiltBefore = s.application.state().view.sortedTiltCos;
     dialogs.showViewDialog();

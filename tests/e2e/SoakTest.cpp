@@ -46,10 +46,7 @@ struct Holdings {
     long threads = 0;
 };
 
-long entries(const char* folder)
-{
-    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-}
+long entries(const char* folder) { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
 
 Holdings holdings()
 {

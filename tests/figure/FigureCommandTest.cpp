@@ -25,8 +25,8 @@ protected:
 
     int run(const std::string& args)
     {
-        const std::string cmd = "cd '" + m_dir.string() + "' && '" FACETOR_BIN "' figure " + args
-                                + " >out.txt 2>err.txt </dev/null";
+        const std::string cmd =
+            "cd '" + m_dir.string() + "' && '" FACETOR_BIN "' figure " + args + " >out.txt 2>err.txt </dev/null";
         const int raw = std::system(cmd.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
@@ -49,9 +49,9 @@ TEST_F(FigureCommand, BadArgumentsGiveStatusTwoAndNoFile)
     const std::string pt = "--material Pt --hkl 1 1 1 ";
     const struct {
         std::string args;
-        std::string named;  // what the error line names
+        std::string named; // what the error line names
     } rows[] = {
-        {"--rotate 10 --out f.svg", "--material"},  // no surface
+        {"--rotate 10 --out f.svg", "--material"}, // no surface
         {"--material Pt --hkl 0 0 0 --out f.svg", "0 0 0"},
         {pt + "--width 8 --out f.png", "--width"},
         {pt + "--width 1e3 --out f.png", "--width"},

@@ -59,7 +59,7 @@ std::string render(const FigureScene& s, FigureFormat format, int width = 400)
 uint32_t bigEndian(const std::string& b, size_t at)
 {
     return (uint32_t(uint8_t(b[at])) << 24) | (uint32_t(uint8_t(b[at + 1])) << 16) | (uint32_t(uint8_t(b[at + 2])) << 8)
-           | uint32_t(uint8_t(b[at + 3]));
+        | uint32_t(uint8_t(b[at + 3]));
 }
 
 TEST(ElementColours, JmolTableHoldsEveryPresetElement)
@@ -67,7 +67,8 @@ TEST(ElementColours, JmolTableHoldsEveryPresetElement)
     const struct {
         const char* symbol;
         uint32_t rgb;
-    } rows[] = {{"Cu", 0xC88033}, {"Au", 0xFFD123}, {"Ga", 0xC28F8F}, {"As", 0xBD80E3}, {"Si", 0xF0C8A0}, {"H", 0xFFFFFF}};
+    } rows[] = {{"Cu", 0xC88033}, {"Au", 0xFFD123}, {"Ga", 0xC28F8F},
+                {"As", 0xBD80E3}, {"Si", 0xF0C8A0}, {"H", 0xFFFFFF}};
     for (const auto& row : rows) {
         const auto c = figure::elementColour(row.symbol);
         ASSERT_TRUE(c) << row.symbol;
@@ -213,7 +214,8 @@ TEST(FigureScene, CellAndAxesOnlyWhenAsked)
             size_t bars = 0;
             for (const auto& d : {cell->aDirection, cell->bDirection})
                 bars += static_cast<size_t>(std::count_if(d.begin(), d.end(), [](int64_t i) { return i < 0; }));
-            const size_t extra = drawnPaths(render(s, FigureFormat::Svg)) - drawnPaths(render(scene(spec, {}), FigureFormat::Svg));
+            const size_t extra =
+                drawnPaths(render(s, FigureFormat::Svg)) - drawnPaths(render(scene(spec, {}), FigureFormat::Svg));
             EXPECT_EQ(extra, (withCell ? 2u : 0u) + (withAxes ? 4u + bars : 0u));
         }
 }
@@ -244,13 +246,15 @@ TEST(FigureScene, ColoursByElementLayerAndCoordination)
         const char* material;
         crystal::Index3 hkl;
         int top, second;
-    } rows[] = {{"Cu", {1, 1, 1}, 9, 12}, {"Cu", {1, 0, 0}, 8, 12}, {"Cu", {1, 1, 0}, 7, 11},
-                {"Fe", {1, 1, 0}, 6, 8},  {"Fe", {1, 0, 0}, 4, 8}};
+    } rows[] = {{"Cu", {1, 1, 1}, 9, 12},
+                {"Cu", {1, 0, 0}, 8, 12},
+                {"Cu", {1, 1, 0}, 7, 11},
+                {"Fe", {1, 1, 0}, 6, 8},
+                {"Fe", {1, 0, 0}, 4, 8}};
     for (const auto& row : rows) {
         const FigureScene s = scene(surface(row.material, row.hkl), o);
         for (const auto& p : s.spheres)
-            EXPECT_EQ(p.coordination, p.plane == 0 ? row.top : row.second)
-                << row.material << " plane " << p.plane;
+            EXPECT_EQ(p.coordination, p.plane == 0 ? row.top : row.second) << row.material << " plane " << p.plane;
     }
 }
 

@@ -66,9 +66,8 @@ TEST(LeedPicture, BeamsLandAtTheSineOfTheirExitAngle)
     }
     EXPECT_GT(labels, 4);
     // The (1 0) beam: half the screen's radius to the right of the centre, labelled "1 0".
-    const auto ten = std::find_if(l.spots.begin(), l.spots.end(), [](const LeedSpotMark& s) {
-        return s.label && s.label->text == "1 0";
-    });
+    const auto ten = std::find_if(l.spots.begin(), l.spots.end(),
+                                  [](const LeedSpotMark& s) { return s.label && s.label->text == "1 0"; });
     ASSERT_NE(ten, l.spots.end());
     EXPECT_NEAR(ten->centre.x - 200, l.screenRadius / 2, 1e-9);
     EXPECT_NEAR(ten->centre.y, 150, 1e-9);

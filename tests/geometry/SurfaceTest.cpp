@@ -105,7 +105,7 @@ TEST(Surface, ZeroIndicesGiveIdentityAndNoPlane)
 TEST(Surface, HugeIndicesGiveFiniteUnwrappedFrames)
 {
     const MillerIndices planes[] = {{32767, 32767, 32767}, {-32767, 32767, 1}, {32767, 0, 0},
-                                    {300, 300, 1}, {0, 32767, -32767}, {-32768, -32768, -32768}};
+                                    {300, 300, 1},         {0, 32767, -32767}, {-32768, -32768, -32768}};
     for (LatticeCode code : {LatticeCode::Fcc, LatticeCode::HcpA}) {
         for (const auto& m : planes) {
             const SurfaceFrame f = frameOf(code, m.h, m.k, m.l);

@@ -64,8 +64,7 @@ TEST(HeadlessMessageBox, ScriptedAnswersThenTheDefaultButton)
     HeadlessPlatform p;
     p.queueMessageAnswer(MessageAnswer::No);
     p.queueMessageAnswer(MessageAnswer::Cancel);
-    MessageBoxRequest ask{"Program", "Exit Window?", MessageIcon::Warning, MessageButtons::YesNo,
-                          MessageAnswer::No};
+    MessageBoxRequest ask{"Program", "Exit Window?", MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No};
     MessageBoxRequest ok{"ERROR", "InvalidHandle", MessageIcon::Error, MessageButtons::Ok, {}};
     MessageBoxRequest yesNo{"Q", "?", MessageIcon::Question, MessageButtons::YesNo, {}};
     EXPECT_EQ(p.messageBox(ok), MessageAnswer::No);

@@ -89,8 +89,7 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     }
     canvas.out_text("surface (1 1 1)");
     const fs::path path = fs::temp_directory_path() / "facetor-saved-canvas.bmp";
-    ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string()),
-              winrt::SaveError::None);
+    ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string()), winrt::SaveError::None);
     EXPECT_EQ(fs::file_size(path), 1078u + 600u * 800u);
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(path.string()), "BMP"));

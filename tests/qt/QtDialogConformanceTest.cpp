@@ -77,7 +77,10 @@ public:
 
 private:
     // Waits until the program thread has handled everything the last input reported.
-    void settle() { pumpUntil([&] { return m_host.settled(); }); }
+    void settle()
+    {
+        pumpUntil([&] { return m_host.settled(); });
+    }
 
     QWidget* widget(int id) const { return m_host.controlWidget(m_window, id); }
 
@@ -85,9 +88,7 @@ private:
     {
         QWidget* focus = box->focusWidget() != nullptr ? box->focusWidget() : box;
         switch (a.kind) {
-        case Act::Kind::Click:
-            QTest::mouseClick(widget(a.id), Qt::LeftButton);
-            break;
+        case Act::Kind::Click: QTest::mouseClick(widget(a.id), Qt::LeftButton); break;
         case Act::Kind::Type:
             for (const char ch : a.text) {
                 QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box, ch);
@@ -95,21 +96,19 @@ private:
             }
             break;
         case Act::Kind::Key: {
-            static constexpr Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Up,
+            static constexpr Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Up,
                                                Qt::Key_Down,   Qt::Key_Left,   Qt::Key_Right};
             const Qt::Key k = a.key.key == DialogKey::Character
-                                  ? static_cast<Qt::Key>(Qt::Key_A + (a.key.character - 'A'))
-                              : a.key.key == DialogKey::Tab && a.key.shift ? Qt::Key_Backtab
-                                                                            : keys[static_cast<int>(a.key.key)];
+                ? static_cast<Qt::Key>(Qt::Key_A + (a.key.character - 'A'))
+                : a.key.key == DialogKey::Tab && a.key.shift ? Qt::Key_Backtab
+                                                             : keys[static_cast<int>(a.key.key)];
             Qt::KeyboardModifiers mods = a.key.alt ? Qt::AltModifier : Qt::NoModifier;
             if (a.key.shift)
                 mods |= Qt::ShiftModifier;
             QTest::keyClick(focus, k, mods);
             break;
         }
-        case Act::Kind::Close:
-            box->close();
-            break;
+        case Act::Kind::Close: box->close(); break;
         case Act::Kind::Scroll: {
             // The arrow at the end the request goes to.
             auto* bar = static_cast<QScrollBar*>(widget(a.id));

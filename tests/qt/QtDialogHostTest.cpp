@@ -187,7 +187,10 @@ public:
         pumpUntil([this] { return m_done.load(); });
         m_thread.join();
     }
-    bool finish() { return pumpUntil([this] { return m_done.load(); }); }
+    bool finish()
+    {
+        return pumpUntil([this] { return m_done.load(); });
+    }
     bool done() const { return m_done; }
     int result() const { return m_result; }
     std::thread::id id() const { return m_thread.get_id(); }
@@ -219,14 +222,16 @@ DialogWindow innermost(QtDialogHost& host)
     return open.empty() ? DialogWindow{} : open.back();
 }
 
-template <class T>
-T* control(QtDialogHost& host, int id)
+template <class T> T* control(QtDialogHost& host, int id)
 {
     return qobject_cast<T*>(host.controlWidget(innermost(host), id));
 }
 
 // Waits until the recorder holds n lines.
-bool waitLines(const Recorder& r, std::size_t n) { return pumpUntil([&] { return r.size() >= n; }); }
+bool waitLines(const Recorder& r, std::size_t n)
+{
+    return pumpUntil([&] { return r.size() >= n; });
+}
 
 // The layout of a template.
 DialogLayout layoutOf(std::span<const std::uint8_t> bytes)
@@ -252,8 +257,8 @@ TEST(QtDialogHostTest, AboutBoxLayoutFocusAndKeys)
     EXPECT_EQ(box->font().family(), QStringLiteral("Liberation Sans"));
     EXPECT_EQ(box->font().pixelSize(), 11);
     // A title bar only: no close box, never a minimise or maximise button.
-    EXPECT_FALSE(box->windowFlags() &
-                 (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(box->windowFlags()
+                 & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
     auto* ok = control<QPushButton>(host, 1);
     ASSERT_NE(ok, nullptr);
@@ -312,8 +317,8 @@ TEST(QtDialogHostTest, SurfaceDialogReportsTheUsersInputOnly)
         r.host.setCheckState(w, 1003, Checked);
         r.host.setFocus(w, 1001);
         r.host.selectText(w, 1001, 0, -1);
-        r.note("1008 enabled " + std::to_string(r.host.isEnabled(w, 1008)) + ", focus " +
-               std::to_string(r.host.focus(w)));
+        r.note("1008 enabled " + std::to_string(r.host.isEnabled(w, 1008)) + ", focus "
+               + std::to_string(r.host.focus(w)));
     };
     events.react = [](Recorder& r, const std::string& line) {
         const DialogWindow w = r.window();
@@ -321,8 +326,8 @@ TEST(QtDialogHostTest, SurfaceDialogReportsTheUsersInputOnly)
             r.note("1002 reads \"" + r.host.text(w, 1002) + "\"");
             r.host.setText(w, 1007, "  9"); // reports nothing
         } else if (line == "click 1005") {
-            r.note("1003 " + std::to_string(r.host.checkState(w, 1003)) + " 1005 " +
-                   std::to_string(r.host.checkState(w, 1005)));
+            r.note("1003 " + std::to_string(r.host.checkState(w, 1003)) + " 1005 "
+                   + std::to_string(r.host.checkState(w, 1005)));
         } else if (line.ends_with("Escape")) {
             r.host.endDialog(w, 2);
         }
@@ -342,13 +347,14 @@ TEST(QtDialogHostTest, SurfaceDialogReportsTheUsersInputOnly)
     EXPECT_EQ(k->text(), QStringLiteral("  0"));
     EXPECT_FALSE(termination->isEnabled());
     EXPECT_TRUE(fcc->isChecked());
-    EXPECT_FALSE(cancel->isVisibleTo(box)); // no visible style in the template
+    EXPECT_FALSE(cancel->isVisibleTo(box));          // no visible style in the template
     EXPECT_FALSE(fcc->focusPolicy() & Qt::TabFocus); // radio buttons have no tab stop
     EXPECT_EQ(box->focusWidget(), h);
     EXPECT_EQ(h->selectedText(), QStringLiteral("1")); // the selection survives the box's activation
     EXPECT_TRUE(box->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(box->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(events.log(), (std::vector<std::string>{"init", "1008 enabled 0, focus 1001"})); // the sets report nothing
+    EXPECT_EQ(events.log(),
+              (std::vector<std::string>{"init", "1008 enabled 0, focus 1001"})); // the sets report nothing
 
     // Typing: one report per key; a text the program sets reports nothing.
     QTest::keyClicks(k, "2"); // a set text leaves the caret at its start
@@ -377,10 +383,10 @@ TEST(QtDialogHostTest, SurfaceDialogReportsTheUsersInputOnly)
     QTest::keyClick(h, Qt::Key_Escape);
     ASSERT_TRUE(run.finish());
     EXPECT_EQ(run.result(), 2);
-    EXPECT_EQ(events.log(), (std::vector<std::string>{
-                                "init", "1008 enabled 0, focus 1001", "edited 1002", "1002 reads \"2  0\"",
-                                "click 1005", "1003 1 1005 0", "key 1001 Alt+B", "edited 1001", "key 1001 Tab",
-                                "close", "key 1001 Escape"}));
+    EXPECT_EQ(events.log(),
+              (std::vector<std::string>{"init", "1008 enabled 0, focus 1001", "edited 1002", "1002 reads \"2  0\"",
+                                        "click 1005", "1003 1 1005 0", "key 1001 Alt+B", "edited 1001", "key 1001 Tab",
+                                        "close", "key 1001 Escape"}));
     EXPECT_EQ(events.threads(), (std::set<std::thread::id>{run.id()}));
 }
 
@@ -436,9 +442,10 @@ TEST(QtDialogHostTest, ViewDialogScrollRequests)
     QTest::keyClick(box, Qt::Key_Escape);
     ASSERT_TRUE(run.finish());
     EXPECT_EQ(run.result(), 2);
-    EXPECT_EQ(events.log(), (std::vector<std::string>{"init", "scroll 1007 LineDown 0", "scroll 1008 PageUp 0",
-                                                      "scroll 1008 Top 0", "scroll 1007 ThumbTrack 30",
-                                                      "scroll 1007 ThumbPosition 30", "key 1003 Escape"}));
+    EXPECT_EQ(
+        events.log(),
+        (std::vector<std::string>{"init", "scroll 1007 LineDown 0", "scroll 1008 PageUp 0", "scroll 1008 Top 0",
+                                  "scroll 1007 ThumbTrack 30", "scroll 1007 ThumbPosition 30", "key 1003 Escape"}));
 }
 
 TEST(QtDialogHostTest, MouseOnScrollBarArrowReportsLineAndEndScroll)
@@ -590,18 +597,18 @@ TEST(QtDialogHostTest, ListsCombosCheckBoxesAndPlainRadioButtons)
         r.host.addItem(w, 302, "green");
         r.host.selectItem(w, 302, 1);
         r.host.setCheckState(w, 303, Unchecked);
-        r.note("items " + std::to_string(r.host.itemCount(w, 300)) + " " + r.host.itemText(w, 300, 0) + " " +
-               r.host.itemText(w, 300, 2) + " [" + r.host.itemText(w, 300, 3) + "] selected " +
-               std::to_string(r.host.currentSelection(w, 300)) + " combo [" + r.host.text(w, 301) + "] " +
-               std::to_string(r.host.currentSelection(w, 301)) + " list [" + r.host.text(w, 302) + "]");
+        r.note("items " + std::to_string(r.host.itemCount(w, 300)) + " " + r.host.itemText(w, 300, 0) + " "
+               + r.host.itemText(w, 300, 2) + " [" + r.host.itemText(w, 300, 3) + "] selected "
+               + std::to_string(r.host.currentSelection(w, 300)) + " combo [" + r.host.text(w, 301) + "] "
+               + std::to_string(r.host.currentSelection(w, 301)) + " list [" + r.host.text(w, 302) + "]");
     };
     events.react = [](Recorder& r, const std::string& line) {
         const DialogWindow w = r.window();
         if (line.ends_with("Escape")) {
-            r.note("end " + std::to_string(r.host.currentSelection(w, 300)) + " " +
-                   std::to_string(r.host.isItemSelected(w, 300, 2)) + " [" + r.host.text(w, 301) + "] " +
-                   std::to_string(r.host.currentSelection(w, 302)) + " " + std::to_string(r.host.checkState(w, 303)) +
-                   " " + std::to_string(r.host.checkState(w, 304)) + " " + std::to_string(r.host.checkState(w, 305)));
+            r.note("end " + std::to_string(r.host.currentSelection(w, 300)) + " "
+                   + std::to_string(r.host.isItemSelected(w, 300, 2)) + " [" + r.host.text(w, 301) + "] "
+                   + std::to_string(r.host.currentSelection(w, 302)) + " " + std::to_string(r.host.checkState(w, 303))
+                   + " " + std::to_string(r.host.checkState(w, 304)) + " " + std::to_string(r.host.checkState(w, 305)));
             r.host.endDialog(w, 4);
         }
     };
@@ -646,10 +653,10 @@ TEST(QtDialogHostTest, ListsCombosCheckBoxesAndPlainRadioButtons)
     ASSERT_TRUE(run.finish());
     EXPECT_EQ(run.result(), 4);
     const std::vector<std::string> log = events.log();
-    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.end()),
-              (std::vector<std::string>{"select 300", "double 300", "edited 301", "select 302", "click 303",
-                                        "click 304", "click 305", "click 305", "key 305 C", "key 305 Escape",
-                                        "end 2 1 [x] 0 0 0 0"}));
+    EXPECT_EQ(
+        std::vector<std::string>(log.begin() + 2, log.end()),
+        (std::vector<std::string>{"select 300", "double 300", "edited 301", "select 302", "click 303", "click 304",
+                                  "click 305", "click 305", "key 305 C", "key 305 Escape", "end 2 1 [x] 0 0 0 0"}));
 }
 
 TEST(QtDialogHostTest, NestedDialogIsOwnedByTheOuterOne)

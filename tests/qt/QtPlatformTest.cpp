@@ -122,10 +122,7 @@ public:
     std::optional<Rect> caret;
 };
 
-QColor paletteColour(std::uint32_t c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+QColor paletteColour(std::uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 QAction* findAction(QWidget* menu, const QString& text)
 {
@@ -152,8 +149,7 @@ void whenMessageBoxShows(std::function<void(QMessageBox*)> action)
 }
 
 // Pumps events until done() or about five seconds have passed.
-template <class F>
-bool pumpUntil(F done)
+template <class F> bool pumpUntil(F done)
 {
     for (int i = 0; i < 500 && !done(); ++i)
         QTest::qWait(10);
@@ -218,9 +214,7 @@ TEST(QtPlatform, MenuBarFromValue)
     platform.setFrameEvents(&events);
     MenuBar bar{
         {"&File", {{"&Print...", 1019}, {"", 0, true}, {"E&xit\tCtrl+C", 1000}}, 0},
-        {"&Window",
-         {{"&Cascade", 1010}, {"&Input", 1023, false, true}, {"&Status Bar", 1015, false, false, true}},
-         0},
+        {"&Window", {{"&Cascade", 1010}, {"&Input", 1023, false, true}, {"&Status Bar", 1015, false, false, true}}, 0},
         {"&Run", {}, 1101},
     };
     platform.setMenuBar(bar);
@@ -344,8 +338,7 @@ TEST(QtPlatform, ChildPaintsPaletteColoursAtScrollOffset)
     EXPECT_EQ(f.events.lastPainted, f.child);
     for (QPoint p : {QPoint(0, 0), QPoint(5, 3), QPoint(100, 60), QPoint(client.width - 1, client.height - 1)}) {
         std::uint8_t index = f.events.index(p.x() + 16, p.y() + 8);
-        EXPECT_EQ(QColor(shot.pixel(p)), paletteColour(f.events.palette[index]))
-            << "at " << p.x() << "," << p.y();
+        EXPECT_EQ(QColor(shot.pixel(p)), paletteColour(f.events.palette[index])) << "at " << p.x() << "," << p.y();
     }
     // The caret is a thin bar that inverts the picture at its cell's left edge.
     QPoint onCaret(40 - 16, 36 - 8 + 5);
@@ -465,10 +458,14 @@ TEST(QtPlatform, KeysReportedWithModifiers)
     QTest::keyClick(picture, Qt::Key_Shift); // a modifier alone is no key
     const WindowId w = f.child;
     std::vector<KeyEvent> expected{
-        {w, Key::Character, U'c', true, false, false}, {w, Key::Insert, 0, false, true, false},
-        {w, Key::Enter, 0, false, false, true},        {w, Key::Character, U'a', false, false, false},
-        {w, Key::Character, U'\t', false, false, false}, {w, Key::PageDown, 0, true, false, false},
-        {w, Key::F1, 0, false, false, false},          {w, Key::Escape, 0, false, false, false},
+        {w, Key::Character, U'c', true, false, false},
+        {w, Key::Insert, 0, false, true, false},
+        {w, Key::Enter, 0, false, false, true},
+        {w, Key::Character, U'a', false, false, false},
+        {w, Key::Character, U'\t', false, false, false},
+        {w, Key::PageDown, 0, true, false, false},
+        {w, Key::F1, 0, false, false, false},
+        {w, Key::Escape, 0, false, false, false},
     };
     EXPECT_EQ(f.events.keys, expected);
     EXPECT_TRUE(f.events.commands.empty()); // Ctrl+C is the runtime's to map, not a shortcut
@@ -477,8 +474,8 @@ TEST(QtPlatform, KeysReportedWithModifiers)
 TEST(QtPlatform, MessageBoxReturnsAnswer)
 {
     QtPlatform platform;
-    MessageBoxRequest request{"planes", "Program Terminated with exit code 0\nExit Window?",
-                              MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No};
+    MessageBoxRequest request{"planes", "Program Terminated with exit code 0\nExit Window?", MessageIcon::Warning,
+                              MessageButtons::YesNo, MessageAnswer::No};
     QString seenText;
     QString seenCaption;
     whenMessageBoxShows([&](QMessageBox* box) {
@@ -497,13 +494,11 @@ TEST(QtPlatform, MessageBoxReturnsAnswer)
               MessageAnswer::Yes);
 
     whenMessageBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-    EXPECT_EQ(platform.messageBox({"c", "t", MessageIcon::Error, MessageButtons::OkCancel, {}}),
-              MessageAnswer::Cancel);
+    EXPECT_EQ(platform.messageBox({"c", "t", MessageIcon::Error, MessageButtons::OkCancel, {}}), MessageAnswer::Cancel);
 
     // Without a default answer Enter presses the first button.
     whenMessageBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
-    EXPECT_EQ(platform.messageBox({"c", "t", MessageIcon::None, MessageButtons::OkCancel, {}}),
-              MessageAnswer::Ok);
+    EXPECT_EQ(platform.messageBox({"c", "t", MessageIcon::None, MessageButtons::OkCancel, {}}), MessageAnswer::Ok);
 }
 
 TEST(QtPlatform, CallsFromAnotherThreadRunOnGuiThread)

@@ -73,8 +73,7 @@ public:
 // Runs check on the modal widget of type T once it appears, from the event loop, and again
 // every 100 ms while it stays open: a file dialog may refuse an accept that comes before its
 // file-system model has settled.
-template <class T>
-void whenModal(std::function<void(T*)> check)
+template <class T> void whenModal(std::function<void(T*)> check)
 {
     // Owned by the application, so that a timer still waiting when the test ends goes with it.
     auto* timer = new QTimer(qApp);
@@ -116,8 +115,8 @@ TEST(QtSaveDialog, OffersBitmapFilesFirstAndAddsTheDefaultExtension)
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         filters = dialog->nameFilters();
         suffix = dialog->defaultSuffix();
-        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite) &&
-                   dialog->acceptMode() == QFileDialog::AcceptSave;
+        confirms =
+            !dialog->testOption(QFileDialog::DontConfirmOverwrite) && dialog->acceptMode() == QFileDialog::AcceptSave;
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Bitmap Files(*.bmp)"));
         // Typed into the file name box, as a user does; accepted from the event loop.
         if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
@@ -162,7 +161,8 @@ TEST(QtClipboard, TextAndAPictureWithItsExactColours)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
             const std::uint32_t c = picture.palette[picture.pixels[std::size_t(y * 3 + x)]];
-            EXPECT_EQ(image.pixel(x, y) & 0xFFFFFF, qRgb(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)) & 0xFFFFFF)
+            EXPECT_EQ(image.pixel(x, y) & 0xFFFFFF,
+                      qRgb(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)) & 0xFFFFFF)
                 << x << "," << y;
         }
     EXPECT_FALSE(platform.clipboardText()) << "a picture replaces the text";
@@ -189,9 +189,10 @@ TEST(QtMouse, LeftButtonEventsAndTheMarkedAreaShownInverted)
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(20, 15));
     QTest::mousePress(picture, Qt::RightButton, {}, QPoint(1, 1));
     using M = Events::Mouse;
-    EXPECT_EQ(events.mice, (std::vector<M>{{child, MouseAction::Press, 5, 6},
-                                           {child, MouseAction::Move, 12, 9},
-                                           {child, MouseAction::Release, 20, 15}}));
+    EXPECT_EQ(events.mice,
+              (std::vector<M>{{child, MouseAction::Press, 5, 6},
+                              {child, MouseAction::Move, 12, 9},
+                              {child, MouseAction::Release, 20, 15}}));
 
     // (10, 10) shows index 0 (black): inverted it is white; outside the marked area it is not.
     EXPECT_EQ(colourAt(picture, {10, 10}) & 0xFFFFFF, 0x000000u);
@@ -233,8 +234,8 @@ TEST(QtPrint, OnePageToAPdfFileAndTheAbortBox)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
-    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page/") +
-                  bytes.count("/Type /Page "),
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page/")
+                  + bytes.count("/Type /Page "),
               1)
         << "one page";
     pdf.close();

@@ -15,8 +15,7 @@ int main(int argc, char** argv)
     if (!std::getenv("XDG_RUNTIME_DIR")) {
         std::filesystem::path dir = std::filesystem::temp_directory_path() / "facetor-qt-tests";
         std::filesystem::create_directories(dir);
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
     testing::InitGoogleTest(&argc, argv);

@@ -78,8 +78,8 @@ TEST(BallImages, Headers)
         std::span<const uint8_t> image;
         uint32_t width, height, imageSize, fileSize;
     };
-    for (const auto& e : {Expect{render::shadeImage(), 21, 25, 600, 1678},
-                          Expect{render::markImage(), 33, 33, 1188, 2266}}) {
+    for (const auto& e :
+         {Expect{render::shadeImage(), 21, 25, 600, 1678}, Expect{render::markImage(), 33, 33, 1188, 2266}}) {
         auto b = e.image;
         ASSERT_EQ(b.size(), e.fileSize);
         EXPECT_EQ(b[0], 'B');
@@ -148,8 +148,8 @@ TEST(BallImages, PixelsUseOnlyTheirEntriesAndAreStoredBottomUp)
     EXPECT_EQ(shade.bitmap.index(20, 0), 74);
     EXPECT_EQ(shade.bitmap.index(0, 24), 42);
     EXPECT_EQ(shade.bitmap.index(10, 12), 83);
-    EXPECT_EQ(shade.bitmap.index(0, 12), 78);   // "456789..." on the middle row
-    EXPECT_EQ(shade.bitmap.index(20, 12), 80);  // "...876": brighter on the right
+    EXPECT_EQ(shade.bitmap.index(0, 12), 78);  // "456789..." on the middle row
+    EXPECT_EQ(shade.bitmap.index(20, 12), 80); // "...876": brighter on the right
     // The stored first row is the picture's bottom row.
     auto raw = render::shadeImage();
     EXPECT_EQ(raw[1078], 42);
@@ -238,7 +238,8 @@ TEST(BallImages, TruncatedImageIsRefused)
 {
     winrt::Canvas c(40, 40, 256, 10, 18, glyphs());
     auto mark = render::markImage();
-    for (size_t n : {size_t(0), size_t(13), size_t(54), size_t(1077), size_t(1078), mark.size() - 36, mark.size() - 1}) {
+    for (size_t n :
+         {size_t(0), size_t(13), size_t(54), size_t(1077), size_t(1078), mark.size() - 36, mark.size() - 1}) {
         std::vector<uint8_t> prefix(mark.begin(), mark.begin() + ptrdiff_t(n));
         c.put_image(0, 0, prefix, 0);
         EXPECT_EQ(winrt::graphics_status(), winrt::status::failed) << n;

@@ -27,8 +27,7 @@ AtomTable& table()
 }
 
 // Fills the table with count atoms whose depths come from depth(k); identity order.
-template <typename F>
-AtomTable& fill(int count, F depth)
+template <typename F> AtomTable& fill(int count, F depth)
 {
     AtomTable& t = table();
     t.count = count;
@@ -78,7 +77,8 @@ TEST(Scene, InsertionWalkMatchesTheLiteralWalk)
         for (int levels : {1, 2, 4, 64}) {
             std::uniform_int_distribution<int> pick(0, levels - 1);
             std::vector<float> depths(count + 1);
-            for (auto& d : depths) d = -8.0f * float(pick(rng));
+            for (auto& d : depths)
+                d = -8.0f * float(pick(rng));
             AtomTable& t = fill(count, [&](int k) { return depths[k]; });
             std::vector<int> expected(t.drawOrder.begin(), t.drawOrder.begin() + count + 1);
             literalSort(expected, t);

@@ -65,13 +65,20 @@ TEST(Catalogue, RowsWithGivenTexts)
 
 TEST(Catalogue, ExceptionRowsAreSevereAndNamed)
 {
-    const char* names[] = {"access violation",      "datatype misalignment",
-                           "breakpoint",            "single step",
-                           "array bounds exceeded", "denormal floating-point operand",
-                           "floating stack check",  "integer divide by zero",
-                           "integer overflow",      "privileged instruction",
-                           "in page error",         "illegal instruction",
-                           "noncontinuable exception", "stack overflow",
+    const char* names[] = {"access violation",
+                           "datatype misalignment",
+                           "breakpoint",
+                           "single step",
+                           "array bounds exceeded",
+                           "denormal floating-point operand",
+                           "floating stack check",
+                           "integer divide by zero",
+                           "integer overflow",
+                           "privileged instruction",
+                           "in page error",
+                           "illegal instruction",
+                           "noncontinuable exception",
+                           "stack overflow",
                            "invalid disposition"};
     for (uint16_t n = 157; n <= 171; ++n) {
         SCOPED_TRACE(n);
@@ -82,17 +89,40 @@ TEST(Catalogue, ExceptionRowsAreSevereAndNamed)
 
 TEST(Catalogue, NamedNumbersHaveRows)
 {
-    const uint16_t named[] = {msg::Success, msg::PermissionDenied, msg::CannotOverwrite, msg::CloseError,
-                              msg::FileNotFound, msg::OpenFailure, msg::InvalidUnitNumber,
-                              msg::UnitAlreadyOpen, msg::ErrorDuringWrite, msg::InsufficientMemory,
-                              msg::FileNameSpecError, msg::KeywordValueError, msg::InconsistentOpenClose,
-                              msg::WriteToReadOnly, msg::OutputConversionError, msg::InputConversionError,
-                              msg::FloatingInvalid, msg::OutputOverflowsRecord, msg::FloatingOverflow,
-                              msg::FloatingDivideByZero, msg::FloatingUnderflow, msg::FloatingInexact,
-                              msg::AccessViolation, msg::IntegerDivideByZero, msg::IllegalInstruction,
-                              msg::Noncontinuable, msg::StackOverflow, msg::ExceptionCode,
-                              msg::AbortingDueToEvent, msg::FlawedDivision, msg::InvalidTraps,
-                              msg::OverflowTraps, msg::DivideByZeroTraps, msg::UnderflowTraps};
+    const uint16_t named[] = {msg::Success,
+                              msg::PermissionDenied,
+                              msg::CannotOverwrite,
+                              msg::CloseError,
+                              msg::FileNotFound,
+                              msg::OpenFailure,
+                              msg::InvalidUnitNumber,
+                              msg::UnitAlreadyOpen,
+                              msg::ErrorDuringWrite,
+                              msg::InsufficientMemory,
+                              msg::FileNameSpecError,
+                              msg::KeywordValueError,
+                              msg::InconsistentOpenClose,
+                              msg::WriteToReadOnly,
+                              msg::OutputConversionError,
+                              msg::InputConversionError,
+                              msg::FloatingInvalid,
+                              msg::OutputOverflowsRecord,
+                              msg::FloatingOverflow,
+                              msg::FloatingDivideByZero,
+                              msg::FloatingUnderflow,
+                              msg::FloatingInexact,
+                              msg::AccessViolation,
+                              msg::IntegerDivideByZero,
+                              msg::IllegalInstruction,
+                              msg::Noncontinuable,
+                              msg::StackOverflow,
+                              msg::ExceptionCode,
+                              msg::AbortingDueToEvent,
+                              msg::FlawedDivision,
+                              msg::InvalidTraps,
+                              msg::OverflowTraps,
+                              msg::DivideByZeroTraps,
+                              msg::UnderflowTraps};
     for (uint16_t n : named) {
         SCOPED_TRACE(n);
         auto row = findMessageNumber(n);

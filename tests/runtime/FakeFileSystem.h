@@ -34,7 +34,7 @@ public:
             return openError;
         if (!files.contains(path)) {
             if (!create)
-                return 2;  // ENOENT
+                return 2; // ENOENT
             files[path];
         }
         return give(path, handle);
@@ -46,7 +46,7 @@ public:
         if (openError != 0)
             return openError;
         if (!files.contains(path))
-            return 2;  // ENOENT
+            return 2; // ENOENT
         return give(path, handle);
     }
 
@@ -102,7 +102,7 @@ public:
         if (renameError != 0)
             return renameError;
         if (!files.contains(from))
-            return 2;  // ENOENT
+            return 2; // ENOENT
         files[to] = files[from];
         files.erase(from);
         return 0;

@@ -60,17 +60,17 @@ TEST(FormatParse, SmallerForms)
 {
     EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::Integer, {}, 0, 3), tok(Kind::End)}),
               compiled("(I3)").tokens());
-    EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::Integer, {}, 0, 12),
-                                        tok(Kind::Real, {}, 0, 8, 0), tok(Kind::End)}),
+    EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::Integer, {}, 0, 12), tok(Kind::Real, {}, 0, 8, 0),
+                                        tok(Kind::End)}),
               compiled(" ( i12 , f8.0 ) ").tokens());
     // A doubled quote inside a literal stands for itself; the other quote is plain text.
     EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::Literal, "it's \"x\""), tok(Kind::End)}),
               compiled("('it''s \"x\"')").tokens());
     EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::Literal, "a'b"), tok(Kind::End)}),
               compiled("(\"a'b\")").tokens());
-    EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::GroupStart, {}, 1),
-                                        tok(Kind::GroupStart, {}, 3), tok(Kind::Integer, {}, 0, 2),
-                                        tok(Kind::GroupEnd), tok(Kind::GroupEnd), tok(Kind::End)}),
+    EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::GroupStart, {}, 1), tok(Kind::GroupStart, {}, 3),
+                                        tok(Kind::Integer, {}, 0, 2), tok(Kind::GroupEnd), tok(Kind::GroupEnd),
+                                        tok(Kind::End)}),
               compiled("((3(I2)))").tokens());
     EXPECT_EQ((std::vector<FormatToken>{tok(Kind::Start), tok(Kind::End)}), compiled("()").tokens());
 }
@@ -78,10 +78,9 @@ TEST(FormatParse, SmallerForms)
 TEST(FormatParse, RejectsEverythingElse)
 {
     const char* bad[] = {
-        "",          "I3",         "(I3",        "(I3))",      "(I3,)",      "(,I3)",
-        "(I)",       "(I0)",       "(F6)",       "(F6.)",      "(F.3)",      "(F0.3)",
-        "(A10)",     "(E12.4)",    "(3I3)",      "(2'ab')",    "(0(I3))",    "('abc)",
-        "('a' 'b')", "(I3 I4)",    "(I3) x",     "(I99999)",   "(99999(I2))", "(X)",
+        "",        "I3",     "(I3",       "(I3))",   "(I3,)",  "(,I3)",    "(I)",         "(I0)",
+        "(F6)",    "(F6.)",  "(F.3)",     "(F0.3)",  "(A10)",  "(E12.4)",  "(3I3)",       "(2'ab')",
+        "(0(I3))", "('abc)", "('a' 'b')", "(I3 I4)", "(I3) x", "(I99999)", "(99999(I2))", "(X)",
     };
     for (const char* text : bad)
         EXPECT_FALSE(Format::parse(text).has_value()) << text;

@@ -16,7 +16,7 @@ constexpr int Bad = msg::InputConversionError;
 struct IntCase {
     const char* text;
     int status;
-    int32_t value;  // expected afterwards; the variable starts at 99
+    int32_t value; // expected afterwards; the variable starts at 99
 };
 
 TEST(InternalReadInteger, Cases)
@@ -61,7 +61,7 @@ TEST(InternalReadInteger, Cases)
 struct RealCase {
     const char* text;
     int status;
-    float value;  // expected afterwards; the variable starts at 99
+    float value; // expected afterwards; the variable starts at 99
 };
 
 TEST(InternalReadReal, Cases)

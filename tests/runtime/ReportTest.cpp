@@ -12,10 +12,7 @@
 namespace rt {
 namespace {
 
-std::string fmt(std::string_view text, std::vector<MessageArg> args)
-{
-    return formatTemplate(text, args);
-}
+std::string fmt(std::string_view text, std::vector<MessageArg> args) { return formatTemplate(text, args); }
 
 TEST(FormatTemplate, Conversions)
 {
@@ -99,8 +96,8 @@ TEST(ConsoleReportSinkDeathTest, Qzun0AppendsReportsToTheNamedFile)
     // The child runs this body again from the start: it finds the name the parent chose in
     // the environment it inherits.
     if (std::getenv("FACETOR_TEST_QZUN0_FILE") == nullptr) {
-        const auto chosen = std::filesystem::temp_directory_path() /
-                            ("facetor_qzun0_" + std::to_string(::getpid()) + ".txt");
+        const auto chosen =
+            std::filesystem::temp_directory_path() / ("facetor_qzun0_" + std::to_string(::getpid()) + ".txt");
         ::setenv("FACETOR_TEST_QZUN0_FILE", chosen.c_str(), 1);
     }
     const std::filesystem::path path = std::getenv("FACETOR_TEST_QZUN0_FILE");

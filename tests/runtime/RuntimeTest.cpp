@@ -41,8 +41,8 @@ public:
     RecordingEnd(Log& log, const FakeFileSystem& fs) : m_log(log), m_fs(fs) {}
     void programEnded(int code) override
     {
-        m_log.events.push_back("programEnded " + std::to_string(code) + " open files " +
-                               std::to_string(m_fs.openHandles()));
+        m_log.events.push_back("programEnded " + std::to_string(code) + " open files "
+                               + std::to_string(m_fs.openHandles()));
     }
     void exitProcess(uint32_t status) override { m_log.events.push_back("exit " + std::to_string(status)); }
 
@@ -103,10 +103,10 @@ TEST_F(RuntimeTest, SevereOpenFailureEndsTheProgram)
     const uint32_t id = messageId(Severity::Severe, 9);
     EXPECT_EQ(Events({"report " + std::to_string(id), "programEnded 1 open files 0", "exit " + std::to_string(id)}),
               log.events);
-    EXPECT_EQ(std::vector<std::string>{
-                  "rtxrtl: severe (9): permission to access file denied, unit 11, file posit.txt\r\n"},
-              log.reports);
-    EXPECT_EQ(9u, id & 0xFFu);  // what a shell sees of the exit status
+    EXPECT_EQ(
+        std::vector<std::string>{"rtxrtl: severe (9): permission to access file denied, unit 11, file posit.txt\r\n"},
+        log.reports);
+    EXPECT_EQ(9u, id & 0xFFu); // what a shell sees of the exit status
     for (int unit : {0, 5, 6, 11, 12})
         EXPECT_FALSE(runtime.units().isConnected(unit)) << unit;
 }
@@ -137,10 +137,8 @@ TEST_F(RuntimeTest, InconsistentOpenAndEmptyNameReports)
     EXPECT_FALSE(runtime.openUnit(11, "posit.txt", Replace, OpenAction::Read, Null));
     EXPECT_FALSE(runtime.openUnit(11, "   ", Replace, Write, Null));
     ASSERT_EQ(2u, log.reports.size());
-    EXPECT_EQ("rtxrtl: severe (46): inconsistent OPEN/CLOSE parameters, unit 11, file posit.txt\r\n",
-              log.reports[0]);
-    EXPECT_EQ("rtxrtl: severe (43): file name specification error, unit 11, file \"Unknown\"\r\n",
-              log.reports[1]);
+    EXPECT_EQ("rtxrtl: severe (46): inconsistent OPEN/CLOSE parameters, unit 11, file posit.txt\r\n", log.reports[0]);
+    EXPECT_EQ("rtxrtl: severe (43): file name specification error, unit 11, file \"Unknown\"\r\n", log.reports[1]);
 }
 
 TEST_F(RuntimeTest, ReopeningTheSameFileReportsNothing)

@@ -41,8 +41,7 @@ protected:
     void SetUp() override
     {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                ("facetor_units_" + std::to_string(::getpid()) + "_" + info->name());
+        m_dir = fs::temp_directory_path() / ("facetor_units_" + std::to_string(::getpid()) + "_" + info->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -162,12 +161,18 @@ TEST(Units, ParameterAndNameChecks)
 TEST(Units, SystemErrorsMapToMessages)
 {
     const std::pair<int, int> mapping[] = {
-        {EACCES, msg::PermissionDenied},  {EPERM, msg::PermissionDenied},
-        {EROFS, msg::PermissionDenied},   {ETXTBSY, msg::PermissionDenied},
-        {ENOENT, msg::FileNotFound},      {ENOTDIR, msg::FileNotFound},
-        {ENAMETOOLONG, msg::FileNameSpecError}, {EINVAL, msg::FileNameSpecError},
-        {ENOMEM, msg::InsufficientMemory}, {EISDIR, msg::OpenFailure},
-        {ENOSPC, msg::OpenFailure},       {EMFILE, msg::OpenFailure},
+        {EACCES, msg::PermissionDenied},
+        {EPERM, msg::PermissionDenied},
+        {EROFS, msg::PermissionDenied},
+        {ETXTBSY, msg::PermissionDenied},
+        {ENOENT, msg::FileNotFound},
+        {ENOTDIR, msg::FileNotFound},
+        {ENAMETOOLONG, msg::FileNameSpecError},
+        {EINVAL, msg::FileNameSpecError},
+        {ENOMEM, msg::InsufficientMemory},
+        {EISDIR, msg::OpenFailure},
+        {ENOSPC, msg::OpenFailure},
+        {EMFILE, msg::OpenFailure},
         {ELOOP, msg::OpenFailure},
     };
     for (auto [err, number] : mapping) {
@@ -244,8 +249,8 @@ TEST(Units, WindowUnitsPassRecordsWithCrLf)
     EXPECT_EQ("", units.fileName(6));
     EXPECT_EQ(0, units.writeRecord(6, " lattice vectors"));
     EXPECT_EQ(0, units.writeRecord(6, "   [ 0.816,  0.000,  0.000]"));
-    const std::vector<std::pair<int, std::string>> expected = {
-        {6, " lattice vectors\r\n"}, {6, "   [ 0.816,  0.000,  0.000]\r\n"}};
+    const std::vector<std::pair<int, std::string>> expected = {{6, " lattice vectors\r\n"},
+                                                               {6, "   [ 0.816,  0.000,  0.000]\r\n"}};
     EXPECT_EQ(expected, window.texts);
     EXPECT_TRUE(fake.calls.empty());
     // A window unit can be opened on a file; the window connection is given up.

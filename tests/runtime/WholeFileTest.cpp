@@ -28,7 +28,8 @@ TEST(WholeFile, AFailedStepLeavesTheOldFile)
     };
     const Row rows[] = {
         {"create", [](rt::test::FakeFileSystem& f) { f.createError = EACCES; }, EACCES},
-        {"disk full on the first write", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, ENOSPC},
+        {"disk full on the first write",
+         [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, ENOSPC},
         {"file too large", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = EFBIG; }, EFBIG},
         {"sync", [](rt::test::FakeFileSystem& f) { f.syncError = EIO; }, EIO},
         {"close", [](rt::test::FakeFileSystem& f) { f.closeError = EIO; }, EIO},

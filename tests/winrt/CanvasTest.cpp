@@ -199,8 +199,8 @@ TEST(CanvasClear, TextWindowAreaClearsItsCellsAndItsText)
     for (int y = 10; y < 30; ++y)
         for (int x = 10; x < 30; ++x)
             ASSERT_EQ(c->pixel(x, y), 2);
-    EXPECT_EQ(c->pixel(5, 25), 2);   // cell (3, 1): text background, untouched
-    EXPECT_EQ(c->pixel(35, 15), 2);  // cell (2, 4)
+    EXPECT_EQ(c->pixel(5, 25), 2);  // cell (3, 1): text background, untouched
+    EXPECT_EQ(c->pixel(35, 15), 2); // cell (2, 4)
     auto pieces = c->textPieces();
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0], (TextPiece{1, 1, 4, "abcd", false}));

@@ -95,8 +95,7 @@ private:
 };
 
 // Waits (without a time limit) until a condition holds, letting other threads run.
-template <class F>
-void waitUntil(F condition)
+template <class F> void waitUntil(F condition)
 {
     while (!condition())
         std::this_thread::yield();
@@ -120,8 +119,8 @@ TEST(SaveCommand, WritesTheWholeCanvasThroughTheSaveDialog)
 
     const auto requests = s.platform.saveFileRequests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].filters, (std::vector<platform::FileFilter>{{"Bitmap Files(*.bmp)", "*.bmp"},
-                                                                      {"All Files(*.*)", "*.*"}}));
+    EXPECT_EQ(requests[0].filters,
+              (std::vector<platform::FileFilter>{{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}}));
     EXPECT_EQ(requests[0].defaultExtension, "bmp");
     EXPECT_TRUE(requests[0].confirmOverwrite);
 
@@ -300,7 +299,8 @@ TEST(SelectGraphics, RectangleOfPixelsClampedAtRelease)
     const auto client = s.platform.clientSize(s.id);
     const auto state = s.frame.selection();
     ASSERT_TRUE(state);
-    EXPECT_EQ(state->selection.end, (SelectionPoint{std::min(client.width, 800) - 1, std::min(client.height, 600) - 1}));
+    EXPECT_EQ(state->selection.end,
+              (SelectionPoint{std::min(client.width, 800) - 1, std::min(client.height, 600) - 1}));
     s.frame.command(command::Copy);
     image = s.platform.clipboardImage();
     ASSERT_TRUE(image);
@@ -455,8 +455,9 @@ TEST(PrintCommand, OnePageStretchedToThePrintableWidth)
     EXPECT_EQ(job.picture.height, 600);
     EXPECT_TRUE(std::equal(job.picture.pixels.begin(), job.picture.pixels.end(), s.canvas->pixels().begin()));
     EXPECT_EQ(job.picture.palette.size(), 256u);
-    EXPECT_EQ(job.steps, (std::vector<std::string>{"start-document", "service", "start-page", "draw", "service",
-                                                   "end-page", "service", "end-document", "release"}));
+    EXPECT_EQ(job.steps,
+              (std::vector<std::string>{"start-document", "service", "start-page", "draw", "service", "end-page",
+                                        "service", "end-document", "release"}));
     EXPECT_TRUE(s.platform.messageBoxes().empty());
     EXPECT_FALSE(s.platform.abortBoxShown());
     EXPECT_TRUE(s.platform.frameEnabled());

@@ -53,12 +53,21 @@ TEST(Frame, MenuBarTextsAndIds)
         EXPECT_EQ(bar[i].text, titles[i]);
     using V = std::vector<std::pair<std::string, int>>;
     EXPECT_EQ(items(bar[0]), (V{{"&Print...", 1019}, {"&Save...", 1020}, {"E&xit\tCtrl+C", 1000}}));
-    EXPECT_EQ(items(bar[1]), (V{{"Select &Text", 1001}, {"Select &Graphics", 1002}, {"Select &All", 1003},
-                                {"&Copy\tCtrl+Ins", 1004}, {"&Paste", 1021}}));
+    EXPECT_EQ(items(bar[1]),
+              (V{{"Select &Text", 1001},
+                 {"Select &Graphics", 1002},
+                 {"Select &All", 1003},
+                 {"&Copy\tCtrl+Ins", 1004},
+                 {"&Paste", 1021}}));
     EXPECT_EQ(items(bar[2]), (V{{"&Size To Fit", 1006}, {"&Full Screen\tAlt+Enter", 1007}}));
     EXPECT_EQ(items(bar[3]), (V{{"&Pause\tCtrl+S", 1008}}));
-    EXPECT_EQ(items(bar[4]), (V{{"&Cascade", 1010}, {"&Tile", 1011}, {"&Arrange Icons", 1012}, {"&Input", 1023},
-                                {"C&lear Paste", 1022}, {"&Status Bar", 1015}}));
+    EXPECT_EQ(items(bar[4]),
+              (V{{"&Cascade", 1010},
+                 {"&Tile", 1011},
+                 {"&Arrange Icons", 1012},
+                 {"&Input", 1023},
+                 {"C&lear Paste", 1022},
+                 {"&Status Bar", 1015}}));
     EXPECT_TRUE(bar[4].items[3].grayed) << "Input waits for a read";
     EXPECT_TRUE(bar[4].items[5].checked) << "the status bar shows";
     EXPECT_EQ(items(bar[5]), (V{{"&Contents", 1016}, {"Using &Help", 1017}, {"&About", 1018}}));

@@ -10,9 +10,7 @@ namespace {
 // A 4 x 3 picture: a red cross on black, as an 8-bit buffer with a two-colour table.
 std::vector<uint8_t> crossOnBlack()
 {
-    std::vector<uint8_t> idx = {0, 1, 0, 0,
-                                1, 1, 1, 0,
-                                0, 1, 0, 0};
+    std::vector<uint8_t> idx = {0, 1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 0};
     return indexedImage(4, 3, idx, {{0, 0, 0}, {255, 0, 0}});
 }
 
@@ -32,11 +30,7 @@ TEST(PutImage, OrKeepsTheCanvasUnderBlackAndCopyOverwrites)
     c->put_image(1, 1, crossOnBlack(), 0);
     EXPECT_EQ(graphics_status(), status::ok);
     // Red matches entry 12 of the default palette; 8 | 12 = 12.
-    const char* expected[] = {"......",
-                              "..X...",
-                              ".XXX..",
-                              "..X...",
-                              "......"};
+    const char* expected[] = {"......", "..X...", ".XXX..", "..X...", "......"};
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 6; ++x)
             ASSERT_EQ(c->pixel(x, y), expected[y][x] == 'X' ? (8 | 12) : 8) << x << "," << y;

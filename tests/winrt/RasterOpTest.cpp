@@ -120,7 +120,7 @@ TEST(RasterOp, ResultsStayInsideAnOddSizedPalette)
         EXPECT_EQ(c->pixel(x, 0), 23);
     auto d = canvasWithDest(24, dest);
     d->put_image(0, 0, solidImage(4, 1, {0, 0, 0}), 9); // not D
-    EXPECT_EQ(d->pixel(0, 0), 23); // ~1 & 0xFF = 254
+    EXPECT_EQ(d->pixel(0, 0), 23);                      // ~1 & 0xFF = 254
     for (uint8_t p : d->pixels())
         EXPECT_LT(p, 24);
 }

@@ -91,7 +91,8 @@ TEST(SavePicture, AFailedSaveLeavesThePictureThatWasThere)
         SaveError expected;
     } rows[] = {
         {"cannot create", [](rt::test::FakeFileSystem& f) { f.createError = EACCES; }, SaveError::CannotCreate},
-        {"disk full", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; }, SaveError::ShortWrite},
+        {"disk full", [](rt::test::FakeFileSystem& f) { f.failingWrite = 1, f.writeAtError = ENOSPC; },
+         SaveError::ShortWrite},
         {"close", [](rt::test::FakeFileSystem& f) { f.closeError = EIO; }, SaveError::ShortWrite},
     };
     for (const auto& row : rows) {

@@ -73,7 +73,8 @@ TEST(OutText, CarriageReturnAndLineFeed)
     auto d = textCanvas(5, 4);
     d->out_text("a\n\nb"); // two line feeds go down two rows; the middle row is an empty line
     EXPECT_EQ(d->textPosition(), (TextCell{3, 2}));
-    EXPECT_EQ(d->textPieces(), (std::vector<TextPiece>{{1, 1, 1, "a", false}, {2, 0, 0, "", true}, {3, 1, 1, "b", false}}));
+    EXPECT_EQ(d->textPieces(),
+              (std::vector<TextPiece>{{1, 1, 1, "a", false}, {2, 0, 0, "", true}, {3, 1, 1, "b", false}}));
     EXPECT_EQ(cell(*d, 2, 1), std::vector<uint8_t>(180, 0)); // line breaks draw nothing
 }
 

@@ -30,10 +30,7 @@ WindowConfig startupConfig()
 }
 
 // Applies a record as the application does: once more when the first call adjusted it.
-bool applyTwice(WindowRuntime& rt, WindowConfig& c)
-{
-    return rt.set_window_config(c) || rt.set_window_config(c);
-}
+bool applyTwice(WindowRuntime& rt, WindowConfig& c) { return rt.set_window_config(c) || rt.set_window_config(c); }
 
 platform::DisplayInfo screen(int width, int height, int bits = 24)
 {
@@ -131,7 +128,11 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     WindowConfig again = c;
     again.set_title(std::string("FCC (  1,  1,  1)") + std::string(23, ' '));
     EXPECT_TRUE(rt.set_window_config(again));
-    EXPECT_EQ(again, [&] { WindowConfig e = c; e.title = again.title; return e; }());
+    EXPECT_EQ(again, [&] {
+        WindowConfig e = c;
+        e.title = again.title;
+        return e;
+    }());
     auto fresh = rt.current_canvas();
     EXPECT_NE(fresh, canvas);
     EXPECT_EQ(fresh->pixel(10, 10), 0);
@@ -172,9 +173,8 @@ TEST(WindowConfigFont, AcceptedWithinTwoBelowToOneAboveInWidthAndTwoEitherWayInH
         int dw, dh;
         bool accepted;
     };
-    for (Case k : {Case{0, 0, true}, Case{-2, 0, true}, Case{1, 0, true}, Case{0, -2, true},
-                   Case{0, 2, true}, Case{-3, 0, false}, Case{2, 0, false}, Case{0, -3, false},
-                   Case{0, 3, false}}) {
+    for (Case k : {Case{0, 0, true}, Case{-2, 0, true}, Case{1, 0, true}, Case{0, -2, true}, Case{0, 2, true},
+                   Case{-3, 0, false}, Case{2, 0, false}, Case{0, -3, false}, Case{0, 3, false}}) {
         SCOPED_TRACE(std::to_string(k.dw) + "," + std::to_string(k.dh));
         HeadlessPlatform p;
         p.setFontMeasurement([k](const platform::FontRequest& r) {
@@ -275,15 +275,15 @@ TEST(WindowConfigSizing, AxisRulesAndTheSmallestWindow)
         int requestedWidth;
     };
     for (Case k : {
-             Case{400, -1, -1, true, 400, 50, 8},           // default cell 8
-             Case{400, 40, -1, true, 400, 40, 10},          // the cell from pixels / columns
-             Case{-1, 20, -1, true, 160, 20, 8},            // pixels from the default cell
-             Case{-1, -1, -1, true, 1024, 128, 8},          // the whole screen
-             Case{-1, 30, Cell10x18, true, 300, 30, 10},    // pixels from the cell
-             Case{400, 30, Cell10x18, false, 400, 40, 10},  // the columns that fit
-             Case{400, -1, Cell10x18, true, 400, 40, 10},   // taken silently
-             Case{50, -1, -1, false, 112, 14, 8},           // raised to the smallest window
-             Case{-1, 5, -1, false, 112, 14, 8},            // 40 pixels, raised
+             Case{400, -1, -1, true, 400, 50, 8},          // default cell 8
+             Case{400, 40, -1, true, 400, 40, 10},         // the cell from pixels / columns
+             Case{-1, 20, -1, true, 160, 20, 8},           // pixels from the default cell
+             Case{-1, -1, -1, true, 1024, 128, 8},         // the whole screen
+             Case{-1, 30, Cell10x18, true, 300, 30, 10},   // pixels from the cell
+             Case{400, 30, Cell10x18, false, 400, 40, 10}, // the columns that fit
+             Case{400, -1, Cell10x18, true, 400, 40, 10},  // taken silently
+             Case{50, -1, -1, false, 112, 14, 8},          // raised to the smallest window
+             Case{-1, 5, -1, false, 112, 14, 8},           // 40 pixels, raised
          }) {
         SCOPED_TRACE(std::to_string(k.pixels) + " " + std::to_string(k.columns) + " " + std::to_string(k.font));
         WindowConfig c;
@@ -673,7 +673,7 @@ TEST(WriteWindowText, WritesLikeOutTextAndRestoresCurrentWindowAndStatus)
     set_graphics_status(status::altered);
     EXPECT_EQ(rt.write_window_text(other, ""), 0);
     auto canvas = rt.window_canvas(other);
-    ASSERT_NE(canvas, nullptr); // configured with defaults on first use
+    ASSERT_NE(canvas, nullptr);                          // configured with defaults on first use
     EXPECT_EQ(canvas->textPosition(), (TextCell{1, 2})); // one blank written
     EXPECT_EQ(rt.current_window(), focus);
     EXPECT_EQ(graphics_status(), status::altered);
