@@ -17,58 +17,14 @@ done
 rm -rf "$out" && mkdir -p "$out/work"
 export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-# Time for the program thread to act on each click or text (a sanitizer build is slower).
-pause=${E2E_PAUSE:-0.2}
-fail() { echo "desktop session: $*"; import -window root "$out/failure.png" 2>/dev/null; kill "$pid" 2>/dev/null; exit 1; }
-shot() { sleep 0.4; import -window root "$out/$1.png"; }
-# Waits for a top-level window whose name matches, prints its id.
-# Waits for the end-of-program box: a second visible top-level named like the frame; prints it.
-waitforbox() {
-  local ids
-  for _ in $(seq 1 600); do
-    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
-    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-waitfor() {
-  local id
-  # Up to a minute: a sanitizer build of the program is many times slower.
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-# Clicks at dialog units (x, y) of the dialog window: base units 6 x 13.
-clickdu() {
-  local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
-  xdotool mousemove --window "$win" "$x" "$y" click 1
-  sleep "$pause"
-}
-# Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus).
-menu() {
-  local frame
-  frame=$(xdotool search --onlyvisible --name '^facetor$' | head -1)
-  local x
-  case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
-  xdotool mousemove --window "$frame" "$x" 8 click 1
-  sleep 0.4
-}
-# Replaces the text of the edit box at dialog units (x, y) of the dialog.
-typedu() {
-  clickdu "$1" "$2" "$3"
-  xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 30 "$4"
-  sleep "$pause"
-}
+name="desktop session"; pid=
+. "$E2E_HELPERS"
 
 # Saves the picture with File, Save and compares its visible part with the batch front end's
 # render of the same surface and view (render arguments follow the name); a slow (sanitizer)

@@ -14,33 +14,14 @@ done
 rm -rf "$out" && mkdir -p "$out/work"
 export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-pause=${E2E_PAUSE:-0.2}
-fail() { echo "desktop signal: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
-# Waits for the end-of-program box: a second visible top-level named like the frame; prints it.
-waitforbox() {
-  local ids
-  for _ in $(seq 1 600); do
-    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
-    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-waitfor() {
-  local id
-  # Up to a minute: a sanitizer build of the program is many times slower.
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+name="desktop signal"; pid=
+. "$E2E_HELPERS"
 openbox >/dev/null 2>&1 &
 sleep 1
 cd "$out/work"

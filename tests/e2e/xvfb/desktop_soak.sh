@@ -15,43 +15,15 @@ done
 rm -rf "$out" && mkdir -p "$out/work"
 export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-pause=${E2E_PAUSE:-0.2}
+name="desktop soak"; pid=
+. "$E2E_HELPERS"
 surfaces=${SOAK_SURFACES:-100}
-fail() { echo "desktop soak: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
-waitforbox() {
-  local ids
-  for _ in $(seq 1 600); do
-    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
-    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-waitfor() {
-  local id
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-clickdu() {
-  local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
-  xdotool mousemove --window "$win" "$x" "$y" click 1
-  sleep "$pause"
-}
-typedu() {
-  clickdu "$1" "$2" "$3"
-  xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 20 "$4"
-  sleep "$pause"
-}
 # Resident kilobytes, open descriptors and threads of the program.
 holdings() {
   echo "$(awk '/^VmRSS:/ { print $2 }' /proc/$pid/status) $(ls /proc/$pid/fd | wc -l) $(ls /proc/$pid/task | wc -l)"

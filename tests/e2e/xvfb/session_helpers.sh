@@ -1,0 +1,53 @@
+# Helpers shared by the Xvfb sessions, sourced by each session's inner script. The session sets
+# name (for messages), out (its output folder) and pid (the program) before it calls fail.
+pause=${E2E_PAUSE:-0.2}
+
+fail() { echo "$name: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
+shot() { sleep 0.4; import -window root "$out/$1.png"; }
+
+# Waits for the end-of-program box: a second visible top-level named like the frame; prints it.
+waitforbox() {
+  local ids
+  for _ in $(seq 1 600); do
+    ids=$(xdotool search --onlyvisible --name '^facetor$' 2>/dev/null)
+    if [ "$(echo "$ids" | grep -c .)" -ge 2 ]; then echo "$ids" | tail -1; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits for a top-level window whose name matches, prints its id. Up to a minute: a sanitizer
+# build of the program is many times slower.
+waitfor() {
+  local id
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Clicks at dialog units (x, y) of the dialog window: base units 6 x 13.
+clickdu() {
+  local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
+  xdotool mousemove --window "$win" "$x" "$y" click 1
+  sleep "$pause"
+}
+
+# Replaces the text of the edit box at dialog units (x, y) of the dialog.
+typedu() {
+  clickdu "$1" "$2" "$3"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 30 "$4"
+  sleep "$pause"
+}
+
+# Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus).
+menu() {
+  local frame x
+  frame=$(xdotool search --onlyvisible --name '^facetor$' | head -1)
+  case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
+  xdotool mousemove --window "$frame" "$x" 8 click 1
+  sleep 0.4
+}
