@@ -22,6 +22,8 @@
 // the life of the process and never frees them; the leak checker is told so, or every program
 // that draws a caption would fail it.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// The list of suppressions used would follow every run's own output on standard error.
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 #endif
 
 namespace figure {
