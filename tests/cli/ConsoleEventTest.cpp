@@ -35,6 +35,12 @@ bool waitUntilFull(int readEnd)
 
 TEST(ConsoleEvent, BlockedOnAFullPipeTheRunIsReportedAndEndsWithTheSignal)
 {
+#if defined(__SANITIZE_THREAD__)
+    // The thread checker holds a signal's handler back while the thread that took it sits in a
+    // read: the watcher, reading the handler's own pipe, would wait for ever. The normal and the
+    // address-checked builds run this test; the runtime's tests check the watcher in-process.
+    GTEST_SKIP() << "signals are held back by the thread checker";
+#endif
     char tmpl[] = "/tmp/facetor-event-XXXXXX";
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     const fs::path dir = tmpl;
