@@ -67,7 +67,9 @@ int runDesktop(int argc, char** argv, DesktopSession& session)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(frameIcon());
 
-    QtPlatform platform;
+    // Never destroyed: the program thread may still call in after the loop has ended, until the
+    // caller ends the process.
+    QtPlatform& platform = *new QtPlatform;
     QMainWindow* frame = platform.frameWindow();
     platform.setFrameTitle(name.toStdString());
     frame->setWindowIcon(frameIcon());
