@@ -28,7 +28,7 @@ struct ExposedPlane {
 };
 
 struct SurfaceReport {
-    std::string title; // surfaceTitle of the spec
+    std::string title; // the surface's title: material and plane
     LatticeKind lattice = LatticeKind::Fcc;
     Index3 hkl{};     // as given (HCP: referring to a1, a2, c)
     Index3 reduced{}; // divided by their greatest common divisor

@@ -14,7 +14,7 @@ void putBigEndian(std::string& out, uint32_t v)
     out.append(b, 4);
 }
 
-// A chunk: length, type, data, and the CRC of type and data (PNG specification, section 5.3).
+// A chunk: length, type, data, and the CRC of type and data, as the PNG format lays it out.
 void putChunk(std::string& out, const char type[4], const unsigned char* data, size_t size)
 {
     putBigEndian(out, static_cast<uint32_t>(size));

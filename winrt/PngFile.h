@@ -1,5 +1,5 @@
 #pragma once
-// The indexed picture as an 8-bit palette PNG (the W3C PNG specification: IHDR colour type 3,
+// The indexed picture as an 8-bit palette PNG (W3C PNG format: IHDR colour type 3,
 // PLTE with the picture's own colours, no transparency), encoded with libpng.
 
 #include "platform/Platform.h"
