@@ -113,50 +113,44 @@ int runLeed(const std::vector<std::string_view>& arguments)
     crystal::LeedDomains domains = crystal::LeedDomains::One;
     LeedFormat format = LeedFormat::Text;
     std::string out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view opt = args[i];
-        if (opt == "--domains") {
-            domains = crystal::LeedDomains::All;
-            continue;
-        }
-        const bool known =
-            opt == "--energy" || opt == "--wood" || opt == "--matrix" || opt == "--format" || opt == "--out";
-        if (!known)
-            return argumentError("unknown option " + quotedWord(opt) + " for leed");
-        if (i + 1 >= args.size())
-            return argumentError("option " + std::string(opt) + " needs a value");
-        const std::string_view value = args[++i];
-        if (opt == "--energy") {
-            energy = parseEnergy(value);
-            if (!energy)
-                return argumentError("--energy " + quotedWord(value) + " is not a positive number of eV");
-        } else if (opt == "--wood" || opt == "--matrix") {
-            if (wood || matrix)
-                return argumentError("give one superstructure: --wood or --matrix, once");
-            if (opt == "--wood") {
-                wood = crystal::parseWoodNotation(value, error);
-                if (!wood)
-                    return argumentError(error);
-                superstructureText = wood->text;
-            } else {
-                matrix = crystal::parseSuperstructureMatrix(value, error);
-                if (!matrix)
-                    return argumentError(error);
-                superstructureText = "matrix";
-            }
-        } else if (opt == "--format") {
-            if (value == "text")
-                format = LeedFormat::Text;
-            else if (value == "json")
-                format = LeedFormat::Json;
-            else
-                return argumentError("unknown format " + quotedWord(value) + " (text or json)");
-        } else {
-            out = std::string(value);
-            if (!figure::leedFileFormatOfPath(out))
-                return argumentError("--out " + quotedWord(value) + " must name a .png or .svg file");
-        }
-    }
+    const int bad = takeOptions(args, "leed", {"--domains"}, {"--energy", "--wood", "--matrix", "--format", "--out"},
+                                [&](std::string_view opt, std::string_view value) -> std::optional<std::string> {
+                                    if (opt == "--domains") {
+                                        domains = crystal::LeedDomains::All;
+                                    } else if (opt == "--energy") {
+                                        energy = parseEnergy(value);
+                                        if (!energy)
+                                            return "--energy " + quotedWord(value) + " is not a positive number of eV";
+                                    } else if (opt == "--wood" || opt == "--matrix") {
+                                        if (wood || matrix)
+                                            return "give one superstructure: --wood or --matrix, once";
+                                        if (opt == "--wood") {
+                                            wood = crystal::parseWoodNotation(value, error);
+                                            if (!wood)
+                                                return error;
+                                            superstructureText = wood->text;
+                                        } else {
+                                            matrix = crystal::parseSuperstructureMatrix(value, error);
+                                            if (!matrix)
+                                                return error;
+                                            superstructureText = "matrix";
+                                        }
+                                    } else if (opt == "--format") {
+                                        if (value == "text")
+                                            format = LeedFormat::Text;
+                                        else if (value == "json")
+                                            format = LeedFormat::Json;
+                                        else
+                                            return "unknown format " + quotedWord(value) + " (text or json)";
+                                    } else {
+                                        out = std::string(value);
+                                        if (!figure::leedFileFormatOfPath(out))
+                                            return "--out " + quotedWord(value) + " must name a .png or .svg file";
+                                    }
+                                    return std::nullopt;
+                                });
+    if (bad)
+        return bad;
     if (!energy)
         return argumentError("option --energy is required");
 

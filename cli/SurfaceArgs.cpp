@@ -1,9 +1,12 @@
 #include "cli/SurfaceArgs.h"
 
 #include "cli/Args.h"
+#include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <iostream>
 #include <limits>
 
@@ -81,6 +84,50 @@ std::optional<int> parseInt(std::string_view text)
     if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
         return std::nullopt;
     return int(*value);
+}
+
+std::optional<Size2> parseSize(std::string_view text)
+{
+    const auto x = text.find('x');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const auto m = parseInt(text.substr(0, x));
+    const auto n = parseInt(text.substr(x + 1));
+    if (!m || !n)
+        return std::nullopt;
+    return Size2{*m, *n};
+}
+
+int takeOptions(const std::vector<std::string_view>& args, std::string_view command,
+                std::initializer_list<std::string_view> flags, std::initializer_list<std::string_view> valued,
+                const TakeOption& take)
+{
+    auto among = [](std::initializer_list<std::string_view> names, std::string_view word) {
+        return std::find(names.begin(), names.end(), word) != names.end();
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view opt = args[i];
+        std::string_view value;
+        if (!among(flags, opt)) {
+            if (!among(valued, opt))
+                return argumentError("unknown option " + quotedWord(opt) + " for " + std::string(command));
+            if (i + 1 >= args.size())
+                return argumentError("option " + std::string(opt) + " needs a value");
+            value = args[++i];
+        }
+        if (const auto error = take(opt, value))
+            return argumentError(*error);
+    }
+    return 0;
+}
+
+int writeOutput(const std::string& path, std::string_view bytes)
+{
+    if (const int err = platform::writeWholeFile(path, bytes)) {
+        std::cerr << "facetor: cannot write " << path << ": " << std::strerror(err) << '\n';
+        return 1;
+    }
+    return 0;
 }
 
 std::optional<crystal::SurfaceSpec> startSurfaceCommand(std::vector<std::string_view>& args, int& status)

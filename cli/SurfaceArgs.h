@@ -7,6 +7,8 @@
 #include "crystal/SurfaceCell.h"
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,26 @@ std::optional<int64_t> parseInteger(std::string_view text);
 std::optional<double> parseNumber(std::string_view text);
 // An integer within the range of int.
 std::optional<int> parseInt(std::string_view text);
+
+// A size "MxN": two integers within the range of int.
+struct Size2 {
+    int m = 0;
+    int n = 0;
+};
+std::optional<Size2> parseSize(std::string_view text);
+
+// Takes a subcommand's own options, the words left after the surface options: flags alone and
+// the other options with one value each, in any order. take(option, value) gets each (an empty
+// value for a flag) and returns an error line, or nothing to go on. An unknown option or a missing
+// value is refused naming the command. Returns 0, or the status of the error printed.
+using TakeOption = std::function<std::optional<std::string>(std::string_view option, std::string_view value)>;
+int takeOptions(const std::vector<std::string_view>& args, std::string_view command,
+                std::initializer_list<std::string_view> flags, std::initializer_list<std::string_view> valued,
+                const TakeOption& take);
+
+// Writes the file whole or not at all; a failure prints "facetor: cannot write FILE: reason".
+// Returns the status: 0, or 1 on a failure.
+int writeOutput(const std::string& path, std::string_view bytes);
 
 // The start of a subcommand on a surface: --help prints the usage (status 0); else the SURFACE
 // options are taken out of args. Nothing, with status set, when the command is over.
