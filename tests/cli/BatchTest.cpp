@@ -1,5 +1,7 @@
 // The batch front end as a user runs it: the real executable in a scratch directory.
 
+#include "tests/cli/CommandRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -17,19 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using RunResult = cli::test::CommandResult;
+using cli::test::slurp;
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -40,45 +31,9 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-class Batch : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/facetor-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        fs::create_directory(m_dir / "work");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    // Runs facetor with args (already shell-quoted where needed) in the work directory.
-    RunResult run(const std::string& args) { return runIn(work(), args); }
-
-    RunResult runIn(const fs::path& dir, const std::string& args)
-    {
-        const std::string cmd = "cd '" + dir.string() + "' && '" FACETOR_BIN "' " + args + " >'"
-            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
-        const int raw = std::system(cmd.c_str());
-        RunResult r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(m_dir / "out");
-        r.err = slurp(m_dir / "err");
-        return r;
-    }
-
-    fs::path work() const { return m_dir / "work"; }
-    std::vector<fs::path> workFiles() const
-    {
-        std::vector<fs::path> files;
-        for (const auto& e : fs::directory_iterator(work()))
-            files.push_back(e.path().filename());
-        return files;
-    }
-
-    fs::path m_dir;
-};
-
 } // namespace
+
+class Batch : public cli::test::CommandRun {};
 
 TEST_F(Batch, ListingIsTheWindowText)
 {

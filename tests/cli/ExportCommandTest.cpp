@@ -2,6 +2,7 @@
 // in a scratch directory.
 
 #include "crystal/Material.h"
+#include "tests/cli/CommandRun.h"
 
 #include <gtest/gtest.h>
 
@@ -19,41 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ExportRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ExportRun = cli::test::CommandResult;
+using cli::test::slurp;
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-class ExportCommand : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("facetor-export-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir / "work");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    // facetor with args (shell-quoted where needed) in the work directory.
-    ExportRun run(const std::string& args)
-    {
-        const std::string cmd = "cd '" + work().string() + "' && '" FACETOR_BIN "' " + args + " >'"
-            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(m_dir / "out"), slurp(m_dir / "err")};
-    }
-    fs::path work() const { return m_dir / "work"; }
-
-    fs::path m_dir;
-};
+class ExportCommand : public cli::test::CommandRun {};
 
 TEST_F(ExportCommand, MaterialsListsEveryPreset)
 {

@@ -1,31 +1,19 @@
 // facetor leed as a user runs it: the real executable in a scratch directory.
 
+#include "tests/cli/CommandRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct LeedRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using LeedRun = cli::test::CommandResult;
+using cli::test::slurp;
 
 int occurrences(const std::string& text, const std::string& word)
 {
@@ -35,26 +23,10 @@ int occurrences(const std::string& text, const std::string& word)
     return n;
 }
 
-class LeedCommand : public testing::Test {
+class LeedCommand : public cli::test::CommandRun {
 protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("facetor-leed-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir / "work");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    // facetor leed with args (shell-quoted where needed) in the work directory.
-    LeedRun leed(const std::string& args)
-    {
-        const std::string cmd = "cd '" + (m_dir / "work").string() + "' && '" FACETOR_BIN "' leed " + args + " >'"
-            + (m_dir / "out").string() + "' 2>'" + (m_dir / "err").string() + "' </dev/null";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(m_dir / "out"), slurp(m_dir / "err")};
-    }
-    bool workEmpty() const { return fs::is_empty(m_dir / "work"); }
-
-    fs::path m_dir;
+    cli::test::CommandResult leed(const std::string& args) { return run("leed " + args); }
+    bool workEmpty() const { return workFiles().empty(); }
 };
 
 } // namespace
@@ -70,14 +42,14 @@ TEST_F(LeedCommand, TextJsonAndPictures)
     EXPECT_EQ(occurrences(text.out, "  substrate "), 13);
     EXPECT_EQ(occurrences(text.out, "  superstructure "), 12);
     EXPECT_NE(text.out.find("   1/2    1/2    1.2"), std::string::npos) << text.out;
-    EXPECT_EQ(slurp(m_dir / "work" / "p.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(slurp(work() / "p.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
 
     const LeedRun json = leed("--material Cu --hkl 1 0 0 --energy 100 --wood '(√2×√2)R45°' --format json --out p.svg");
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.out.rfind("{\"k\": 5.123", 0), 0u) << json.out;
     EXPECT_EQ(occurrences(json.out, "\"kind\": \"superstructure\""), 12);
     EXPECT_NE(json.out.find("{\"h\": 0.5, \"k\": 0.5, "), std::string::npos);
-    EXPECT_NE(slurp(m_dir / "work" / "p.svg").find("<svg"), std::string::npos);
+    EXPECT_NE(slurp(work() / "p.svg").find("<svg"), std::string::npos);
     // The same lattice as a matrix lists the same beams.
     EXPECT_EQ(leed("--material Cu --hkl 1 0 0 --energy 100 --matrix '1 1 -1 1' --format json").out, json.out);
     // p(2x1) with its rotated domain: 13 + 16 + 16 beams.

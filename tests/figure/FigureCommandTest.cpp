@@ -1,47 +1,26 @@
 // facetor figure as a user runs it: bad arguments write nothing and exit with status 2.
 
+#include "tests/cli/CommandRun.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-class FigureCommand : public testing::Test {
+class FigureCommand : public cli::test::CommandRun {
 protected:
-    void SetUp() override
+    // facetor figure with args; the error text is kept for the checks.
+    int figure(const std::string& args)
     {
-        char tmpl[] = "/tmp/facetor-figure-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
+        const cli::test::CommandResult r = run("figure " + args);
+        m_err = r.err;
+        return r.status;
     }
-    void TearDown() override { fs::remove_all(m_dir); }
+    bool exists(const std::string& name) const { return std::filesystem::exists(work() / name); }
 
-    int run(const std::string& args)
-    {
-        const std::string cmd =
-            "cd '" + m_dir.string() + "' && '" FACETOR_BIN "' figure " + args + " >out.txt 2>err.txt </dev/null";
-        const int raw = std::system(cmd.c_str());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-
-    std::string read(const std::string& name) const
-    {
-        std::ifstream in(m_dir / name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
-    bool exists(const std::string& name) const { return fs::exists(m_dir / name); }
-
-    fs::path m_dir;
+    std::string m_err;
 };
 
 TEST_F(FigureCommand, BadArgumentsGiveStatusTwoAndNoFile)
@@ -72,8 +51,8 @@ TEST_F(FigureCommand, BadArgumentsGiveStatusTwoAndNoFile)
     };
     for (const auto& row : rows) {
         const std::string& args = row.args;
-        EXPECT_EQ(run(args), 2) << args;
-        const std::string err = read("err.txt");
+        EXPECT_EQ(figure(args), 2) << args;
+        const std::string err = m_err;
         EXPECT_EQ(err.rfind("facetor: ", 0), 0u) << args << "\n" << err;
         EXPECT_NE(err.substr(0, err.find('\n')).find(row.named), std::string::npos) << args << "\n" << err;
         for (const char* name : {"f.svg", "f.png", "f.jpg"})
@@ -83,16 +62,16 @@ TEST_F(FigureCommand, BadArgumentsGiveStatusTwoAndNoFile)
 
 TEST_F(FigureCommand, WritesTheFileItsNameAsksFor)
 {
-    ASSERT_EQ(run("--material GaAs --hkl 1 1 0 --size 4x4 --cell --axes --colour coordination --out f.svg"), 0)
-        << read("err.txt");
-    EXPECT_NE(read("f.svg").find("<svg"), std::string::npos);
-    ASSERT_EQ(run("--material Cu --hkl 2 1 1 --rotate 30 --tilt 20 --width 640 --out f.PNG"), 0) << read("err.txt");
-    EXPECT_EQ(read("f.PNG").substr(1, 3), "PNG");
-    ASSERT_EQ(run("--lattice hcp --elements Ru --a 2.706 --c 4.282 --hkl 1 0 -1 0 --termination B --out f.pdf"), 0)
-        << read("err.txt");
-    EXPECT_EQ(read("f.pdf").rfind("%PDF-", 0), 0u);
+    ASSERT_EQ(figure("--material GaAs --hkl 1 1 0 --size 4x4 --cell --axes --colour coordination --out f.svg"), 0)
+        << m_err;
+    EXPECT_NE(workFile("f.svg").find("<svg"), std::string::npos);
+    ASSERT_EQ(figure("--material Cu --hkl 2 1 1 --rotate 30 --tilt 20 --width 640 --out f.PNG"), 0) << m_err;
+    EXPECT_EQ(workFile("f.PNG").substr(1, 3), "PNG");
+    ASSERT_EQ(figure("--lattice hcp --elements Ru --a 2.706 --c 4.282 --hkl 1 0 -1 0 --termination B --out f.pdf"), 0)
+        << m_err;
+    EXPECT_EQ(workFile("f.pdf").rfind("%PDF-", 0), 0u);
     // A failed write leaves no file and says why.
-    EXPECT_EQ(run("--material Cu --hkl 1 1 1 --out missing/f.svg"), 1);
+    EXPECT_EQ(figure("--material Cu --hkl 1 1 1 --out missing/f.svg"), 1);
     EXPECT_FALSE(exists("missing"));
 }
 
