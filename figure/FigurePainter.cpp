@@ -1,16 +1,14 @@
 // Paints a figure scene with Cairo: one drawing code for the SVG, PDF and PNG surfaces.
 
+#include "figure/CairoObjects.h"
 #include "figure/CairoPainter.h"
-#include "figure/PngEncoder.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <numbers>
 
 namespace figure::cairo {
@@ -19,21 +17,6 @@ namespace {
 
 // SVG and PDF pages are this wide; as vectors they scale freely.
 constexpr double VectorWidthPoints = 360.0;
-
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
-{
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
 
 Rgb mix(Rgb c, Rgb d, double t) { return {c.r + (d.r - c.r) * t, c.g + (d.g - c.g) * t, c.b + (d.b - c.b) * t}; }
 
@@ -404,10 +387,7 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
         }
     }
     if (format == FigureFormat::Png) {
-        cairo_surface_flush(surface.get());
-        auto png =
-            encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
-                      cairo_image_surface_get_height(surface.get()), cairo_image_surface_get_stride(surface.get()));
+        auto png = imagePng(surface.get());
         if (!png) {
             error = "PNG encoding failed: out of memory";
             return std::nullopt;

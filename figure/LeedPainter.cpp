@@ -1,14 +1,12 @@
 // Paints a LEED picture's layout with Cairo, as PNG or SVG.
 
+#include "figure/CairoObjects.h"
 #include "figure/CairoPainter.h"
-#include "figure/PngEncoder.h"
 
 #include <cairo-svg.h>
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numbers>
 
 namespace figure::cairo {
@@ -100,28 +98,14 @@ void paint(cairo_t* cr, const LeedLayout& layout)
         show(t);
 }
 
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
-{
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-
 } // namespace
 
 std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
 {
     std::string bytes;
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
-        format == LeedFileFormat::Png
-            ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
-            : cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
+    SurfacePtr surface(format == LeedFileFormat::Png
+                           ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
+                           : cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
     auto failed = [&](cairo_status_t status) {
         error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
         return std::nullopt;
@@ -129,16 +113,13 @@ std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFo
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return failed(cairo_surface_status(surface.get()));
     {
-        std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+        ContextPtr cr(cairo_create(surface.get()));
         paint(cr.get(), layout);
         if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
             return failed(cairo_status(cr.get()));
     }
     if (format == LeedFileFormat::Png) {
-        cairo_surface_flush(surface.get());
-        auto png =
-            encodePng(cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
-                      cairo_image_surface_get_height(surface.get()), cairo_image_surface_get_stride(surface.get()));
+        auto png = imagePng(surface.get());
         if (!png) {
             error = "cannot paint the picture: out of memory";
             return std::nullopt;

@@ -1,0 +1,39 @@
+#pragma once
+// What the Cairo painters share: owning pointers for Cairo's objects, the stream that collects a
+// vector surface's bytes, and the PNG of an image surface.
+
+#include "figure/PngEncoder.h"
+
+#include <cairo.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace figure::cairo {
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+
+// Cairo's write callback for the stream surfaces: appends to the std::string of the closure.
+inline cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// The PNG file of an RGB24 image surface; nothing when the encoder runs out of memory.
+inline std::optional<std::string> imagePng(cairo_surface_t* surface)
+{
+    cairo_surface_flush(surface);
+    return encodePng(cairo_image_surface_get_data(surface), cairo_image_surface_get_width(surface),
+                     cairo_image_surface_get_height(surface), cairo_image_surface_get_stride(surface));
+}
+
+} // namespace figure::cairo
