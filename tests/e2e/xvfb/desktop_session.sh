@@ -11,19 +11,15 @@
 set -uo pipefail
 bin=$1
 out=$2
-for tool in xvfb-run xdotool import compare convert openbox pdfinfo pdftoppm pdfimages; do
-  command -v "$tool" >/dev/null || { echo "desktop session: $tool is missing, skipped"; exit 77; }
-done
-rm -rf "$out" && mkdir -p "$out/work"
-export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
+name="desktop session"
+. "$(dirname "$(realpath "$0")")/session_setup.sh"
+prepare_session compare convert pdfinfo pdftoppm pdfimages
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-name="desktop session"; pid=
+pid=
 . "$E2E_HELPERS"
 
 # Saves the picture with File, Save and compares its visible part with the batch front end's
@@ -49,12 +45,7 @@ savecompare() {
   fail "the saved picture ($name) differs from render in $differing pixels"
 }
 
-openbox >/dev/null 2>&1 &
-sleep 1
-cd "$out/work"
-# HOME in the work directory: the print dialog offers $HOME/print.pdf, settings stay here.
-HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
-pid=$!
+start_program
 
 surface=$(waitfor "What Surface") || fail "no surface dialog"
 shot 01-surface-dialog
@@ -135,25 +126,9 @@ box=$(waitforbox) || fail "no end box"
 sleep 0.5
 shot 08-end-box
 [ -z "$(xdotool search --onlyvisible --name "What Do You Want" 2>/dev/null)" ] || fail "the view dialog stays open after Exit Program"
-# No is the default button: move to Yes and press it.
-xdotool windowactivate --sync "$box" 2>/dev/null; sleep "$pause"
-xdotool key --clearmodifiers shift+Tab space
-for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
-wait "$pid"; status=$?
-echo "$status" > "$out/status.txt"
+answer_yes "$box"
 INNER
-chmod +x "$out/inner.sh"
-timeout 400 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")"
-rc=$?
-[ $rc -eq 0 ] || { echo "desktop session failed (rc $rc); screenshots in $out"; exit 1; }
-
-status=$(cat "$out/status.txt")
-# A sanitizer build reports on standard error: any report fails the session.
-if grep -q -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt"; then
-  echo "desktop session: the sanitizer reported:"; grep -A20 -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt" | head -60
-  exit 1
-fi
+run_session 400
 [ "$status" = 0 ] || { echo "desktop session: exit status $status, expected 0"; exit 1; }
 [ -f "$out/work/posit.txt" ] && [ ! -s "$out/work/posit.txt" ] || { echo "desktop session: posit.txt missing or not empty"; exit 1; }
 pdf=$(ls "$out"/work/*.pdf 2>/dev/null | head -1)

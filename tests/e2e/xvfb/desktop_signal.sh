@@ -8,25 +8,17 @@
 set -uo pipefail
 bin=$1
 out=$2
-for tool in xvfb-run xdotool import openbox; do
-  command -v "$tool" >/dev/null || { echo "desktop signal: $tool is missing, skipped"; exit 77; }
-done
-rm -rf "$out" && mkdir -p "$out/work"
-export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
+name="desktop signal"
+. "$(dirname "$(realpath "$0")")/session_setup.sh"
+prepare_session
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-name="desktop signal"; pid=
+pid=
 . "$E2E_HELPERS"
-openbox >/dev/null 2>&1 &
-sleep 1
-cd "$out/work"
-HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
-pid=$!
+start_program
 waitfor "What Surface" >/dev/null || fail "no surface dialog"
 xdotool key Return
 waitfor "What Do You Want" >/dev/null || fail "no view dialog after the first surface"
@@ -38,20 +30,9 @@ xdotool windowactivate --sync "$errbox" 2>/dev/null; sleep "$pause"
 xdotool key Return
 box=$(waitforbox) || fail "no end box"
 sleep 0.4; import -window root "$out/03-end-box.png"
-xdotool windowactivate --sync "$box" 2>/dev/null; sleep "$pause"
-xdotool key --clearmodifiers shift+Tab space
-for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
-wait "$pid"; echo $? > "$out/status.txt"
+answer_yes "$box"
 INNER
-chmod +x "$out/inner.sh"
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
-  echo "desktop signal: failed; screenshots in $out"; exit 1; }
-status=$(cat "$out/status.txt")
-if grep -q -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt"; then
-  echo "desktop signal: the sanitizer reported:"; grep -A20 -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt" | head -60
-  exit 1
-fi
+run_session 300
 [ "$status" = 130 ] || { echo "desktop signal: exit status $status, expected 130"; exit 1; }
 grep -q "rtxrtl: error (200): program aborting due to control-C event" "$out/stderr.txt" || {
   echo "desktop signal: message 200 is missing from standard error"; exit 1; }

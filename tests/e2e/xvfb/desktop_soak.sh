@@ -9,30 +9,22 @@
 set -uo pipefail
 bin=$1
 out=$2
-for tool in xvfb-run xdotool import openbox; do
-  command -v "$tool" >/dev/null || { echo "desktop soak: $tool is missing, skipped"; exit 77; }
-done
-rm -rf "$out" && mkdir -p "$out/work"
-export XDG_RUNTIME_DIR=$(mktemp -d) && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-export E2E_HELPERS="$(dirname "$(realpath "$0")")/session_helpers.sh"
+name="desktop soak"
+. "$(dirname "$(realpath "$0")")/session_setup.sh"
+prepare_session
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
 bin=$1; out=$2
-name="desktop soak"; pid=
+pid=
 . "$E2E_HELPERS"
 surfaces=${SOAK_SURFACES:-100}
 # Resident kilobytes, open descriptors and threads of the program.
 holdings() {
   echo "$(awk '/^VmRSS:/ { print $2 }' /proc/$pid/status) $(ls /proc/$pid/fd | wc -l) $(ls /proc/$pid/task | wc -l)"
 }
-openbox >/dev/null 2>&1 &
-sleep 1
-cd "$out/work"
-HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
-pid=$!
+start_program
 surface=$(waitfor "What Surface") || fail "no surface dialog"
 keys=(f b h z)
 for i in $(seq 1 "$surfaces"); do
@@ -54,20 +46,9 @@ done
 import -window root "$out/last-surface.png"
 clickdu "$view" 54 206                             # Exit Program
 box=$(waitforbox) || fail "no end box"
-xdotool windowactivate --sync "$box" 2>/dev/null; sleep "$pause"
-xdotool key --clearmodifiers shift+Tab space
-for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
-wait "$pid"; echo $? > "$out/status.txt"
+answer_yes "$box"
 INNER
-chmod +x "$out/inner.sh"
-timeout 1500 xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
-  echo "desktop soak: failed; screenshots in $out"; exit 1; }
-if grep -q -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt"; then
-  echo "desktop soak: the sanitizer reported:"; grep -A20 -E "ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer" "$out/stderr.txt" | head -60
-  exit 1
-fi
-status=$(cat "$out/status.txt")
+run_session 1500
 [ "$status" = 0 ] || { echo "desktop soak: exit status $status, expected 0"; exit 1; }
 read -r rss10 fd10 th10 < "$out/tenth.txt"
 read -r rssN fdN thN < "$out/last.txt"

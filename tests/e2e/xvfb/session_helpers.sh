@@ -1,5 +1,6 @@
-# Helpers shared by the Xvfb sessions, sourced by each session's inner script. The session sets
-# name (for messages), out (its output folder) and pid (the program) before it calls fail.
+# Helpers shared by the Xvfb sessions, sourced by each session's inner script. The session's
+# name (for messages) comes from its outer script; out (its output folder) and pid (the program)
+# are set before fail is called.
 pause=${E2E_PAUSE:-0.2}
 
 fail() { echo "$name: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
@@ -50,4 +51,24 @@ menu() {
   case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
   xdotool mousemove --window "$frame" "$x" 8 click 1
   sleep 0.4
+}
+
+# Starts the window manager, then the program in OUTPUT_DIR/work with HOME there (the print
+# dialog offers $HOME/print.pdf, settings stay there); sets pid.
+start_program() {
+  openbox >/dev/null 2>&1 &
+  sleep 1
+  cd "$out/work"
+  HOME="$out/work" "$bin" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+  pid=$!
+}
+
+# Answers Yes in the end-of-program box (No is its default button) and waits for the program to
+# end; its exit status goes to OUTPUT_DIR/status.txt.
+answer_yes() {
+  xdotool windowactivate --sync "$1" 2>/dev/null; sleep "$pause"
+  xdotool key --clearmodifiers shift+Tab space
+  for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+  wait "$pid"; echo $? > "$out/status.txt"
 }
