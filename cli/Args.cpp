@@ -19,57 +19,18 @@ struct Reader {
 
 std::optional<int16_t> parseIndex(std::string_view text)
 {
-    int value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last || first == last)
+    const auto value = parseInteger(text);
+    if (!value || *value < std::numeric_limits<int16_t>::min() || *value > std::numeric_limits<int16_t>::max())
         return std::nullopt;
-    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-        return std::nullopt;
-    return static_cast<int16_t>(value);
+    return static_cast<int16_t>(*value);
 }
 
 std::optional<float> parseAngle(std::string_view text)
 {
-    float value = 0.0f;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+    const auto value = parseNumber(text);
+    if (!value || !std::isfinite(static_cast<float>(*value)))
         return std::nullopt;
-    return value;
-}
-
-std::optional<int> parseDimension(std::string_view text)
-{
-    int value = 0;
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size() || value < 1 || value > 8192)
-        return std::nullopt;
-    return value;
-}
-
-// A word of the command line as the error line shows it: control characters are written as
-// \xNN so that the message stays one line.
-std::string quoted(std::string_view s)
-{
-    static const char hex[] = "0123456789abcdef";
-    std::string out = "'";
-    for (unsigned char c : s) {
-        if (c < 0x20 || c == 0x7f) {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "'";
+    return static_cast<float>(*value);
 }
 
 } // namespace
@@ -115,7 +76,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
     else if (first == "render")
         cmd.subcommand = Subcommand::Render;
     else
-        return ArgError{"unknown subcommand " + quoted(first)};
+        return ArgError{"unknown subcommand " + quotedWord(first)};
 
     std::optional<geometry::LatticeKind> kind;
     geometry::Termination term = geometry::Termination::None;
@@ -140,7 +101,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
                 return missing();
             kind = geometry::parseLatticeName(*v);
             if (!kind)
-                return ArgError{"unknown lattice " + quoted(*v) + " (bcc, fcc, hcp or zincblende)"};
+                return ArgError{"unknown lattice " + quotedWord(*v) + " (bcc, fcc, hcp or zincblende)"};
         } else if (opt == "--termination") {
             auto v = value();
             if (!v)
@@ -150,7 +111,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             else if (*v == "B" || *v == "b")
                 term = geometry::Termination::B;
             else
-                return ArgError{"unknown termination " + quoted(*v) + " (A or B)"};
+                return ArgError{"unknown termination " + quotedWord(*v) + " (A or B)"};
         } else if (opt == "--hkl" && !isListing) {
             if (args.size() - in.next < 3)
                 return ArgError{"option --hkl needs three indices"};
@@ -159,7 +120,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
                 const std::string_view t = in.take();
                 auto parsed = parseIndex(t);
                 if (!parsed)
-                    return ArgError{"Miller index " + quoted(t) + " is not an integer from -32768 to 32767"};
+                    return ArgError{"Miller index " + quotedWord(t) + " is not an integer from -32768 to 32767"};
                 idx[i] = *parsed;
             }
             cmd.miller = {idx[0], idx[1], idx[2]};
@@ -170,7 +131,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
                 return missing();
             auto angle = parseAngle(*v);
             if (!angle)
-                return ArgError{"angle " + quoted(*v) + " for " + std::string(opt) + " is not a finite number"};
+                return ArgError{"angle " + quotedWord(*v) + " for " + std::string(opt) + " is not a finite number"};
             (opt == "--rotate" ? cmd.rotate : cmd.tilt) = *angle;
         } else if (opt == "--format" && isSlab) {
             auto v = value();
@@ -181,7 +142,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             else if (*v == "xyz")
                 cmd.format = SlabFormat::Xyz;
             else
-                return ArgError{"unknown format " + quoted(*v) + " (table or xyz)"};
+                return ArgError{"unknown format " + quotedWord(*v) + " (table or xyz)"};
         } else if (opt == "--material" && isSlab) {
             auto v = value();
             if (!v)
@@ -198,18 +159,14 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             auto v = value();
             if (!v)
                 return missing();
-            const auto x = v->find('x');
-            std::optional<int> w, h;
-            if (x != std::string_view::npos) {
-                w = parseDimension(v->substr(0, x));
-                h = parseDimension(v->substr(x + 1));
-            }
-            if (!w || !h)
-                return ArgError{"screen size " + quoted(*v) + " is not WxH (1 to 8192 each)"};
-            cmd.screenWidth = *w;
-            cmd.screenHeight = *h;
+            const auto size = parseSize(*v);
+            const auto inRange = [](int side) { return side >= 1 && side <= 8192; };
+            if (!size || !inRange(size->m) || !inRange(size->n))
+                return ArgError{"screen size " + quotedWord(*v) + " is not WxH (1 to 8192 each)"};
+            cmd.screenWidth = size->m;
+            cmd.screenHeight = size->n;
         } else {
-            return ArgError{"unknown option " + quoted(opt) + " for " + std::string(first)};
+            return ArgError{"unknown option " + quotedWord(opt) + " for " + std::string(first)};
         }
     }
 
@@ -229,7 +186,7 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
             return ArgError{"option --material applies only to --format xyz"};
         const crystal::Material* m = crystal::findMaterial(cmd.material);
         if (!m)
-            return ArgError{"unknown material " + quoted(cmd.material) + " (facetor materials lists them)"};
+            return ArgError{"unknown material " + quotedWord(cmd.material) + " (facetor materials lists them)"};
         if (m->lattice != *kind)
             return ArgError{"material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not "
                             + std::string(geometry::latticeName(*kind))};
@@ -240,9 +197,71 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
         const auto dot = cmd.out.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : cmd.out.substr(dot);
         if (ext != ".bmp" && ext != ".png")
-            return ArgError{"output file " + quoted(cmd.out) + " must end in .bmp or .png"};
+            return ArgError{"output file " + quotedWord(cmd.out) + " must end in .bmp or .png"};
     }
     return cmd;
+}
+
+std::string quotedWord(std::string_view s)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string out = "'";
+    for (unsigned char c : s.substr(0, 200)) {
+        if (c < 0x20 || c == 0x7f) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += char(c);
+        }
+    }
+    return out + (s.size() > 200 ? "...'" : "'");
+}
+
+std::optional<int64_t> parseInteger(std::string_view text)
+{
+    int64_t value = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+')
+        ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last || first == last)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+')
+        ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseInt(std::string_view text)
+{
+    const auto value = parseInteger(text);
+    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*value);
+}
+
+std::optional<Size2> parseSize(std::string_view text)
+{
+    const auto x = text.find('x');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const auto m = parseInt(text.substr(0, x));
+    const auto n = parseInt(text.substr(x + 1));
+    if (!m || !n)
+        return std::nullopt;
+    return Size2{*m, *n};
 }
 
 } // namespace cli

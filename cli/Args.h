@@ -4,6 +4,7 @@
 #include "geometry/Lattice.h"
 #include "geometry/Surface.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,5 +51,22 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args);
 
 // The usage text, several lines, ending in a line break.
 std::string usage();
+
+// The readers of the command line's words, for every subcommand.
+// The whole text as an integer, or as a finite number; a leading "+" is allowed.
+std::optional<int64_t> parseInteger(std::string_view text);
+std::optional<double> parseNumber(std::string_view text);
+// An integer within the range of int.
+std::optional<int> parseInt(std::string_view text);
+
+// A size "MxN": two integers within the range of int.
+struct Size2 {
+    int m = 0;
+    int n = 0;
+};
+std::optional<Size2> parseSize(std::string_view text);
+
+// The word as an error line shows it: quoted, control characters as \xNN, one line.
+std::string quotedWord(std::string_view word);
 
 } // namespace cli

@@ -30,72 +30,10 @@ constexpr int64_t IndexLimit = 1000;
 
 } // namespace
 
-std::string quotedWord(std::string_view s)
-{
-    static const char hex[] = "0123456789abcdef";
-    std::string out = "'";
-    for (unsigned char c : s.substr(0, 200)) {
-        if (c < 0x20 || c == 0x7f) {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += char(c);
-        }
-    }
-    return out + (s.size() > 200 ? "...'" : "'");
-}
-
 int argumentError(std::string_view message)
 {
     std::cerr << "facetor: " << message << '\n' << usage();
     return 2;
-}
-
-std::optional<int64_t> parseInteger(std::string_view text)
-{
-    int64_t value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last || first == last)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseNumber(std::string_view text)
-{
-    double value = 0.0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && *first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> parseInt(std::string_view text)
-{
-    const auto value = parseInteger(text);
-    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(*value);
-}
-
-std::optional<Size2> parseSize(std::string_view text)
-{
-    const auto x = text.find('x');
-    if (x == std::string_view::npos)
-        return std::nullopt;
-    const auto m = parseInt(text.substr(0, x));
-    const auto n = parseInt(text.substr(x + 1));
-    if (!m || !n)
-        return std::nullopt;
-    return Size2{*m, *n};
 }
 
 int takeOptions(const std::vector<std::string_view>& args, std::string_view command,

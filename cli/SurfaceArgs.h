@@ -4,6 +4,7 @@
 //   (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])
 //   --hkl H K L (HCP also H K I L) [--termination A|B]
 
+#include "cli/Args.h"
 #include "crystal/SurfaceCell.h"
 
 #include <cstdint>
@@ -15,19 +16,6 @@
 #include <vector>
 
 namespace cli {
-
-// The whole text as an integer, or as a finite number; a leading "+" is allowed.
-std::optional<int64_t> parseInteger(std::string_view text);
-std::optional<double> parseNumber(std::string_view text);
-// An integer within the range of int.
-std::optional<int> parseInt(std::string_view text);
-
-// A size "MxN": two integers within the range of int.
-struct Size2 {
-    int m = 0;
-    int n = 0;
-};
-std::optional<Size2> parseSize(std::string_view text);
 
 // Takes a subcommand's own options, the words left after the surface options: flags alone and
 // the other options with one value each, in any order. take(option, value) gets each (an empty
@@ -50,9 +38,6 @@ std::optional<crystal::SurfaceSpec> startSurfaceCommand(std::vector<std::string_
 // their order. The termination defaults to A for hcp and zincblende and is refused for bcc and
 // fcc. On a bad or missing option: nothing, with error one line naming it.
 std::optional<crystal::SurfaceSpec> takeSurfaceArgs(std::vector<std::string_view>& args, std::string& error);
-
-// The word as an error line shows it: quoted, control characters as \xNN, one line.
-std::string quotedWord(std::string_view word);
 
 // Prints "facetor: <message>" and the usage on standard error; returns the status 2.
 int argumentError(std::string_view message);
