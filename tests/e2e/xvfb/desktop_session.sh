@@ -17,10 +17,7 @@ prepare_session compare convert pdfinfo pdftoppm pdfimages
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
-set -uo pipefail
-bin=$1; out=$2
-pid=
-. "$E2E_HELPERS"
+. "$E2E_HELPERS" "$@"
 
 # Saves the picture with File, Save and compares its visible part with the batch front end's
 # render of the same surface and view (render arguments follow the name); a slow (sanitizer)

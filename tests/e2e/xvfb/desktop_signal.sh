@@ -14,10 +14,7 @@ prepare_session
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
-set -uo pipefail
-bin=$1; out=$2
-pid=
-. "$E2E_HELPERS"
+. "$E2E_HELPERS" "$@"
 start_program
 waitfor "What Surface" >/dev/null || fail "no surface dialog"
 xdotool key Return

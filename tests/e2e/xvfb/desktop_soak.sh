@@ -15,10 +15,7 @@ prepare_session
 
 cat > "$out/inner.sh" <<'INNER'
 #!/usr/bin/env bash
-set -uo pipefail
-bin=$1; out=$2
-pid=
-. "$E2E_HELPERS"
+. "$E2E_HELPERS" "$@"
 surfaces=${SOAK_SURFACES:-100}
 # Resident kilobytes, open descriptors and threads of the program.
 holdings() {

@@ -1,6 +1,10 @@
-# Helpers shared by the Xvfb sessions, sourced by each session's inner script. The session's
-# name (for messages) comes from its outer script; out (its output folder) and pid (the program)
-# are set before fail is called.
+# Helpers shared by the Xvfb sessions, sourced by each session's inner script with its arguments
+# FACETOR_BINARY OUTPUT_DIR. The session's name (for messages) comes from its outer script; pid is
+# the program once start_program has run.
+set -uo pipefail
+bin=$1
+out=$2
+pid=
 pause=${E2E_PAUSE:-0.2}
 
 fail() { echo "$name: $*"; import -window root "$out/failure.png" 2>/dev/null; kill -9 "$pid" 2>/dev/null; exit 1; }
