@@ -48,14 +48,18 @@ bool DialogManager::usable(std::size_t i) const
     return c.visible && m_host.isEnabled(m_window, c.id);
 }
 
-// A control the focus may move to; a scroll bar only with a tab stop.
-bool DialogManager::canFocus(std::size_t i) const
+bool DialogManager::canFocus(std::size_t i) const { return platform::canTakeFocus(m_layout.controls[i]) && usable(i); }
+
+// The first and last control of i's group: from one with the group style to the next.
+std::pair<std::size_t, std::size_t> DialogManager::groupOf(std::size_t i) const
 {
-    const platform::ControlLayout& c = m_layout.controls[i];
-    const bool focusable = c.type != ControlType::Static && c.type != ControlType::Icon
-        && c.type != ControlType::GroupBox && c.type != ControlType::Other
-        && (c.type != ControlType::ScrollBar || c.tabStop);
-    return focusable && usable(i);
+    std::size_t first = i;
+    while (first > 0 && !(styleOf(first) & style::Group))
+        --first;
+    std::size_t last = i;
+    while (last + 1 < m_layout.controls.size() && !(styleOf(last + 1) & style::Group))
+        ++last;
+    return {first, last};
 }
 
 void DialogManager::command(int id, int code)
@@ -89,11 +93,8 @@ void DialogManager::click(std::size_t i)
         break;
     case ControlType::RadioButton:
         if (type == style::AutoRadioButton) {
-            std::size_t first = i;
-            while (first > 0 && !(styleOf(first) & style::Group))
-                --first;
-            for (std::size_t k = first; k < m_layout.controls.size() && (k == first || !(styleOf(k) & style::Group));
-                 ++k)
+            const auto [first, last] = groupOf(i);
+            for (std::size_t k = first; k <= last; ++k)
                 if (k != i && m_layout.controls[k].type == ControlType::RadioButton
                     && (styleOf(k) & style::ButtonTypeMask) == style::AutoRadioButton)
                     m_host.setCheckState(m_window, m_layout.controls[k].id, platform::Unchecked);
@@ -129,10 +130,24 @@ void DialogManager::moveTab(int focusId, bool forward)
     for (int step = 1; step <= n; ++step) {
         const int i = start < 0 ? (forward ? step - 1 : n - step) : ((start + (forward ? step : -step)) % n + n) % n;
         const auto k = static_cast<std::size_t>(i);
-        if (m_layout.controls[k].tabStop && usable(k)) {
-            giveFocus(k);
-            return;
+        if (!m_layout.controls[k].tabStop || !usable(k))
+            continue;
+        // Tab into a group of radio buttons lands on its checked button; from that button it
+        // leaves the group.
+        std::size_t target = k;
+        if (m_layout.controls[k].type == ControlType::RadioButton) {
+            const auto [first, last] = groupOf(k);
+            for (std::size_t r = first; r <= last; ++r)
+                if (m_layout.controls[r].type == ControlType::RadioButton && canFocus(r)
+                    && m_host.checkState(m_window, m_layout.controls[r].id) == platform::Checked) {
+                    target = r;
+                    break;
+                }
         }
+        if (target != k && static_cast<int>(target) == start)
+            continue;
+        giveFocus(target);
+        return;
     }
 }
 
@@ -142,12 +157,7 @@ void DialogManager::moveInGroup(int focusId, bool forward)
     if (f < 0)
         return;
     const auto self = static_cast<std::size_t>(f);
-    std::size_t first = self;
-    while (first > 0 && !(styleOf(first) & style::Group))
-        --first;
-    std::size_t last = self;
-    while (last + 1 < m_layout.controls.size() && !(styleOf(last + 1) & style::Group))
-        ++last;
+    const auto [first, last] = groupOf(self);
     const std::size_t size = last - first + 1;
     for (std::size_t step = 1; step < size; ++step) {
         const std::size_t k = first + (forward ? (self - first + step) % size : (self - first + size - step) % size);
@@ -233,7 +243,8 @@ void DialogManager::onTextEdited(int controlId)
 void DialogManager::onKey(int focusId, platform::DialogKeyPress key)
 {
     const int f = indexOf(focusId);
-    const platform::ControlLayout* focused = f < 0 ? nullptr : &m_layout.controls[static_cast<std::size_t>(f)];
+    if (!platform::reachesDialog(key, f < 0 ? nullptr : &m_layout.controls[static_cast<std::size_t>(f)]))
+        return; // the focused control's own key
     switch (key.key) {
     case DialogKey::Enter: enter(focusId); break;
     case DialogKey::Escape: command(2, notify::ButtonClicked); break;
@@ -241,13 +252,9 @@ void DialogManager::onKey(int focusId, platform::DialogKeyPress key)
     case DialogKey::Up:
     case DialogKey::Down:
     case DialogKey::Left:
-    case DialogKey::Right:
-        if (focused == nullptr || !focused->keepsArrows)
-            moveInGroup(focusId, key.key == DialogKey::Down || key.key == DialogKey::Right);
-        break;
+    case DialogKey::Right: moveInGroup(focusId, key.key == DialogKey::Down || key.key == DialogKey::Right); break;
     case DialogKey::Character:
-        if (key.alt || focused == nullptr || !focused->keepsCharacters)
-            accelerator(focusId, static_cast<char>(std::toupper(static_cast<unsigned char>(key.character))));
+        accelerator(focusId, static_cast<char>(std::toupper(static_cast<unsigned char>(key.character))));
         break;
     }
 }

@@ -11,7 +11,8 @@
 //   radio buttons of its group. Other check boxes and radio buttons are left to the program.
 // - The arrow keys move the focus within the focused control's group (the controls from one
 //   with the group style to the next), clicking an automatic radio button reached so.
-// - Tab and Shift+Tab move over the visible, enabled controls with a tab stop, wrapping.
+// - Tab and Shift+Tab move over the visible, enabled controls with a tab stop, wrapping; Tab
+//   into a group of radio buttons lands on its checked button.
 // - Accelerator letters: the letter after "&" in a button's, static text's or group box's
 //   caption, with Alt from any control, without Alt from a control that does not keep
 //   characters; searched from the control after the focus, wrapping. A push button is clicked,
@@ -28,6 +29,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dialogs {
@@ -77,6 +79,7 @@ private:
     std::uint32_t styleOf(std::size_t i) const { return m_template.items[i].style; }
     bool usable(std::size_t i) const;
     bool canFocus(std::size_t i) const;
+    std::pair<std::size_t, std::size_t> groupOf(std::size_t i) const;
     void command(int id, int code);
     void giveFocus(std::size_t i);
     void click(std::size_t i);

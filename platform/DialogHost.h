@@ -148,6 +148,13 @@ struct DialogKeyPress {
     constexpr bool operator==(const DialogKeyPress&) const = default;
 };
 
+// Whether key goes to the dialog rather than to the focused control (null: none has the focus),
+// by the rule above. Both hosts route keys with it.
+bool reachesDialog(DialogKeyPress key, const ControlLayout* focused);
+// Whether the control can take the focus at all (enabled and visible aside): not a static text,
+// icon, group box or unknown class; a scroll bar only with a tab stop.
+bool canTakeFocus(const ControlLayout& control);
+
 // What the user does to a running box, reported on the thread that called runModal.
 class DialogInput {
 public:

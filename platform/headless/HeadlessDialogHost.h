@@ -1,7 +1,8 @@
 #pragma once
 // A dialog host without a screen, for tests and the batch front end. Boxes are built in memory
 // from the layout; a script of user actions is played once a box has been created, turned into
-// raw input as a screen would report it, and every control operation and input is logged.
+// raw input as a screen would report it (HeadlessUser), and every control operation and input
+// is logged.
 //
 // The script is one queue shared by nested dialogs: each step acts on the innermost open
 // dialog, so a step that opens a nested dialog lets the following steps drive it. When the
@@ -77,6 +78,15 @@ public:
         std::vector<std::string> items;
         std::vector<bool> selected;
         int current = -1; // the selected item (single selection), or the caret item
+
+        bool hasEditField() const
+        {
+            return layout.type == ControlType::Edit || (layout.type == ControlType::ComboBox && layout.editable);
+        }
+        bool multipleSelection() const
+        {
+            return layout.type == ControlType::ListBox && layout.selection != ListSelection::Single;
+        }
     };
 
     struct DialogRecord {
@@ -157,10 +167,6 @@ private:
     // Logs "<dialog> <operation's first word> <id> <its arguments>" and finds the control.
     Control* logged(DialogWindow dialog, int id, const std::string& operation);
     void log(DialogWindow dialog, const std::string& line);
-    void note(DialogWindow dialog, const std::string& line);
-    void play(Live& live, const Step& step);
-    void key(Live& live, DialogKeyPress key);
-    void type(Live& live, char ch);
 
     std::deque<Step> m_script;
     std::vector<std::unique_ptr<Live>> m_open; // innermost last

@@ -1,111 +1,56 @@
 #include "platform/qt/QtDialogHost.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
+#include "platform/qt/GuiInvoker.h"
+#include "platform/qt/QtDialogControls.h"
+#include "platform/qt/QtDialogInputQueue.h"
+
+#include <QCoreApplication>
 #include <QDialog>
-#include <QEventLoop>
-#include <QFontMetrics>
-#include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMainWindow>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QThread>
 #include <QTimer>
 
-#include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <optional>
 
 namespace platform {
 namespace {
 
-// Room a push button keeps between its wrapped caption and its edges.
-constexpr int ButtonTextMargin = 8;
-
-// Layout and program texts hold one byte per character.
-QString toQt(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string fromQt(const QString& s) { return s.toLatin1().toStdString(); }
-
-// Breaks a caption into lines no wider than width, between words ("&" markers take no room).
-QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
+// The key as the dialog's keys name it, if it is one of them (whoever it then goes to).
+std::optional<DialogKeyPress> dialogKeyOf(const QKeyEvent* e)
 {
-    QStringList lines;
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        QString line;
-        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (!line.isEmpty() && metrics.horizontalAdvance(QString(candidate).remove(QLatin1Char('&'))) > width) {
-                lines << line;
-                line = word;
-            } else {
-                line = candidate;
-            }
-        }
-        lines << line;
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const int k = e->key();
+    if (k == Qt::Key_Backtab || (k == Qt::Key_Tab && mods == Qt::ShiftModifier))
+        return DialogKeyPress{DialogKey::Tab, 0, false, true};
+    if (mods == Qt::NoModifier) {
+        if (k == Qt::Key_Return || k == Qt::Key_Enter)
+            return DialogKeyPress{DialogKey::Enter};
+        if (k == Qt::Key_Escape)
+            return DialogKeyPress{DialogKey::Escape};
+        if (k == Qt::Key_Tab)
+            return DialogKeyPress{DialogKey::Tab};
+        static constexpr DialogKey arrows[] = {DialogKey::Left, DialogKey::Up, DialogKey::Right, DialogKey::Down};
+        if (k >= Qt::Key_Left && k <= Qt::Key_Down)
+            return DialogKeyPress{arrows[k - Qt::Key_Left]};
     }
-    return lines.join(QLatin1Char('\n'));
+    const bool alnum = (k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9);
+    if (alnum && (mods == Qt::AltModifier || mods == Qt::NoModifier))
+        return DialogKeyPress{DialogKey::Character, static_cast<char>(k), mods == Qt::AltModifier};
+    return std::nullopt;
 }
-
-// A button whose check state changes only when the host sets it.
-template <class Base> class DialogButton final : public Base {
-public:
-    using Base::Base;
-
-protected:
-    void nextCheckState() override {}
-};
-
-// A scroll bar that reports what the user asks and moves only when the program sets it.
-class DialogScrollBar final : public QScrollBar {
-public:
-    using QScrollBar::QScrollBar;
-    std::function<void(ScrollRequest, int)> report;
-    int lastTrack = 0; // where the thumb was last dragged to
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        QScrollBar::mouseReleaseEvent(event);
-        if (report && event->button() == Qt::LeftButton)
-            report(ScrollRequest::EndScroll, 0);
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        const int k = event->key();
-        const bool scrollKey = (k >= Qt::Key_Left && k <= Qt::Key_Down) || k == Qt::Key_PageUp || k == Qt::Key_PageDown
-            || k == Qt::Key_Home || k == Qt::Key_End;
-        if (report && scrollKey && !event->isAutoRepeat())
-            report(ScrollRequest::EndScroll, 0);
-        QScrollBar::keyReleaseEvent(event);
-    }
-    void wheelEvent(QWheelEvent* event) override
-    {
-        const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-        if (report && delta != 0) {
-            report(delta > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown, 0);
-            report(ScrollRequest::EndScroll, 0);
-        }
-        event->accept();
-    }
-    void contextMenuEvent(QContextMenuEvent*) override {} // its entries would move the bar by themselves
-};
 
 // The box: keys the dialog handles and the close box go to the host; only the host (or the
 // application as it quits) closes it.
 class DialogBox final : public QDialog {
 public:
     using QDialog::QDialog;
-    std::function<std::optional<DialogKeyPress>(QKeyEvent*)> dialogKey; // the key as the dialog's, if it is
-    std::function<void(DialogKeyPress)> reportKey;
+    // Whether the key is the dialog's; report: the host reports it too (a key press).
+    std::function<bool(const QKeyEvent*, bool report)> dialogKey;
     std::function<void()> closeBox;
     std::function<bool()> mayClose;
 
@@ -118,13 +63,10 @@ public:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
         const bool press = e->type() == QEvent::KeyPress;
-        if ((press || e->type() == QEvent::ShortcutOverride) && dialogKey) {
-            if (const auto k = dialogKey(static_cast<QKeyEvent*>(e))) {
-                e->accept();
-                if (press && reportKey)
-                    reportKey(*k);
-                return true;
-            }
+        if ((press || e->type() == QEvent::ShortcutOverride) && dialogKey
+            && dialogKey(static_cast<QKeyEvent*>(e), press)) {
+            e->accept();
+            return true;
         }
         return QDialog::eventFilter(watched, e);
     }
@@ -177,51 +119,28 @@ protected:
 
 // --- Shared state ----------------------------------------------------------------------------
 
-struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
-    struct Control {
-        ControlLayout layout;
-        QPointer<QWidget> widget;
-        QString text; // the caption of kinds whose widget shows something else (or nothing)
-    };
-
+struct QtDialogHost::Impl {
     struct Live {
+        Live(DialogInput& input, bool guiThread) : inputs(input, guiThread) {}
         DialogWindow window;
-        DialogInput* input = nullptr;
-        bool guiMode = false; // runModal runs on the GUI thread
-
-        // Guarded by Impl::mutex.
-        std::deque<std::function<void(DialogInput&)>> queue;
-        bool ended = false;
-        int result = 0;
-        bool aborted = false;    // the box went away or the application quit
-        bool delivering = false; // an input taken from the queue is being handled
+        QtDialogInputQueue inputs;
 
         // GUI thread only.
         QPointer<DialogBox> box;
-        std::vector<Control> controls;
-        int quiet = 0;              // > 0 while the host itself changes controls
-        QEventLoop* loop = nullptr; // the nested loop of a run on the GUI thread
-        bool woken = false;         // the nested loop was left on purpose
-        bool closing = false;       // the host is taking the box down
-        bool quitting = false;      // the application is closing its windows to quit
-    };
-
-    struct Call {
-        bool running = false;
-        bool done = false;
-        bool cancelled = false;
+        std::vector<QtControl> controls;
+        int quiet = 0;         // > 0 while the host itself changes controls
+        bool closing = false;  // the host is taking the box down
+        bool quitting = false; // the application is closing its windows to quit
     };
 
     std::function<QWidget*()> frame;
     QObject* context = nullptr; // lives on the GUI thread; queued calls are delivered to it
+    std::optional<GuiInvoker> gui;
 
     mutable std::mutex mutex;
-    std::condition_variable changed;
     std::vector<std::shared_ptr<Live>> open; // outermost first
     bool gone = false;                       // the application quit or the host is going
     std::uint64_t nextWindow = 1;            // guarded by mutex
-
-    bool onGuiThread() const { return QThread::currentThread() == context->thread(); }
 
     std::shared_ptr<Live> find(DialogWindow window) const
     {
@@ -232,125 +151,61 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         return nullptr;
     }
 
-    // Runs fn on the GUI thread and waits for it; directly when already there. False when the
-    // GUI thread no longer serves calls (fn then has not run and never will).
-    bool callOnGui(const std::function<void()>& fn)
+    static QtControl* controlById(Live& live, int id)
     {
-        if (onGuiThread()) {
-            fn();
-            return true;
-        }
-        auto call = std::make_shared<Call>();
-        {
-            std::lock_guard lock(mutex);
-            if (gone)
-                return false;
-        }
-        std::weak_ptr<Impl> weak = weak_from_this();
-        const std::function<void()>* work = &fn;
-        QMetaObject::invokeMethod(
-            context,
-            [weak, call, work] {
-                const auto self = weak.lock();
-                if (!self)
-                    return;
-                {
-                    std::lock_guard lock(self->mutex);
-                    if (call->cancelled)
-                        return;
-                    call->running = true;
-                }
-                (*work)();
-                {
-                    std::lock_guard lock(self->mutex);
-                    call->done = true;
-                }
-                self->changed.notify_all();
-            },
-            Qt::QueuedConnection);
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return call->done || (gone && !call->running); });
-        if (!call->done)
-            call->cancelled = true;
-        return call->done;
-    }
-
-    Control* controlById(Live& live, int id)
-    {
-        for (Control& c : live.controls)
+        for (QtControl& c : live.controls)
             if (c.layout.id == id)
                 return &c;
         return nullptr;
     }
 
     // The control a widget belongs to (a combo box's edit field belongs to the combo box).
-    Control* controlOf(Live& live, const QWidget* widget)
+    static QtControl* controlOf(Live& live, const QWidget* widget)
     {
         for (; widget != nullptr && widget != live.box; widget = widget->parentWidget())
-            for (Control& c : live.controls)
+            for (QtControl& c : live.controls)
                 if (c.widget == widget)
                     return &c;
         return nullptr;
     }
 
-    // Runs fn with a control of a live dialog on the GUI thread, marked as the host's own change.
-    void withControl(DialogWindow window, int id, const std::function<void(Live&, Control&)>& fn)
+    // Runs fn with a control of a live dialog on the GUI thread, as the host's own change, and
+    // returns its result; fallback when there is no such control.
+    template <class R, class F> R onControl(DialogWindow window, int id, R fallback, F&& fn)
     {
         const std::shared_ptr<Live> live = find(window);
         if (!live)
-            return;
-        callOnGui([&] {
-            Control* c = live->box ? controlById(*live, id) : nullptr;
+            return fallback;
+        return gui->runOr(fallback, [&]() -> R {
+            QtControl* c = live->box ? controlById(*live, id) : nullptr;
             if (c == nullptr || !c->widget)
-                return;
+                return fallback;
             ++live->quiet;
-            fn(*live, *c);
-            --live->quiet;
+            if constexpr (std::is_void_v<decltype(fn(*c))>) {
+                fn(*c);
+                --live->quiet;
+                return fallback;
+            } else {
+                R result = fn(*c);
+                --live->quiet;
+                return result;
+            }
         });
     }
-
-    template <class T> T run(DialogWindow window, int id, T value, const std::function<void(Live&, Control&, T&)>& fn)
-    {
-        withControl(window, id, [&](Live& live, Control& c) { fn(live, c, value); });
-        return value;
-    }
+    template <class F> void change(DialogWindow window, int id, F&& fn) { onControl(window, id, 0, fn); }
 
     // --- GUI thread: input ----------------------------------------------------------------------
 
-    void wake(Live& live)
+    // What the user does, unless it is the host's own change.
+    static void post(Live& live, QtDialogInputQueue::Input input)
     {
-        if (live.loop) {
-            live.woken = true;
-            live.loop->quit();
-        }
+        if (live.quiet == 0 && !live.closing)
+            live.inputs.post(std::move(input));
     }
 
-    void post(Live& live, std::function<void(DialogInput&)> input)
-    {
-        if (live.quiet > 0 || live.closing)
-            return;
-        {
-            std::lock_guard lock(mutex);
-            if (live.ended || live.aborted)
-                return;
-            live.queue.push_back(std::move(input));
-        }
-        changed.notify_all();
-        wake(live);
-    }
-
-    void abort(Live& live)
-    {
-        {
-            std::lock_guard lock(mutex);
-            live.aborted = true;
-        }
-        changed.notify_all();
-        wake(live);
-    }
-
-    // The application is quitting: every run returns -1 and no call is served any more.
-    void shutDown()
+    // The host or the application is going: no call is served any more, no dialog starts.
+    // Returns the dialogs open now, taken before a waiting run is released and forgets its own.
+    std::vector<std::shared_ptr<Live>> stop()
     {
         std::vector<std::shared_ptr<Live>> lives;
         {
@@ -358,9 +213,15 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             gone = true;
             lives = open;
         }
-        changed.notify_all();
-        for (const auto& live : lives) {
-            abort(*live);
+        gui->stop();
+        return lives;
+    }
+
+    // The application is quitting: every run returns -1.
+    void shutDown()
+    {
+        for (const auto& live : stop()) {
+            live->inputs.abort();
             live->closing = true;
             if (live->box)
                 delete live->box.data();
@@ -378,228 +239,45 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         }
         for (const auto& live : lives) {
             live->quitting = true;
-            abort(*live);
+            live->inputs.abort();
         }
     }
 
-    // The key as the dialog's: Enter, Escape, Tab always; Alt with a letter or digit always;
-    // arrows and plain letters or digits unless the focused control keeps them.
-    std::optional<DialogKeyPress> dialogKey(Live& live, const QKeyEvent* e)
+    // --- GUI thread: the box ----------------------------------------------------------------------
+
+    QWidget* ownerWidget(DialogWindow owner) const
     {
-        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-        const int k = e->key();
-        const Control* f = controlOf(live, live.box->focusWidget());
-        const bool keepsArrows = f && f->layout.keepsArrows;
-        const bool keepsCharacters = f && f->layout.keepsCharacters;
-        if ((k == Qt::Key_Return || k == Qt::Key_Enter) && mods == Qt::NoModifier)
-            return DialogKeyPress{DialogKey::Enter};
-        if (k == Qt::Key_Escape && mods == Qt::NoModifier)
-            return DialogKeyPress{DialogKey::Escape};
-        if (k == Qt::Key_Tab && mods == Qt::NoModifier)
-            return DialogKeyPress{DialogKey::Tab};
-        if (k == Qt::Key_Backtab || (k == Qt::Key_Tab && mods == Qt::ShiftModifier))
-            return DialogKeyPress{DialogKey::Tab, 0, false, true};
-        if (k >= Qt::Key_Left && k <= Qt::Key_Down && mods == Qt::NoModifier && !keepsArrows) {
-            static constexpr DialogKey arrows[] = {DialogKey::Left, DialogKey::Up, DialogKey::Right, DialogKey::Down};
-            return DialogKeyPress{arrows[k - Qt::Key_Left]};
-        }
-        const bool alnum = (k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9);
-        if (alnum && (mods == Qt::AltModifier || (mods == Qt::NoModifier && !keepsCharacters)))
-            return DialogKeyPress{DialogKey::Character, static_cast<char>(k), mods == Qt::AltModifier};
-        return std::nullopt;
+        if (owner.isValid())
+            if (const auto outer = find(owner); outer && outer->box)
+                return outer->box;
+        return frame ? frame() : nullptr;
     }
 
-    // --- GUI thread: building ----------------------------------------------------------------
-
-    QString caption(const Control& c) const
+    // The box's place on the screen: the layout gives its client area relative to the owner's
+    // client area, or to the screen, or centred.
+    static QRect placement(const DialogLayout& layout, QWidget* owner)
     {
-        switch (c.layout.type) {
-        case ControlType::Static: return static_cast<QLabel*>(c.widget.data())->text();
-        case ControlType::GroupBox: return static_cast<QGroupBox*>(c.widget.data())->title();
-        case ControlType::CheckBox:
-        case ControlType::RadioButton: return static_cast<QAbstractButton*>(c.widget.data())->text();
-        case ControlType::Edit: return static_cast<QLineEdit*>(c.widget.data())->text();
-        case ControlType::ComboBox: return static_cast<QComboBox*>(c.widget.data())->currentText();
-        default: return c.text;
+        const QSize size(layout.rect.width, layout.rect.height);
+        if (layout.centred) {
+            const QRect area =
+                owner ? owner->window()->geometry() : QGuiApplication::primaryScreen()->availableGeometry();
+            return QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size);
         }
+        QPoint origin;
+        if (owner && !layout.screenRelative) {
+            QWidget* client = owner;
+            if (auto* main = qobject_cast<QMainWindow*>(owner); main && main->centralWidget())
+                client = main->centralWidget();
+            origin = client->mapToGlobal(QPoint(0, 0));
+        }
+        return QRect(origin + QPoint(layout.rect.x, layout.rect.y), size);
     }
 
-    void setButtonCaption(Control& c, const QString& text)
-    {
-        auto* button = static_cast<QPushButton*>(c.widget.data());
-        c.text = text;
-        button->setText(c.layout.multiLine
-                            ? wrapped(text, QFontMetrics(button->font()), button->width() - ButtonTextMargin)
-                            : text);
-    }
-
-    QWidget* createControl(const std::shared_ptr<Live>& livePtr, Control& c)
-    {
-        DialogBox* box = livePtr->box;
-        const ControlLayout& l = c.layout;
-        const QString text = toQt(l.caption);
-        const int id = l.id;
-        auto report = [this, livePtr](std::function<void(DialogInput&)> fn) { post(*livePtr, std::move(fn)); };
-        auto edited = [report, id] { report([id](DialogInput& in) { in.onTextEdited(id); }); };
-        QWidget* w = nullptr;
-        switch (l.type) {
-        case ControlType::GroupBox:
-            w = new QGroupBox(text, box);
-            w->setAttribute(Qt::WA_TransparentForMouseEvents);
-            break;
-        case ControlType::CheckBox: {
-            auto* check = new DialogButton<QCheckBox>(text, box);
-            check->setTristate(l.triState);
-            w = check;
-            break;
-        }
-        case ControlType::RadioButton: {
-            auto* radio = new DialogButton<QRadioButton>(text, box);
-            radio->setAutoExclusive(false);
-            w = radio;
-            break;
-        }
-        case ControlType::PushButton: {
-            auto* push = new DialogButton<QPushButton>(box);
-            push->setAutoDefault(false);
-            push->setDefault(l.isDefault);
-            w = push;
-            break;
-        }
-        case ControlType::Edit: {
-            auto* edit = new QLineEdit(text, box);
-            edit->setFrame(l.border);
-            edit->setReadOnly(l.readOnly);
-            if (l.password)
-                edit->setEchoMode(QLineEdit::Password);
-            edit->setAlignment((l.align == TextAlign::Right        ? Qt::AlignRight
-                                    : l.align == TextAlign::Centre ? Qt::AlignHCenter
-                                                                   : Qt::AlignLeft)
-                               | Qt::AlignVCenter);
-            // textEdited comes from the user only: a text the program sets reports nothing.
-            QObject::connect(edit, &QLineEdit::textEdited, context, edited);
-            w = edit;
-            break;
-        }
-        case ControlType::Static:
-        case ControlType::Icon: {
-            auto* label = new QLabel(box);
-            if (l.type == ControlType::Icon) {
-                label->setPixmap(QApplication::windowIcon().pixmap(l.rect.width, l.rect.height));
-                c.text = text;
-            } else {
-                label->setTextFormat(Qt::PlainText);
-                label->setText(text);
-                label->setAlignment((l.align == TextAlign::Centre      ? Qt::AlignHCenter
-                                         : l.align == TextAlign::Right ? Qt::AlignRight
-                                                                       : Qt::AlignLeft)
-                                    | Qt::AlignTop);
-                label->setWordWrap(l.wordWrap);
-            }
-            w = label;
-            break;
-        }
-        case ControlType::ScrollBar: {
-            auto* bar = new DialogScrollBar(l.vertical ? Qt::Vertical : Qt::Horizontal, box);
-            // A new scroll bar control spans 0..100 with the thumb at 0.
-            bar->setRange(0, 100);
-            bar->setValue(0);
-            bar->setPageStep(0);
-            bar->report = [report, id](ScrollRequest r, int thumb) {
-                report([=](DialogInput& in) { in.onScroll(id, r, thumb); });
-            };
-            QObject::connect(bar, &QAbstractSlider::sliderPressed, context, [bar] { bar->lastTrack = bar->value(); });
-            QObject::connect(bar, &QAbstractSlider::sliderReleased, context,
-                             [bar] { bar->report(ScrollRequest::ThumbPosition, bar->lastTrack); });
-            QObject::connect(bar, &QAbstractSlider::actionTriggered, context, [bar](int action) {
-                // Qt has already moved the thumb: report the request and put the thumb back
-                // where the program left it.
-                const int thumb = bar->sliderPosition();
-                bar->setSliderPosition(bar->value());
-                using A = QAbstractSlider::SliderAction;
-                switch (action) {
-                case A::SliderSingleStepAdd: bar->report(ScrollRequest::LineDown, 0); break;
-                case A::SliderSingleStepSub: bar->report(ScrollRequest::LineUp, 0); break;
-                case A::SliderPageStepAdd: bar->report(ScrollRequest::PageDown, 0); break;
-                case A::SliderPageStepSub: bar->report(ScrollRequest::PageUp, 0); break;
-                case A::SliderToMinimum: bar->report(ScrollRequest::Top, 0); break;
-                case A::SliderToMaximum: bar->report(ScrollRequest::Bottom, 0); break;
-                case A::SliderMove:
-                    if (bar->isSliderDown())
-                        bar->lastTrack = thumb;
-                    bar->report(bar->isSliderDown() ? ScrollRequest::ThumbTrack : ScrollRequest::ThumbPosition, thumb);
-                    break;
-                default: break;
-                }
-            });
-            w = bar;
-            break;
-        }
-        case ControlType::ListBox: {
-            auto* list = new QListWidget(box);
-            list->setSelectionMode(l.selection == ListSelection::Multiple       ? QAbstractItemView::MultiSelection
-                                       : l.selection == ListSelection::Extended ? QAbstractItemView::ExtendedSelection
-                                                                                : QAbstractItemView::SingleSelection);
-            QObject::connect(list, &QListWidget::itemSelectionChanged, context,
-                             [report, id] { report([id](DialogInput& in) { in.onListSelection(id); }); });
-            QObject::connect(list, &QListWidget::itemDoubleClicked, context,
-                             [report, id] { report([id](DialogInput& in) { in.onListDoubleClick(id); }); });
-            c.text = text;
-            w = list;
-            break;
-        }
-        case ControlType::ComboBox: {
-            auto* combo = new QComboBox(box);
-            combo->setEditable(l.editable);
-            combo->setInsertPolicy(QComboBox::NoInsert);
-            if (l.editable) {
-                combo->setCompleter(nullptr); // the system's combo box completes nothing
-                combo->setEditText(text);
-                QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, context, edited);
-            }
-            QObject::connect(combo, &QComboBox::currentIndexChanged, context,
-                             [report, id] { report([id](DialogInput& in) { in.onListSelection(id); }); });
-            w = combo;
-            break;
-        }
-        case ControlType::Other:
-            w = new QWidget(box); // a class the host does not know: an empty placeholder
-            c.text = text;
-            break;
-        }
-        c.widget = w;
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            QObject::connect(button, &QAbstractButton::clicked, context,
-                             [report, id] { report([id](DialogInput& in) { in.onClick(id); }); });
-        QRect r(l.rect.x, l.rect.y, l.rect.width, l.rect.height);
-        if (l.type == ControlType::ComboBox)
-            r.setHeight(w->sizeHint().height()); // the layout's height includes the dropped list
-        w->setGeometry(r);
-        if (l.type == ControlType::PushButton)
-            setButtonCaption(c, text); // after the geometry: a multi-line caption wraps to the width
-        const bool focusable = l.type != ControlType::Static && l.type != ControlType::Icon
-            && l.type != ControlType::GroupBox && l.type != ControlType::Other;
-        w->setFocusPolicy(!focusable                             ? Qt::NoFocus
-                              : l.tabStop                        ? Qt::StrongFocus
-                              : l.type == ControlType::ScrollBar ? Qt::NoFocus
-                                                                 : Qt::ClickFocus);
-        w->setEnabled(l.enabled);
-        if (!l.visible)
-            w->hide();
-        return w;
-    }
-
-    void build(const std::shared_ptr<Live>& livePtr, const DialogLayout& layout, DialogWindow owner)
+    void build(const std::shared_ptr<Live>& livePtr, const DialogLayout& layout, DialogWindow owner, bool guiThread)
     {
         Live& live = *livePtr;
-        QWidget* ownerWidget = nullptr;
-        if (owner.isValid())
-            if (const auto outer = find(owner))
-                ownerWidget = outer->box;
-        if (ownerWidget == nullptr && frame)
-            ownerWidget = frame();
-
-        auto* box = new DialogBox(ownerWidget);
+        QWidget* ownerBox = ownerWidget(owner);
+        auto* box = new DialogBox(ownerBox);
         live.box = box;
         // A title bar and, when the layout asks, a close box: never minimise or maximise.
         Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
@@ -611,45 +289,31 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         // usable beside it (its menus, About, Pause, Save), as the picture it shows is meant to
         // be worked with while the dialog waits. A dialog nested in another blocks that one; a
         // dialog run from a menu on the message thread blocks the frame.
-        if (owner.isValid() && ownerWidget != nullptr)
+        if (owner.isValid() && ownerBox != nullptr)
             box->setWindowModality(Qt::WindowModal);
-        else if (live.guiMode)
-            box->setWindowModality(ownerWidget ? Qt::WindowModal : Qt::ApplicationModal);
+        else if (guiThread)
+            box->setWindowModality(ownerBox ? Qt::WindowModal : Qt::ApplicationModal);
         else
             box->setWindowModality(Qt::NonModal);
         box->setWindowTitle(toQt(layout.caption));
         QFont font(QStringLiteral("Liberation Sans"));
         font.setPixelSize(11);
         box->setFont(font);
+        box->setFixedSize(layout.rect.width, layout.rect.height);
+        box->setGeometry(placement(layout, ownerBox));
 
-        // The layout gives the client area, relative to the owner's client area.
-        const QSize size(layout.rect.width, layout.rect.height);
-        box->setFixedSize(size);
-        QPoint origin;
-        if (layout.centred) {
-            QRect area =
-                ownerWidget ? ownerWidget->window()->geometry() : QGuiApplication::primaryScreen()->availableGeometry();
-            origin = area.center() - QPoint(size.width() / 2, size.height() / 2);
-        } else {
-            if (ownerWidget && !layout.screenRelative) {
-                QWidget* client = ownerWidget;
-                if (auto* main = qobject_cast<QMainWindow*>(ownerWidget); main && main->centralWidget())
-                    client = main->centralWidget();
-                origin = client->mapToGlobal(QPoint(0, 0));
-            }
-            origin += QPoint(layout.rect.x, layout.rect.y);
-        }
-        box->setGeometry(QRect(origin, size));
-
+        const QtInputReport report = [this, livePtr](std::function<void(DialogInput&)> in) {
+            post(*livePtr, std::move(in));
+        };
         live.controls.resize(layout.controls.size());
         for (std::size_t i = 0; i < layout.controls.size(); ++i) {
             live.controls[i].layout = layout.controls[i];
-            createControl(livePtr, live.controls[i]);
+            createControlWidget(live.controls[i], box, context, report);
         }
         // Group boxes lie beneath the controls they frame. A label with an accelerator shows it
         // underlined, as the caption of the control after it (the dialog, not Qt, handles the key).
         for (std::size_t i = 0; i < live.controls.size(); ++i) {
-            Control& c = live.controls[i];
+            const QtControl& c = live.controls[i];
             if (c.layout.type == ControlType::GroupBox)
                 c.widget->lower();
             if (c.layout.type == ControlType::Static && !c.layout.noPrefix
@@ -660,21 +324,24 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
         box->installEventFilter(box);
         for (QWidget* w : box->findChildren<QWidget*>())
             w->installEventFilter(box);
-        box->dialogKey = [this, livePtr](QKeyEvent* e) { return dialogKey(*livePtr, e); };
-        box->reportKey = [this, livePtr](DialogKeyPress k) {
-            const Control* f = controlOf(*livePtr, livePtr->box->focusWidget());
-            const int focusId = f ? f->layout.id : 0;
-            post(*livePtr, [focusId, k](DialogInput& in) { in.onKey(focusId, k); });
+        box->dialogKey = [this, livePtr](const QKeyEvent* e, bool reportIt) {
+            const QtControl* f = controlOf(*livePtr, livePtr->box->focusWidget());
+            const std::optional<DialogKeyPress> k = dialogKeyOf(e);
+            if (!k || !reachesDialog(*k, f ? &f->layout : nullptr))
+                return false;
+            if (reportIt)
+                post(*livePtr, [focusId = f ? f->layout.id : 0, key = *k](DialogInput& in) { in.onKey(focusId, key); });
+            return true;
         };
         box->closeBox = [this, livePtr] { post(*livePtr, [](DialogInput& in) { in.onCloseBox(); }); };
         box->mayClose = [livePtr] { return livePtr->quitting; };
         QObject::connect(box, &QObject::destroyed, context, [this, livePtr] {
             if (!livePtr->closing)
-                abort(*livePtr);
+                livePtr->inputs.abort();
         });
     }
 
-    void show(Live& live)
+    static void show(Live& live)
     {
         if (!live.box)
             return;
@@ -684,86 +351,14 @@ struct QtDialogHost::Impl : std::enable_shared_from_this<QtDialogHost::Impl> {
             live.box->setFocus(Qt::OtherFocusReason);
     }
 
-    void destroy(Live& live)
+    static void destroy(Live& live)
     {
         live.closing = true;
-        live.loop = nullptr;
         if (live.box) {
             live.box->hide();
             // Later: a menu of one of its controls may still be on the stack.
             live.box->deleteLater();
         }
-    }
-
-    // --- The modal loops -----------------------------------------------------------------------
-
-    // The next input for the loop, or the end (set in result); empty: wait.
-    std::optional<std::function<void(DialogInput&)>> next(Live& live, bool& ended, int& result)
-    {
-        ended = live.ended || live.aborted;
-        result = live.ended ? live.result : -1;
-        if (ended || live.queue.empty())
-            return std::nullopt;
-        auto input = std::move(live.queue.front());
-        live.queue.pop_front();
-        live.delivering = true;
-        return input;
-    }
-
-    // A run on another thread: sleep until the GUI thread queues something.
-    int threadLoop(Live& live)
-    {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            bool ended = false;
-            int result = 0;
-            auto input = next(live, ended, result);
-            if (ended)
-                return result;
-            if (!input) {
-                changed.wait(lock);
-                continue;
-            }
-            lock.unlock();
-            (*input)(*live.input);
-            lock.lock();
-            live.delivering = false;
-        }
-    }
-
-    // A run on the GUI thread: a nested event loop, left whenever something is queued; the
-    // input is delivered from here, outside any widget's event handler.
-    int guiLoop(Live& live)
-    {
-        QEventLoop loop;
-        live.loop = &loop;
-        int result = 0;
-        for (;;) {
-            bool ended = false;
-            std::optional<std::function<void(DialogInput&)>> input;
-            {
-                std::lock_guard lock(mutex);
-                input = next(live, ended, result);
-            }
-            if (ended)
-                break;
-            if (input) {
-                (*input)(*live.input);
-                std::lock_guard lock(mutex);
-                live.delivering = false;
-                continue;
-            }
-            live.woken = false;
-            loop.exec();
-            if (!live.woken) {
-                // Left without a reason of ours: the application is quitting.
-                std::lock_guard lock(mutex);
-                if (!live.ended)
-                    live.aborted = true;
-            }
-        }
-        live.loop = nullptr;
-        return result;
     }
 };
 
@@ -781,15 +376,12 @@ QtDialogHost::QtDialogHost(std::function<QWidget*()> frame) : m_impl(std::make_s
         QObject::connect(app, &QCoreApplication::aboutToQuit, m_impl->context,
                          [impl = m_impl.get()] { impl->shutDown(); });
     }
+    m_impl->gui.emplace(m_impl->context);
 }
 
 QtDialogHost::~QtDialogHost()
 {
-    {
-        std::lock_guard lock(m_impl->mutex);
-        m_impl->gone = true;
-    }
-    m_impl->changed.notify_all();
+    m_impl->stop();
     delete m_impl->context; // drops the calls still queued for it
 }
 
@@ -811,7 +403,7 @@ QDialog* QtDialogHost::dialogWidget(DialogWindow dialog) const
 QWidget* QtDialogHost::controlWidget(DialogWindow dialog, int controlId) const
 {
     const auto live = m_impl->find(dialog);
-    const Impl::Control* c = live && live->box ? m_impl->controlById(*live, controlId) : nullptr;
+    const QtControl* c = live && live->box ? Impl::controlById(*live, controlId) : nullptr;
     return c ? c->widget.data() : nullptr;
 }
 
@@ -819,7 +411,7 @@ bool QtDialogHost::settled() const
 {
     std::lock_guard lock(m_impl->mutex);
     for (const auto& live : m_impl->open)
-        if (!live->queue.empty() || live->delivering)
+        if (!live->inputs.settled())
             return false;
     return true;
 }
@@ -827,9 +419,8 @@ bool QtDialogHost::settled() const
 int QtDialogHost::runModal(const DialogLayout& layout, DialogWindow owner, DialogInput& input)
 {
     Impl& d = *m_impl;
-    auto live = std::make_shared<Impl::Live>();
-    live->input = &input;
-    live->guiMode = d.onGuiThread();
+    const bool guiThread = d.gui->onGuiThread();
+    auto live = std::make_shared<Impl::Live>(input, guiThread);
     {
         std::lock_guard lock(d.mutex);
         if (d.gone)
@@ -841,22 +432,16 @@ int QtDialogHost::runModal(const DialogLayout& layout, DialogWindow owner, Dialo
         std::lock_guard lock(d.mutex);
         std::erase(d.open, live);
     };
-    if (!d.callOnGui([&] { d.build(live, layout, owner); })) {
+    if (!d.gui->call([&] { d.build(live, layout, owner, guiThread); })) {
         forget();
         return -1;
     }
 
     input.onCreated(live->window);
-    bool finished;
-    {
-        std::lock_guard lock(d.mutex);
-        finished = live->ended || live->aborted;
-    }
-    if (!finished)
-        d.callOnGui([&] { d.show(*live); });
-
-    const int result = live->guiMode ? d.guiLoop(*live) : d.threadLoop(*live);
-    d.callOnGui([&] { d.destroy(*live); });
+    if (!live->inputs.over())
+        d.gui->run([&] { Impl::show(*live); });
+    const int result = live->inputs.run();
+    d.gui->run([&] { Impl::destroy(*live); });
     forget();
     return result;
 }
@@ -864,279 +449,134 @@ int QtDialogHost::runModal(const DialogLayout& layout, DialogWindow owner, Dialo
 void QtDialogHost::endDialog(DialogWindow dialog, int result)
 {
     const auto live = m_impl->find(dialog);
-    if (!live)
+    if (!live || !live->inputs.end(result))
         return;
-    {
-        std::lock_guard lock(m_impl->mutex);
-        if (live->ended || live->aborted)
-            return;
-        live->ended = true;
-        live->result = result;
-    }
-    m_impl->changed.notify_all();
     // The box disappears at once, as the user expects: the routine that ended it may go on to
     // end the whole program and never return to the modal loop that would remove it.
-    m_impl->callOnGui([&] {
+    m_impl->gui->run([&] {
         if (live->box)
             live->box->hide();
+        live->inputs.wake();
     });
-    if (live->guiMode && m_impl->onGuiThread())
-        m_impl->wake(*live);
 }
 
-// --- Control operations -------------------------------------------------------------------------
-
-using Control = QtDialogHost::Impl::Control;
-using Live = QtDialogHost::Impl::Live;
-
-namespace {
-template <class T> T* widgetAs(Control& c, ControlType type)
-{
-    return c.layout.type == type ? static_cast<T*>(c.widget.data()) : nullptr;
-}
-QLineEdit* editField(Control& c)
-{
-    if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
-        return combo->lineEdit();
-    return widgetAs<QLineEdit>(c, ControlType::Edit);
-}
-
-// Where a sorted list puts a new item: after every item that does not sort after it.
-int sortedPosition(const QString& text, int count, const std::function<QString(int)>& textAt)
-{
-    int i = 0;
-    while (i < count && QString::compare(textAt(i), text, Qt::CaseInsensitive) <= 0)
-        ++i;
-    return i;
-}
-} // namespace
+// --- Control operations: each on the GUI thread, as the host's own change ------------------------
 
 std::string QtDialogHost::text(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<std::string>(dialog, controlId, {},
-                                    [&](Live&, Control& c, std::string& out) { out = fromQt(m_impl->caption(c)); });
+    return m_impl->onControl(dialog, controlId, std::string(), [](QtControl& c) { return fromQt(controlText(c)); });
 }
 
 void QtDialogHost::setText(DialogWindow dialog, int controlId, std::string_view text)
 {
-    const QString t = toQt(text);
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        QWidget* w = c.widget;
-        switch (c.layout.type) {
-        case ControlType::Static: static_cast<QLabel*>(w)->setText(t); break;
-        case ControlType::GroupBox: static_cast<QGroupBox*>(w)->setTitle(t); break;
-        case ControlType::PushButton: m_impl->setButtonCaption(c, t); break;
-        case ControlType::CheckBox:
-        case ControlType::RadioButton: static_cast<QAbstractButton*>(w)->setText(t); break;
-        case ControlType::Edit:
-            static_cast<QLineEdit*>(w)->setText(t);
-            static_cast<QLineEdit*>(w)->setCursorPosition(0); // a set text leaves the caret at its start
-            break;
-        case ControlType::ComboBox:
-            if (auto* combo = static_cast<QComboBox*>(w); combo->isEditable())
-                combo->setEditText(t);
-            break;
-        default: c.text = t; break;
-        }
-    });
+    m_impl->change(dialog, controlId, [t = toQt(text)](QtControl& c) { setControlText(c, t); });
 }
 
 bool QtDialogHost::isEnabled(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<bool>(dialog, controlId, false,
-                             [](Live& live, Control& c, bool& out) { out = c.widget->isEnabledTo(live.box); });
+    return m_impl->onControl(dialog, controlId, false,
+                             [](QtControl& c) { return c.widget->isEnabledTo(c.widget->parentWidget()); });
 }
 
 void QtDialogHost::setEnabled(DialogWindow dialog, int controlId, bool enabled)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) { c.widget->setEnabled(enabled); });
+    m_impl->change(dialog, controlId, [&](QtControl& c) { c.widget->setEnabled(enabled); });
 }
 
 int QtDialogHost::focus(DialogWindow dialog)
 {
     const auto live = m_impl->find(dialog);
-    int id = 0;
-    if (live)
-        m_impl->callOnGui([&] {
-            if (const Control* c = live->box ? m_impl->controlOf(*live, live->box->focusWidget()) : nullptr)
-                id = c->layout.id;
-        });
-    return id;
+    if (!live)
+        return 0;
+    return m_impl->gui->run([&] {
+        const QtControl* c = live->box ? Impl::controlOf(*live, live->box->focusWidget()) : nullptr;
+        return c ? c->layout.id : 0;
+    });
 }
 
 void QtDialogHost::setFocus(DialogWindow dialog, int controlId)
 {
-    m_impl->withControl(dialog, controlId, [](Live&, Control& c) { c.widget->setFocus(Qt::OtherFocusReason); });
+    m_impl->change(dialog, controlId, [](QtControl& c) { c.widget->setFocus(Qt::OtherFocusReason); });
 }
 
 void QtDialogHost::selectText(DialogWindow dialog, int controlId, int start, int end)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (QLineEdit* edit = editField(c)) {
-            const int size = static_cast<int>(edit->text().size());
-            const int from = std::clamp(start, 0, size);
-            edit->setSelection(from, (end < 0 ? size : std::clamp(end, from, size)) - from);
-        }
-    });
+    m_impl->change(dialog, controlId, [&](QtControl& c) { selectControlText(c, start, end); });
 }
 
 int QtDialogHost::checkState(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<int>(dialog, controlId, Unchecked, [](Live&, Control& c, int& state) {
-        if (c.layout.type == ControlType::CheckBox || c.layout.type == ControlType::RadioButton) {
-            const auto* button = static_cast<QAbstractButton*>(c.widget.data());
-            const auto* check = qobject_cast<const QCheckBox*>(button);
-            state = check && check->checkState() == Qt::PartiallyChecked ? 2
-                : button->isChecked()                                    ? Checked
-                                                                         : Unchecked;
-        }
-    });
+    return m_impl->onControl(dialog, controlId, Unchecked, [](QtControl& c) { return controlCheck(c); });
 }
 
 void QtDialogHost::setCheckState(DialogWindow dialog, int controlId, int state)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (auto* check = widgetAs<QCheckBox>(c, ControlType::CheckBox))
-            check->setCheckState(state == Unchecked                      ? Qt::Unchecked
-                                     : state == 2 && check->isTristate() ? Qt::PartiallyChecked
-                                                                         : Qt::Checked);
-        else if (auto* radio = widgetAs<QAbstractButton>(c, ControlType::RadioButton))
-            radio->setChecked(state != Unchecked);
-    });
+    m_impl->change(dialog, controlId, [&](QtControl& c) { setControlCheck(c, state); });
 }
 
 void QtDialogHost::setScrollRange(DialogWindow dialog, int controlId, int minimum, int maximum)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
+    m_impl->change(dialog, controlId, [&](QtControl& c) {
+        if (QScrollBar* bar = scrollBarOf(c))
             bar->setRange(minimum, maximum);
     });
 }
 
 int QtDialogHost::scrollRangeMax(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& out) {
-        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
-            out = bar->maximum();
-    });
+    return m_impl->onControl(dialog, controlId, 0,
+                             [](QtControl& c) { return scrollBarOf(c) ? scrollBarOf(c)->maximum() : 0; });
 }
 
 int QtDialogHost::scrollPosition(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& out) {
-        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
-            out = bar->value();
-    });
+    return m_impl->onControl(dialog, controlId, 0,
+                             [](QtControl& c) { return scrollBarOf(c) ? scrollBarOf(c)->value() : 0; });
 }
 
 void QtDialogHost::setScrollPosition(DialogWindow dialog, int controlId, int position)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (auto* bar = widgetAs<QScrollBar>(c, ControlType::ScrollBar))
+    m_impl->change(dialog, controlId, [&](QtControl& c) {
+        if (QScrollBar* bar = scrollBarOf(c))
             bar->setValue(position); // kept within the range
     });
 }
 
 void QtDialogHost::clearItems(DialogWindow dialog, int controlId)
 {
-    m_impl->withControl(dialog, controlId, [](Live&, Control& c) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox))
-            list->clear();
-        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
-            combo->clear();
-    });
+    m_impl->change(dialog, controlId, [](QtControl& c) { platform::clearItems(c); });
 }
 
 void QtDialogHost::addItem(DialogWindow dialog, int controlId, std::string_view text)
 {
-    const QString t = toQt(text);
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
-            list->insertItem(c.layout.sorted
-                                 ? sortedPosition(t, list->count(), [&](int i) { return list->item(i)->text(); })
-                                 : list->count(),
-                             t);
-        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
-            // Adding to an empty combo box selects nothing and leaves its edit field alone.
-            const int before = combo->currentIndex();
-            const QString editText = combo->currentText();
-            combo->insertItem(c.layout.sorted
-                                  ? sortedPosition(t, combo->count(), [&](int i) { return combo->itemText(i); })
-                                  : combo->count(),
-                              t);
-            if (before < 0) {
-                combo->setCurrentIndex(-1);
-                if (combo->isEditable())
-                    combo->setEditText(editText);
-            }
-        }
-    });
+    m_impl->change(dialog, controlId, [t = toQt(text)](QtControl& c) { platform::addItem(c, t); });
 }
 
 int QtDialogHost::itemCount(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<int>(dialog, controlId, 0, [](Live&, Control& c, int& n) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox))
-            n = list->count();
-        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox))
-            n = combo->count();
-    });
+    return m_impl->onControl(dialog, controlId, 0, [](QtControl& c) { return platform::itemCount(c); });
 }
 
 std::string QtDialogHost::itemText(DialogWindow dialog, int controlId, int index)
 {
-    return m_impl->run<std::string>(dialog, controlId, {}, [&](Live&, Control& c, std::string& out) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox); list && index >= 0 && index < list->count())
-            out = fromQt(list->item(index)->text());
-        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox);
-                 combo && index >= 0 && index < combo->count())
-            out = fromQt(combo->itemText(index));
-    });
+    return m_impl->onControl(dialog, controlId, std::string(),
+                             [&](QtControl& c) { return fromQt(platform::itemText(c, index)); });
 }
 
 int QtDialogHost::currentSelection(DialogWindow dialog, int controlId)
 {
-    return m_impl->run<int>(dialog, controlId, -1, [](Live&, Control& c, int& current) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
-            if (list->selectionMode() != QAbstractItemView::SingleSelection)
-                current = list->currentRow(); // the caret
-            else if (const QList<QListWidgetItem*> selected = list->selectedItems(); !selected.isEmpty())
-                current = list->row(selected.front());
-        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
-            current = combo->currentIndex();
-        }
-    });
+    return m_impl->onControl(dialog, controlId, -1, [](QtControl& c) { return currentItem(c); });
 }
 
 bool QtDialogHost::isItemSelected(DialogWindow dialog, int controlId, int index)
 {
-    return m_impl->run<bool>(dialog, controlId, false, [&](Live&, Control& c, bool& selected) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox); list && index >= 0 && index < list->count())
-            selected = list->item(index)->isSelected();
-        else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox); combo && index >= 0)
-            selected = combo->currentIndex() == index;
-    });
+    return m_impl->onControl(dialog, controlId, false,
+                             [&](QtControl& c) { return platform::isItemSelected(c, index); });
 }
 
 void QtDialogHost::selectItem(DialogWindow dialog, int controlId, int index)
 {
-    m_impl->withControl(dialog, controlId, [&](Live&, Control& c) {
-        if (auto* list = widgetAs<QListWidget>(c, ControlType::ListBox)) {
-            const bool single = list->selectionMode() == QAbstractItemView::SingleSelection;
-            if (single || index < 0)
-                list->clearSelection();
-            if (index < 0 || index >= list->count())
-                return;
-            if (single) {
-                list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-            } else {
-                list->item(index)->setSelected(true);
-                list->selectionModel()->setCurrentIndex(list->model()->index(index, 0), QItemSelectionModel::NoUpdate);
-            }
-        } else if (auto* combo = widgetAs<QComboBox>(c, ControlType::ComboBox)) {
-            combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-        }
-    });
+    m_impl->change(dialog, controlId, [&](QtControl& c) { platform::selectItem(c, index); });
 }
 
 } // namespace platform

@@ -1,15 +1,16 @@
 #pragma once
 // A dialog host on Qt Widgets. Boxes are built from the layout on the GUI thread (the thread
-// of the QApplication): one widget per control in layout order, Liberation Sans at 11 px.
+// of the QApplication): one widget per control in layout order (QtDialogControls makes each
+// kind), Liberation Sans at 11 px.
 //
 // Threads. runModal called on another thread (the program thread) creates the widgets with
-// blocking calls posted to the GUI thread, queues what the user does there, and drains the
-// queue on the calling thread, where every DialogInput call runs. Control operations made on
+// blocking calls posted to the GUI thread (GuiInvoker), queues what the user does there, and
+// drains the queue on the calling thread (QtDialogInputQueue), where every DialogInput call runs. Control operations made on
 // the calling thread are forwarded to the GUI thread and wait for their result. runModal
 // called on the GUI thread runs a nested event loop there and delivers the queued input from
 // it, never from inside a widget's event handler. Programmatic changes report nothing.
 //
-// Keys the dialog handles (DialogInput::onKey) are taken before the focused widget or Qt's
+// Keys the dialog handles (reachesDialog) are taken before the focused widget or Qt's
 // shortcuts see them; buttons change no check state and scroll bars do not move by
 // themselves: the program decides both.
 //

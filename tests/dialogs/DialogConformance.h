@@ -131,8 +131,8 @@ struct Row {
     std::int32_t endCode;
 };
 
-// A small dialog of the table's own, served as resource 401 (check box and labelled edit box)
-// and 402 (an OK button only, with a close box).
+// A small dialog of the table's own, served as resource 401 (check box, labelled edit box and
+// a group of two radio buttons with one tab stop) and 402 (an OK button only, with a close box).
 inline constexpr std::int32_t CheckAndLabelId = 401;
 inline constexpr std::int32_t OkOnlyId = 402;
 namespace templates {
@@ -144,9 +144,11 @@ inline constexpr dialogs::ControlSpec CheckAndLabelControls[] = {
     {10, k::Button, Shown | s::TabStop | s::AutoCheckBox, 5, 25, 60, 10, "&Shaded"},
     {65535, k::Static, Shown, 5, 40, 30, 9, "&Name"},
     {20, k::Edit, Shown | s::Border | s::TabStop, 40, 40, 40, 12, "abc"},
+    {30, k::Button, Shown | s::Group | s::TabStop | s::AutoRadioButton, 5, 55, 40, 10, "&Left"},
+    {31, k::Button, Shown | s::AutoRadioButton, 50, 55, 40, 10, "Righ&t"},
 };
 inline constexpr dialogs::DialogSpec CheckAndLabel{
-    s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "", CheckAndLabelControls};
+    s::Popup | s::Caption | s::ModalFrame, 20, 20, 100, 70, "Table", 0, "", CheckAndLabelControls};
 inline constexpr dialogs::ControlSpec OkOnlyControls[] = {
     {1, k::Button, Shown | s::TabStop | s::DefaultPushButton, 5, 5, 40, 14, "OK"},
 };
@@ -275,6 +277,13 @@ inline const std::vector<Row>& rows()
           key(K::Enter)},
          {"10 Clicked", "check 10 0", "10 Clicked", "check 10 1", "focus 10", "focus 20", "selected 20 \"abc\"",
           "1 Clicked"},
+         1},
+        {"Tab into a radio group lands on its checked button and Shift+Tab from there leaves the group; the space "
+         "bar clicks the focused button",
+         Form::CheckAndLabel,
+         {click(31), key(K::Tab), lookFocus(), key(K::Tab), type(" "), lookCheck(10), key(K::Tab), key(K::Tab),
+          lookFocus(), lookCheck(30), key(K::Tab, true), lookFocus(), key(K::Enter)},
+         {"31 Clicked", "focus 1", "10 Clicked", "check 10 0", "focus 31", "check 30 0", "focus 20", "1 Clicked"},
          1},
         {"without a control 2 Escape and the close box do nothing",
          Form::OkOnly,
