@@ -22,7 +22,7 @@ struct DesktopProgram::Parts {
         : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
           runtime(platform::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
           dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime),
-          surfaceMenu(frame, windows, p, dialogs)
+          surfaceMenu(frame, windows, p, p, dialogs)
     {
     }
     platform::Platform& platform;

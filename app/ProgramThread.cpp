@@ -24,7 +24,7 @@ void MessageBoxReports::showReport(uint32_t, std::string_view text)
     box.caption = ReportCaption;
     box.text = std::string(text);
     box.icon = platform::MessageIcon::Error;
-    m_platform.messageBox(box);
+    m_dialogs.messageBox(box);
 }
 
 void DesktopProgramEnd::programEnded(int code)

@@ -3,7 +3,7 @@
 // the program through the frame, the start-up checks, and hardware exceptions of the program
 // thread turned into run-time reports.
 
-#include "platform/Platform.h"
+#include "platform/SystemDialogs.h"
 #include "runtime/Runtime.h"
 #include "winrt/Frame.h"
 
@@ -20,11 +20,11 @@ inline constexpr const char* ReportCaption = "RTX run-time error ";
 // Run-time reports in a stop-icon message box owned by the frame.
 class MessageBoxReports final : public rt::ReportSink {
 public:
-    explicit MessageBoxReports(platform::Platform& platform) : m_platform(platform) {}
+    explicit MessageBoxReports(platform::SystemDialogs& dialogs) : m_dialogs(dialogs) {}
     void showReport(uint32_t id, std::string_view text) override;
 
 private:
-    platform::Platform& m_platform;
+    platform::SystemDialogs& m_dialogs;
 };
 
 // The end of the program on the desktop: the frame's end-of-program handling, then the

@@ -72,9 +72,9 @@ crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal:
     return spec;
 }
 
-SurfaceMenu::SurfaceMenu(winrt::FrameRuntime& frame, winrt::WindowRuntime& windows, platform::Platform& platform,
-                         dialogs::DialogRuntime& dialogs)
-    : m_frame(frame), m_windows(windows), m_platform(platform), m_dialogs(dialogs),
+SurfaceMenu::SurfaceMenu(winrt::FrameRuntime& frame, winrt::WindowRuntime& windows, platform::ChildWindows& children,
+                         platform::SystemDialogs& systemDialogs, dialogs::DialogRuntime& dialogs)
+    : m_frame(frame), m_windows(windows), m_children(children), m_systemDialogs(systemDialogs), m_dialogs(dialogs),
       m_units(std::make_unique<WindowUnits>(windows))
 {
 }
@@ -157,7 +157,8 @@ void SurfaceMenu::setMaterial(const crystal::Material& material)
 
 void SurfaceMenu::failed(const std::string& text)
 {
-    m_platform.messageBox({"FACETOR", text, platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
+    m_systemDialogs.messageBox(
+        {"FACETOR", text, platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
 }
 
 void SurfaceMenu::exportSlab()
@@ -167,7 +168,7 @@ void SurfaceMenu::exportSlab()
     platform::SaveFileRequest request;
     request.filters = {{"Extended XYZ (*.xyz)", "*.xyz"}, {"VASP POSCAR (*.vasp)", "*.vasp"}, {"CIF (*.cif)", "*.cif"}};
     request.defaultExtension = "xyz";
-    const auto path = m_platform.saveFileDialog(request);
+    const auto path = m_systemDialogs.saveFileDialog(request);
     if (!path)
         return;
     const auto format = crystal::structureFormatOfPath(*path);
@@ -210,9 +211,9 @@ int32_t SurfaceMenu::openWindow(const char* title, int columns, int rows, int ce
     const auto info = m_windows.window_info(handle);
     const auto picture = m_windows.window_info(m_windows.focus_window());
     if (info && picture) {
-        const platform::Rect beside = m_platform.windowRect(picture->platformWindow);
-        const platform::Rect own = m_platform.windowRect(info->platformWindow);
-        m_platform.moveWindow(info->platformWindow,
+        const platform::Rect beside = m_children.windowRect(picture->platformWindow);
+        const platform::Rect own = m_children.windowRect(info->platformWindow);
+        m_children.moveWindow(info->platformWindow,
                               {beside.x + beside.width + WindowGap, beside.y, own.width, own.height});
     }
     return handle;
@@ -232,7 +233,7 @@ void SurfaceMenu::showReport()
         m_reportWindow.store(handle);
     }
     if (const auto info = m_windows.window_info(handle))
-        m_platform.activateWindow(info->platformWindow);
+        m_children.activateWindow(info->platformWindow);
     const SurfaceSnapshot shown = snapshot();
     writeReport(shown, material(geometry::latticeKind(shown.code)));
 }
@@ -420,7 +421,7 @@ void SurfaceMenu::exportFigure()
     request.filters = {
         {"SVG Figures (*.svg)", "*.svg"}, {"PDF Figures (*.pdf)", "*.pdf"}, {"PNG Pictures (*.png)", "*.png"}};
     request.defaultExtension = "svg";
-    const auto path = m_platform.saveFileDialog(request);
+    const auto path = m_systemDialogs.saveFileDialog(request);
     if (!path)
         return;
     const auto format = figure::figureFormatOfPath(*path);
@@ -498,7 +499,7 @@ bool SurfaceMenu::showPattern(const DiffractionSettings& settings, std::string& 
         m_diffraction = settings;
     }
     if (const auto info = m_windows.window_info(handle))
-        m_platform.activateWindow(info->platformWindow);
+        m_children.activateWindow(info->platformWindow);
     return true;
 }
 

@@ -5,6 +5,8 @@
 // the program thread publishes; they never read the program thread's tables.
 
 #include "crystal/SurfaceCell.h"
+#include "platform/ChildWindows.h"
+#include "platform/SystemDialogs.h"
 #include "geometry/Lattice.h"
 #include "geometry/Surface.h"
 #include "runtime/Runtime.h"
@@ -36,8 +38,8 @@ crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal:
 
 class SurfaceMenu {
 public:
-    SurfaceMenu(winrt::FrameRuntime& frame, winrt::WindowRuntime& windows, platform::Platform& platform,
-                dialogs::DialogRuntime& dialogs);
+    SurfaceMenu(winrt::FrameRuntime& frame, winrt::WindowRuntime& windows, platform::ChildWindows& children,
+                platform::SystemDialogs& systemDialogs, dialogs::DialogRuntime& dialogs);
     ~SurfaceMenu();
     SurfaceMenu(const SurfaceMenu&) = delete;
     SurfaceMenu& operator=(const SurfaceMenu&) = delete;
@@ -89,7 +91,8 @@ private:
 
     winrt::FrameRuntime& m_frame;
     winrt::WindowRuntime& m_windows;
-    platform::Platform& m_platform;
+    platform::ChildWindows& m_children;
+    platform::SystemDialogs& m_systemDialogs;
     dialogs::DialogRuntime& m_dialogs;
 
     mutable std::mutex m_mutex; // the snapshot and the materials

@@ -47,8 +47,6 @@ platform::IndexedPicture pictureOf(const Canvas& canvas, Rect area)
     return capturePicture(canvas, area.intersected(Rect{0, 0, canvas.width(), canvas.height()}));
 }
 
-platform::Rect toPlatform(Rect r) { return {r.x, r.y, r.width, r.height}; }
-
 std::string withAccessKey(std::string_view text)
 {
     if (text.find('&') != std::string_view::npos)
@@ -149,11 +147,11 @@ std::string findHelpFile(const std::string& programDirectory)
     return "WINRT.html";
 }
 
-FrameRuntime::FrameRuntime(platform::Platform& platform, WindowRuntime& windows, std::string programName,
+FrameRuntime::FrameRuntime(FrameRoles platform, WindowRuntime& windows, std::string programName,
                            std::string programDirectory)
     : m_platform(platform), m_windows(windows), m_programName(std::move(programName)),
-      m_programDirectory(std::move(programDirectory)), m_gate([&platform] { return platform.isMessageThread(); }),
-      m_bar(defaultMenuBar())
+      m_programDirectory(std::move(programDirectory)),
+      m_gate([&children = platform.children] { return children.isMessageThread(); }), m_bar(defaultMenuBar())
 {
 }
 
@@ -162,17 +160,17 @@ FrameRuntime::~FrameRuntime()
     m_windows.set_input_listener({});
     m_windows.cancel_reads();
     m_gate.resume();
-    m_platform.setFrameEvents(nullptr);
+    m_platform.frame.setFrameEvents(nullptr);
 }
 
 void FrameRuntime::start()
 {
     m_windows.set_operation_gate([this] { m_gate.enter(); });
     m_windows.set_input_listener([this] { inputChanged(); });
-    m_platform.setFrameEvents(this);
+    m_platform.frame.setFrameEvents(this);
     publishMenu();
     setRunState(RunState::Running);
-    m_platform.setStatusText(1, "");
+    m_platform.frame.setStatusText(1, "");
 }
 
 std::string FrameRuntime::banner() { return "FACETOR window runtime, version 1.0"; }
@@ -195,7 +193,7 @@ void FrameRuntime::set_status_message(std::string_view text)
         std::lock_guard lock(m_mutex);
         m_message = std::string(text);
     }
-    m_platform.setStatusText(1, text);
+    m_platform.frame.setStatusText(1, text);
 }
 
 platform::MenuBar FrameRuntime::menu_bar() const
@@ -211,7 +209,7 @@ void FrameRuntime::publishMenu()
         std::lock_guard lock(m_mutex);
         bar = m_bar;
     }
-    m_platform.setMenuBar(bar);
+    m_platform.frame.setMenuBar(bar);
 }
 
 platform::MenuItem* FrameRuntime::findItem(int id)
@@ -229,7 +227,7 @@ void FrameRuntime::setRunState(RunState state)
         std::lock_guard lock(m_mutex);
         m_state = state;
     }
-    m_platform.setStatusText(0, runStateText(state));
+    m_platform.frame.setStatusText(0, runStateText(state));
 }
 
 void FrameRuntime::setUserItemsGrayed(bool grayed)
@@ -249,7 +247,7 @@ void FrameRuntime::setUserItemsGrayed(bool grayed)
 
 bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, MenuCallback callback)
 {
-    if (!m_platform.isMessageThread() && !m_windows.current_canvas())
+    if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
         return false;
     {
         std::lock_guard lock(m_mutex);
@@ -280,7 +278,7 @@ bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, 
 
 bool FrameRuntime::delete_menu_item(int menu, int item)
 {
-    if (!m_platform.isMessageThread() && !m_windows.current_canvas())
+    if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
         return false;
     bool refused = false;
     {
@@ -302,8 +300,9 @@ bool FrameRuntime::delete_menu_item(int menu, int item)
         }
     }
     if (refused) {
-        m_platform.messageBox({"Window Runtime Error", "Internal Error - unexpected error\nfile \"frame\", line 1",
-                               platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
+        m_platform.dialogs.messageBox({"Window Runtime Error",
+                                       "Internal Error - unexpected error\nfile \"frame\", line 1",
+                                       platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
         return false;
     }
     publishMenu();
@@ -345,7 +344,7 @@ void FrameRuntime::program_ended(int code)
         box.icon = platform::MessageIcon::Warning;
         box.buttons = platform::MessageButtons::YesNo;
         box.defaultAnswer = platform::MessageAnswer::No;
-        if (m_platform.messageBox(box) == platform::MessageAnswer::Yes)
+        if (m_platform.dialogs.messageBox(box) == platform::MessageAnswer::Yes)
             closeFrame();
         break;
     }
@@ -413,7 +412,7 @@ void FrameRuntime::closeFrame()
     m_closed = true;
     m_windows.cancel_reads();
     m_gate.resume();
-    m_platform.closeFrame();
+    m_platform.frame.closeFrame();
 }
 
 void FrameRuntime::toggleSizeToFit()
@@ -426,7 +425,8 @@ void FrameRuntime::toggleSizeToFit()
             i->checked = on;
     }
     if (auto info = m_windows.window_info(m_windows.active_window()))
-        m_platform.setViewMode(info->platformWindow, on ? platform::ViewMode::SizeToFit : platform::ViewMode::Normal);
+        m_platform.children.setViewMode(info->platformWindow,
+                                        on ? platform::ViewMode::SizeToFit : platform::ViewMode::Normal);
     publishMenu();
 }
 
@@ -438,14 +438,14 @@ void FrameRuntime::toggleFullScreen()
         shown = m_fullScreen;
     }
     if (shown >= 0) {
-        m_platform.setFullScreen({});
+        m_platform.frame.setFullScreen({});
         std::lock_guard lock(m_mutex);
         m_fullScreen = -1;
         return;
     }
     const int32_t handle = m_windows.active_window();
     if (auto info = m_windows.window_info(handle)) {
-        m_platform.setFullScreen(info->platformWindow);
+        m_platform.frame.setFullScreen(info->platformWindow);
         std::lock_guard lock(m_mutex);
         m_fullScreen = handle;
     }
@@ -471,9 +471,9 @@ void FrameRuntime::command(int id)
     case command::Paste: paste(); return;
     case command::ClearPaste: m_windows.clear_paste(); return;
     case command::Input: activateReader(); return;
-    case command::Cascade: m_platform.cascadeChildren(); return;
-    case command::Tile: m_platform.tileChildren(); return;
-    case command::ArrangeIcons: m_platform.arrangeIcons(); return;
+    case command::Cascade: m_platform.children.cascadeChildren(); return;
+    case command::Tile: m_platform.children.tileChildren(); return;
+    case command::ArrangeIcons: m_platform.children.arrangeIcons(); return;
     case command::StatusBar: {
         bool shown;
         {
@@ -482,7 +482,7 @@ void FrameRuntime::command(int id)
             if (auto* i = findItem(command::StatusBar))
                 i->checked = shown;
         }
-        m_platform.setStatusBarVisible(shown);
+        m_platform.frame.setStatusBarVisible(shown);
         publishMenu();
         return;
     }
@@ -495,11 +495,11 @@ void FrameRuntime::command(int id)
                 m_helpFile = findHelpFile(m_programDirectory);
             file = *m_helpFile;
         }
-        m_platform.openHelp(file, id == command::UsingHelp ? std::optional<int>(0) : std::nullopt);
+        m_platform.frame.openHelp(file, id == command::UsingHelp ? std::optional<int>(0) : std::nullopt);
         return;
     }
     case command::About:
-        m_platform.messageBox(
+        m_platform.dialogs.messageBox(
             {m_programName, banner(), platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
         return;
     default: break;
@@ -528,8 +528,8 @@ void FrameRuntime::helpOnMenuItem(int id)
 {
     const auto topic = helpTopic(id);
     if (!topic) {
-        m_platform.messageBox({m_programName, "Help not available for menu item", platform::MessageIcon::None,
-                               platform::MessageButtons::Ok, std::nullopt});
+        m_platform.dialogs.messageBox({m_programName, "Help not available for menu item", platform::MessageIcon::None,
+                                       platform::MessageButtons::Ok, std::nullopt});
         return;
     }
     std::string file;
@@ -539,7 +539,7 @@ void FrameRuntime::helpOnMenuItem(int id)
             m_helpFile = findHelpFile(m_programDirectory);
         file = *m_helpFile;
     }
-    m_platform.openHelp(file, topic);
+    m_platform.frame.openHelp(file, topic);
 }
 
 void FrameRuntime::paint(platform::WindowId window, const std::function<void(const platform::PictureView&)>& draw)
@@ -564,7 +564,7 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
         if (m_selection && m_selection->window == handle && (m_selection->marking || m_selection->complete))
             for (Rect r :
                  markedArea(m_selection->selection, canvas->cellWidth(), canvas->cellHeight(), canvas->gridColumns()))
-                marked.push_back(toPlatform(r));
+                marked.push_back(r);
     }
     view.marked = marked;
     // Once text has been written to the window, a caret marks the cell where the next text
@@ -580,30 +580,12 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     draw(view);
 }
 
-namespace {
-
-ScrollRequest toWindowRequest(platform::WindowScroll r)
-{
-    switch (r) {
-    case platform::WindowScroll::LineBack: return ScrollRequest::LineBack;
-    case platform::WindowScroll::LineForward: return ScrollRequest::LineForward;
-    case platform::WindowScroll::PageBack: return ScrollRequest::PageBack;
-    case platform::WindowScroll::PageForward: return ScrollRequest::PageForward;
-    case platform::WindowScroll::ToPosition: return ScrollRequest::ToPosition;
-    case platform::WindowScroll::ToStart: return ScrollRequest::ToStart;
-    case platform::WindowScroll::ToEnd: return ScrollRequest::ToEnd;
-    }
-    return ScrollRequest::ToPosition;
-}
-
-} // namespace
-
 void FrameRuntime::scroll(platform::WindowId window, platform::ScrollAxis axis, platform::WindowScroll request,
                           int position)
 {
     const int32_t handle = m_windows.handle_of(window);
     if (handle >= 0)
-        m_windows.scroll_window(handle, axis, toWindowRequest(request), position);
+        m_windows.scroll_window(handle, axis, request, position);
 }
 
 void FrameRuntime::resized(platform::WindowId window)
@@ -617,6 +599,7 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
 {
     using platform::Key;
     using platform::ScrollAxis;
+    using platform::WindowScroll;
     if (k.key == Key::Character && k.ctrl) {
         switch (k.character) {
         case 'c':
@@ -649,28 +632,28 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
         return;
     }
     const int32_t handle = m_windows.handle_of(window);
-    auto scrollBy = [&](ScrollAxis axis, ScrollRequest r) {
+    auto scrollBy = [&](ScrollAxis axis, WindowScroll r) {
         if (handle >= 0)
             m_windows.scroll_window(handle, axis, r);
     };
     switch (k.key) {
-    case Key::Left: scrollBy(ScrollAxis::Horizontal, ScrollRequest::LineBack); return;
-    case Key::Right: scrollBy(ScrollAxis::Horizontal, ScrollRequest::LineForward); return;
-    case Key::Up: scrollBy(ScrollAxis::Vertical, ScrollRequest::LineBack); return;
-    case Key::Down: scrollBy(ScrollAxis::Vertical, ScrollRequest::LineForward); return;
-    case Key::PageUp: scrollBy(k.ctrl ? ScrollAxis::Horizontal : ScrollAxis::Vertical, ScrollRequest::PageBack); return;
+    case Key::Left: scrollBy(ScrollAxis::Horizontal, WindowScroll::LineBack); return;
+    case Key::Right: scrollBy(ScrollAxis::Horizontal, WindowScroll::LineForward); return;
+    case Key::Up: scrollBy(ScrollAxis::Vertical, WindowScroll::LineBack); return;
+    case Key::Down: scrollBy(ScrollAxis::Vertical, WindowScroll::LineForward); return;
+    case Key::PageUp: scrollBy(k.ctrl ? ScrollAxis::Horizontal : ScrollAxis::Vertical, WindowScroll::PageBack); return;
     case Key::PageDown:
-        scrollBy(k.ctrl ? ScrollAxis::Horizontal : ScrollAxis::Vertical, ScrollRequest::PageForward);
+        scrollBy(k.ctrl ? ScrollAxis::Horizontal : ScrollAxis::Vertical, WindowScroll::PageForward);
         return;
     case Key::Home:
-        scrollBy(ScrollAxis::Horizontal, ScrollRequest::ToStart);
+        scrollBy(ScrollAxis::Horizontal, WindowScroll::ToStart);
         if (k.ctrl)
-            scrollBy(ScrollAxis::Vertical, ScrollRequest::ToStart);
+            scrollBy(ScrollAxis::Vertical, WindowScroll::ToStart);
         return;
     case Key::End:
-        scrollBy(ScrollAxis::Horizontal, ScrollRequest::ToEnd);
+        scrollBy(ScrollAxis::Horizontal, WindowScroll::ToEnd);
         if (k.ctrl)
-            scrollBy(ScrollAxis::Vertical, ScrollRequest::ToEnd);
+            scrollBy(ScrollAxis::Vertical, WindowScroll::ToEnd);
         return;
     case Key::F1: return;
     default: break;
@@ -682,7 +665,7 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
     else if (k.key == Key::Character && !k.ctrl && !k.alt && k.character > 0 && k.character < 0x100)
         ch = char(k.character);
     if (ch == 0 || run_state() == RunState::Paused || !m_windows.type_key(handle, ch))
-        m_platform.beep();
+        m_platform.frame.beep();
 }
 
 void FrameRuntime::frameClosing()
@@ -694,9 +677,9 @@ void FrameRuntime::frameClosing()
 
 void FrameRuntime::reportError(std::string_view message, int line)
 {
-    m_platform.messageBox({"Window Runtime Error",
-                           std::string(message) + "\nfile \"frame\", line " + std::to_string(line),
-                           platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
+    m_platform.dialogs.messageBox({"Window Runtime Error",
+                                   std::string(message) + "\nfile \"frame\", line " + std::to_string(line),
+                                   platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
 }
 
 std::optional<FrameRuntime::SelectionState> FrameRuntime::selection() const
@@ -708,8 +691,8 @@ std::optional<FrameRuntime::SelectionState> FrameRuntime::selection() const
 void FrameRuntime::invalidateWindow(int32_t handle)
 {
     if (auto info = m_windows.window_info(handle)) {
-        const platform::Size client = m_platform.clientSize(info->platformWindow);
-        m_platform.invalidate(info->platformWindow, {0, 0, client.width, client.height});
+        const platform::Size client = m_platform.children.clientSize(info->platformWindow);
+        m_platform.children.invalidate(info->platformWindow, {0, 0, client.width, client.height});
     }
 }
 
@@ -819,7 +802,7 @@ void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& 
         return;
     int x = event.x, y = event.y;
     if (event.action == platform::MouseAction::Release) {
-        const platform::Size client = m_platform.clientSize(window);
+        const platform::Size client = m_platform.children.clientSize(window);
         x = std::clamp(x, 0, std::max(client.width - 1, 0));
         y = std::clamp(y, 0, std::max(client.height - 1, 0));
     }
@@ -888,9 +871,9 @@ void FrameRuntime::copySelection()
                 auto lock = canvas->lockDrawing();
                 text = selectedText(canvas->textPieces(), canvas->gridColumns(), s.start, s.end);
             }
-            ok = m_platform.setClipboardText(text);
+            ok = m_platform.clipboard.setClipboardText(text);
         } else {
-            ok = m_platform.setClipboardImage(pictureOf(*canvas, selectedRect(s.start, s.end)));
+            ok = m_platform.clipboard.setClipboardImage(pictureOf(*canvas, selectedRect(s.start, s.end)));
         }
         if (!ok)
             reportError("Internal Error - unexpected error", __LINE__);
@@ -910,7 +893,7 @@ void FrameRuntime::save()
     request.filters = {{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}};
     request.defaultExtension = "bmp";
     request.confirmOverwrite = true;
-    const auto path = m_platform.saveFileDialog(request);
+    const auto path = m_platform.dialogs.saveFileDialog(request);
     if (!path)
         return;
     std::vector<uint8_t> bitmap;
@@ -949,11 +932,11 @@ void FrameRuntime::print()
 
     // At most one message a job; shown once the frame is usable again.
     auto message = [this](int number) {
-        m_platform.messageBox({m_programName, std::string(print_message_text(number)),
-                               platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
+        m_platform.dialogs.messageBox({m_programName, std::string(print_message_text(number)),
+                                       platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
     };
 
-    platform::PrintDialogResult dialog = m_platform.printDialog();
+    platform::PrintDialogResult dialog = m_platform.dialogs.printDialog();
     switch (dialog.outcome) {
     case platform::PrintDialogOutcome::Accepted: break;
     case platform::PrintDialogOutcome::Cancelled: return;
@@ -978,19 +961,19 @@ void FrameRuntime::print()
             return;
         *cancelled = true;
         job.abortDocument();
-        m_platform.setFrameEnabled(true);
-        m_platform.closePrintAbortBox();
+        m_platform.frame.setFrameEnabled(true);
+        m_platform.dialogs.closePrintAbortBox();
     };
-    if (!m_platform.showPrintAbortBox(onCancel)) {
+    if (!m_platform.dialogs.showPrintAbortBox(onCancel)) {
         job.abortDocument();
         message(9);
         return;
     }
-    m_platform.setFrameEnabled(false);
+    m_platform.frame.setFrameEnabled(false);
     auto finish = [&] {
         if (!*cancelled) {
-            m_platform.setFrameEnabled(true);
-            m_platform.closePrintAbortBox();
+            m_platform.frame.setFrameEnabled(true);
+            m_platform.dialogs.closePrintAbortBox();
         }
     };
     // A failed step abandons the document (nothing half-made is printed) and ends the job.
@@ -1018,7 +1001,7 @@ void FrameRuntime::print()
         return;
     }
     const auto target = printTarget(picture.width, picture.height, {facts.printableWidth, facts.dpiX, facts.dpiY});
-    const bool drawn = target && job.drawPicture(picture, toPlatform(*target));
+    const bool drawn = target && job.drawPicture(picture, *target);
     job.serviceMessages();
     if (*cancelled)
         return;
@@ -1039,7 +1022,7 @@ void FrameRuntime::print()
 
 void FrameRuntime::paste()
 {
-    const auto text = m_platform.clipboardText();
+    const auto text = m_platform.clipboard.clipboardText();
     if (text && !text->empty())
         m_windows.paste_input(*text);
 }
@@ -1047,8 +1030,8 @@ void FrameRuntime::paste()
 void FrameRuntime::activateReader()
 {
     if (const auto info = m_windows.window_info(m_windows.reading_window())) {
-        m_platform.activateWindow(info->platformWindow);
-        m_platform.focusWindow(info->platformWindow);
+        m_platform.children.activateWindow(info->platformWindow);
+        m_platform.children.focusWindow(info->platformWindow);
     }
 }
 

@@ -2,13 +2,17 @@
 // The frame window's logic: the menu bar and its commands, the user's menu items, the run
 // state in the status bar, pause and resume, help, and what happens when the program ends.
 
-#include "platform/Platform.h"
+#include "platform/ChildWindows.h"
+#include "platform/Clipboard.h"
+#include "platform/FrameWindow.h"
+#include "platform/SystemDialogs.h"
 #include "winrt/PauseGate.h"
 #include "winrt/SavePicture.h"
 #include "winrt/Selection.h"
 #include "winrt/WindowRuntime.h"
 
 #include <atomic>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -83,11 +87,33 @@ std::string_view print_message_text(int number);
 // search path, else "WINRT.html" as it is.
 std::string findHelpFile(const std::string& programDirectory);
 
+// The platform roles the frame's logic uses: the child windows, the frame window, the system
+// dialogs and the clipboard. Built from the roles one by one, or from any one object that plays
+// all four.
+struct FrameRoles {
+    platform::ChildWindows& children;
+    platform::FrameWindow& frame;
+    platform::SystemDialogs& dialogs;
+    platform::Clipboard& clipboard;
+
+    FrameRoles(platform::ChildWindows& children, platform::FrameWindow& frame, platform::SystemDialogs& dialogs,
+               platform::Clipboard& clipboard)
+        : children(children), frame(frame), dialogs(dialogs), clipboard(clipboard)
+    {
+    }
+    template <class P>
+    requires std::derived_from<P, platform::ChildWindows> && std::derived_from<P, platform::FrameWindow> && std::
+        derived_from<P, platform::SystemDialogs> && std::derived_from<P, platform::Clipboard>
+        FrameRoles(P& platform) : FrameRoles(platform, platform, platform, platform)
+    {
+    }
+};
+
 // One per process. Commands arrive on the message thread; program_ended comes from the
 // program thread.
 class FrameRuntime final : public platform::FrameEvents {
 public:
-    FrameRuntime(platform::Platform& platform, WindowRuntime& windows, std::string programName,
+    FrameRuntime(FrameRoles platform, WindowRuntime& windows, std::string programName,
                  std::string programDirectory = {});
     ~FrameRuntime() override;
     FrameRuntime(const FrameRuntime&) = delete;
@@ -175,7 +201,7 @@ private:
     void paste();
     void activateReader();
 
-    platform::Platform& m_platform;
+    FrameRoles m_platform;
     WindowRuntime& m_windows;
     const std::string m_programName;
     const std::string m_programDirectory;

@@ -202,8 +202,8 @@ struct WindowRuntime::LineInput {
     std::function<void()> listener; // guarded by mutex; copied out before the call
 };
 
-WindowRuntime::WindowRuntime(platform::Platform& platform)
-    : m_platform(platform), m_display(platform.display()), m_serial(g_nextSerial++),
+WindowRuntime::WindowRuntime(WindowRoles platform)
+    : m_platform(platform), m_display(platform.display.display()), m_serial(g_nextSerial++),
       m_input(std::make_unique<LineInput>())
 {
 }
@@ -212,7 +212,7 @@ WindowRuntime::~WindowRuntime()
 {
     for (auto& window : m_slots)
         if (window && window->ready)
-            m_platform.destroyWindow(window->id);
+            m_platform.children.destroyWindow(window->id);
 }
 
 WindowRuntime::ThreadRecord& WindowRuntime::threadRecord()
@@ -280,7 +280,7 @@ void WindowRuntime::reportError(std::string_view message, int line)
     box.caption = "Window Runtime Error";
     box.text = std::string(message) + "\nfile \"window\", line " + std::to_string(line);
     box.icon = platform::MessageIcon::Error;
-    m_platform.messageBox(box);
+    m_platform.dialogs.messageBox(box);
 }
 
 int32_t WindowRuntime::open_unit_window(std::optional<std::string_view> title, OpenFocus focus)
@@ -302,7 +302,7 @@ int32_t WindowRuntime::open_unit_window(std::optional<std::string_view> title, O
         return -1;
     }
     std::string caption = title ? std::string(*title) : "Graphic" + std::to_string(slot + 1);
-    platform::WindowId id = m_platform.createChildWindow(caption);
+    platform::WindowId id = m_platform.children.createChildWindow(caption);
     if (!id.isValid()) {
         {
             std::lock_guard lock(m_table);
@@ -423,7 +423,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     Cell cell = cellOf(fontField);
     sizeCanvas(config, cell, m_display, changed);
 
-    std::unique_ptr<platform::Font> font = m_platform.createFont(fontRequest(config, cell));
+    std::unique_ptr<platform::Font> font = m_platform.display.createFont(fontRequest(config, cell));
     if (!font) {
         reportError("Internal Error - unexpected error", __LINE__);
         set_graphics_status(status::failed);
@@ -469,7 +469,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     }
     // What is drawn on the canvas is shown by repainting that part of the window, at the
     // window's scroll offset.
-    platform::Platform* target = &m_platform;
+    platform::ChildWindows* target = &m_platform.children;
     platform::WindowId id = window->id;
     std::shared_ptr<ScrollOffset> scroll = window->scroll;
     canvas->set_damage_hook([target, id, scroll](Rect r) {
@@ -500,28 +500,28 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     previous.reset(); // the old canvas goes once its last user lets it go
 
     if (caption)
-        m_platform.setWindowTitle(id, *caption);
+        m_platform.children.setWindowTitle(id, *caption);
     if (firstTime) {
-        m_platform.focusWindow(id);
-        if (!m_platform.activeChild().isValid())
-            m_platform.activateWindow(id);
+        m_platform.children.focusWindow(id);
+        if (!m_platform.children.activeChild().isValid())
+            m_platform.children.activateWindow(id);
     }
-    platform::Size client = m_platform.clientSize(id);
+    platform::Size client = m_platform.children.clientSize(id);
     if (client.width < config.pixel_width || client.height < config.pixel_height) {
-        if (m_platform.windowState(id) == platform::ShowState::Maximised) {
-            m_platform.setWindowState(id, platform::ShowState::Normal);
+        if (m_platform.children.windowState(id) == platform::ShowState::Maximised) {
+            m_platform.children.setWindowState(id, platform::ShowState::Normal);
         } else {
-            platform::Rect outer = m_platform.windowRect(id);
+            platform::Rect outer = m_platform.children.windowRect(id);
             outer.width = config.pixel_width + 2 * m_display.frameBorder;
             outer.height = config.pixel_height + 2 * m_display.frameBorder + m_display.captionHeight - 1;
-            m_platform.moveWindow(id, outer);
+            m_platform.children.moveWindow(id, outer);
         }
     }
-    m_platform.showWindow(id);
-    m_platform.refreshWindowMenu();
+    m_platform.children.showWindow(id);
+    m_platform.children.refreshWindowMenu();
     updateScrollBars(window);
-    client = m_platform.clientSize(id);
-    m_platform.invalidate(id, {0, 0, client.width, client.height});
+    client = m_platform.children.clientSize(id);
+    m_platform.children.invalidate(id, {0, 0, client.width, client.height});
     return true;
 }
 
@@ -531,17 +531,17 @@ int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
         set_graphics_status(status::invalid);
         return -1;
     }
-    if (!m_platform.frameExists()) {
+    if (!m_platform.frame.frameExists()) {
         std::lock_guard lock(m_table);
         m_pendingFrame = record;
         set_graphics_status(status::ok);
         return 0;
     }
-    if (m_platform.frameState() != platform::ShowState::Normal)
-        m_platform.setFrameState(platform::ShowState::Normal);
+    if (m_platform.frame.frameState() != platform::ShowState::Normal)
+        m_platform.frame.setFrameState(platform::ShowState::Normal);
     switch (record.kind) {
-    case 1: m_platform.setFrameState(platform::ShowState::Minimised); break;
-    case 2: m_platform.setFrameState(platform::ShowState::Maximised); break;
+    case 1: m_platform.frame.setFrameState(platform::ShowState::Minimised); break;
+    case 2: m_platform.frame.setFrameState(platform::ShowState::Maximised); break;
     case 3: break; // restored above
     default: {
         // The status bar is as high as a caption.
@@ -555,11 +555,11 @@ int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
         placement.width = keep(record.width, record.width + 2 * d.frameBorder);
         placement.height = keep(
             record.height, record.height + d.menuBarHeight + d.captionHeight + 2 * d.frameBorder + d.captionHeight);
-        m_platform.placeFrame(placement);
+        m_platform.frame.placeFrame(placement);
         break;
     }
     }
-    m_platform.cascadeChildren();
+    m_platform.children.cascadeChildren();
     set_graphics_status(status::ok);
     return 0;
 }
@@ -580,7 +580,7 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
     }
     if (!isConfigured(*window)) {
         // Only the program thread may give the window its default configuration here.
-        if (m_platform.isMessageThread() || !configureWithDefaults(window)) {
+        if (m_platform.children.isMessageThread() || !configureWithDefaults(window)) {
             set_graphics_status(status::failed);
             return -1;
         }
@@ -588,12 +588,12 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
     std::lock_guard configuring(window->configuring);
     platform::WindowId id = window->id;
     switch (record.kind) {
-    case 1: m_platform.setWindowState(id, platform::ShowState::Minimised); break;
-    case 2: m_platform.setWindowState(id, platform::ShowState::Maximised); break;
-    case 3: m_platform.setWindowState(id, platform::ShowState::Normal); break;
+    case 1: m_platform.children.setWindowState(id, platform::ShowState::Minimised); break;
+    case 2: m_platform.children.setWindowState(id, platform::ShowState::Maximised); break;
+    case 3: m_platform.children.setWindowState(id, platform::ShowState::Normal); break;
     default: {
-        if (m_platform.windowState(id) != platform::ShowState::Normal)
-            m_platform.setWindowState(id, platform::ShowState::Normal);
+        if (m_platform.children.windowState(id) != platform::ShowState::Normal)
+            m_platform.children.setWindowState(id, platform::ShowState::Normal);
         int cellWidth, cellHeight;
         {
             std::lock_guard lock(m_table);
@@ -605,7 +605,7 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
         platform::Rect outer{record.x * cellWidth, record.y * cellHeight,
                              record.width * cellWidth + d.verticalScrollWidth + border,
                              record.height * cellHeight + d.captionHeight + d.horizontalScrollHeight + border + 1};
-        m_platform.moveWindow(id, outer);
+        m_platform.children.moveWindow(id, outer);
         break;
     }
     }
@@ -622,7 +622,7 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
         box.caption = "ERROR";
         box.text = "InvalidHandle";
         box.icon = platform::MessageIcon::Error;
-        m_platform.messageBox(box);
+        m_platform.dialogs.messageBox(box);
         return -1;
     }
     if (!usableWindow(handle)) {
@@ -660,8 +660,8 @@ bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
             std::lock_guard lock(m_table);
             m_slots[size_t(handle - FirstWindowHandle)].reset();
         }
-        m_platform.destroyWindow(window->id);
-        m_platform.refreshWindowMenu();
+        m_platform.children.destroyWindow(window->id);
+        m_platform.children.refreshWindowMenu();
         return true;
     }
     std::string title;
@@ -673,7 +673,7 @@ bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
         window->title += "-Closed";
         title = window->title;
     }
-    m_platform.setWindowTitle(window->id, title);
+    m_platform.children.setWindowTitle(window->id, title);
     return true;
 }
 
@@ -724,7 +724,7 @@ void WindowRuntime::update_scroll_bars(int32_t handle)
 void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
 {
     platform::WindowId id = window->id;
-    if (m_platform.windowState(id) == platform::ShowState::Minimised)
+    if (m_platform.children.windowState(id) == platform::ShowState::Minimised)
         return;
     std::shared_ptr<Canvas> canvas;
     {
@@ -736,7 +736,7 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
     // A scroll bar takes room from the client area, which may call for the other bar: settle.
     int rangeX = -1, rangeY = -1;
     for (int pass = 0; pass < 3; ++pass) {
-        platform::Size client = m_platform.clientSize(id);
+        platform::Size client = m_platform.children.clientSize(id);
         int x = canvas->width() - client.width;
         int y = canvas->height() - client.height;
         x = x > 2 ? x : 0;
@@ -745,8 +745,8 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
             break;
         rangeX = x;
         rangeY = y;
-        m_platform.setScrollRange(id, platform::ScrollAxis::Horizontal, rangeX);
-        m_platform.setScrollRange(id, platform::ScrollAxis::Vertical, rangeY);
+        m_platform.children.setScrollRange(id, platform::ScrollAxis::Horizontal, rangeX);
+        m_platform.children.setScrollRange(id, platform::ScrollAxis::Vertical, rangeY);
     }
     {
         std::lock_guard lock(m_table);
@@ -761,17 +761,18 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
         window->scroll->x = positionX;
         window->scroll->y = positionY;
     }
-    m_platform.setScrollPosition(id, platform::ScrollAxis::Horizontal, positionX);
-    m_platform.setScrollPosition(id, platform::ScrollAxis::Vertical, positionY);
+    m_platform.children.setScrollPosition(id, platform::ScrollAxis::Horizontal, positionX);
+    m_platform.children.setScrollPosition(id, platform::ScrollAxis::Vertical, positionY);
 }
 
-int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request, int position)
+int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request,
+                                 int position)
 {
     auto window = lookup(handle);
     if (!window)
         return -1;
     bool horizontal = axis == platform::ScrollAxis::Horizontal;
-    platform::Size client = m_platform.clientSize(window->id);
+    platform::Size client = m_platform.children.clientSize(window->id);
     std::shared_ptr<Canvas> canvas;
     int range;
     {
@@ -789,19 +790,19 @@ int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, Scro
         auto drawing = canvas->lockDrawing();
         int target = offset;
         switch (request) {
-        case ScrollRequest::LineBack: target -= line; break;
-        case ScrollRequest::LineForward: target += line; break;
-        case ScrollRequest::PageBack: target -= page; break;
-        case ScrollRequest::PageForward: target += page; break;
-        case ScrollRequest::ToPosition: target = position; break;
-        case ScrollRequest::ToStart: target = 0; break;
-        case ScrollRequest::ToEnd: target = range; break;
+        case platform::WindowScroll::LineBack: target -= line; break;
+        case platform::WindowScroll::LineForward: target += line; break;
+        case platform::WindowScroll::PageBack: target -= page; break;
+        case platform::WindowScroll::PageForward: target += page; break;
+        case platform::WindowScroll::ToPosition: target = position; break;
+        case platform::WindowScroll::ToStart: target = 0; break;
+        case platform::WindowScroll::ToEnd: target = range; break;
         }
         now = std::clamp(target, 0, range);
         offset = now;
     }
-    m_platform.setScrollPosition(window->id, axis, now);
-    m_platform.invalidate(window->id, {0, 0, client.width, client.height});
+    m_platform.children.setScrollPosition(window->id, axis, now);
+    m_platform.children.invalidate(window->id, {0, 0, client.width, client.height});
     return now;
 }
 
@@ -822,7 +823,7 @@ int32_t WindowRuntime::handle_of(platform::WindowId window) const
 
 int32_t WindowRuntime::active_window() const
 {
-    const int32_t active = handle_of(m_platform.activeChild());
+    const int32_t active = handle_of(m_platform.children.activeChild());
     return active >= 0 ? active : focus_window();
 }
 

@@ -3,11 +3,15 @@
 // thread draws on, the configuration record that sizes a window's canvas and font, the size
 // call for the frame and the default units' window, and text output to a window.
 
-#include "platform/Platform.h"
+#include "platform/ChildWindows.h"
+#include "platform/Display.h"
+#include "platform/FrameWindow.h"
+#include "platform/SystemDialogs.h"
 #include "winrt/Canvas.h"
 
 #include <array>
 #include <atomic>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -80,14 +84,27 @@ enum class CloseMode {
     KeepOnScreen,
     Destroy
 };
-enum class ScrollRequest {
-    LineBack,
-    LineForward,
-    PageBack,
-    PageForward,
-    ToPosition,
-    ToStart,
-    ToEnd
+
+// The platform roles the window table uses: fonts and display facts, the child windows, the
+// frame's size and state, and message boxes. Built from the roles one by one, or from any one
+// object that plays all four.
+struct WindowRoles {
+    platform::Display& display;
+    platform::ChildWindows& children;
+    platform::FrameWindow& frame;
+    platform::SystemDialogs& dialogs;
+
+    WindowRoles(platform::Display& display, platform::ChildWindows& children, platform::FrameWindow& frame,
+                platform::SystemDialogs& dialogs)
+        : display(display), children(children), frame(frame), dialogs(dialogs)
+    {
+    }
+    template <class P>
+    requires std::derived_from<P, platform::Display> && std::derived_from<P, platform::ChildWindows> && std::
+        derived_from<P, platform::FrameWindow> && std::derived_from<P, platform::SystemDialogs>
+        WindowRoles(P& platform) : WindowRoles(platform, platform, platform, platform)
+    {
+    }
 };
 
 // What the runtime knows of one window (for the frame's menus, repaints and tests).
@@ -109,7 +126,7 @@ struct WindowInfo {
 // canvas handed out (a canvas asks the platform to repaint what it draws).
 class WindowRuntime {
 public:
-    explicit WindowRuntime(platform::Platform& platform);
+    explicit WindowRuntime(WindowRoles platform);
     ~WindowRuntime();
     WindowRuntime(const WindowRuntime&) = delete;
     WindowRuntime& operator=(const WindowRuntime&) = delete;
@@ -200,7 +217,7 @@ public:
     void update_scroll_bars(int32_t handle);
     // Moves the visible area over the canvas: a line is one character cell, a page the client
     // size. Returns the new offset on that axis, or -1 for an invalid handle.
-    int scroll_window(int32_t handle, platform::ScrollAxis axis, ScrollRequest request, int position = 0);
+    int scroll_window(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request, int position = 0);
 
 private:
     struct Window;
@@ -220,7 +237,7 @@ private:
     void updateScrollBars(const std::shared_ptr<Window>& window);
     void reportError(std::string_view message, int line);
 
-    platform::Platform& m_platform;
+    WindowRoles m_platform;
     const platform::DisplayInfo m_display;
     const uint64_t m_serial;
 

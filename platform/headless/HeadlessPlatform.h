@@ -121,12 +121,14 @@ public:
     // The built-in measurement: the cell as asked within the accepted bounds, else the nearest.
     static FontMetrics measure(const FontRequest& request);
 
-    // --- Platform -------------------------------------------------------------------------
+    // --- Display -------------------------------------------------------------------------
 
     DisplayInfo display() const override;
     std::unique_ptr<Font> createFont(const FontRequest& request) override;
-    bool isMessageThread() const override;
 
+    // --- Child windows -------------------------------------------------------------------
+
+    bool isMessageThread() const override;
     WindowId createChildWindow(std::string_view title) override;
     void destroyWindow(WindowId window) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
@@ -141,38 +143,43 @@ public:
     Size clientSize(WindowId window) const override;
     void setScrollRange(WindowId window, ScrollAxis axis, int maximum) override;
     void setScrollPosition(WindowId window, ScrollAxis axis, int position) override;
+    void setViewMode(WindowId window, ViewMode mode) override;
     void invalidate(WindowId window, Rect area) override;
     void refreshWindowMenu() override;
+    void cascadeChildren() override;
+    void tileChildren() override;
+    void arrangeIcons() override;
+
+    // --- Frame window --------------------------------------------------------------------
 
     bool frameExists() const override;
     ShowState frameState() const override;
     void setFrameState(ShowState state) override;
     void placeFrame(const FramePlacement& placement) override;
-    void cascadeChildren() override;
-    void tileChildren() override;
-    void arrangeIcons() override;
-
     void setFrameEvents(FrameEvents* events) override;
     void setFrameTitle(std::string_view title) override;
     void setMenuBar(const MenuBar& bar) override;
     void setStatusText(int pane, std::string_view text) override;
     void setStatusBarVisible(bool visible) override;
-    void setViewMode(WindowId window, ViewMode mode) override;
     void setFullScreen(WindowId window) override;
     void openHelp(const std::string& file, std::optional<int> topic) override;
+    void setFrameEnabled(bool enabled) override;
     void closeFrame() override;
     void beep() override;
 
-    MessageAnswer messageBox(const MessageBoxRequest& request) override;
+    // --- System dialogs ------------------------------------------------------------------
 
+    MessageAnswer messageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
-    bool setClipboardText(std::string_view text) override;
-    bool setClipboardImage(const IndexedPicture& picture) override;
-    std::optional<std::string> clipboardText() override;
     PrintDialogResult printDialog() override;
     bool showPrintAbortBox(std::function<void()> onCancel) override;
     void closePrintAbortBox() override;
-    void setFrameEnabled(bool enabled) override;
+
+    // --- Clipboard -----------------------------------------------------------------------
+
+    bool setClipboardText(std::string_view text) override;
+    bool setClipboardImage(const IndexedPicture& picture) override;
+    std::optional<std::string> clipboardText() override;
 
     // --- Frame inspection -----------------------------------------------------------------
 

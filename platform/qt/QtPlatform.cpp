@@ -748,9 +748,9 @@ protected:
     }
 };
 
-class FrameWindow final : public QMainWindow {
+class MainFrame final : public QMainWindow {
 public:
-    explicit FrameWindow(QtPlatform::Impl& impl) : m_impl(impl) {}
+    explicit MainFrame(QtPlatform::Impl& impl) : m_impl(impl) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override
@@ -796,7 +796,7 @@ private:
 
 QtPlatform::Impl::Impl() : context(std::make_unique<QObject>()), invoker(context.get())
 {
-    auto* window = new FrameWindow(*this);
+    auto* window = new MainFrame(*this);
     frame = window;
     mdi = new QMdiArea(frame);
     mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

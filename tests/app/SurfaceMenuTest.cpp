@@ -38,7 +38,7 @@ struct Session {
     rt::Runtime runtime{platform::systemFileSystem(), reports, end};
     Host host;
     dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};
-    app::SurfaceMenu menu{frame, windows, screen, dialogs};
+    app::SurfaceMenu menu{frame, windows, screen, screen, dialogs};
 
     Session()
     {

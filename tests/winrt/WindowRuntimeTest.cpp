@@ -713,16 +713,17 @@ TEST(Scrolling, StepsClampToTheRangeAndDrawingShowsAtTheOffset)
     int range = childOf(p, rt, w).horizontalRange;
     ASSERT_EQ(range, 520);
     using platform::ScrollAxis;
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::LineForward), 10);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::PageForward), 510);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::PageForward), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::LineBack), 510);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::ToStart), 0);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::LineBack), 0);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::ToEnd), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::ToPosition, 9999), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, ScrollRequest::ToPosition, 100), 100);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Vertical, ScrollRequest::LineForward), 18);
+    using platform::WindowScroll;
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineForward), 10);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 510);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 520);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 510);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToStart), 0);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 0);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToEnd), 520);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 9999), 520);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 100), 100);
+    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Vertical, WindowScroll::LineForward), 18);
     EXPECT_EQ(p.child(id)->horizontalPosition, 100);
     EXPECT_EQ(rt.window_info(w)->scrollX, 100);
 
@@ -736,5 +737,5 @@ TEST(Scrolling, StepsClampToTheRangeAndDrawingShowsAtTheOffset)
     EXPECT_EQ(rt.window_info(w)->scrollX, 20);
     EXPECT_EQ(rt.window_info(w)->scrollY, 17);
     EXPECT_EQ(p.child(id)->verticalPosition, 17);
-    EXPECT_EQ(rt.scroll_window(FirstWindowHandle + 39, ScrollAxis::Vertical, ScrollRequest::ToEnd), -1);
+    EXPECT_EQ(rt.scroll_window(FirstWindowHandle + 39, ScrollAxis::Vertical, WindowScroll::ToEnd), -1);
 }
