@@ -5,6 +5,7 @@
 #include "render/Palette.h"
 #include "render/Scene.h"
 #include "winrt/Canvas.h"
+#include "winrt/PngFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -93,6 +94,21 @@ void BM_ApplyViewRotateOnly_ZincBlendeA_111(benchmark::State& st)
     }
 }
 
+// The visible 500 x 450 part of the drawn zinc blende A (1 1 1) picture as a palette PNG.
+void BM_EncodePng_ZincBlendeA_111(benchmark::State& st)
+{
+    auto& s = surface(geometry::LatticeCode::ZincBlendeA, {1, 1, 1});
+    render::CanvasProgress progress(canvas());
+    render::sortByDepth(s.atoms, progress);
+    render::drawScene(s.atoms, s.code, canvas());
+    const auto picture = winrt::capturePicture(canvas(), winrt::Rect{0, 0, 500, 450});
+    std::string error;
+    size_t bytes = 0;
+    for (auto _ : st)
+        bytes = winrt::encodePng(picture, error).size();
+    st.counters["bytes"] = double(bytes);
+}
+
 } // namespace
 
 BENCHMARK(BM_SortByDepth_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
@@ -102,6 +118,7 @@ BENCHMARK_CAPTURE(BM_DrawScene, Fcc_111, geometry::LatticeCode::Fcc, geometry::M
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyViewWithResort_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyViewRotateOnly_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodePng_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
 
 #include "app/Application.h"
 #include "platform/headless/HeadlessPlatform.h"

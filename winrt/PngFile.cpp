@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+
 #include <csetjmp>
 
 namespace winrt {
@@ -26,8 +28,13 @@ std::vector<uint8_t> encodePng(int width, int height, std::span<const uint8_t> i
         error = "no picture to write";
         return {};
     }
-    for (uint8_t index : indices.first(std::size_t(width) * std::size_t(height))) {
-        if (index >= palette.size()) {
+    // A full palette names every byte; a shorter one is checked against the largest index, a
+    // loop the compiler vectorises.
+    if (palette.size() < 256) {
+        uint8_t largest = 0;
+        for (uint8_t index : indices.first(std::size_t(width) * std::size_t(height)))
+            largest = std::max(largest, index);
+        if (largest >= palette.size()) {
             error = "a pixel names a colour the palette lacks";
             return {};
         }
