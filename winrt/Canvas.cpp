@@ -81,7 +81,10 @@ Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHe
     if (cellWidth < 1 || cellHeight < 1)
         throw std::invalid_argument("character cell size out of range");
 
-    m_pixels.assign(size_t(width) * size_t(height), 0);
+    m_pixelCount = size_t(width) * size_t(height);
+    m_pixels.reset(static_cast<uint8_t*>(std::calloc(m_pixelCount, 1)));
+    if (!m_pixels)
+        throw std::bad_alloc();
 
     m_palette.resize(size_t(colourCount));
     m_noCollapse.assign(size_t(colourCount), 0);
@@ -150,19 +153,15 @@ uint8_t Canvas::brushAt(int x, int y) const
 void Canvas::fillRect(Rect r, uint8_t index)
 {
     r = r.intersected(Rect{0, 0, m_width, m_height});
+    touch(r);
     for (int y = r.y; y <= r.bottom(); ++y)
-        std::fill_n(m_pixels.begin() + ptrdiff_t(size_t(y) * m_width + r.x), r.width, index);
+        std::fill_n(row(y) + r.x, r.width, index);
 }
 
-void Canvas::notify(Rect damage)
+void Canvas::notify(const std::shared_ptr<const std::function<void(Rect)>>& hook, Rect damage)
 {
     if (damage.isEmpty())
         return;
-    std::shared_ptr<const std::function<void(Rect)>> hook;
-    {
-        auto lock = lockDrawing();
-        hook = m_damageHook;
-    }
     if (hook && *hook)
         (*hook)(damage);
 }
@@ -171,7 +170,7 @@ uint8_t Canvas::pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return 0;
-    return m_pixels[size_t(y) * m_width + x];
+    return m_pixels[size_t(y) * size_t(m_width) + size_t(x)];
 }
 
 Rgb Canvas::paletteEntry(int index) const
@@ -309,12 +308,15 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
     }
 
     Rect damage;
+    std::shared_ptr<const std::function<void(Rect)>> hook;
     {
         auto lock = lockDrawing();
+        hook = damageHook();
         const int bx1 = x1 + m_originX, by1 = y1 + m_originY;
         const int bx2 = x2 + m_originX, by2 = y2 + m_originY;
         const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
         damage = Rect::fromCorners(bx1, by1, bx2, by2).intersected(clip);
+        touch(damage);
         const uint8_t pen = uint8_t(m_colour);
 
         const EllipseSpans& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
@@ -333,7 +335,7 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
             const int from = std::max(spanLeft, clip.x), to = std::min(spanRight, clip.right());
             if (from > to)
                 continue;
-            uint8_t* row = &m_pixels[size_t(y) * m_width];
+            uint8_t* row = this->row(y);
             if (control == 3 && !m_fillMask) {
                 // Outline and inside share the pen: the whole span in one go.
                 std::fill(row + from, row + to + 1, pen);
@@ -352,7 +354,7 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
         }
         m_changed = true;
     }
-    notify(damage);
+    notify(hook, damage);
     return 1;
 }
 
@@ -383,8 +385,15 @@ const std::array<uint8_t, 256>& Canvas::matchTable(std::span<const Rgb> table)
     m_nextTableMatch = (m_nextTableMatch + 1) % m_tableMatches.size();
     m.table.assign(table.begin(), table.end());
     m.toPalette.fill(0);
-    for (size_t i = 0; i < table.size() && i < m.toPalette.size(); ++i)
-        m.toPalette[i] = nearestIndex(table[i], m_palette);
+    // A colour the palette holds is at distance 0 from its lowest entry of that colour, the
+    // entry the full search picks too: only the other colours need the search.
+    std::unordered_map<uint32_t, uint8_t> exact;
+    for (size_t i = m_palette.size(); i-- > 0;)
+        exact[m_palette[i].toColorRef()] = uint8_t(i);
+    for (size_t i = 0; i < table.size() && i < m.toPalette.size(); ++i) {
+        const auto found = exact.find(table[i].toColorRef());
+        m.toPalette[i] = found != exact.end() ? found->second : nearestIndex(table[i], m_palette);
+    }
     return m.toPalette;
 }
 
@@ -398,8 +407,10 @@ void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int
         return;
     }
     Rect damage;
+    std::shared_ptr<const std::function<void(Rect)>> hook;
     {
         auto lock = lockDrawing();
+        hook = damageHook();
         const PreparedImage* prepared = nullptr;
         for (const auto& p : m_preparedImages)
             if (!p.bytes.empty() && std::equal(p.bytes.begin(), p.bytes.end(), image.begin(), image.end())) {
@@ -446,11 +457,12 @@ void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int
         const int left = x + m_originX, top = y + m_originY;
         const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
         damage = Rect{left, top, bmp.width, bmp.height}.intersected(clip);
+        touch(damage);
         const uint8_t mask = indexMask();
         // With 256 colours every index result names an entry: copy and or need no clamping.
         const bool plainBytes = m_colourCount == 256;
         for (int cy = damage.y; cy <= damage.bottom(); ++cy) {
-            uint8_t* row = &m_pixels[size_t(cy) * m_width];
+            uint8_t* row = this->row(cy);
             const uint8_t* src = &source[size_t(cy - top) * bmp.width];
             if (plainBytes && *op == RasterOp::Copy) {
                 std::copy(src + (damage.x - left), src + (damage.right() - left) + 1, row + damage.x);
@@ -464,7 +476,7 @@ void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int
         }
         m_changed = true;
     }
-    notify(damage);
+    notify(hook, damage);
 }
 
 int32_t Canvas::image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const
@@ -532,12 +544,16 @@ int16_t Canvas::clear_screen(int16_t area)
         return 0;
     }
     Rect damage;
+    std::shared_ptr<const std::function<void(Rect)>> hook;
     {
         auto lock = lockDrawing();
+        hook = damageHook();
         switch (area) {
         case 0:
             damage = Rect{0, 0, m_width, m_height};
-            fillRect(damage, uint8_t(m_background));
+            fillRect(m_uniform == uint8_t(m_background) ? m_drawn : damage, uint8_t(m_background));
+            m_uniform = uint8_t(m_background);
+            m_drawn = {};
             clearTextRecord(TextWindow{1, 1, m_gridRows, m_gridColumns});
             m_changed = false;
             break;
@@ -555,7 +571,7 @@ int16_t Canvas::clear_screen(int16_t area)
         }
         m_textPosition = TextCell{1, 1};
     }
-    notify(damage);
+    notify(hook, damage);
     return 1;
 }
 
@@ -563,34 +579,35 @@ void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
 {
     constexpr size_t MaxCachedCell = 64 * 64;
     const size_t cell = size_t(m_cellWidth) * size_t(m_cellHeight);
-    const uint8_t* inked = nullptr;
+    const uint8_t ink = uint8_t(m_textColour), paper = uint8_t(m_background);
+    const uint8_t* source = nullptr;
     if (cell <= MaxCachedCell) {
-        if (m_glyphInk.empty())
-            m_glyphInk.resize(256 * cell);
-        uint8_t* slot = &m_glyphInk[size_t(ch) * cell];
+        if (m_cellColours != std::pair(ink, paper)) {
+            m_cellColours = {ink, paper};
+            m_glyphKnown.reset();
+        }
+        if (m_glyphCells.empty())
+            m_glyphCells.resize(256 * cell);
+        uint8_t* slot = &m_glyphCells[size_t(ch) * cell];
         if (!m_glyphKnown.test(ch)) {
             std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
             m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
             for (size_t i = 0; i < cell; ++i)
-                slot[i] = m_glyphMask[i] >= 128;
+                slot[i] = m_glyphMask[i] >= 128 ? ink : paper;
             m_glyphKnown.set(ch);
         }
-        inked = slot;
+        source = slot;
     } else {
         std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
         m_glyphs.renderGlyph(ch, m_cellWidth, m_cellHeight, m_glyphMask);
         for (size_t i = 0; i < cell; ++i)
-            m_glyphMask[i] = m_glyphMask[i] >= 128;
-        inked = m_glyphMask.data();
+            m_glyphMask[i] = m_glyphMask[i] >= 128 ? ink : paper;
+        source = m_glyphMask.data();
     }
     const int left = (gridColumn - 1) * m_cellWidth, top = (gridRow - 1) * m_cellHeight;
-    const uint8_t ink = uint8_t(m_textColour), paper = uint8_t(m_background);
-    for (int y = 0; y < m_cellHeight; ++y) {
-        uint8_t* row = &m_pixels[size_t(top + y) * m_width + size_t(left)];
-        const uint8_t* bits = inked + size_t(y) * size_t(m_cellWidth);
-        for (int x = 0; x < m_cellWidth; ++x)
-            row[x] = bits[x] ? ink : paper;
-    }
+    touch(Rect{left, top, m_cellWidth, m_cellHeight});
+    for (int y = 0; y < m_cellHeight; ++y)
+        std::copy_n(source + size_t(y) * size_t(m_cellWidth), m_cellWidth, row(top + y) + left);
     m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(gridColumn - 1)] = TextCellRecord{char(ch), true};
     m_emptyLine[size_t(gridRow - 1)] = 0;
 }
@@ -598,9 +615,9 @@ void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
 void Canvas::scrollTextWindow()
 {
     const Rect area = textWindowPixels();
+    touch(area);
     for (int y = area.y; y + m_cellHeight <= area.bottom(); ++y)
-        std::copy_n(&m_pixels[size_t(y + m_cellHeight) * m_width + size_t(area.x)], area.width,
-                    &m_pixels[size_t(y) * m_width + size_t(area.x)]);
+        std::copy_n(row(y + m_cellHeight) + area.x, area.width, row(y) + area.x);
     fillRect(Rect{area.x, area.bottom() - m_cellHeight + 1, area.width, m_cellHeight}, uint8_t(m_background));
 
     const TextWindow& tw = m_textWindow;
@@ -632,9 +649,11 @@ void Canvas::out_text(std::string_view text)
         text = text.substr(0, nul);
 
     Rect damage;
+    std::shared_ptr<const std::function<void(Rect)>> hook;
     {
         auto textLock = lockText();
         auto lock = lockDrawing();
+        hook = damageHook();
         if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
             return;
         m_textShown.store(true);
@@ -666,7 +685,7 @@ void Canvas::out_text(std::string_view text)
             ++m_textPosition.column;
         }
     }
-    notify(damage);
+    notify(hook, damage);
 }
 
 std::vector<TextPiece> Canvas::textPieces() const
@@ -708,8 +727,10 @@ int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
         set_graphics_status(status::invalid);
         return -1;
     }
+    std::shared_ptr<const std::function<void(Rect)>> hook;
     {
         auto lock = lockDrawing();
+        hook = damageHook();
         for (int i = 0; i < m_colourCount; ++i) {
             m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
             m_noCollapse[size_t(i)] = 1;
@@ -719,7 +740,7 @@ int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
         for (auto& p : m_preparedImages)
             p.bytes.clear();
     }
-    notify(Rect{0, 0, m_width, m_height});
+    notify(hook, Rect{0, 0, m_width, m_height});
     return 0;
 }
 

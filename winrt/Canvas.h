@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -177,7 +178,7 @@ public:
     // The palette index at a canvas pixel (0 outside the canvas).
     uint8_t pixel(int x, int y) const;
     // All pixels, row by row from the top, width() per row.
-    std::span<const uint8_t> pixels() const { return m_pixels; }
+    std::span<const uint8_t> pixels() const { return {m_pixels.get(), m_pixelCount}; }
     // The colour a pixel shows with the current palette.
     Rgb pixelColour(int x, int y) const { return paletteEntry(pixel(x, y)); }
 
@@ -216,12 +217,17 @@ private:
     uint8_t brushAt(int x, int y) const;
     uint8_t indexMask() const;
     void fillRect(Rect r, uint8_t index);
+    // Marks pixels of r as drawn since the canvas was last one colour.
+    void touch(Rect r) { m_drawn = m_drawn.united(r); }
+    uint8_t* row(int y) { return m_pixels.get() + size_t(y) * size_t(m_width); }
     void drawCharacter(int gridRow, int gridColumn, unsigned char ch);
     void newLine(Rect& damage);
     void scrollTextWindow();
     Rect textWindowPixels() const;
     void clearTextRecord(const TextWindow& area);
-    void notify(Rect damage);
+    // The damage hook, read under the drawing lock by the operation that calls it afterwards.
+    std::shared_ptr<const std::function<void(Rect)>> damageHook() const { return m_damageHook; }
+    void notify(const std::shared_ptr<const std::function<void(Rect)>>& hook, Rect damage);
 
     const int m_width;
     const int m_height;
@@ -243,7 +249,16 @@ private:
             m_gate();
     }
 
-    std::vector<uint8_t> m_pixels;
+    struct FreeBytes {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    // Zeroed by the system: pages never drawn on are never touched.
+    std::unique_ptr<uint8_t[], FreeBytes> m_pixels;
+    size_t m_pixelCount = 0;
+    // Every pixel outside m_drawn holds m_uniform: a whole-window clear in that colour only
+    // fills m_drawn, so the clears of the progress output and of a new picture cost what was drawn.
+    uint8_t m_uniform = 0;
+    Rect m_drawn;
     std::vector<Rgb> m_palette;
     // Colour tables of recent pictures matched to the palette: drawing a scene puts the same
     // two pictures thousands of times, and matching a table costs 256 x 256 distances.
@@ -292,10 +307,11 @@ private:
     std::vector<TextCellRecord> m_textRecord; // gridRows x gridColumns
     std::vector<uint8_t> m_emptyLine;         // per grid row
     std::vector<uint8_t> m_glyphMask;         // one cell
-    // Each character's cell once drawn: 1 ink, 0 paper (small cells only). The text of a
-    // listing and the progress dots repeat a few characters many times.
-    std::vector<uint8_t> m_glyphInk;
+    // Each character's cell once drawn, in the colours of m_cellColours (small cells only):
+    // the text of a listing and the progress dots repeat a few characters many times.
+    std::vector<uint8_t> m_glyphCells;
     std::bitset<256> m_glyphKnown;
+    std::pair<uint8_t, uint8_t> m_cellColours{0, 0}; // ink, paper
 
     std::shared_ptr<const std::function<void(Rect)>> m_damageHook;
 };
