@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace render {
 
@@ -46,27 +47,40 @@ void sortByDepth(geometry::AtomTable& atoms, geometry::ProgressOutput& progress)
     progress.clearWindow();
     const int count = atoms.count;
     auto& order = atoms.drawOrder;
-    const auto& z = atoms.viewZ;
+    // Each position's depth travels with its atom, so that a comparison reads two neighbouring
+    // entries instead of two scattered ones; the exchanges are the same.
+    struct Entry {
+        float z;
+        int atom;
+    };
+    std::vector<Entry> entries(size_t(count) + 1);
+    for (int p = 1; p <= count; ++p)
+        entries[size_t(p)] = {atoms.viewZ[order[p]], order[p]};
     int dots = 0;
     for (int gap = count / 2; gap > 0; gap /= 2) {
+        int untilDot = gap % 50 == 0 ? 0 : 50 - gap % 50;
         for (int v = gap; v <= count - 1; ++v) {
             // The chain below position v is already in order, so the walk can stop at the
             // first pair in order: it makes exactly the exchanges of a walk to the bottom.
             for (int j = v - gap + 1; j >= 1; j -= gap) {
-                if (!(z[order[j]] > z[order[j + gap]]))
+                if (!(entries[size_t(j)].z > entries[size_t(j + gap)].z))
                     break;
-                std::swap(order[j], order[j + gap]);
+                std::swap(entries[size_t(j)], entries[size_t(j + gap)]);
             }
-            if (v % 50 == 0) {
+            if (untilDot == 0) { // v is a multiple of 50
+                untilDot = 50;
                 progress.writeText(".");
                 ++dots;
             }
+            --untilDot;
         }
         if (dots > 1000) {
             progress.clearWindow();
             dots = 0;
         }
     }
+    for (int p = 1; p <= count; ++p)
+        order[p] = entries[size_t(p)].atom;
 }
 
 bool projectView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state,
