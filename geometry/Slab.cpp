@@ -33,6 +33,15 @@ void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceF
         for (int j = 0; j < 3; ++j)
             basisTerm[b][j] = lattice.basis[b][j] * CellLength;
 
+    // p2 a3 per cell row, basis atom and component: the same for every i1 and i2.
+    float third[27][MaxBasis][3];
+    for (int i3 = 1; i3 <= n; ++i3)
+        for (int b = 0; b < basisCount; ++b) {
+            const float p2 = (basisTerm[b][2] + cellTerm[i3]) - halfTerm;
+            for (int j = 0; j < 3; ++j)
+                third[i3][b][j] = p2 * a[2][j];
+        }
+
     for (int i1 = 1; i1 <= n; ++i1) {
         for (int i2 = 1; i2 <= n; ++i2) {
             progress.writeText(".");
@@ -48,10 +57,9 @@ void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceF
                 for (int b = 0; b < basisCount; ++b) {
                     if (atoms.count == AtomTable::Capacity)
                         return;
-                    const float p2 = (basisTerm[b][2] + cellTerm[i3]) - halfTerm;
                     float u[3];
                     for (int j = 0; j < 3; ++j)
-                        u[j] = partial[b][j] + p2 * a[2][j];
+                        u[j] = partial[b][j] + third[i3][b][j];
                     const float depth = e[2][0] * u[0] + e[2][1] * u[1] + e[2][2] * u[2];
                     if (!(lattice.depthLow < depth && depth < lattice.depthHigh))
                         continue;
