@@ -1,4 +1,5 @@
 #include "crystal/StructureFile.h"
+#include "platform/FileSystem.h"
 
 #include <charconv>
 #include <cmath>
@@ -203,26 +204,13 @@ std::optional<StructureFormat> parseStructureFormat(std::string_view name)
 
 std::optional<StructureFormat> structureFormatOfPath(std::string_view path)
 {
-    const auto slash = path.rfind('/');
-    const std::string_view file = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    auto endsWith = [&](std::string_view suffix) {
-        if (file.size() <= suffix.size())
-            return false;
-        const std::string_view tail = file.substr(file.size() - suffix.size());
-        for (std::size_t i = 0; i < suffix.size(); ++i) {
-            char c = tail[i];
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-            if (c != suffix[i])
-                return false;
-        }
-        return true;
-    };
-    if (endsWith(".xyz") || endsWith(".extxyz"))
+    const std::string ext = platform::fileExtension(path);
+    if (ext == "xyz" || ext == "extxyz")
         return StructureFormat::ExtendedXyz;
-    if (endsWith(".cif"))
+    if (ext == "cif")
         return StructureFormat::Cif;
-    if (file == "POSCAR" || file == "CONTCAR" || file.starts_with("POSCAR") || endsWith(".vasp") || endsWith(".poscar"))
+    const std::string_view name = path.substr(path.find_last_of('/') + 1);
+    if (name.starts_with("POSCAR") || name == "CONTCAR" || ext == "vasp" || ext == "poscar")
         return StructureFormat::Poscar;
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "figure/Figure.h"
 
 #include "crystal/Coordination.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <array>
@@ -15,13 +16,6 @@ namespace figure {
 namespace {
 
 using crystal::Vec3;
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Sine and cosine of an angle in degrees, exact at the multiples of 90 degrees so that a
 // quarter turn maps the lattice onto itself without rounding.
@@ -183,16 +177,12 @@ std::optional<ColourMode> parseColourMode(std::string_view name)
 
 std::optional<FigureFormat> figureFormatOfPath(std::string_view path)
 {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.find_last_of('/');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return std::nullopt;
-    const std::string_view ext = path.substr(dot + 1);
-    if (equalsIgnoringCase(ext, "svg"))
+    const std::string ext = platform::fileExtension(path);
+    if (ext == "svg")
         return FigureFormat::Svg;
-    if (equalsIgnoringCase(ext, "pdf"))
+    if (ext == "pdf")
         return FigureFormat::Pdf;
-    if (equalsIgnoringCase(ext, "png"))
+    if (ext == "png")
         return FigureFormat::Png;
     return std::nullopt;
 }

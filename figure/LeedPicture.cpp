@@ -168,13 +168,10 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
 
 std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path)
 {
-    if (path.size() < 4)
-        return std::nullopt;
-    std::string ext(path.substr(path.size() - 4));
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (ext == ".png")
+    const std::string ext = platform::fileExtension(path);
+    if (ext == "png")
         return LeedFileFormat::Png;
-    if (ext == ".svg")
+    if (ext == "svg")
         return LeedFileFormat::Svg;
     return std::nullopt;
 }

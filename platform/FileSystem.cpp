@@ -158,6 +158,19 @@ WritesInProgress& writesInProgress()
 
 } // namespace
 
+std::string fileExtension(std::string_view path)
+{
+    const std::string_view name = path.substr(path.find_last_of('/') + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return {};
+    std::string ext(name.substr(dot + 1));
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return ext;
+}
+
 int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs)
 {
     WritesInProgress& writes = writesInProgress();

@@ -39,6 +39,10 @@ FileSystem& systemFileSystem();
 // failed; then the temporary is gone and path is as it was.
 int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs = systemFileSystem());
 
+// The extension of the file a path names, lower-cased and without its dot: "svg" for
+// "out/Figure.SVG"; empty when the name has none (a leading dot starts no extension).
+std::string fileExtension(std::string_view path);
+
 // For a process about to end in the middle of its work (an interrupt): the temporaries of the
 // whole-file writes still in progress are removed, and from now on every whole-file write
 // fails with ECANCELED before its rename, leaving its target as it was. Call it from any

@@ -126,5 +126,17 @@ TEST(WholeFileDeathTest, AnAbandonedWriteLeavesTheOldFile)
     EXPECT_EXIT(writeAndAbandon(), testing::ExitedWithCode(0), "");
 }
 
+// The extension that tells the formats apart: the file name's last, lower-cased; none for a
+// name without one or a hidden file's leading dot, nor from a folder's name.
+TEST(FileExtension, OfTheFileNameOnly)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"out/Figure.SVG", "svg"}, {"slab.tar.gz", "gz"},    {"POSCAR", ""}, {".svg", ""},
+        {"dir.d/POSCAR", ""},      {"a/.hidden.cif", "cif"}, {"name.", ""},  {"", ""},
+    };
+    for (const auto& [path, ext] : rows)
+        EXPECT_EQ(fileExtension(path), ext) << path;
+}
+
 } // namespace
 } // namespace platform
