@@ -506,13 +506,15 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
     const double n = double(std::abs(base.det()));
     const double expected =
         k * k * std::abs(area) * n / (4.0 * Pi) * double(std::max<std::size_t>(1, pattern.domains.size()));
-    if (!(expected <= double(MaxLeedSpots))) {
+    auto tooMany = [&] {
         char shown[32];
         std::snprintf(shown, sizeof shown, "%g", energyEv);
         error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown
             + " eV; choose a lower energy or a smaller superstructure";
         return std::nullopt;
-    }
+    };
+    if (!(expected <= double(MaxLeedSpots)))
+        return tooMany();
 
     // Beams keyed by their indices times N = |det M|, exact integers common to every domain.
     const int64_t denominator = std::abs(base.det());
@@ -538,6 +540,9 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
                     continue;
                 found.emplace(std::make_pair(hn, kn), int(d) + 1);
             }
+        // The estimate above counts a disc's area: the beams themselves decide near the limit.
+        if (found.size() > MaxLeedSpots)
+            return tooMany();
     }
 
     // Components that are zero but for rounding print as zero.

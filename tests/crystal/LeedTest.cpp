@@ -258,4 +258,11 @@ TEST(Leed, BadEnergiesAndCellsRefused)
     EXPECT_FALSE(leedPattern(SquareA, SquareB, 100, {IntMatrix2{1, 2, 2, 4}, LeedDomains::One}, error));
     // A tiny energy still has the specular beam.
     EXPECT_EQ(pattern(SquareA, SquareB, 1e-6).spots.size(), 1u);
+    // Near the limit the beams themselves decide, not the estimate of their number: a pattern
+    // either keeps within MaxLeedSpots or is refused, at energies on both sides of the limit.
+    for (double e : {60.0, 76.0, 76.5, 90.0}) {
+        const IntMatrix2 m{-1, 735, -1, 1};
+        const auto p = leedPattern(HexA, HexB, e, {m, LeedDomains::All}, error);
+        EXPECT_TRUE(p ? p->spots.size() <= MaxLeedSpots : error.find("beams") != std::string::npos) << e;
+    }
 }
