@@ -2,6 +2,7 @@
 // line, never a crash; the words left over keep their order; a surface's cell is built or
 // refused with a message.
 #include "cli/SurfaceArgs.h"
+#include "fuzz/FuzzWords.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,15 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Words are separated by NUL bytes.
-    std::vector<std::string_view> words;
-    const char* text = reinterpret_cast<const char*>(data);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= size; ++i)
-        if (i == size || text[i] == '\0') {
-            words.emplace_back(text + start, i - start);
-            start = i + 1;
-        }
+    std::vector<std::string_view> words = fuzzWords(data, size);
     const std::vector<std::string_view> given = words;
     std::string error;
     const auto spec = cli::takeSurfaceArgs(words, error);
