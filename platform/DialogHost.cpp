@@ -1,5 +1,8 @@
 #include "platform/DialogHost.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace platform {
 
 bool reachesDialog(DialogKeyPress key, const ControlLayout* focused)
@@ -15,6 +18,19 @@ bool reachesDialog(DialogKeyPress key, const ControlLayout* focused)
     case DialogKey::Character: return key.alt || focused == nullptr || !focused->keepsCharacters;
     }
     return false;
+}
+
+int sortedItemPosition(std::string_view text, int count, const std::function<std::string(int)>& itemAt)
+{
+    const auto lower = [](unsigned char ch) { return std::tolower(ch); };
+    const auto notAfter = [&](const std::string& item) {
+        return !std::lexicographical_compare(text.begin(), text.end(), item.begin(), item.end(),
+                                             [&](char a, char b) { return lower(a) < lower(b); });
+    };
+    int i = 0;
+    while (i < count && notAfter(itemAt(i)))
+        ++i;
+    return i;
 }
 
 bool canTakeFocus(const ControlLayout& control)

@@ -20,6 +20,7 @@
 // returns after the input call that called it has returned, and no input is reported after it.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -151,6 +152,9 @@ struct DialogKeyPress {
 // Whether key goes to the dialog rather than to the focused control (null: none has the focus),
 // by the rule above. Both hosts route keys with it.
 bool reachesDialog(DialogKeyPress key, const ControlLayout* focused);
+// Where a sorted list or combo box puts a new item among count items (itemAt(i) gives item i):
+// after every item that does not sort after it, letters compared without regard to case.
+int sortedItemPosition(std::string_view text, int count, const std::function<std::string(int)>& itemAt);
 // Whether the control can take the focus at all (enabled and visible aside): not a static text,
 // icon, group box or unknown class; a scroll bar only with a tab stop.
 bool canTakeFocus(const ControlLayout& control);

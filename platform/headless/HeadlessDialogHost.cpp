@@ -238,8 +238,14 @@ void HeadlessDialogHost::clearItems(DialogWindow dialog, int id)
 void HeadlessDialogHost::addItem(DialogWindow dialog, int id, std::string_view text)
 {
     if (Control* c = logged(dialog, id, "addItem " + quoted(text))) {
-        c->items.emplace_back(text);
-        c->selected.push_back(false);
+        const int count = static_cast<int>(c->items.size());
+        const int at = c->layout.sorted
+            ? sortedItemPosition(text, count, [&](int i) { return c->items[static_cast<std::size_t>(i)]; })
+            : count;
+        c->items.emplace(c->items.begin() + at, text);
+        c->selected.insert(c->selected.begin() + at, false);
+        if (c->current >= at)
+            ++c->current;
     }
 }
 

@@ -294,15 +294,6 @@ const Kind& kindOf(const QtControl& c) { return Kinds[static_cast<std::size_t>(c
 QListWidget* listOf(const QtControl& c) { return c.layout.type == ControlType::ListBox ? as<QListWidget>(c) : nullptr; }
 QComboBox* comboOf(const QtControl& c) { return c.layout.type == ControlType::ComboBox ? as<QComboBox>(c) : nullptr; }
 
-// Where a sorted list puts a new item: after every item that does not sort after it.
-int sortedPosition(const QString& text, int count, const std::function<QString(int)>& textAt)
-{
-    int i = 0;
-    while (i < count && QString::compare(textAt(i), text, Qt::CaseInsensitive) <= 0)
-        ++i;
-    return i;
-}
-
 } // namespace
 
 void createControlWidget(QtControl& c, QWidget* box, QObject* context, const QtInputReport& report)
@@ -385,8 +376,9 @@ void clearItems(QtControl& c)
 
 void addItem(QtControl& c, const QString& text)
 {
-    const int at =
-        c.layout.sorted ? sortedPosition(text, itemCount(c), [&](int i) { return itemText(c, i); }) : itemCount(c);
+    const int at = c.layout.sorted
+        ? sortedItemPosition(fromQt(text), itemCount(c), [&](int i) { return fromQt(itemText(c, i)); })
+        : itemCount(c);
     if (QListWidget* list = listOf(c)) {
         list->insertItem(at, text);
     } else if (QComboBox* combo = comboOf(c)) {
