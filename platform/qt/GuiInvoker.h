@@ -108,8 +108,8 @@ private:
     };
 
     // Runs work on the GUI thread; work refers to the caller's frame, so it runs only while
-    // the caller still waits (never once the call has been abandoned). True when it ran. Once
-    // woken, the caller touches only its own call record, so that the invoker may be gone by then.
+    // the caller still waits (never once the call has been abandoned). True when it ran. Neither
+    // the queued call nor the woken caller touches the invoker, which may be gone by then.
     bool wait(const std::function<void()>& work)
     {
         auto pending = std::make_shared<Call>();
@@ -117,12 +117,18 @@ private:
             std::lock_guard lock(m_mutex);
             if (m_stopped)
                 return false;
+            // Calls that have finished are forgotten here rather than by their waiters, which
+            // may wake after the invoker has gone.
+            std::erase_if(m_pending, [](const std::shared_ptr<Call>& c) {
+                std::lock_guard callLock(c->mutex);
+                return c->state == Call::Finished;
+            });
             m_pending.insert(pending);
         }
         const std::function<void()>* job = &work;
         const bool posted = QMetaObject::invokeMethod(
             m_context,
-            [this, pending, job] {
+            [pending, job] {
                 {
                     std::lock_guard lock(pending->mutex);
                     if (pending->state != Call::Waiting)
@@ -130,10 +136,6 @@ private:
                     pending->state = Call::Running;
                 }
                 (*job)();
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_pending.erase(pending);
-                }
                 {
                     std::lock_guard lock(pending->mutex);
                     pending->state = Call::Finished;
