@@ -3,6 +3,8 @@
 
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/qt/GuiInvoker.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -31,6 +33,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -783,6 +787,48 @@ TEST(QtPlatform, StoppedServiceReleasesOtherThreads)
     program.join(); // the GUI thread serves no events here: nothing may wait for it
     EXPECT_EQ(answer, MessageAnswer::No);
     EXPECT_FALSE(made.isValid());
+}
+
+// Calls the function for every event the watched object receives, before the object does.
+class SeeEvents final : public QObject {
+public:
+    explicit SeeEvents(std::function<void(QEvent*)> see) : m_see(std::move(see)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        m_see(event);
+        return false;
+    }
+
+private:
+    std::function<void(QEvent*)> m_see;
+};
+
+TEST(GuiInvoker, GoingAwayReleasesAWaitingCallerAndItsWorkNeverRuns)
+{
+    Watchdog watchdog("invoker going away");
+    QObject context;
+    auto invoker = std::make_unique<GuiInvoker>(&context);
+    GuiInvoker* calledOn = invoker.get();
+    // The invoker goes as its queued call reaches the GUI thread, before the call runs, while the
+    // caller still waits.
+    SeeEvents goes([&](QEvent* event) {
+        if (event->type() == QEvent::MetaCall)
+            invoker.reset();
+    });
+    context.installEventFilter(&goes);
+    std::atomic<bool> finished{false};
+    std::atomic<bool> ran{false};
+    bool served = true;
+    std::thread caller([&] {
+        served = calledOn->call([&] { ran = true; });
+        finished = true;
+    });
+    const bool released = pumpUntil([&] { return finished.load(); });
+    caller.join();
+    ASSERT_TRUE(released);
+    EXPECT_EQ(invoker, nullptr);
+    EXPECT_FALSE(served);
+    EXPECT_FALSE(ran);
 }
 
 TEST(QtPlatform, DisplayFacts)
