@@ -2,7 +2,7 @@
 // What the Cairo painters share: owning pointers for Cairo's objects, the stream that collects a
 // vector surface's bytes, and the PNG of an image surface.
 
-#include "figure/PngEncoder.h"
+#include "platform/PngFile.h"
 
 #include <cairo.h>
 
@@ -28,12 +28,19 @@ inline cairo_status_t appendBytes(void* closure, const unsigned char* data, unsi
     return CAIRO_STATUS_SUCCESS;
 }
 
-// The PNG file of an RGB24 image surface; nothing when the encoder runs out of memory.
-inline std::optional<std::string> imagePng(cairo_surface_t* surface)
+// The PNG file of an RGB24 image surface; nothing, with error set, when it cannot be encoded.
+inline std::optional<std::string> imagePng(cairo_surface_t* surface, std::string& error)
 {
     cairo_surface_flush(surface);
-    return encodePng(cairo_image_surface_get_data(surface), cairo_image_surface_get_width(surface),
-                     cairo_image_surface_get_height(surface), cairo_image_surface_get_stride(surface));
+    platform::PngPicture picture;
+    picture.width = cairo_image_surface_get_width(surface);
+    picture.height = cairo_image_surface_get_height(surface);
+    picture.rows = cairo_image_surface_get_data(surface);
+    picture.stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    const std::vector<uint8_t> png = platform::encodePng(picture, error);
+    if (png.empty())
+        return std::nullopt;
+    return std::string(png.begin(), png.end());
 }
 
 } // namespace figure::cairo

@@ -387,9 +387,10 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
         }
     }
     if (format == FigureFormat::Png) {
-        auto png = imagePng(surface.get());
+        std::string why;
+        auto png = imagePng(surface.get(), why);
         if (!png) {
-            error = "PNG encoding failed: out of memory";
+            error = "PNG encoding failed: " + why;
             return std::nullopt;
         }
         bytes = std::move(*png);

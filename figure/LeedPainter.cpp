@@ -119,9 +119,10 @@ std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFo
             return failed(cairo_status(cr.get()));
     }
     if (format == LeedFileFormat::Png) {
-        auto png = imagePng(surface.get());
+        std::string why;
+        auto png = imagePng(surface.get(), why);
         if (!png) {
-            error = "cannot paint the picture: out of memory";
+            error = "cannot paint the picture: " + why;
             return std::nullopt;
         }
         bytes = std::move(*png);
