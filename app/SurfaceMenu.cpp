@@ -9,7 +9,7 @@
 #include "dialogs/Dialog.h"
 #include "figure/Figure.h"
 #include "figure/LeedPicture.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 #include <algorithm>
 #include <charconv>
@@ -532,10 +532,10 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
         error = "no window for the pattern";
         return false;
     }
-    const int width = canvas->width();
-    const int height = canvas->height();
+    const int width = canvas->canvas().width();
+    const int height = canvas->canvas().height();
     const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, width, height, crystal::surfaceTitle(spec));
-    std::vector<uint32_t> palette(std::size_t(canvas->colourCount()), 0);
+    std::vector<uint32_t> palette(std::size_t(canvas->canvas().colourCount()), 0);
     for (std::size_t i = 0; i < std::size(PatternRoles) && i < palette.size(); ++i) {
         const uint32_t rgb = figure::leedColour(PatternRoles[i]);
         palette[i] = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;

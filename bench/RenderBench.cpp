@@ -4,7 +4,7 @@
 #include "geometry/Slab.h"
 #include "render/Palette.h"
 #include "render/Scene.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 #include "winrt/PngFile.h"
 
 #include <benchmark/benchmark.h>
@@ -33,10 +33,10 @@ Surface& surface(geometry::LatticeCode code, geometry::MillerIndices m)
 }
 
 // The application's window canvas on a 1024 x 768 screen: 102 x 42 cells of 10 x 18.
-winrt::Canvas& canvas()
+winrt::WindowCanvas& canvas()
 {
     static platform::BuiltinGlyphs glyphs;
-    static winrt::Canvas c(1020, 756, 256, 10, 18, glyphs);
+    static winrt::WindowCanvas c(1020, 756, 256, 10, 18, glyphs);
     static bool palette = (render::installPalette(c), true);
     (void)palette;
     return c;
@@ -101,7 +101,7 @@ void BM_EncodePng_ZincBlendeA_111(benchmark::State& st)
     render::CanvasProgress progress(canvas());
     render::sortByDepth(s.atoms, progress);
     render::drawScene(s.atoms, s.code, canvas());
-    const auto picture = winrt::capturePicture(canvas(), winrt::Rect{0, 0, 500, 450});
+    const auto picture = winrt::capturePicture(canvas().canvas(), winrt::Rect{0, 0, 500, 450});
     std::string error;
     size_t bytes = 0;
     for (auto _ : st)

@@ -207,9 +207,9 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
     platform::IndexedPicture picture;
     {
         auto lock = canvas->lockDrawing();
-        picture = winrt::capturePicture(
-            *canvas,
-            winrt::Rect{0, 0, std::min(VisibleWidth, canvas->width()), std::min(VisibleHeight, canvas->height())});
+        picture = winrt::capturePicture(canvas->canvas(),
+                                        winrt::Rect{0, 0, std::min(VisibleWidth, canvas->canvas().width()),
+                                                    std::min(VisibleHeight, canvas->canvas().height())});
     }
     std::string error;
     const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;

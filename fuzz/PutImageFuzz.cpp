@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int16_t x = int16_t(int8_t(data[0]));
     const int16_t y = int16_t(int8_t(data[1]));
     const int16_t action = int16_t(data[2] | (data[3] << 8));
-    canvas.put_image(x, y, {data + 4, size - 4}, action);
+    (void)canvas.put_image(x, y, {data + 4, size - 4}, action);
     for (uint8_t p : canvas.pixels())
         if (p >= canvas.colourCount())
             std::abort();

@@ -1,9 +1,9 @@
 #include "render/Palette.h"
 
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 namespace render {
 
-void installPalette(winrt::Canvas& canvas) { (void)canvas.remap_all_palette(kApplicationPalette); }
+void installPalette(winrt::WindowCanvas& canvas) { (void)canvas.remap_all_palette(kApplicationPalette); }
 
 } // namespace render

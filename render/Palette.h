@@ -6,7 +6,7 @@
 #include <cstdint>
 
 namespace winrt {
-class Canvas;
+class WindowCanvas;
 }
 
 namespace render {
@@ -52,6 +52,6 @@ inline constexpr std::array<uint32_t, 256> kApplicationPalette = detail::buildAp
 
 // Gives the canvas the application palette through remap_all_palette. A canvas of 20 colours
 // or fewer keeps its default palette; the result is not examined.
-void installPalette(winrt::Canvas& canvas);
+void installPalette(winrt::WindowCanvas& canvas);
 
 } // namespace render

@@ -3,7 +3,7 @@
 #include "render/Palette.h"
 
 #include "render/BallImages.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 #include <cmath>
 #include <numbers>
@@ -131,7 +131,7 @@ bool ballCorner(const geometry::AtomTable& atoms, int j, int16_t& x, int16_t& y)
     return x >= ClipLeft && x <= ClipRight && y >= ClipTop && y <= ClipBottom;
 }
 
-void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas)
+void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::WindowCanvas& canvas)
 {
     canvas.set_colour(Black);
     canvas.clear_screen(0);
@@ -153,13 +153,13 @@ void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, win
 }
 
 void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state, geometry::LatticeCode code,
-               winrt::Canvas& canvas, geometry::ProgressOutput& progress)
+               winrt::WindowCanvas& canvas, geometry::ProgressOutput& progress)
 {
     projectView(rotation, tilt, atoms, state, progress);
     drawScene(atoms, code, canvas);
 }
 
-void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas,
+void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::WindowCanvas& canvas,
                geometry::ProgressOutput& progress)
 {
     resetViewCoordinates(atoms, progress);

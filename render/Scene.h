@@ -6,7 +6,7 @@
 #include "geometry/Slab.h"
 
 namespace winrt {
-class Canvas;
+class WindowCanvas;
 }
 
 namespace render {
@@ -50,25 +50,25 @@ bool ballCorner(const geometry::AtomTable& atoms, int j, int16_t& x, int16_t& y)
 
 // Clears the canvas and draws every atom in drawOrder as a shaded ball; zinc blende atoms of
 // the first species carry the marked picture.
-void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas);
+void drawScene(const geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::WindowCanvas& canvas);
 
 // projectView, then drawScene.
 void applyView(float rotation, float tilt, geometry::AtomTable& atoms, ViewState& state, geometry::LatticeCode code,
-               winrt::Canvas& canvas, geometry::ProgressOutput& progress);
+               winrt::WindowCanvas& canvas, geometry::ProgressOutput& progress);
 
 // resetViewCoordinates, then drawScene.
-void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::Canvas& canvas,
+void resetView(geometry::AtomTable& atoms, geometry::LatticeCode code, winrt::WindowCanvas& canvas,
                geometry::ProgressOutput& progress);
 
 // Progress on a canvas: clear_screen of the whole window and out_text.
 class CanvasProgress final : public geometry::ProgressOutput {
 public:
-    explicit CanvasProgress(winrt::Canvas& canvas) : m_canvas(canvas) {}
+    explicit CanvasProgress(winrt::WindowCanvas& canvas) : m_canvas(canvas) {}
     void writeText(std::string_view text) override;
     void clearWindow() override;
 
 private:
-    winrt::Canvas& m_canvas;
+    winrt::WindowCanvas& m_canvas;
 };
 
 } // namespace render

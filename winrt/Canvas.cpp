@@ -114,23 +114,23 @@ Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHe
 
 // ---- helpers ---------------------------------------------------------------------------
 
-int16_t Canvas::clampColour(int16_t index, int16_t& target)
+CanvasResult Canvas::clampColour(int16_t index, int16_t& target)
 {
-    int16_t previous = target;
+    CanvasResult result{status::ok, target, {}};
     if (index == target)
-        return previous;
+        return result;
     if (index >= m_colourCount) {
         target = int16_t(m_colourCount - 1);
-        set_graphics_status(status::altered);
+        result.status = status::altered;
     } else if (index < 0) {
         target = 0;
-        set_graphics_status(status::altered);
+        result.status = status::altered;
     } else {
         target = index;
         if (m_inexact[size_t(index)])
-            set_graphics_status(status::altered);
+            result.status = status::altered;
     }
-    return previous;
+    return result;
 }
 
 uint8_t Canvas::indexMask() const
@@ -156,14 +156,6 @@ void Canvas::fillRect(Rect r, uint8_t index)
     touch(r);
     for (int y = r.y; y <= r.bottom(); ++y)
         std::fill_n(row(y) + r.x, r.width, index);
-}
-
-void Canvas::notify(const std::shared_ptr<const std::function<void(Rect)>>& hook, Rect damage)
-{
-    if (damage.isEmpty())
-        return;
-    if (hook && *hook)
-        (*hook)(damage);
 }
 
 uint8_t Canvas::pixel(int x, int y) const
@@ -194,124 +186,79 @@ uint8_t Canvas::paletteExactness(int index) const
 
 // ---- colours and state ---------------------------------------------------------------
 
-int16_t Canvas::set_colour(int16_t index)
-{
-    enterGate();
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
-    return clampColour(index, m_colour);
-}
+CanvasResult Canvas::set_colour(int16_t index) { return clampColour(index, m_colour); }
 
-int16_t Canvas::set_text_colour(int16_t index)
-{
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
-    return clampColour(index, m_textColour);
-}
+CanvasResult Canvas::set_text_colour(int16_t index) { return clampColour(index, m_textColour); }
 
-int16_t Canvas::set_background_colour(int16_t index)
-{
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
-    return clampColour(index, m_background);
-}
+CanvasResult Canvas::set_background_colour(int16_t index) { return clampColour(index, m_background); }
 
-void Canvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+CanvasResult Canvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
-    set_graphics_status(status::ok);
-    if (x2 < x1 || y2 < y1)
-        set_graphics_status(status::altered);
     Rect r = Rect::fromCorners(x1, y1, x2, y2).intersected(Rect{0, 0, m_width, m_height});
-    if (r.isEmpty()) {
-        set_graphics_status(status::invalid);
-        return;
-    }
-    auto lock = lockDrawing();
+    if (r.isEmpty())
+        return {status::invalid, 0, {}};
     m_viewport = r;
+    return {x2 < x1 || y2 < y1 ? status::altered : status::ok, 0, {}};
 }
 
-void Canvas::set_view_origin(int16_t x, int16_t y)
+CanvasResult Canvas::set_view_origin(int16_t x, int16_t y)
 {
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
     m_originX = x;
     m_originY = y;
+    return {};
 }
 
-void Canvas::set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right)
+CanvasResult Canvas::set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right)
 {
-    set_graphics_status(status::ok);
-    if (m_gridRows == 0 || m_gridColumns == 0) {
-        set_graphics_status(status::invalid);
-        return;
-    }
+    if (m_gridRows == 0 || m_gridColumns == 0)
+        return {status::invalid, 0, {}};
     int t = std::min(top, bottom), b = std::max(top, bottom);
     int l = std::min(left, right), r = std::max(left, right);
     int ct = std::clamp(t, 1, m_gridRows), cb = std::clamp(b, 1, m_gridRows);
     int cl = std::clamp(l, 1, m_gridColumns), cr = std::clamp(r, 1, m_gridColumns);
-    if (ct != top || cb != bottom || cl != left || cr != right)
-        set_graphics_status(status::altered);
-    auto lock = lockDrawing();
     m_textWindow = TextWindow{ct, cl, cb, cr};
     m_textPosition = TextCell{1, 1};
+    return {ct != top || cb != bottom || cl != left || cr != right ? status::altered : status::ok, 0, {}};
 }
 
-void Canvas::set_text_position(int16_t row, int16_t column)
+CanvasResult Canvas::set_text_position(int16_t row, int16_t column)
 {
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
     int rows = std::max(1, m_textWindow.rows()), columns = std::max(1, m_textWindow.columns());
     int r = std::clamp(int(row), 1, rows), c = std::clamp(int(column), 1, columns);
-    if (r != row || c != column)
-        set_graphics_status(status::altered);
     m_textPosition = TextCell{r, c};
+    return {r != row || c != column ? status::altered : status::ok, 0, {}};
 }
 
-void Canvas::set_wrap(Wrap wrap)
+CanvasResult Canvas::set_wrap(Wrap wrap)
 {
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
     m_wrap = wrap;
+    return {};
 }
 
-void Canvas::set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern)
+CanvasResult Canvas::set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern)
 {
-    set_graphics_status(status::ok);
-    auto lock = lockDrawing();
     m_fillMask = pattern;
-}
-
-void Canvas::set_damage_hook(std::function<void(Rect)> hook)
-{
-    auto shared = hook ? std::make_shared<const std::function<void(Rect)>>(std::move(hook)) : nullptr;
-    auto lock = lockDrawing();
-    m_damageHook = std::move(shared);
+    return {};
 }
 
 // ---- shapes and images ---------------------------------------------------------------
 
-int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+CanvasResult Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
-    enterGate();
-    set_graphics_status(status::ok);
-    if (control != 2 && control != 3) {
-        set_graphics_status(status::failed);
-        return 0;
-    }
+    if (control != 2 && control != 3)
+        return {status::failed, 0, {}};
+    CanvasResult result{status::ok, 1, {}};
     if (x2 < x1) {
         std::swap(x1, x2);
-        set_graphics_status(status::altered);
+        result.status = status::altered;
     }
     if (y2 < y1) {
         std::swap(y1, y2);
-        set_graphics_status(status::altered);
+        result.status = status::altered;
     }
 
-    Rect damage;
-    std::shared_ptr<const std::function<void(Rect)>> hook;
+    Rect& damage = result.damage;
     {
-        auto lock = lockDrawing();
-        hook = damageHook();
         const int bx1 = x1 + m_originX, by1 = y1 + m_originY;
         const int bx2 = x2 + m_originX, by2 = y2 + m_originY;
         const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
@@ -319,10 +266,10 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
         touch(damage);
         const uint8_t pen = uint8_t(m_colour);
 
-        const EllipseSpans& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
+        const std::vector<std::pair<int, int>>& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
         auto spanAt = [&](int y) -> const std::pair<int, int>* {
             const int r = y - by1;
-            return r >= 0 && r < spans.height ? &spans.rows[size_t(r)] : nullptr;
+            return r >= 0 && r < int(spans.size()) ? &spans[size_t(r)] : nullptr;
         };
         auto inSpan = [&](const std::pair<int, int>* s, int x) {
             return s && x >= bx1 + s->first && x <= bx1 + s->second;
@@ -354,79 +301,59 @@ int16_t Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2
         }
         m_changed = true;
     }
-    notify(hook, damage);
-    return 1;
+    return result;
 }
 
-const Canvas::EllipseSpans& Canvas::ellipseSpans(int width, int height)
+const std::vector<std::pair<int, int>>& Canvas::ellipseSpans(int width, int height)
 {
-    for (const auto& e : m_ellipseSpans)
-        if (e.width == width && e.height == height && !e.rows.empty())
-            return e;
-    EllipseSpans& e = m_ellipseSpans[m_nextEllipse];
-    m_nextEllipse = (m_nextEllipse + 1) % m_ellipseSpans.size();
-    e.width = width;
-    e.height = height;
-    e.rows.clear();
+    const std::pair box{width, height};
+    if (const auto* kept = m_ellipseSpans.find([&](const std::pair<int, int>& key) { return key == box; }))
+        return *kept;
+    std::vector<std::pair<int, int>>& rows = m_ellipseSpans.insert(box);
+    rows.clear();
     for (int r = 0; r < height; ++r) {
         const auto span = ellipseRowSpan(0, 0, width - 1, height - 1, r);
         // Every row of the box is covered (the middle column always is).
-        e.rows.emplace_back(span ? span->left : 0, span ? span->right : -1);
+        rows.emplace_back(span ? span->left : 0, span ? span->right : -1);
     }
-    return e;
+    return rows;
 }
 
 const std::array<uint8_t, 256>& Canvas::matchTable(std::span<const Rgb> table)
 {
-    for (const auto& m : m_tableMatches)
-        if (!m.table.empty() && std::equal(m.table.begin(), m.table.end(), table.begin(), table.end()))
-            return m.toPalette;
-    TableMatch& m = m_tableMatches[m_nextTableMatch];
-    m_nextTableMatch = (m_nextTableMatch + 1) % m_tableMatches.size();
-    m.table.assign(table.begin(), table.end());
-    m.toPalette.fill(0);
+    if (const auto* kept =
+            m_tableMatches.find([&](const std::vector<Rgb>& key) { return std::ranges::equal(key, table); }))
+        return *kept;
+    std::array<uint8_t, 256>& toPalette = m_tableMatches.insert(std::vector<Rgb>(table.begin(), table.end()));
+    toPalette.fill(0);
     // A colour the palette holds is at distance 0 from its lowest entry of that colour, the
     // entry the full search picks too: only the other colours need the search.
     std::unordered_map<uint32_t, uint8_t> exact;
     for (size_t i = m_palette.size(); i-- > 0;)
         exact[m_palette[i].toColorRef()] = uint8_t(i);
-    for (size_t i = 0; i < table.size() && i < m.toPalette.size(); ++i) {
+    for (size_t i = 0; i < table.size() && i < toPalette.size(); ++i) {
         const auto found = exact.find(table[i].toColorRef());
-        m.toPalette[i] = found != exact.end() ? found->second : nearestIndex(table[i], m_palette);
+        toPalette[i] = found != exact.end() ? found->second : nearestIndex(table[i], m_palette);
     }
-    return m.toPalette;
+    return toPalette;
 }
 
-void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action)
+CanvasResult Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action)
 {
-    enterGate();
-    set_graphics_status(status::ok);
     auto op = rasterOpForAction(action);
-    if (!op) {
-        set_graphics_status(status::invalid);
-        return;
-    }
-    Rect damage;
-    std::shared_ptr<const std::function<void(Rect)>> hook;
+    if (!op)
+        return {status::invalid, 0, {}};
+    CanvasResult result;
+    Rect& damage = result.damage;
     {
-        auto lock = lockDrawing();
-        hook = damageHook();
-        const PreparedImage* prepared = nullptr;
-        for (const auto& p : m_preparedImages)
-            if (!p.bytes.empty() && std::equal(p.bytes.begin(), p.bytes.end(), image.begin(), image.end())) {
-                prepared = &p;
-                break;
-            }
+        const PreparedImage* prepared =
+            m_preparedImages.find([&](const std::vector<uint8_t>& key) { return std::ranges::equal(key, image); });
         if (!prepared) {
             BitmapDecodeResult decoded = decodeBitmap(image);
-            if (!decoded.ok()) {
-                set_graphics_status(status::failed);
-                return;
-            }
+            if (!decoded.ok())
+                return {status::failed, 0, {}};
             const DecodedBitmap& bmp = decoded.bitmap;
-            PreparedImage& p = m_preparedImages[m_nextPrepared];
-            m_nextPrepared = (m_nextPrepared + 1) % m_preparedImages.size();
-            p.bytes.assign(image.begin(), image.end());
+            PreparedImage& p = m_preparedImages.insert(std::vector<uint8_t>(image.begin(), image.end()));
             p.width = bmp.width;
             p.height = bmp.height;
             // Match each image colour to the palette once: per colour-table entry, or per
@@ -476,44 +403,31 @@ void Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int
         }
         m_changed = true;
     }
-    notify(hook, damage);
+    return result;
 }
 
-int32_t Canvas::image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const
+CanvasResult Canvas::image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const
 {
-    set_graphics_status(status::ok);
     int64_t w = std::abs(int(x2) - int(x1)) + 1;
     int64_t h = std::abs(int(y2) - int(y1)) + 1;
     int64_t size = bitmapFileSize(w, h, m_options.imageBitsPerPixel);
-    if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
-        set_graphics_status(status::failed);
-        return -1;
-    }
-    return int32_t(size);
+    if (size < 0 || size > std::numeric_limits<int32_t>::max())
+        return {status::failed, -1, {}};
+    return {status::ok, int32_t(size), {}};
 }
 
-void Canvas::get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer)
+CanvasResult Canvas::get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer) const
 {
-    set_graphics_status(status::ok);
-    if (x2 < x1 || y2 < y1)
-        set_graphics_status(status::altered);
     int64_t need =
         bitmapFileSize(std::abs(int(x2) - int(x1)) + 1, std::abs(int(y2) - int(y1)) + 1, m_options.imageBitsPerPixel);
-    if (need < 0 || uint64_t(need) > buffer.size()) {
-        set_graphics_status(status::failed);
-        return;
-    }
-    std::vector<uint8_t> bytes;
-    {
-        auto lock = lockDrawing();
-        Rect r = Rect::fromCorners(x1 + m_originX, y1 + m_originY, x2 + m_originX, y2 + m_originY);
-        bytes = encodeBitmap(*this, r, m_options.imageBitsPerPixel);
-    }
-    if (bytes.empty()) {
-        set_graphics_status(status::failed);
-        return;
-    }
+    if (need < 0 || uint64_t(need) > buffer.size())
+        return {status::failed, 0, {}};
+    Rect r = Rect::fromCorners(x1 + m_originX, y1 + m_originY, x2 + m_originX, y2 + m_originY);
+    const std::vector<uint8_t> bytes = encodeBitmap(*this, r, m_options.imageBitsPerPixel);
+    if (bytes.empty())
+        return {status::failed, 0, {}};
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
+    return {x2 < x1 || y2 < y1 ? status::altered : status::ok, 0, {}};
 }
 
 // ---- clearing and text ---------------------------------------------------------------
@@ -535,19 +449,13 @@ void Canvas::clearTextRecord(const TextWindow& area)
     }
 }
 
-int16_t Canvas::clear_screen(int16_t area)
+CanvasResult Canvas::clear_screen(int16_t area)
 {
-    enterGate();
-    set_graphics_status(status::ok);
-    if (area < 0 || area > 2) {
-        set_graphics_status(status::invalid);
-        return 0;
-    }
-    Rect damage;
-    std::shared_ptr<const std::function<void(Rect)>> hook;
+    if (area < 0 || area > 2)
+        return {status::invalid, 0, {}};
+    CanvasResult result{status::ok, 1, {}};
+    Rect& damage = result.damage;
     {
-        auto lock = lockDrawing();
-        hook = damageHook();
         switch (area) {
         case 0:
             damage = Rect{0, 0, m_width, m_height};
@@ -571,8 +479,7 @@ int16_t Canvas::clear_screen(int16_t area)
         }
         m_textPosition = TextCell{1, 1};
     }
-    notify(hook, damage);
-    return 1;
+    return result;
 }
 
 void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
@@ -641,22 +548,17 @@ void Canvas::newLine(Rect& damage)
     damage = damage.united(textWindowPixels());
 }
 
-void Canvas::out_text(std::string_view text)
+CanvasResult Canvas::out_text(std::string_view text)
 {
-    enterGate();
-    set_graphics_status(status::ok);
     if (auto nul = text.find('\0'); nul != std::string_view::npos)
         text = text.substr(0, nul);
 
-    Rect damage;
-    std::shared_ptr<const std::function<void(Rect)>> hook;
+    CanvasResult result;
+    Rect& damage = result.damage;
     {
-        auto textLock = lockText();
-        auto lock = lockDrawing();
-        hook = damageHook();
         if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
-            return;
-        m_textShown.store(true);
+            return result;
+        m_textShown = true;
         for (char c : text) {
             const int gridRow = m_textWindow.top + m_textPosition.row - 1;
             if (c == '\r') {
@@ -685,7 +587,7 @@ void Canvas::out_text(std::string_view text)
             ++m_textPosition.column;
         }
     }
-    notify(hook, damage);
+    return result;
 }
 
 std::vector<TextPiece> Canvas::textPieces() const
@@ -715,33 +617,19 @@ std::vector<TextPiece> Canvas::textPieces() const
 
 // ---- palette -------------------------------------------------------------------------
 
-int16_t Canvas::remap_all_palette(std::span<const uint32_t> colours)
+CanvasResult Canvas::remap_all_palette(std::span<const uint32_t> colours)
 {
-    enterGate();
-    set_graphics_status(status::ok);
-    if (m_colourCount <= 20) {
-        set_graphics_status(status::failed);
-        return -1;
+    if (m_colourCount <= 20)
+        return {status::failed, -1, {}};
+    if (colours.size() < size_t(m_colourCount))
+        return {status::invalid, -1, {}};
+    for (int i = 0; i < m_colourCount; ++i) {
+        m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
+        m_noCollapse[size_t(i)] = 1;
     }
-    if (colours.size() < size_t(m_colourCount)) {
-        set_graphics_status(status::invalid);
-        return -1;
-    }
-    std::shared_ptr<const std::function<void(Rect)>> hook;
-    {
-        auto lock = lockDrawing();
-        hook = damageHook();
-        for (int i = 0; i < m_colourCount; ++i) {
-            m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
-            m_noCollapse[size_t(i)] = 1;
-        }
-        for (auto& m : m_tableMatches)
-            m.table.clear();
-        for (auto& p : m_preparedImages)
-            p.bytes.clear();
-    }
-    notify(hook, Rect{0, 0, m_width, m_height});
-    return 0;
+    m_tableMatches.clear();
+    m_preparedImages.clear();
+    return {status::ok, 0, Rect{0, 0, m_width, m_height}};
 }
 
 std::vector<uint32_t> paletteOf(const Canvas& canvas)

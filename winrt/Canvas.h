@@ -6,15 +6,13 @@
 #include "platform/Platform.h"
 #include "winrt/GraphicsStatus.h"
 #include "winrt/Rect.h"
+#include "winrt/RecentCache.h"
 
 #include <array>
-#include <atomic>
 #include <cstdlib>
 #include <bitset>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -70,15 +68,20 @@ struct CanvasOptions {
     int displayBitsPerPixel = 24;
 };
 
+// What a canvas operation did: its graphics status (status::ok unless said otherwise), its
+// result where it has one, and the canvas pixels it changed (empty when none). The window that
+// owns the canvas records the status for the program and repaints the damage.
+struct [[nodiscard]] CanvasResult {
+    int16_t status = status::ok;
+    int32_t value = 0;
+    Rect damage;
+    bool operator==(const CanvasResult&) const = default;
+};
+
 // A canvas is created with its window's configuration and replaced by a new one when the
-// configuration changes. Every operation resets the process-wide graphics status and leaves
-// its outcome there. Coordinates of the operations are viewport coordinates (16-bit); the
-// canvas pixel is the coordinate plus the viewport origin.
-//
-// Locks: every operation holds the drawing lock while it touches pixels or drawing state;
-// out_text takes the text lock first. A reader on another thread (a repaint, a save) takes
-// lockDrawing() around its use of the accessors. The damage hook runs on the drawing thread
-// after the drawing lock is released, so it may take the lock itself.
+// configuration changes. Coordinates of the operations are viewport coordinates (16-bit); the
+// canvas pixel is the coordinate plus the viewport origin. The canvas has no locks: its window
+// (WindowCanvas) serialises the operations and the readers.
 class Canvas {
 public:
     // width, height: 1..32767 pixels; colourCount: 2..256; cell: the character cell in pixels
@@ -91,80 +94,71 @@ public:
 
     // --- Operations of the window runtime -------------------------------------------------
 
-    // Makes index the current colour for shapes; returns the previous one. An index past the
+    // Makes index the current colour for shapes; value: the previous one. An index past the
     // palette becomes the last entry, a negative one 0 (status 3 either way); status 3 also
     // when the entry is not shown exactly.
-    int16_t set_colour(int16_t index);
+    CanvasResult set_colour(int16_t index);
 
     // Draws the ellipse inscribed in the box (x1, y1)-(x2, y2), corners included, clipped to the
     // viewport: control 2 outline only, 3 filled, both in the current colour (the fill takes the
-    // fill mask where one is set). Swapped corners are put in order (status 3). Returns 1, or 0
+    // fill mask where one is set). Swapped corners are put in order (status 3). Value 1, or 0
     // with status -1 for any other control.
-    int16_t draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+    CanvasResult draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16_t x2, int16_t y2);
 
     // Combines a bitmap buffer with the canvas, its top left corner at (x, y), clipped to the
     // viewport. action: 0 or, 1 and, 2 not source, 3 copy, 4 xor, or the low word of a raster
     // operation code (see RasterOp.h); another action gives status -4. Image colours are matched
     // to the nearest palette entry. A buffer that does not read gives status -1; nothing is drawn.
-    void put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action);
+    CanvasResult put_image(int16_t x, int16_t y, std::span<const uint8_t> image, int16_t action);
 
-    // Bytes of a bitmap buffer for the rectangle at the image depth, or -1 for an unsupported
-    // depth (or a size beyond 32 bits).
-    int32_t image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const;
+    // Value: bytes of a bitmap buffer for the rectangle at the image depth, or -1 (status -1)
+    // for an unsupported depth (or a size beyond 32 bits).
+    CanvasResult image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2) const;
 
     // Captures the rectangle (corners in either order, status 3 when swapped) into buffer as a
     // bitmap file image at the image depth with the canvas palette; canvas pixels outside the
     // canvas read as index 0. A buffer shorter than image_size gets nothing and status -1.
-    void get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer);
+    CanvasResult get_image(int16_t x1, int16_t y1, int16_t x2, int16_t y2, std::span<uint8_t> buffer) const;
 
     // area 0: the whole canvas in the background colour, forgetting the text record and the
     // changed mark; 1: the viewport in index 0; 2: the text window's cells in the background
     // colour (and its part of the text record). The text position goes to the top left cell of
-    // the text window. Returns 1; another area returns 0 with status -4.
-    int16_t clear_screen(int16_t area);
+    // the text window. Value 1; another area gives 0 with status -4.
+    CanvasResult clear_screen(int16_t area);
 
     // Writes text in character cells from the text position, in the text colour on the
     // background colour. CR goes to column 1, LF to column 1 of the next row; with wrap on, text
     // reaching the right edge continues on the next row; below the bottom row the text window
     // scrolls up. The text ends at its length or at a NUL.
-    void out_text(std::string_view text);
+    CanvasResult out_text(std::string_view text);
 
     // Replaces the palette with colourCount colours laid out 0x00BBGGRR; the pixels keep their
-    // indices and so take the new colours. Fails (-1, status -1) on 20 colours or fewer, and
-    // (-1, status -4) when fewer colours than the palette's are given. Returns 0.
-    int16_t remap_all_palette(std::span<const uint32_t> colours);
+    // indices and so take the new colours (the whole canvas is damaged). Fails (-1, status -1) on
+    // 20 colours or fewer, and (-1, status -4) when fewer colours than the palette's are given.
+    // Value 0.
+    CanvasResult remap_all_palette(std::span<const uint32_t> colours);
 
     // --- Drawing state --------------------------------------------------------------------
 
     // Colour of text and of the cells behind it; same repairs and result as set_colour.
-    int16_t set_text_colour(int16_t index);
-    int16_t set_background_colour(int16_t index);
+    CanvasResult set_text_colour(int16_t index);
+    CanvasResult set_background_colour(int16_t index);
     // The viewport in canvas pixels, corners in either order (status 3 when swapped), clipped to
     // the canvas; a viewport wholly outside the canvas is refused with status -4.
-    void set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+    CanvasResult set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
     // The offset added to every coordinate of the drawing operations.
-    void set_view_origin(int16_t x, int16_t y);
+    CanvasResult set_view_origin(int16_t x, int16_t y);
     // The text window in grid cells (1-based, inclusive), clamped to the grid (status 3 when
     // altered); the text position goes to its top left cell.
-    void set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right);
+    CanvasResult set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right);
     // The text position inside the text window (1-based), clamped to it (status 3 when altered).
-    void set_text_position(int16_t row, int16_t column);
-    void set_wrap(Wrap wrap);
+    CanvasResult set_text_position(int16_t row, int16_t column);
+    CanvasResult set_wrap(Wrap wrap);
     // An 8 x 8 pattern for filled shapes and the brush of the raster operations (row 0 first,
     // bit 7 the leftmost pixel; bits 1 take the current colour, bits 0 index 0), or none.
-    void set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern);
+    CanvasResult set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern);
 
-    // Called after every operation that changed pixels, with the changed rectangle.
-    void set_damage_hook(std::function<void(Rect)> hook);
-
-    // Called at the start of every drawing and text operation, before any lock is taken: the
-    // pause of the program waits there. Set it before the canvas is shared between threads.
-    void set_operation_gate(std::function<void()> gate) { m_gate = std::move(gate); }
-
-    std::unique_lock<std::mutex> lockDrawing() const { return std::unique_lock(m_drawing); }
-    std::unique_lock<std::mutex> lockText() const { return std::unique_lock(m_text); }
-
-    // --- Reading (hold lockDrawing() when another thread may draw) ------------------------
+    // --- Reading --------------------------------------------------------------------------
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -202,7 +196,7 @@ public:
     bool changed() const { return m_changed; }
     // Whether text has ever been written to the canvas (a clear does not undo it): the window
     // then shows a caret where the next text goes.
-    bool textShown() const { return m_textShown.load(); }
+    bool textShown() const { return m_textShown; }
     // The record of text written since the last whole-window clear, one piece per grid row
     // that holds text or an empty line, top row first.
     std::vector<TextPiece> textPieces() const;
@@ -213,7 +207,7 @@ private:
         bool written = false;
     };
 
-    int16_t clampColour(int16_t index, int16_t& target);
+    CanvasResult clampColour(int16_t index, int16_t& target);
     uint8_t brushAt(int x, int y) const;
     uint8_t indexMask() const;
     void fillRect(Rect r, uint8_t index);
@@ -225,9 +219,6 @@ private:
     void scrollTextWindow();
     Rect textWindowPixels() const;
     void clearTextRecord(const TextWindow& area);
-    // The damage hook, read under the drawing lock by the operation that calls it afterwards.
-    std::shared_ptr<const std::function<void(Rect)>> damageHook() const { return m_damageHook; }
-    void notify(const std::shared_ptr<const std::function<void(Rect)>>& hook, Rect damage);
 
     const int m_width;
     const int m_height;
@@ -239,16 +230,6 @@ private:
     const platform::Glyphs& m_glyphs;
     const CanvasOptions m_options;
 
-    mutable std::mutex m_text;
-    mutable std::mutex m_drawing;
-
-    std::function<void()> m_gate;
-    void enterGate() const
-    {
-        if (m_gate)
-            m_gate();
-    }
-
     struct FreeBytes {
         void operator()(uint8_t* p) const { std::free(p); }
     };
@@ -259,37 +240,26 @@ private:
     // fills m_drawn, so the clears of the progress output and of a new picture cost what was drawn.
     uint8_t m_uniform = 0;
     Rect m_drawn;
+
     std::vector<Rgb> m_palette;
+    std::vector<uint8_t> m_noCollapse;
+    std::vector<uint8_t> m_inexact;
+
     // Colour tables of recent pictures matched to the palette: drawing a scene puts the same
     // two pictures thousands of times, and matching a table costs 256 x 256 distances.
-    struct TableMatch {
-        std::vector<Rgb> table;
-        std::array<uint8_t, 256> toPalette{};
-    };
-    std::array<TableMatch, 4> m_tableMatches;
-    size_t m_nextTableMatch = 0;
+    RecentCache<std::vector<Rgb>, std::array<uint8_t, 256>> m_tableMatches;
     const std::array<uint8_t, 256>& matchTable(std::span<const Rgb> table);
     // Pictures recently put, decoded and matched to the palette, keyed by their bytes.
     struct PreparedImage {
-        std::vector<uint8_t> bytes;
         int width = 0;
         int height = 0;
         std::vector<uint8_t> source; // palette index per pixel, rows from the top
     };
-    std::array<PreparedImage, 4> m_preparedImages;
-    size_t m_nextPrepared = 0;
+    RecentCache<std::vector<uint8_t>, PreparedImage> m_preparedImages;
     // The row spans of recently drawn ellipse boxes, by box size (they do not depend on where
-    // the box stands).
-    struct EllipseSpans {
-        int width = 0;
-        int height = 0;
-        std::vector<std::pair<int, int>> rows; // left, right offsets per row of the box
-    };
-    std::array<EllipseSpans, 4> m_ellipseSpans;
-    size_t m_nextEllipse = 0;
-    const EllipseSpans& ellipseSpans(int width, int height);
-    std::vector<uint8_t> m_noCollapse;
-    std::vector<uint8_t> m_inexact;
+    // the box stands): left, right offsets per row of the box.
+    RecentCache<std::pair<int, int>, std::vector<std::pair<int, int>>> m_ellipseSpans;
+    const std::vector<std::pair<int, int>>& ellipseSpans(int width, int height);
 
     int16_t m_colour;
     int16_t m_textColour;
@@ -302,7 +272,7 @@ private:
     TextCell m_textPosition;
     Wrap m_wrap = Wrap::On;
     bool m_changed = false;
-    std::atomic<bool> m_textShown{false};
+    bool m_textShown = false;
 
     std::vector<TextCellRecord> m_textRecord; // gridRows x gridColumns
     std::vector<uint8_t> m_emptyLine;         // per grid row
@@ -312,8 +282,6 @@ private:
     std::vector<uint8_t> m_glyphCells;
     std::bitset<256> m_glyphKnown;
     std::pair<uint8_t, uint8_t> m_cellColours{0, 0}; // ink, paper
-
-    std::shared_ptr<const std::function<void(Rect)>> m_damageHook;
 };
 
 // The canvas's palette as 0x00BBGGRR colours, one per entry.
@@ -321,7 +289,7 @@ std::vector<uint32_t> paletteOf(const Canvas& canvas);
 
 // The pixels of region with the canvas's palette: what save, copy, print and the batch front
 // end hand on. Pixels of region outside the canvas read as index 0. The caller holds the
-// canvas's drawing lock when another thread may draw.
+// window's drawing lock when another thread may draw.
 platform::IndexedPicture capturePicture(const Canvas& canvas, Rect region);
 
 } // namespace winrt

@@ -41,9 +41,10 @@ private:
 };
 
 // Part of the canvas as indices and palette, under the drawing lock.
-platform::IndexedPicture pictureOf(const Canvas& canvas, Rect area)
+platform::IndexedPicture pictureOf(const WindowCanvas& window, Rect area)
 {
-    auto lock = canvas.lockDrawing();
+    auto lock = window.lockDrawing();
+    const Canvas& canvas = window.canvas();
     return capturePicture(canvas, area.intersected(Rect{0, 0, canvas.width(), canvas.height()}));
 }
 
@@ -550,11 +551,11 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     if (!canvas || !info)
         return;
     auto lock = canvas->lockDrawing();
-    const std::vector<uint32_t> palette = paletteOf(*canvas);
+    const std::vector<uint32_t> palette = paletteOf(canvas->canvas());
     platform::PictureView view;
-    view.width = canvas->width();
-    view.height = canvas->height();
-    view.pixels = canvas->pixels();
+    view.width = canvas->canvas().width();
+    view.height = canvas->canvas().height();
+    view.pixels = canvas->canvas().pixels();
     view.palette = palette;
     view.scrollX = info->scrollX;
     view.scrollY = info->scrollY;
@@ -562,20 +563,21 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     {
         std::lock_guard state(m_mutex);
         if (m_selection && m_selection->window == handle && (m_selection->marking || m_selection->complete))
-            for (Rect r :
-                 markedArea(m_selection->selection, canvas->cellWidth(), canvas->cellHeight(), canvas->gridColumns()))
+            for (Rect r : markedArea(m_selection->selection, canvas->canvas().cellWidth(),
+                                     canvas->canvas().cellHeight(), canvas->canvas().gridColumns()))
                 marked.push_back(r);
     }
     view.marked = marked;
     // Once text has been written to the window, a caret marks the cell where the next text
     // goes, after a clear too.
-    if (canvas->textShown()) {
-        const TextWindow tw = canvas->textWindow();
-        const TextCell at = canvas->textPosition();
-        const int column = std::min(tw.left + at.column - 1, canvas->gridColumns());
-        const int row = std::min(tw.top + at.row - 1, canvas->gridRows());
-        view.caret = platform::Rect{(column - 1) * canvas->cellWidth(), (row - 1) * canvas->cellHeight(),
-                                    canvas->cellWidth(), canvas->cellHeight()};
+    if (canvas->canvas().textShown()) {
+        const TextWindow tw = canvas->canvas().textWindow();
+        const TextCell at = canvas->canvas().textPosition();
+        const int column = std::min(tw.left + at.column - 1, canvas->canvas().gridColumns());
+        const int row = std::min(tw.top + at.row - 1, canvas->canvas().gridRows());
+        view.caret =
+            platform::Rect{(column - 1) * canvas->canvas().cellWidth(), (row - 1) * canvas->canvas().cellHeight(),
+                           canvas->canvas().cellWidth(), canvas->canvas().cellHeight()};
     }
     draw(view);
 }
@@ -752,10 +754,12 @@ void FrameRuntime::beginSelection(SelectionKind kind, bool all)
     state.selection.kind = kind;
     if (all) {
         auto lock = canvas->lockDrawing();
-        if (canvas->changed()) {
-            state.selection = {SelectionKind::Graphics, {0, 0}, {canvas->width() - 1, canvas->height() - 1}};
+        if (canvas->canvas().changed()) {
+            state.selection = {
+                SelectionKind::Graphics, {0, 0}, {canvas->canvas().width() - 1, canvas->canvas().height() - 1}};
         } else {
-            state.selection = {SelectionKind::Text, {0, 0}, {canvas->gridColumns() - 1, canvas->gridRows() - 1}};
+            state.selection = {
+                SelectionKind::Text, {0, 0}, {canvas->canvas().gridColumns() - 1, canvas->canvas().gridRows() - 1}};
         }
         state.complete = true;
     }
@@ -816,9 +820,10 @@ void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& 
         SelectionState& s = *m_selection;
         SelectionPoint at;
         if (s.selection.kind == SelectionKind::Text)
-            at = cellAt(x, y, canvas->cellWidth(), canvas->cellHeight(), canvas->gridColumns(), canvas->gridRows());
+            at = cellAt(x, y, canvas->canvas().cellWidth(), canvas->canvas().cellHeight(),
+                        canvas->canvas().gridColumns(), canvas->canvas().gridRows());
         else
-            at = {std::clamp(x, 0, canvas->width() - 1), std::clamp(y, 0, canvas->height() - 1)};
+            at = {std::clamp(x, 0, canvas->canvas().width() - 1), std::clamp(y, 0, canvas->canvas().height() - 1)};
         switch (event.action) {
         case platform::MouseAction::Press:
             s.selection.start = s.selection.end = at;
@@ -869,7 +874,7 @@ void FrameRuntime::copySelection()
             std::string text;
             {
                 auto lock = canvas->lockDrawing();
-                text = selectedText(canvas->textPieces(), canvas->gridColumns(), s.start, s.end);
+                text = selectedText(canvas->canvas().textPieces(), canvas->canvas().gridColumns(), s.start, s.end);
             }
             ok = m_platform.clipboard.setClipboardText(text);
         } else {
@@ -899,7 +904,7 @@ void FrameRuntime::save()
     std::vector<uint8_t> bitmap;
     try {
         auto lock = canvas->lockDrawing();
-        bitmap = capturePicture(*canvas);
+        bitmap = capturePicture(canvas->canvas());
     } catch (const std::bad_alloc&) {
         bitmap.clear();
     }
@@ -993,7 +998,7 @@ void FrameRuntime::print()
     const platform::PrinterFacts facts = job.facts();
     platform::IndexedPicture picture;
     try {
-        picture = pictureOf(*canvas, Rect{0, 0, canvas->width(), canvas->height()});
+        picture = pictureOf(*canvas, Rect{0, 0, canvas->canvas().width(), canvas->canvas().height()});
     } catch (const std::bad_alloc&) {
         job.abortDocument();
         finish();

@@ -25,7 +25,7 @@ struct CanvasBundle {
     {
     }
     std::unique_ptr<platform::Font> font;
-    Canvas canvas;
+    WindowCanvas canvas;
 };
 
 // A character cell in pixels; -1 asks for the default font's.
@@ -181,7 +181,7 @@ struct WindowRuntime::Window {
     bool sticky = false;
     int rangeX = 0;
     int rangeY = 0;
-    std::shared_ptr<Canvas> canvas;
+    std::shared_ptr<WindowCanvas> canvas;
     const std::shared_ptr<ScrollOffset> scroll = std::make_shared<ScrollOffset>();
     // One configuration or size change of this window at a time.
     std::mutex configuring;
@@ -453,11 +453,11 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
 
     CanvasOptions options;
     options.displayBitsPerPixel = m_display.bitsPerPixel * m_display.planes;
-    std::shared_ptr<Canvas> canvas;
+    std::shared_ptr<WindowCanvas> canvas;
     try {
         auto bundle = std::make_shared<CanvasBundle>(std::move(font), config.pixel_width, config.pixel_height,
                                                      config.colour_count, measuredWidth, measuredHeight, options);
-        canvas = std::shared_ptr<Canvas>(bundle, &bundle->canvas);
+        canvas = std::shared_ptr<WindowCanvas>(bundle, &bundle->canvas);
     } catch (const std::bad_alloc&) {
         reportError("Out of Memory", __LINE__);
         set_graphics_status(status::failed);
@@ -484,7 +484,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     if (config.title[0] != '\0')
         caption = fixedText(config.title.data(), config.title.size());
     bool firstTime;
-    std::shared_ptr<Canvas> previous;
+    std::shared_ptr<WindowCanvas> previous;
     {
         std::lock_guard lock(m_table);
         previous = std::move(window->canvas);
@@ -597,8 +597,8 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
         int cellWidth, cellHeight;
         {
             std::lock_guard lock(m_table);
-            cellWidth = window->canvas->cellWidth();
-            cellHeight = window->canvas->cellHeight();
+            cellWidth = window->canvas->canvas().cellWidth();
+            cellHeight = window->canvas->canvas().cellHeight();
         }
         const auto& d = m_display;
         int border = 2 * ((d.minWindowHeight - d.captionHeight) / 2);
@@ -633,7 +633,7 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
     ThreadRecord& record = threadRecord();
     int32_t previous = record.current;
     makeCurrent(record, handle);
-    std::shared_ptr<Canvas> canvas = current_canvas();
+    std::shared_ptr<WindowCanvas> canvas = current_canvas();
     bool sticky;
     {
         std::lock_guard lock(m_table);
@@ -677,9 +677,18 @@ bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
     return true;
 }
 
-std::shared_ptr<Canvas> WindowRuntime::current_canvas()
+std::shared_ptr<WindowCanvas> WindowRuntime::current_canvas()
 {
-    auto window = usableWindow(threadRecord().current);
+    const int32_t handle = threadRecord().current;
+    if (handle >= FirstWindowHandle && handle < FirstWindowHandle + MaxWindows) {
+        // The usual case, a configured window, in one look at the table: progress output asks
+        // for the canvas once per dot.
+        std::lock_guard lock(m_table);
+        const auto& window = m_slots[size_t(handle - FirstWindowHandle)];
+        if (window && window->ready && !window->closed && window->configured)
+            return window->canvas;
+    }
+    auto window = usableWindow(handle);
     if (!window || (!isConfigured(*window) && !configureWithDefaults(window))) {
         set_graphics_status(status::failed);
         return nullptr;
@@ -688,7 +697,7 @@ std::shared_ptr<Canvas> WindowRuntime::current_canvas()
     return window->canvas;
 }
 
-std::shared_ptr<Canvas> WindowRuntime::window_canvas(int32_t handle) const
+std::shared_ptr<WindowCanvas> WindowRuntime::window_canvas(int32_t handle) const
 {
     auto window = lookup(handle);
     if (!window)
@@ -726,7 +735,7 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
     platform::WindowId id = window->id;
     if (m_platform.children.windowState(id) == platform::ShowState::Minimised)
         return;
-    std::shared_ptr<Canvas> canvas;
+    std::shared_ptr<WindowCanvas> canvas;
     {
         std::lock_guard lock(m_table);
         canvas = window->canvas;
@@ -737,8 +746,8 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
     int rangeX = -1, rangeY = -1;
     for (int pass = 0; pass < 3; ++pass) {
         platform::Size client = m_platform.children.clientSize(id);
-        int x = canvas->width() - client.width;
-        int y = canvas->height() - client.height;
+        int x = canvas->canvas().width() - client.width;
+        int y = canvas->canvas().height() - client.height;
         x = x > 2 ? x : 0;
         y = y > 2 ? y : 0;
         if (x == rangeX && y == rangeY)
@@ -773,7 +782,7 @@ int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, plat
         return -1;
     bool horizontal = axis == platform::ScrollAxis::Horizontal;
     platform::Size client = m_platform.children.clientSize(window->id);
-    std::shared_ptr<Canvas> canvas;
+    std::shared_ptr<WindowCanvas> canvas;
     int range;
     {
         std::lock_guard lock(m_table);
@@ -782,7 +791,7 @@ int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, plat
     }
     if (!canvas)
         return 0;
-    int line = horizontal ? canvas->cellWidth() : canvas->cellHeight();
+    int line = horizontal ? canvas->canvas().cellWidth() : canvas->canvas().cellHeight();
     int page = horizontal ? client.width : client.height;
     std::atomic<int>& offset = horizontal ? window->scroll->x : window->scroll->y;
     int now;
@@ -909,7 +918,7 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
     }
     ThreadRecord& record = threadRecord();
     makeCurrent(record, handle);
-    std::shared_ptr<Canvas> canvas = current_canvas();
+    std::shared_ptr<WindowCanvas> canvas = current_canvas();
     if (!canvas)
         return -1;
     LineInput& in = *m_input;
@@ -952,7 +961,7 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
                 continue;
             line.pop_back();
             // Blank the last echoed cell and step back onto it, within the row.
-            const TextCell at = canvas->textPosition();
+            const TextCell at = canvas->canvas().textPosition();
             if (at.column > 1) {
                 canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
                 canvas->out_text(" ");

@@ -7,7 +7,7 @@
 #include "platform/Display.h"
 #include "platform/FrameWindow.h"
 #include "platform/SystemDialogs.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 #include <array>
 #include <atomic>
@@ -195,9 +195,9 @@ public:
     // The canvas of the calling thread's current window, configured with defaults first when
     // it was not yet configured; null (graphics status -1) with no current window or a closed
     // one. The pointer stays valid after a reconfiguration replaces the window's canvas.
-    std::shared_ptr<Canvas> current_canvas();
+    std::shared_ptr<WindowCanvas> current_canvas();
     // A window's canvas without configuring it (repaints, save, copy); null when unconfigured.
-    std::shared_ptr<Canvas> window_canvas(int32_t handle) const;
+    std::shared_ptr<WindowCanvas> window_canvas(int32_t handle) const;
 
     std::optional<WindowInfo> window_info(int32_t handle) const;
 

@@ -59,7 +59,7 @@ public:
         m_output.writeWindowText(unit, text);
         records.emplace_back(text);
         if (auto canvas = m_windows.window_canvas(m_windows.unit_window(unit)))
-            piecesAfterLastRecord = canvas->textPieces();
+            piecesAfterLastRecord = canvas->canvas().textPieces();
     }
 
 private:
@@ -163,7 +163,7 @@ protected:
         application.showSurface();
     }
 
-    std::shared_ptr<winrt::Canvas> windowCanvas() const { return windows.window_canvas(windows.focus_window()); }
+    std::shared_ptr<winrt::WindowCanvas> windowCanvas() const { return windows.window_canvas(windows.focus_window()); }
 
     HeadlessPlatform::ChildWindow appChild() const
     {
@@ -252,20 +252,20 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
 
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->colourCount(), 256);
-    EXPECT_EQ(canvas->cellWidth(), 10);
-    EXPECT_EQ(canvas->cellHeight(), 18);
-    EXPECT_EQ(canvas->width(), 1020);
-    EXPECT_EQ(canvas->height(), 756);
+    EXPECT_EQ(canvas->canvas().colourCount(), 256);
+    EXPECT_EQ(canvas->canvas().cellWidth(), 10);
+    EXPECT_EQ(canvas->canvas().cellHeight(), 18);
+    EXPECT_EQ(canvas->canvas().width(), 1020);
+    EXPECT_EQ(canvas->canvas().height(), 756);
 
-    EXPECT_EQ(canvas->paletteEntry(68), (Rgb{85, 85, 170}));
-    EXPECT_EQ(canvas->paletteEntry(15), (Rgb{255, 119, 0}));
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
+    EXPECT_EQ(canvas->canvas().paletteEntry(68), (Rgb{85, 85, 170}));
+    EXPECT_EQ(canvas->canvas().paletteEntry(15), (Rgb{255, 119, 0}));
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
 
-    EXPECT_TRUE(allPixels(*canvas, 0));
-    EXPECT_TRUE(canvas->textPieces().empty());
-    EXPECT_FALSE(canvas->changed());
-    EXPECT_EQ(canvas->textPosition(), (winrt::TextCell{1, 1}));
+    EXPECT_TRUE(allPixels(canvas->canvas(), 0));
+    EXPECT_TRUE(canvas->canvas().textPieces().empty());
+    EXPECT_FALSE(canvas->canvas().changed());
+    EXPECT_EQ(canvas->canvas().textPosition(), (winrt::TextCell{1, 1}));
     EXPECT_TRUE(reports.texts.empty());
 }
 
@@ -287,9 +287,9 @@ TEST_F(ApplicationTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOth
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->configured);
     EXPECT_EQ(info->title, app::startTitle());
-    EXPECT_EQ(canvas->cellWidth(), 7);
+    EXPECT_EQ(canvas->canvas().cellWidth(), 7);
     EXPECT_EQ(state.config.font_size, winrt::font_cell(7, 18));
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     // Sized in the measured cells.
     EXPECT_EQ(appChild().outer.width, 50 * 7 + 16 + 8);
 }
@@ -313,18 +313,18 @@ TEST_F(SixteenColourApplicationTest, StartUpSettlesForTheDisplaysColours)
     application.startUp();
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->colourCount(), 16);
+    EXPECT_EQ(canvas->canvas().colourCount(), 16);
     EXPECT_EQ(state.config.colour_count, 16);
     EXPECT_TRUE(windows.window_info(windows.focus_window())->configured);
-    const auto defaults = coloursOf(*canvas);
+    const auto defaults = coloursOf(canvas->canvas());
 
     show(LatticeCode::Fcc, {1, 0, 0});
     canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->colourCount(), 16);
-    EXPECT_EQ(coloursOf(*canvas), defaults);
+    EXPECT_EQ(canvas->canvas().colourCount(), 16);
+    EXPECT_EQ(coloursOf(canvas->canvas()), defaults);
     EXPECT_GT(state.atoms.count, 0);
-    EXPECT_FALSE(allPixels(*canvas, 0));
+    EXPECT_FALSE(allPixels(canvas->canvas(), 0));
 }
 
 TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
@@ -342,9 +342,9 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_NE(canvas, startCanvas);
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
-    EXPECT_EQ(canvas->width(), 1020);
-    EXPECT_EQ(canvas->cellWidth(), 10);
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
+    EXPECT_EQ(canvas->canvas().width(), 1020);
+    EXPECT_EQ(canvas->canvas().cellWidth(), 10);
 
     // The listing reached the window: the lattice vectors, then the four basis atoms of FCC,
     // one record per row from the top.
@@ -360,7 +360,7 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
         EXPECT_EQ(piece.text, withoutLineEnd(windowText.records[i]));
     }
     // ... and was cleared away with the dots before the picture.
-    EXPECT_TRUE(canvas->textPieces().empty());
+    EXPECT_TRUE(canvas->canvas().textPieces().empty());
 
     // The positions file is opened afresh and left empty.
     EXPECT_TRUE(fs::is_regular_file(directory.path() / "posit.txt"));
@@ -374,11 +374,11 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
     ASSERT_GT(a.count, 0);
     for (int k = 1; k < a.count; ++k)
         ASSERT_LE(a.viewZ[a.drawOrder[k]], a.viewZ[a.drawOrder[k + 1]]) << k;
-    EXPECT_GT(countInVisibleArea(*canvas, 68), 0);
-    for (int y = 0; y < canvas->height(); ++y) {
-        for (int x = 0; x < canvas->width(); ++x) {
+    EXPECT_GT(countInVisibleArea(canvas->canvas(), 68), 0);
+    for (int y = 0; y < canvas->canvas().height(); ++y) {
+        for (int x = 0; x < canvas->canvas().width(); ++x) {
             if (x > 500 + 32 || y > 450 + 32) {
-                ASSERT_EQ(canvas->pixel(x, y), 0) << x << "," << y;
+                ASSERT_EQ(canvas->canvas().pixel(x, y), 0) << x << "," << y;
             }
         }
     }
@@ -392,10 +392,10 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
             x = bx, y = by;
     }
     ASSERT_GE(x, 0) << "no ball lies wholly on the canvas";
-    EXPECT_EQ(canvas->pixel(x, y + 16), 0);
-    EXPECT_EQ(canvas->pixel(x + 1, y + 16), 68);
-    EXPECT_EQ(canvas->pixel(x + 31, y + 16), 68);
-    EXPECT_EQ(canvas->pixel(x + 32, y + 16), 0);
+    EXPECT_EQ(canvas->canvas().pixel(x, y + 16), 0);
+    EXPECT_EQ(canvas->canvas().pixel(x + 1, y + 16), 68);
+    EXPECT_EQ(canvas->canvas().pixel(x + 31, y + 16), 68);
+    EXPECT_EQ(canvas->canvas().pixel(x + 32, y + 16), 0);
 }
 
 // Every new surface gets a new canvas with the default palette; the application palette has to
@@ -410,10 +410,10 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     show(LatticeCode::HcpB, {0, 0, 1});
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     EXPECT_EQ(appChild().title, app::surfaceTitle(LatticeCode::HcpB, {0, 0, 1}));
     EXPECT_EQ(appChild().title.substr(0, 20), "HCP (  0,  0,  1)  B");
-    EXPECT_GT(countInVisibleArea(*canvas, 68), 0);
+    EXPECT_GT(countInVisibleArea(canvas->canvas(), 68), 0);
     EXPECT_EQ(screen.childCount(), 1);
 
     // setSurfaceTitle alone does the same.
@@ -422,7 +422,7 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     state.miller = {1, 1, 0};
     application.setSurfaceTitle();
     canvas = windowCanvas();
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     EXPECT_EQ(appChild().title.substr(0, 26), "Zinc Blend (  1,  1,  0) A");
 }
 
@@ -430,13 +430,13 @@ TEST_F(ApplicationTest, ZincBlendeBallsOfTheFirstSpeciesCarryTheMark)
 {
     application.startUp();
     show(LatticeCode::Fcc, {1, 1, 0});
-    const auto plain = indicesUsed(*windowCanvas());
+    const auto plain = indicesUsed(windowCanvas()->canvas());
 
     show(LatticeCode::ZincBlendeA, {1, 1, 0});
     const auto& a = state.atoms;
     ASSERT_GT(a.count, 0);
     EXPECT_TRUE(std::any_of(&a.species[1], &a.species[a.count] + 1, [](int16_t s) { return s == 0; }));
-    const auto marked = indicesUsed(*windowCanvas());
+    const auto marked = indicesUsed(windowCanvas()->canvas());
     EXPECT_TRUE(std::any_of(marked.begin(), marked.end(), [&](uint8_t i) { return !plain.contains(i); }))
         << "the marked picture adds colours the plain balls do not use";
 }
@@ -445,22 +445,22 @@ TEST_F(ApplicationTest, IndicesZeroGiveNoAtomsAndAClearedWindow)
 {
     application.startUp();
     show(LatticeCode::Fcc, {1, 1, 1});
-    ASSERT_FALSE(allPixels(*windowCanvas(), 0));
+    ASSERT_FALSE(allPixels(windowCanvas()->canvas(), 0));
 
     show(LatticeCode::Fcc, {0, 0, 0});
     EXPECT_EQ(state.atoms.count, 0);
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_TRUE(allPixels(*canvas, 0));
-    EXPECT_TRUE(canvas->textPieces().empty());
+    EXPECT_TRUE(allPixels(canvas->canvas(), 0));
+    EXPECT_TRUE(canvas->canvas().textPieces().empty());
     EXPECT_EQ(appChild().title.substr(0, 18), "FCC (  0,  0,  0) ");
-    EXPECT_EQ(coloursOf(*canvas), applicationPalette());
+    EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     EXPECT_TRUE(reports.texts.empty());
 
     // Turning an empty surface draws nothing and does not fail.
     application.applyView(45.0f, 60.0f);
     application.resetView();
-    EXPECT_TRUE(allPixels(*windowCanvas(), 0));
+    EXPECT_TRUE(allPixels(windowCanvas()->canvas(), 0));
 }
 
 TEST_F(ApplicationTest, RotateChangesThePictureAndResetRestoresItExactly)
@@ -469,7 +469,7 @@ TEST_F(ApplicationTest, RotateChangesThePictureAndResetRestoresItExactly)
     show(LatticeCode::Fcc, {1, 0, 0});
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    const auto first = pixelsOf(*canvas);
+    const auto first = pixelsOf(canvas->canvas());
     const auto& a = state.atoms;
     ASSERT_GT(a.count, 0);
     const std::vector<int32_t> firstOrder(&a.drawOrder[1], &a.drawOrder[a.count] + 1);
@@ -483,11 +483,11 @@ TEST_F(ApplicationTest, RotateChangesThePictureAndResetRestoresItExactly)
     EXPECT_EQ(state.view.sortedTiltCos, 1.0f); // the rotation alone does not re-sort
     // (100) has a square net that a quarter turn may map onto itself: an eighth turn cannot.
     application.applyView(45.0f, 0.0f);
-    EXPECT_NE(pixelsOf(*canvas), first);
+    EXPECT_NE(pixelsOf(canvas->canvas()), first);
     EXPECT_EQ(windowCanvas(), canvas); // drawn on the same window, not a new one
 
     application.resetView();
-    EXPECT_EQ(pixelsOf(*canvas), first);
+    EXPECT_EQ(pixelsOf(canvas->canvas()), first);
     EXPECT_EQ(std::vector<int32_t>(&a.drawOrder[1], &a.drawOrder[a.count] + 1), firstOrder);
     for (int k = 1; k <= a.count; ++k) {
         ASSERT_EQ(a.viewX[k], a.frameX[k]) << k;
@@ -516,7 +516,7 @@ TEST_F(ApplicationTest, TiltReSortsOnlyPastTheThreshold)
     EXPECT_EQ(state.view.sortedTiltCos, render::cosDegrees(26.0f));
     EXPECT_TRUE(sortedByViewZ());
     auto canvas = windowCanvas();
-    EXPECT_GT(countInVisibleArea(*canvas, 68), 0);
+    EXPECT_GT(countInVisibleArea(canvas->canvas(), 68), 0);
 
     application.applyView(0.0f, 60.0f);
     EXPECT_EQ(state.view.sortedTiltCos, render::cosDegrees(60.0f));
@@ -544,7 +544,7 @@ TEST_F(ApplicationTest, PositionsFileThatCannotBeOpenedEndsTheProgramWithoutAPic
     EXPECT_EQ(state.atoms.count, 0);
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_TRUE(allPixels(*canvas, 0));
+    EXPECT_TRUE(allPixels(canvas->canvas(), 0));
     EXPECT_EQ(appChild().title, app::surfaceTitle(LatticeCode::Fcc, {1, 1, 1}));
     EXPECT_TRUE(fs::is_directory(directory.path() / "posit.txt"));
 }

@@ -51,7 +51,7 @@ struct Session {
     {
         std::string all;
         if (auto canvas = windows.window_canvas(handle))
-            for (const auto& piece : canvas->textPieces())
+            for (const auto& piece : canvas->canvas().textPieces())
                 all += piece.text + "\n";
         return all;
     }
@@ -62,7 +62,7 @@ struct Session {
         auto canvas = windows.window_canvas(handle);
         if (!canvas)
             return 0;
-        const auto pixels = canvas->pixels();
+        const auto pixels = canvas->canvas().pixels();
         return long(std::count(pixels.begin(), pixels.end(), uint8_t(index)));
     }
 };

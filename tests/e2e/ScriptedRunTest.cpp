@@ -78,7 +78,7 @@ struct Session {
         auto lock = canvas->lockDrawing();
         for (int y = 0; y < 450; ++y)
             for (int x = 0; x < 500; ++x)
-                out.push_back(canvas->pixel(x, y));
+                out.push_back(canvas->canvas().pixel(x, y));
         return out;
     }
 };

@@ -82,12 +82,14 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     std::vector<uint32_t> colours(256);
     for (uint32_t i = 0; i < 256; ++i)
         colours[i] = i | (255 - i) << 8 | ((i * 37) & 0xFF) << 16;
-    ASSERT_EQ(canvas.remap_all_palette(colours), 0);
+    ASSERT_EQ(canvas.remap_all_palette(colours).status, winrt::status::ok);
     for (int i = 0; i < 40; ++i) {
-        canvas.set_colour(int16_t(20 + i * 5));
-        canvas.draw_ellipse(3, int16_t(i * 19), int16_t(i * 13), int16_t(i * 19 + 60), int16_t(i * 13 + 80));
+        ASSERT_EQ(canvas.set_colour(int16_t(20 + i * 5)).status, winrt::status::ok);
+        ASSERT_EQ(
+            canvas.draw_ellipse(3, int16_t(i * 19), int16_t(i * 13), int16_t(i * 19 + 60), int16_t(i * 13 + 80)).status,
+            winrt::status::ok);
     }
-    canvas.out_text("surface (1 1 1)");
+    ASSERT_EQ(canvas.out_text("surface (1 1 1)").status, winrt::status::ok);
     const fs::path path = fs::temp_directory_path() / "facetor-saved-canvas.bmp";
     ASSERT_EQ(winrt::writeBitmapFile(winrt::capturePicture(canvas), path.string()), winrt::SaveError::None);
     EXPECT_EQ(fs::file_size(path), 1078u + 600u * 800u);

@@ -3,7 +3,7 @@
 #include "render/Palette.h"
 
 #include "winrt/BitmapFile.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -43,33 +43,33 @@ uint8_t canvasIndexFor(uint8_t imageEntry)
 
 TEST(ApplicationPalette, EntriesAfterInstall)
 {
-    winrt::Canvas c(50, 20, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(50, 20, 256, 10, 18, glyphs());
     render::installPalette(c);
-    EXPECT_EQ(c.paletteEntry(68), (Rgb{85, 85, 170}));
-    EXPECT_EQ(c.paletteEntry(63), (Rgb{0, 255, 0}));
-    EXPECT_EQ(c.paletteEntry(79), (Rgb{0, 0, 0}));
-    EXPECT_EQ(c.paletteEntry(89), (Rgb{119, 246, 119}));
-    EXPECT_EQ(c.paletteEntry(105), (Rgb{246, 246, 119}));
-    EXPECT_EQ(c.paletteEntry(15), (Rgb{255, 119, 0}));
-    EXPECT_EQ(c.paletteEntry(62), (Rgb{255, 255, 255}));
-    EXPECT_EQ(c.paletteEntry(64), (Rgb{85, 85, 102}));
-    EXPECT_EQ(c.paletteEntry(73), (Rgb{85, 85, 255}));
-    EXPECT_EQ(c.paletteEntry(80), (Rgb{119, 147, 119}));
-    EXPECT_EQ(c.paletteEntry(95), (Rgb{0, 0, 0}));
-    EXPECT_EQ(c.paletteEntry(96), (Rgb{147, 147, 119}));
-    EXPECT_EQ(c.paletteEntry(1), (Rgb{119, 255, 119}));
-    EXPECT_EQ(c.paletteEntry(9), (Rgb{255, 0, 0}));
+    EXPECT_EQ(c.canvas().paletteEntry(68), (Rgb{85, 85, 170}));
+    EXPECT_EQ(c.canvas().paletteEntry(63), (Rgb{0, 255, 0}));
+    EXPECT_EQ(c.canvas().paletteEntry(79), (Rgb{0, 0, 0}));
+    EXPECT_EQ(c.canvas().paletteEntry(89), (Rgb{119, 246, 119}));
+    EXPECT_EQ(c.canvas().paletteEntry(105), (Rgb{246, 246, 119}));
+    EXPECT_EQ(c.canvas().paletteEntry(15), (Rgb{255, 119, 0}));
+    EXPECT_EQ(c.canvas().paletteEntry(62), (Rgb{255, 255, 255}));
+    EXPECT_EQ(c.canvas().paletteEntry(64), (Rgb{85, 85, 102}));
+    EXPECT_EQ(c.canvas().paletteEntry(73), (Rgb{85, 85, 255}));
+    EXPECT_EQ(c.canvas().paletteEntry(80), (Rgb{119, 147, 119}));
+    EXPECT_EQ(c.canvas().paletteEntry(95), (Rgb{0, 0, 0}));
+    EXPECT_EQ(c.canvas().paletteEntry(96), (Rgb{147, 147, 119}));
+    EXPECT_EQ(c.canvas().paletteEntry(1), (Rgb{119, 255, 119}));
+    EXPECT_EQ(c.canvas().paletteEntry(9), (Rgb{255, 0, 0}));
     for (int i : {16, 40, 61, 74, 78, 90, 94, 106, 200, 255})
-        EXPECT_EQ(c.paletteEntry(i), (Rgb{0, 0, 0})) << i;
+        EXPECT_EQ(c.canvas().paletteEntry(i), (Rgb{0, 0, 0})) << i;
     // Installing twice gives the same table.
     render::installPalette(c);
-    EXPECT_EQ(c.paletteEntry(68), (Rgb{85, 85, 170}));
+    EXPECT_EQ(c.canvas().paletteEntry(68), (Rgb{85, 85, 170}));
 
     // A 16-colour window keeps the runtime's default palette.
-    winrt::Canvas small(50, 20, 16, 10, 18, glyphs());
+    winrt::WindowCanvas small(50, 20, 16, 10, 18, glyphs());
     render::installPalette(small);
     EXPECT_EQ(winrt::graphics_status(), winrt::status::failed);
-    EXPECT_EQ(small.paletteEntry(15), (Rgb{255, 255, 255}));
+    EXPECT_EQ(small.canvas().paletteEntry(15), (Rgb{255, 255, 255}));
 }
 
 TEST(BallImages, Headers)
@@ -171,7 +171,7 @@ TEST(BallImages, PixelsUseOnlyTheirEntriesAndAreStoredBottomUp)
 // ORed onto a black canvas the mark shows its disc and its red A in the application palette.
 TEST(BallImages, MarkOrOnBlackShowsDiscAndLetter)
 {
-    winrt::Canvas c(40, 40, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(40, 40, 256, 10, 18, glyphs());
     render::installPalette(c);
     c.put_image(3, 4, render::markImage(), 0);
     EXPECT_EQ(winrt::graphics_status(), winrt::status::ok);
@@ -180,17 +180,17 @@ TEST(BallImages, MarkOrOnBlackShowsDiscAndLetter)
         for (int x = 0; x < 40; ++x) {
             bool inside = x >= 3 && x < 36 && y >= 4 && y < 37;
             uint8_t want = inside ? canvasIndexFor(mark.bitmap.index(x - 3, y - 4)) : 0;
-            ASSERT_EQ(c.pixel(x, y), want) << x << "," << y;
+            ASSERT_EQ(c.canvas().pixel(x, y), want) << x << "," << y;
         }
-    EXPECT_EQ(c.pixelColour(3 + 14, 4 + 11), (Rgb{255, 0, 0}));
-    EXPECT_EQ(c.pixelColour(3 + 16, 4 + 16), (Rgb{119, 246, 119}));
+    EXPECT_EQ(c.canvas().pixelColour(3 + 14, 4 + 11), (Rgb{255, 0, 0}));
+    EXPECT_EQ(c.canvas().pixelColour(3 + 16, 4 + 16), (Rgb{119, 246, 119}));
 }
 
 // The ball as the scene draws it: black disc, blue disc, shade copied, mark ORed. Outside the
 // disc the mark leaves the canvas as it was.
 TEST(BallImages, BallWithShadeAndMark)
 {
-    winrt::Canvas c(50, 50, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(50, 50, 256, 10, 18, glyphs());
     render::installPalette(c);
     c.set_background_colour(14);
     c.clear_screen(0);
@@ -199,9 +199,9 @@ TEST(BallImages, BallWithShadeAndMark)
     c.draw_ellipse(3, x, y, x + 32, y + 32);
     c.set_colour(render::BallBlue);
     c.draw_ellipse(3, x + 1, y + 1, x + 31, y + 31);
-    EXPECT_EQ(c.pixel(x + 16, y + 16), 68);
-    EXPECT_EQ(c.pixel(x + 16, y), 0);
-    EXPECT_EQ(c.pixel(x, y), 14);
+    EXPECT_EQ(c.canvas().pixel(x + 16, y + 16), 68);
+    EXPECT_EQ(c.canvas().pixel(x + 16, y), 0);
+    EXPECT_EQ(c.canvas().pixel(x, y), 14);
 
     c.put_image(int16_t(x + 5), int16_t(y + 5), render::shadeImage(), 3);
     // Each shade lands on the palette colour nearest by squared RGB distance: the brighter
@@ -213,30 +213,30 @@ TEST(BallImages, BallWithShadeAndMark)
         for (int i = 0; i < 21; ++i) {
             uint8_t e = shade.bitmap.index(i, j);
             uint8_t want = e == 42 ? 0 : shadeToCanvas[size_t(e - 74)];
-            ASSERT_EQ(c.pixel(x + 5 + i, y + 5 + j), want) << i << "," << j;
+            ASSERT_EQ(c.canvas().pixel(x + 5 + i, y + 5 + j), want) << i << "," << j;
         }
-    EXPECT_EQ(c.pixelColour(x + 5 + 10, y + 5 + 12), (Rgb{85, 85, 238}));
+    EXPECT_EQ(c.canvas().pixelColour(x + 5 + 10, y + 5 + 12), (Rgb{85, 85, 238}));
 
-    std::vector<uint8_t> before(c.pixels().begin(), c.pixels().end());
+    std::vector<uint8_t> before(c.canvas().pixels().begin(), c.canvas().pixels().end());
     c.put_image(int16_t(x), int16_t(y), render::markImage(), 0);
     auto mark = winrt::decodeBitmap(render::markImage());
     for (int j = 0; j < 33; ++j)
         for (int i = 0; i < 33; ++i) {
             uint8_t e = mark.bitmap.index(i, j);
             uint8_t old = before[size_t((y + j) * 50 + x + i)];
-            uint8_t got = c.pixel(x + i, y + j);
+            uint8_t got = c.canvas().pixel(x + i, y + j);
             ASSERT_EQ(got, uint8_t(old | canvasIndexFor(e))) << i << "," << j;
             if (e == 10 || e == 42) {
                 ASSERT_EQ(got, old);
             }
         }
-    EXPECT_EQ(c.pixel(x, y), 14); // the corner outside the disc keeps the background
+    EXPECT_EQ(c.canvas().pixel(x, y), 14); // the corner outside the disc keeps the background
 }
 
 // Any prefix of a ball image is refused without drawing or reading past its end.
 TEST(BallImages, TruncatedImageIsRefused)
 {
-    winrt::Canvas c(40, 40, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(40, 40, 256, 10, 18, glyphs());
     auto mark = render::markImage();
     for (size_t n :
          {size_t(0), size_t(13), size_t(54), size_t(1077), size_t(1078), mark.size() - 36, mark.size() - 1}) {
@@ -244,7 +244,7 @@ TEST(BallImages, TruncatedImageIsRefused)
         c.put_image(0, 0, prefix, 0);
         EXPECT_EQ(winrt::graphics_status(), winrt::status::failed) << n;
     }
-    for (uint8_t p : c.pixels())
+    for (uint8_t p : c.canvas().pixels())
         ASSERT_EQ(p, 0);
-    EXPECT_FALSE(c.changed());
+    EXPECT_FALSE(c.canvas().changed());
 }

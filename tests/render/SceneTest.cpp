@@ -186,14 +186,14 @@ TEST(Scene, BallCornerClipBox)
 }
 
 #include "render/Palette.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 namespace {
 
-winrt::Canvas& sceneCanvas()
+winrt::WindowCanvas& sceneCanvas()
 {
     static platform::BuiltinGlyphs glyphs;
-    static winrt::Canvas canvas(600, 520, 256, 10, 18, glyphs);
+    static winrt::WindowCanvas canvas(600, 520, 256, 10, 18, glyphs);
     return canvas;
 }
 
@@ -207,10 +207,10 @@ AtomTable& oneAtomAt(float x, float y, int16_t species)
     return t;
 }
 
-int countIndex(const winrt::Canvas& c, uint8_t index)
+int countIndex(const winrt::WindowCanvas& c, uint8_t index)
 {
     int n = 0;
-    for (uint8_t p : c.pixels())
+    for (uint8_t p : c.canvas().pixels())
         n += p == index;
     return n;
 }
@@ -219,65 +219,65 @@ int countIndex(const winrt::Canvas& c, uint8_t index)
 
 TEST(Scene, DrawnBallsAndTheClipBox)
 {
-    winrt::Canvas& c = sceneCanvas();
+    winrt::WindowCanvas& c = sceneCanvas();
     installPalette(c);
 
     drawScene(oneAtomAt(100.0f, 100.0f, 0), geometry::LatticeCode::Fcc, c);
-    EXPECT_EQ(c.pixel(100, 116), 0) << "black rim on the left edge";
-    EXPECT_EQ(c.pixel(132, 116), 0) << "black rim on the right edge";
-    EXPECT_EQ(c.pixel(99, 116), 0);
-    EXPECT_EQ(c.pixel(101, 101), 0) << "corner of the box lies outside the disc";
-    EXPECT_EQ(c.pixel(102, 116), 68) << "ball fill between the rim and the shade";
-    EXPECT_NE(c.pixel(116, 116), 68) << "the shade picture covers the middle";
-    EXPECT_EQ(c.currentColour(), 68);
+    EXPECT_EQ(c.canvas().pixel(100, 116), 0) << "black rim on the left edge";
+    EXPECT_EQ(c.canvas().pixel(132, 116), 0) << "black rim on the right edge";
+    EXPECT_EQ(c.canvas().pixel(99, 116), 0);
+    EXPECT_EQ(c.canvas().pixel(101, 101), 0) << "corner of the box lies outside the disc";
+    EXPECT_EQ(c.canvas().pixel(102, 116), 68) << "ball fill between the rim and the shade";
+    EXPECT_NE(c.canvas().pixel(116, 116), 68) << "the shade picture covers the middle";
+    EXPECT_EQ(c.canvas().currentColour(), 68);
 
     // A corner at x = -32: the ball's right edge reaches column 0.
     drawScene(oneAtomAt(-32.0f, 100.0f, 0), geometry::LatticeCode::Fcc, c);
-    EXPECT_EQ(c.pixel(0, 116), 0);
+    EXPECT_EQ(c.canvas().pixel(0, 116), 0);
     EXPECT_GT(countIndex(c, 0), 0);
     EXPECT_EQ(countIndex(c, 68), 0) << "only the rim column is visible";
 
     for (auto [x, y] : {std::pair{501.0f, 100.0f}, {100.0f, 451.0f}, {-33.0f, 100.0f}, {100.0f, -33.0f}}) {
         drawScene(oneAtomAt(x, y, 0), geometry::LatticeCode::Fcc, c);
         EXPECT_EQ(countIndex(c, 0), 600 * 520) << "nothing drawn at " << x << ", " << y;
-        EXPECT_EQ(c.currentColour(), 0);
+        EXPECT_EQ(c.canvas().currentColour(), 0);
     }
     drawScene(oneAtomAt(500.0f, 450.0f, 0), geometry::LatticeCode::Fcc, c);
-    EXPECT_EQ(c.pixel(532, 466), 0);
-    EXPECT_EQ(c.pixel(502, 466), 68);
+    EXPECT_EQ(c.canvas().pixel(532, 466), 0);
+    EXPECT_EQ(c.canvas().pixel(502, 466), 68);
 }
 
 TEST(Scene, OnlyZincBlendeFirstSpeciesIsMarked)
 {
-    winrt::Canvas& c = sceneCanvas();
+    winrt::WindowCanvas& c = sceneCanvas();
     installPalette(c);
     drawScene(oneAtomAt(100.0f, 100.0f, 0), geometry::LatticeCode::Fcc, c);
-    const std::vector<uint8_t> plain(c.pixels().begin(), c.pixels().end());
+    const std::vector<uint8_t> plain(c.canvas().pixels().begin(), c.canvas().pixels().end());
 
     for (auto code : {geometry::LatticeCode::Bcc, geometry::LatticeCode::HcpA, geometry::LatticeCode::HcpB}) {
         drawScene(oneAtomAt(100.0f, 100.0f, 0), code, c);
-        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), c.pixels().begin())) << int(code);
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), c.canvas().pixels().begin())) << int(code);
     }
     drawScene(oneAtomAt(100.0f, 100.0f, 1), geometry::LatticeCode::ZincBlendeA, c);
-    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), c.pixels().begin())) << "second species unmarked";
+    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), c.canvas().pixels().begin())) << "second species unmarked";
 
     drawScene(oneAtomAt(100.0f, 100.0f, 0), geometry::LatticeCode::ZincBlendeB, c);
-    EXPECT_FALSE(std::equal(plain.begin(), plain.end(), c.pixels().begin())) << "first species marked";
+    EXPECT_FALSE(std::equal(plain.begin(), plain.end(), c.canvas().pixels().begin())) << "first species marked";
     // The mark's black surround leaves everything outside the ball as it was.
     for (int y = 0; y < 520; ++y)
         for (int x = 0; x < 600; ++x) {
             const bool inBox = x >= 100 && x <= 132 && y >= 100 && y <= 132;
             if (!inBox) {
-                ASSERT_EQ(c.pixel(x, y), plain[std::size_t(y) * 600 + x]) << x << ", " << y;
+                ASSERT_EQ(c.canvas().pixel(x, y), plain[std::size_t(y) * 600 + x]) << x << ", " << y;
             }
         }
 }
 
 TEST(Scene, EmptySurfaceLeavesAClearedWindow)
 {
-    winrt::Canvas& c = sceneCanvas();
+    winrt::WindowCanvas& c = sceneCanvas();
     c.out_text("listing");
     drawScene(fill(0, [](int) { return 0.0f; }), geometry::LatticeCode::Fcc, c);
     EXPECT_EQ(countIndex(c, 0), 600 * 520);
-    EXPECT_TRUE(c.textPieces().empty());
+    EXPECT_TRUE(c.canvas().textPieces().empty());
 }

@@ -42,7 +42,7 @@ TEST(BitmapFile, WholeCanvasAtEightBits)
     c->draw_ellipse(3, 0, 590, 9, 599); // near the bottom left corner
     auto pal = distinctPalette();
     c->remap_all_palette(pal);
-    auto file = encodeBitmap(*c);
+    auto file = encodeBitmap(c->canvas());
     ASSERT_EQ(file.size(), 1078u + 600u * 800u);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
@@ -66,9 +66,9 @@ TEST(BitmapFile, WholeCanvasAtEightBits)
         ASSERT_EQ(file[57 + 4 * i], 0);
     }
     // The first stored row is the canvas's bottom row.
-    EXPECT_EQ(file[1078 + 5], c->pixel(5, 599));
+    EXPECT_EQ(file[1078 + 5], c->canvas().pixel(5, 599));
     EXPECT_EQ(file[1078 + 5], 68);
-    EXPECT_EQ(file[1078 + 599 * 800 + 5], c->pixel(5, 0));
+    EXPECT_EQ(file[1078 + 599 * 800 + 5], c->canvas().pixel(5, 0));
 }
 
 // A 21-pixel-wide picture has 24-byte rows; the padding is written as 0.
@@ -77,11 +77,11 @@ TEST(BitmapFile, RowsArePaddedToFourBytes)
     auto c = makeCanvas(21, 3, 16);
     c->set_colour(14);
     c->draw_ellipse(3, 0, 0, 20, 2);
-    auto file = encodeBitmap(*c);
+    auto file = encodeBitmap(c->canvas());
     ASSERT_EQ(file.size(), 1078u + 3u * 24u);
     for (int row = 0; row < 3; ++row) {
         for (int x = 0; x < 21; ++x)
-            EXPECT_EQ(file[size_t(1078 + row * 24 + x)], c->pixel(x, 2 - row));
+            EXPECT_EQ(file[size_t(1078 + row * 24 + x)], c->canvas().pixel(x, 2 - row));
         for (int x = 21; x < 24; ++x)
             EXPECT_EQ(file[size_t(1078 + row * 24 + x)], 0);
     }
@@ -91,12 +91,12 @@ TEST(BitmapFile, RowsArePaddedToFourBytes)
         ASSERT_EQ(u32(file, 54 + 4 * i), 0u);
 
     // A region of the canvas, partly outside it.
-    auto region = encodeBitmap(*c, Rect{19, 1, 4, 1});
+    auto region = encodeBitmap(c->canvas(), Rect{19, 1, 4, 1});
     auto d = decodeBitmap(region);
     ASSERT_TRUE(d.ok());
     EXPECT_EQ(d.bitmap.width, 4);
-    EXPECT_EQ(d.bitmap.index(0, 0), c->pixel(19, 1));
-    EXPECT_EQ(d.bitmap.index(1, 0), c->pixel(20, 1));
+    EXPECT_EQ(d.bitmap.index(0, 0), c->canvas().pixel(19, 1));
+    EXPECT_EQ(d.bitmap.index(1, 0), c->canvas().pixel(20, 1));
     EXPECT_EQ(d.bitmap.index(2, 0), 0);
 }
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
+#include <string>
+#include <utility>
 
 using namespace winrt;
 using namespace winrt::testing;
@@ -11,44 +11,44 @@ using namespace winrt::testing;
 TEST(CanvasPalette, FreshCanvasUsesTheDefaultTable)
 {
     auto c = makeCanvas(20, 10, 256);
-    for (uint8_t p : c->pixels())
+    for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 0);
-    EXPECT_EQ(c->paletteEntry(0), (Rgb{0, 0, 0}));
-    EXPECT_EQ(c->paletteEntry(1), (Rgb{0, 0, 128}));
-    EXPECT_EQ(c->paletteEntry(4), (Rgb{128, 0, 0}));
-    EXPECT_EQ(c->paletteEntry(7), (Rgb{192, 192, 192}));
-    EXPECT_EQ(c->paletteEntry(8), (Rgb{128, 128, 128}));
-    EXPECT_EQ(c->paletteEntry(12), (Rgb{255, 0, 0}));
-    EXPECT_EQ(c->paletteEntry(15), (Rgb{255, 255, 255}));
+    EXPECT_EQ(c->canvas().paletteEntry(0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(c->canvas().paletteEntry(1), (Rgb{0, 0, 128}));
+    EXPECT_EQ(c->canvas().paletteEntry(4), (Rgb{128, 0, 0}));
+    EXPECT_EQ(c->canvas().paletteEntry(7), (Rgb{192, 192, 192}));
+    EXPECT_EQ(c->canvas().paletteEntry(8), (Rgb{128, 128, 128}));
+    EXPECT_EQ(c->canvas().paletteEntry(12), (Rgb{255, 0, 0}));
+    EXPECT_EQ(c->canvas().paletteEntry(15), (Rgb{255, 255, 255}));
     for (int i = 16; i < 256; ++i)
-        ASSERT_EQ(c->paletteEntry(i), (Rgb{64, 64, 64})) << i;
+        ASSERT_EQ(c->canvas().paletteEntry(i), (Rgb{64, 64, 64})) << i;
     for (int i = 0; i <= 16; ++i)
-        EXPECT_TRUE(c->paletteNoCollapse(i)) << i;
-    EXPECT_FALSE(c->paletteNoCollapse(17));
-    EXPECT_FALSE(c->paletteNoCollapse(255));
+        EXPECT_TRUE(c->canvas().paletteNoCollapse(i)) << i;
+    EXPECT_FALSE(c->canvas().paletteNoCollapse(17));
+    EXPECT_FALSE(c->canvas().paletteNoCollapse(255));
 
-    EXPECT_EQ(c->currentColour(), 15);
-    EXPECT_EQ(c->textColour(), 15);
-    EXPECT_EQ(c->backgroundColour(), 0);
-    EXPECT_EQ(c->viewport(), (Rect{0, 0, 20, 10}));
-    EXPECT_EQ(c->wrap(), Wrap::On);
-    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
-    EXPECT_FALSE(c->changed());
+    EXPECT_EQ(c->canvas().currentColour(), 15);
+    EXPECT_EQ(c->canvas().textColour(), 15);
+    EXPECT_EQ(c->canvas().backgroundColour(), 0);
+    EXPECT_EQ(c->canvas().viewport(), (Rect{0, 0, 20, 10}));
+    EXPECT_EQ(c->canvas().wrap(), Wrap::On);
+    EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 1}));
+    EXPECT_FALSE(c->canvas().changed());
 
     auto two = makeCanvas(8, 8, 2);
-    EXPECT_EQ(two->paletteEntry(0), (Rgb{0, 0, 0}));
-    EXPECT_EQ(two->paletteEntry(1), (Rgb{255, 255, 255}));
-    EXPECT_EQ(two->currentColour(), 1);
-    EXPECT_EQ(two->textColour(), 1); // colour 15 does not exist on a 2-colour canvas
+    EXPECT_EQ(two->canvas().paletteEntry(0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(two->canvas().paletteEntry(1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(two->canvas().currentColour(), 1);
+    EXPECT_EQ(two->canvas().textColour(), 1); // colour 15 does not exist on a 2-colour canvas
 
     auto eight = makeCanvas(8, 8, 8);
-    EXPECT_EQ(eight->currentColour(), 7);
-    EXPECT_EQ(eight->paletteEntry(7), (Rgb{192, 192, 192}));
-    EXPECT_EQ(makeCanvas(8, 8, 16)->currentColour(), 15);
+    EXPECT_EQ(eight->canvas().currentColour(), 7);
+    EXPECT_EQ(eight->canvas().paletteEntry(7), (Rgb{192, 192, 192}));
+    EXPECT_EQ(makeCanvas(8, 8, 16)->canvas().currentColour(), 15);
 
     // The grid is whole cells only.
     auto g = makeCanvas(105, 40, 256, 10, 18);
-    EXPECT_EQ(g->textWindow(), (TextWindow{1, 1, 2, 10}));
+    EXPECT_EQ(g->canvas().textWindow(), (TextWindow{1, 1, 2, 10}));
 
     EXPECT_THROW(makeCanvas(0, 10), std::invalid_argument);
     EXPECT_THROW(makeCanvas(10, 10, 1), std::invalid_argument);
@@ -60,19 +60,19 @@ TEST(CanvasPalette, ExactnessFollowsTheDisplayDepth)
 {
     auto trueColour = makeCanvas(4, 4, 256);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(trueColour->paletteExactness(i), 0);
+        ASSERT_EQ(trueColour->canvas().paletteExactness(i), 0);
 
     auto high = makeCanvas(4, 4, 256, 10, 18, CanvasOptions{8, 16});
-    EXPECT_EQ(high->paletteExactness(0), 0);  // black
-    EXPECT_EQ(high->paletteExactness(9), 0);  // pure blue
-    EXPECT_EQ(high->paletteExactness(15), 0); // white
-    EXPECT_EQ(high->paletteExactness(7), 1);  // 192 does not survive 5 bits
-    EXPECT_EQ(high->paletteExactness(1), 1);  // 128 neither
+    EXPECT_EQ(high->canvas().paletteExactness(0), 0);  // black
+    EXPECT_EQ(high->canvas().paletteExactness(9), 0);  // pure blue
+    EXPECT_EQ(high->canvas().paletteExactness(15), 0); // white
+    EXPECT_EQ(high->canvas().paletteExactness(7), 1);  // 192 does not survive 5 bits
+    EXPECT_EQ(high->canvas().paletteExactness(1), 1);  // 128 neither
 
     // set_colour reports an inexact entry with status 3 and still takes it.
     EXPECT_EQ(high->set_colour(7), 15);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_EQ(high->currentColour(), 7);
+    EXPECT_EQ(high->canvas().currentColour(), 7);
     high->set_colour(9);
     EXPECT_EQ(graphics_status(), status::ok);
 }
@@ -82,10 +82,10 @@ TEST(CanvasColour, OutOfRangeIndicesAreRepaired)
     auto c = makeCanvas(4, 4, 256);
     EXPECT_EQ(c->set_colour(300), 15);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_EQ(c->currentColour(), 255);
+    EXPECT_EQ(c->canvas().currentColour(), 255);
     EXPECT_EQ(c->set_colour(-5), 255);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_EQ(c->currentColour(), 0);
+    EXPECT_EQ(c->canvas().currentColour(), 0);
     EXPECT_EQ(c->set_colour(68), 0);
     EXPECT_EQ(graphics_status(), status::ok);
     EXPECT_EQ(c->set_colour(68), 68); // the same index: unchanged
@@ -94,13 +94,13 @@ TEST(CanvasColour, OutOfRangeIndicesAreRepaired)
     auto small = makeCanvas(4, 4, 16);
     EXPECT_EQ(small->set_colour(16), 15);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_EQ(small->currentColour(), 15);
+    EXPECT_EQ(small->canvas().currentColour(), 15);
 
     EXPECT_EQ(c->set_text_colour(999), 15);
-    EXPECT_EQ(c->textColour(), 255);
+    EXPECT_EQ(c->canvas().textColour(), 255);
     EXPECT_EQ(graphics_status(), status::altered);
     EXPECT_EQ(c->set_background_colour(-1), 0);
-    EXPECT_EQ(c->backgroundColour(), 0);
+    EXPECT_EQ(c->canvas().backgroundColour(), 0);
 }
 
 TEST(CanvasPalette, RemapFailsOnSmallPalettes)
@@ -108,15 +108,15 @@ TEST(CanvasPalette, RemapFailsOnSmallPalettes)
     auto pal = distinctPalette();
     for (int colours : {2, 16, 20}) {
         auto c = makeCanvas(4, 4, colours);
-        Rgb before = c->paletteEntry(1);
+        Rgb before = c->canvas().paletteEntry(1);
         EXPECT_EQ(c->remap_all_palette(pal), -1);
         EXPECT_EQ(graphics_status(), status::failed);
-        EXPECT_EQ(c->paletteEntry(1), before);
+        EXPECT_EQ(c->canvas().paletteEntry(1), before);
     }
     auto c = makeCanvas(4, 4, 21);
     EXPECT_EQ(c->remap_all_palette(std::span(pal).first(21)), 0);
     EXPECT_EQ(graphics_status(), status::ok);
-    EXPECT_EQ(c->paletteEntry(20), Rgb::fromColorRef(pal[20]));
+    EXPECT_EQ(c->canvas().paletteEntry(20), Rgb::fromColorRef(pal[20]));
 }
 
 // The picture already drawn takes the new colours: indices stay, nothing is redrawn.
@@ -125,8 +125,8 @@ TEST(CanvasPalette, RemapRecoloursWithoutRedrawing)
     auto c = makeCanvas(40, 40, 256);
     c->set_colour(68);
     c->draw_ellipse(3, 0, 0, 39, 39);
-    std::vector<uint8_t> before(c->pixels().begin(), c->pixels().end());
-    EXPECT_EQ(c->pixelColour(20, 20), (Rgb{64, 64, 64}));
+    std::vector<uint8_t> before(c->canvas().pixels().begin(), c->canvas().pixels().end());
+    EXPECT_EQ(c->canvas().pixelColour(20, 20), (Rgb{64, 64, 64}));
 
     std::vector<Rect> damage;
     c->set_damage_hook([&](Rect r) { damage.push_back(r); });
@@ -134,17 +134,17 @@ TEST(CanvasPalette, RemapRecoloursWithoutRedrawing)
     pal[68] = 0xAA5555; // (85, 85, 170)
     pal[3] = 0x123456;
     EXPECT_EQ(c->remap_all_palette(pal), 0);
-    EXPECT_TRUE(std::ranges::equal(before, c->pixels()));
-    EXPECT_EQ(c->pixelColour(20, 20), (Rgb{85, 85, 170}));
-    EXPECT_EQ(c->paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
-    EXPECT_TRUE(c->paletteNoCollapse(200));
+    EXPECT_TRUE(std::ranges::equal(before, c->canvas().pixels()));
+    EXPECT_EQ(c->canvas().pixelColour(20, 20), (Rgb{85, 85, 170}));
+    EXPECT_EQ(c->canvas().paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
+    EXPECT_TRUE(c->canvas().paletteNoCollapse(200));
     EXPECT_EQ(damage, (std::vector<Rect>{{0, 0, 40, 40}}));
 
     // Fewer colours than the palette holds: refused, nothing read past the end.
     std::vector<uint32_t> shortList(255, 0xFFFFFF);
     EXPECT_EQ(c->remap_all_palette(shortList), -1);
     EXPECT_EQ(graphics_status(), status::invalid);
-    EXPECT_EQ(c->paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
+    EXPECT_EQ(c->canvas().paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
 }
 
 TEST(CanvasClear, AreasAndTheirColours)
@@ -154,37 +154,37 @@ TEST(CanvasClear, AreasAndTheirColours)
     c->set_colour(9);
     c->draw_ellipse(3, 0, 0, 29, 19);
     c->out_text("ab");
-    ASSERT_TRUE(c->changed());
+    ASSERT_TRUE(c->canvas().changed());
 
     // Area 1: the viewport in index 0, whatever the background.
     c->set_viewport(10, 0, 19, 19);
     EXPECT_NE(c->clear_screen(1), 0);
     EXPECT_EQ(graphics_status(), status::ok);
     for (int y = 0; y < 20; ++y) {
-        EXPECT_EQ(c->pixel(10, y), 0);
-        EXPECT_EQ(c->pixel(19, y), 0);
+        EXPECT_EQ(c->canvas().pixel(10, y), 0);
+        EXPECT_EQ(c->canvas().pixel(19, y), 0);
     }
-    EXPECT_EQ(c->pixel(25, 10), 9); // outside the viewport: the ellipse stays
-    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
-    EXPECT_TRUE(c->changed());
+    EXPECT_EQ(c->canvas().pixel(25, 10), 9); // outside the viewport: the ellipse stays
+    EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 1}));
+    EXPECT_TRUE(c->canvas().changed());
 
     // Unknown area: nothing.
-    std::vector<uint8_t> before(c->pixels().begin(), c->pixels().end());
+    std::vector<uint8_t> before(c->canvas().pixels().begin(), c->canvas().pixels().end());
     c->out_text("x");
-    before.assign(c->pixels().begin(), c->pixels().end());
+    before.assign(c->canvas().pixels().begin(), c->canvas().pixels().end());
     EXPECT_EQ(c->clear_screen(3), 0);
     EXPECT_EQ(graphics_status(), status::invalid);
     EXPECT_EQ(c->clear_screen(-1), 0);
-    EXPECT_TRUE(std::ranges::equal(before, c->pixels()));
-    EXPECT_EQ(c->textPosition(), (TextCell{1, 2}));
+    EXPECT_TRUE(std::ranges::equal(before, c->canvas().pixels()));
+    EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 2}));
 
     // Area 0: everything in the background colour, the record and the changed mark gone.
     EXPECT_NE(c->clear_screen(0), 0);
-    for (uint8_t p : c->pixels())
+    for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 5);
-    EXPECT_FALSE(c->changed());
-    EXPECT_TRUE(c->textPieces().empty());
-    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+    EXPECT_FALSE(c->canvas().changed());
+    EXPECT_TRUE(c->canvas().textPieces().empty());
+    EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 1}));
 }
 
 TEST(CanvasClear, TextWindowAreaClearsItsCellsAndItsText)
@@ -198,15 +198,15 @@ TEST(CanvasClear, TextWindowAreaClearsItsCellsAndItsText)
     EXPECT_NE(c->clear_screen(2), 0);
     for (int y = 10; y < 30; ++y)
         for (int x = 10; x < 30; ++x)
-            ASSERT_EQ(c->pixel(x, y), 2);
-    EXPECT_EQ(c->pixel(5, 25), 2);  // cell (3, 1): text background, untouched
-    EXPECT_EQ(c->pixel(35, 15), 2); // cell (2, 4)
-    auto pieces = c->textPieces();
+            ASSERT_EQ(c->canvas().pixel(x, y), 2);
+    EXPECT_EQ(c->canvas().pixel(5, 25), 2);  // cell (3, 1): text background, untouched
+    EXPECT_EQ(c->canvas().pixel(35, 15), 2); // cell (2, 4)
+    auto pieces = c->canvas().textPieces();
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0], (TextPiece{1, 1, 4, "abcd", false}));
     EXPECT_EQ(pieces[1], (TextPiece{2, 1, 4, "e  h", false}));
     EXPECT_EQ(pieces[2], (TextPiece{3, 1, 4, "i  l", false}));
-    EXPECT_EQ(c->textPosition(), (TextCell{1, 1}));
+    EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 1}));
 }
 
 TEST(CanvasImageSize, SizesPerDepth)
@@ -241,7 +241,7 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
     EXPECT_EQ(decoded.bitmap.height, 9);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 13; ++x)
-            ASSERT_EQ(decoded.bitmap.index(x, y), c->pixel(x + 2, y + 1));
+            ASSERT_EQ(decoded.bitmap.index(x, y), c->canvas().pixel(x + 2, y + 1));
     EXPECT_EQ(decoded.bitmap.colourTable[12], (Rgb{255, 0, 0}));
     EXPECT_EQ(buf[2] | buf[3] << 8, int(buf.size())); // file size written by the capture
 
@@ -258,7 +258,7 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
     auto e = decodeBitmap(edge);
     ASSERT_TRUE(e.ok());
     for (int x = 0; x < 20; ++x)
-        EXPECT_EQ(e.bitmap.index(x, 0), x < 10 ? c->pixel(x + 10, 0) : 0);
+        EXPECT_EQ(e.bitmap.index(x, 0), x < 10 ? c->canvas().pixel(x + 10, 0) : 0);
 
     // A 24-bit capture stores colours.
     auto t = makeCanvas(4, 2, 256, 10, 18, CanvasOptions{24, 24});
@@ -273,52 +273,82 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
     EXPECT_EQ(td.bitmap.colour(0, 0), (Rgb{0, 0, 0}));
 }
 
-TEST(CanvasDamage, HookGetsTheChangedRectangleOutsideTheLock)
+// The canvas itself reports each operation's status, value and damage and leaves the
+// process-wide status alone: only its window records that.
+TEST(CanvasResults, OperationsReturnTheirOutcome)
 {
-    auto c = makeCanvas(50, 40, 256, 10, 10);
-    std::vector<Rect> damage;
-    c->set_damage_hook([&](Rect r) {
-        auto lock = c->lockDrawing(); // must not deadlock: the hook runs after the lock is released
-        damage.push_back(r);
-    });
-    c->draw_ellipse(3, 5, 6, 15, 10);
-    c->set_viewport(0, 0, 9, 39);
-    c->draw_ellipse(3, 5, 6, 15, 10);
-    c->put_image(8, 1, solidImage(4, 3, {255, 0, 0}), 3);
-    c->out_text("a");
-    c->clear_screen(0);
-    c->set_colour(3); // no pixels: no call
-    ASSERT_EQ(damage.size(), 5u);
-    EXPECT_EQ(damage[0], (Rect{5, 6, 11, 5}));
-    EXPECT_EQ(damage[1], (Rect{5, 6, 5, 5}));
-    EXPECT_EQ(damage[2], (Rect{8, 1, 2, 3}));
-    EXPECT_EQ(damage[3], (Rect{0, 0, 10, 10}));
-    EXPECT_EQ(damage[4], (Rect{0, 0, 50, 40}));
-    c->set_damage_hook(nullptr);
-    c->draw_ellipse(3, 0, 0, 3, 3);
-    EXPECT_EQ(damage.size(), 5u);
+    Canvas c(40, 36, 256, 10, 18, glyphs());
+    set_graphics_status(99);
+    const std::vector<std::pair<std::string, CanvasResult>> rows = {
+        {"set_colour", c.set_colour(300)},
+        {"set_colour back", c.set_colour(9)},
+        {"ellipse swapped", c.draw_ellipse(3, 12, 10, 2, 0)},
+        {"ellipse bad control", c.draw_ellipse(4, 0, 0, 5, 5)},
+        {"viewport outside", c.set_viewport(100, 100, 120, 120)},
+        {"text window clamped", c.set_text_window(1, 1, 9, 9)},
+        {"out_text", c.out_text("ab")},
+        {"clear text window", c.clear_screen(2)},
+        {"clear bad area", c.clear_screen(3)},
+        {"image_size", c.image_size(0, 0, 3, 1)},
+        {"put_image bad action", c.put_image(0, 0, solidImage(2, 2, {0, 0, 255}), 99)},
+        {"put_image unreadable", c.put_image(0, 0, std::vector<uint8_t>(10, 7), 3)},
+        {"remap short", c.remap_all_palette(std::vector<uint32_t>(3, 0))},
+    };
+    const std::vector<CanvasResult> expected = {
+        {status::altered, 15, {}},
+        {status::ok, 255, {}},
+        {status::altered, 1, Rect{2, 0, 11, 11}},
+        {status::failed, 0, {}},
+        {status::invalid, 0, {}},
+        {status::altered, 0, {}},
+        {status::ok, 0, Rect{0, 0, 20, 18}},
+        {status::ok, 1, Rect{0, 0, 40, 36}},
+        {status::invalid, 0, {}},
+        {status::ok, 1078 + 4 * 2, {}},
+        {status::invalid, 0, {}},
+        {status::failed, 0, {}},
+        {status::invalid, -1, {}},
+    };
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CanvasResult& r = rows[i].second;
+        EXPECT_EQ(r, expected[i]) << rows[i].first << ": status " << r.status << ", value " << r.value << ", damage "
+                                  << r.damage.x << "," << r.damage.y << " " << r.damage.width << "x" << r.damage.height;
+    }
+    EXPECT_EQ(graphics_status(), 99);
+    set_graphics_status(status::ok);
 }
 
-// A reader on another thread sees whole ellipses only, under the drawing lock.
-TEST(CanvasThreads, ReaderUnderDrawingLockSeesConsistentPictures)
+// A whole-window clear after drawing leaves every pixel in the background colour, whether the
+// colour is the one the canvas last was or a new one.
+TEST(CanvasClear, WholeClearsAfterDrawingLeaveOneColour)
 {
-    auto c = makeCanvas(64, 64, 256);
-    std::atomic<bool> done{false};
-    std::thread painter([&] {
-        for (int i = 0; i < 200; ++i) {
-            c->set_colour(int16_t(1 + i % 2));
-            c->draw_ellipse(3, 0, 0, 63, 63);
-        }
-        done = true;
-    });
-    int checks = 0, torn = 0;
-    while (!done || checks == 0) {
-        auto lock = c->lockDrawing();
-        if (c->pixel(32, 32) != c->pixel(0, 32)) // one ellipse is never seen half drawn
-            ++torn;
-        ++checks;
+    Canvas c(30, 40, 256, 10, 18, glyphs());
+    for (int16_t background : {0, 0, 5, 5, 0}) {
+        (void)c.set_colour(12);
+        (void)c.draw_ellipse(3, 3, 20, 14, 33);
+        (void)c.out_text("x");
+        (void)c.set_background_colour(background);
+        (void)c.clear_screen(0);
+        for (uint8_t p : c.pixels())
+            ASSERT_EQ(p, background);
     }
-    painter.join();
-    EXPECT_EQ(torn, 0);
-    EXPECT_EQ(c->pixel(32, 32), 2);
+}
+
+TEST(RecentCache, KeepsTheLatestEntriesAndForgetsTheOldest)
+{
+    RecentCache<int, std::string, 2> cache;
+    auto equals = [](int key) { return [key](int k) { return k == key; }; };
+    EXPECT_EQ(cache.find(equals(1)), nullptr);
+    cache.insert(1) = "one";
+    cache.insert(2) = "two";
+    ASSERT_NE(cache.find(equals(1)), nullptr);
+    EXPECT_EQ(*cache.find(equals(1)), "one");
+    cache.insert(3) = "three"; // takes the oldest place, 1's
+    EXPECT_EQ(cache.find(equals(1)), nullptr);
+    EXPECT_EQ(*cache.find(equals(2)), "two");
+    EXPECT_EQ(*cache.find(equals(3)), "three");
+    cache.clear();
+    EXPECT_EQ(cache.find(equals(2)), nullptr);
+    EXPECT_EQ(cache.find(equals(3)), nullptr);
 }

@@ -3,7 +3,7 @@
 
 #include "platform/headless/BuiltinGlyphs.h"
 #include "winrt/BitmapFile.h"
-#include "winrt/Canvas.h"
+#include "winrt/WindowCanvas.h"
 
 #include <memory>
 #include <string>
@@ -17,10 +17,11 @@ inline const platform::Glyphs& glyphs()
     return source;
 }
 
-inline std::unique_ptr<Canvas> makeCanvas(int width, int height, int colours = 256, int cellWidth = 10,
-                                          int cellHeight = 18, CanvasOptions options = {})
+// A window's canvas without a window: its operations record the process-wide status.
+inline std::unique_ptr<WindowCanvas> makeCanvas(int width, int height, int colours = 256, int cellWidth = 10,
+                                                int cellHeight = 18, CanvasOptions options = {})
 {
-    return std::make_unique<Canvas>(width, height, colours, cellWidth, cellHeight, glyphs(), options);
+    return std::make_unique<WindowCanvas>(width, height, colours, cellWidth, cellHeight, glyphs(), options);
 }
 
 // Fills a rectangle by copying a one-colour image (the canvas must have the colour in its palette).
@@ -50,6 +51,8 @@ inline std::string dump(const Canvas& canvas)
     }
     return out;
 }
+
+inline std::string dump(const WindowCanvas& canvas) { return dump(canvas.canvas()); }
 
 // A palette of 256 distinct colours (entry i = (i, 255 - i, i / 2 + 64)), 0x00BBGGRR.
 inline std::vector<uint32_t> distinctPalette()

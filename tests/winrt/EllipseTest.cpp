@@ -89,13 +89,13 @@ TEST(DrawEllipse, OneByOneBoxSetsOnePixel)
     c->set_colour(9);
     EXPECT_NE(c->draw_ellipse(3, 10, 10, 10, 10), 0);
     EXPECT_EQ(graphics_status(), status::ok);
-    EXPECT_EQ(setPixels(*c), (std::set<std::pair<int, int>>{{10, 10}}));
-    EXPECT_EQ(c->pixel(10, 10), 9);
+    EXPECT_EQ(setPixels(c->canvas()), (std::set<std::pair<int, int>>{{10, 10}}));
+    EXPECT_EQ(c->canvas().pixel(10, 10), 9);
 
     auto o = makeCanvas(32, 32);
     o->set_colour(9);
     EXPECT_NE(o->draw_ellipse(2, 10, 10, 10, 10), 0);
-    EXPECT_EQ(setPixels(*o), (std::set<std::pair<int, int>>{{10, 10}}));
+    EXPECT_EQ(setPixels(o->canvas()), (std::set<std::pair<int, int>>{{10, 10}}));
 }
 
 TEST(DrawEllipse, SwappedCornersDrawTheSameCircleWithStatus3)
@@ -108,13 +108,13 @@ TEST(DrawEllipse, SwappedCornersDrawTheSameCircleWithStatus3)
     EXPECT_EQ(graphics_status(), status::ok);
     EXPECT_NE(b->draw_ellipse(3, 42, 10, 10, 42), 0);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_TRUE(std::ranges::equal(a->pixels(), b->pixels())) << dump(*a) << "\n" << dump(*b);
+    EXPECT_TRUE(std::ranges::equal(a->canvas().pixels(), b->canvas().pixels())) << dump(*a) << "\n" << dump(*b);
 
     auto c = makeCanvas(64, 64);
     c->set_colour(12);
     c->draw_ellipse(3, 42, 42, 10, 10);
     EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_TRUE(std::ranges::equal(a->pixels(), c->pixels()));
+    EXPECT_TRUE(std::ranges::equal(a->canvas().pixels(), c->canvas().pixels()));
 }
 
 TEST(DrawEllipse, UnknownControlDrawsNothing)
@@ -123,10 +123,10 @@ TEST(DrawEllipse, UnknownControlDrawsNothing)
     c->set_colour(5);
     EXPECT_EQ(c->draw_ellipse(5, 2, 2, 20, 20), 0);
     EXPECT_EQ(graphics_status(), status::failed);
-    EXPECT_TRUE(setPixels(*c).empty());
-    EXPECT_FALSE(c->changed());
+    EXPECT_TRUE(setPixels(c->canvas()).empty());
+    EXPECT_FALSE(c->canvas().changed());
     EXPECT_EQ(c->draw_ellipse(0, 2, 2, 20, 20), 0);
-    EXPECT_TRUE(setPixels(*c).empty());
+    EXPECT_TRUE(setPixels(c->canvas()).empty());
 }
 
 // The ball box: a filled circle on (x, y)-(x + 32, y + 32) reaches exactly its edge rows and
@@ -138,10 +138,10 @@ TEST(DrawEllipse, BallBoxTouchesItsEdgesAndNothingOutside)
     c->set_colour(68);
     c->draw_ellipse(3, x, y, x + 32, y + 32);
     int minX = 99, maxX = -1, minY = 99, maxY = -1;
-    for (auto [px, py] : setPixels(*c)) {
+    for (auto [px, py] : setPixels(c->canvas())) {
         minX = std::min(minX, px), maxX = std::max(maxX, px);
         minY = std::min(minY, py), maxY = std::max(maxY, py);
-        EXPECT_EQ(c->pixel(px, py), 68);
+        EXPECT_EQ(c->canvas().pixel(px, py), 68);
     }
     EXPECT_EQ(minX, x);
     EXPECT_EQ(maxX, x + 32);
@@ -149,19 +149,19 @@ TEST(DrawEllipse, BallBoxTouchesItsEdgesAndNothingOutside)
     EXPECT_EQ(maxY, y + 32);
     for (int j = 0; j <= 32; ++j)
         for (int i = 0; i <= 32; ++i) {
-            uint8_t p = c->pixel(x + i, y + j);
-            ASSERT_EQ(p, c->pixel(x + 32 - i, y + j)) << dump(*c);
-            ASSERT_EQ(p, c->pixel(x + i, y + 32 - j));
-            ASSERT_EQ(p, c->pixel(x + j, y + i));
+            uint8_t p = c->canvas().pixel(x + i, y + j);
+            ASSERT_EQ(p, c->canvas().pixel(x + 32 - i, y + j)) << dump(*c);
+            ASSERT_EQ(p, c->canvas().pixel(x + i, y + 32 - j));
+            ASSERT_EQ(p, c->canvas().pixel(x + j, y + i));
         }
     // The middle row and column are full, the corners empty.
     for (int i = 0; i <= 32; ++i) {
-        EXPECT_EQ(c->pixel(x + i, y + 16), 68);
-        EXPECT_EQ(c->pixel(x + 16, y + i), 68);
+        EXPECT_EQ(c->canvas().pixel(x + i, y + 16), 68);
+        EXPECT_EQ(c->canvas().pixel(x + 16, y + i), 68);
     }
-    EXPECT_EQ(c->pixel(x, y), 0);
-    EXPECT_EQ(c->pixel(x + 32, y + 32), 0);
-    EXPECT_TRUE(c->changed());
+    EXPECT_EQ(c->canvas().pixel(x, y), 0);
+    EXPECT_EQ(c->canvas().pixel(x + 32, y + 32), 0);
+    EXPECT_TRUE(c->canvas().changed());
 }
 
 // The ball: a black disc with a blue disc one pixel in leaves a one-pixel black rim on the
@@ -176,12 +176,12 @@ TEST(DrawEllipse, InnerDiscLeavesOnePixelRim)
     c->draw_ellipse(3, 2, 2, 34, 34);
     c->set_colour(68);
     c->draw_ellipse(3, 3, 3, 33, 33);
-    EXPECT_EQ(c->pixel(2, 18), 0);
-    EXPECT_EQ(c->pixel(3, 18), 68);
-    EXPECT_EQ(c->pixel(34, 18), 0);
-    EXPECT_EQ(c->pixel(33, 18), 68);
-    EXPECT_EQ(c->pixel(18, 2), 0);
-    EXPECT_EQ(c->pixel(18, 3), 68);
+    EXPECT_EQ(c->canvas().pixel(2, 18), 0);
+    EXPECT_EQ(c->canvas().pixel(3, 18), 68);
+    EXPECT_EQ(c->canvas().pixel(34, 18), 0);
+    EXPECT_EQ(c->canvas().pixel(33, 18), 68);
+    EXPECT_EQ(c->canvas().pixel(18, 2), 0);
+    EXPECT_EQ(c->canvas().pixel(18, 3), 68);
 }
 
 // The outline alone leaves the inside as it was and is closed: a flood fill from the centre
@@ -193,8 +193,8 @@ TEST(DrawEllipse, OutlineIsClosedAndLeavesInsideUntouched)
             auto c = makeCanvas(48, 48);
             c->set_colour(4);
             c->draw_ellipse(2, 2, 3, 2 + w - 1, 3 + h - 1);
-            EXPECT_EQ(c->pixel(2 + w / 2, 3), 4);
-            EXPECT_EQ(c->pixel(2, 3 + h / 2), 4);
+            EXPECT_EQ(c->canvas().pixel(2 + w / 2, 3), 4);
+            EXPECT_EQ(c->canvas().pixel(2, 3 + h / 2), 4);
             std::vector<char> seen(48 * 48, 0);
             std::queue<std::pair<int, int>> todo;
             todo.push({2 + (w - 1) / 2, 3 + (h - 1) / 2});
@@ -202,7 +202,7 @@ TEST(DrawEllipse, OutlineIsClosedAndLeavesInsideUntouched)
             while (!todo.empty()) {
                 auto [x, y] = todo.front();
                 todo.pop();
-                if (x < 0 || y < 0 || x >= 48 || y >= 48 || seen[y * 48 + x] || c->pixel(x, y) != 0)
+                if (x < 0 || y < 0 || x >= 48 || y >= 48 || seen[y * 48 + x] || c->canvas().pixel(x, y) != 0)
                     continue;
                 seen[y * 48 + x] = 1;
                 if (x <= 2 || y <= 3 || x >= 2 + w - 1 || y >= 3 + h - 1)
@@ -218,8 +218,8 @@ TEST(DrawEllipse, OutlineIsClosedAndLeavesInsideUntouched)
     c->draw_ellipse(3, 0, 0, 39, 39);
     c->set_colour(2);
     c->draw_ellipse(2, 0, 0, 39, 39);
-    EXPECT_EQ(c->pixel(20, 20), 7);
-    EXPECT_EQ(c->pixel(0, 20), 2);
+    EXPECT_EQ(c->canvas().pixel(20, 20), 7);
+    EXPECT_EQ(c->canvas().pixel(0, 20), 2);
 }
 
 TEST(DrawEllipse, ClippedToViewportAndShiftedByOrigin)
@@ -235,23 +235,23 @@ TEST(DrawEllipse, ClippedToViewportAndShiftedByOrigin)
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) {
             bool inViewport = x >= 10 && x <= 29 && y >= 5 && y <= 24;
-            ASSERT_EQ(c->pixel(x, y), inViewport ? full->pixel(x, y) : 0) << x << "," << y;
+            ASSERT_EQ(c->canvas().pixel(x, y), inViewport ? full->canvas().pixel(x, y) : 0) << x << "," << y;
         }
 
     auto o = makeCanvas(40, 40);
     o->set_view_origin(4, 6);
     o->set_colour(3);
     o->draw_ellipse(3, 0, 0, 0, 0);
-    EXPECT_EQ(o->pixel(4, 6), 3);
-    EXPECT_EQ(o->pixel(0, 0), 0);
+    EXPECT_EQ(o->canvas().pixel(4, 6), 3);
+    EXPECT_EQ(o->canvas().pixel(0, 0), 0);
 
     // Wholly outside the canvas: nothing drawn, no fault.
     auto off = makeCanvas(16, 16);
     EXPECT_NE(off->draw_ellipse(3, -32768, -32768, -100, -100), 0);
     EXPECT_NE(off->draw_ellipse(3, 100, 100, 32767, 32767), 0);
-    EXPECT_TRUE(setPixels(*off).empty());
+    EXPECT_TRUE(setPixels(off->canvas()).empty());
     EXPECT_NE(off->draw_ellipse(3, -32768, -32768, 32767, 32767), 0);
-    EXPECT_EQ(setPixels(*off).size(), 256u);
+    EXPECT_EQ(setPixels(off->canvas()).size(), 256u);
 }
 
 // A fill mask paints bit 1 in the current colour and bit 0 in index 0; the outline stays solid.
@@ -263,9 +263,9 @@ TEST(DrawEllipse, FillMaskPatternsTheInside)
     c->set_fill_mask(std::array<uint8_t, 8>{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55});
     c->set_colour(6);
     c->draw_ellipse(3, 0, 0, 39, 39);
-    EXPECT_EQ(c->pixel(20, 20), 6); // row 20 = 0xAA, bit for x 20 (x & 7 = 4) is 0x08: set
-    EXPECT_EQ(c->pixel(21, 20), 0);
-    EXPECT_EQ(c->pixel(20, 21), 0);
-    EXPECT_EQ(c->pixel(0, 20), 6);
-    EXPECT_EQ(c->pixel(0, 19), 6);
+    EXPECT_EQ(c->canvas().pixel(20, 20), 6); // row 20 = 0xAA, bit for x 20 (x & 7 = 4) is 0x08: set
+    EXPECT_EQ(c->canvas().pixel(21, 20), 0);
+    EXPECT_EQ(c->canvas().pixel(20, 21), 0);
+    EXPECT_EQ(c->canvas().pixel(0, 20), 6);
+    EXPECT_EQ(c->canvas().pixel(0, 19), 6);
 }

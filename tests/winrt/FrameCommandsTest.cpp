@@ -27,7 +27,7 @@ struct Session {
     WindowRuntime windows{platform};
     FrameRuntime frame{platform, windows, "facetor"};
     int32_t handle = -1;
-    std::shared_ptr<Canvas> canvas;
+    std::shared_ptr<WindowCanvas> canvas;
     platform::WindowId id;
 
     explicit Session(int width = 800, int height = 600)
@@ -132,9 +132,9 @@ TEST(SaveCommand, WritesTheWholeCanvasThroughTheSaveDialog)
     ASSERT_EQ(decoded.bitmap.height, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
-            ASSERT_EQ(decoded.bitmap.index(x, y), s.canvas->pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(decoded.bitmap.index(x, y), s.canvas->canvas().pixel(x, y)) << x << "," << y;
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(decoded.bitmap.colourTable[size_t(i)], s.canvas->paletteEntry(i)) << i;
+        ASSERT_EQ(decoded.bitmap.colourTable[size_t(i)], s.canvas->canvas().paletteEntry(i)) << i;
     EXPECT_TRUE(s.platform.messageBoxes().empty());
     EXPECT_EQ(s.frame.run_state(), RunState::Running) << "saving does not pause the program";
 
@@ -227,11 +227,11 @@ TEST(SelectAll, TextOnlyWindowCopiesTextAndAfterDrawingABitmap)
     EXPECT_FALSE(s.platform.clipboardTextValue());
     ASSERT_EQ(image->width, 800);
     ASSERT_EQ(image->height, 600);
-    EXPECT_TRUE(std::equal(image->pixels.begin(), image->pixels.end(), s.canvas->pixels().begin()));
+    EXPECT_TRUE(std::equal(image->pixels.begin(), image->pixels.end(), s.canvas->canvas().pixels().begin()));
     EXPECT_EQ(image->pixels[25 * 800 + 25], 77);
     ASSERT_EQ(image->palette.size(), 256u);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(image->palette[size_t(i)], s.canvas->paletteEntry(i).toColorRef());
+        ASSERT_EQ(image->palette[size_t(i)], s.canvas->canvas().paletteEntry(i).toColorRef());
 
     // The whole-window clear forgets the drawing: text again.
     s.canvas->clear_screen(0);
@@ -290,7 +290,7 @@ TEST(SelectGraphics, RectangleOfPixelsClampedAtRelease)
     EXPECT_EQ(image->height, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(image->pixels[size_t(y * 4 + x)], s.canvas->pixel(10 + x, 20 + y));
+            EXPECT_EQ(image->pixels[size_t(y * 4 + x)], s.canvas->canvas().pixel(10 + x, 20 + y));
 
     // Released far outside the window: the corner is clamped to the client area.
     s.frame.command(command::SelectGraphics);
@@ -381,10 +381,10 @@ TEST(LineInput, TypedKeysAreEchoedAndReturnedAtTheEndOfTheLine)
     EXPECT_EQ(s.windows.reading_window(), -1);
     EXPECT_EQ(s.platform.statusText(1), "");
     EXPECT_TRUE(s.grayed(command::Input));
-    const auto pieces = s.canvas->textPieces();
+    const auto pieces = s.canvas->canvas().textPieces();
     ASSERT_FALSE(pieces.empty());
     EXPECT_EQ(pieces[0].text.substr(0, 2), "ho") << "the echo, with the erased character blanked";
-    EXPECT_EQ(s.canvas->textPosition(), (TextCell{2, 1})) << "the line end moves to the next row";
+    EXPECT_EQ(s.canvas->canvas().textPosition(), (TextCell{2, 1})) << "the line end moves to the next row";
     EXPECT_EQ(s.platform.beeps(), 1);
 
     // Paused, keys are not taken; closing the frame ends a waiting read.
@@ -453,7 +453,7 @@ TEST(PrintCommand, OnePageStretchedToThePrintableWidth)
     EXPECT_EQ(job.target, (platform::Rect{0, 0, 4800, 3600}));
     EXPECT_EQ(job.picture.width, 800);
     EXPECT_EQ(job.picture.height, 600);
-    EXPECT_TRUE(std::equal(job.picture.pixels.begin(), job.picture.pixels.end(), s.canvas->pixels().begin()));
+    EXPECT_TRUE(std::equal(job.picture.pixels.begin(), job.picture.pixels.end(), s.canvas->canvas().pixels().begin()));
     EXPECT_EQ(job.picture.palette.size(), 256u);
     EXPECT_EQ(job.steps,
               (std::vector<std::string>{"start-document", "service", "start-page", "draw", "service", "end-page",

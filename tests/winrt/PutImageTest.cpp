@@ -14,7 +14,7 @@ std::vector<uint8_t> crossOnBlack()
     return indexedImage(4, 3, idx, {{0, 0, 0}, {255, 0, 0}});
 }
 
-std::unique_ptr<Canvas> filledCanvas(int w, int h, int16_t colour)
+std::unique_ptr<WindowCanvas> filledCanvas(int w, int h, int16_t colour)
 {
     auto c = makeCanvas(w, h, 256, 1, 1);
     c->set_background_colour(colour);
@@ -33,7 +33,7 @@ TEST(PutImage, OrKeepsTheCanvasUnderBlackAndCopyOverwrites)
     const char* expected[] = {"......", "..X...", ".XXX..", "..X...", "......"};
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 6; ++x)
-            ASSERT_EQ(c->pixel(x, y), expected[y][x] == 'X' ? (8 | 12) : 8) << x << "," << y;
+            ASSERT_EQ(c->canvas().pixel(x, y), expected[y][x] == 'X' ? (8 | 12) : 8) << x << "," << y;
 
     auto d = filledCanvas(6, 5, 8);
     d->put_image(1, 1, crossOnBlack(), 3);
@@ -41,9 +41,9 @@ TEST(PutImage, OrKeepsTheCanvasUnderBlackAndCopyOverwrites)
         for (int x = 0; x < 6; ++x) {
             bool inside = x >= 1 && x <= 4 && y >= 1 && y <= 3;
             uint8_t want = !inside ? 8 : expected[y][x] == 'X' ? 12 : 0;
-            ASSERT_EQ(d->pixel(x, y), want) << x << "," << y;
+            ASSERT_EQ(d->canvas().pixel(x, y), want) << x << "," << y;
         }
-    EXPECT_TRUE(d->changed());
+    EXPECT_TRUE(d->canvas().changed());
 }
 
 TEST(PutImage, UnknownActionDrawsNothing)
@@ -52,9 +52,9 @@ TEST(PutImage, UnknownActionDrawsNothing)
     c->clear_screen(0);
     c->put_image(0, 0, crossOnBlack(), 5);
     EXPECT_EQ(graphics_status(), status::invalid);
-    for (uint8_t p : c->pixels())
+    for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 3);
-    EXPECT_FALSE(c->changed());
+    EXPECT_FALSE(c->canvas().changed());
 }
 
 // Image colours take the nearest palette colour by squared RGB distance, the lowest index on a tie.
@@ -64,11 +64,11 @@ TEST(PutImage, NearestColourMatching)
     std::vector<uint8_t> idx = {0, 1, 2, 3, 4};
     std::vector<Rgb> table = {{250, 10, 10}, {0, 0, 64}, {100, 100, 100}, {200, 200, 190}, {0, 0, 0}};
     c->put_image(0, 0, indexedImage(5, 1, idx, table), 3);
-    EXPECT_EQ(c->pixel(0, 0), 12); // (255, 0, 0)
-    EXPECT_EQ(c->pixel(1, 0), 0);  // halfway between 0 (0, 0, 0) and 1 (0, 0, 128): the lower index
-    EXPECT_EQ(c->pixel(2, 0), 8);  // (128, 128, 128)
-    EXPECT_EQ(c->pixel(3, 0), 7);  // (192, 192, 192)
-    EXPECT_EQ(c->pixel(4, 0), 0);
+    EXPECT_EQ(c->canvas().pixel(0, 0), 12); // (255, 0, 0)
+    EXPECT_EQ(c->canvas().pixel(1, 0), 0);  // halfway between 0 (0, 0, 0) and 1 (0, 0, 128): the lower index
+    EXPECT_EQ(c->canvas().pixel(2, 0), 8);  // (128, 128, 128)
+    EXPECT_EQ(c->canvas().pixel(3, 0), 7);  // (192, 192, 192)
+    EXPECT_EQ(c->canvas().pixel(4, 0), 0);
 }
 
 // 1-, 4-, 16-, 24- and 32-bit buffers all read to the same picture.
@@ -99,12 +99,12 @@ TEST(PutImage, EveryDepthReads)
         ASSERT_FALSE(buffer.empty());
         c->put_image(1, 2, buffer, 3);
         EXPECT_EQ(graphics_status(), status::ok);
-        expectPicture(*c, false);
+        expectPicture(c->canvas(), false);
     }
     auto c = makeCanvas(16, 8, 256, 1, 1);
     const std::vector<Rgb> mono = {{0, 0, 0}, {255, 255, 255}};
     c->put_image(1, 2, encodeBitmap(11, 3, oneBit, mono, 1), 3);
-    expectPicture(*c, true);
+    expectPicture(c->canvas(), true);
 }
 
 TEST(PutImage, ClippedToViewportAndCanvas)
@@ -119,14 +119,14 @@ TEST(PutImage, ClippedToViewportAndCanvas)
             bool viewport = x >= 2 && x <= 7 && y >= 3 && y <= 8;
             bool first = x >= 5 && y >= 6;
             bool second = x <= 1 && y <= 1;
-            ASSERT_EQ(c->pixel(x, y), viewport && (first || second) ? 15 : 0) << x << "," << y;
+            ASSERT_EQ(c->canvas().pixel(x, y), viewport && (first || second) ? 15 : 0) << x << "," << y;
         }
 
     auto o = makeCanvas(10, 10, 256, 1, 1);
     o->set_view_origin(-3, 2);
     o->put_image(0, 0, solidImage(4, 1, {255, 255, 255}), 3);
-    EXPECT_EQ(o->pixel(0, 2), 15);
-    EXPECT_EQ(o->pixel(1, 2), 0);
+    EXPECT_EQ(o->canvas().pixel(0, 2), 15);
+    EXPECT_EQ(o->canvas().pixel(1, 2), 0);
     o->put_image(-32768, -32768, image, 3);
     o->put_image(32767, 32767, image, 3);
     EXPECT_EQ(graphics_status(), status::ok);
@@ -169,9 +169,9 @@ TEST(PutImage, MalformedBuffersDrawNothing)
         c->put_image(0, 0, broken[i], 3);
         EXPECT_EQ(graphics_status(), status::failed) << "case " << i;
     }
-    for (uint8_t p : c->pixels())
+    for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 4);
-    EXPECT_FALSE(c->changed());
+    EXPECT_FALSE(c->canvas().changed());
 
     // A negative height is the top-down layout and reads.
     auto topDown = corrupt(22, {0xFD, 0xFF, 0xFF, 0xFF});

@@ -46,7 +46,7 @@ const std::vector<Case> kCases = {
 
 // A 4 x 1 canvas of the given colours with distinct palette colours, its pixels set to D by
 // copying an image.
-std::unique_ptr<Canvas> canvasWithDest(int colours, const std::array<uint8_t, 4>& dest)
+std::unique_ptr<WindowCanvas> canvasWithDest(int colours, const std::array<uint8_t, 4>& dest)
 {
     auto c = makeCanvas(4, 1, colours, 1, 1);
     auto pal = distinctPalette();
@@ -55,10 +55,10 @@ std::unique_ptr<Canvas> canvasWithDest(int colours, const std::array<uint8_t, 4>
     }
     std::vector<Rgb> table;
     for (int i = 0; i < colours; ++i)
-        table.push_back(c->paletteEntry(i));
+        table.push_back(c->canvas().paletteEntry(i));
     c->put_image(0, 0, indexedImage(4, 1, {dest.begin(), dest.end()}, table), 3);
     for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(c->pixel(x, 0), dest[size_t(x)]);
+        EXPECT_EQ(c->canvas().pixel(x, 0), dest[size_t(x)]);
     return c;
 }
 
@@ -85,8 +85,9 @@ TEST(RasterOp, EveryActionOnA256ColourCanvas)
         c->put_image(0, 0, indexedImage(4, 1, {kSource.begin(), kSource.end()}, pal), k.action);
         EXPECT_EQ(graphics_status(), status::ok);
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(c->pixel(x, 0), uint8_t(k.expected(kDest[x], kSource[x], kBrush) & 0xFF)) << "pixel " << x;
-        EXPECT_TRUE(c->changed());
+            EXPECT_EQ(c->canvas().pixel(x, 0), uint8_t(k.expected(kDest[x], kSource[x], kBrush) & 0xFF))
+                << "pixel " << x;
+        EXPECT_TRUE(c->canvas().changed());
     }
 }
 
@@ -101,11 +102,11 @@ TEST(RasterOp, EveryActionOnA16ColourCanvas)
         auto c = canvasWithDest(16, dest);
         std::vector<Rgb> table;
         for (int i = 0; i < 16; ++i)
-            table.push_back(c->paletteEntry(i));
+            table.push_back(c->canvas().paletteEntry(i));
         c->set_colour(brush);
         c->put_image(0, 0, indexedImage(4, 1, {source.begin(), source.end()}, table), k.action);
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(c->pixel(x, 0), k.expected(dest[x], source[x], brush) & 0xF) << "pixel " << x;
+            EXPECT_EQ(c->canvas().pixel(x, 0), k.expected(dest[x], source[x], brush) & 0xF) << "pixel " << x;
     }
 }
 
@@ -117,11 +118,11 @@ TEST(RasterOp, ResultsStayInsideAnOddSizedPalette)
     auto c = canvasWithDest(24, dest);
     c->put_image(0, 0, solidImage(4, 1, {0, 0, 0}), 98); // all bits set
     for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(c->pixel(x, 0), 23);
+        EXPECT_EQ(c->canvas().pixel(x, 0), 23);
     auto d = canvasWithDest(24, dest);
     d->put_image(0, 0, solidImage(4, 1, {0, 0, 0}), 9); // not D
-    EXPECT_EQ(d->pixel(0, 0), 23);                      // ~1 & 0xFF = 254
-    for (uint8_t p : d->pixels())
+    EXPECT_EQ(d->canvas().pixel(0, 0), 23);             // ~1 & 0xFF = 254
+    for (uint8_t p : d->canvas().pixels())
         EXPECT_LT(p, 24);
 }
 
@@ -133,7 +134,7 @@ TEST(RasterOp, PatternActionsUseTheFillMask)
     c->set_fill_mask(std::array<uint8_t, 8>{0xF0, 0x0F, 0, 0, 0, 0, 0, 0});
     c->put_image(0, 0, solidImage(8, 2, {0, 0, 0}), 33);
     for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(c->pixel(x, 0), x < 4 ? 6 : 0);
-        EXPECT_EQ(c->pixel(x, 1), x < 4 ? 0 : 6);
+        EXPECT_EQ(c->canvas().pixel(x, 0), x < 4 ? 6 : 0);
+        EXPECT_EQ(c->canvas().pixel(x, 1), x < 4 ? 0 : 6);
     }
 }

@@ -32,7 +32,7 @@ TEST(SavePicture, EightHundredBySixHundredAtEightBits)
     auto canvas = makeCanvas(800, 600);
     canvas->set_colour(12);
     canvas->draw_ellipse(3, 100, 100, 300, 250);
-    const auto bitmap = capturePicture(*canvas);
+    const auto bitmap = capturePicture(canvas->canvas());
     rt::test::FakeFileSystem fs;
     ASSERT_EQ(writeBitmapFile(bitmap, "picture.bmp", fs), SaveError::None);
     ASSERT_EQ(fs.files.size(), 1u);
@@ -49,8 +49,8 @@ TEST(SavePicture, EightHundredBySixHundredAtEightBits)
     EXPECT_EQ(bytes[28], 8);
     EXPECT_EQ(read32(bytes, 34), 600u * 800u);
     // The bottom row is stored first: canvas row 599 is at the start of the bits.
-    EXPECT_EQ(bytes[1078 + 200], canvas->pixel(200, 599));
-    EXPECT_EQ(bytes[1078 + 599 * 800 + 200], canvas->pixel(200, 0));
+    EXPECT_EQ(bytes[1078 + 200], canvas->canvas().pixel(200, 599));
+    EXPECT_EQ(bytes[1078 + 599 * 800 + 200], canvas->canvas().pixel(200, 0));
     EXPECT_EQ(bytes[1078 + (600 - 1 - 175) * 800 + 200], 12) << "the ellipse's middle";
 }
 
@@ -62,7 +62,7 @@ TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
         canvas->set_colour(int16_t(30 + 20 * i));
         canvas->draw_ellipse(3, int16_t(i * 3), int16_t(i), int16_t(i * 3 + 2), int16_t(i));
     }
-    const auto bitmap = capturePicture(*canvas);
+    const auto bitmap = capturePicture(canvas->canvas());
     const auto dir = std::filesystem::temp_directory_path() / "facetor-save-test";
     std::filesystem::create_directories(dir);
     const auto path = dir / "narrow.bmp";
@@ -74,7 +74,7 @@ TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
     ASSERT_TRUE(decoded.ok());
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 21; ++x)
-            ASSERT_EQ(decoded.bitmap.colour(x, y), canvas->pixelColour(x, y)) << x << "," << y;
+            ASSERT_EQ(decoded.bitmap.colour(x, y), canvas->canvas().pixelColour(x, y)) << x << "," << y;
     // Saving again replaces the file.
     ASSERT_EQ(writeBitmapFile(bitmap, path.string()), SaveError::None);
     EXPECT_EQ(readFile(path).size(), bytes.size());
@@ -84,7 +84,7 @@ TEST(SavePicture, RowsArePaddedToFourBytesAndReadBackExactly)
 TEST(SavePicture, AFailedSaveLeavesThePictureThatWasThere)
 {
     auto canvas = makeCanvas(40, 30);
-    const auto bitmap = capturePicture(*canvas);
+    const auto bitmap = capturePicture(canvas->canvas());
     const struct {
         const char* what;
         void (*arm)(rt::test::FakeFileSystem&);

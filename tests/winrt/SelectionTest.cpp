@@ -9,7 +9,7 @@ using winrt::testing::makeCanvas;
 namespace {
 
 // A 20-column grid with text written by out_text at the given rows and columns (1-based).
-std::unique_ptr<Canvas> gridWith(const std::vector<std::tuple<int, int, std::string>>& lines)
+std::unique_ptr<WindowCanvas> gridWith(const std::vector<std::tuple<int, int, std::string>>& lines)
 {
     auto canvas = makeCanvas(200, 90, 16, 10, 18); // 20 columns, 5 rows
     for (const auto& [row, column, text] : lines) {
@@ -38,7 +38,7 @@ TEST(Selection, CellUnderThePointerRoundsColumnsAndTruncatesRows)
 TEST(Selection, TextFromColumnFiveAndBlanksBeforeALaterPiece)
 {
     auto canvas = gridWith({{1, 1, "abcdefghij"}, {2, 10, "XYZ"}});
-    const auto pieces = canvas->textPieces();
+    const auto pieces = canvas->canvas().textPieces();
     // Column 5 of a row whose text starts in column 1: the text starts with column 5's character.
     EXPECT_EQ(selectedText(pieces, 20, {4, 0}, {7, 0}), "efgh");
     // Column 5 of a row whose text starts in column 10: five blanks, then the text.
@@ -53,7 +53,7 @@ TEST(Selection, TextFromColumnFiveAndBlanksBeforeALaterPiece)
 TEST(Selection, RightToLeftOnOneRowGivesTheSameText)
 {
     auto canvas = gridWith({{3, 2, "surface plane"}});
-    const auto pieces = canvas->textPieces();
+    const auto pieces = canvas->canvas().textPieces();
     const std::string forward = selectedText(pieces, 20, {3, 2}, {9, 2});
     EXPECT_EQ(forward, "rface p");
     EXPECT_EQ(selectedText(pieces, 20, {9, 2}, {3, 2}), forward);
@@ -65,7 +65,7 @@ TEST(Selection, SeveralRowsEndWithCarriageReturnLineFeedAndSkipRowsWithoutText)
     canvas->out_text("first line\n\nthird\n");
     canvas->set_text_position(5, 3);
     canvas->out_text("fifth");
-    const auto pieces = canvas->textPieces();
+    const auto pieces = canvas->canvas().textPieces();
     // From column 7 of row 1 to column 5 of row 5, rows 2 (an empty line) and 4 (nothing).
     const std::string expected = "line\r\n\r\nthird\r\n  fif";
     EXPECT_EQ(selectedText(pieces, 20, {6, 0}, {4, 4}), expected);

@@ -82,10 +82,10 @@ TEST(WindowConfigSizing, CellOfTenByEighteenFillsTheScreenInWholeCells)
         EXPECT_EQ(c.font_size, Cell10x18);
         auto canvas = rt.current_canvas();
         ASSERT_NE(canvas, nullptr);
-        EXPECT_EQ(canvas->width(), k.pixelWidth);
-        EXPECT_EQ(canvas->height(), k.pixelHeight);
-        EXPECT_EQ(canvas->gridColumns(), k.columns);
-        EXPECT_EQ(canvas->gridRows(), k.rows);
+        EXPECT_EQ(canvas->canvas().width(), k.pixelWidth);
+        EXPECT_EQ(canvas->canvas().height(), k.pixelHeight);
+        EXPECT_EQ(canvas->canvas().gridColumns(), k.columns);
+        EXPECT_EQ(canvas->canvas().gridRows(), k.rows);
     }
 }
 
@@ -101,10 +101,10 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     EXPECT_EQ(rt.focus_window(), window);
     auto canvas = rt.current_canvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->cellWidth(), 10);
-    EXPECT_EQ(canvas->cellHeight(), 18);
-    EXPECT_EQ(canvas->colourCount(), 256);
-    EXPECT_EQ(canvas->paletteEntry(20), (Rgb{64, 64, 64})); // a fresh default palette
+    EXPECT_EQ(canvas->canvas().cellWidth(), 10);
+    EXPECT_EQ(canvas->canvas().cellHeight(), 18);
+    EXPECT_EQ(canvas->canvas().colourCount(), 256);
+    EXPECT_EQ(canvas->canvas().paletteEntry(20), (Rgb{64, 64, 64})); // a fresh default palette
     // Written back: the display depth and the fixed output fields.
     EXPECT_EQ(c.bits_per_pixel, 24);
     EXPECT_EQ(c.reserved_a, 0);
@@ -135,11 +135,11 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     }());
     auto fresh = rt.current_canvas();
     EXPECT_NE(fresh, canvas);
-    EXPECT_EQ(fresh->pixel(10, 10), 0);
-    EXPECT_EQ(fresh->currentColour(), 15);
+    EXPECT_EQ(fresh->canvas().pixel(10, 10), 0);
+    EXPECT_EQ(fresh->canvas().currentColour(), 15);
     EXPECT_EQ(childOf(p, rt, window).title, "FCC (  1,  1,  1)" + std::string(63, ' '));
     // The old canvas stays usable by whoever still holds it.
-    EXPECT_EQ(canvas->pixel(10, 10), 5);
+    EXPECT_EQ(canvas->canvas().pixel(10, 10), 5);
     // Only the first configuration takes the focus.
     log = p.log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "focus " + std::to_string(id.value)), 1);
@@ -162,9 +162,9 @@ TEST(WindowConfigStartup, SecondApplicationSucceedsWhenTheFontIsOffered)
     EXPECT_EQ(rt.window_canvas(rt.current_window()), nullptr); // nothing applied
     EXPECT_TRUE(rt.set_window_config(c));
     auto canvas = rt.current_canvas();
-    EXPECT_EQ(canvas->cellWidth(), 12);
-    EXPECT_EQ(canvas->cellHeight(), 18); // height plus external leading
-    EXPECT_EQ(canvas->width(), 1020);
+    EXPECT_EQ(canvas->canvas().cellWidth(), 12);
+    EXPECT_EQ(canvas->canvas().cellHeight(), 18); // height plus external leading
+    EXPECT_EQ(canvas->canvas().width(), 1020);
 }
 
 TEST(WindowConfigFont, AcceptedWithinTwoBelowToOneAboveInWidthAndTwoEitherWayInHeight)
@@ -186,8 +186,8 @@ TEST(WindowConfigFont, AcceptedWithinTwoBelowToOneAboveInWidthAndTwoEitherWayInH
         if (k.accepted) {
             EXPECT_EQ(c.font_size, Cell10x18);
             // The canvas takes the measured cell.
-            EXPECT_EQ(rt.current_canvas()->cellWidth(), 10 + k.dw);
-            EXPECT_EQ(rt.current_canvas()->cellHeight(), 18 + k.dh);
+            EXPECT_EQ(rt.current_canvas()->canvas().cellWidth(), 10 + k.dw);
+            EXPECT_EQ(rt.current_canvas()->canvas().cellHeight(), 18 + k.dh);
         } else {
             EXPECT_EQ(c.font_size, font_cell(10 + k.dw, 18 + k.dh));
             EXPECT_EQ(c.text_columns, 1024 / (10 + k.dw));
@@ -206,7 +206,7 @@ TEST(WindowConfigColours, LoweredToWhatTheDisplayOffers)
     EXPECT_EQ(c.colour_count, 16);
     EXPECT_EQ(c.bits_per_pixel, 4);
     EXPECT_TRUE(rt.set_window_config(c));
-    EXPECT_EQ(rt.current_canvas()->colourCount(), 16);
+    EXPECT_EQ(rt.current_canvas()->canvas().colourCount(), 16);
 
     WindowConfig byDefault;
     EXPECT_TRUE(rt.set_window_config(byDefault));
@@ -220,7 +220,7 @@ TEST(WindowConfigColours, LoweredToWhatTheDisplayOffers)
     EXPECT_FALSE(rt2.set_window_config(one));
     EXPECT_EQ(one.colour_count, 2);
     EXPECT_TRUE(rt2.set_window_config(one));
-    EXPECT_EQ(rt2.current_canvas()->colourCount(), 2);
+    EXPECT_EQ(rt2.current_canvas()->canvas().colourCount(), 2);
 }
 
 TEST(WindowConfigValidation, MeaninglessFieldsBecomeDefaultsAndNothingIsApplied)
@@ -299,7 +299,7 @@ TEST(WindowConfigSizing, AxisRulesAndTheSmallestWindow)
         // The corrected record is accepted as it stands.
         EXPECT_TRUE(rt.set_window_config(c));
         EXPECT_EQ(c.pixel_width, k.pixelsAfter);
-        EXPECT_EQ(rt.current_canvas()->width(), k.pixelsAfter);
+        EXPECT_EQ(rt.current_canvas()->canvas().width(), k.pixelsAfter);
     }
 
     // Heights: below the smallest window height (27) is raised too.
@@ -343,7 +343,7 @@ TEST(WindowConfigFont, ExtendedFieldsNameTheFaceAndStyle)
     EXPECT_TRUE(r.italic);
     EXPECT_FALSE(r.underline);
     EXPECT_EQ(r.cellWidth, 9);
-    EXPECT_EQ(rt.current_canvas()->cellHeight(), 15);
+    EXPECT_EQ(rt.current_canvas()->canvas().cellHeight(), 15);
 
     // Attributes with no style bit, or negative, become plain; an empty cell the default.
     WindowConfig d = c;
@@ -496,8 +496,8 @@ TEST(WindowSize, UnconfiguredWindowIsConfiguredOnlyFromTheProgramThread)
         EXPECT_TRUE(rt.window_info(rt.focus_window())->configured);
         // Defaults: the whole screen in 8 x 16 cells.
         auto canvas = rt.window_canvas(rt.focus_window());
-        EXPECT_EQ(canvas->width(), 1024);
-        EXPECT_EQ(canvas->cellWidth(), 8);
+        EXPECT_EQ(canvas->canvas().width(), 1024);
+        EXPECT_EQ(canvas->canvas().cellWidth(), 8);
         EXPECT_EQ(childOf(p, rt, rt.focus_window()).outer, (platform::Rect{0, 0, 424, 444}));
     });
     program.join();
@@ -599,7 +599,7 @@ TEST(CurrentWindow, EachThreadHasItsOwn)
         rt.current_canvas()->set_colour(colour);
         rt.current_canvas()->draw_ellipse(3, 0, 0, 9, 9);
         seen = rt.current_window();
-        width = rt.current_canvas()->width();
+        width = rt.current_canvas()->canvas().width();
     };
     int32_t seenA = 0, seenB = 0;
     int widthA = 0, widthB = 0;
@@ -611,8 +611,8 @@ TEST(CurrentWindow, EachThreadHasItsOwn)
     EXPECT_EQ(seenB, b);
     EXPECT_EQ(widthA, 201);
     EXPECT_EQ(widthB, 202);
-    EXPECT_EQ(rt.window_canvas(a)->pixel(5, 5), 1);
-    EXPECT_EQ(rt.window_canvas(b)->pixel(5, 5), 2);
+    EXPECT_EQ(rt.window_canvas(a)->canvas().pixel(5, 5), 1);
+    EXPECT_EQ(rt.window_canvas(b)->canvas().pixel(5, 5), 2);
     EXPECT_EQ(rt.current_window(), focus); // this thread's own choice is untouched
     EXPECT_TRUE(rt.last_window() == a || rt.last_window() == b);
     EXPECT_FALSE(rt.window_info(focus)->configured);
@@ -624,11 +624,11 @@ TEST(CurrentWindow, UnconfiguredWindowGetsDefaultsOnFirstDrawing)
     WindowRuntime rt(p);
     auto canvas = rt.current_canvas();
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->width(), 1024);
-    EXPECT_EQ(canvas->height(), 768);
-    EXPECT_EQ(canvas->gridColumns(), 128);
-    EXPECT_EQ(canvas->gridRows(), 48);
-    EXPECT_EQ(canvas->colourCount(), 256);
+    EXPECT_EQ(canvas->canvas().width(), 1024);
+    EXPECT_EQ(canvas->canvas().height(), 768);
+    EXPECT_EQ(canvas->canvas().gridColumns(), 128);
+    EXPECT_EQ(canvas->canvas().gridRows(), 48);
+    EXPECT_EQ(canvas->canvas().colourCount(), 256);
     EXPECT_EQ(rt.window_info(rt.current_window())->title, "Graphic1");
     EXPECT_TRUE(childOf(p, rt, rt.current_window()).visible);
 }
@@ -673,18 +673,18 @@ TEST(WriteWindowText, WritesLikeOutTextAndRestoresCurrentWindowAndStatus)
     set_graphics_status(status::altered);
     EXPECT_EQ(rt.write_window_text(other, ""), 0);
     auto canvas = rt.window_canvas(other);
-    ASSERT_NE(canvas, nullptr);                          // configured with defaults on first use
-    EXPECT_EQ(canvas->textPosition(), (TextCell{1, 2})); // one blank written
+    ASSERT_NE(canvas, nullptr);                                   // configured with defaults on first use
+    EXPECT_EQ(canvas->canvas().textPosition(), (TextCell{1, 2})); // one blank written
     EXPECT_EQ(rt.current_window(), focus);
     EXPECT_EQ(graphics_status(), status::altered);
 
     EXPECT_EQ(rt.write_window_text(focus, "AB\r\n"), 4);
-    EXPECT_EQ(rt.window_canvas(focus)->textPosition(), (TextCell{2, 1}));
-    ASSERT_FALSE(rt.window_canvas(focus)->textPieces().empty());
-    EXPECT_EQ(rt.window_canvas(focus)->textPieces()[0].text, "AB");
+    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPosition(), (TextCell{2, 1}));
+    ASSERT_FALSE(rt.window_canvas(focus)->canvas().textPieces().empty());
+    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPieces()[0].text, "AB");
     // A NUL ends the text, the count is what was given.
     EXPECT_EQ(rt.write_window_text(focus, std::string_view("CD\0EF", 5)), 5);
-    EXPECT_EQ(rt.window_canvas(focus)->textPosition(), (TextCell{2, 3}));
+    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPosition(), (TextCell{2, 3}));
 
     // A window opened with the focus stays current after a write.
     int32_t sticky = rt.open_unit_window("Unit 9", OpenFocus::Take);
