@@ -21,7 +21,7 @@
 //   54      4 n   colour table (blue, green, red, 0) for 1, 4 and 8 bits
 //   offset        pixel rows, each padded to a multiple of 4 bytes
 
-#include "platform/Platform.h"
+#include "platform/Picture.h"
 #include "winrt/Colour.h"
 #include "winrt/LittleEndian.h"
 #include "winrt/Rect.h"

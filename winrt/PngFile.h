@@ -2,7 +2,7 @@
 // The indexed picture as an 8-bit palette PNG (W3C PNG format: IHDR colour type 3,
 // PLTE with the picture's own colours, no transparency), encoded with libpng.
 
-#include "platform/Platform.h"
+#include "platform/Picture.h"
 #include "winrt/Colour.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // The program's own font: deterministic glyphs for the headless platform and for tests.
 
-#include "platform/Platform.h"
+#include "platform/Display.h"
 
 namespace platform {
 
