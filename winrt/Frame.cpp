@@ -152,7 +152,8 @@ FrameRuntime::FrameRuntime(FrameRoles platform, WindowRuntime& windows, std::str
                            std::string programDirectory)
     : m_platform(platform), m_windows(windows), m_programName(std::move(programName)),
       m_programDirectory(std::move(programDirectory)),
-      m_gate([&children = platform.children] { return children.isMessageThread(); }), m_bar(defaultMenuBar())
+      m_gate([&children = platform.children] { return children.isMessageThread(); }),
+      m_menu(m_mutex, platform.frame, defaultMenuBar())
 {
 }
 
@@ -169,7 +170,7 @@ void FrameRuntime::start()
     m_windows.set_operation_gate([this] { m_gate.enter(); });
     m_windows.set_input_listener([this] { inputChanged(); });
     m_platform.frame.setFrameEvents(this);
-    publishMenu();
+    m_menu.publish();
     setRunState(RunState::Running);
     m_platform.frame.setStatusText(1, "");
 }
@@ -200,26 +201,7 @@ void FrameRuntime::set_status_message(std::string_view text)
 platform::MenuBar FrameRuntime::menu_bar() const
 {
     std::lock_guard lock(m_mutex);
-    return m_bar;
-}
-
-void FrameRuntime::publishMenu()
-{
-    platform::MenuBar bar;
-    {
-        std::lock_guard lock(m_mutex);
-        bar = m_bar;
-    }
-    m_platform.frame.setMenuBar(bar);
-}
-
-platform::MenuItem* FrameRuntime::findItem(int id)
-{
-    for (auto& menu : m_bar)
-        for (auto& i : menu.items)
-            if (!i.separator && i.id == id)
-                return &i;
-    return nullptr;
+    return m_menu.bar();
 }
 
 void FrameRuntime::setRunState(RunState state)
@@ -233,26 +215,24 @@ void FrameRuntime::setRunState(RunState state)
 
 void FrameRuntime::setUserItemsGrayed(bool grayed)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto& menu : m_bar) {
-            if (menu.items.empty() && menu.id >= command::FirstUser)
+    m_menu.update([grayed](MenuModel& menu) {
+        for (auto& m : menu.bar()) {
+            if (m.items.empty() && m.id >= command::FirstUser)
                 continue;
-            for (auto& i : menu.items)
+            for (auto& i : m.items)
                 if (i.id >= command::FirstUser)
                     i.grayed = grayed;
         }
-    }
-    publishMenu();
+    });
 }
 
 bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, MenuCallback callback)
 {
     if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
         return false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (menu < 1 || menu > int(m_bar.size()) + 1)
+    return m_menu.update([&](MenuModel& model) {
+        platform::MenuBar& bar = model.bar();
+        if (menu < 1 || menu > int(bar.size()) + 1)
             return false;
         platform::MenuItem entry;
         entry.separator = (flags & menuflag::Separator) != 0;
@@ -263,18 +243,17 @@ bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, 
             entry.checked = (flags & menuflag::Checked) != 0;
             m_userItems.push_back(UserItem{std::move(callback)});
         }
-        if (menu == int(m_bar.size()) + 1) {
-            m_bar.push_back(platform::Menu{entry.text, {}, entry.id});
+        if (menu == int(bar.size()) + 1) {
+            bar.push_back(platform::Menu{entry.text, {}, entry.id});
         } else {
-            platform::Menu& target = m_bar[size_t(menu - 1)];
+            platform::Menu& target = bar[size_t(menu - 1)];
             if (target.items.empty() && target.id != 0)
                 target.id = 0; // a plain command of the bar becomes a menu of the same text
             entry.newColumn = !target.items.empty() && target.items.size() % 20 == 0;
             target.items.push_back(entry);
         }
-    }
-    publishMenu();
-    return true;
+        return true;
+    });
 }
 
 bool FrameRuntime::delete_menu_item(int menu, int item)
@@ -282,32 +261,33 @@ bool FrameRuntime::delete_menu_item(int menu, int item)
     if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
         return false;
     bool refused = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (menu < 1 || menu > int(m_bar.size()))
+    const bool deleted = m_menu.update([&](MenuModel& model) {
+        platform::MenuBar& bar = model.bar();
+        if (menu < 1 || menu > int(bar.size()))
             return false;
-        platform::Menu& target = m_bar[size_t(menu - 1)];
+        platform::Menu& target = bar[size_t(menu - 1)];
         if (item == 0) {
-            m_bar.erase(m_bar.begin() + (menu - 1));
-        } else {
-            if (item < 1 || item > int(target.items.size()))
-                return false;
-            const int id = target.items[size_t(item - 1)].id;
-            const bool user = id >= command::FirstUser && id < command::FirstUser + int(m_userItems.size());
-            if (!user && !isRuntimeCommand(id))
-                refused = true;
-            else
-                target.items.erase(target.items.begin() + (item - 1));
+            bar.erase(bar.begin() + (menu - 1));
+            return true;
         }
-    }
+        if (item < 1 || item > int(target.items.size()))
+            return false;
+        const int id = target.items[size_t(item - 1)].id;
+        const bool user = id >= command::FirstUser && id < command::FirstUser + int(m_userItems.size());
+        if (!user && !isRuntimeCommand(id)) {
+            refused = true;
+            return false;
+        }
+        target.items.erase(target.items.begin() + (item - 1));
+        return true;
+    });
     if (refused) {
         m_platform.dialogs.messageBox({"Window Runtime Error",
                                        "Internal Error - unexpected error\nfile \"frame\", line 1",
                                        platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
         return false;
     }
-    publishMenu();
-    return true;
+    return deleted;
 }
 
 int FrameRuntime::set_exit_behaviour(int behaviour)
@@ -327,7 +307,7 @@ void FrameRuntime::program_ended(int code)
         behaviour = m_exitBehaviour;
         m_nestedPauses = 0;
         m_finished = true;
-        if (auto* p = findItem(command::Resume)) {
+        if (auto* p = m_menu.find(command::Resume)) {
             p->text = "&Pause\tCtrl+S";
             p->id = command::Pause;
         }
@@ -364,7 +344,7 @@ void FrameRuntime::pause()
             return;
         }
         finished = m_finished;
-        if (auto* p = findItem(command::Pause)) {
+        if (auto* p = m_menu.find(command::Pause)) {
             p->text = "&Resume\tCtrl+Q";
             p->id = command::Resume;
         }
@@ -375,7 +355,7 @@ void FrameRuntime::pause()
     if (!finished)
         setUserItemsGrayed(true);
     else
-        publishMenu();
+        m_menu.publish();
 }
 
 void FrameRuntime::resume()
@@ -388,7 +368,7 @@ void FrameRuntime::resume()
             --m_nestedPauses;
             return;
         }
-        if (auto* p = findItem(command::Resume)) {
+        if (auto* p = m_menu.find(command::Resume)) {
             p->text = "&Pause\tCtrl+S";
             p->id = command::Pause;
         }
@@ -401,7 +381,7 @@ void FrameRuntime::resume()
     }
     if (finished) {
         setRunState(RunState::Finished);
-        publishMenu();
+        m_menu.publish();
         return;
     }
     setRunState(RunState::Running);
@@ -422,13 +402,13 @@ void FrameRuntime::toggleSizeToFit()
     {
         std::lock_guard lock(m_mutex);
         on = m_sizeToFit = !m_sizeToFit;
-        if (auto* i = findItem(command::SizeToFit))
+        if (auto* i = m_menu.find(command::SizeToFit))
             i->checked = on;
     }
     if (auto info = m_windows.window_info(m_windows.active_window()))
         m_platform.children.setViewMode(info->platformWindow,
                                         on ? platform::ViewMode::SizeToFit : platform::ViewMode::Normal);
-    publishMenu();
+    m_menu.publish();
 }
 
 void FrameRuntime::toggleFullScreen()
@@ -480,11 +460,11 @@ void FrameRuntime::command(int id)
         {
             std::lock_guard lock(m_mutex);
             shown = m_statusBarShown = !m_statusBarShown;
-            if (auto* i = findItem(command::StatusBar))
+            if (auto* i = m_menu.find(command::StatusBar))
                 i->checked = shown;
         }
         m_platform.frame.setStatusBarVisible(shown);
-        publishMenu();
+        m_menu.publish();
         return;
     }
     case command::Contents:
@@ -514,7 +494,7 @@ void FrameRuntime::command(int id)
         const size_t index = size_t(id - command::FirstUser);
         if (m_state == RunState::Paused || index >= m_userItems.size())
             return;
-        if (auto* i = findItem(id)) {
+        if (auto* i = m_menu.find(id)) {
             if (i->grayed)
                 return;
             checked = i->checked ? 1 : 0;
@@ -626,7 +606,7 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
         bool enabled;
         {
             std::lock_guard lock(m_mutex);
-            const auto* i = findItem(id);
+            const auto* i = m_menu.find(id);
             enabled = i && !i->grayed;
         }
         if (enabled)
@@ -728,12 +708,7 @@ void FrameRuntime::refreshStatus()
 void FrameRuntime::inputChanged()
 {
     const bool waiting = m_windows.reading_window() >= 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto* i = findItem(command::Input))
-            i->grayed = !waiting;
-    }
-    publishMenu();
+    m_menu.update([waiting](MenuModel& menu) { menu.setGrayed(command::Input, !waiting); });
     refreshStatus();
 }
 
@@ -763,36 +738,31 @@ void FrameRuntime::beginSelection(SelectionKind kind, bool all)
         }
         state.complete = true;
     }
-    {
-        std::lock_guard lock(m_mutex);
+    m_menu.update([&](MenuModel& menu) {
         m_selection = state;
         for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
-            if (auto* i = findItem(id))
-                i->grayed = true;
-        if (auto* i = findItem(command::Copy))
-            i->grayed = !state.complete;
-    }
-    publishMenu();
+            menu.setGrayed(id, true);
+        menu.setGrayed(command::Copy, !state.complete);
+    });
     refreshStatus();
     invalidateWindow(handle);
 }
 
 void FrameRuntime::endSelection()
 {
-    int32_t handle;
-    {
-        std::lock_guard lock(m_mutex);
+    int32_t handle = -1;
+    const bool ended = m_menu.update([&](MenuModel& menu) {
         if (!m_selection)
-            return;
+            return false;
         handle = m_selection->window;
         m_selection.reset();
         for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
-            if (auto* i = findItem(id))
-                i->grayed = false;
-        if (auto* i = findItem(command::Copy))
-            i->grayed = true;
-    }
-    publishMenu();
+            menu.setGrayed(id, false);
+        menu.setGrayed(command::Copy, true);
+        return true;
+    });
+    if (!ended)
+        return;
     refreshStatus();
     invalidateWindow(handle);
 }
@@ -812,11 +782,10 @@ void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& 
     }
     x += info->scrollX;
     y += info->scrollY;
-    bool statusChanged = false;
-    {
-        std::lock_guard lock(m_mutex);
+    bool handled = false;
+    const bool statusChanged = m_menu.update([&](MenuModel& menu) {
         if (!m_selection || m_selection->window != handle || m_sizeToFit)
-            return;
+            return false;
         SelectionState& s = *m_selection;
         SelectionPoint at;
         if (s.selection.kind == SelectionKind::Text)
@@ -829,31 +798,31 @@ void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& 
             s.selection.start = s.selection.end = at;
             s.marking = true;
             s.complete = false;
-            statusChanged = true;
-            if (auto* i = findItem(command::Copy))
-                i->grayed = true;
-            break;
+            menu.setGrayed(command::Copy, true);
+            handled = true;
+            return true;
         case platform::MouseAction::Move:
             if (!s.marking)
-                return;
+                return false;
             s.selection.end = at;
-            break;
+            handled = true;
+            return false;
         case platform::MouseAction::Release:
             if (!s.marking)
-                return;
+                return false;
             s.selection.end = at;
             s.marking = false;
             s.complete = true;
-            statusChanged = true;
-            if (auto* i = findItem(command::Copy))
-                i->grayed = false;
-            break;
+            menu.setGrayed(command::Copy, false);
+            handled = true;
+            return true;
         }
-    }
-    if (statusChanged) {
-        publishMenu();
+        return false;
+    });
+    if (!handled)
+        return;
+    if (statusChanged)
         refreshStatus();
-    }
     invalidateWindow(handle);
 }
 

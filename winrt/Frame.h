@@ -6,6 +6,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FrameWindow.h"
 #include "platform/SystemDialogs.h"
+#include "winrt/MenuModel.h"
 #include "winrt/PauseGate.h"
 #include "winrt/SavePicture.h"
 #include "winrt/Selection.h"
@@ -182,8 +183,6 @@ private:
     struct UserItem {
         MenuCallback callback;
     };
-    platform::MenuItem* findItem(int id);
-    void publishMenu();
     void setRunState(RunState state);
     void setUserItemsGrayed(bool grayed);
     void toggleSizeToFit();
@@ -207,8 +206,8 @@ private:
     const std::string m_programDirectory;
     PauseGate m_gate;
 
-    mutable std::mutex m_mutex; // guards everything below
-    platform::MenuBar m_bar;
+    mutable std::mutex m_mutex;        // guards everything below
+    MenuModel m_menu;                  // guarded by m_mutex
     std::vector<UserItem> m_userItems; // index: id - FirstUser
     RunState m_state = RunState::Running;
     int m_nestedPauses = 0;
