@@ -289,49 +289,45 @@ CanvasResult Canvas::draw_ellipse(int16_t control, int16_t x1, int16_t y1, int16
     }
 
     Rect& damage = result.damage;
-    {
-        const int bx1 = x1 + m_originX, by1 = y1 + m_originY;
-        const int bx2 = x2 + m_originX, by2 = y2 + m_originY;
-        const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
-        damage = Rect::fromCorners(bx1, by1, bx2, by2).intersected(clip);
-        touch(damage);
-        const uint8_t pen = uint8_t(m_colour);
+    const int bx1 = x1 + m_originX, by1 = y1 + m_originY;
+    const int bx2 = x2 + m_originX, by2 = y2 + m_originY;
+    const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
+    damage = Rect::fromCorners(bx1, by1, bx2, by2).intersected(clip);
+    touch(damage);
+    const uint8_t pen = uint8_t(m_colour);
 
-        const std::vector<std::pair<int, int>>& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
-        auto spanAt = [&](int y) -> const std::pair<int, int>* {
-            const int r = y - by1;
-            return r >= 0 && r < int(spans.size()) ? &spans[size_t(r)] : nullptr;
-        };
-        auto inSpan = [&](const std::pair<int, int>* s, int x) {
-            return s && x >= bx1 + s->first && x <= bx1 + s->second;
-        };
-        for (int y = damage.y; y <= damage.bottom(); ++y) {
-            const auto* span = spanAt(y);
-            if (!span)
-                continue;
-            const int spanLeft = bx1 + span->first, spanRight = bx1 + span->second;
-            const int from = std::max(spanLeft, clip.x), to = std::min(spanRight, clip.right());
-            if (from > to)
-                continue;
-            uint8_t* row = this->row(y);
-            if (control == 3 && !m_fillMask) {
-                // Outline and inside share the pen: the whole span in one go.
-                std::fill(row + from, row + to + 1, pen);
-                continue;
-            }
-            const auto* above = spanAt(y - 1);
-            const auto* below = spanAt(y + 1);
-            for (int x = from; x <= to; ++x) {
-                // The outline is every covered pixel with an uncovered 4-neighbour.
-                bool edge = x == spanLeft || x == spanRight || !inSpan(above, x) || !inSpan(below, x);
-                if (edge)
-                    row[x] = pen;
-                else if (control == 3)
-                    row[x] = brushAt(x, y);
-            }
+    const std::vector<std::pair<int, int>>& spans = ellipseSpans(bx2 - bx1 + 1, by2 - by1 + 1);
+    auto spanAt = [&](int y) -> const std::pair<int, int>* {
+        const int r = y - by1;
+        return r >= 0 && r < int(spans.size()) ? &spans[size_t(r)] : nullptr;
+    };
+    auto inSpan = [&](const std::pair<int, int>* s, int x) { return s && x >= bx1 + s->first && x <= bx1 + s->second; };
+    for (int y = damage.y; y <= damage.bottom(); ++y) {
+        const auto* span = spanAt(y);
+        if (!span)
+            continue;
+        const int spanLeft = bx1 + span->first, spanRight = bx1 + span->second;
+        const int from = std::max(spanLeft, clip.x), to = std::min(spanRight, clip.right());
+        if (from > to)
+            continue;
+        uint8_t* row = this->row(y);
+        if (control == 3 && !m_fillMask) {
+            // Outline and inside share the pen: the whole span in one go.
+            std::fill(row + from, row + to + 1, pen);
+            continue;
         }
-        m_changed = true;
+        const auto* above = spanAt(y - 1);
+        const auto* below = spanAt(y + 1);
+        for (int x = from; x <= to; ++x) {
+            // The outline is every covered pixel with an uncovered 4-neighbour.
+            bool edge = x == spanLeft || x == spanRight || !inSpan(above, x) || !inSpan(below, x);
+            if (edge)
+                row[x] = pen;
+            else if (control == 3)
+                row[x] = brushAt(x, y);
+        }
     }
+    m_changed = true;
     return result;
 }
 
@@ -376,63 +372,61 @@ CanvasResult Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> im
         return {status::invalid, 0, {}};
     CanvasResult result;
     Rect& damage = result.damage;
-    {
-        const PreparedImage* prepared =
-            m_preparedImages.find([&](const std::vector<uint8_t>& key) { return std::ranges::equal(key, image); });
-        if (!prepared) {
-            BitmapDecodeResult decoded = decodeBitmap(image);
-            if (!decoded.ok())
-                return {status::failed, 0, {}};
-            const DecodedBitmap& bmp = decoded.bitmap;
-            PreparedImage& p = m_preparedImages.insert(std::vector<uint8_t>(image.begin(), image.end()));
-            p.width = bmp.width;
-            p.height = bmp.height;
-            // Match each image colour to the palette once: per colour-table entry, or per
-            // distinct colour for pictures without a table.
-            std::vector<uint8_t>& source = p.source;
-            source.assign(size_t(bmp.width) * size_t(bmp.height), 0);
-            if (!bmp.colourTable.empty()) {
-                const auto& tableToPalette = matchTable(bmp.colourTable);
-                for (size_t i = 0; i < source.size(); ++i)
-                    source[i] = tableToPalette[bmp.indices[i]];
-            } else {
-                std::unordered_map<uint32_t, uint8_t> matched;
-                for (size_t i = 0; i < source.size(); ++i) {
-                    uint32_t key = bmp.pixels[i].toColorRef();
-                    auto it = matched.find(key);
-                    if (it == matched.end())
-                        it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
-                    source[i] = it->second;
-                }
-            }
-            prepared = &p;
-        }
-        const std::vector<uint8_t>& source = prepared->source;
-        struct {
-            int width, height;
-        } bmp{prepared->width, prepared->height};
-
-        const int left = x + m_originX, top = y + m_originY;
-        const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
-        damage = Rect{left, top, bmp.width, bmp.height}.intersected(clip);
-        touch(damage);
-        const uint8_t mask = indexMask();
-        // With 256 colours every index result names an entry: copy and or need no clamping.
-        const bool plainBytes = m_colourCount == 256;
-        for (int cy = damage.y; cy <= damage.bottom(); ++cy) {
-            uint8_t* row = this->row(cy);
-            const uint8_t* src = &source[size_t(cy - top) * bmp.width];
-            if (plainBytes && *op == RasterOp::Copy) {
-                std::copy(src + (damage.x - left), src + (damage.right() - left) + 1, row + damage.x);
-            } else if (plainBytes && *op == RasterOp::Or) {
-                orRun(src + (damage.x - left), damage.width, row + damage.x);
-            } else {
-                for (int cx = damage.x; cx <= damage.right(); ++cx)
-                    row[cx] = applyRasterOp(*op, row[cx], src[cx - left], brushAt(cx, cy), mask, m_colourCount);
+    const PreparedImage* prepared =
+        m_preparedImages.find([&](const std::vector<uint8_t>& key) { return std::ranges::equal(key, image); });
+    if (!prepared) {
+        BitmapDecodeResult decoded = decodeBitmap(image);
+        if (!decoded.ok())
+            return {status::failed, 0, {}};
+        const DecodedBitmap& bmp = decoded.bitmap;
+        PreparedImage& p = m_preparedImages.insert(std::vector<uint8_t>(image.begin(), image.end()));
+        p.width = bmp.width;
+        p.height = bmp.height;
+        // Match each image colour to the palette once: per colour-table entry, or per
+        // distinct colour for pictures without a table.
+        std::vector<uint8_t>& source = p.source;
+        source.assign(size_t(bmp.width) * size_t(bmp.height), 0);
+        if (!bmp.colourTable.empty()) {
+            const auto& tableToPalette = matchTable(bmp.colourTable);
+            for (size_t i = 0; i < source.size(); ++i)
+                source[i] = tableToPalette[bmp.indices[i]];
+        } else {
+            std::unordered_map<uint32_t, uint8_t> matched;
+            for (size_t i = 0; i < source.size(); ++i) {
+                uint32_t key = bmp.pixels[i].toColorRef();
+                auto it = matched.find(key);
+                if (it == matched.end())
+                    it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
+                source[i] = it->second;
             }
         }
-        m_changed = true;
+        prepared = &p;
     }
+    const std::vector<uint8_t>& source = prepared->source;
+    struct {
+        int width, height;
+    } bmp{prepared->width, prepared->height};
+
+    const int left = x + m_originX, top = y + m_originY;
+    const Rect clip = m_viewport.intersected(Rect{0, 0, m_width, m_height});
+    damage = Rect{left, top, bmp.width, bmp.height}.intersected(clip);
+    touch(damage);
+    const uint8_t mask = indexMask();
+    // With 256 colours every index result names an entry: copy and or need no clamping.
+    const bool plainBytes = m_colourCount == 256;
+    for (int cy = damage.y; cy <= damage.bottom(); ++cy) {
+        uint8_t* row = this->row(cy);
+        const uint8_t* src = &source[size_t(cy - top) * bmp.width];
+        if (plainBytes && *op == RasterOp::Copy) {
+            std::copy(src + (damage.x - left), src + (damage.right() - left) + 1, row + damage.x);
+        } else if (plainBytes && *op == RasterOp::Or) {
+            orRun(src + (damage.x - left), damage.width, row + damage.x);
+        } else {
+            for (int cx = damage.x; cx <= damage.right(); ++cx)
+                row[cx] = applyRasterOp(*op, row[cx], src[cx - left], brushAt(cx, cy), mask, m_colourCount);
+        }
+    }
+    m_changed = true;
     return result;
 }
 
@@ -485,30 +479,28 @@ CanvasResult Canvas::clear_screen(int16_t area)
         return {status::invalid, 0, {}};
     CanvasResult result{status::ok, 1, {}};
     Rect& damage = result.damage;
-    {
-        switch (area) {
-        case 0:
-            damage = Rect{0, 0, m_width, m_height};
-            fillRect(m_uniform == uint8_t(m_background) ? m_drawn : damage, uint8_t(m_background));
-            m_uniform = uint8_t(m_background);
-            m_drawn = {};
-            clearTextRecord(TextWindow{1, 1, m_gridRows, m_gridColumns});
-            m_changed = false;
-            break;
-        case 1:
-            damage = m_viewport;
-            fillRect(damage, 0);
-            break;
-        case 2:
-            // The text window's record goes with its pixels, so that copying text never
-            // returns characters that are no longer shown.
-            damage = textWindowPixels();
-            fillRect(damage, uint8_t(m_background));
-            clearTextRecord(m_textWindow);
-            break;
-        }
-        m_textPosition = TextCell{1, 1};
+    switch (area) {
+    case 0:
+        damage = Rect{0, 0, m_width, m_height};
+        fillRect(m_uniform == uint8_t(m_background) ? m_drawn : damage, uint8_t(m_background));
+        m_uniform = uint8_t(m_background);
+        m_drawn = {};
+        clearTextRecord(TextWindow{1, 1, m_gridRows, m_gridColumns});
+        m_changed = false;
+        break;
+    case 1:
+        damage = m_viewport;
+        fillRect(damage, 0);
+        break;
+    case 2:
+        // The text window's record goes with its pixels, so that copying text never
+        // returns characters that are no longer shown.
+        damage = textWindowPixels();
+        fillRect(damage, uint8_t(m_background));
+        clearTextRecord(m_textWindow);
+        break;
     }
+    m_textPosition = TextCell{1, 1};
     return result;
 }
 
@@ -523,8 +515,12 @@ void Canvas::drawCharacter(int gridRow, int gridColumn, unsigned char ch)
             m_cellColours = {ink, paper};
             m_glyphKnown.reset();
         }
-        if (m_glyphCells.empty())
-            m_glyphCells.resize(256 * cell);
+        if (!m_glyphCells) {
+            // Zeroed by the system, like the pixels: only the cells of characters drawn are touched.
+            m_glyphCells.reset(static_cast<uint8_t*>(std::calloc(256 * cell, 1)));
+            if (!m_glyphCells)
+                throw std::bad_alloc();
+        }
         uint8_t* slot = &m_glyphCells[size_t(ch) * cell];
         if (!m_glyphKnown.test(ch)) {
             std::fill(m_glyphMask.begin(), m_glyphMask.end(), uint8_t(0));
@@ -585,37 +581,34 @@ CanvasResult Canvas::out_text(std::string_view text)
 
     CanvasResult result;
     Rect& damage = result.damage;
-    {
-        if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
-            return result;
-        m_textShown = true;
-        for (char c : text) {
-            const int gridRow = m_textWindow.top + m_textPosition.row - 1;
-            if (c == '\r') {
-                m_textPosition.column = 1;
-                continue;
-            }
-            if (c == '\n') {
-                bool rowHasText = false;
-                for (int col = 1; col <= m_gridColumns && !rowHasText; ++col)
-                    rowHasText = m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(col - 1)].written;
-                if (!rowHasText)
-                    m_emptyLine[size_t(gridRow - 1)] = 1;
-                newLine(damage);
-                continue;
-            }
-            if (m_textPosition.column > m_textWindow.columns()) {
-                if (m_wrap == Wrap::Off)
-                    continue; // past the right edge without wrap: not shown
-                newLine(damage);
-            }
-            const int row = m_textWindow.top + m_textPosition.row - 1;
-            const int column = m_textWindow.left + m_textPosition.column - 1;
-            drawCharacter(row, column, static_cast<unsigned char>(c));
-            damage =
-                damage.united(Rect{(column - 1) * m_cellWidth, (row - 1) * m_cellHeight, m_cellWidth, m_cellHeight});
-            ++m_textPosition.column;
+    if (m_textWindow.rows() <= 0 || m_textWindow.columns() <= 0)
+        return result;
+    m_textShown = true;
+    for (char c : text) {
+        const int gridRow = m_textWindow.top + m_textPosition.row - 1;
+        if (c == '\r') {
+            m_textPosition.column = 1;
+            continue;
         }
+        if (c == '\n') {
+            bool rowHasText = false;
+            for (int col = 1; col <= m_gridColumns && !rowHasText; ++col)
+                rowHasText = m_textRecord[size_t(gridRow - 1) * m_gridColumns + size_t(col - 1)].written;
+            if (!rowHasText)
+                m_emptyLine[size_t(gridRow - 1)] = 1;
+            newLine(damage);
+            continue;
+        }
+        if (m_textPosition.column > m_textWindow.columns()) {
+            if (m_wrap == Wrap::Off)
+                continue; // past the right edge without wrap: not shown
+            newLine(damage);
+        }
+        const int row = m_textWindow.top + m_textPosition.row - 1;
+        const int column = m_textWindow.left + m_textPosition.column - 1;
+        drawCharacter(row, column, static_cast<unsigned char>(c));
+        damage = damage.united(Rect{(column - 1) * m_cellWidth, (row - 1) * m_cellHeight, m_cellWidth, m_cellHeight});
+        ++m_textPosition.column;
     }
     return result;
 }

@@ -279,7 +279,7 @@ private:
     std::vector<uint8_t> m_glyphMask;         // one cell
     // Each character's cell once drawn, in the colours of m_cellColours (small cells only):
     // the text of a listing and the progress dots repeat a few characters many times.
-    std::vector<uint8_t> m_glyphCells;
+    std::unique_ptr<uint8_t[], FreeBytes> m_glyphCells;
     std::bitset<256> m_glyphKnown;
     std::pair<uint8_t, uint8_t> m_cellColours{0, 0}; // ink, paper
 };

@@ -220,9 +220,15 @@ WindowRuntime::ThreadRecord& WindowRuntime::threadRecord()
     // Keyed by the runtime's serial number, not its address, so that a runtime made later at
     // the same address starts with fresh records.
     thread_local std::unordered_map<uint64_t, ThreadRecord> records;
+    // The runtime asked last, remembered: progress output asks once per dot. Records are never
+    // erased, so the pointer stays valid.
+    thread_local std::pair<uint64_t, ThreadRecord*> last{0, nullptr};
+    if (last.second && last.first == m_serial)
+        return *last.second;
     auto [it, inserted] = records.try_emplace(m_serial);
     if (inserted)
         it->second.current = ensureFocusWindow();
+    last = {m_serial, &it->second};
     return it->second;
 }
 
