@@ -101,6 +101,20 @@ std::string_view print_message_text(int number)
     }
 }
 
+std::optional<int> printDialogMessage(platform::PrintDialogOutcome outcome)
+{
+    using Outcome = platform::PrintDialogOutcome;
+    // Accepted appears here only when the dialog gave no job after all.
+    static constexpr std::pair<Outcome, int> messages[] = {
+        {Outcome::Accepted, 0},         {Outcome::Failed, 0},    {Outcome::DriverLoadFailed, 1},
+        {Outcome::NoDefaultPrinter, 2}, {Outcome::NoPrinter, 3},
+    };
+    for (const auto& [from, number] : messages)
+        if (from == outcome)
+            return number;
+    return std::nullopt;
+}
+
 std::optional<int> helpTopic(int id)
 {
     // Each command's topic number in the help file.
@@ -911,16 +925,9 @@ void FrameRuntime::print()
     };
 
     platform::PrintDialogResult dialog = m_platform.dialogs.printDialog();
-    switch (dialog.outcome) {
-    case platform::PrintDialogOutcome::Accepted: break;
-    case platform::PrintDialogOutcome::Cancelled: return;
-    case platform::PrintDialogOutcome::DriverLoadFailed: message(1); return;
-    case platform::PrintDialogOutcome::NoDefaultPrinter: message(2); return;
-    case platform::PrintDialogOutcome::NoPrinter: message(3); return;
-    case platform::PrintDialogOutcome::Failed: message(0); return;
-    }
-    if (!dialog.job) {
-        message(0);
+    if (dialog.outcome != platform::PrintDialogOutcome::Accepted || !dialog.job) {
+        if (const auto number = printDialogMessage(dialog.outcome))
+            message(*number);
         return;
     }
     platform::PrintJob& job = *dialog.job;

@@ -82,6 +82,9 @@ std::optional<int> helpTopic(int commandId);
 
 // The texts of the print messages, by number (0 to 4 and 9); empty for another number.
 std::string_view print_message_text(int number);
+// The print message a print dialog that gives no job ends with, by its number; empty when the
+// dialog ends quietly (the user cancelled it).
+std::optional<int> printDialogMessage(platform::PrintDialogOutcome outcome);
 
 // The help file: WINRT_HELP names it (a directory means WINRT in it; a name without extension
 // gets .html), else WINRT.html found beside the program, in the working directory or on the
