@@ -1,11 +1,11 @@
 // The picture: depth sort, drawing and the view change of the 10000-atom surface.
 
+#include "platform/PngFile.h"
 #include "platform/headless/BuiltinGlyphs.h"
 #include "geometry/Slab.h"
 #include "render/Palette.h"
 #include "render/Scene.h"
 #include "winrt/WindowCanvas.h"
-#include "winrt/PngFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -105,7 +105,7 @@ void BM_EncodePng_ZincBlendeA_111(benchmark::State& st)
     std::string error;
     size_t bytes = 0;
     for (auto _ : st)
-        bytes = winrt::encodePng(picture, error).size();
+        bytes = platform::encodePng(picture, error).size();
     st.counters["bytes"] = double(bytes);
 }
 

@@ -7,13 +7,13 @@
 #include "crystal/Vec3.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
-#include "winrt/PngFile.h"
 #include "geometry/Listing.h"
 #include "geometry/Slab.h"
 #include "render/Scene.h"
 #include "runtime/ConsoleEvents.h"
 #include "runtime/Runtime.h"
 #include "platform/FileSystem.h"
+#include "platform/PngFile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -213,7 +213,7 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
     }
     std::string error;
     const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
-    const std::vector<uint8_t> file = png ? winrt::encodePng(picture, error) : winrt::encodeBitmap(picture);
+    const std::vector<uint8_t> file = png ? platform::encodePng(picture, error) : winrt::encodeBitmap(picture);
     const bool written = !file.empty() && writeFile(cmd.out, file, error);
     if (!written) {
         std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';

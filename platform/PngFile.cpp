@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 
@@ -25,15 +26,20 @@ bool validPicture(const PngPicture& p, std::string& error)
         error = "no picture to write";
         return false;
     }
-    // A full palette has a colour for every byte.
-    if (indexed && p.palette.size() < 256)
-        for (int y = 0; y < p.height; ++y)
-            for (const uint8_t* i = p.rows + std::size_t(y) * p.stride;
-                 i != p.rows + std::size_t(y) * p.stride + rowBytes; ++i)
-                if (*i >= p.palette.size()) {
-                    error = "a pixel names a colour the palette lacks";
-                    return false;
-                }
+    // A full palette names every byte; a shorter one is checked against the largest index, a
+    // loop the compiler vectorises.
+    if (indexed && p.palette.size() < 256) {
+        uint8_t largest = 0;
+        for (int y = 0; y < p.height; ++y) {
+            const uint8_t* row = p.rows + std::size_t(y) * p.stride;
+            for (std::size_t x = 0; x < rowBytes; ++x)
+                largest = std::max(largest, row[x]);
+        }
+        if (largest >= p.palette.size()) {
+            error = "a pixel names a colour the palette lacks";
+            return false;
+        }
+    }
     return true;
 }
 
@@ -91,6 +97,21 @@ std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return out;
+}
+
+std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error)
+{
+    std::vector<PngColour> palette;
+    palette.reserve(picture.palette.size());
+    for (uint32_t colour : picture.palette)
+        palette.push_back({uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)});
+    if (palette.empty()
+        || picture.pixels.size() < std::size_t(std::max(picture.width, 0)) * std::size_t(std::max(picture.height, 0))) {
+        error = "no picture to write";
+        return {};
+    }
+    return encodePng(
+        PngPicture{picture.width, picture.height, picture.pixels.data(), std::size_t(picture.width), palette}, error);
 }
 
 } // namespace platform

@@ -3,6 +3,8 @@
 // picture's own colours, no transparency) and opaque RGB pictures (colour type 2) given in
 // Cairo's RGB24 layout.
 
+#include "platform/Picture.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,5 +36,8 @@ struct PngPicture {
 // at the usual level, or a lighter one for poster sizes (above two million pixels: less than
 // half the time for a file a fifth larger).
 std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error);
+
+// A captured picture (palette 0x00BBGGRR) as a palette PNG.
+std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error);
 
 } // namespace platform

@@ -4,7 +4,7 @@
 #include "platform/headless/BuiltinGlyphs.h"
 #include "winrt/BitmapFile.h"
 #include "winrt/Canvas.h"
-#include "winrt/PngFile.h"
+#include "platform/PngFile.h"
 #include "winrt/SavePicture.h"
 
 #include <QImage>
@@ -106,11 +106,8 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     fs::remove(path);
 
     // The same canvas as a palette PNG: every pixel the canvas's colour, the palette kept.
-    std::vector<winrt::Rgb> palette;
-    for (int i = 0; i < canvas.colourCount(); ++i)
-        palette.push_back(canvas.paletteEntry(i));
     std::string error;
-    const auto png = winrt::encodePng(800, 600, canvas.pixels(), palette, error);
+    const auto png = platform::encodePng(winrt::capturePicture(canvas, winrt::Rect{0, 0, 800, 600}), error);
     ASSERT_FALSE(png.empty()) << error;
     QImage decoded;
     ASSERT_TRUE(decoded.loadFromData(png.data(), int(png.size()), "PNG"));
