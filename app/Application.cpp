@@ -36,12 +36,12 @@ public:
     explicit CurrentWindowProgress(winrt::WindowRuntime& windows) : m_windows(windows) {}
     void writeText(std::string_view text) override
     {
-        if (auto canvas = m_windows.current_canvas())
+        if (auto canvas = m_windows.currentCanvas())
             canvas->out_text(text);
     }
     void clearWindow() override
     {
-        if (auto canvas = m_windows.current_canvas())
+        if (auto canvas = m_windows.currentCanvas())
             canvas->clear_screen(0);
     }
 
@@ -71,7 +71,7 @@ std::string startTitle() { return "planes" + std::string(74, ' '); }
 
 void WindowUnitOutput::writeWindowText(int unit, std::string_view text)
 {
-    m_windows.write_window_text(m_windows.unit_window(unit), text);
+    m_windows.write_window_text(m_windows.unitWindow(unit), text);
 }
 
 Application::Application(winrt::WindowRuntime& windows, rt::Runtime& runtime, ApplicationState& state)
@@ -91,15 +91,15 @@ void Application::startUp()
     m_state.config.text_columns = -1;
     m_state.config.text_rows = -1;
     m_state.config.colour_count = 256;
-    m_state.config.font_size = winrt::font_cell(10, 18);
-    m_state.config.set_title(startTitle());
+    m_state.config.font_size = winrt::fontCell(10, 18);
+    m_state.config.setTitle(startTitle());
     if (!m_windows.set_window_config(m_state.config))
         m_windows.set_window_config(m_state.config);
 
     m_state.size = {KindPlace, 0, 0, ChildRows, ChildColumns};
     m_windows.set_window_size(0, m_state.size);
 
-    if (auto canvas = m_windows.current_canvas()) {
+    if (auto canvas = m_windows.currentCanvas()) {
         render::installPalette(*canvas);
         canvas->clear_screen(0);
     }
@@ -107,9 +107,9 @@ void Application::startUp()
 
 void Application::setSurfaceTitle()
 {
-    m_state.config.set_title(surfaceTitle(m_state.latticeCode, m_state.miller));
+    m_state.config.setTitle(surfaceTitle(m_state.latticeCode, m_state.miller));
     m_windows.set_window_config(m_state.config);
-    if (auto canvas = m_windows.current_canvas())
+    if (auto canvas = m_windows.currentCanvas())
         render::installPalette(*canvas);
 }
 
@@ -140,7 +140,7 @@ void Application::showSurface()
     geometry::writeStructureListing(m_state.lattice, m_runtime);
     CurrentWindowProgress progress(m_windows);
     buildSlab(m_state, m_runtime, progress);
-    auto canvas = m_windows.current_canvas();
+    auto canvas = m_windows.currentCanvas();
     if (!canvas)
         return;
     canvas->clear_screen(0);
@@ -161,7 +161,7 @@ void Application::applyView(float rotation, float tilt)
 {
     CurrentWindowProgress progress(m_windows);
     turnView(m_state, rotation, tilt, progress);
-    if (auto canvas = m_windows.current_canvas())
+    if (auto canvas = m_windows.currentCanvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
     shown();
 }
@@ -170,7 +170,7 @@ void Application::resetView()
 {
     CurrentWindowProgress progress(m_windows);
     render::resetViewCoordinates(m_state.atoms, progress);
-    if (auto canvas = m_windows.current_canvas())
+    if (auto canvas = m_windows.currentCanvas())
         render::drawScene(m_state.atoms, m_state.latticeCode, *canvas);
     m_state.rotation = 0.0f;
     m_state.tilt = 0.0f;

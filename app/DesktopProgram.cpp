@@ -56,7 +56,7 @@ void DesktopProgram::start(platform::Platform& platform, std::unique_ptr<platfor
     m_parts = std::make_unique<Parts>(platform, programName, m_programDirectory, std::move(dialogHost));
     m_parts->frame.start();
     // The message thread's first use of the window runtime opens the focus window.
-    m_parts->windows.current_window();
+    m_parts->windows.currentWindow();
     for (int unit : {0, 5, 6})
         m_parts->runtime.units().connectWindow(unit, &m_parts->unitOutput);
     m_parts->program = std::thread([this] { programMain(); });

@@ -237,9 +237,9 @@ void runApplication(Application& application, winrt::FrameRuntime& frame, dialog
         });
     }
     ApplicationDialogs dialogs(runtime, application);
-    while (!frame.frame_closed()) {
+    while (!frame.frameClosed()) {
         dialogs.chooseSurface();
-        if (frame.frame_closed())
+        if (frame.frameClosed())
             break;
         application.showSurface();
         dialogs.showViewDialog();

@@ -33,7 +33,7 @@ void DesktopProgramEnd::programEnded(int code)
         std::lock_guard lock(m_mutex);
         m_ended = true;
     }
-    m_frame.program_ended(code);
+    m_frame.programEnded(code);
 }
 
 void DesktopProgramEnd::exitProcess(uint32_t status)

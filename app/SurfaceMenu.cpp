@@ -83,7 +83,7 @@ SurfaceMenu::~SurfaceMenu() = default;
 
 void SurfaceMenu::install()
 {
-    const int menu = int(m_frame.menu_bar().size()) + 1;
+    const int menu = int(m_frame.menuBar().size()) + 1;
     m_frame.append_menu_item(menu, 0, "S&urface", [](int32_t&) {});
     m_frame.append_menu_item(menu, 0, "&Material...", [this](int32_t&) { chooseMaterial(); });
     m_frame.append_menu_item(menu, 0, "&Export Slab...", [this](int32_t&) { exportSlab(); });
@@ -195,21 +195,21 @@ int32_t SurfaceMenu::openWindow(const char* title, int columns, int rows, int ce
     if (handle < 0)
         return -1;
     // The window is configured as the message thread's current window for a moment.
-    const int32_t previous = m_windows.current_window();
+    const int32_t previous = m_windows.currentWindow();
     m_windows.set_current_window(handle);
     winrt::WindowConfig config;
     config.text_columns = int16_t(columns);
     config.text_rows = int16_t(rows);
     config.colour_count = 256;
-    config.font_size = winrt::font_cell(cellWidth, cellHeight);
-    config.set_title(title);
+    config.font_size = winrt::fontCell(cellWidth, cellHeight);
+    config.setTitle(title);
     if (!m_windows.set_window_config(config))
         m_windows.set_window_config(config);
     if (previous >= 0)
         m_windows.set_current_window(previous);
     // Beside the picture, at the frame's top.
-    const auto info = m_windows.window_info(handle);
-    const auto picture = m_windows.window_info(m_windows.focus_window());
+    const auto info = m_windows.windowInfo(handle);
+    const auto picture = m_windows.windowInfo(m_windows.focusWindow());
     if (info && picture) {
         const platform::Rect beside = m_children.windowRect(picture->platformWindow);
         const platform::Rect own = m_children.windowRect(info->platformWindow);
@@ -232,7 +232,7 @@ void SurfaceMenu::showReport()
         }
         m_reportWindow.store(handle);
     }
-    if (const auto info = m_windows.window_info(handle))
+    if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
     const SurfaceSnapshot shown = snapshot();
     writeReport(shown, material(geometry::latticeKind(shown.code)));
@@ -247,7 +247,7 @@ void SurfaceMenu::writeReport(const SurfaceSnapshot& snapshot, const crystal::Ma
     else
         text = "No report: " + error + "\n";
     std::lock_guard lock(m_writing);
-    if (auto canvas = m_windows.window_canvas(m_reportWindow.load()))
+    if (auto canvas = m_windows.windowCanvas(m_reportWindow.load()))
         canvas->clear_screen(0);
     m_units->write(ReportUnit, text);
 }
@@ -498,7 +498,7 @@ bool SurfaceMenu::showPattern(const DiffractionSettings& settings, std::string& 
         std::lock_guard lock(m_mutex);
         m_diffraction = settings;
     }
-    if (const auto info = m_windows.window_info(handle))
+    if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
     return true;
 }
@@ -527,7 +527,7 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
         return false;
 
     std::lock_guard lock(m_writing);
-    auto canvas = m_windows.window_canvas(m_patternWindow.load());
+    auto canvas = m_windows.windowCanvas(m_patternWindow.load());
     if (!canvas) {
         error = "no window for the pattern";
         return false;

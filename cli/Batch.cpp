@@ -199,7 +199,7 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
     if (cmd.rotate || cmd.tilt)
         application.applyView(cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f));
 
-    auto canvas = windows.window_canvas(windows.focus_window());
+    auto canvas = windows.windowCanvas(windows.focusWindow());
     if (!canvas) {
         std::cerr << "facetor: the window has no picture\n";
         return 1;

@@ -113,7 +113,7 @@ void ConsoleEventWatch::watch()
         return;
     for (int s : kEventSignals)
         ::signal(s, SIG_DFL);
-    m_runtime.console_event(byte);
+    m_runtime.consoleEvent(byte);
 }
 
 } // namespace rt

@@ -20,7 +20,7 @@ std::string_view consoleEventName(int signal);
 constexpr int consoleEventStatus(int signal) { return 128 + signal; }
 
 // While it lives, SIGINT, SIGQUIT, SIGHUP and SIGTERM end the program through
-// runtime.console_event, called on a thread of the watch's own. The handlers only write the
+// runtime.consoleEvent, called on a thread of the watch's own. The handlers only write the
 // signal's number to a pipe. Once an event is taken the four signals get their default action
 // back, so that a second one ends the process at once. The thread that makes the watch no
 // longer receives the four signals while it lives. One watch at a time.

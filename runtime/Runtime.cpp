@@ -594,7 +594,7 @@ void Runtime::end_program_thread()
     }
 }
 
-void Runtime::console_event(int signal)
+void Runtime::consoleEvent(int signal)
 {
     const auto status = static_cast<uint32_t>(consoleEventStatus(signal));
     if (!beginEnding(status)) {

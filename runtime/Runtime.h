@@ -174,7 +174,7 @@ public:
     // unit closed, the window runtime told, exit with 128 + signal. An I/O statement of the
     // program after that stops its thread (exitProcess). While the program is already ending,
     // exits at once with the status of that ending.
-    void console_event(int signal);
+    void consoleEvent(int signal);
 
     // Whether unit is connected, asked safely while a console event may be closing the units.
     bool unitConnected(int unit);

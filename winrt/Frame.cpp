@@ -88,7 +88,7 @@ platform::MenuBar defaultMenuBar()
     return bar;
 }
 
-std::string_view print_message_text(int number)
+std::string_view printMessageText(int number)
 {
     switch (number) {
     case 0: return "Error! Printing Aborted";
@@ -173,8 +173,8 @@ FrameRuntime::FrameRuntime(FrameRoles platform, WindowRuntime& windows, std::str
 
 FrameRuntime::~FrameRuntime()
 {
-    m_windows.set_input_listener({});
-    m_windows.cancel_reads();
+    m_windows.setInputListener({});
+    m_windows.cancelReads();
     m_gate.resume();
     m_platform.frame.setFrameEvents(nullptr);
 }
@@ -182,7 +182,7 @@ FrameRuntime::~FrameRuntime()
 void FrameRuntime::start()
 {
     m_windows.set_operation_gate([this] { m_gate.enter(); });
-    m_windows.set_input_listener([this] { inputChanged(); });
+    m_windows.setInputListener([this] { inputChanged(); });
     m_platform.frame.setFrameEvents(this);
     m_menu.publish();
     setRunState(RunState::Running);
@@ -191,19 +191,19 @@ void FrameRuntime::start()
 
 std::string FrameRuntime::banner() { return "FACETOR window runtime, version 1.0"; }
 
-RunState FrameRuntime::run_state() const
+RunState FrameRuntime::runState() const
 {
     std::lock_guard lock(m_mutex);
     return m_state;
 }
 
-std::string FrameRuntime::status_message() const
+std::string FrameRuntime::statusMessage() const
 {
     std::lock_guard lock(m_mutex);
     return m_message;
 }
 
-void FrameRuntime::set_status_message(std::string_view text)
+void FrameRuntime::setStatusMessage(std::string_view text)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -212,7 +212,7 @@ void FrameRuntime::set_status_message(std::string_view text)
     m_platform.frame.setStatusText(1, text);
 }
 
-platform::MenuBar FrameRuntime::menu_bar() const
+platform::MenuBar FrameRuntime::menuBar() const
 {
     std::lock_guard lock(m_mutex);
     return m_menu.bar();
@@ -242,7 +242,7 @@ void FrameRuntime::setUserItemsGrayed(bool grayed)
 
 bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, MenuCallback callback)
 {
-    if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
+    if (!m_platform.children.isMessageThread() && !m_windows.currentCanvas())
         return false;
     return m_menu.update([&](MenuModel& model) {
         platform::MenuBar& bar = model.bar();
@@ -272,7 +272,7 @@ bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, 
 
 bool FrameRuntime::delete_menu_item(int menu, int item)
 {
-    if (!m_platform.children.isMessageThread() && !m_windows.current_canvas())
+    if (!m_platform.children.isMessageThread() && !m_windows.currentCanvas())
         return false;
     bool refused = false;
     const bool deleted = m_menu.update([&](MenuModel& model) {
@@ -313,7 +313,7 @@ int FrameRuntime::set_exit_behaviour(int behaviour)
     return 0;
 }
 
-void FrameRuntime::program_ended(int code)
+void FrameRuntime::programEnded(int code)
 {
     ExitBehaviour behaviour;
     {
@@ -405,7 +405,7 @@ void FrameRuntime::resume()
 void FrameRuntime::closeFrame()
 {
     m_closed = true;
-    m_windows.cancel_reads();
+    m_windows.cancelReads();
     m_gate.resume();
     m_platform.frame.closeFrame();
 }
@@ -419,7 +419,7 @@ void FrameRuntime::toggleSizeToFit()
         if (auto* i = m_menu.find(command::SizeToFit))
             i->checked = on;
     }
-    if (auto info = m_windows.window_info(m_windows.active_window()))
+    if (auto info = m_windows.windowInfo(m_windows.activeWindow()))
         m_platform.children.setViewMode(info->platformWindow,
                                         on ? platform::ViewMode::SizeToFit : platform::ViewMode::Normal);
     m_menu.publish();
@@ -438,8 +438,8 @@ void FrameRuntime::toggleFullScreen()
         m_fullScreen = -1;
         return;
     }
-    const int32_t handle = m_windows.active_window();
-    if (auto info = m_windows.window_info(handle)) {
+    const int32_t handle = m_windows.activeWindow();
+    if (auto info = m_windows.windowInfo(handle)) {
         m_platform.frame.setFullScreen(info->platformWindow);
         std::lock_guard lock(m_mutex);
         m_fullScreen = handle;
@@ -464,7 +464,7 @@ void FrameRuntime::command(int id)
     case command::Save: save(); return;
     case command::Print: print(); return;
     case command::Paste: paste(); return;
-    case command::ClearPaste: m_windows.clear_paste(); return;
+    case command::ClearPaste: m_windows.clearPaste(); return;
     case command::Input: activateReader(); return;
     case command::Cascade: m_platform.children.cascadeChildren(); return;
     case command::Tile: m_platform.children.tileChildren(); return;
@@ -539,9 +539,9 @@ void FrameRuntime::helpOnMenuItem(int id)
 
 void FrameRuntime::paint(platform::WindowId window, const std::function<void(const platform::PictureView&)>& draw)
 {
-    const int32_t handle = m_windows.handle_of(window);
-    auto canvas = m_windows.window_canvas(handle);
-    auto info = m_windows.window_info(handle);
+    const int32_t handle = m_windows.handleOf(window);
+    auto canvas = m_windows.windowCanvas(handle);
+    auto info = m_windows.windowInfo(handle);
     if (!canvas || !info)
         return;
     auto lock = canvas->lockDrawing();
@@ -579,16 +579,16 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
 void FrameRuntime::scroll(platform::WindowId window, platform::ScrollAxis axis, platform::WindowScroll request,
                           int position)
 {
-    const int32_t handle = m_windows.handle_of(window);
+    const int32_t handle = m_windows.handleOf(window);
     if (handle >= 0)
-        m_windows.scroll_window(handle, axis, request, position);
+        m_windows.scrollWindow(handle, axis, request, position);
 }
 
 void FrameRuntime::resized(platform::WindowId window)
 {
-    const int32_t handle = m_windows.handle_of(window);
+    const int32_t handle = m_windows.handleOf(window);
     if (handle >= 0)
-        m_windows.update_scroll_bars(handle);
+        m_windows.updateScrollBars(handle);
 }
 
 void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
@@ -627,10 +627,10 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
             command(id);
         return;
     }
-    const int32_t handle = m_windows.handle_of(window);
+    const int32_t handle = m_windows.handleOf(window);
     auto scrollBy = [&](ScrollAxis axis, WindowScroll r) {
         if (handle >= 0)
-            m_windows.scroll_window(handle, axis, r);
+            m_windows.scrollWindow(handle, axis, r);
     };
     switch (k.key) {
     case Key::Left: scrollBy(ScrollAxis::Horizontal, WindowScroll::LineBack); return;
@@ -660,14 +660,14 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
         ch = '\r';
     else if (k.key == Key::Character && !k.ctrl && !k.alt && k.character > 0 && k.character < 0x100)
         ch = char(k.character);
-    if (ch == 0 || run_state() == RunState::Paused || !m_windows.type_key(handle, ch))
+    if (ch == 0 || runState() == RunState::Paused || !m_windows.typeKey(handle, ch))
         m_platform.frame.beep();
 }
 
 void FrameRuntime::frameClosing()
 {
     m_closed = true;
-    m_windows.cancel_reads();
+    m_windows.cancelReads();
     m_gate.resume();
 }
 
@@ -686,7 +686,7 @@ std::optional<FrameRuntime::SelectionState> FrameRuntime::selection() const
 
 void FrameRuntime::invalidateWindow(int32_t handle)
 {
-    if (auto info = m_windows.window_info(handle)) {
+    if (auto info = m_windows.windowInfo(handle)) {
         const platform::Size client = m_platform.children.clientSize(info->platformWindow);
         m_platform.children.invalidate(info->platformWindow, {0, 0, client.width, client.height});
     }
@@ -703,33 +703,33 @@ void FrameRuntime::refreshStatus()
     }
     std::string text;
     if (selection) {
-        const auto info = m_windows.window_info(selection->window);
+        const auto info = m_windows.windowInfo(selection->window);
         const std::string title = info ? info->title : std::string();
         const bool isText = selection->selection.kind == SelectionKind::Text;
         if (selection->marking)
             text = (isText ? "Mark Text - " : "Mark Graphics - ") + title;
         else
             text = (isText ? "Select Text - " : "Select graphics in ") + title;
-    } else if (m_windows.paste_pending()) {
+    } else if (m_windows.pastePending()) {
         text = "Paste input pending";
-    } else if (const int32_t reader = m_windows.reading_window(); reader >= 0) {
-        const auto info = m_windows.window_info(reader);
+    } else if (const int32_t reader = m_windows.readingWindow(); reader >= 0) {
+        const auto info = m_windows.windowInfo(reader);
         text = "Input pending in " + (info ? info->title : std::string());
     }
-    set_status_message(text);
+    setStatusMessage(text);
 }
 
 void FrameRuntime::inputChanged()
 {
-    const bool waiting = m_windows.reading_window() >= 0;
+    const bool waiting = m_windows.readingWindow() >= 0;
     m_menu.update([waiting](MenuModel& menu) { menu.setGrayed(command::Input, !waiting); });
     refreshStatus();
 }
 
 void FrameRuntime::beginSelection(SelectionKind kind, bool all)
 {
-    const int32_t handle = m_windows.active_window();
-    auto canvas = m_windows.window_canvas(handle);
+    const int32_t handle = m_windows.activeWindow();
+    auto canvas = m_windows.windowCanvas(handle);
     if (!canvas)
         return;
     {
@@ -783,9 +783,9 @@ void FrameRuntime::endSelection()
 
 void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& event)
 {
-    const int32_t handle = m_windows.handle_of(window);
-    const auto info = m_windows.window_info(handle);
-    auto canvas = m_windows.window_canvas(handle);
+    const int32_t handle = m_windows.handleOf(window);
+    const auto info = m_windows.windowInfo(handle);
+    auto canvas = m_windows.windowCanvas(handle);
     if (!info || !canvas)
         return;
     int x = event.x, y = event.y;
@@ -849,7 +849,7 @@ void FrameRuntime::copySelection()
     }
     if (!state || !state->complete)
         return;
-    auto canvas = m_windows.window_canvas(state->window);
+    auto canvas = m_windows.windowCanvas(state->window);
     if (canvas) {
         const Selection& s = state->selection;
         bool ok;
@@ -872,8 +872,8 @@ void FrameRuntime::copySelection()
 
 void FrameRuntime::save()
 {
-    const int32_t handle = m_windows.active_window();
-    auto canvas = m_windows.window_canvas(handle);
+    const int32_t handle = m_windows.activeWindow();
+    auto canvas = m_windows.windowCanvas(handle);
     if (!canvas)
         return;
     ProgramHold hold(m_gate);
@@ -897,9 +897,9 @@ void FrameRuntime::save()
 
 void FrameRuntime::print()
 {
-    const int32_t handle = m_windows.active_window();
-    auto canvas = m_windows.window_canvas(handle);
-    const auto info = m_windows.window_info(handle);
+    const int32_t handle = m_windows.activeWindow();
+    auto canvas = m_windows.windowCanvas(handle);
+    const auto info = m_windows.windowInfo(handle);
     if (!canvas || !info)
         return;
     {
@@ -920,7 +920,7 @@ void FrameRuntime::print()
 
     // At most one message a job; shown once the frame is usable again.
     auto message = [this](int number) {
-        m_platform.dialogs.messageBox({m_programName, std::string(print_message_text(number)),
+        m_platform.dialogs.messageBox({m_programName, std::string(printMessageText(number)),
                                        platform::MessageIcon::Information, platform::MessageButtons::Ok, std::nullopt});
     };
 
@@ -1005,12 +1005,12 @@ void FrameRuntime::paste()
 {
     const auto text = m_platform.clipboard.clipboardText();
     if (text && !text->empty())
-        m_windows.paste_input(*text);
+        m_windows.pasteInput(*text);
 }
 
 void FrameRuntime::activateReader()
 {
-    if (const auto info = m_windows.window_info(m_windows.reading_window())) {
+    if (const auto info = m_windows.windowInfo(m_windows.readingWindow())) {
         m_platform.children.activateWindow(info->platformWindow);
         m_platform.children.focusWindow(info->platformWindow);
     }

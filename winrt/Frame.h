@@ -81,7 +81,7 @@ platform::MenuBar defaultMenuBar();
 std::optional<int> helpTopic(int commandId);
 
 // The texts of the print messages, by number (0 to 4 and 9); empty for another number.
-std::string_view print_message_text(int number);
+std::string_view printMessageText(int number);
 // The print message a print dialog that gives no job ends with, by its number; empty when the
 // dialog ends quietly (the user cancelled it).
 std::optional<int> printDialogMessage(platform::PrintDialogOutcome outcome);
@@ -113,7 +113,7 @@ struct FrameRoles {
     }
 };
 
-// One per process. Commands arrive on the message thread; program_ended comes from the
+// One per process. Commands arrive on the message thread; programEnded comes from the
 // program thread.
 class FrameRuntime final : public platform::FrameEvents {
 public:
@@ -136,22 +136,22 @@ public:
     // 1 ask, 2 close, 3 keep open; returns 0, or -1 for another value.
     int set_exit_behaviour(int behaviour);
 
-    RunState run_state() const;
-    std::string status_message() const;
-    void set_status_message(std::string_view text);
+    RunState runState() const;
+    std::string statusMessage() const;
+    void setStatusMessage(std::string_view text);
 
     // The program has ended with code: run state "Finished", user items grayed, then by the
     // exit behaviour ask whether to close the frame, close it, or keep it.
-    void program_ended(int code);
+    void programEnded(int code);
 
     void pause();
     void resume();
     PauseGate& gate() { return m_gate; }
 
     // The menu bar as it is now (for tests and the platform).
-    platform::MenuBar menu_bar() const;
+    platform::MenuBar menuBar() const;
     // The program name shown in captions.
-    const std::string& program_name() const { return m_programName; }
+    const std::string& programName() const { return m_programName; }
     // The runtime's banner for the About command.
     static std::string banner();
 
@@ -168,7 +168,7 @@ public:
     void mouse(platform::WindowId window, const platform::MouseEvent& event) override;
 
     // Whether the frame has been closed (Exit, the close box, Yes at the end).
-    bool frame_closed() const { return m_closed.load(); }
+    bool frameClosed() const { return m_closed.load(); }
 
     // The selection being marked or made, if any (for tests and the platform).
     struct SelectionState {
@@ -180,7 +180,7 @@ public:
     std::optional<SelectionState> selection() const;
 
     // Where Save writes files (the real file system unless a test says otherwise).
-    void set_file_system(platform::FileSystem& files) { m_files = &files; }
+    void setFileSystem(platform::FileSystem& files) { m_files = &files; }
 
 private:
     struct UserItem {

@@ -158,7 +158,7 @@ platform::FontRequest fontRequest(const WindowConfig& config, Cell cell)
 
 } // namespace
 
-void WindowConfig::set_title(std::string_view text)
+void WindowConfig::setTitle(std::string_view text)
 {
     title.fill(' ');
     std::copy_n(text.begin(), std::min(text.size(), title.size()), title.begin());
@@ -342,22 +342,22 @@ bool WindowRuntime::set_current_window(int32_t handle)
     return true;
 }
 
-int32_t WindowRuntime::current_window() { return threadRecord().current; }
+int32_t WindowRuntime::currentWindow() { return threadRecord().current; }
 
-int32_t WindowRuntime::focus_window() const
+int32_t WindowRuntime::focusWindow() const
 {
     std::lock_guard lock(m_table);
     return m_focus;
 }
 
-int32_t WindowRuntime::last_window() const { return m_last; }
+int32_t WindowRuntime::lastWindow() const { return m_last; }
 
-int32_t WindowRuntime::unit_window(int unit)
+int32_t WindowRuntime::unitWindow(int unit)
 {
     if (unit != 0 && unit != 5 && unit != 6)
         return -1;
     threadRecord(); // the focus window exists once any thread has used the runtime
-    return focus_window();
+    return focusWindow();
 }
 
 bool WindowRuntime::set_window_config(WindowConfig& config)
@@ -444,7 +444,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
         // Offer the cell the system has: the record is sized again for it.
         Cell offered{std::clamp(measuredWidth, 1, MaxCanvasSide), std::clamp(measuredHeight, 1, MaxCanvasSide)};
         config = requested;
-        (extended ? config.font_size_ext : config.font_size) = font_cell(offered.width, offered.height);
+        (extended ? config.font_size_ext : config.font_size) = fontCell(offered.width, offered.height);
         bool ignored = false;
         sizeCanvas(config, offered, m_display, ignored);
         changed = true;
@@ -574,7 +574,7 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
 {
     if (unit == FrameHandle)
         return sizeFrame(record);
-    int32_t handle = unit_window(unit);
+    int32_t handle = unitWindow(unit);
     auto window = usableWindow(handle);
     if (!window) {
         set_graphics_status(status::failed);
@@ -639,7 +639,7 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
     ThreadRecord& record = threadRecord();
     int32_t previous = record.current;
     makeCurrent(record, handle);
-    std::shared_ptr<WindowCanvas> canvas = current_canvas();
+    std::shared_ptr<WindowCanvas> canvas = currentCanvas();
     bool sticky;
     {
         std::lock_guard lock(m_table);
@@ -656,7 +656,7 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
     return int32_t(std::min<size_t>(text.size(), size_t(std::numeric_limits<int32_t>::max())));
 }
 
-bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
+bool WindowRuntime::closeWindow(int32_t handle, CloseMode mode)
 {
     auto window = lookup(handle);
     if (!window)
@@ -683,7 +683,7 @@ bool WindowRuntime::close_window(int32_t handle, CloseMode mode)
     return true;
 }
 
-std::shared_ptr<WindowCanvas> WindowRuntime::current_canvas()
+std::shared_ptr<WindowCanvas> WindowRuntime::currentCanvas()
 {
     const int32_t handle = threadRecord().current;
     if (handle >= FirstWindowHandle && handle < FirstWindowHandle + MaxWindows) {
@@ -703,7 +703,7 @@ std::shared_ptr<WindowCanvas> WindowRuntime::current_canvas()
     return window->canvas;
 }
 
-std::shared_ptr<WindowCanvas> WindowRuntime::window_canvas(int32_t handle) const
+std::shared_ptr<WindowCanvas> WindowRuntime::windowCanvas(int32_t handle) const
 {
     auto window = lookup(handle);
     if (!window)
@@ -712,7 +712,7 @@ std::shared_ptr<WindowCanvas> WindowRuntime::window_canvas(int32_t handle) const
     return window->canvas;
 }
 
-std::optional<WindowInfo> WindowRuntime::window_info(int32_t handle) const
+std::optional<WindowInfo> WindowRuntime::windowInfo(int32_t handle) const
 {
     auto window = lookup(handle);
     if (!window)
@@ -722,13 +722,13 @@ std::optional<WindowInfo> WindowRuntime::window_info(int32_t handle) const
                       window->closed, window->sticky, window->scroll->x,  window->scroll->y};
 }
 
-std::optional<WindowSizeRecord> WindowRuntime::pending_frame_request() const
+std::optional<WindowSizeRecord> WindowRuntime::pendingFrameRequest() const
 {
     std::lock_guard lock(m_table);
     return m_pendingFrame;
 }
 
-void WindowRuntime::update_scroll_bars(int32_t handle)
+void WindowRuntime::updateScrollBars(int32_t handle)
 {
     if (auto window = lookup(handle))
         updateScrollBars(window);
@@ -780,8 +780,7 @@ void WindowRuntime::updateScrollBars(const std::shared_ptr<Window>& window)
     m_platform.children.setScrollPosition(id, platform::ScrollAxis::Vertical, positionY);
 }
 
-int WindowRuntime::scroll_window(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request,
-                                 int position)
+int WindowRuntime::scrollWindow(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request, int position)
 {
     auto window = lookup(handle);
     if (!window)
@@ -827,7 +826,7 @@ void WindowRuntime::set_operation_gate(std::function<void()> gate)
     m_gate = std::move(gate);
 }
 
-int32_t WindowRuntime::handle_of(platform::WindowId window) const
+int32_t WindowRuntime::handleOf(platform::WindowId window) const
 {
     std::lock_guard lock(m_table);
     for (int slot = 0; slot < MaxWindows; ++slot)
@@ -836,13 +835,13 @@ int32_t WindowRuntime::handle_of(platform::WindowId window) const
     return -1;
 }
 
-int32_t WindowRuntime::active_window() const
+int32_t WindowRuntime::activeWindow() const
 {
-    const int32_t active = handle_of(m_platform.children.activeChild());
-    return active >= 0 ? active : focus_window();
+    const int32_t active = handleOf(m_platform.children.activeChild());
+    return active >= 0 ? active : focusWindow();
 }
 
-void WindowRuntime::set_input_listener(std::function<void()> listener)
+void WindowRuntime::setInputListener(std::function<void()> listener)
 {
     std::lock_guard lock(m_input->mutex);
     m_input->listener = std::move(listener);
@@ -859,13 +858,13 @@ void WindowRuntime::notifyInput()
         listener();
 }
 
-int32_t WindowRuntime::reading_window() const
+int32_t WindowRuntime::readingWindow() const
 {
     std::lock_guard lock(m_input->mutex);
     return m_input->reader;
 }
 
-bool WindowRuntime::type_key(int32_t handle, char ch)
+bool WindowRuntime::typeKey(int32_t handle, char ch)
 {
     {
         std::lock_guard lock(m_input->mutex);
@@ -877,7 +876,7 @@ bool WindowRuntime::type_key(int32_t handle, char ch)
     return true;
 }
 
-void WindowRuntime::paste_input(std::string_view text)
+void WindowRuntime::pasteInput(std::string_view text)
 {
     if (text.empty())
         return;
@@ -889,7 +888,7 @@ void WindowRuntime::paste_input(std::string_view text)
     notifyInput();
 }
 
-void WindowRuntime::clear_paste()
+void WindowRuntime::clearPaste()
 {
     bool had;
     {
@@ -901,13 +900,13 @@ void WindowRuntime::clear_paste()
         notifyInput();
 }
 
-bool WindowRuntime::paste_pending() const
+bool WindowRuntime::pastePending() const
 {
     std::lock_guard lock(m_input->mutex);
     return !m_input->pasted.empty();
 }
 
-void WindowRuntime::cancel_reads()
+void WindowRuntime::cancelReads()
 {
     {
         std::lock_guard lock(m_input->mutex);
@@ -924,7 +923,7 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
     }
     ThreadRecord& record = threadRecord();
     makeCurrent(record, handle);
-    std::shared_ptr<WindowCanvas> canvas = current_canvas();
+    std::shared_ptr<WindowCanvas> canvas = currentCanvas();
     if (!canvas)
         return -1;
     LineInput& in = *m_input;

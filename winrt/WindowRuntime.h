@@ -54,15 +54,12 @@ struct WindowConfig {
     int32_t font_attributes = 0;
 
     // Stores text in the title, blank-padded to 80 characters (longer text is cut).
-    void set_title(std::string_view text);
+    void setTitle(std::string_view text);
     bool operator==(const WindowConfig&) const = default;
 };
 
 // The cell of a font_size value: width in the high 16 bits, height in the low 16 bits.
-constexpr int32_t font_cell(int width, int height)
-{
-    return int32_t(uint32_t(width) << 16 | uint32_t(height & 0xFFFF));
-}
+constexpr int32_t fontCell(int width, int height) { return int32_t(uint32_t(width) << 16 | uint32_t(height & 0xFFFF)); }
 
 // The unit-level size call: for the frame in pixels, for a child window in character cells.
 struct WindowSizeRecord {
@@ -143,13 +140,13 @@ public:
 
     // The calling thread's current window, or -1. A thread's first call to the runtime starts
     // it at the focus window, opening a new focus window when there is none or it is closed.
-    int32_t current_window();
+    int32_t currentWindow();
     // The window of the default units; -1 before any thread has used the runtime.
-    int32_t focus_window() const;
+    int32_t focusWindow() const;
     // The window most recently made current by any thread, or -1.
-    int32_t last_window() const;
+    int32_t lastWindow() const;
     // The window a unit writes to: units 0, 5 and 6 use the focus window; -1 for others.
-    int32_t unit_window(int unit);
+    int32_t unitWindow(int unit);
 
     // Configures the calling thread's current window. Returns true when the record was applied
     // (new canvas, font, caption, the window shown and fitted); false when a value had to be
@@ -173,51 +170,51 @@ public:
     // the reads are cancelled. One read waits at a time; a second waits for its turn.
     int32_t read_window_line(int32_t handle, std::span<char> buffer);
     // The window a read waits in, or -1.
-    int32_t reading_window() const;
+    int32_t readingWindow() const;
     // A key typed in a window (message thread): queued for the read waiting there. False when
     // no read waits in that window.
-    bool type_key(int32_t handle, char ch);
+    bool typeKey(int32_t handle, char ch);
     // Pasted text: read before typed keys by the current or next read, a CR LF pair as one
-    // line end. clear_paste discards what has not been read.
-    void paste_input(std::string_view text);
-    void clear_paste();
-    bool paste_pending() const;
+    // line end. clearPaste discards what has not been read.
+    void pasteInput(std::string_view text);
+    void clearPaste();
+    bool pastePending() const;
     // Ends every waiting read with -1 and makes later reads fail at once (the frame closes).
-    void cancel_reads();
+    void cancelReads();
     // Called, on whichever thread changed it, when a read starts or ends or pasted input
     // comes or goes; no runtime lock is held during the call.
-    void set_input_listener(std::function<void()> listener);
+    void setInputListener(std::function<void()> listener);
 
     // Closes a window: kept on screen its title gains "-Closed" and it takes no more output;
     // destroyed its slot becomes free. False for an invalid handle.
-    bool close_window(int32_t handle, CloseMode mode);
+    bool closeWindow(int32_t handle, CloseMode mode);
 
     // The canvas of the calling thread's current window, configured with defaults first when
     // it was not yet configured; null (graphics status -1) with no current window or a closed
     // one. The pointer stays valid after a reconfiguration replaces the window's canvas.
-    std::shared_ptr<WindowCanvas> current_canvas();
+    std::shared_ptr<WindowCanvas> currentCanvas();
     // A window's canvas without configuring it (repaints, save, copy); null when unconfigured.
-    std::shared_ptr<WindowCanvas> window_canvas(int32_t handle) const;
+    std::shared_ptr<WindowCanvas> windowCanvas(int32_t handle) const;
 
-    std::optional<WindowInfo> window_info(int32_t handle) const;
+    std::optional<WindowInfo> windowInfo(int32_t handle) const;
 
     // Every canvas created from now on calls gate at the start of its operations (the pause).
     void set_operation_gate(std::function<void()> gate);
 
     // The handle of the window shown as the platform's window, or -1.
-    int32_t handle_of(platform::WindowId window) const;
+    int32_t handleOf(platform::WindowId window) const;
     // The active child window's handle, or the focus window when none is active.
-    int32_t active_window() const;
+    int32_t activeWindow() const;
 
     // A frame size call made before the frame existed, for the frame's creation.
-    std::optional<WindowSizeRecord> pending_frame_request() const;
+    std::optional<WindowSizeRecord> pendingFrameRequest() const;
 
     // Recomputes the window's scroll ranges from its canvas and client sizes (a range of two
     // pixels or less is none) and clamps the scroll offsets; called after every resize.
-    void update_scroll_bars(int32_t handle);
+    void updateScrollBars(int32_t handle);
     // Moves the visible area over the canvas: a line is one character cell, a page the client
     // size. Returns the new offset on that axis, or -1 for an invalid handle.
-    int scroll_window(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request, int position = 0);
+    int scrollWindow(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request, int position = 0);
 
 private:
     struct Window;

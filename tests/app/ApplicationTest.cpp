@@ -58,7 +58,7 @@ public:
     {
         m_output.writeWindowText(unit, text);
         records.emplace_back(text);
-        if (auto canvas = m_windows.window_canvas(m_windows.unit_window(unit)))
+        if (auto canvas = m_windows.windowCanvas(m_windows.unitWindow(unit)))
             piecesAfterLastRecord = canvas->canvas().textPieces();
     }
 
@@ -163,11 +163,11 @@ protected:
         application.showSurface();
     }
 
-    std::shared_ptr<winrt::WindowCanvas> windowCanvas() const { return windows.window_canvas(windows.focus_window()); }
+    std::shared_ptr<winrt::WindowCanvas> windowCanvas() const { return windows.windowCanvas(windows.focusWindow()); }
 
     HeadlessPlatform::ChildWindow appChild() const
     {
-        auto info = windows.window_info(windows.focus_window());
+        auto info = windows.windowInfo(windows.focusWindow());
         auto child = info ? screen.child(info->platformWindow) : std::nullopt;
         return child.value_or(HeadlessPlatform::ChildWindow{});
     }
@@ -222,13 +222,13 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
     EXPECT_NE(std::find(log.begin(), log.end(), "frame-state maximised"), log.end());
 
     // The default units' window is the program thread's window and the only one.
-    const int32_t window = windows.focus_window();
+    const int32_t window = windows.focusWindow();
     EXPECT_EQ(window, winrt::FirstWindowHandle);
-    EXPECT_EQ(windows.current_window(), window);
-    EXPECT_EQ(windows.unit_window(6), window);
+    EXPECT_EQ(windows.currentWindow(), window);
+    EXPECT_EQ(windows.unitWindow(6), window);
     EXPECT_EQ(screen.childCount(), 1);
 
-    auto info = windows.window_info(window);
+    auto info = windows.windowInfo(window);
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->configured);
     EXPECT_TRUE(info->shown);
@@ -243,7 +243,7 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
 
     // The record as the runtime wrote it back: the screen in whole cells.
     EXPECT_EQ(state.config.colour_count, 256);
-    EXPECT_EQ(state.config.font_size, winrt::font_cell(10, 18));
+    EXPECT_EQ(state.config.font_size, winrt::fontCell(10, 18));
     EXPECT_EQ(state.config.pixel_width, 1020);
     EXPECT_EQ(state.config.pixel_height, 756);
     EXPECT_EQ(state.config.text_columns, 102);
@@ -283,12 +283,12 @@ TEST_F(ApplicationTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOth
 
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
-    auto info = windows.window_info(windows.focus_window());
+    auto info = windows.windowInfo(windows.focusWindow());
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->configured);
     EXPECT_EQ(info->title, app::startTitle());
     EXPECT_EQ(canvas->canvas().cellWidth(), 7);
-    EXPECT_EQ(state.config.font_size, winrt::font_cell(7, 18));
+    EXPECT_EQ(state.config.font_size, winrt::fontCell(7, 18));
     EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     // Sized in the measured cells.
     EXPECT_EQ(appChild().outer.width, 50 * 7 + 16 + 8);
@@ -315,7 +315,7 @@ TEST_F(SixteenColourApplicationTest, StartUpSettlesForTheDisplaysColours)
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->canvas().colourCount(), 16);
     EXPECT_EQ(state.config.colour_count, 16);
-    EXPECT_TRUE(windows.window_info(windows.focus_window())->configured);
+    EXPECT_TRUE(windows.windowInfo(windows.focusWindow())->configured);
     const auto defaults = coloursOf(canvas->canvas());
 
     show(LatticeCode::Fcc, {1, 0, 0});
@@ -334,7 +334,7 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
     show(LatticeCode::Fcc, {1, 1, 1});
 
     const std::string title = app::surfaceTitle(LatticeCode::Fcc, {1, 1, 1});
-    EXPECT_EQ(windows.window_info(windows.focus_window())->title, title);
+    EXPECT_EQ(windows.windowInfo(windows.focusWindow())->title, title);
     EXPECT_EQ(appChild().title, title);
     EXPECT_EQ(screen.childCount(), 1);
 

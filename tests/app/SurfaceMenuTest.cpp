@@ -43,14 +43,14 @@ struct Session {
     Session()
     {
         frame.start();
-        windows.current_window();
+        windows.currentWindow();
         menu.install();
     }
 
     std::string text(int32_t handle)
     {
         std::string all;
-        if (auto canvas = windows.window_canvas(handle))
+        if (auto canvas = windows.windowCanvas(handle))
             for (const auto& piece : canvas->canvas().textPieces())
                 all += piece.text + "\n";
         return all;
@@ -59,7 +59,7 @@ struct Session {
     // How many pixels of the window show palette entry index.
     long pixelsOf(int32_t handle, int index)
     {
-        auto canvas = windows.window_canvas(handle);
+        auto canvas = windows.windowCanvas(handle);
         if (!canvas)
             return 0;
         const auto pixels = canvas->canvas().pixels();
@@ -84,7 +84,7 @@ const app::SurfaceSnapshot Bcc110{geometry::LatticeCode::Bcc, {1, 1, 0}, 0.0f, 0
 TEST(SurfaceMenu, TheMenuHasItsFiveItems)
 {
     Session s;
-    const auto bar = s.frame.menu_bar();
+    const auto bar = s.frame.menuBar();
     ASSERT_FALSE(bar.empty());
     EXPECT_EQ(bar.back().text, "S&urface");
     std::vector<std::string> items;
@@ -102,8 +102,8 @@ TEST(SurfaceMenu, TheReportFollowsTheSurfaceAndTheMaterial)
     s.menu.showReport();
     const int32_t report = s.menu.reportWindow();
     ASSERT_GE(report, 0);
-    EXPECT_NE(report, s.windows.focus_window());
-    EXPECT_EQ(s.windows.window_info(report)->title.substr(0, 6), "report");
+    EXPECT_NE(report, s.windows.focusWindow());
+    EXPECT_EQ(s.windows.windowInfo(report)->title.substr(0, 6), "report");
     EXPECT_NE(s.text(report).find("hexagonal"), std::string::npos) << s.text(report);
     EXPECT_NE(s.text(report).find("Cu"), std::string::npos) << "FCC starts as copper";
 

@@ -28,7 +28,7 @@ struct RecordingEnd final : rt::ProgramEnd {
     void programEnded(int code) override
     {
         ended.push_back(code);
-        frame->program_ended(code);
+        frame->programEnded(code);
     }
     void exitProcess(uint32_t status) override { exits.push_back(status); }
 };
@@ -61,7 +61,7 @@ struct Session {
 
     std::string caption()
     {
-        auto info = windows.window_info(windows.focus_window());
+        auto info = windows.windowInfo(windows.focusWindow());
         std::string t = info ? info->title : "";
         while (!t.empty() && t.back() == ' ')
             t.pop_back();
@@ -72,7 +72,7 @@ struct Session {
     std::vector<uint8_t> picture()
     {
         std::vector<uint8_t> out;
-        auto canvas = windows.window_canvas(windows.focus_window());
+        auto canvas = windows.windowCanvas(windows.focusWindow());
         if (!canvas)
             return out;
         auto lock = canvas->lockDrawing();

@@ -30,7 +30,7 @@ constexpr bool ResidentMemoryIsMeasured = true;
 struct QuietEnd final : rt::ProgramEnd {
     winrt::FrameRuntime* frame = nullptr;
     std::vector<uint32_t> exits;
-    void programEnded(int code) override { frame->program_ended(code); }
+    void programEnded(int code) override { frame->programEnded(code); }
     void exitProcess(uint32_t status) override { exits.push_back(status); }
 };
 

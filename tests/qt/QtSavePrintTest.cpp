@@ -303,7 +303,7 @@ TEST(QtPrint, CancelInTheAbortBoxStopsTheFramesJobWithNoMessage)
     c.pixel_width = 200;
     c.pixel_height = 100;
     c.colour_count = 256;
-    c.set_title("planes");
+    c.setTitle("planes");
     ASSERT_TRUE(windows.set_window_config(c) || windows.set_window_config(c));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("cancelled.pdf"));

@@ -48,7 +48,7 @@ TEST(ConsoleEvent, ReportedUnitsClosedAndTheSignalsStatus)
         runtime.units().connectWindow(6, &r);
         ASSERT_TRUE(runtime.openUnit(11, "posit.txt", OpenStatus::Replace, OpenAction::Write, BlankMode::Null));
 
-        std::thread([&runtime, signal = signal] { runtime.console_event(signal); }).join();
+        std::thread([&runtime, signal = signal] { runtime.consoleEvent(signal); }).join();
         const std::string s = std::to_string(status);
         EXPECT_EQ(Events({"rtxrtl: error (200): program aborting due to " + std::string(name) + " event\r\n",
                           "ended " + s + ", open files 0", "interrupted " + s}),
@@ -60,7 +60,7 @@ TEST(ConsoleEvent, ReportedUnitsClosedAndTheSignalsStatus)
         EXPECT_FALSE(runtime.writeList(6, {std::string_view("after the end")}));
         EXPECT_FALSE(runtime.openUnit(11, "posit.txt", OpenStatus::Replace, OpenAction::Write, BlankMode::Null));
         runtime.request_stop();
-        runtime.console_event(SIGINT);
+        runtime.consoleEvent(SIGINT);
         EXPECT_EQ(Events({"exit " + s, "exit " + s, "exit " + s, "interrupted " + s}), r.events);
         EXPECT_EQ(r.window, "");
         EXPECT_EQ(fake.files.size(), 1u);

@@ -38,13 +38,13 @@ struct Session {
         c.pixel_width = int16_t(width);
         c.pixel_height = int16_t(height);
         c.colour_count = 256;
-        c.font_size = font_cell(10, 18);
-        c.set_title("planes");
+        c.font_size = fontCell(10, 18);
+        c.setTitle("planes");
         c.title[6] = '\0'; // no trailing blanks in the caption
         EXPECT_TRUE(windows.set_window_config(c) || windows.set_window_config(c));
-        handle = windows.current_window();
-        canvas = windows.window_canvas(handle);
-        id = windows.window_info(handle)->platformWindow;
+        handle = windows.currentWindow();
+        canvas = windows.windowCanvas(handle);
+        id = windows.windowInfo(handle)->platformWindow;
     }
 
     void mouse(MouseAction action, int x, int y) { frame.mouse(id, {action, x, y}); }
@@ -136,7 +136,7 @@ TEST(SaveCommand, WritesTheWholeCanvasThroughTheSaveDialog)
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(decoded.bitmap.colourTable[size_t(i)], s.canvas->canvas().paletteEntry(i)) << i;
     EXPECT_TRUE(s.platform.messageBoxes().empty());
-    EXPECT_EQ(s.frame.run_state(), RunState::Running) << "saving does not pause the program";
+    EXPECT_EQ(s.frame.runState(), RunState::Running) << "saving does not pause the program";
 
     // Cancel in the dialog writes nothing.
     s.frame.command(command::Save);
@@ -150,7 +150,7 @@ TEST(SaveCommand, AFileThatCannotBeWrittenShowsTheErrorBox)
     Session s;
     rt::test::FakeFileSystem files;
     files.files["/somewhere/picture.bmp"] = "the old picture";
-    s.frame.set_file_system(files);
+    s.frame.setFileSystem(files);
     files.createError = EACCES;
     s.platform.queueSaveFileAnswer("/somewhere/picture.bmp");
     s.frame.command(command::Save);
@@ -168,7 +168,7 @@ TEST(SaveCommand, AFileThatCannotBeWrittenShowsTheErrorBox)
     EXPECT_EQ(s.platform.messageBoxes()[1].text.rfind(InternalError, 0), 0u);
     EXPECT_EQ(files.files.size(), 1u);
     EXPECT_EQ(files.files["/somewhere/picture.bmp"], "the old picture");
-    EXPECT_EQ(s.frame.run_state(), RunState::Running) << "a failed save does not stop the program";
+    EXPECT_EQ(s.frame.runState(), RunState::Running) << "a failed save does not stop the program";
 }
 
 TEST(SaveCommand, TheProgramIsHeldWhileThePictureIsSaved)
@@ -200,7 +200,7 @@ TEST(SelectAll, TextOnlyWindowCopiesTextAndAfterDrawingABitmap)
     EXPECT_EQ(s.windows.write_window_text(s.handle, "   atoms 42"), 11);
     EXPECT_TRUE(s.grayed(command::Copy));
     s.frame.command(command::SelectAll);
-    EXPECT_EQ(s.frame.run_state(), RunState::Paused);
+    EXPECT_EQ(s.frame.runState(), RunState::Paused);
     EXPECT_FALSE(s.grayed(command::Copy));
     EXPECT_TRUE(s.grayed(command::SelectText));
     EXPECT_TRUE(s.grayed(command::SelectAll));
@@ -210,7 +210,7 @@ TEST(SelectAll, TextOnlyWindowCopiesTextAndAfterDrawingABitmap)
     EXPECT_EQ(s.platform.clipboardTextValue(), "plane (1 1 1)\r\n   atoms 42\r\n");
     EXPECT_FALSE(s.platform.clipboardImage());
     // Copy ends the selection and resumes.
-    EXPECT_EQ(s.frame.run_state(), RunState::Running);
+    EXPECT_EQ(s.frame.runState(), RunState::Running);
     EXPECT_TRUE(s.grayed(command::Copy));
     EXPECT_FALSE(s.grayed(command::SelectAll));
     EXPECT_FALSE(s.frame.selection());
@@ -247,7 +247,7 @@ TEST(SelectText, MarkingWithTheMouseAndCopy)
     s.windows.write_window_text(s.handle, "abcdefghij\r\n");
     s.windows.write_window_text(s.handle, "         XYZ");
     s.frame.command(command::SelectText);
-    EXPECT_EQ(s.frame.run_state(), RunState::Paused);
+    EXPECT_EQ(s.frame.runState(), RunState::Paused);
     EXPECT_EQ(s.platform.statusText(1), "Select Text - planes");
     EXPECT_TRUE(s.grayed(command::Copy)) << "nothing marked yet";
     EXPECT_TRUE(s.marked().empty());
@@ -262,7 +262,7 @@ TEST(SelectText, MarkingWithTheMouseAndCopy)
     EXPECT_EQ(s.platform.statusText(1), "Select Text - planes");
     s.frame.key(s.id, platform::KeyPress{platform::Key::Insert, 0, true});
     EXPECT_EQ(s.platform.clipboardTextValue(), "efgh") << "Ctrl+Ins copies from column 5";
-    EXPECT_EQ(s.frame.run_state(), RunState::Running);
+    EXPECT_EQ(s.frame.runState(), RunState::Running);
 
     // Row 2 from column 5: five blanks before the text of column 10; right to left the same.
     s.frame.command(command::SelectText);
@@ -316,7 +316,7 @@ TEST(Selection, EscapeAndResumeEndItAndAUserPauseOutlivesIt)
     s.mouse(MouseAction::Release, 20, 0);
     s.frame.key(s.id, platform::KeyPress{platform::Key::Escape});
     EXPECT_FALSE(s.frame.selection());
-    EXPECT_EQ(s.frame.run_state(), RunState::Running);
+    EXPECT_EQ(s.frame.runState(), RunState::Running);
     EXPECT_TRUE(s.grayed(command::Copy));
     EXPECT_FALSE(s.grayed(command::SelectText));
     EXPECT_EQ(s.platform.statusText(1), "");
@@ -327,9 +327,9 @@ TEST(Selection, EscapeAndResumeEndItAndAUserPauseOutlivesIt)
     s.frame.command(command::SelectGraphics);
     s.frame.command(command::Resume);
     EXPECT_FALSE(s.frame.selection());
-    EXPECT_EQ(s.frame.run_state(), RunState::Paused);
+    EXPECT_EQ(s.frame.runState(), RunState::Paused);
     s.frame.command(command::Resume);
-    EXPECT_EQ(s.frame.run_state(), RunState::Running);
+    EXPECT_EQ(s.frame.runState(), RunState::Running);
 
     // In Size To Fit mode the mouse marks nothing.
     s.frame.command(command::SizeToFit);
@@ -352,7 +352,7 @@ TEST(Copy, AClipboardFailureShowsTheErrorBoxAndStillEndsTheSelection)
     ASSERT_EQ(s.platform.messageBoxes().size(), 1u);
     EXPECT_EQ(s.platform.messageBoxes()[0].text.rfind(InternalError, 0), 0u);
     EXPECT_FALSE(s.frame.selection());
-    EXPECT_EQ(s.frame.run_state(), RunState::Running);
+    EXPECT_EQ(s.frame.runState(), RunState::Running);
 }
 
 // --- Line input, Paste, Clear Paste, Input --------------------------------------------------
@@ -367,7 +367,7 @@ TEST(LineInput, TypedKeysAreEchoedAndReturnedAtTheEndOfTheLine)
     std::array<char, 16> buffer{};
     int32_t n = 0;
     std::thread program([&] { n = s.windows.read_window_line(s.handle, buffer); });
-    waitUntil([&] { return s.windows.reading_window() == s.handle; });
+    waitUntil([&] { return s.windows.readingWindow() == s.handle; });
     waitUntil([&] { return s.platform.statusText(1) == "Input pending in planes"; });
     EXPECT_FALSE(s.grayed(command::Input));
     for (char c : std::string("hi"))
@@ -378,7 +378,7 @@ TEST(LineInput, TypedKeysAreEchoedAndReturnedAtTheEndOfTheLine)
     program.join();
     ASSERT_EQ(n, 2);
     EXPECT_EQ(std::string(buffer.data(), 2), "ho");
-    EXPECT_EQ(s.windows.reading_window(), -1);
+    EXPECT_EQ(s.windows.readingWindow(), -1);
     EXPECT_EQ(s.platform.statusText(1), "");
     EXPECT_TRUE(s.grayed(command::Input));
     const auto pieces = s.canvas->canvas().textPieces();
@@ -389,7 +389,7 @@ TEST(LineInput, TypedKeysAreEchoedAndReturnedAtTheEndOfTheLine)
 
     // Paused, keys are not taken; closing the frame ends a waiting read.
     std::thread second([&] { n = s.windows.read_window_line(s.handle, buffer); });
-    waitUntil([&] { return s.windows.reading_window() == s.handle; });
+    waitUntil([&] { return s.windows.readingWindow() == s.handle; });
     s.frame.command(command::Input);
     EXPECT_EQ(s.platform.activeChild(), s.id);
     s.frame.command(command::Pause);
@@ -407,7 +407,7 @@ TEST(LineInput, PastedTextIsReadBeforeTypedKeysAndClearPasteDiscardsIt)
     s.platform.putClipboardText("abc\r\nrest");
     s.frame.command(command::Paste);
     EXPECT_EQ(s.platform.statusText(1), "Paste input pending");
-    EXPECT_TRUE(s.windows.paste_pending());
+    EXPECT_TRUE(s.windows.pastePending());
 
     std::array<char, 8> buffer{};
     EXPECT_EQ(s.windows.read_window_line(s.handle, buffer), 3);
@@ -415,7 +415,7 @@ TEST(LineInput, PastedTextIsReadBeforeTypedKeysAndClearPasteDiscardsIt)
     int32_t n = 0;
     std::thread program([&] { n = s.windows.read_window_line(s.handle, buffer); });
     // "rest" is used up without a line end: the read waits for the keyboard.
-    waitUntil([&] { return !s.windows.paste_pending() && s.platform.statusText(1) == "Input pending in planes"; });
+    waitUntil([&] { return !s.windows.pastePending() && s.platform.statusText(1) == "Input pending in planes"; });
     s.key('!');
     s.frame.key(s.id, platform::KeyPress{platform::Key::Enter});
     program.join();
@@ -431,7 +431,7 @@ TEST(LineInput, PastedTextIsReadBeforeTypedKeysAndClearPasteDiscardsIt)
     s.platform.putClipboardText("discarded");
     s.frame.command(command::Paste);
     s.frame.command(command::ClearPaste);
-    EXPECT_FALSE(s.windows.paste_pending());
+    EXPECT_FALSE(s.windows.pastePending());
     EXPECT_EQ(s.platform.statusText(1), "");
     EXPECT_EQ(s.windows.read_window_line(9999, buffer), -1) << "no such window";
 }

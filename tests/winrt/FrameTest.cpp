@@ -135,7 +135,7 @@ TEST(Frame, PauseStopsTheProgramBetweenOperations)
     Frame f;
     WindowConfig config;
     config.colour_count = 256;
-    config.font_size = font_cell(10, 18);
+    config.font_size = fontCell(10, 18);
     std::atomic<int> drawn{0};
     std::atomic<bool> stop{false};
     std::atomic<bool> ready{false};
@@ -144,7 +144,7 @@ TEST(Frame, PauseStopsTheProgramBetweenOperations)
 
     std::thread program([&] {
         f.windows.set_window_config(config) || f.windows.set_window_config(config);
-        auto canvas = f.windows.current_canvas();
+        auto canvas = f.windows.currentCanvas();
         ready = true;
         while (!stop) {
             canvas->draw_ellipse(3, 0, 0, 10, 10);
@@ -156,7 +156,7 @@ TEST(Frame, PauseStopsTheProgramBetweenOperations)
 
     f.frame.key({}, platform::KeyPress{platform::Key::Character, 's', true});
     EXPECT_EQ(f.platform.statusText(0), "Paused");
-    EXPECT_EQ(f.frame.run_state(), RunState::Paused);
+    EXPECT_EQ(f.frame.runState(), RunState::Paused);
     f.frame.gate().waitForWaiting(1);
     const int atPause = drawn;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -170,7 +170,7 @@ TEST(Frame, PauseStopsTheProgramBetweenOperations)
     // A nested pause is cancelled by the next Resume without resuming.
     f.frame.command(command::Pause);
     f.frame.command(command::Resume);
-    EXPECT_EQ(f.frame.run_state(), RunState::Paused);
+    EXPECT_EQ(f.frame.runState(), RunState::Paused);
     f.frame.key({}, platform::KeyPress{platform::Key::Escape});
     EXPECT_EQ(f.platform.statusText(0), "Running");
     while (drawn < atPause + 10)
@@ -187,7 +187,7 @@ TEST(Frame, EndOfProgram)
         Frame f;
         f.platform.queueMessageAnswer(MessageAnswer::No);
         f.frame.append_menu_item(6, 0, "Mine", {});
-        f.frame.program_ended(0);
+        f.frame.programEnded(0);
         ASSERT_EQ(f.platform.messageBoxes().size(), 1u);
         const auto box = f.platform.messageBoxes()[0];
         EXPECT_EQ(box.text, "Program Terminated with exit code 0\nExit Window?");
@@ -207,14 +207,14 @@ TEST(Frame, EndOfProgram)
     {
         Frame f;
         f.platform.queueMessageAnswer(MessageAnswer::Yes);
-        f.frame.program_ended(1);
+        f.frame.programEnded(1);
         EXPECT_EQ(f.platform.messageBoxes()[0].text, "Program Terminated with exit code 1\nExit Window?");
         EXPECT_TRUE(f.platform.frameClosed());
     }
     {
         Frame f;
         f.frame.set_exit_behaviour(2);
-        f.frame.program_ended(0);
+        f.frame.programEnded(0);
         EXPECT_TRUE(f.platform.messageBoxes().empty());
         EXPECT_TRUE(f.platform.frameClosed());
     }
@@ -273,18 +273,18 @@ TEST(Frame, CaretFollowsTheText)
     Frame f;
     WindowConfig config;
     config.colour_count = 256;
-    config.font_size = font_cell(10, 18);
+    config.font_size = fontCell(10, 18);
     ASSERT_TRUE(f.windows.set_window_config(config) || f.windows.set_window_config(config));
-    const auto id = f.windows.window_info(f.windows.focus_window())->platformWindow;
+    const auto id = f.windows.windowInfo(f.windows.focusWindow())->platformWindow;
     std::optional<platform::Rect> caret{platform::Rect{-1, -1, 0, 0}};
     auto grab = [&](const platform::PictureView& v) { caret = v.caret; };
     f.frame.paint(id, grab);
     EXPECT_FALSE(caret) << "no caret before any text";
-    f.windows.write_window_text(f.windows.focus_window(), " lattice vectors\r\n   [");
+    f.windows.write_window_text(f.windows.focusWindow(), " lattice vectors\r\n   [");
     f.frame.paint(id, grab);
     ASSERT_TRUE(caret);
     EXPECT_EQ(*caret, (platform::Rect{40, 18, 10, 18})) << "row 2, column 5";
-    f.windows.current_canvas()->clear_screen(0);
+    f.windows.currentCanvas()->clear_screen(0);
     f.frame.paint(id, grab);
     ASSERT_TRUE(caret) << "the caret stays after a whole-window clear";
     EXPECT_EQ(*caret, (platform::Rect{0, 0, 10, 18})) << "at the top left cell, where the next text goes";

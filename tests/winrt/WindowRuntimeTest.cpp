@@ -25,7 +25,7 @@ WindowConfig startupConfig()
     WindowConfig c;
     c.colour_count = 256;
     c.font_size = Cell10x18;
-    c.set_title("planes");
+    c.setTitle("planes");
     return c;
 }
 
@@ -43,7 +43,7 @@ platform::DisplayInfo screen(int width, int height, int bits = 24)
 
 HeadlessPlatform::ChildWindow childOf(const HeadlessPlatform& p, const WindowRuntime& rt, int32_t handle)
 {
-    auto info = rt.window_info(handle);
+    auto info = rt.windowInfo(handle);
     EXPECT_TRUE(info.has_value());
     auto child = info ? p.child(info->platformWindow) : std::nullopt;
     EXPECT_TRUE(child.has_value());
@@ -56,9 +56,9 @@ TEST(WindowConfigRecord, TitleIsBlankPaddedToEightyCharacters)
 {
     WindowConfig c = startupConfig();
     EXPECT_EQ(std::string(c.title.data(), 80), "planes" + std::string(74, ' '));
-    c.set_title(std::string(100, 'x'));
+    c.setTitle(std::string(100, 'x'));
     EXPECT_EQ(std::string(c.title.data(), 80), std::string(80, 'x'));
-    EXPECT_EQ(font_cell(10, 18), Cell10x18);
+    EXPECT_EQ(fontCell(10, 18), Cell10x18);
 }
 
 TEST(WindowConfigSizing, CellOfTenByEighteenFillsTheScreenInWholeCells)
@@ -80,7 +80,7 @@ TEST(WindowConfigSizing, CellOfTenByEighteenFillsTheScreenInWholeCells)
         EXPECT_EQ(c.text_rows, k.rows);
         EXPECT_EQ(c.colour_count, 256);
         EXPECT_EQ(c.font_size, Cell10x18);
-        auto canvas = rt.current_canvas();
+        auto canvas = rt.currentCanvas();
         ASSERT_NE(canvas, nullptr);
         EXPECT_EQ(canvas->canvas().width(), k.pixelWidth);
         EXPECT_EQ(canvas->canvas().height(), k.pixelHeight);
@@ -96,10 +96,10 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     WindowConfig c = startupConfig();
     ASSERT_TRUE(rt.set_window_config(c)); // the headless font has the 10 x 18 cell exactly
 
-    int32_t window = rt.current_window();
+    int32_t window = rt.currentWindow();
     EXPECT_EQ(window, FirstWindowHandle);
-    EXPECT_EQ(rt.focus_window(), window);
-    auto canvas = rt.current_canvas();
+    EXPECT_EQ(rt.focusWindow(), window);
+    auto canvas = rt.currentCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->canvas().cellWidth(), 10);
     EXPECT_EQ(canvas->canvas().cellHeight(), 18);
@@ -114,9 +114,9 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     std::string caption = "planes" + std::string(74, ' ');
     auto child = childOf(p, rt, window);
     EXPECT_EQ(child.title, caption); // trailing blanks kept
-    EXPECT_EQ(rt.window_info(window)->title, caption);
+    EXPECT_EQ(rt.windowInfo(window)->title, caption);
     EXPECT_TRUE(child.visible);
-    auto id = rt.window_info(window)->platformWindow;
+    auto id = rt.windowInfo(window)->platformWindow;
     EXPECT_EQ(p.activeChild(), id);
     auto log = p.log();
     EXPECT_NE(std::find(log.begin(), log.end(), "focus " + std::to_string(id.value)), log.end());
@@ -126,14 +126,14 @@ TEST(WindowConfigStartup, ApplicationConfigurationGivesTheCellAndCaption)
     canvas->set_colour(5);
     canvas->draw_ellipse(3, 0, 0, 20, 20);
     WindowConfig again = c;
-    again.set_title(std::string("FCC (  1,  1,  1)") + std::string(23, ' '));
+    again.setTitle(std::string("FCC (  1,  1,  1)") + std::string(23, ' '));
     EXPECT_TRUE(rt.set_window_config(again));
     EXPECT_EQ(again, [&] {
         WindowConfig e = c;
         e.title = again.title;
         return e;
     }());
-    auto fresh = rt.current_canvas();
+    auto fresh = rt.currentCanvas();
     EXPECT_NE(fresh, canvas);
     EXPECT_EQ(fresh->canvas().pixel(10, 10), 0);
     EXPECT_EQ(fresh->canvas().currentColour(), 15);
@@ -155,13 +155,13 @@ TEST(WindowConfigStartup, SecondApplicationSucceedsWhenTheFontIsOffered)
     WindowRuntime rt(p);
     WindowConfig c = startupConfig();
     EXPECT_FALSE(rt.set_window_config(c));
-    EXPECT_EQ(c.font_size, font_cell(12, 18));
+    EXPECT_EQ(c.font_size, fontCell(12, 18));
     EXPECT_EQ(c.text_columns, 1024 / 12);
     EXPECT_EQ(c.pixel_width, (1024 / 12) * 12);
     EXPECT_EQ(c.text_rows, 42);
-    EXPECT_EQ(rt.window_canvas(rt.current_window()), nullptr); // nothing applied
+    EXPECT_EQ(rt.windowCanvas(rt.currentWindow()), nullptr); // nothing applied
     EXPECT_TRUE(rt.set_window_config(c));
-    auto canvas = rt.current_canvas();
+    auto canvas = rt.currentCanvas();
     EXPECT_EQ(canvas->canvas().cellWidth(), 12);
     EXPECT_EQ(canvas->canvas().cellHeight(), 18); // height plus external leading
     EXPECT_EQ(canvas->canvas().width(), 1020);
@@ -186,13 +186,13 @@ TEST(WindowConfigFont, AcceptedWithinTwoBelowToOneAboveInWidthAndTwoEitherWayInH
         if (k.accepted) {
             EXPECT_EQ(c.font_size, Cell10x18);
             // The canvas takes the measured cell.
-            EXPECT_EQ(rt.current_canvas()->canvas().cellWidth(), 10 + k.dw);
-            EXPECT_EQ(rt.current_canvas()->canvas().cellHeight(), 18 + k.dh);
+            EXPECT_EQ(rt.currentCanvas()->canvas().cellWidth(), 10 + k.dw);
+            EXPECT_EQ(rt.currentCanvas()->canvas().cellHeight(), 18 + k.dh);
         } else {
-            EXPECT_EQ(c.font_size, font_cell(10 + k.dw, 18 + k.dh));
+            EXPECT_EQ(c.font_size, fontCell(10 + k.dw, 18 + k.dh));
             EXPECT_EQ(c.text_columns, 1024 / (10 + k.dw));
             EXPECT_EQ(c.text_rows, 768 / (18 + k.dh));
-            EXPECT_FALSE(rt.window_info(rt.current_window())->configured);
+            EXPECT_FALSE(rt.windowInfo(rt.currentWindow())->configured);
         }
     }
 }
@@ -206,7 +206,7 @@ TEST(WindowConfigColours, LoweredToWhatTheDisplayOffers)
     EXPECT_EQ(c.colour_count, 16);
     EXPECT_EQ(c.bits_per_pixel, 4);
     EXPECT_TRUE(rt.set_window_config(c));
-    EXPECT_EQ(rt.current_canvas()->canvas().colourCount(), 16);
+    EXPECT_EQ(rt.currentCanvas()->canvas().colourCount(), 16);
 
     WindowConfig byDefault;
     EXPECT_TRUE(rt.set_window_config(byDefault));
@@ -220,14 +220,14 @@ TEST(WindowConfigColours, LoweredToWhatTheDisplayOffers)
     EXPECT_FALSE(rt2.set_window_config(one));
     EXPECT_EQ(one.colour_count, 2);
     EXPECT_TRUE(rt2.set_window_config(one));
-    EXPECT_EQ(rt2.current_canvas()->canvas().colourCount(), 2);
+    EXPECT_EQ(rt2.currentCanvas()->canvas().colourCount(), 2);
 }
 
 TEST(WindowConfigValidation, MeaninglessFieldsBecomeDefaultsAndNothingIsApplied)
 {
     HeadlessPlatform p;
     WindowRuntime rt(p);
-    rt.current_window();
+    rt.currentWindow();
     p.clearLog();
 
     WindowConfig c = startupConfig();
@@ -238,7 +238,7 @@ TEST(WindowConfigValidation, MeaninglessFieldsBecomeDefaultsAndNothingIsApplied)
     EXPECT_EQ(c, expected); // nothing else written back
     EXPECT_TRUE(p.log().empty());
     EXPECT_TRUE(p.fontRequests().empty());
-    EXPECT_EQ(rt.window_canvas(rt.current_window()), nullptr);
+    EXPECT_EQ(rt.windowCanvas(rt.currentWindow()), nullptr);
 
     WindowConfig bad;
     bad.pixel_width = -5;
@@ -254,7 +254,7 @@ TEST(WindowConfigValidation, MeaninglessFieldsBecomeDefaultsAndNothingIsApplied)
     EXPECT_EQ(bad.font_size, -1);
 
     // A cell with a zero side would divide by zero: it is refused like any other bad size.
-    for (int32_t cell : {0, 0x0000000A, 0x000A0000, font_cell(10, 0x8000)}) {
+    for (int32_t cell : {0, 0x0000000A, 0x000A0000, fontCell(10, 0x8000)}) {
         WindowConfig z;
         z.font_size = cell;
         EXPECT_FALSE(rt.set_window_config(z)) << cell;
@@ -299,7 +299,7 @@ TEST(WindowConfigSizing, AxisRulesAndTheSmallestWindow)
         // The corrected record is accepted as it stands.
         EXPECT_TRUE(rt.set_window_config(c));
         EXPECT_EQ(c.pixel_width, k.pixelsAfter);
-        EXPECT_EQ(rt.current_canvas()->canvas().width(), k.pixelsAfter);
+        EXPECT_EQ(rt.currentCanvas()->canvas().width(), k.pixelsAfter);
     }
 
     // Heights: below the smallest window height (27) is raised too.
@@ -313,7 +313,7 @@ TEST(WindowConfigSizing, AxisRulesAndTheSmallestWindow)
     // A cell wider than the canvas still gives a grid of one cell.
     WindowConfig wide;
     wide.pixel_width = 120;
-    wide.font_size = font_cell(64, 18);
+    wide.font_size = fontCell(64, 18);
     EXPECT_TRUE(rt.set_window_config(wide));
     EXPECT_EQ(wide.text_columns, 1);
     // A grid beyond the 16-bit canvas side is cut to what fits.
@@ -332,7 +332,7 @@ TEST(WindowConfigFont, ExtendedFieldsNameTheFaceAndStyle)
     WindowRuntime rt(p);
     WindowConfig c;
     c.font_size = -2;
-    c.font_size_ext = font_cell(9, 15);
+    c.font_size_ext = fontCell(9, 15);
     c.font_attributes = 1 | 4;
     std::string face = "Arial   ";
     std::copy(face.begin(), face.end(), c.font_name.begin());
@@ -343,7 +343,7 @@ TEST(WindowConfigFont, ExtendedFieldsNameTheFaceAndStyle)
     EXPECT_TRUE(r.italic);
     EXPECT_FALSE(r.underline);
     EXPECT_EQ(r.cellWidth, 9);
-    EXPECT_EQ(rt.current_canvas()->canvas().cellHeight(), 15);
+    EXPECT_EQ(rt.currentCanvas()->canvas().cellHeight(), 15);
 
     // Attributes with no style bit, or negative, become plain; an empty cell the default.
     WindowConfig d = c;
@@ -366,19 +366,19 @@ TEST(WindowConfigFont, ExtendedFieldsNameTheFaceAndStyle)
     // A font the system cannot create: reported, nothing applied.
     p.setFontCreationFails(true);
     WindowConfig e;
-    auto before = rt.current_canvas();
+    auto before = rt.currentCanvas();
     EXPECT_FALSE(rt.set_window_config(e));
     EXPECT_EQ(graphics_status(), status::failed);
     ASSERT_FALSE(p.messageBoxes().empty());
     EXPECT_EQ(p.messageBoxes().back().caption, "Window Runtime Error");
-    EXPECT_EQ(rt.current_canvas(), before);
+    EXPECT_EQ(rt.currentCanvas(), before);
 }
 
 TEST(WindowConfigTitle, UpToTheFirstNulAndAFirstNulKeepsTheCaption)
 {
     HeadlessPlatform p;
     WindowRuntime rt(p);
-    int32_t w = rt.current_window();
+    int32_t w = rt.currentWindow();
     WindowConfig c;
     EXPECT_TRUE(rt.set_window_config(c)); // all NUL: the caption stays
     EXPECT_EQ(childOf(p, rt, w).title, "Graphic1");
@@ -397,11 +397,11 @@ TEST(WindowConfigFit, WindowGrowsToTheCanvasAndSmallRangesAreNone)
 {
     HeadlessPlatform p; // borders 4, caption 19; a new window is 400 x 300
     WindowRuntime rt(p);
-    int32_t w = rt.current_window();
+    int32_t w = rt.currentWindow();
     WindowConfig small;
     small.pixel_width = 200;
     small.pixel_height = 100;
-    small.font_size = font_cell(10, 20);
+    small.font_size = fontCell(10, 20);
     EXPECT_TRUE(rt.set_window_config(small));
     auto child = childOf(p, rt, w);
     EXPECT_EQ(child.outer, HeadlessPlatform::InitialChildRect); // large enough already
@@ -411,7 +411,7 @@ TEST(WindowConfigFit, WindowGrowsToTheCanvasAndSmallRangesAreNone)
     WindowConfig big;
     big.pixel_width = 600;
     big.pixel_height = 400;
-    big.font_size = font_cell(10, 20);
+    big.font_size = fontCell(10, 20);
     EXPECT_TRUE(rt.set_window_config(big));
     child = childOf(p, rt, w);
     // 600 + 2 borders by 400 + 2 borders + caption - 1: the client is one pixel short, no bar.
@@ -420,18 +420,18 @@ TEST(WindowConfigFit, WindowGrowsToTheCanvasAndSmallRangesAreNone)
     EXPECT_EQ(child.verticalRange, 0);
 
     // The window resized by the user: two pixels short is no bar, three is.
-    auto id = rt.window_info(w)->platformWindow;
+    auto id = rt.windowInfo(w)->platformWindow;
     p.moveWindow(id, {0, 0, 630, 425}); // client 622 x 398
-    rt.update_scroll_bars(w);
+    rt.updateScrollBars(w);
     EXPECT_EQ(childOf(p, rt, w).verticalRange, 0);
     p.moveWindow(id, {0, 0, 630, 424}); // client 606 x 397 with the bar
-    rt.update_scroll_bars(w);
+    rt.updateScrollBars(w);
     EXPECT_EQ(childOf(p, rt, w).verticalRange, 3);
     EXPECT_EQ(childOf(p, rt, w).horizontalRange, 0);
 
     // A maximised window is restored instead of resized.
-    p.setWindowState(rt.window_info(w)->platformWindow, ShowState::Maximised);
-    p.moveWindow(rt.window_info(w)->platformWindow, {0, 0, 300, 200});
+    p.setWindowState(rt.windowInfo(w)->platformWindow, ShowState::Maximised);
+    p.moveWindow(rt.windowInfo(w)->platformWindow, {0, 0, 300, 200});
     EXPECT_TRUE(rt.set_window_config(big));
     child = childOf(p, rt, w);
     EXPECT_EQ(child.state, ShowState::Normal);
@@ -444,13 +444,13 @@ TEST(WindowSize, ChildPlacedInCellsWithItsFrame)
     WindowRuntime rt(p);
     WindowConfig c = startupConfig();
     ASSERT_TRUE(applyTwice(rt, c));
-    int32_t w = rt.unit_window(0);
-    EXPECT_EQ(w, rt.focus_window());
-    EXPECT_EQ(rt.unit_window(5), w);
-    EXPECT_EQ(rt.unit_window(6), w);
-    EXPECT_EQ(rt.unit_window(7), -1);
+    int32_t w = rt.unitWindow(0);
+    EXPECT_EQ(w, rt.focusWindow());
+    EXPECT_EQ(rt.unitWindow(5), w);
+    EXPECT_EQ(rt.unitWindow(6), w);
+    EXPECT_EQ(rt.unitWindow(7), -1);
 
-    auto id = rt.window_info(w)->platformWindow;
+    auto id = rt.windowInfo(w)->platformWindow;
     p.setWindowState(id, ShowState::Minimised);
     set_graphics_status(status::altered);
     EXPECT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), 0);
@@ -489,16 +489,16 @@ TEST(WindowSize, UnconfiguredWindowIsConfiguredOnlyFromTheProgramThread)
     WindowRuntime rt(p);
     EXPECT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), -1);
     EXPECT_EQ(graphics_status(), status::failed);
-    EXPECT_FALSE(rt.window_info(rt.focus_window())->configured);
+    EXPECT_FALSE(rt.windowInfo(rt.focusWindow())->configured);
 
     std::thread program([&] {
         EXPECT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), 0);
-        EXPECT_TRUE(rt.window_info(rt.focus_window())->configured);
+        EXPECT_TRUE(rt.windowInfo(rt.focusWindow())->configured);
         // Defaults: the whole screen in 8 x 16 cells.
-        auto canvas = rt.window_canvas(rt.focus_window());
+        auto canvas = rt.windowCanvas(rt.focusWindow());
         EXPECT_EQ(canvas->canvas().width(), 1024);
         EXPECT_EQ(canvas->canvas().cellWidth(), 8);
-        EXPECT_EQ(childOf(p, rt, rt.focus_window()).outer, (platform::Rect{0, 0, 424, 444}));
+        EXPECT_EQ(childOf(p, rt, rt.focusWindow()).outer, (platform::Rect{0, 0, 424, 444}));
     });
     program.join();
 }
@@ -536,13 +536,13 @@ TEST(WindowSize, FrameKinds)
     HeadlessPlatform early;
     early.setFrameExists(false);
     WindowRuntime rt2(early);
-    EXPECT_FALSE(rt2.pending_frame_request().has_value());
+    EXPECT_FALSE(rt2.pendingFrameRequest().has_value());
     EXPECT_EQ(rt2.set_window_size(FrameHandle, {2, 0, 0, 0, 0}), 0);
-    EXPECT_EQ(rt2.pending_frame_request(), (WindowSizeRecord{2, 0, 0, 0, 0}));
+    EXPECT_EQ(rt2.pendingFrameRequest(), (WindowSizeRecord{2, 0, 0, 0, 0}));
     EXPECT_EQ(early.frameState(), ShowState::Normal);
     EXPECT_TRUE(early.log().empty());
     EXPECT_EQ(rt2.set_window_size(FrameHandle, {9, 0, 0, 0, 0}), -1);
-    EXPECT_EQ(rt2.pending_frame_request(), (WindowSizeRecord{2, 0, 0, 0, 0}));
+    EXPECT_EQ(rt2.pendingFrameRequest(), (WindowSizeRecord{2, 0, 0, 0, 0}));
 }
 
 TEST(WindowTable, FortyWindowsThenFull)
@@ -552,7 +552,7 @@ TEST(WindowTable, FortyWindowsThenFull)
     for (int i = 0; i < MaxWindows; ++i) {
         int32_t h = rt.open_unit_window();
         ASSERT_EQ(h, FirstWindowHandle + i);
-        EXPECT_EQ(rt.window_info(h)->title, "Graphic" + std::to_string(i + 1));
+        EXPECT_EQ(rt.windowInfo(h)->title, "Graphic" + std::to_string(i + 1));
     }
     set_graphics_status(status::ok);
     EXPECT_EQ(rt.open_unit_window(), -1);
@@ -560,10 +560,10 @@ TEST(WindowTable, FortyWindowsThenFull)
     EXPECT_EQ(p.childCount(), MaxWindows);
 
     // The lowest empty slot is taken again.
-    EXPECT_TRUE(rt.close_window(FirstWindowHandle + 5, CloseMode::Destroy));
-    EXPECT_FALSE(rt.window_info(FirstWindowHandle + 5).has_value());
+    EXPECT_TRUE(rt.closeWindow(FirstWindowHandle + 5, CloseMode::Destroy));
+    EXPECT_FALSE(rt.windowInfo(FirstWindowHandle + 5).has_value());
     EXPECT_EQ(rt.open_unit_window("Unit 12"), FirstWindowHandle + 5);
-    EXPECT_EQ(rt.window_info(FirstWindowHandle + 5)->title, "Unit 12");
+    EXPECT_EQ(rt.windowInfo(FirstWindowHandle + 5)->title, "Unit 12");
     EXPECT_EQ(p.childCount(), MaxWindows);
 
     for (int32_t bad : {FirstWindowHandle - 1, FirstWindowHandle + MaxWindows, -1, 0})
@@ -574,32 +574,32 @@ TEST(WindowTable, FortyWindowsThenFull)
     WindowRuntime rt2(failing);
     EXPECT_EQ(rt2.open_unit_window(), -1);
     EXPECT_EQ(graphics_status(), status::failed);
-    EXPECT_EQ(rt2.current_window(), -1);
-    EXPECT_EQ(rt2.current_canvas(), nullptr);
+    EXPECT_EQ(rt2.currentWindow(), -1);
+    EXPECT_EQ(rt2.currentCanvas(), nullptr);
 }
 
 TEST(CurrentWindow, EachThreadHasItsOwn)
 {
     HeadlessPlatform p;
     WindowRuntime rt(p);
-    int32_t focus = rt.current_window();
+    int32_t focus = rt.currentWindow();
     ASSERT_EQ(focus, FirstWindowHandle);
     int32_t a = rt.open_unit_window("A");
     int32_t b = rt.open_unit_window("B");
 
     std::latch chosen(2);
     auto worker = [&](int32_t mine, int16_t colour, int32_t& seen, int& width) {
-        EXPECT_EQ(rt.current_window(), focus); // a new thread starts at the focus window
+        EXPECT_EQ(rt.currentWindow(), focus); // a new thread starts at the focus window
         EXPECT_TRUE(rt.set_current_window(mine));
         chosen.arrive_and_wait(); // both have chosen before either looks
         WindowConfig c;
         c.pixel_width = int16_t(200 + colour);
         c.pixel_height = 100;
         EXPECT_TRUE(applyTwice(rt, c));
-        rt.current_canvas()->set_colour(colour);
-        rt.current_canvas()->draw_ellipse(3, 0, 0, 9, 9);
-        seen = rt.current_window();
-        width = rt.current_canvas()->canvas().width();
+        rt.currentCanvas()->set_colour(colour);
+        rt.currentCanvas()->draw_ellipse(3, 0, 0, 9, 9);
+        seen = rt.currentWindow();
+        width = rt.currentCanvas()->canvas().width();
     };
     int32_t seenA = 0, seenB = 0;
     int widthA = 0, widthB = 0;
@@ -611,40 +611,40 @@ TEST(CurrentWindow, EachThreadHasItsOwn)
     EXPECT_EQ(seenB, b);
     EXPECT_EQ(widthA, 201);
     EXPECT_EQ(widthB, 202);
-    EXPECT_EQ(rt.window_canvas(a)->canvas().pixel(5, 5), 1);
-    EXPECT_EQ(rt.window_canvas(b)->canvas().pixel(5, 5), 2);
-    EXPECT_EQ(rt.current_window(), focus); // this thread's own choice is untouched
-    EXPECT_TRUE(rt.last_window() == a || rt.last_window() == b);
-    EXPECT_FALSE(rt.window_info(focus)->configured);
+    EXPECT_EQ(rt.windowCanvas(a)->canvas().pixel(5, 5), 1);
+    EXPECT_EQ(rt.windowCanvas(b)->canvas().pixel(5, 5), 2);
+    EXPECT_EQ(rt.currentWindow(), focus); // this thread's own choice is untouched
+    EXPECT_TRUE(rt.lastWindow() == a || rt.lastWindow() == b);
+    EXPECT_FALSE(rt.windowInfo(focus)->configured);
 }
 
 TEST(CurrentWindow, UnconfiguredWindowGetsDefaultsOnFirstDrawing)
 {
     HeadlessPlatform p;
     WindowRuntime rt(p);
-    auto canvas = rt.current_canvas();
+    auto canvas = rt.currentCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->canvas().width(), 1024);
     EXPECT_EQ(canvas->canvas().height(), 768);
     EXPECT_EQ(canvas->canvas().gridColumns(), 128);
     EXPECT_EQ(canvas->canvas().gridRows(), 48);
     EXPECT_EQ(canvas->canvas().colourCount(), 256);
-    EXPECT_EQ(rt.window_info(rt.current_window())->title, "Graphic1");
-    EXPECT_TRUE(childOf(p, rt, rt.current_window()).visible);
+    EXPECT_EQ(rt.windowInfo(rt.currentWindow())->title, "Graphic1");
+    EXPECT_TRUE(childOf(p, rt, rt.currentWindow()).visible);
 }
 
 TEST(CurrentWindow, ClosedWindowsTakeNoMoreAndTheFocusIsReopened)
 {
     HeadlessPlatform p;
     WindowRuntime rt(p);
-    int32_t focus = rt.current_window();
+    int32_t focus = rt.currentWindow();
     int32_t other = rt.open_unit_window();
     EXPECT_TRUE(rt.set_current_window(other));
-    EXPECT_EQ(rt.last_window(), other);
-    EXPECT_TRUE(rt.close_window(other, CloseMode::KeepOnScreen));
-    EXPECT_TRUE(rt.close_window(other, CloseMode::KeepOnScreen));
+    EXPECT_EQ(rt.lastWindow(), other);
+    EXPECT_TRUE(rt.closeWindow(other, CloseMode::KeepOnScreen));
+    EXPECT_TRUE(rt.closeWindow(other, CloseMode::KeepOnScreen));
     EXPECT_EQ(childOf(p, rt, other).title, "Graphic2-Closed");
-    EXPECT_EQ(rt.current_canvas(), nullptr);
+    EXPECT_EQ(rt.currentCanvas(), nullptr);
     EXPECT_EQ(graphics_status(), status::failed);
     WindowConfig c;
     EXPECT_FALSE(rt.set_window_config(c));
@@ -652,13 +652,13 @@ TEST(CurrentWindow, ClosedWindowsTakeNoMoreAndTheFocusIsReopened)
     EXPECT_EQ(rt.write_window_text(other, "x"), -1);
     EXPECT_TRUE(p.messageBoxes().empty()); // closed is not invalid
 
-    EXPECT_TRUE(rt.close_window(focus, CloseMode::KeepOnScreen));
+    EXPECT_TRUE(rt.closeWindow(focus, CloseMode::KeepOnScreen));
     int32_t reopened = -1;
-    std::thread([&] { reopened = rt.current_window(); }).join();
+    std::thread([&] { reopened = rt.currentWindow(); }).join();
     EXPECT_EQ(reopened, FirstWindowHandle + 2);
-    EXPECT_EQ(rt.focus_window(), reopened);
-    EXPECT_EQ(rt.window_info(reopened)->title, "Graphic3");
-    EXPECT_EQ(rt.unit_window(6), reopened);
+    EXPECT_EQ(rt.focusWindow(), reopened);
+    EXPECT_EQ(rt.windowInfo(reopened)->title, "Graphic3");
+    EXPECT_EQ(rt.unitWindow(6), reopened);
 }
 
 TEST(WriteWindowText, WritesLikeOutTextAndRestoresCurrentWindowAndStatus)
@@ -667,31 +667,31 @@ TEST(WriteWindowText, WritesLikeOutTextAndRestoresCurrentWindowAndStatus)
     WindowRuntime rt(p);
     WindowConfig c = startupConfig();
     ASSERT_TRUE(applyTwice(rt, c));
-    int32_t focus = rt.current_window();
+    int32_t focus = rt.currentWindow();
     int32_t other = rt.open_unit_window();
 
     set_graphics_status(status::altered);
     EXPECT_EQ(rt.write_window_text(other, ""), 0);
-    auto canvas = rt.window_canvas(other);
+    auto canvas = rt.windowCanvas(other);
     ASSERT_NE(canvas, nullptr);                                   // configured with defaults on first use
     EXPECT_EQ(canvas->canvas().textPosition(), (TextCell{1, 2})); // one blank written
-    EXPECT_EQ(rt.current_window(), focus);
+    EXPECT_EQ(rt.currentWindow(), focus);
     EXPECT_EQ(graphics_status(), status::altered);
 
     EXPECT_EQ(rt.write_window_text(focus, "AB\r\n"), 4);
-    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPosition(), (TextCell{2, 1}));
-    ASSERT_FALSE(rt.window_canvas(focus)->canvas().textPieces().empty());
-    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPieces()[0].text, "AB");
+    EXPECT_EQ(rt.windowCanvas(focus)->canvas().textPosition(), (TextCell{2, 1}));
+    ASSERT_FALSE(rt.windowCanvas(focus)->canvas().textPieces().empty());
+    EXPECT_EQ(rt.windowCanvas(focus)->canvas().textPieces()[0].text, "AB");
     // A NUL ends the text, the count is what was given.
     EXPECT_EQ(rt.write_window_text(focus, std::string_view("CD\0EF", 5)), 5);
-    EXPECT_EQ(rt.window_canvas(focus)->canvas().textPosition(), (TextCell{2, 3}));
+    EXPECT_EQ(rt.windowCanvas(focus)->canvas().textPosition(), (TextCell{2, 3}));
 
     // A window opened with the focus stays current after a write.
     int32_t sticky = rt.open_unit_window("Unit 9", OpenFocus::Take);
-    EXPECT_EQ(rt.current_window(), sticky);
+    EXPECT_EQ(rt.currentWindow(), sticky);
     EXPECT_TRUE(rt.set_current_window(focus));
     EXPECT_EQ(rt.write_window_text(sticky, "x"), 1);
-    EXPECT_EQ(rt.current_window(), sticky);
+    EXPECT_EQ(rt.currentWindow(), sticky);
 
     EXPECT_EQ(rt.write_window_text(1000, "x"), -1);
     EXPECT_EQ(rt.write_window_text(FirstWindowHandle + 30, "x"), -1);
@@ -707,35 +707,35 @@ TEST(Scrolling, StepsClampToTheRangeAndDrawingShowsAtTheOffset)
     WindowRuntime rt(p);
     WindowConfig c = startupConfig();
     ASSERT_TRUE(applyTwice(rt, c));
-    int32_t w = rt.unit_window(0);
+    int32_t w = rt.unitWindow(0);
     ASSERT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), 0);
-    auto id = rt.window_info(w)->platformWindow;
+    auto id = rt.windowInfo(w)->platformWindow;
     int range = childOf(p, rt, w).horizontalRange;
     ASSERT_EQ(range, 520);
     using platform::ScrollAxis;
     using platform::WindowScroll;
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineForward), 10);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 510);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 510);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToStart), 0);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 0);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToEnd), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 9999), 520);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 100), 100);
-    EXPECT_EQ(rt.scroll_window(w, ScrollAxis::Vertical, WindowScroll::LineForward), 18);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::LineForward), 10);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 510);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::PageForward), 520);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 510);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::ToStart), 0);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::LineBack), 0);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::ToEnd), 520);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 9999), 520);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Horizontal, WindowScroll::ToPosition, 100), 100);
+    EXPECT_EQ(rt.scrollWindow(w, ScrollAxis::Vertical, WindowScroll::LineForward), 18);
     EXPECT_EQ(p.child(id)->horizontalPosition, 100);
-    EXPECT_EQ(rt.window_info(w)->scrollX, 100);
+    EXPECT_EQ(rt.windowInfo(w)->scrollX, 100);
 
-    rt.current_canvas()->draw_ellipse(3, 150, 40, 160, 50);
+    rt.currentCanvas()->draw_ellipse(3, 150, 40, 160, 50);
     EXPECT_EQ(p.child(id)->lastInvalidated, (platform::Rect{50, 22, 11, 11}));
 
     // Growing the window shrinks the ranges and clamps the offsets.
     ASSERT_EQ(rt.set_window_size(0, {4, 0, 0, 41, 100}), 0);
     EXPECT_EQ(childOf(p, rt, w).horizontalRange, 20);
     EXPECT_EQ(childOf(p, rt, w).verticalRange, 17);
-    EXPECT_EQ(rt.window_info(w)->scrollX, 20);
-    EXPECT_EQ(rt.window_info(w)->scrollY, 17);
+    EXPECT_EQ(rt.windowInfo(w)->scrollX, 20);
+    EXPECT_EQ(rt.windowInfo(w)->scrollY, 17);
     EXPECT_EQ(p.child(id)->verticalPosition, 17);
-    EXPECT_EQ(rt.scroll_window(FirstWindowHandle + 39, ScrollAxis::Vertical, WindowScroll::ToEnd), -1);
+    EXPECT_EQ(rt.scrollWindow(FirstWindowHandle + 39, ScrollAxis::Vertical, WindowScroll::ToEnd), -1);
 }
