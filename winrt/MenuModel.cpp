@@ -19,12 +19,29 @@ void MenuModel::setGrayed(int id, bool grayed)
 
 void MenuModel::publish()
 {
-    platform::MenuBar bar;
     {
-        std::lock_guard lock(m_guard);
-        bar = m_bar;
+        std::lock_guard lock(m_handing);
+        m_changed = true;
+        if (m_handedByOne)
+            return;
+        m_handedByOne = true;
     }
-    m_frame.setMenuBar(bar);
+    for (;;) {
+        {
+            std::lock_guard lock(m_handing);
+            if (!m_changed) {
+                m_handedByOne = false;
+                return;
+            }
+            m_changed = false;
+        }
+        platform::MenuBar bar;
+        {
+            std::lock_guard lock(m_guard);
+            bar = m_bar;
+        }
+        m_frame.setMenuBar(bar);
+    }
 }
 
 } // namespace winrt

@@ -51,13 +51,19 @@ public:
         }
     }
 
-    // Hands the bar as it is now to the frame window (takes the guard for the copy).
+    // Hands the bar as it is now to the frame window (takes the guard for the copy). Threads may
+    // publish at once: while one hands a bar over, another's call only marks the bar changed and
+    // returns, and the first hands it over again, so the frame window is left with the newest bar
+    // and no thread waits for another's hand-over (which may be waiting for the message thread).
     void publish();
 
 private:
     std::mutex& m_guard;
     platform::FrameWindow& m_frame;
     platform::MenuBar m_bar;
+    std::mutex m_handing;
+    bool m_changed = false;     // under m_handing: the bar changed since the last hand-over began
+    bool m_handedByOne = false; // under m_handing: a thread is handing the bar over
 };
 
 } // namespace winrt

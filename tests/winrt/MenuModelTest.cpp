@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,8 +21,12 @@ public:
     std::vector<platform::MenuBar> published;
     bool guardHeld = false;
 
+    std::function<void()> duringHandOver; // run, once, inside the next hand-over
+
     void setMenuBar(const platform::MenuBar& bar) override
     {
+        if (auto during = std::exchange(duringHandOver, nullptr))
+            during();
         std::thread([this] {
             if (m_guard.try_lock())
                 m_guard.unlock();
@@ -74,4 +79,19 @@ TEST(MenuModel, ChangesArePublishedWholeOutsideTheLockAndRefusedOnesNotAtAll)
     EXPECT_EQ(frame.published[1].size(), 2u);
     EXPECT_EQ(menu.find(8)->text, "&Save");
     EXPECT_EQ(menu.find(99), nullptr);
+}
+
+// Another thread changes the bar while one hands it over: the frame window is left with the
+// newest bar, not with the one the first thread copied before the change.
+TEST(MenuModel, TheNewestBarIsHandedOverLast)
+{
+    std::mutex guard;
+    RecordingFrame frame(guard);
+    MenuModel menu(guard, frame, {{"&File", {{"&Copy", 7}}}});
+    frame.duringHandOver = [&] {
+        std::thread([&] { menu.update([](MenuModel& m) { m.setGrayed(7, true); }); }).join();
+    };
+    menu.publish();
+    ASSERT_FALSE(frame.published.empty());
+    EXPECT_TRUE(frame.published.back()[0].items[0].grayed);
 }
