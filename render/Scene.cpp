@@ -53,9 +53,11 @@ void sortByDepth(geometry::AtomTable& atoms, geometry::ProgressOutput& progress)
         float z;
         int atom;
     };
-    std::vector<Entry> entries(size_t(count) + 1);
+    std::vector<Entry> entries;
+    entries.reserve(size_t(count) + 1);
+    entries.push_back({0.0f, 0}); // positions count from 1
     for (int p = 1; p <= count; ++p)
-        entries[size_t(p)] = {atoms.viewZ[order[p]], order[p]};
+        entries.push_back({atoms.viewZ[order[p]], order[p]});
     int dots = 0;
     for (int gap = count / 2; gap > 0; gap /= 2) {
         int untilDot = gap % 50 == 0 ? 0 : 50 - gap % 50;

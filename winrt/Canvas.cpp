@@ -670,9 +670,19 @@ platform::IndexedPicture capturePicture(const Canvas& canvas, Rect region)
         return picture;
     picture.width = region.width;
     picture.height = region.height;
-    picture.pixels.assign(size_t(region.width) * size_t(region.height), 0);
     const Rect inside = region.intersected(Rect{0, 0, canvas.width(), canvas.height()});
     const auto pixels = canvas.pixels();
+    if (inside == region) {
+        // The usual case, a region of the canvas: its rows appended, no zeroing first.
+        picture.pixels.reserve(size_t(region.width) * size_t(region.height));
+        for (int y = region.y; y <= region.bottom(); ++y) {
+            const auto from = pixels.begin() + ptrdiff_t(size_t(y) * size_t(canvas.width()) + size_t(region.x));
+            picture.pixels.insert(picture.pixels.end(), from, from + region.width);
+        }
+        picture.palette = paletteOf(canvas);
+        return picture;
+    }
+    picture.pixels.assign(size_t(region.width) * size_t(region.height), 0);
     for (int y = inside.y; y <= inside.bottom(); ++y)
         std::copy_n(&pixels[size_t(y) * size_t(canvas.width()) + size_t(inside.x)], size_t(inside.width),
                     &picture.pixels[size_t(y - region.y) * size_t(region.width) + size_t(inside.x - region.x)]);
