@@ -101,10 +101,10 @@ std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
 
 std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error)
 {
-    std::vector<PngColour> palette;
+    std::vector<Rgb> palette;
     palette.reserve(picture.palette.size());
     for (uint32_t colour : picture.palette)
-        palette.push_back({uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)});
+        palette.push_back(Rgb::fromColorRef(colour));
     if (palette.empty()
         || picture.pixels.size() < std::size_t(std::max(picture.width, 0)) * std::size_t(std::max(picture.height, 0))) {
         error = "no picture to write";

@@ -3,6 +3,7 @@
 // picture's own colours, no transparency) and opaque RGB pictures (colour type 2) given in
 // Cairo's RGB24 layout.
 
+#include "platform/Colour.h"
 #include "platform/Picture.h"
 
 #include <cstddef>
@@ -13,12 +14,6 @@
 
 namespace platform {
 
-struct PngColour {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-};
-
 // The pixels to write, rows from the top, stride bytes apart. A palette picture has one index
 // byte a pixel, every index below the palette's size (at most 256 colours); an RGB picture (no
 // palette) has 32-bit words 0x00RRGGBB in native byte order.
@@ -27,7 +22,7 @@ struct PngPicture {
     int height = 0;
     const uint8_t* rows = nullptr;
     std::size_t stride = 0;
-    std::span<const PngColour> palette;
+    std::span<const Rgb> palette;
 };
 
 // The PNG file of the picture; empty, with error set, when it cannot be encoded. Palette

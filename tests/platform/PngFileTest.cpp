@@ -32,7 +32,7 @@ std::vector<uint8_t> decodeRgb(const std::vector<uint8_t>& file, int width, int 
 TEST(PngFile, PixelsComeBackAsGiven)
 {
     // 3 x 2 pixels with a stride wider than a row: the padding must not show.
-    const std::array<PngColour, 3> palette{{{255, 0, 0}, {0, 128, 0}, {1, 2, 250}}};
+    const std::array<Rgb, 3> palette{{{255, 0, 0}, {0, 128, 0}, {1, 2, 250}}};
     const uint8_t indices[] = {0, 1, 2, 99, 2, 2, 0, 99};
     PngPicture indexed{3, 2, indices, 4, palette};
     const uint32_t words[] = {0xff0000, 0x008000, 0x0102fa, 0xdeadbeef, 0x0102fa, 0x0102fa, 0xff0000, 0xdeadbeef};
@@ -49,7 +49,7 @@ TEST(PngFile, PixelsComeBackAsGiven)
 
 TEST(PngFile, RefusesWhatItCannotWrite)
 {
-    const std::array<PngColour, 2> two{};
+    const std::array<Rgb, 2> two{};
     const uint8_t indices[] = {0, 1, 2, 0};
     const struct {
         PngPicture picture;
