@@ -40,14 +40,6 @@ private:
     PauseGate& m_gate;
 };
 
-// Part of the canvas as indices and palette, under the drawing lock.
-platform::IndexedPicture pictureOf(const WindowCanvas& window, Rect area)
-{
-    auto lock = window.lockDrawing();
-    const Canvas& canvas = window.canvas();
-    return capturePicture(canvas, area.intersected(Rect{0, 0, canvas.width(), canvas.height()}));
-}
-
 std::string withAccessKey(std::string_view text)
 {
     if (text.find('&') != std::string_view::npos)
@@ -167,7 +159,11 @@ FrameRuntime::FrameRuntime(FrameRoles platform, WindowRuntime& windows, std::str
     : m_platform(platform), m_windows(windows), m_programName(std::move(programName)),
       m_programDirectory(std::move(programDirectory)),
       m_gate([&children = platform.children] { return children.isMessageThread(); }),
-      m_menu(m_mutex, platform.frame, defaultMenuBar())
+      m_menu(m_mutex, platform.frame, defaultMenuBar()),
+      m_selection(m_mutex, m_sizeToFit, m_menu, windows, platform.children, platform.clipboard,
+                  {[this] { pause(); }, [this] { resume(); }, [this] { refreshStatus(); },
+                   [this](int32_t handle) { invalidateWindow(handle); },
+                   [this](std::string_view message, int line) { reportError(message, line); }})
 {
 }
 
@@ -454,13 +450,13 @@ void FrameRuntime::command(int id)
     case command::FullScreen: toggleFullScreen(); return;
     case command::Pause: pause(); return;
     case command::Resume:
-        endSelection();
+        m_selection.end();
         resume();
         return;
-    case command::SelectText: beginSelection(SelectionKind::Text, false); return;
-    case command::SelectGraphics: beginSelection(SelectionKind::Graphics, false); return;
-    case command::SelectAll: beginSelection(SelectionKind::Text, true); return;
-    case command::Copy: copySelection(); return;
+    case command::SelectText: m_selection.begin(SelectionKind::Text, false); return;
+    case command::SelectGraphics: m_selection.begin(SelectionKind::Graphics, false); return;
+    case command::SelectAll: m_selection.begin(SelectionKind::Text, true); return;
+    case command::Copy: m_selection.copy(); return;
     case command::Save: save(); return;
     case command::Print: print(); return;
     case command::Paste: paste(); return;
@@ -553,14 +549,7 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     view.palette = palette;
     view.scrollX = info->scrollX;
     view.scrollY = info->scrollY;
-    std::vector<platform::Rect> marked;
-    {
-        std::lock_guard state(m_mutex);
-        if (m_selection && m_selection->window == handle && (m_selection->marking || m_selection->complete))
-            for (Rect r : markedArea(m_selection->selection, canvas->canvas().cellWidth(),
-                                     canvas->canvas().cellHeight(), canvas->canvas().gridColumns()))
-                marked.push_back(r);
-    }
+    const std::vector<platform::Rect> marked = m_selection.marked(handle, canvas->canvas());
     view.marked = marked;
     // Once text has been written to the window, a caret marks the cell where the next text
     // goes, after a clear too.
@@ -664,6 +653,11 @@ void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
         m_platform.frame.beep();
 }
 
+void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& event)
+{
+    m_selection.mouse(window, event);
+}
+
 void FrameRuntime::frameClosing()
 {
     m_closed = true;
@@ -678,12 +672,6 @@ void FrameRuntime::reportError(std::string_view message, int line)
                                    platform::MessageIcon::Error, platform::MessageButtons::Ok, std::nullopt});
 }
 
-std::optional<FrameRuntime::SelectionState> FrameRuntime::selection() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_selection;
-}
-
 void FrameRuntime::invalidateWindow(int32_t handle)
 {
     if (auto info = m_windows.windowInfo(handle)) {
@@ -696,11 +684,7 @@ void FrameRuntime::invalidateWindow(int32_t handle)
 // pasted input not yet read, a read waiting for a line.
 void FrameRuntime::refreshStatus()
 {
-    std::optional<SelectionState> selection;
-    {
-        std::lock_guard lock(m_mutex);
-        selection = m_selection;
-    }
+    const std::optional<SelectionState> selection = m_selection.state();
     std::string text;
     if (selection) {
         const auto info = m_windows.windowInfo(selection->window);
@@ -724,150 +708,6 @@ void FrameRuntime::inputChanged()
     const bool waiting = m_windows.readingWindow() >= 0;
     m_menu.update([waiting](MenuModel& menu) { menu.setGrayed(command::Input, !waiting); });
     refreshStatus();
-}
-
-void FrameRuntime::beginSelection(SelectionKind kind, bool all)
-{
-    const int32_t handle = m_windows.activeWindow();
-    auto canvas = m_windows.windowCanvas(handle);
-    if (!canvas)
-        return;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_selection)
-            return; // the selection items are grayed while one is made
-    }
-    pause();
-    SelectionState state;
-    state.window = handle;
-    state.selection.kind = kind;
-    if (all) {
-        auto lock = canvas->lockDrawing();
-        if (canvas->canvas().changed()) {
-            state.selection = {
-                SelectionKind::Graphics, {0, 0}, {canvas->canvas().width() - 1, canvas->canvas().height() - 1}};
-        } else {
-            state.selection = {
-                SelectionKind::Text, {0, 0}, {canvas->canvas().gridColumns() - 1, canvas->canvas().gridRows() - 1}};
-        }
-        state.complete = true;
-    }
-    m_menu.update([&](MenuModel& menu) {
-        m_selection = state;
-        for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
-            menu.setGrayed(id, true);
-        menu.setGrayed(command::Copy, !state.complete);
-    });
-    refreshStatus();
-    invalidateWindow(handle);
-}
-
-void FrameRuntime::endSelection()
-{
-    int32_t handle = -1;
-    const bool ended = m_menu.update([&](MenuModel& menu) {
-        if (!m_selection)
-            return false;
-        handle = m_selection->window;
-        m_selection.reset();
-        for (int id : {command::SelectText, command::SelectGraphics, command::SelectAll})
-            menu.setGrayed(id, false);
-        menu.setGrayed(command::Copy, true);
-        return true;
-    });
-    if (!ended)
-        return;
-    refreshStatus();
-    invalidateWindow(handle);
-}
-
-void FrameRuntime::mouse(platform::WindowId window, const platform::MouseEvent& event)
-{
-    const int32_t handle = m_windows.handleOf(window);
-    const auto info = m_windows.windowInfo(handle);
-    auto canvas = m_windows.windowCanvas(handle);
-    if (!info || !canvas)
-        return;
-    int x = event.x, y = event.y;
-    if (event.action == platform::MouseAction::Release) {
-        const platform::Size client = m_platform.children.clientSize(window);
-        x = std::clamp(x, 0, std::max(client.width - 1, 0));
-        y = std::clamp(y, 0, std::max(client.height - 1, 0));
-    }
-    x += info->scrollX;
-    y += info->scrollY;
-    bool handled = false;
-    const bool statusChanged = m_menu.update([&](MenuModel& menu) {
-        if (!m_selection || m_selection->window != handle || m_sizeToFit)
-            return false;
-        SelectionState& s = *m_selection;
-        SelectionPoint at;
-        if (s.selection.kind == SelectionKind::Text)
-            at = cellAt(x, y, canvas->canvas().cellWidth(), canvas->canvas().cellHeight(),
-                        canvas->canvas().gridColumns(), canvas->canvas().gridRows());
-        else
-            at = {std::clamp(x, 0, canvas->canvas().width() - 1), std::clamp(y, 0, canvas->canvas().height() - 1)};
-        switch (event.action) {
-        case platform::MouseAction::Press:
-            s.selection.start = s.selection.end = at;
-            s.marking = true;
-            s.complete = false;
-            menu.setGrayed(command::Copy, true);
-            handled = true;
-            return true;
-        case platform::MouseAction::Move:
-            if (!s.marking)
-                return false;
-            s.selection.end = at;
-            handled = true;
-            return false;
-        case platform::MouseAction::Release:
-            if (!s.marking)
-                return false;
-            s.selection.end = at;
-            s.marking = false;
-            s.complete = true;
-            menu.setGrayed(command::Copy, false);
-            handled = true;
-            return true;
-        }
-        return false;
-    });
-    if (!handled)
-        return;
-    if (statusChanged)
-        refreshStatus();
-    invalidateWindow(handle);
-}
-
-void FrameRuntime::copySelection()
-{
-    std::optional<SelectionState> state;
-    {
-        std::lock_guard lock(m_mutex);
-        state = m_selection;
-    }
-    if (!state || !state->complete)
-        return;
-    auto canvas = m_windows.windowCanvas(state->window);
-    if (canvas) {
-        const Selection& s = state->selection;
-        bool ok;
-        if (s.kind == SelectionKind::Text) {
-            std::string text;
-            {
-                auto lock = canvas->lockDrawing();
-                text = selectedText(canvas->canvas().textPieces(), canvas->canvas().gridColumns(), s.start, s.end);
-            }
-            ok = m_platform.clipboard.setClipboardText(text);
-        } else {
-            ok = m_platform.clipboard.setClipboardImage(pictureOf(*canvas, selectedRect(s.start, s.end)));
-        }
-        if (!ok)
-            reportError("Internal Error - unexpected error", __LINE__);
-    }
-    endSelection();
-    resume();
 }
 
 void FrameRuntime::save()

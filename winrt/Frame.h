@@ -6,10 +6,11 @@
 #include "platform/Clipboard.h"
 #include "platform/FrameWindow.h"
 #include "platform/SystemDialogs.h"
+#include "winrt/FrameCommands.h"
 #include "winrt/MenuModel.h"
 #include "winrt/PauseGate.h"
 #include "winrt/SavePicture.h"
-#include "winrt/Selection.h"
+#include "winrt/SelectionController.h"
 #include "winrt/WindowRuntime.h"
 
 #include <atomic>
@@ -36,32 +37,6 @@ enum class ExitBehaviour {
     Close = 2,
     KeepOpen = 3
 };
-
-// The frame's command ids.
-namespace command {
-inline constexpr int Exit = 1000;
-inline constexpr int SelectText = 1001;
-inline constexpr int SelectGraphics = 1002;
-inline constexpr int SelectAll = 1003;
-inline constexpr int Copy = 1004;
-inline constexpr int SizeToFit = 1006;
-inline constexpr int FullScreen = 1007;
-inline constexpr int Pause = 1008;
-inline constexpr int Resume = 1009;
-inline constexpr int Cascade = 1010;
-inline constexpr int Tile = 1011;
-inline constexpr int ArrangeIcons = 1012;
-inline constexpr int StatusBar = 1015;
-inline constexpr int Contents = 1016;
-inline constexpr int UsingHelp = 1017;
-inline constexpr int About = 1018;
-inline constexpr int Print = 1019;
-inline constexpr int Save = 1020;
-inline constexpr int Paste = 1021;
-inline constexpr int ClearPaste = 1022;
-inline constexpr int Input = 1023;
-inline constexpr int FirstUser = 1101;
-} // namespace command
 
 // append_menu_item flags.
 namespace menuflag {
@@ -171,13 +146,8 @@ public:
     bool frameClosed() const { return m_closed.load(); }
 
     // The selection being marked or made, if any (for tests and the platform).
-    struct SelectionState {
-        int32_t window = -1;
-        Selection selection;
-        bool marking = false;  // the mouse button is down
-        bool complete = false; // both corners fixed: Copy is enabled
-    };
-    std::optional<SelectionState> selection() const;
+    using SelectionState = SelectionController::State;
+    std::optional<SelectionState> selection() const { return m_selection.state(); }
 
     // Where Save writes files (the real file system unless a test says otherwise).
     void setFileSystem(platform::FileSystem& files) { m_files = &files; }
@@ -192,9 +162,6 @@ private:
     void toggleFullScreen();
     void closeFrame();
     void reportError(std::string_view message, int line);
-    void beginSelection(SelectionKind kind, bool all);
-    void endSelection();
-    void copySelection();
     void refreshStatus();
     void inputChanged();
     void invalidateWindow(int32_t handle);
@@ -222,9 +189,9 @@ private:
     int32_t m_fullScreen = -1;
     std::optional<std::string> m_helpFile;
     std::atomic<bool> m_closed{false};
-    std::optional<SelectionState> m_selection;
     platform::FileSystem* m_files = &platform::systemFileSystem();
     bool m_printing = false;
+    SelectionController m_selection; // shares m_mutex
 };
 
 } // namespace winrt
