@@ -541,7 +541,7 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
         palette[i] = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
     }
     (void)canvas->remap_all_palette(palette);
-    (void)canvas->set_background_colour(roleIndex(figure::LeedRole::Background));
+    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Background));
     (void)canvas->clear_screen(0);
     const auto disc = [&](figure::PicturePoint centre, double radius, figure::LeedRole role) {
         (void)canvas->set_colour(roleIndex(role));
@@ -553,8 +553,8 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
     for (const auto& spot : layout.spots)
         disc(spot.centre, std::max(spot.radius, 3.0), spot.role);
     // Labels in the character cell right of each spot's label origin, on the screen's colour.
-    (void)canvas->set_text_colour(roleIndex(figure::LeedRole::Label));
-    (void)canvas->set_background_colour(roleIndex(figure::LeedRole::Screen));
+    (void)canvas->setTextColour(roleIndex(figure::LeedRole::Label));
+    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Screen));
     for (const auto& spot : layout.spots) {
         if (!spot.label)
             continue;
@@ -562,13 +562,13 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
         const int row = int(std::floor(spot.label->origin.y / PatternCellHeight));
         if (row < 1 || column < 1 || column + int(spot.label->text.size()) > PatternColumns)
             continue;
-        canvas->set_text_position(int16_t(row), int16_t(column));
+        canvas->setTextPosition(int16_t(row), int16_t(column));
         canvas->out_text(spot.label->text);
     }
-    (void)canvas->set_background_colour(roleIndex(figure::LeedRole::Background));
+    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Background));
     int row = 1;
     for (const auto& line : layout.caption) {
-        canvas->set_text_position(int16_t(row++), 1);
+        canvas->setTextPosition(int16_t(row++), 1);
         canvas->out_text(line.text);
     }
     return true;

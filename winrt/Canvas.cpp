@@ -219,11 +219,11 @@ uint8_t Canvas::paletteExactness(int index) const
 
 CanvasResult Canvas::set_colour(int16_t index) { return clampColour(index, m_colour); }
 
-CanvasResult Canvas::set_text_colour(int16_t index) { return clampColour(index, m_textColour); }
+CanvasResult Canvas::setTextColour(int16_t index) { return clampColour(index, m_textColour); }
 
-CanvasResult Canvas::set_background_colour(int16_t index) { return clampColour(index, m_background); }
+CanvasResult Canvas::setBackgroundColour(int16_t index) { return clampColour(index, m_background); }
 
-CanvasResult Canvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+CanvasResult Canvas::setViewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
     Rect r = Rect::fromCorners(x1, y1, x2, y2).intersected(Rect{0, 0, m_width, m_height});
     if (r.isEmpty())
@@ -232,14 +232,14 @@ CanvasResult Canvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2
     return {x2 < x1 || y2 < y1 ? status::altered : status::ok, 0, {}};
 }
 
-CanvasResult Canvas::set_view_origin(int16_t x, int16_t y)
+CanvasResult Canvas::setViewOrigin(int16_t x, int16_t y)
 {
     m_originX = x;
     m_originY = y;
     return {};
 }
 
-CanvasResult Canvas::set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right)
+CanvasResult Canvas::setTextWindow(int16_t top, int16_t left, int16_t bottom, int16_t right)
 {
     if (m_gridRows == 0 || m_gridColumns == 0)
         return {status::invalid, 0, {}};
@@ -252,7 +252,7 @@ CanvasResult Canvas::set_text_window(int16_t top, int16_t left, int16_t bottom, 
     return {ct != top || cb != bottom || cl != left || cr != right ? status::altered : status::ok, 0, {}};
 }
 
-CanvasResult Canvas::set_text_position(int16_t row, int16_t column)
+CanvasResult Canvas::setTextPosition(int16_t row, int16_t column)
 {
     int rows = std::max(1, m_textWindow.rows()), columns = std::max(1, m_textWindow.columns());
     int r = std::clamp(int(row), 1, rows), c = std::clamp(int(column), 1, columns);
@@ -260,13 +260,13 @@ CanvasResult Canvas::set_text_position(int16_t row, int16_t column)
     return {r != row || c != column ? status::altered : status::ok, 0, {}};
 }
 
-CanvasResult Canvas::set_wrap(Wrap wrap)
+CanvasResult Canvas::setWrap(Wrap wrap)
 {
     m_wrap = wrap;
     return {};
 }
 
-CanvasResult Canvas::set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern)
+CanvasResult Canvas::setFillMask(std::optional<std::array<uint8_t, 8>> pattern)
 {
     m_fillMask = pattern;
     return {};

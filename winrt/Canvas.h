@@ -141,22 +141,22 @@ public:
     // --- Drawing state --------------------------------------------------------------------
 
     // Colour of text and of the cells behind it; same repairs and result as set_colour.
-    CanvasResult set_text_colour(int16_t index);
-    CanvasResult set_background_colour(int16_t index);
+    CanvasResult setTextColour(int16_t index);
+    CanvasResult setBackgroundColour(int16_t index);
     // The viewport in canvas pixels, corners in either order (status 3 when swapped), clipped to
     // the canvas; a viewport wholly outside the canvas is refused with status -4.
-    CanvasResult set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+    CanvasResult setViewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
     // The offset added to every coordinate of the drawing operations.
-    CanvasResult set_view_origin(int16_t x, int16_t y);
+    CanvasResult setViewOrigin(int16_t x, int16_t y);
     // The text window in grid cells (1-based, inclusive), clamped to the grid (status 3 when
     // altered); the text position goes to its top left cell.
-    CanvasResult set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right);
+    CanvasResult setTextWindow(int16_t top, int16_t left, int16_t bottom, int16_t right);
     // The text position inside the text window (1-based), clamped to it (status 3 when altered).
-    CanvasResult set_text_position(int16_t row, int16_t column);
-    CanvasResult set_wrap(Wrap wrap);
+    CanvasResult setTextPosition(int16_t row, int16_t column);
+    CanvasResult setWrap(Wrap wrap);
     // An 8 x 8 pattern for filled shapes and the brush of the raster operations (row 0 first,
     // bit 7 the leftmost pixel; bits 1 take the current colour, bits 0 index 0), or none.
-    CanvasResult set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern);
+    CanvasResult setFillMask(std::optional<std::array<uint8_t, 8>> pattern);
 
     // --- Reading --------------------------------------------------------------------------
 

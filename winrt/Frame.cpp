@@ -177,7 +177,7 @@ FrameRuntime::~FrameRuntime()
 
 void FrameRuntime::start()
 {
-    m_windows.set_operation_gate([this] { m_gate.enter(); });
+    m_windows.setOperationGate([this] { m_gate.enter(); });
     m_windows.setInputListener([this] { inputChanged(); });
     m_platform.frame.setFrameEvents(this);
     m_menu.publish();

@@ -8,8 +8,8 @@ namespace {
 std::atomic<int16_t> g_status{status::ok};
 }
 
-int16_t graphics_status() { return g_status.load(std::memory_order_relaxed); }
+int16_t graphicsStatus() { return g_status.load(std::memory_order_relaxed); }
 
-void set_graphics_status(int16_t value) { g_status.store(value, std::memory_order_relaxed); }
+void setGraphicsStatus(int16_t value) { g_status.store(value, std::memory_order_relaxed); }
 
 } // namespace winrt

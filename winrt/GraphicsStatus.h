@@ -14,9 +14,9 @@ inline constexpr int16_t invalid = -4; // an unrecognised mode or action; nothin
 } // namespace status
 
 // The status of the last canvas operation on any thread (one value for the whole process).
-int16_t graphics_status();
+int16_t graphicsStatus();
 
 // Sets the status; used by the canvas operations and by the window layer when it finds no window.
-void set_graphics_status(int16_t value);
+void setGraphicsStatus(int16_t value);
 
 } // namespace winrt

@@ -17,7 +17,7 @@ template <typename Operation> int32_t WindowCanvas::run(Gate gate, Operation&& o
         auto lock = lockDrawing();
         result = operation(m_canvas);
     }
-    set_graphics_status(result.status);
+    setGraphicsStatus(result.status);
     if (!result.damage.isEmpty() && m_damageHook)
         m_damageHook(result.damage);
     return result.value;
@@ -42,7 +42,7 @@ int32_t WindowCanvas::image_size(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
     // The size depends only on the canvas's fixed depth: no lock.
     const CanvasResult result = m_canvas.image_size(x1, y1, x2, y2);
-    set_graphics_status(result.status);
+    setGraphicsStatus(result.status);
     return result.value;
 }
 
@@ -69,44 +69,44 @@ int16_t WindowCanvas::remap_all_palette(std::span<const uint32_t> colours)
     return int16_t(run(Gate::Wait, [&](Canvas& c) { return c.remap_all_palette(colours); }));
 }
 
-int16_t WindowCanvas::set_text_colour(int16_t index)
+int16_t WindowCanvas::setTextColour(int16_t index)
 {
-    return int16_t(run(Gate::Pass, [&](Canvas& c) { return c.set_text_colour(index); }));
+    return int16_t(run(Gate::Pass, [&](Canvas& c) { return c.setTextColour(index); }));
 }
 
-int16_t WindowCanvas::set_background_colour(int16_t index)
+int16_t WindowCanvas::setBackgroundColour(int16_t index)
 {
-    return int16_t(run(Gate::Pass, [&](Canvas& c) { return c.set_background_colour(index); }));
+    return int16_t(run(Gate::Pass, [&](Canvas& c) { return c.setBackgroundColour(index); }));
 }
 
-void WindowCanvas::set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
+void WindowCanvas::setViewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_viewport(x1, y1, x2, y2); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setViewport(x1, y1, x2, y2); });
 }
 
-void WindowCanvas::set_view_origin(int16_t x, int16_t y)
+void WindowCanvas::setViewOrigin(int16_t x, int16_t y)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_view_origin(x, y); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setViewOrigin(x, y); });
 }
 
-void WindowCanvas::set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right)
+void WindowCanvas::setTextWindow(int16_t top, int16_t left, int16_t bottom, int16_t right)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_text_window(top, left, bottom, right); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setTextWindow(top, left, bottom, right); });
 }
 
-void WindowCanvas::set_text_position(int16_t row, int16_t column)
+void WindowCanvas::setTextPosition(int16_t row, int16_t column)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_text_position(row, column); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setTextPosition(row, column); });
 }
 
-void WindowCanvas::set_wrap(Wrap wrap)
+void WindowCanvas::setWrap(Wrap wrap)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_wrap(wrap); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setWrap(wrap); });
 }
 
-void WindowCanvas::set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern)
+void WindowCanvas::setFillMask(std::optional<std::array<uint8_t, 8>> pattern)
 {
-    run(Gate::Pass, [&](Canvas& c) { return c.set_fill_mask(pattern); });
+    run(Gate::Pass, [&](Canvas& c) { return c.setFillMask(pattern); });
 }
 
 } // namespace winrt

@@ -11,7 +11,7 @@
 namespace winrt {
 
 // The operations keep the window runtime's given names and results; each leaves its status in
-// graphics_status(). Every drawing and text operation waits at the gate first (set_colour,
+// graphicsStatus(). Every drawing and text operation waits at the gate first (set_colour,
 // draw_ellipse, put_image, clear_screen, out_text, remap_all_palette), then holds the drawing
 // lock while it touches the canvas (out_text takes the text lock first); a reader on another
 // thread (a repaint, a save) takes lockDrawing() around its use of canvas(). The damage hook
@@ -32,21 +32,21 @@ public:
     int16_t clear_screen(int16_t area);
     void out_text(std::string_view text);
     int16_t remap_all_palette(std::span<const uint32_t> colours);
-    int16_t set_text_colour(int16_t index);
-    int16_t set_background_colour(int16_t index);
-    void set_viewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
-    void set_view_origin(int16_t x, int16_t y);
-    void set_text_window(int16_t top, int16_t left, int16_t bottom, int16_t right);
-    void set_text_position(int16_t row, int16_t column);
-    void set_wrap(Wrap wrap);
-    void set_fill_mask(std::optional<std::array<uint8_t, 8>> pattern);
+    int16_t setTextColour(int16_t index);
+    int16_t setBackgroundColour(int16_t index);
+    void setViewport(int16_t x1, int16_t y1, int16_t x2, int16_t y2);
+    void setViewOrigin(int16_t x, int16_t y);
+    void setTextWindow(int16_t top, int16_t left, int16_t bottom, int16_t right);
+    void setTextPosition(int16_t row, int16_t column);
+    void setWrap(Wrap wrap);
+    void setFillMask(std::optional<std::array<uint8_t, 8>> pattern);
 
     // Called with the changed rectangle after every operation that changed pixels. Set it, and
     // the gate, before the canvas is shared between threads.
-    void set_damage_hook(std::function<void(Rect)> hook) { m_damageHook = std::move(hook); }
+    void setDamageHook(std::function<void(Rect)> hook) { m_damageHook = std::move(hook); }
     // Called at the start of every drawing and text operation, before any lock is taken: the
     // pause of the program waits there.
-    void set_operation_gate(std::function<void()> gate) { m_gate = std::move(gate); }
+    void setOperationGate(std::function<void()> gate) { m_gate = std::move(gate); }
 
     std::unique_lock<std::mutex> lockDrawing() const { return std::unique_lock(m_drawing); }
     std::unique_lock<std::mutex> lockText() const { return std::unique_lock(m_text); }

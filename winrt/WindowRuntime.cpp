@@ -304,7 +304,7 @@ int32_t WindowRuntime::open_unit_window(std::optional<std::string_view> title, O
         }
     }
     if (slot < 0) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
     std::string caption = title ? std::string(*title) : "Graphic" + std::to_string(slot + 1);
@@ -315,7 +315,7 @@ int32_t WindowRuntime::open_unit_window(std::optional<std::string_view> title, O
             m_slots[size_t(slot)].reset();
         }
         reportError("Internal Error - unexpected error", __LINE__);
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
     int32_t handle = FirstWindowHandle + slot;
@@ -335,7 +335,7 @@ bool WindowRuntime::set_current_window(int32_t handle)
 {
     ThreadRecord& record = threadRecord();
     if (!usableWindow(handle)) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return false;
     }
     makeCurrent(record, handle);
@@ -364,7 +364,7 @@ bool WindowRuntime::set_window_config(WindowConfig& config)
 {
     auto window = usableWindow(threadRecord().current);
     if (!window) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return false;
     }
     std::lock_guard configuring(window->configuring);
@@ -432,7 +432,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     std::unique_ptr<platform::Font> font = m_platform.display.createFont(fontRequest(config, cell));
     if (!font) {
         reportError("Internal Error - unexpected error", __LINE__);
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return false;
     }
     platform::FontMetrics metrics = font->metrics();
@@ -466,11 +466,11 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
         canvas = std::shared_ptr<WindowCanvas>(bundle, &bundle->canvas);
     } catch (const std::bad_alloc&) {
         reportError("Out of Memory", __LINE__);
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return false;
     } catch (const std::invalid_argument&) {
         reportError("Internal Error - unexpected error", __LINE__);
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return false;
     }
     // What is drawn on the canvas is shown by repainting that part of the window, at the
@@ -478,12 +478,12 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     platform::ChildWindows* target = &m_platform.children;
     platform::WindowId id = window->id;
     std::shared_ptr<ScrollOffset> scroll = window->scroll;
-    canvas->set_damage_hook([target, id, scroll](Rect r) {
+    canvas->setDamageHook([target, id, scroll](Rect r) {
         target->invalidate(id, {r.x - scroll->x, r.y - scroll->y, r.width, r.height});
     });
     {
         std::lock_guard lock(m_table);
-        canvas->set_operation_gate(m_gate);
+        canvas->setOperationGate(m_gate);
     }
 
     std::optional<std::string> caption;
@@ -534,13 +534,13 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
 int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
 {
     if (record.kind < 1 || record.kind > 4) {
-        set_graphics_status(status::invalid);
+        setGraphicsStatus(status::invalid);
         return -1;
     }
     if (!m_platform.frame.frameExists()) {
         std::lock_guard lock(m_table);
         m_pendingFrame = record;
-        set_graphics_status(status::ok);
+        setGraphicsStatus(status::ok);
         return 0;
     }
     if (m_platform.frame.frameState() != platform::ShowState::Normal)
@@ -566,7 +566,7 @@ int WindowRuntime::sizeFrame(const WindowSizeRecord& record)
     }
     }
     m_platform.children.cascadeChildren();
-    set_graphics_status(status::ok);
+    setGraphicsStatus(status::ok);
     return 0;
 }
 
@@ -577,17 +577,17 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
     int32_t handle = unitWindow(unit);
     auto window = usableWindow(handle);
     if (!window) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
     if (record.kind < 1 || record.kind > 4) {
-        set_graphics_status(status::invalid);
+        setGraphicsStatus(status::invalid);
         return -1;
     }
     if (!isConfigured(*window)) {
         // Only the program thread may give the window its default configuration here.
         if (m_platform.children.isMessageThread() || !configureWithDefaults(window)) {
-            set_graphics_status(status::failed);
+            setGraphicsStatus(status::failed);
             return -1;
         }
     }
@@ -616,7 +616,7 @@ int WindowRuntime::set_window_size(int32_t unit, const WindowSizeRecord& record)
     }
     }
     updateScrollBars(window);
-    set_graphics_status(status::ok);
+    setGraphicsStatus(status::ok);
     return 0;
 }
 
@@ -632,10 +632,10 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
         return -1;
     }
     if (!usableWindow(handle)) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
-    int16_t savedStatus = graphics_status();
+    int16_t savedStatus = graphicsStatus();
     ThreadRecord& record = threadRecord();
     int32_t previous = record.current;
     makeCurrent(record, handle);
@@ -648,11 +648,11 @@ int32_t WindowRuntime::write_window_text(int32_t handle, std::string_view text)
     if (!sticky)
         makeCurrent(record, previous);
     if (!canvas) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
     canvas->out_text(text.empty() ? std::string_view(" ") : text);
-    set_graphics_status(savedStatus);
+    setGraphicsStatus(savedStatus);
     return int32_t(std::min<size_t>(text.size(), size_t(std::numeric_limits<int32_t>::max())));
 }
 
@@ -696,7 +696,7 @@ std::shared_ptr<WindowCanvas> WindowRuntime::currentCanvas()
     }
     auto window = usableWindow(handle);
     if (!window || (!isConfigured(*window) && !configureWithDefaults(window))) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return nullptr;
     }
     std::lock_guard lock(m_table);
@@ -820,7 +820,7 @@ int WindowRuntime::scrollWindow(int32_t handle, platform::ScrollAxis axis, platf
     return now;
 }
 
-void WindowRuntime::set_operation_gate(std::function<void()> gate)
+void WindowRuntime::setOperationGate(std::function<void()> gate)
 {
     std::lock_guard lock(m_table);
     m_gate = std::move(gate);
@@ -918,7 +918,7 @@ void WindowRuntime::cancelReads()
 int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
 {
     if (!usableWindow(handle)) {
-        set_graphics_status(status::failed);
+        setGraphicsStatus(status::failed);
         return -1;
     }
     ThreadRecord& record = threadRecord();
@@ -937,7 +937,7 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
     }
     notifyInput();
 
-    const int16_t savedStatus = graphics_status();
+    const int16_t savedStatus = graphicsStatus();
     std::string line;
     bool ended = false;
     while (!ended) {
@@ -968,9 +968,9 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
             // Blank the last echoed cell and step back onto it, within the row.
             const TextCell at = canvas->canvas().textPosition();
             if (at.column > 1) {
-                canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
+                canvas->setTextPosition(int16_t(at.row), int16_t(at.column - 1));
                 canvas->out_text(" ");
-                canvas->set_text_position(int16_t(at.row), int16_t(at.column - 1));
+                canvas->setTextPosition(int16_t(at.row), int16_t(at.column - 1));
             }
         } else if ((static_cast<unsigned char>(ch) >= 0x20 || ch == '\t') && ch != 0x7F
                    && line.size() < buffer.size()) {
@@ -978,7 +978,7 @@ int32_t WindowRuntime::read_window_line(int32_t handle, std::span<char> buffer)
             canvas->out_text(std::string_view(&ch, 1));
         }
     }
-    set_graphics_status(savedStatus);
+    setGraphicsStatus(savedStatus);
     {
         std::lock_guard lock(in.mutex);
         in.reader = -1;

@@ -199,7 +199,7 @@ public:
     std::optional<WindowInfo> windowInfo(int32_t handle) const;
 
     // Every canvas created from now on calls gate at the start of its operations (the pause).
-    void set_operation_gate(std::function<void()> gate);
+    void setOperationGate(std::function<void()> gate);
 
     // The handle of the window shown as the platform's window, or -1.
     int32_t handleOf(platform::WindowId window) const;

@@ -68,7 +68,7 @@ TEST(ApplicationPalette, EntriesAfterInstall)
     // A 16-colour window keeps the runtime's default palette.
     winrt::WindowCanvas small(50, 20, 16, 10, 18, glyphs());
     render::installPalette(small);
-    EXPECT_EQ(winrt::graphics_status(), winrt::status::failed);
+    EXPECT_EQ(winrt::graphicsStatus(), winrt::status::failed);
     EXPECT_EQ(small.canvas().paletteEntry(15), (Rgb{255, 255, 255}));
 }
 
@@ -174,7 +174,7 @@ TEST(BallImages, MarkOrOnBlackShowsDiscAndLetter)
     winrt::WindowCanvas c(40, 40, 256, 10, 18, glyphs());
     render::installPalette(c);
     c.put_image(3, 4, render::markImage(), 0);
-    EXPECT_EQ(winrt::graphics_status(), winrt::status::ok);
+    EXPECT_EQ(winrt::graphicsStatus(), winrt::status::ok);
     auto mark = winrt::decodeBitmap(render::markImage());
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) {
@@ -192,7 +192,7 @@ TEST(BallImages, BallWithShadeAndMark)
 {
     winrt::WindowCanvas c(50, 50, 256, 10, 18, glyphs());
     render::installPalette(c);
-    c.set_background_colour(14);
+    c.setBackgroundColour(14);
     c.clear_screen(0);
     const int x = 6, y = 8;
     c.set_colour(render::Black);
@@ -242,7 +242,7 @@ TEST(BallImages, TruncatedImageIsRefused)
          {size_t(0), size_t(13), size_t(54), size_t(1077), size_t(1078), mark.size() - 36, mark.size() - 1}) {
         std::vector<uint8_t> prefix(mark.begin(), mark.begin() + ptrdiff_t(n));
         c.put_image(0, 0, prefix, 0);
-        EXPECT_EQ(winrt::graphics_status(), winrt::status::failed) << n;
+        EXPECT_EQ(winrt::graphicsStatus(), winrt::status::failed) << n;
     }
     for (uint8_t p : c.canvas().pixels())
         ASSERT_EQ(p, 0);

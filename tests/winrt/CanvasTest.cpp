@@ -71,35 +71,35 @@ TEST(CanvasPalette, ExactnessFollowsTheDisplayDepth)
 
     // set_colour reports an inexact entry with status 3 and still takes it.
     EXPECT_EQ(high->set_colour(7), 15);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(high->canvas().currentColour(), 7);
     high->set_colour(9);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
 }
 
 TEST(CanvasColour, OutOfRangeIndicesAreRepaired)
 {
     auto c = makeCanvas(4, 4, 256);
     EXPECT_EQ(c->set_colour(300), 15);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(c->canvas().currentColour(), 255);
     EXPECT_EQ(c->set_colour(-5), 255);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(c->canvas().currentColour(), 0);
     EXPECT_EQ(c->set_colour(68), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     EXPECT_EQ(c->set_colour(68), 68); // the same index: unchanged
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
 
     auto small = makeCanvas(4, 4, 16);
     EXPECT_EQ(small->set_colour(16), 15);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(small->canvas().currentColour(), 15);
 
-    EXPECT_EQ(c->set_text_colour(999), 15);
+    EXPECT_EQ(c->setTextColour(999), 15);
     EXPECT_EQ(c->canvas().textColour(), 255);
-    EXPECT_EQ(graphics_status(), status::altered);
-    EXPECT_EQ(c->set_background_colour(-1), 0);
+    EXPECT_EQ(graphicsStatus(), status::altered);
+    EXPECT_EQ(c->setBackgroundColour(-1), 0);
     EXPECT_EQ(c->canvas().backgroundColour(), 0);
 }
 
@@ -110,12 +110,12 @@ TEST(CanvasPalette, RemapFailsOnSmallPalettes)
         auto c = makeCanvas(4, 4, colours);
         Rgb before = c->canvas().paletteEntry(1);
         EXPECT_EQ(c->remap_all_palette(pal), -1);
-        EXPECT_EQ(graphics_status(), status::failed);
+        EXPECT_EQ(graphicsStatus(), status::failed);
         EXPECT_EQ(c->canvas().paletteEntry(1), before);
     }
     auto c = makeCanvas(4, 4, 21);
     EXPECT_EQ(c->remap_all_palette(std::span(pal).first(21)), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     EXPECT_EQ(c->canvas().paletteEntry(20), Rgb::fromColorRef(pal[20]));
 }
 
@@ -129,7 +129,7 @@ TEST(CanvasPalette, RemapRecoloursWithoutRedrawing)
     EXPECT_EQ(c->canvas().pixelColour(20, 20), (Rgb{64, 64, 64}));
 
     std::vector<Rect> damage;
-    c->set_damage_hook([&](Rect r) { damage.push_back(r); });
+    c->setDamageHook([&](Rect r) { damage.push_back(r); });
     std::vector<uint32_t> pal(256, 0);
     pal[68] = 0xAA5555; // (85, 85, 170)
     pal[3] = 0x123456;
@@ -143,23 +143,23 @@ TEST(CanvasPalette, RemapRecoloursWithoutRedrawing)
     // Fewer colours than the palette holds: refused, nothing read past the end.
     std::vector<uint32_t> shortList(255, 0xFFFFFF);
     EXPECT_EQ(c->remap_all_palette(shortList), -1);
-    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(graphicsStatus(), status::invalid);
     EXPECT_EQ(c->canvas().paletteEntry(3), (Rgb{0x56, 0x34, 0x12}));
 }
 
 TEST(CanvasClear, AreasAndTheirColours)
 {
     auto c = makeCanvas(30, 20, 256, 10, 10);
-    c->set_background_colour(5);
+    c->setBackgroundColour(5);
     c->set_colour(9);
     c->draw_ellipse(3, 0, 0, 29, 19);
     c->out_text("ab");
     ASSERT_TRUE(c->canvas().changed());
 
     // Area 1: the viewport in index 0, whatever the background.
-    c->set_viewport(10, 0, 19, 19);
+    c->setViewport(10, 0, 19, 19);
     EXPECT_NE(c->clear_screen(1), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     for (int y = 0; y < 20; ++y) {
         EXPECT_EQ(c->canvas().pixel(10, y), 0);
         EXPECT_EQ(c->canvas().pixel(19, y), 0);
@@ -173,7 +173,7 @@ TEST(CanvasClear, AreasAndTheirColours)
     c->out_text("x");
     before.assign(c->canvas().pixels().begin(), c->canvas().pixels().end());
     EXPECT_EQ(c->clear_screen(3), 0);
-    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(graphicsStatus(), status::invalid);
     EXPECT_EQ(c->clear_screen(-1), 0);
     EXPECT_TRUE(std::ranges::equal(before, c->canvas().pixels()));
     EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 2}));
@@ -192,9 +192,9 @@ TEST(CanvasClear, TextWindowAreaClearsItsCellsAndItsText)
     auto c = makeCanvas(40, 30, 256, 10, 10); // 4 columns, 3 rows
     c->set_colour(9);
     c->draw_ellipse(3, 0, 0, 39, 29);
-    c->set_background_colour(2);
+    c->setBackgroundColour(2);
     c->out_text("abcd\nefgh\nijkl");
-    c->set_text_window(2, 2, 3, 3);
+    c->setTextWindow(2, 2, 3, 3);
     EXPECT_NE(c->clear_screen(2), 0);
     for (int y = 10; y < 30; ++y)
         for (int x = 10; x < 30; ++x)
@@ -224,7 +224,7 @@ TEST(CanvasImageSize, SizesPerDepth)
     EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{7, 24})->image_size(0, 0, 2, 1), -1);
     // A size beyond 32 bits is refused rather than wrapped.
     EXPECT_EQ(makeCanvas(4, 4, 256, 10, 18, CanvasOptions{32, 24})->image_size(-32768, -32768, 32767, 32767), -1);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
 }
 
 TEST(CanvasGetImage, CapturesARectangleAsABitmap)
@@ -234,7 +234,7 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
     c->draw_ellipse(3, 2, 1, 14, 9);
     std::vector<uint8_t> buf(size_t(c->image_size(2, 1, 14, 9)), 0xEE);
     c->get_image(14, 9, 2, 1, buf);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     auto decoded = decodeBitmap(buf);
     ASSERT_TRUE(decoded.ok()) << describe(decoded.error);
     EXPECT_EQ(decoded.bitmap.width, 13);
@@ -248,11 +248,11 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
     // A buffer too small for the picture is left alone.
     std::vector<uint8_t> small(buf.size() - 1, 0xEE);
     c->get_image(2, 1, 14, 9, small);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_TRUE(std::ranges::all_of(small, [](uint8_t b) { return b == 0xEE; }));
 
     // Pixels past the canvas edge read as 0; the origin shifts the rectangle.
-    c->set_view_origin(10, 0);
+    c->setViewOrigin(10, 0);
     std::vector<uint8_t> edge(size_t(c->image_size(0, 0, 19, 0)));
     c->get_image(0, 0, 19, 0, edge);
     auto e = decodeBitmap(edge);
@@ -278,14 +278,14 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
 TEST(CanvasResults, OperationsReturnTheirOutcome)
 {
     Canvas c(40, 36, 256, 10, 18, glyphs());
-    set_graphics_status(99);
+    setGraphicsStatus(99);
     const std::vector<std::pair<std::string, CanvasResult>> rows = {
         {"set_colour", c.set_colour(300)},
         {"set_colour back", c.set_colour(9)},
         {"ellipse swapped", c.draw_ellipse(3, 12, 10, 2, 0)},
         {"ellipse bad control", c.draw_ellipse(4, 0, 0, 5, 5)},
-        {"viewport outside", c.set_viewport(100, 100, 120, 120)},
-        {"text window clamped", c.set_text_window(1, 1, 9, 9)},
+        {"viewport outside", c.setViewport(100, 100, 120, 120)},
+        {"text window clamped", c.setTextWindow(1, 1, 9, 9)},
         {"out_text", c.out_text("ab")},
         {"clear text window", c.clear_screen(2)},
         {"clear bad area", c.clear_screen(3)},
@@ -315,8 +315,8 @@ TEST(CanvasResults, OperationsReturnTheirOutcome)
         EXPECT_EQ(r, expected[i]) << rows[i].first << ": status " << r.status << ", value " << r.value << ", damage "
                                   << r.damage.x << "," << r.damage.y << " " << r.damage.width << "x" << r.damage.height;
     }
-    EXPECT_EQ(graphics_status(), 99);
-    set_graphics_status(status::ok);
+    EXPECT_EQ(graphicsStatus(), 99);
+    setGraphicsStatus(status::ok);
 }
 
 // A whole-window clear after drawing leaves every pixel in the background colour, whether the
@@ -328,7 +328,7 @@ TEST(CanvasClear, WholeClearsAfterDrawingLeaveOneColour)
         (void)c.set_colour(12);
         (void)c.draw_ellipse(3, 3, 20, 14, 33);
         (void)c.out_text("x");
-        (void)c.set_background_colour(background);
+        (void)c.setBackgroundColour(background);
         (void)c.clear_screen(0);
         for (uint8_t p : c.pixels())
             ASSERT_EQ(p, background);

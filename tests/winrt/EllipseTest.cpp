@@ -88,7 +88,7 @@ TEST(DrawEllipse, OneByOneBoxSetsOnePixel)
     auto c = makeCanvas(32, 32);
     c->set_colour(9);
     EXPECT_NE(c->draw_ellipse(3, 10, 10, 10, 10), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     EXPECT_EQ(setPixels(c->canvas()), (std::set<std::pair<int, int>>{{10, 10}}));
     EXPECT_EQ(c->canvas().pixel(10, 10), 9);
 
@@ -105,15 +105,15 @@ TEST(DrawEllipse, SwappedCornersDrawTheSameCircleWithStatus3)
     a->set_colour(12);
     b->set_colour(12);
     EXPECT_NE(a->draw_ellipse(3, 10, 10, 42, 42), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     EXPECT_NE(b->draw_ellipse(3, 42, 10, 10, 42), 0);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_TRUE(std::ranges::equal(a->canvas().pixels(), b->canvas().pixels())) << dump(*a) << "\n" << dump(*b);
 
     auto c = makeCanvas(64, 64);
     c->set_colour(12);
     c->draw_ellipse(3, 42, 42, 10, 10);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_TRUE(std::ranges::equal(a->canvas().pixels(), c->canvas().pixels()));
 }
 
@@ -122,7 +122,7 @@ TEST(DrawEllipse, UnknownControlDrawsNothing)
     auto c = makeCanvas(32, 32);
     c->set_colour(5);
     EXPECT_EQ(c->draw_ellipse(5, 2, 2, 20, 20), 0);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_TRUE(setPixels(c->canvas()).empty());
     EXPECT_FALSE(c->canvas().changed());
     EXPECT_EQ(c->draw_ellipse(0, 2, 2, 20, 20), 0);
@@ -229,7 +229,7 @@ TEST(DrawEllipse, ClippedToViewportAndShiftedByOrigin)
     full->draw_ellipse(3, 0, 0, 39, 39);
 
     auto c = makeCanvas(40, 40);
-    c->set_viewport(10, 5, 29, 24);
+    c->setViewport(10, 5, 29, 24);
     c->set_colour(3);
     c->draw_ellipse(3, 0, 0, 39, 39);
     for (int y = 0; y < 40; ++y)
@@ -239,7 +239,7 @@ TEST(DrawEllipse, ClippedToViewportAndShiftedByOrigin)
         }
 
     auto o = makeCanvas(40, 40);
-    o->set_view_origin(4, 6);
+    o->setViewOrigin(4, 6);
     o->set_colour(3);
     o->draw_ellipse(3, 0, 0, 0, 0);
     EXPECT_EQ(o->canvas().pixel(4, 6), 3);
@@ -260,7 +260,7 @@ TEST(DrawEllipse, FillMaskPatternsTheInside)
     auto c = makeCanvas(40, 40);
     c->set_colour(14);
     c->draw_ellipse(3, 0, 0, 39, 39);
-    c->set_fill_mask(std::array<uint8_t, 8>{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55});
+    c->setFillMask(std::array<uint8_t, 8>{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55});
     c->set_colour(6);
     c->draw_ellipse(3, 0, 0, 39, 39);
     EXPECT_EQ(c->canvas().pixel(20, 20), 6); // row 20 = 0xAA, bit for x 20 (x & 7 = 4) is 0x08: set

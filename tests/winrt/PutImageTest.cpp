@@ -17,7 +17,7 @@ std::vector<uint8_t> crossOnBlack()
 std::unique_ptr<WindowCanvas> filledCanvas(int w, int h, int16_t colour)
 {
     auto c = makeCanvas(w, h, 256, 1, 1);
-    c->set_background_colour(colour);
+    c->setBackgroundColour(colour);
     c->clear_screen(0);
     return c;
 }
@@ -28,7 +28,7 @@ TEST(PutImage, OrKeepsTheCanvasUnderBlackAndCopyOverwrites)
 {
     auto c = filledCanvas(6, 5, 8); // default entry 8: grey
     c->put_image(1, 1, crossOnBlack(), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     // Red matches entry 12 of the default palette; 8 | 12 = 12.
     const char* expected[] = {"......", "..X...", ".XXX..", "..X...", "......"};
     for (int y = 0; y < 5; ++y)
@@ -51,7 +51,7 @@ TEST(PutImage, UnknownActionDrawsNothing)
     auto c = filledCanvas(6, 5, 3);
     c->clear_screen(0);
     c->put_image(0, 0, crossOnBlack(), 5);
-    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(graphicsStatus(), status::invalid);
     for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 3);
     EXPECT_FALSE(c->canvas().changed());
@@ -98,7 +98,7 @@ TEST(PutImage, EveryDepthReads)
         auto buffer = encodeBitmap(11, 3, idx, pal, bits);
         ASSERT_FALSE(buffer.empty());
         c->put_image(1, 2, buffer, 3);
-        EXPECT_EQ(graphics_status(), status::ok);
+        EXPECT_EQ(graphicsStatus(), status::ok);
         expectPicture(c->canvas(), false);
     }
     auto c = makeCanvas(16, 8, 256, 1, 1);
@@ -111,7 +111,7 @@ TEST(PutImage, ClippedToViewportAndCanvas)
 {
     auto image = solidImage(6, 6, {255, 255, 255}); // entry 15
     auto c = makeCanvas(10, 10, 256, 1, 1);
-    c->set_viewport(2, 3, 7, 8);
+    c->setViewport(2, 3, 7, 8);
     c->put_image(5, 6, image, 3);
     c->put_image(-4, -4, image, 3);
     for (int y = 0; y < 10; ++y)
@@ -123,13 +123,13 @@ TEST(PutImage, ClippedToViewportAndCanvas)
         }
 
     auto o = makeCanvas(10, 10, 256, 1, 1);
-    o->set_view_origin(-3, 2);
+    o->setViewOrigin(-3, 2);
     o->put_image(0, 0, solidImage(4, 1, {255, 255, 255}), 3);
     EXPECT_EQ(o->canvas().pixel(0, 2), 15);
     EXPECT_EQ(o->canvas().pixel(1, 2), 0);
     o->put_image(-32768, -32768, image, 3);
     o->put_image(32767, 32767, image, 3);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
 }
 
 // Every prefix of a valid buffer, and buffers with broken fields, fail with status -1 and draw
@@ -141,7 +141,7 @@ TEST(PutImage, MalformedBuffersDrawNothing)
     for (size_t n = 0; n < good.size(); ++n) {
         std::vector<uint8_t> prefix(good.begin(), good.begin() + ptrdiff_t(n)); // exact-size allocation
         c->put_image(0, 0, prefix, 3);
-        ASSERT_EQ(graphics_status(), status::failed) << "length " << n;
+        ASSERT_EQ(graphicsStatus(), status::failed) << "length " << n;
     }
     auto corrupt = [&](size_t offset, std::initializer_list<uint8_t> bytes) {
         auto b = good;
@@ -167,7 +167,7 @@ TEST(PutImage, MalformedBuffersDrawNothing)
     };
     for (size_t i = 0; i < broken.size(); ++i) {
         c->put_image(0, 0, broken[i], 3);
-        EXPECT_EQ(graphics_status(), status::failed) << "case " << i;
+        EXPECT_EQ(graphicsStatus(), status::failed) << "case " << i;
     }
     for (uint8_t p : c->canvas().pixels())
         ASSERT_EQ(p, 4);
@@ -176,5 +176,5 @@ TEST(PutImage, MalformedBuffersDrawNothing)
     // A negative height is the top-down layout and reads.
     auto topDown = corrupt(22, {0xFD, 0xFF, 0xFF, 0xFF});
     c->put_image(0, 0, topDown, 3);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
 }

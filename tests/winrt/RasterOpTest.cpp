@@ -83,7 +83,7 @@ TEST(RasterOp, EveryActionOnA256ColourCanvas)
         auto c = canvasWithDest(256, kDest);
         c->set_colour(kBrush);
         c->put_image(0, 0, indexedImage(4, 1, {kSource.begin(), kSource.end()}, pal), k.action);
-        EXPECT_EQ(graphics_status(), status::ok);
+        EXPECT_EQ(graphicsStatus(), status::ok);
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(c->canvas().pixel(x, 0), uint8_t(k.expected(kDest[x], kSource[x], kBrush) & 0xFF))
                 << "pixel " << x;
@@ -131,7 +131,7 @@ TEST(RasterOp, PatternActionsUseTheFillMask)
 {
     auto c = makeCanvas(8, 2, 256, 1, 1);
     c->set_colour(6);
-    c->set_fill_mask(std::array<uint8_t, 8>{0xF0, 0x0F, 0, 0, 0, 0, 0, 0});
+    c->setFillMask(std::array<uint8_t, 8>{0xF0, 0x0F, 0, 0, 0, 0, 0, 0});
     c->put_image(0, 0, solidImage(8, 2, {0, 0, 0}), 33);
     for (int x = 0; x < 8; ++x) {
         EXPECT_EQ(c->canvas().pixel(x, 0), x < 4 ? 6 : 0);

@@ -13,7 +13,7 @@ std::unique_ptr<WindowCanvas> gridWith(const std::vector<std::tuple<int, int, st
 {
     auto canvas = makeCanvas(200, 90, 16, 10, 18); // 20 columns, 5 rows
     for (const auto& [row, column, text] : lines) {
-        canvas->set_text_position(int16_t(row), int16_t(column));
+        canvas->setTextPosition(int16_t(row), int16_t(column));
         canvas->out_text(text);
     }
     return canvas;
@@ -63,7 +63,7 @@ TEST(Selection, SeveralRowsEndWithCarriageReturnLineFeedAndSkipRowsWithoutText)
 {
     auto canvas = makeCanvas(200, 108, 16, 10, 18); // 20 x 6
     canvas->out_text("first line\n\nthird\n");
-    canvas->set_text_position(5, 3);
+    canvas->setTextPosition(5, 3);
     canvas->out_text("fifth");
     const auto pieces = canvas->canvas().textPieces();
     // From column 7 of row 1 to column 5 of row 5, rows 2 (an empty line) and 4 (nothing).

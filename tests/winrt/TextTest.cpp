@@ -11,7 +11,7 @@ namespace {
 std::unique_ptr<WindowCanvas> textCanvas(int columns = 5, int rows = 3)
 {
     auto c = makeCanvas(columns * 10, rows * 18, 256, 10, 18);
-    c->set_background_colour(4);
+    c->setBackgroundColour(4);
     return c;
 }
 
@@ -51,7 +51,7 @@ TEST(OutText, WritesCellsAndRecordsThePiece)
     c->out_text("c");
     EXPECT_EQ(c->canvas().textPieces(), (std::vector<TextPiece>{{1, 1, 3, "Abc", false}}));
 
-    c->set_text_colour(9);
+    c->setTextColour(9);
     c->out_text(std::string_view("d\0zz", 4)); // the text ends at a NUL
     EXPECT_EQ(cell(c->canvas(), 1, 4), expectedCell('d', 9));
     EXPECT_EQ(c->canvas().textPosition(), (TextCell{1, 5}));
@@ -116,7 +116,7 @@ TEST(OutText, WrapsAndScrolls)
 TEST(OutText, WrapOffDropsTextPastTheEdge)
 {
     auto c = textCanvas(3, 2);
-    c->set_wrap(Wrap::Off);
+    c->setWrap(Wrap::Off);
     c->out_text("abcdef\ng");
     EXPECT_EQ(c->canvas().textPieces(), (std::vector<TextPiece>{{1, 1, 3, "abc", false}, {2, 1, 1, "g", false}}));
 }
@@ -128,8 +128,8 @@ TEST(OutText, TextWindowBoundsWritingAndScrolling)
     c->set_colour(7);
     c->draw_ellipse(3, 0, 0, 59, 71);
     std::vector<uint8_t> before(c->canvas().pixels().begin(), c->canvas().pixels().end());
-    c->set_text_window(2, 3, 3, 4); // rows 2..3, columns 3..4
-    EXPECT_EQ(graphics_status(), status::ok);
+    c->setTextWindow(2, 3, 3, 4); // rows 2..3, columns 3..4
+    EXPECT_EQ(graphicsStatus(), status::ok);
     c->out_text("abcdef");
     // "ab" was scrolled off the top, "cd" moved up to row 2, "ef" sits on row 3.
     EXPECT_EQ(cell(c->canvas(), 2, 3), expectedCell('c'));
@@ -145,11 +145,11 @@ TEST(OutText, TextWindowBoundsWritingAndScrolling)
         }
     EXPECT_EQ(c->canvas().textPieces(), (std::vector<TextPiece>{{2, 3, 4, "cd", false}, {3, 3, 4, "ef", false}}));
 
-    c->set_text_window(0, 0, 99, 99); // clamped to the grid
-    EXPECT_EQ(graphics_status(), status::altered);
+    c->setTextWindow(0, 0, 99, 99); // clamped to the grid
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(c->canvas().textWindow(), (TextWindow{1, 1, 4, 6}));
-    c->set_text_position(9, 2);
-    EXPECT_EQ(graphics_status(), status::altered);
+    c->setTextPosition(9, 2);
+    EXPECT_EQ(graphicsStatus(), status::altered);
     EXPECT_EQ(c->canvas().textPosition(), (TextCell{4, 2}));
 }
 

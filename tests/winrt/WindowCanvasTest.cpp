@@ -17,7 +17,7 @@ TEST(WindowCanvas, GateOnDrawingAndStatusAtTheBoundary)
 {
     auto c = makeCanvas(40, 36);
     int gated = 0;
-    c->set_operation_gate([&] { ++gated; });
+    c->setOperationGate([&] { ++gated; });
     struct Step {
         const char* name;
         std::function<void()> run;
@@ -28,9 +28,9 @@ TEST(WindowCanvas, GateOnDrawingAndStatusAtTheBoundary)
         {"set_colour past the palette", [&] { EXPECT_EQ(c->set_colour(500), 15); }, status::altered, true},
         {"ellipse, bad control", [&] { EXPECT_EQ(c->draw_ellipse(9, 0, 0, 3, 3), 0); }, status::failed, true},
         {"clear the viewport", [&] { EXPECT_EQ(c->clear_screen(1), 1); }, status::ok, true},
-        {"text colour", [&] { EXPECT_EQ(c->set_text_colour(2), 15); }, status::ok, false},
-        {"background below 0", [&] { EXPECT_EQ(c->set_background_colour(-1), 0); }, status::altered, false},
-        {"viewport swapped", [&] { c->set_viewport(10, 10, 0, 0); }, status::altered, false},
+        {"text colour", [&] { EXPECT_EQ(c->setTextColour(2), 15); }, status::ok, false},
+        {"background below 0", [&] { EXPECT_EQ(c->setBackgroundColour(-1), 0); }, status::altered, false},
+        {"viewport swapped", [&] { c->setViewport(10, 10, 0, 0); }, status::altered, false},
         {"text", [&] { c->out_text("a"); }, status::ok, true},
         {"image, bad action",
          [&] {
@@ -42,25 +42,25 @@ TEST(WindowCanvas, GateOnDrawingAndStatusAtTheBoundary)
     };
     int expectedGates = 0;
     for (const Step& step : steps) {
-        set_graphics_status(42);
+        setGraphicsStatus(42);
         step.run();
         expectedGates += step.gate ? 1 : 0;
-        EXPECT_EQ(graphics_status(), step.status) << step.name;
+        EXPECT_EQ(graphicsStatus(), step.status) << step.name;
         EXPECT_EQ(gated, expectedGates) << step.name;
     }
-    set_graphics_status(status::ok);
+    setGraphicsStatus(status::ok);
 }
 
 TEST(WindowCanvas, HookGetsTheChangedRectangleOutsideTheLock)
 {
     auto c = makeCanvas(50, 40, 256, 10, 10);
     std::vector<Rect> damage;
-    c->set_damage_hook([&](Rect r) {
+    c->setDamageHook([&](Rect r) {
         auto lock = c->lockDrawing(); // must not deadlock: the hook runs after the lock is released
         damage.push_back(r);
     });
     c->draw_ellipse(3, 5, 6, 15, 10);
-    c->set_viewport(0, 0, 9, 39);
+    c->setViewport(0, 0, 9, 39);
     c->draw_ellipse(3, 5, 6, 15, 10);
     c->put_image(8, 1, solidImage(4, 3, {255, 0, 0}), 3);
     c->out_text("a");
@@ -72,7 +72,7 @@ TEST(WindowCanvas, HookGetsTheChangedRectangleOutsideTheLock)
     EXPECT_EQ(damage[2], (Rect{8, 1, 2, 3}));
     EXPECT_EQ(damage[3], (Rect{0, 0, 10, 10}));
     EXPECT_EQ(damage[4], (Rect{0, 0, 50, 40}));
-    c->set_damage_hook(nullptr);
+    c->setDamageHook(nullptr);
     c->draw_ellipse(3, 0, 0, 3, 3);
     EXPECT_EQ(damage.size(), 5u);
 }

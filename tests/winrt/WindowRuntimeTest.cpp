@@ -368,7 +368,7 @@ TEST(WindowConfigFont, ExtendedFieldsNameTheFaceAndStyle)
     WindowConfig e;
     auto before = rt.currentCanvas();
     EXPECT_FALSE(rt.set_window_config(e));
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     ASSERT_FALSE(p.messageBoxes().empty());
     EXPECT_EQ(p.messageBoxes().back().caption, "Window Runtime Error");
     EXPECT_EQ(rt.currentCanvas(), before);
@@ -452,9 +452,9 @@ TEST(WindowSize, ChildPlacedInCellsWithItsFrame)
 
     auto id = rt.windowInfo(w)->platformWindow;
     p.setWindowState(id, ShowState::Minimised);
-    set_graphics_status(status::altered);
+    setGraphicsStatus(status::altered);
     EXPECT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), 0);
-    EXPECT_EQ(graphics_status(), status::ok);
+    EXPECT_EQ(graphicsStatus(), status::ok);
     auto child = childOf(p, rt, w);
     EXPECT_EQ(child.state, ShowState::Normal);
     // 50 x 10 + scroll bar 16 + border 2 x ((27 - 19) / 2); 25 x 18 + caption 19 + scroll bar
@@ -476,9 +476,9 @@ TEST(WindowSize, ChildPlacedInCellsWithItsFrame)
     EXPECT_EQ(childOf(p, rt, w).state, ShowState::Normal);
 
     EXPECT_EQ(rt.set_window_size(0, {5, 0, 0, 25, 50}), -1);
-    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(graphicsStatus(), status::invalid);
     EXPECT_EQ(rt.set_window_size(7, {4, 0, 0, 25, 50}), -1);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_EQ(childOf(p, rt, w).state, ShowState::Normal);
 }
 
@@ -488,7 +488,7 @@ TEST(WindowSize, UnconfiguredWindowIsConfiguredOnlyFromTheProgramThread)
     p.setMessageThread(std::this_thread::get_id());
     WindowRuntime rt(p);
     EXPECT_EQ(rt.set_window_size(0, {4, 0, 0, 25, 50}), -1);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_FALSE(rt.windowInfo(rt.focusWindow())->configured);
 
     std::thread program([&] {
@@ -512,9 +512,9 @@ TEST(WindowSize, FrameKinds)
     EXPECT_EQ(p.log().back(), "cascade");
 
     p.clearLog();
-    set_graphics_status(status::ok);
+    setGraphicsStatus(status::ok);
     EXPECT_EQ(rt.set_window_size(FrameHandle, {5, 0, 0, 0, 0}), -1);
-    EXPECT_EQ(graphics_status(), status::invalid);
+    EXPECT_EQ(graphicsStatus(), status::invalid);
     EXPECT_EQ(p.frameState(), ShowState::Maximised);
     EXPECT_TRUE(p.log().empty());
 
@@ -554,9 +554,9 @@ TEST(WindowTable, FortyWindowsThenFull)
         ASSERT_EQ(h, FirstWindowHandle + i);
         EXPECT_EQ(rt.windowInfo(h)->title, "Graphic" + std::to_string(i + 1));
     }
-    set_graphics_status(status::ok);
+    setGraphicsStatus(status::ok);
     EXPECT_EQ(rt.open_unit_window(), -1);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_EQ(p.childCount(), MaxWindows);
 
     // The lowest empty slot is taken again.
@@ -573,7 +573,7 @@ TEST(WindowTable, FortyWindowsThenFull)
     failing.setWindowCreationFails(true);
     WindowRuntime rt2(failing);
     EXPECT_EQ(rt2.open_unit_window(), -1);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     EXPECT_EQ(rt2.currentWindow(), -1);
     EXPECT_EQ(rt2.currentCanvas(), nullptr);
 }
@@ -645,7 +645,7 @@ TEST(CurrentWindow, ClosedWindowsTakeNoMoreAndTheFocusIsReopened)
     EXPECT_TRUE(rt.closeWindow(other, CloseMode::KeepOnScreen));
     EXPECT_EQ(childOf(p, rt, other).title, "Graphic2-Closed");
     EXPECT_EQ(rt.currentCanvas(), nullptr);
-    EXPECT_EQ(graphics_status(), status::failed);
+    EXPECT_EQ(graphicsStatus(), status::failed);
     WindowConfig c;
     EXPECT_FALSE(rt.set_window_config(c));
     EXPECT_FALSE(rt.set_current_window(other));
@@ -670,13 +670,13 @@ TEST(WriteWindowText, WritesLikeOutTextAndRestoresCurrentWindowAndStatus)
     int32_t focus = rt.currentWindow();
     int32_t other = rt.open_unit_window();
 
-    set_graphics_status(status::altered);
+    setGraphicsStatus(status::altered);
     EXPECT_EQ(rt.write_window_text(other, ""), 0);
     auto canvas = rt.windowCanvas(other);
     ASSERT_NE(canvas, nullptr);                                   // configured with defaults on first use
     EXPECT_EQ(canvas->canvas().textPosition(), (TextCell{1, 2})); // one blank written
     EXPECT_EQ(rt.currentWindow(), focus);
-    EXPECT_EQ(graphics_status(), status::altered);
+    EXPECT_EQ(graphicsStatus(), status::altered);
 
     EXPECT_EQ(rt.write_window_text(focus, "AB\r\n"), 4);
     EXPECT_EQ(rt.windowCanvas(focus)->canvas().textPosition(), (TextCell{2, 1}));
