@@ -3,7 +3,8 @@
 // the drawing state, the character grid for text, and the drawing operations.
 
 #include "winrt/Colour.h"
-#include "platform/Platform.h"
+#include "platform/Display.h"
+#include "platform/Picture.h"
 #include "winrt/GraphicsStatus.h"
 #include "winrt/Rect.h"
 #include "winrt/RecentCache.h"
