@@ -584,6 +584,13 @@ void Runtime::request_stop()
 
 void Runtime::end_program_thread()
 {
+    // A program that returns after a console event (its dialog ended with the frame) ends with
+    // the event's status, not as a normal return: its units are closed already.
+    {
+        std::lock_guard lock(m_io);
+        if (interrupted())
+            return;
+    }
     for (const CloseFailure& f : closeEveryUnit()) {
         const uint32_t id = closeFailureId(f.number);
         report_message(

@@ -30,7 +30,8 @@ using Events = std::vector<std::string>;
 
 // An event on the watcher's thread: message 200 naming it, every unit closed before the window
 // runtime is told, then 128 + the signal. After it the program's statements and stop request
-// go no further, and a second event leaves at once with the same status.
+// go no further, a program returning normally ends with the event's status too, and a second
+// event leaves at once with the same status.
 TEST(ConsoleEvent, ReportedUnitsClosedAndTheSignalsStatus)
 {
     const std::tuple<int, const char*, int> rows[] = {
@@ -60,8 +61,9 @@ TEST(ConsoleEvent, ReportedUnitsClosedAndTheSignalsStatus)
         EXPECT_FALSE(runtime.writeList(6, {std::string_view("after the end")}));
         EXPECT_FALSE(runtime.openUnit(11, "posit.txt", OpenStatus::Replace, OpenAction::Write, BlankMode::Null));
         runtime.request_stop();
+        runtime.end_program_thread(); // the program returning normally after the event
         runtime.consoleEvent(SIGINT);
-        EXPECT_EQ(Events({"exit " + s, "exit " + s, "exit " + s, "interrupted " + s}), r.events);
+        EXPECT_EQ(Events({"exit " + s, "exit " + s, "exit " + s, "exit " + s, "interrupted " + s}), r.events);
         EXPECT_EQ(r.window, "");
         EXPECT_EQ(fake.files.size(), 1u);
     }
