@@ -1,8 +1,8 @@
 #pragma once
 // Pictures of palette indices as they cross the platform: a child window's picture lent out
-// for painting, and a captured copy handed to the clipboard and the printer. Colours are laid
-// out 0x00BBGGRR.
+// for painting, and a captured copy handed to the clipboard and the printer.
 
+#include "platform/Colour.h"
 #include "platform/Rect.h"
 
 #include <cstdint>
@@ -18,7 +18,7 @@ struct PictureView {
     int width = 0;
     int height = 0;
     std::span<const std::uint8_t> pixels;
-    std::span<const std::uint32_t> palette;
+    std::span<const Rgb> palette;
     // Top left corner of the visible area over the picture.
     int scrollX = 0;
     int scrollY = 0;
@@ -32,8 +32,8 @@ struct PictureView {
 struct IndexedPicture {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> pixels;   // width x height indices, rows from the top
-    std::vector<std::uint32_t> palette; // one entry per index in use
+    std::vector<std::uint8_t> pixels; // width x height indices, rows from the top
+    std::vector<Rgb> palette;         // one entry per index in use
     bool operator==(const IndexedPicture&) const = default;
 };
 

@@ -101,17 +101,14 @@ std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
 
 std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error)
 {
-    std::vector<Rgb> palette;
-    palette.reserve(picture.palette.size());
-    for (uint32_t colour : picture.palette)
-        palette.push_back(Rgb::fromColorRef(colour));
-    if (palette.empty()
+    if (picture.palette.empty()
         || picture.pixels.size() < std::size_t(std::max(picture.width, 0)) * std::size_t(std::max(picture.height, 0))) {
         error = "no picture to write";
         return {};
     }
     return encodePng(
-        PngPicture{picture.width, picture.height, picture.pixels.data(), std::size_t(picture.width), palette}, error);
+        PngPicture{picture.width, picture.height, picture.pixels.data(), std::size_t(picture.width), picture.palette},
+        error);
 }
 
 } // namespace platform

@@ -32,7 +32,7 @@ struct PngPicture {
 // half the time for a file a fifth larger).
 std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error);
 
-// A captured picture (palette 0x00BBGGRR) as a palette PNG.
+// A captured picture as a palette PNG.
 std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error);
 
 } // namespace platform

@@ -220,11 +220,7 @@ std::vector<uint8_t> encodeBitmap(const platform::IndexedPicture& picture, int b
 {
     if (picture.pixels.empty())
         return {};
-    std::vector<Rgb> palette;
-    palette.reserve(picture.palette.size());
-    for (uint32_t colour : picture.palette)
-        palette.push_back(Rgb::fromColorRef(colour));
-    return encodeBitmap(picture.width, picture.height, picture.pixels, palette, bitsPerPixel);
+    return encodeBitmap(picture.width, picture.height, picture.pixels, picture.palette, bitsPerPixel);
 }
 
 } // namespace winrt

@@ -655,11 +655,11 @@ CanvasResult Canvas::remap_all_palette(std::span<const uint32_t> colours)
     return {status::ok, 0, Rect{0, 0, m_width, m_height}};
 }
 
-std::vector<uint32_t> paletteOf(const Canvas& canvas)
+std::vector<Rgb> paletteOf(const Canvas& canvas)
 {
-    std::vector<uint32_t> palette(size_t(canvas.colourCount()));
+    std::vector<Rgb> palette(size_t(canvas.colourCount()));
     for (int i = 0; i < canvas.colourCount(); ++i)
-        palette[size_t(i)] = canvas.paletteEntry(i).toColorRef();
+        palette[size_t(i)] = canvas.paletteEntry(i);
     return palette;
 }
 

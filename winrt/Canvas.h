@@ -285,8 +285,8 @@ private:
     std::pair<uint8_t, uint8_t> m_cellColours{0, 0}; // ink, paper
 };
 
-// The canvas's palette as 0x00BBGGRR colours, one per entry.
-std::vector<uint32_t> paletteOf(const Canvas& canvas);
+// The canvas's palette, one colour per entry.
+std::vector<Rgb> paletteOf(const Canvas& canvas);
 
 // The pixels of region with the canvas's palette: what save, copy, print and the batch front
 // end hand on. Pixels of region outside the canvas read as index 0. The caller holds the

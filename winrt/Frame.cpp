@@ -541,7 +541,7 @@ void FrameRuntime::paint(platform::WindowId window, const std::function<void(con
     if (!canvas || !info)
         return;
     auto lock = canvas->lockDrawing();
-    const std::vector<uint32_t> palette = paletteOf(canvas->canvas());
+    const std::vector<Rgb> palette = paletteOf(canvas->canvas());
     platform::PictureView view;
     view.width = canvas->canvas().width();
     view.height = canvas->canvas().height();

@@ -16,11 +16,6 @@ QString toQString(std::string_view text)
     return s;
 }
 
-QRgb toRgb(std::uint32_t colour)
-{
-    return qRgb(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
-
 namespace {
 
 // The characters of the single-byte codes 0x80 to 0x9F (Windows-1252); 0 where unassigned.
@@ -68,11 +63,11 @@ std::string toSingleByte(const QString& text)
     return out;
 }
 
-QList<QRgb> colourTable(std::span<const std::uint32_t> palette)
+QList<QRgb> colourTable(std::span<const Rgb> palette)
 {
     QList<QRgb> table(256, qRgb(0, 0, 0));
     for (std::size_t i = 0; i < std::min<std::size_t>(256, palette.size()); ++i)
-        table[qsizetype(i)] = toRgb(palette[i]);
+        table[qsizetype(i)] = qRgb(palette[i].red, palette[i].green, palette[i].blue);
     return table;
 }
 

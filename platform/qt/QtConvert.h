@@ -18,11 +18,8 @@ namespace platform {
 // Program texts are UTF-8 where they are valid UTF-8, else single-byte Latin-1.
 QString toQString(std::string_view text);
 
-// A palette entry 0x00BBGGRR as Qt's 0xAARRGGBB.
-QRgb toRgb(std::uint32_t colour);
-
 // A palette as a colour table of 256 entries, black past its end.
-QList<QRgb> colourTable(std::span<const std::uint32_t> palette);
+QList<QRgb> colourTable(std::span<const Rgb> palette);
 
 // The character a single-byte code stands for: Windows-1252, whose 0x80-0x9F range differs
 // from Latin-1. Unassigned codes give 0.

@@ -120,13 +120,13 @@ public:
     int height = 0;
     std::vector<std::uint8_t> pixels;
     // 0x00BBGGRR: index 1 pure red, 2 pure blue, 3 a mixed colour that shows a byte swap.
-    std::vector<std::uint32_t> palette{0x00000000, 0x000000FF, 0x00FF0000, 0x00306090};
+    std::vector<Rgb> palette{Rgb{0, 0, 0}, Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{0x90, 0x60, 0x30}};
     int scrollX = 0;
     int scrollY = 0;
     std::optional<Rect> caret;
 };
 
-QColor paletteColour(std::uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor paletteColour(Rgb c) { return QColor(c.red, c.green, c.blue); }
 
 QAction* findAction(QWidget* menu, const QString& text)
 {
@@ -364,7 +364,7 @@ TEST(QtPlatform, PictureSmallerThanClientLeavesTheRestBackground)
     QImage shot = f.picture()->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(19, 9)), paletteColour(f.events.palette[f.events.index(19, 9)]));
     QColor outside(shot.pixel(30, 30));
-    for (std::uint32_t c : f.events.palette)
+    for (Rgb c : f.events.palette)
         EXPECT_NE(outside, paletteColour(c));
     // A picture view with too few pixels is not drawn from.
     f.events.pixels.resize(5);

@@ -66,7 +66,7 @@ public:
                 p[std::size_t(y * 40 + x)] = std::uint8_t((x + y) % 4);
         return p;
     }();
-    std::vector<std::uint32_t> palette{0x000000, 0x0000FF, 0x00FF00, 0x123456};
+    std::vector<Rgb> palette{Rgb{0, 0, 0}, Rgb{255, 0, 0}, Rgb{0, 255, 0}, Rgb{0x56, 0x34, 0x12}};
     std::vector<Rect> marked;
 };
 
@@ -150,20 +150,18 @@ TEST(QtClipboard, TextAndAPictureWithItsExactColours)
     picture.width = 3;
     picture.height = 2;
     picture.pixels = {0, 1, 2, 2, 1, 255};
-    picture.palette.assign(256, 0);
-    picture.palette[0] = 0x00010203;
-    picture.palette[1] = 0x00FEFDFC;
-    picture.palette[2] = 0x00808181;
-    picture.palette[255] = 0x0000FF7F;
+    picture.palette.assign(256, Rgb{});
+    picture.palette[0] = Rgb{3, 2, 1};
+    picture.palette[1] = Rgb{0xFC, 0xFD, 0xFE};
+    picture.palette[2] = Rgb{0x81, 0x81, 0x80};
+    picture.palette[255] = Rgb{0x7F, 0xFF, 0};
     ASSERT_TRUE(platform.setClipboardImage(picture));
     const QImage image = QGuiApplication::clipboard()->image();
     ASSERT_EQ(image.size(), QSize(3, 2));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
-            const std::uint32_t c = picture.palette[picture.pixels[std::size_t(y * 3 + x)]];
-            EXPECT_EQ(image.pixel(x, y) & 0xFFFFFF,
-                      qRgb(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)) & 0xFFFFFF)
-                << x << "," << y;
+            const Rgb c = picture.palette[picture.pixels[std::size_t(y * 3 + x)]];
+            EXPECT_EQ(image.pixel(x, y) & 0xFFFFFF, qRgb(c.red, c.green, c.blue) & 0xFFFFFF) << x << "," << y;
         }
     EXPECT_FALSE(platform.clipboardText()) << "a picture replaces the text";
 }
@@ -223,7 +221,7 @@ TEST(QtPrint, OnePageToAPdfFileAndTheAbortBox)
     const PrinterFacts facts = result.job->facts();
     EXPECT_GT(facts.printableWidth, 1000);
     EXPECT_EQ(facts.dpiX, facts.dpiY);
-    IndexedPicture picture{4, 2, {0, 1, 1, 0, 1, 0, 0, 1}, {0x000000, 0xFFFFFF}};
+    IndexedPicture picture{4, 2, {0, 1, 1, 0, 1, 0, 0, 1}, {Rgb{0, 0, 0}, Rgb{255, 255, 255}}};
     ASSERT_TRUE(result.job->startDocument("planes", 1));
     ASSERT_TRUE(result.job->startPage());
     ASSERT_TRUE(result.job->drawPicture(picture, {0, 0, facts.printableWidth, facts.printableWidth / 2}));

@@ -231,7 +231,7 @@ TEST(SelectAll, TextOnlyWindowCopiesTextAndAfterDrawingABitmap)
     EXPECT_EQ(image->pixels[25 * 800 + 25], 77);
     ASSERT_EQ(image->palette.size(), 256u);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(image->palette[size_t(i)], s.canvas->canvas().paletteEntry(i).toColorRef());
+        ASSERT_EQ(image->palette[size_t(i)], s.canvas->canvas().paletteEntry(i));
 
     // The whole-window clear forgets the drawing: text again.
     s.canvas->clear_screen(0);
