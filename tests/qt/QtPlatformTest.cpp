@@ -119,7 +119,7 @@ public:
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> pixels;
-    // 0x00BBGGRR: index 1 pure red, 2 pure blue, 3 a mixed colour that shows a byte swap.
+    // Index 1 pure red, 2 pure blue, 3 a mixed colour that shows a byte swap.
     std::vector<Rgb> palette{Rgb{0, 0, 0}, Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{0x90, 0x60, 0x30}};
     int scrollX = 0;
     int scrollY = 0;
