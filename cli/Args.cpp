@@ -1,6 +1,7 @@
 #include "cli/Args.h"
 
 #include "crystal/Material.h"
+#include "platform/FileSystem.h"
 
 #include <charconv>
 #include <cmath>
@@ -194,9 +195,8 @@ ParsedArgs parseArgs(const std::vector<std::string_view>& args)
     if (isRender) {
         if (cmd.out.empty())
             return ArgError{"option --out is required"};
-        const auto dot = cmd.out.rfind('.');
-        const std::string ext = dot == std::string::npos ? "" : cmd.out.substr(dot);
-        if (ext != ".bmp" && ext != ".png")
+        const std::string ext = platform::fileExtension(cmd.out);
+        if (ext != "bmp" && ext != "png")
             return ArgError{"output file " + quotedWord(cmd.out) + " must end in .bmp or .png"};
     }
     return cmd;

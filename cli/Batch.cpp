@@ -212,7 +212,7 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
                                                     std::min(VisibleHeight, canvas->canvas().height())});
     }
     std::string error;
-    const bool png = cmd.out.size() >= 4 && cmd.out.compare(cmd.out.size() - 4, 4, ".png") == 0;
+    const bool png = platform::fileExtension(cmd.out) == "png";
     const std::vector<uint8_t> file = png ? platform::encodePng(picture, error) : winrt::encodeBitmap(picture);
     const bool written = !file.empty() && writeFile(cmd.out, file, error);
     if (!written) {

@@ -223,9 +223,10 @@ TEST_F(Batch, RenderWritesTheVisibleArea)
     EXPECT_EQ(fs::file_size(work() / "pic.bmp"), 1078u + 450u * 500u);
     EXPECT_EQ(fs::file_size(work() / "posit.txt"), 0u);
 
-    const RunResult png = run("render --lattice bcc --hkl 1 1 0 --out pic.png --screen 800x600");
+    // The extension picks the format whatever its case, as for figures and exports.
+    const RunResult png = run("render --lattice bcc --hkl 1 1 0 --out pic.PNG --screen 800x600");
     ASSERT_EQ(png.status, 0) << png.err;
-    const std::string head = slurp(work() / "pic.png").substr(0, 8);
+    const std::string head = slurp(work() / "pic.PNG").substr(0, 8);
     EXPECT_EQ(head, "\x89PNG\r\n\x1a\n");
 
     const RunResult bad = run("render --lattice bcc --hkl 1 1 0 --out missing/pic.bmp");
