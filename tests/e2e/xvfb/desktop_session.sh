@@ -86,9 +86,13 @@ menu State; xdotool key r; sleep "$pause"
 menu View; xdotool key s; sleep "$pause"; shot 05b-size-to-fit
 menu View; xdotool key s; sleep "$pause"
 # View, Full Screen covers the screen with the picture; Alt+Enter there closes it.
-menu View; xdotool key f; sleep "$pause"; sleep "$pause"; shot 05c-full-screen
+menu View; xdotool key f
+waitfor "Full Screen" >/dev/null || fail "View, Full Screen showed no full-screen view"
+sleep "$pause"; shot 05c-full-screen
 xdotool mousemove 900 700 click 1; sleep "$pause"   # make sure the full-screen view has the keyboard
-xdotool key --clearmodifiers alt+Return; sleep "$pause"; sleep "$pause"; shot 05d-back-from-full-screen
+xdotool key --clearmodifiers alt+Return
+waitgone "Full Screen" || fail "Alt+Enter left the full-screen view open"
+sleep "$pause"; shot 05d-back-from-full-screen
 
 view=$(waitfor "What Do You Want") || fail "view dialog gone"
 clickdu "$view" 50 188              # Reset View
@@ -107,8 +111,7 @@ if [ "$pause" != 4 ]; then
   [ "${changed%%.*}" -lt 5000 ] 2>/dev/null || fail "Window, Cascade changed $changed pixels of the screen"
   xdotool windowactivate --sync "$view" 2>/dev/null; sleep "$pause"
 fi
-clickdu "$view" 50 13               # Choose Another Surface
-surface=$(waitfor "What Surface") || fail "no second surface dialog"
+surface=$(clickfor "$view" 50 13 "What Surface") || fail "no second surface dialog" # Choose Another Surface
 shot 06b-surface-over-picture
 xdotool key --clearmodifiers alt+b  # &BCC, from the h box that has the focus
 sleep "$pause"

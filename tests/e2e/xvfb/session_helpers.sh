@@ -33,6 +33,29 @@ waitfor() {
   return 1
 }
 
+# Waits until no visible top-level window's name matches; false after a minute.
+waitgone() {
+  for _ in $(seq 1 600); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Clicks at dialog units (x, y) of the dialog window WIN until a window named NAME shows, and
+# prints its id. A loaded sanitizer build may take the first click to activate the window or be
+# busy drawing: the click is made again, up to three times, while WIN is still shown.
+clickfor() {
+  local win=$1 x=$2 y=$3 name=$4 id
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$win" 2>/dev/null; sleep "$pause"
+    clickdu "$win" "$x" "$y"
+    id=$(waitfor "$name") && { echo "$id"; return 0; }
+    xdotool getwindowname "$win" >/dev/null 2>&1 || return 1
+  done
+  return 1
+}
+
 # Clicks at dialog units (x, y) of the dialog window: base units 6 x 13.
 clickdu() {
   local win=$1 x=$(( ($2 * 6 + 2) / 4 )) y=$(( ($3 * 13 + 4) / 8 ))
