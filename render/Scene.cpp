@@ -62,13 +62,14 @@ void sortByDepth(geometry::AtomTable& atoms, geometry::ProgressOutput& progress)
     for (int gap = count / 2; gap > 0; gap /= 2) {
         int untilDot = gap % 50 == 0 ? 0 : 50 - gap % 50;
         for (int v = gap; v <= count - 1; ++v) {
-            // The chain below position v is already in order, so the walk can stop at the
-            // first pair in order: it makes exactly the exchanges of a walk to the bottom.
-            for (int j = v - gap + 1; j >= 1; j -= gap) {
-                if (!(entries[size_t(j)].z > entries[size_t(j + gap)].z))
-                    break;
-                std::swap(entries[size_t(j)], entries[size_t(j + gap)]);
-            }
+            // The chain below position v + 1 is already in order, so the walk can stop at the
+            // first entry not deeper than the one moving down: it ends where the exchanges of a
+            // walk to the bottom would leave it. The deeper entries move up one step each.
+            const Entry moving = entries[size_t(v + 1)];
+            int j = v + 1 - gap;
+            for (; j >= 1 && entries[size_t(j)].z > moving.z; j -= gap)
+                entries[size_t(j + gap)] = entries[size_t(j)];
+            entries[size_t(j + gap)] = moving;
             if (untilDot == 0) { // v is a multiple of 50
                 untilDot = 50;
                 progress.writeText(".");
