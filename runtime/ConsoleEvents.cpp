@@ -64,7 +64,9 @@ ConsoleEventWatch::ConsoleEventWatch(Runtime& runtime) : m_runtime(runtime)
         if (n != 1)
             break;
     }
-    m_thread = std::thread([this] { watch(); });
+    m_watching = ::pthread_create(&m_thread, nullptr, &ConsoleEventWatch::watchOn, this) == 0;
+    if (!m_watching)
+        return;
     // The watcher, made before this, takes the signals; the calling thread, which does the
     // program's work, no longer sees them: a system call it is blocked in is never
     // interrupted, and the thread checker, which holds a signal back until the thread it hit
@@ -86,7 +88,7 @@ ConsoleEventWatch::ConsoleEventWatch(Runtime& runtime) : m_runtime(runtime)
 
 ConsoleEventWatch::~ConsoleEventWatch()
 {
-    if (!m_thread.joinable())
+    if (!m_watching)
         return;
     for (std::size_t i = 0; i < kEventSignals.size(); ++i)
         ::sigaction(kEventSignals[i], &m_previous[i], nullptr);
@@ -95,7 +97,13 @@ ConsoleEventWatch::~ConsoleEventWatch()
     const unsigned char stop = 0;
     const ssize_t ignored = ::write(g_pipe[1], &stop, 1);
     (void)ignored;
-    m_thread.join();
+    ::pthread_join(m_thread, nullptr);
+}
+
+void* ConsoleEventWatch::watchOn(void* watch)
+{
+    static_cast<ConsoleEventWatch*>(watch)->watch();
+    return nullptr;
 }
 
 void ConsoleEventWatch::watch()
