@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
+#include <chrono>
+#include <cstdint>
 #include <random>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -12,6 +15,18 @@
 
 namespace platform {
 namespace {
+
+// A seed for the temporary names from the kernel's random source, else from the time and the
+// process. (std::random_device first asks the processor what it offers, an instruction that a
+// virtual machine makes slow.)
+std::uint64_t temporarySeed()
+{
+    std::uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) == ssize_t(sizeof seed))
+        return seed;
+    return std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count())
+        ^ (std::uint64_t(::getpid()) << 32);
+}
 
 class PosixFileSystem final : public FileSystem {
 public:
@@ -74,7 +89,7 @@ public:
         struct stat old {};
         if (::stat(path.c_str(), &old) == 0)
             mode = old.st_mode & 07777;
-        static thread_local std::mt19937_64 random{std::random_device{}()};
+        static thread_local std::mt19937_64 random{temporarySeed()};
         for (int attempt = 0; attempt < 100; ++attempt) {
             char suffix[24];
             std::snprintf(suffix, sizeof suffix, ".%012llx", static_cast<unsigned long long>(random() >> 16));
