@@ -204,16 +204,22 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
         std::cerr << "facetor: the window has no picture\n";
         return 1;
     }
-    platform::IndexedPicture picture;
+    std::string error;
+    std::vector<uint8_t> file;
     {
         auto lock = canvas->lockDrawing();
-        picture = winrt::capturePicture(canvas->canvas(),
-                                        winrt::Rect{0, 0, std::min(VisibleWidth, canvas->canvas().width()),
-                                                    std::min(VisibleHeight, canvas->canvas().height())});
+        const winrt::Canvas& c = canvas->canvas();
+        const int width = std::min(VisibleWidth, c.width());
+        const int height = std::min(VisibleHeight, c.height());
+        if (platform::fileExtension(cmd.out) == "png") {
+            // Encoded from the canvas's own rows, without a copy of the picture.
+            const std::vector<platform::Rgb> palette = winrt::paletteOf(c);
+            file = platform::encodePng(
+                platform::PngPicture{width, height, c.pixels().data(), std::size_t(c.width()), palette}, error);
+        } else {
+            file = winrt::encodeBitmap(c, winrt::Rect{0, 0, width, height});
+        }
     }
-    std::string error;
-    const bool png = platform::fileExtension(cmd.out) == "png";
-    const std::vector<uint8_t> file = png ? platform::encodePng(picture, error) : winrt::encodeBitmap(picture);
     const bool written = !file.empty() && writeFile(cmd.out, file, error);
     if (!written) {
         std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';
