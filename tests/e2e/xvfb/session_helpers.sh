@@ -71,12 +71,19 @@ typedu() {
   sleep "$pause"
 }
 
-# Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus).
+# Opens a menu of the frame's menu bar by a click on its title (the dialogs keep the focus) and
+# waits until it shows: the program then has one more visible window, its popup. A key pressed
+# before that would reach the dialog instead (a loaded sanitizer build takes seconds).
 menu() {
-  local frame x
+  local frame x before
   frame=$(xdotool search --onlyvisible --name '^facetor$' | head -1)
   case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
+  before=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
   xdotool mousemove --window "$frame" "$x" 8 click 1
+  for _ in $(seq 1 150); do
+    [ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -gt "$before" ] && break
+    sleep 0.1
+  done
   sleep 0.4
 }
 
