@@ -23,23 +23,24 @@ cat > "$out/inner.sh" <<'INNER'
 # render of the same surface and view (render arguments follow the name); a slow (sanitizer)
 # build may still be drawing, so the picture is saved again until it has settled.
 savecompare() {
-  local name=$1; shift
-  "$bin" render "$@" --out "$out/render-$name.bmp" >/dev/null
-  local differing=unknown
+  local picture=$1; shift
+  "$bin" render "$@" --out "$out/render-$picture.bmp" >/dev/null
+  local differing=unknown save
   for attempt in 1 2 3 4 5 6 7 8 9 10; do
     menu File; xdotool key s
-    waitfor "Save" >/dev/null || fail "no save dialog"
+    save=$(waitfor "Save") || fail "no save dialog"
+    xdotool windowactivate --sync "$save" 2>/dev/null
     sleep 0.5
-    xdotool type --delay 20 "$out/saved-$name-$attempt.bmp"; xdotool key Return
-    for _ in $(seq 1 300); do [ -s "$out/saved-$name-$attempt.bmp" ] && break; sleep 0.1; done
-    [ -s "$out/saved-$name-$attempt.bmp" ] || fail "File, Save wrote no file"
+    xdotool type --delay 20 "$out/saved-$picture-$attempt.bmp"; xdotool key Return
+    for _ in $(seq 1 300); do [ -s "$out/saved-$picture-$attempt.bmp" ] && break; sleep 0.1; done
+    [ -s "$out/saved-$picture-$attempt.bmp" ] || fail "File, Save wrote no file"
     sleep 0.5
-    convert "$out/saved-$name-$attempt.bmp" -crop 500x450+0+0 +repage "$out/saved-$name.png"
-    differing=$(compare -metric AE "$out/saved-$name.png" "$out/render-$name.bmp" null: 2>&1)
+    convert "$out/saved-$picture-$attempt.bmp" -crop 500x450+0+0 +repage "$out/saved-$picture.png"
+    differing=$(compare -metric AE "$out/saved-$picture.png" "$out/render-$picture.bmp" null: 2>&1)
     [ "$differing" = 0 ] && return 0
     sleep 3
   done
-  fail "the saved picture ($name) differs from render in $differing pixels"
+  fail "the saved picture ($picture) differs from render in $differing pixels"
 }
 
 start_program
