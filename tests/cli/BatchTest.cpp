@@ -1,9 +1,8 @@
 // The batch front end as a user runs it: the real executable in a scratch directory.
 
 #include "tests/cli/CommandRun.h"
+#include "tests/platform/PngRead.h"
 #include "winrt/BitmapFile.h"
-
-#include <png.h>
 
 #include <gtest/gtest.h>
 
@@ -229,25 +228,15 @@ TEST_F(Batch, RenderWritesTheVisibleArea)
 
     // The PNG holds the bitmap's pixels (it is encoded from the canvas's rows in place).
     ASSERT_EQ(run("render --lattice bcc --hkl 1 1 0 --out pic.png").status, 0);
-    const std::string bmpBytes = slurp(work() / "pic.bmp");
-    const auto bitmap =
-        winrt::decodeBitmap(std::span(reinterpret_cast<const uint8_t*>(bmpBytes.data()), bmpBytes.size()));
-    ASSERT_TRUE(bitmap.ok());
-    const std::string pngBytes = slurp(work() / "pic.png");
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, pngBytes.data(), pngBytes.size()));
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    ASSERT_EQ(int(image.width), bitmap.bitmap.width);
-    ASSERT_EQ(int(image.height), bitmap.bitmap.height);
-    for (int y = 0; y < bitmap.bitmap.height; ++y)
-        for (int x = 0; x < bitmap.bitmap.width; ++x) {
-            const auto c = bitmap.bitmap.colour(x, y);
-            const uint8_t* p = &rgb[(size_t(y) * image.width + size_t(x)) * 3];
-            ASSERT_TRUE(p[0] == c.red && p[1] == c.green && p[2] == c.blue) << "at " << x << ", " << y;
-        }
+    const auto bytesOf = [](const std::string& s) {
+        return std::span(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    };
+    const auto bitmap = winrt::decodeBitmap(bytesOf(slurp(work() / "pic.bmp"))).bitmap;
+    std::vector<uint8_t> expected;
+    for (const auto& c : bitmap.pixels)
+        expected.insert(expected.end(), {c.red, c.green, c.blue});
+    EXPECT_TRUE(platform::test::decodeRgb(bytesOf(slurp(work() / "pic.png")), bitmap.width, bitmap.height) == expected)
+        << "the PNG's pixels are not the bitmap's";
 
     // The extension picks the format whatever its case, as for figures and exports.
     const RunResult png = run("render --lattice bcc --hkl 1 1 0 --out pic.PNG --screen 800x600");

@@ -2,32 +2,16 @@
 // RGB picture in Cairo's layout comes back as it was given, whatever the row stride.
 
 #include "platform/PngFile.h"
+#include "tests/platform/PngRead.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <array>
-#include <cstring>
 
 namespace platform {
 namespace {
 
-// The file's pixels as RGB triples, or nothing when libpng cannot read it.
-std::vector<uint8_t> decodeRgb(const std::vector<uint8_t>& file, int width, int height)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size()))
-        return {};
-    if (int(image.width) != width || int(image.height) != height)
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return {};
-    return rgb;
-}
+using test::decodeRgb;
 
 TEST(PngFile, PixelsComeBackAsGiven)
 {
