@@ -1,6 +1,6 @@
 #include "app/DesktopProgram.h"
 
-#include "app/Application.h"
+#include "render/SurfaceWindow.h"
 #include "app/DialogTemplates.h"
 #include "app/Dialogs.h"
 #include "app/ProgramThread.h"
@@ -21,7 +21,7 @@ struct DesktopProgram::Parts {
           std::unique_ptr<platform::DialogHost> host)
         : platform(p), windows(p), frame(p, windows, name, dir), reports(p), end(frame),
           runtime(platform::systemFileSystem(), reports, end), unitOutput(windows), dialogHost(std::move(host)),
-          dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime),
+          dialogs(*dialogHost, applicationDialogResources(), runtime), application(windows, runtime, *surface),
           surfaceMenu(frame, windows, p, p, dialogs)
     {
     }
@@ -31,10 +31,12 @@ struct DesktopProgram::Parts {
     MessageBoxReports reports;
     DesktopProgramEnd end;
     rt::Runtime runtime;
-    WindowUnitOutput unitOutput;
+    render::WindowUnitOutput unitOutput;
     std::unique_ptr<platform::DialogHost> dialogHost;
     dialogs::DialogRuntime dialogs;
-    Application application;
+    // The drawn surface the program shows, for the whole run.
+    std::unique_ptr<render::DrawnSurface> surface = std::make_unique<render::DrawnSurface>();
+    render::SurfaceWindow application;
     SurfaceMenu surfaceMenu;
     std::unique_ptr<rt::ConsoleEventWatch> consoleEvents;
     std::thread program;

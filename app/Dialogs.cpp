@@ -52,7 +52,7 @@ std::string indexText(int32_t value)
     return text;
 }
 
-ApplicationDialogs::ApplicationDialogs(dialogs::DialogRuntime& dialogs, Application& application)
+ApplicationDialogs::ApplicationDialogs(dialogs::DialogRuntime& dialogs, render::SurfaceWindow& application)
     : m_dialogs(dialogs), m_application(application)
 {
 }
@@ -225,14 +225,14 @@ void registerAboutItem(winrt::FrameRuntime& frame, dialogs::DialogRuntime& runti
     frame.append_menu_item(6, 4, "About FACETOR", [&runtime](int32_t&) { showAboutBox(runtime); });
 }
 
-void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& runtime,
+void runApplication(render::SurfaceWindow& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& runtime,
                     SurfaceMenu* surfaceMenu)
 {
     application.startUp();
     registerAboutItem(frame, runtime);
     if (surfaceMenu) {
         surfaceMenu->install();
-        application.setShownListener([surfaceMenu](const ApplicationState& state) {
+        application.setShownListener([surfaceMenu](const render::DrawnSurface& state) {
             surfaceMenu->publish({state.latticeCode, state.miller, state.rotation, state.tilt});
         });
     }

@@ -2,7 +2,7 @@
 // The application's three dialogs: the surface choice, the view dialog beside the picture,
 // and the about box of the Help menu.
 
-#include "app/Application.h"
+#include "render/SurfaceWindow.h"
 #include "dialogs/Dialog.h"
 #include "winrt/Frame.h"
 
@@ -19,7 +19,7 @@ std::string indexText(int32_t value);
 
 class ApplicationDialogs {
 public:
-    ApplicationDialogs(dialogs::DialogRuntime& dialogs, Application& application);
+    ApplicationDialogs(dialogs::DialogRuntime& dialogs, render::SurfaceWindow& application);
 
     // The surface choice dialog: on return the state's lattice code and indices hold the
     // user's choice (OK and Escape alike).
@@ -38,7 +38,7 @@ public:
 
 private:
     dialogs::DialogRuntime& m_dialogs;
-    Application& m_application;
+    render::SurfaceWindow& m_application;
 };
 
 // Runs the about box (a menu routine, on the message thread).
@@ -50,7 +50,7 @@ void registerAboutItem(winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialo
 // The application's main routine on the program thread: start-up, then for ever the surface
 // dialog, the picture and the view dialog. Returns only once the frame has closed.
 // surfaceMenu, when given, is installed after the start-up and told of every surface and view.
-void runApplication(Application& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialogs,
+void runApplication(render::SurfaceWindow& application, winrt::FrameRuntime& frame, dialogs::DialogRuntime& dialogs,
                     SurfaceMenu* surfaceMenu = nullptr);
 
 } // namespace app

@@ -1,7 +1,6 @@
 // Slab generation, the heaviest geometry step: up to 26^3 cells of 8 atoms per surface.
 
-#include "geometry/Listing.h"
-#include "geometry/Slab.h"
+#include "render/SurfaceWindow.h"
 #include "runtime/Runtime.h"
 
 #include <benchmark/benchmark.h>
@@ -19,15 +18,9 @@ struct NoEnd final : rt::ProgramEnd {
     void exitProcess(uint32_t) override {}
 };
 
-struct Surface {
-    geometry::LatticeDefinition lattice;
-    geometry::SurfaceFrame frame;
-    geometry::AtomTable atoms;
-};
-
-Surface& surface()
+render::DrawnSurface& surface()
 {
-    static Surface s;
+    static render::DrawnSurface s;
     return s;
 }
 
@@ -41,9 +34,12 @@ void generate(benchmark::State& st, geometry::LatticeCode code, geometry::Miller
     rt::Runtime runtime(platform::systemFileSystem(), quiet, end);
     geometry::NoProgress progress;
     auto& s = surface();
-    geometry::selectLattice(code, s.lattice);
+    s.latticeCode = code;
+    s.miller = m;
+    render::loadLattice(s);
+    // The positions file opened and the slab generated, as for every surface.
     for (auto _ : st) {
-        geometry::generateSlab(code, m, s.lattice, s.frame, s.atoms, runtime, progress);
+        render::buildSlab(s, runtime, progress);
         benchmark::DoNotOptimize(s.atoms.count);
     }
     st.counters["atoms"] = s.atoms.count;

@@ -120,8 +120,10 @@ BENCHMARK(BM_ApplyViewWithResort_ZincBlendeA_111)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_ApplyViewRotateOnly_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodePng_ZincBlendeA_111)->Unit(benchmark::kMillisecond);
 
-#include "app/Application.h"
+#include "render/SurfaceWindow.h"
 #include "platform/headless/HeadlessPlatform.h"
+
+#include <memory>
 
 namespace {
 
@@ -145,10 +147,11 @@ void BM_RenderPipeline(benchmark::State& st, geometry::LatticeCode code, geometr
     Quiet quiet;
     NoEnd end;
     rt::Runtime runtime(platform::systemFileSystem(), quiet, end);
-    app::WindowUnitOutput text(windows);
+    render::WindowUnitOutput text(windows);
     for (int unit : {0, 5, 6})
         runtime.units().connectWindow(unit, &text);
-    app::Application application(windows, runtime);
+    const auto surface = std::make_unique<render::DrawnSurface>();
+    render::SurfaceWindow application(windows, runtime, *surface);
     application.startUp();
     application.state().latticeCode = code;
     application.state().miller = m;

@@ -1,25 +1,27 @@
 #include "cli/Batch.h"
 
-#include "app/Application.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "crystal/Material.h"
 #include "crystal/Vec3.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
-#include "geometry/Listing.h"
 #include "geometry/Slab.h"
+#include "render/Listing.h"
 #include "render/Scene.h"
+#include "render/SurfaceWindow.h"
 #include "runtime/ConsoleEvents.h"
 #include "runtime/Runtime.h"
 #include "platform/FileSystem.h"
 #include "platform/PngFile.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <algorithm>
 #include <string>
 
@@ -87,20 +89,16 @@ std::string shortest(double value)
 }
 
 // The drawn block in Angstrom with the material's symbols. Each atom goes back to the crystal's
-// axes, is stretched to the material's constants (the catalogue has the FCC cube edge and the
-// HCP basal constant 1, the BCC cube edge 0.816 and the ideal HCP c) and is expressed in the
-// frame of the same plane of the material: the in-plane axis e2 stays, the normal follows the
-// stretch (normals scale inversely), e1 completes the right-handed frame.
-void writeMaterialXyz(const BatchCommand& cmd, const app::ApplicationState& s, const crystal::Material& m)
+// axes, is stretched to the material's constants (the catalogue's named conversion from lattice
+// units) and is expressed in the frame of the same plane of the material: the in-plane axis e2
+// stays, the normal follows the stretch (normals scale inversely), e1 completes the right-handed
+// frame.
+void writeMaterialXyz(const BatchCommand& cmd, const render::DrawnSurface& s, const crystal::Material& m)
 {
     const auto& a = s.atoms;
     const auto& e = s.frame.rows;
     const double unit = double(geometry::CellLength) * double(s.lattice.displayScale);
-    double stretch[3] = {m.a, m.a, m.a};
-    if (m.lattice == crystal::LatticeKind::Bcc)
-        stretch[0] = stretch[1] = stretch[2] = m.a / double(s.lattice.latticeVectors[0][0]);
-    if (m.lattice == crystal::LatticeKind::Hcp)
-        stretch[2] = m.c / double(s.lattice.latticeVectors[2][2]);
+    const std::array<double, 3> stretch = geometry::angstromPerLatticeUnit(m.lattice, m.a, m.c);
     crystal::Vec3 e1{e[0][0], e[0][1], e[0][2]};
     const crystal::Vec3 e2{e[1][0], e[1][1], e[1][2]};
     crystal::Vec3 e3{e[2][0] / stretch[0], e[2][1] / stretch[1], e[2][2] / stretch[2]};
@@ -110,7 +108,8 @@ void writeMaterialXyz(const BatchCommand& cmd, const app::ApplicationState& s, c
     std::string out = std::to_string(a.count) + "\n";
     out += m.name + " " + surfaceName(cmd.code, cmd.miller) + ", Angstrom, z along the outward plane normal\n";
     for (int k = 1; k <= a.count; ++k) {
-        const double w[3] = {-a.frameX[k] / unit, a.frameY[k] / unit, a.frameZ[k] / unit};
+        const std::array<float, 3> f = geometry::frameComponents(a, k);
+        const double w[3] = {f[0] / unit, f[1] / unit, f[2] / unit};
         crystal::Vec3 u;
         u.x = (e[0][0] * w[0] + e[1][0] * w[1] + e[2][0] * w[2]) * stretch[0];
         u.y = (e[0][1] * w[0] + e[1][1] * w[1] + e[2][1] * w[2]) * stretch[1];
@@ -126,7 +125,7 @@ void writeMaterialXyz(const BatchCommand& cmd, const app::ApplicationState& s, c
 }
 
 // Lattice units in a right-handed frame whose z is the outward plane normal.
-void writeXyz(const BatchCommand& cmd, const app::ApplicationState& s)
+void writeXyz(const BatchCommand& cmd, const render::DrawnSurface& s)
 {
     if (!cmd.material.empty())
         return writeMaterialXyz(cmd, s, *crystal::findMaterial(cmd.material));
@@ -136,7 +135,8 @@ void writeXyz(const BatchCommand& cmd, const app::ApplicationState& s)
     out += surfaceName(cmd.code, cmd.miller) + ", lattice units, z along the outward plane normal\n";
     for (int k = 1; k <= a.count; ++k) {
         out += a.species[k] ? "Y" : "X";
-        for (float v : {-a.frameX[k] / unit, a.frameY[k] / unit, a.frameZ[k] / unit}) {
+        const std::array<float, 3> f = geometry::frameComponents(a, k);
+        for (float v : {f[0] / unit, f[1] / unit, f[2] / unit}) {
             out += ' ';
             out += shortest(v);
         }
@@ -147,26 +147,26 @@ void writeXyz(const BatchCommand& cmd, const app::ApplicationState& s)
 
 int runListing(const BatchCommand& cmd, rt::Runtime& runtime)
 {
-    auto& s = app::applicationState();
-    s.latticeCode = cmd.code;
-    app::loadLattice(s);
-    geometry::writeStructureListing(s.lattice, runtime);
+    geometry::LatticeDefinition lattice;
+    geometry::selectLattice(cmd.code, lattice);
+    render::writeStructureListing(lattice, runtime);
     return 0;
 }
 
 // The main loop's steps for the surface, then the view when one is given.
 int runSlab(const BatchCommand& cmd, rt::Runtime& runtime)
 {
-    auto& s = app::applicationState();
+    const auto surface = std::make_unique<render::DrawnSurface>();
+    render::DrawnSurface& s = *surface;
     s.latticeCode = cmd.code;
     s.miller = cmd.miller;
     geometry::NoProgress progress;
-    app::loadLattice(s);
-    if (!app::buildSlab(s, runtime, progress))
+    render::loadLattice(s);
+    if (!render::buildSlab(s, runtime, progress))
         return 1;
-    app::orderByDepth(s, progress);
+    render::orderByDepth(s, progress);
     if (cmd.rotate || cmd.tilt)
-        app::turnView(s, cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f), progress);
+        render::turnView(s, cmd.rotate.value_or(0.0f), cmd.tilt.value_or(0.0f), progress);
     if (cmd.format == SlabFormat::Xyz)
         writeXyz(cmd, s);
     else
@@ -190,7 +190,8 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::
 // part of the window written as a picture.
 int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntime& windows)
 {
-    app::Application application(windows, runtime);
+    const auto surface = std::make_unique<render::DrawnSurface>();
+    render::SurfaceWindow application(windows, runtime, *surface);
     application.startUp();
     auto& s = application.state();
     s.latticeCode = cmd.code;
@@ -273,7 +274,7 @@ int runBatch(const std::vector<std::string_view>& args)
     display.screenHeight = cmd.screenHeight;
     platform::HeadlessPlatform screen(display);
     winrt::WindowRuntime windows(screen);
-    app::WindowUnitOutput windowText(windows);
+    render::WindowUnitOutput windowText(windows);
     rt::WindowTextSink* unitSink =
         cmd.subcommand == Subcommand::Render ? static_cast<rt::WindowTextSink*>(&windowText) : &lines;
     for (int unit : {0, 5, 6})

@@ -85,24 +85,10 @@ Material catalogueLattice(LatticeKind kind)
 {
     Material m;
     m.lattice = kind;
-    m.a = kind == LatticeKind::Bcc ? 0.816 : 1.0;
-    m.c = kind == LatticeKind::Hcp ? std::sqrt(8.0 / 3.0) : 0.0;
+    m.a = kind == LatticeKind::Bcc ? geometry::BccCubeEdge : 1.0;
+    m.c = kind == LatticeKind::Hcp ? geometry::IdealHcpC : 0.0;
     return m;
 }
-
-// The drawn slab keeps atoms whose depth, in drawing units (32 per lattice unit), is below
-// this bound.
-double depthHigh(LatticeKind kind, Termination term)
-{
-    switch (kind) {
-    case LatticeKind::Fcc: return 0.1;
-    case LatticeKind::Bcc: return 1.0;
-    case LatticeKind::Hcp: return term == Termination::B ? 1.0 : -1.0;
-    case LatticeKind::ZincBlende: return term == Termination::B ? -1.0 : 1.0;
-    }
-    return 0.0;
-}
-constexpr double DrawingUnits = 32.0;
 
 // The plane normal h b1 + k b2 + l b3 (reciprocal vectors of the conventional vectors): the
 // height of a point at fractional coordinates f is (h k l) . f / |G|.
@@ -488,8 +474,9 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
     // slab's frame turns its normal the other way and shows the opposite face; the cell keeps
     // the face the indices name.)
     const Material drawn = catalogueLattice(lattice);
-    const double drawnPerClass = DrawingUnits / (Twelfths * norm(reciprocalNormal(latticeVectors(drawn), h)));
-    const double limit = depthHigh(lattice, term) / drawnPerClass; // in class units
+    const double drawnPerClass =
+        double(geometry::CellLength) / (Twelfths * norm(reciprocalNormal(latticeVectors(drawn), h)));
+    const double limit = geometry::depthWindow(*geometry::latticeCodeFor(lattice, term)).high / drawnPerClass;
     int64_t top = 0;
     bool haveTop = false;
     for (int64_t r : classes) {

@@ -64,6 +64,36 @@ std::optional<LatticeKind> parseLatticeName(std::string_view name)
     return std::nullopt;
 }
 
+DepthWindow depthWindow(LatticeCode code)
+{
+    // The window starts 40 units below an offset of the lattice's own and ends just above
+    // (or, for the other termination, just below) the top plane through the origin.
+    constexpr double Depth = 40.0;
+    switch (code) {
+    case LatticeCode::Bcc: return {-12.0 - Depth, 1.0};
+    case LatticeCode::Fcc: return {-10.0 - Depth, 0.1};
+    case LatticeCode::HcpA: return {-12.0 - Depth, -1.0};
+    case LatticeCode::HcpB: return {-12.0 - Depth, 1.0};
+    case LatticeCode::ZincBlendeA: return {-10.0 - Depth, 1.0};
+    case LatticeCode::ZincBlendeB: return {-10.0 - Depth, -1.0};
+    }
+    return {};
+}
+
+std::array<double, 3> angstromPerLatticeUnit(LatticeKind kind, double a, double c)
+{
+    switch (kind) {
+    case LatticeKind::Bcc: {
+        const double s = a / double(DrawnBccCubeEdge);
+        return {s, s, s};
+    }
+    case LatticeKind::Hcp: return {a, a, c / double(DrawnHcpC)};
+    case LatticeKind::Fcc:
+    case LatticeKind::ZincBlende: break;
+    }
+    return {a, a, a};
+}
+
 namespace {
 
 void setVectors(LatticeDefinition& l, std::array<float, 3> a1, std::array<float, 3> a2, std::array<float, 3> a3)
@@ -83,16 +113,13 @@ void setFccBasis(LatticeDefinition& l)
 
 void selectLattice(LatticeCode code, LatticeDefinition& l)
 {
-    float offset = 0.0f;
     switch (code) {
     case LatticeCode::Bcc:
-        setVectors(l, {0.816f, 0.0f, 0.0f}, {0.0f, 0.816f, 0.0f}, {0.0f, 0.0f, 0.816f});
+        setVectors(l, {DrawnBccCubeEdge, 0.0f, 0.0f}, {0.0f, DrawnBccCubeEdge, 0.0f}, {0.0f, 0.0f, DrawnBccCubeEdge});
         l.basis[0] = {0.0f, 0.0f, 0.0f};
         l.basis[1] = {0.5f, 0.5f, 0.5f};
         l.basisCount = 2;
         l.displayScale = 1.4f;
-        offset = -12.0f;
-        l.depthHigh = 1.0f;
         break;
     case LatticeCode::Fcc:
     case LatticeCode::ZincBlendeA:
@@ -100,10 +127,8 @@ void selectLattice(LatticeCode code, LatticeDefinition& l)
         setVectors(l, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f});
         setFccBasis(l);
         l.displayScale = std::sqrt(2.0f);
-        offset = -10.0f;
         if (code == LatticeCode::Fcc) {
             l.basisCount = 4;
-            l.depthHigh = 0.1f;
         } else {
             // The second species sits a quarter of the cube diagonal from the first.
             l.basisCount = 8;
@@ -111,21 +136,20 @@ void selectLattice(LatticeCode code, LatticeDefinition& l)
                 for (int j = 0; j < 3; ++j)
                     l.basis[b + 4][j] = l.basis[b][j] + 0.25f;
             l.displayScale = 2.0f;
-            l.depthHigh = code == LatticeCode::ZincBlendeA ? 1.0f : -1.0f;
         }
         break;
     case LatticeCode::HcpA:
     case LatticeCode::HcpB:
-        setVectors(l, {0.8660254f, -0.5f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.6329932f});
+        setVectors(l, {0.8660254f, -0.5f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, DrawnHcpC});
         l.basis[0] = {0.0f, 0.0f, 0.0f};
         l.basis[1] = {0.666667f, 0.3333333f, 0.5f};
         l.basisCount = 2;
         l.displayScale = 1.0f;
-        offset = -12.0f;
-        l.depthHigh = code == LatticeCode::HcpA ? -1.0f : 1.0f;
         break;
     }
-    l.depthLow = offset - 40.0f;
+    const DepthWindow window = depthWindow(code);
+    l.depthLow = float(window.low);
+    l.depthHigh = float(window.high);
 }
 
 } // namespace geometry

@@ -1,7 +1,5 @@
 #include "geometry/Slab.h"
 
-#include "runtime/Runtime.h"
-
 namespace geometry {
 
 int cellsPerEdge(LatticeCode code) { return code == LatticeCode::Bcc || code == LatticeCode::Fcc ? 21 : 26; }
@@ -79,13 +77,9 @@ void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceF
 }
 
 void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice, SurfaceFrame& frame,
-                  AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress)
+                  AtomTable& atoms, ProgressOutput& progress)
 {
-    atoms.count = 0;
     frame = orientSurface(miller, lattice);
-    if (!runtime.openUnit(PositionsUnit, PositionsFile, rt::OpenStatus::Replace, rt::OpenAction::Write,
-                          rt::BlankMode::Null))
-        return;
     fillSlab(code, lattice, frame, atoms, progress);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The slab of atoms at the surface and the positions file.
+// The slab of atoms at the surface.
 
 #include "geometry/Lattice.h"
 #include "geometry/Progress.h"
@@ -8,18 +8,7 @@
 #include <array>
 #include <cstdint>
 
-namespace rt {
-class Runtime;
-}
-
 namespace geometry {
-
-// Drawing units (pixels) per lattice length unit.
-inline constexpr float CellLength = 32.0f;
-
-// The unit and file name of the positions file.
-inline constexpr int PositionsUnit = 11;
-inline constexpr const char* PositionsFile = "posit.txt";
 
 // The atoms of the current surface: parallel arrays indexed 1..count (slot 0 unused).
 // Frame coordinates are the atom's components along -e1, e2, e3 in drawing units times the
@@ -39,14 +28,20 @@ struct AtomTable {
 // Number of unit cells along each edge of the generated block.
 int cellsPerEdge(LatticeCode code);
 
-// Fills atoms with the slab of plane miller of the current lattice: orients the surface
-// into frame, opens the positions file on unit 11 through runtime (a failure is reported
-// there and no atom is generated), writes one "." per row of cells to progress, keeps the
-// atoms with depthLow < depth < depthHigh, at most Capacity of them.
-void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice, SurfaceFrame& frame,
-                  AtomTable& atoms, rt::Runtime& runtime, ProgressOutput& progress);
+// Atom k's components along the frame's axes e1, e2, e3 (drawing units times the display
+// scale): the table keeps the first one negated, this gives it back.
+inline std::array<float, 3> frameComponents(const AtomTable& atoms, int k)
+{
+    return {-atoms.frameX[k], atoms.frameY[k], atoms.frameZ[k]};
+}
 
-// The cell loop alone, without the positions file: used by generateSlab and benchmarks.
+// Fills atoms with the slab of plane miller of the current lattice: orients the surface into
+// frame, writes one "." per row of cells to progress, keeps the atoms with
+// depthLow < depth < depthHigh, at most Capacity of them.
+void generateSlab(LatticeCode code, const MillerIndices& miller, const LatticeDefinition& lattice, SurfaceFrame& frame,
+                  AtomTable& atoms, ProgressOutput& progress);
+
+// The cell loop alone, in a frame already oriented: used by generateSlab and benchmarks.
 void fillSlab(LatticeCode code, const LatticeDefinition& lattice, const SurfaceFrame& frame, AtomTable& atoms,
               ProgressOutput& progress);
 

@@ -1,16 +1,17 @@
 // Whole sessions of the desktop program on the headless platform: the user's clicks and
 // typing are scripted, the program runs its real main routine.
 
-#include "app/Application.h"
 #include "app/DialogTemplates.h"
 #include "app/Dialogs.h"
 #include "platform/headless/HeadlessDialogHost.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "render/SurfaceWindow.h"
 #include "winrt/Frame.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -46,10 +47,11 @@ struct Session {
     RecordingReports reports;
     RecordingEnd end;
     rt::Runtime runtime{platform::systemFileSystem(), reports, end};
-    app::WindowUnitOutput unitOutput{windows};
+    render::WindowUnitOutput unitOutput{windows};
     HeadlessDialogHost host;
     dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};
-    app::Application application{windows, runtime};
+    std::unique_ptr<render::DrawnSurface> surface = std::make_unique<render::DrawnSurface>();
+    render::SurfaceWindow application{windows, runtime, *surface};
 
     Session()
     {
@@ -92,7 +94,6 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         m_dir = tmpl;
         fs::current_path(m_dir);
-        app::applicationState() = {};
     }
     void TearDown() override
     {
@@ -223,7 +224,7 @@ TEST_F(ScriptedRun, SurfaceDialogValuesAndEdgeCases)
     EXPECT_EQ(seen, (std::vector<std::string>{"  1", "  0", "  0", "70000"}));
     EXPECT_EQ(state.miller, (geometry::MillerIndices{4464, 7, 0})) << "Escape keeps the values shown";
     // Every opening starts from FCC: the lattice chosen last time is not kept.
-    EXPECT_EQ(app::surfaceTitle(state.latticeCode, state.miller).substr(0, 20), "FCC (***,  7,  0)   ");
+    EXPECT_EQ(render::surfaceTitle(state.latticeCode, state.miller).substr(0, 20), "FCC (***,  7,  0)   ");
 
     // The next opening: h "1", k and l from the stored values.
     seen.clear();

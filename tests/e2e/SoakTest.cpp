@@ -1,17 +1,18 @@
 // A long session of the desktop program on the headless platform: 300 surfaces, each turned,
 // some reset. What the process holds must not grow with the surfaces drawn.
 
-#include "app/Application.h"
 #include "app/DialogTemplates.h"
 #include "app/Dialogs.h"
 #include "platform/headless/HeadlessDialogHost.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "render/SurfaceWindow.h"
 #include "winrt/Frame.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <unistd.h>
 
@@ -67,7 +68,6 @@ TEST(Soak, ThreeHundredSurfacesHoldNoMoreThanTen)
     char tmpl[] = "/tmp/facetor-soak-XXXXXX";
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     fs::current_path(tmpl);
-    app::applicationState() = {};
     {
         platform::HeadlessPlatform screen;
         winrt::WindowRuntime windows{screen};
@@ -76,10 +76,11 @@ TEST(Soak, ThreeHundredSurfacesHoldNoMoreThanTen)
         QuietEnd end;
         end.frame = &frame;
         rt::Runtime runtime{platform::systemFileSystem(), reports, end};
-        app::WindowUnitOutput unitOutput{windows};
+        render::WindowUnitOutput unitOutput{windows};
         Host host;
         dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};
-        app::Application application{windows, runtime};
+        const auto surface = std::make_unique<render::DrawnSurface>();
+        render::SurfaceWindow application{windows, runtime, *surface};
         frame.start();
         for (int unit : {0, 5, 6})
             runtime.units().connectWindow(unit, &unitOutput);

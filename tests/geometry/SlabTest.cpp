@@ -1,14 +1,10 @@
-#include "geometry/Listing.h"
 #include "geometry/Slab.h"
-#include "runtime/Runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace geometry;
@@ -140,132 +136,5 @@ TEST(Slab, HugeIndicesStayWithinTheTable)
         EXPECT_LE(s.atoms.count, AtomTable::Capacity);
         for (int k = 1; k <= s.atoms.count; ++k)
             ASSERT_TRUE(std::isfinite(s.atoms.frameX[k]) && std::isfinite(s.atoms.frameZ[k]));
-    }
-}
-
-namespace {
-
-// Runs a test body in a fresh temporary working directory.
-class InTempDir : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_old = std::filesystem::current_path();
-        char tmpl[] = "/tmp/facetor-slab-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        std::filesystem::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_old);
-        std::filesystem::remove_all(m_dir);
-    }
-    std::filesystem::path m_old, m_dir;
-};
-
-struct RecordingEnd final : rt::ProgramEnd {
-    std::vector<int> ended;
-    std::vector<uint32_t> exits;
-    void programEnded(int code) override { ended.push_back(code); }
-    void exitProcess(uint32_t status) override { exits.push_back(status); }
-};
-
-struct RecordingReports final : rt::ReportSink {
-    std::vector<std::string> texts;
-    void showReport(uint32_t, std::string_view text) override { texts.emplace_back(text); }
-};
-
-struct WindowLines final : rt::WindowTextSink {
-    std::string text;
-    void writeWindowText(int, std::string_view t) override { text += t; }
-};
-
-} // namespace
-
-using GenerateSlab = InTempDir;
-
-TEST_F(GenerateSlab, PositionsFileIsEmptyAfterEverySurface)
-{
-    RecordingReports reports;
-    RecordingEnd end;
-    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
-    static Slab s;
-    CountingProgress progress;
-    for (LatticeCode code : {LatticeCode::Fcc, LatticeCode::HcpB, LatticeCode::Fcc}) {
-        selectLattice(code, s.lattice);
-        generateSlab(code, {1, 1, 1}, s.lattice, s.frame, s.atoms, runtime, progress);
-        ASSERT_TRUE(std::filesystem::exists("posit.txt"));
-        EXPECT_EQ(std::filesystem::file_size("posit.txt"), 0u);
-        EXPECT_GT(s.atoms.count, 0);
-    }
-    EXPECT_TRUE(reports.texts.empty());
-    EXPECT_TRUE(end.exits.empty());
-    EXPECT_NEAR(s.frame.rows[2][2], 0.5773503f, 1e-7f);
-}
-
-TEST_F(GenerateSlab, UnopenablePositionsFileIsASevereErrorAndNoAtom)
-{
-    std::filesystem::create_directory("posit.txt");
-    RecordingReports reports;
-    RecordingEnd end;
-    rt::Runtime runtime(platform::systemFileSystem(), reports, end);
-    static Slab s;
-    s.atoms.count = 77;
-    CountingProgress progress;
-    selectLattice(LatticeCode::Fcc, s.lattice);
-    generateSlab(LatticeCode::Fcc, {1, 0, 0}, s.lattice, s.frame, s.atoms, runtime, progress);
-    EXPECT_EQ(s.atoms.count, 0);
-    EXPECT_EQ(progress.dots, 0);
-    ASSERT_EQ(reports.texts.size(), 1u);
-    EXPECT_EQ(reports.texts[0], "rtxrtl: severe (30): open failure, unit 11, file posit.txt\r\n");
-    ASSERT_EQ(end.exits.size(), 1u);
-    EXPECT_EQ(end.exits[0] & 0xFFu, 30u);
-    EXPECT_EQ(end.ended, std::vector<int>{1});
-}
-
-TEST(Listing, RowsForEveryLattice)
-{
-    struct Case {
-        LatticeCode code;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {LatticeCode::Bcc,
-         {" lattice vectors", "   [ 0.816,  0.000,  0.000]", "   [ 0.000,  0.816,  0.000]",
-          "   [ 0.000,  0.000,  0.816]", " basis-atom positions", "   [ 0.000,  0.000,  0.000]",
-          "   [ 0.500,  0.500,  0.500]"}},
-        {LatticeCode::Fcc,
-         {" lattice vectors", "   [ 1.000,  0.000,  0.000]", "   [ 0.000,  1.000,  0.000]",
-          "   [ 0.000,  0.000,  1.000]", " basis-atom positions", "   [ 0.000,  0.000,  0.000]",
-          "   [ 0.000,  0.500,  0.500]", "   [ 0.500,  0.000,  0.500]", "   [ 0.500,  0.500,  0.000]"}},
-        {LatticeCode::HcpB,
-         {" lattice vectors", "   [ 0.866, -0.500,  0.000]", "   [ 0.000,  1.000,  0.000]",
-          "   [ 0.000,  0.000,  1.633]", " basis-atom positions", "   [ 0.000,  0.000,  0.000]",
-          "   [ 0.667,  0.333,  0.500]"}},
-        {LatticeCode::ZincBlendeA,
-         {" lattice vectors", "   [ 1.000,  0.000,  0.000]", "   [ 0.000,  1.000,  0.000]",
-          "   [ 0.000,  0.000,  1.000]", " basis-atom positions", "   [ 0.000,  0.000,  0.000]",
-          "   [ 0.000,  0.500,  0.500]", "   [ 0.500,  0.000,  0.500]", "   [ 0.500,  0.500,  0.000]",
-          "   [ 0.250,  0.250,  0.250]", "   [ 0.250,  0.750,  0.750]", "   [ 0.750,  0.250,  0.750]",
-          "   [ 0.750,  0.750,  0.250]"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.code));
-        RecordingReports reports;
-        RecordingEnd end;
-        rt::Runtime runtime(platform::systemFileSystem(), reports, end);
-        WindowLines window;
-        runtime.units().connectWindow(6, &window);
-        LatticeDefinition l;
-        selectLattice(c.code, l);
-        writeStructureListing(l, runtime);
-        std::string expected;
-        for (const auto& line : c.lines) {
-            if (line[3] == '[') {
-                EXPECT_EQ(line.size(), 27u);
-            }
-            expected += line + "\r\n";
-        }
-        EXPECT_EQ(window.text, expected);
     }
 }

@@ -1,10 +1,10 @@
-#include "geometry/Listing.h"
+#include "render/Listing.h"
 
 #include "runtime/Runtime.h"
 
 #include <cassert>
 
-namespace geometry {
+namespace render {
 
 namespace {
 
@@ -25,14 +25,14 @@ void writeRow(rt::Runtime& runtime, const std::array<float, 3>& row)
 
 } // namespace
 
-void writeStructureListing(const LatticeDefinition& lattice, rt::Runtime& runtime)
+void writeStructureListing(const geometry::LatticeDefinition& lattice, rt::Runtime& runtime)
 {
     runtime.writeList(ListingUnit, {std::string_view("lattice vectors")});
     for (const auto& v : lattice.latticeVectors)
         writeRow(runtime, v);
     runtime.writeList(ListingUnit, {std::string_view("basis-atom positions")});
-    for (int b = 0; b < lattice.basisCount && b < MaxBasis; ++b)
+    for (int b = 0; b < lattice.basisCount && b < geometry::MaxBasis; ++b)
         writeRow(runtime, lattice.basis[b]);
 }
 
-} // namespace geometry
+} // namespace render

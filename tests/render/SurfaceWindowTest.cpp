@@ -1,4 +1,4 @@
-#include "app/Application.h"
+#include "render/SurfaceWindow.h"
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "render/Palette.h"
@@ -64,7 +64,7 @@ public:
 
 private:
     winrt::WindowRuntime& m_windows;
-    app::WindowUnitOutput m_output;
+    render::WindowUnitOutput m_output;
 };
 
 // Runs each test in a fresh empty directory: the positions file lands in the working directory.
@@ -139,19 +139,12 @@ std::string withoutLineEnd(std::string text)
 }
 
 // The application on a headless 1024 x 768 screen, with the default units on its window.
-class ApplicationTest : public testing::Test {
+class SurfaceWindowTest : public testing::Test {
 protected:
-    explicit ApplicationTest(platform::DisplayInfo display = {}) : screen(display) {}
+    explicit SurfaceWindowTest(platform::DisplayInfo display = {}) : screen(display) {}
 
     void SetUp() override
     {
-        // The program-wide state lives for the whole run; each test starts it afresh.
-        state.latticeCode = LatticeCode::Fcc;
-        state.miller = {1, 0, 0};
-        state.atoms.count = 0;
-        state.view = {};
-        state.config = {};
-        state.size = {};
         for (int unit : {0, 5, 6})
             runtime.units().connectWindow(unit, &windowText);
     }
@@ -179,8 +172,9 @@ protected:
     RecordingEnd end;
     rt::Runtime runtime{platform::systemFileSystem(), reports, end};
     ObservedWindowText windowText{windows};
-    app::ApplicationState& state = app::applicationState();
-    app::Application application{windows, runtime, state};
+    std::unique_ptr<render::DrawnSurface> surface = std::make_unique<render::DrawnSurface>();
+    render::DrawnSurface& state = *surface;
+    render::SurfaceWindow application{windows, runtime, state};
 };
 
 TEST(SurfaceTitle, NamesLatticeAndIndicesInAFortyCharacterFieldThenFortyBlanks)
@@ -204,16 +198,16 @@ TEST(SurfaceTitle, NamesLatticeAndIndicesInAFortyCharacterFieldThenFortyBlanks)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const std::string title = app::surfaceTitle(c.code, c.miller);
+        const std::string title = render::surfaceTitle(c.code, c.miller);
         ASSERT_EQ(title.size(), 80u);
         EXPECT_EQ(title.substr(0, c.text.size()), c.text);
         EXPECT_EQ(title.substr(c.text.size()), std::string(80 - c.text.size(), ' '));
     }
-    EXPECT_EQ(app::surfaceTitle(LatticeCode::Fcc, {1, 1, 1}).find_last_not_of(' '), 16u); // 17 characters
-    EXPECT_EQ(app::startTitle(), "planes" + std::string(74, ' '));
+    EXPECT_EQ(render::surfaceTitle(LatticeCode::Fcc, {1, 1, 1}).find_last_not_of(' '), 16u); // 17 characters
+    EXPECT_EQ(render::startTitle(), "planes" + std::string(74, ' '));
 }
 
-TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
+TEST_F(SurfaceWindowTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
 {
     application.startUp();
 
@@ -232,23 +226,23 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->configured);
     EXPECT_TRUE(info->shown);
-    EXPECT_EQ(info->title, app::startTitle());
+    EXPECT_EQ(info->title, render::startTitle());
     auto child = appChild();
-    EXPECT_EQ(child.title, app::startTitle());
+    EXPECT_EQ(child.title, render::startTitle());
     EXPECT_TRUE(child.visible);
     // 50 columns and 25 rows of 10 x 18 cells at the frame's top left corner, plus the vertical
     // scroll bar and borders across, and the caption, horizontal scroll bar and borders down.
     EXPECT_EQ(child.outer, (platform::Rect{0, 0, 500 + 16 + 8, 450 + 19 + 16 + 8 + 1}));
-    EXPECT_EQ(state.size, (winrt::WindowSizeRecord{4, 0, 0, 25, 50}));
+    EXPECT_EQ(application.size(), (winrt::WindowSizeRecord{4, 0, 0, 25, 50}));
 
     // The record as the runtime wrote it back: the screen in whole cells.
-    EXPECT_EQ(state.config.colour_count, 256);
-    EXPECT_EQ(state.config.font_size, winrt::fontCell(10, 18));
-    EXPECT_EQ(state.config.pixel_width, 1020);
-    EXPECT_EQ(state.config.pixel_height, 756);
-    EXPECT_EQ(state.config.text_columns, 102);
-    EXPECT_EQ(state.config.text_rows, 42);
-    EXPECT_EQ(std::string(state.config.title.data(), 80), app::startTitle());
+    EXPECT_EQ(application.config().colour_count, 256);
+    EXPECT_EQ(application.config().font_size, winrt::fontCell(10, 18));
+    EXPECT_EQ(application.config().pixel_width, 1020);
+    EXPECT_EQ(application.config().pixel_height, 756);
+    EXPECT_EQ(application.config().text_columns, 102);
+    EXPECT_EQ(application.config().text_rows, 42);
+    EXPECT_EQ(std::string(application.config().title.data(), 80), render::startTitle());
 
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
@@ -271,7 +265,7 @@ TEST_F(ApplicationTest, StartUpMaximisesTheFrameAndPreparesTheOneChildWindow)
 
 // A display whose font comes out one pixel narrower than asked: the first application of the
 // record is refused with the measured cell written back, and the second applies it.
-TEST_F(ApplicationTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOtherwise)
+TEST_F(SurfaceWindowTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOtherwise)
 {
     screen.setFontMeasurement([](const platform::FontRequest& request) {
         platform::FontMetrics m = HeadlessPlatform::measure(request);
@@ -286,15 +280,15 @@ TEST_F(ApplicationTest, StartUpAppliesTheCorrectedRecordWhenTheFontIsMeasuredOth
     auto info = windows.windowInfo(windows.focusWindow());
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->configured);
-    EXPECT_EQ(info->title, app::startTitle());
+    EXPECT_EQ(info->title, render::startTitle());
     EXPECT_EQ(canvas->canvas().cellWidth(), 7);
-    EXPECT_EQ(state.config.font_size, winrt::fontCell(7, 18));
+    EXPECT_EQ(application.config().font_size, winrt::fontCell(7, 18));
     EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
     // Sized in the measured cells.
     EXPECT_EQ(appChild().outer.width, 50 * 7 + 16 + 8);
 }
 
-class SixteenColourApplicationTest : public ApplicationTest {
+class SixteenColourSurfaceWindowTest : public SurfaceWindowTest {
 protected:
     static platform::DisplayInfo sixteenColours()
     {
@@ -302,19 +296,19 @@ protected:
         d.bitsPerPixel = 4;
         return d;
     }
-    SixteenColourApplicationTest() : ApplicationTest(sixteenColours()) {}
+    SixteenColourSurfaceWindowTest() : SurfaceWindowTest(sixteenColours()) {}
 };
 
 // 256 colours asked of a 16-colour display: the record is lowered to 16 and applied the second
 // time; the application palette does not fit, so the window keeps its default one, and the
 // surface is still drawn.
-TEST_F(SixteenColourApplicationTest, StartUpSettlesForTheDisplaysColours)
+TEST_F(SixteenColourSurfaceWindowTest, StartUpSettlesForTheDisplaysColours)
 {
     application.startUp();
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->canvas().colourCount(), 16);
-    EXPECT_EQ(state.config.colour_count, 16);
+    EXPECT_EQ(application.config().colour_count, 16);
     EXPECT_TRUE(windows.windowInfo(windows.focusWindow())->configured);
     const auto defaults = coloursOf(canvas->canvas());
 
@@ -327,13 +321,13 @@ TEST_F(SixteenColourApplicationTest, StartUpSettlesForTheDisplaysColours)
     EXPECT_FALSE(allPixels(canvas->canvas(), 0));
 }
 
-TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
+TEST_F(SurfaceWindowTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
 {
     application.startUp();
     const auto startCanvas = windowCanvas();
     show(LatticeCode::Fcc, {1, 1, 1});
 
-    const std::string title = app::surfaceTitle(LatticeCode::Fcc, {1, 1, 1});
+    const std::string title = render::surfaceTitle(LatticeCode::Fcc, {1, 1, 1});
     EXPECT_EQ(windows.windowInfo(windows.focusWindow())->title, title);
     EXPECT_EQ(appChild().title, title);
     EXPECT_EQ(screen.childCount(), 1);
@@ -400,7 +394,7 @@ TEST_F(ApplicationTest, ShowSurfaceTitlesListsAndDrawsTheSurface)
 
 // Every new surface gets a new canvas with the default palette; the application palette has to
 // be installed each time, also after the previous surface's palette was changed.
-TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
+TEST_F(SurfaceWindowTest, EveryNewSurfaceRestoresTheApplicationPalette)
 {
     application.startUp();
     show(LatticeCode::Bcc, {1, 0, 0});
@@ -411,7 +405,7 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(coloursOf(canvas->canvas()), applicationPalette());
-    EXPECT_EQ(appChild().title, app::surfaceTitle(LatticeCode::HcpB, {0, 0, 1}));
+    EXPECT_EQ(appChild().title, render::surfaceTitle(LatticeCode::HcpB, {0, 0, 1}));
     EXPECT_EQ(appChild().title.substr(0, 20), "HCP (  0,  0,  1)  B");
     EXPECT_GT(countInVisibleArea(canvas->canvas(), 68), 0);
     EXPECT_EQ(screen.childCount(), 1);
@@ -426,7 +420,7 @@ TEST_F(ApplicationTest, EveryNewSurfaceRestoresTheApplicationPalette)
     EXPECT_EQ(appChild().title.substr(0, 26), "Zinc Blend (  1,  1,  0) A");
 }
 
-TEST_F(ApplicationTest, ZincBlendeBallsOfTheFirstSpeciesCarryTheMark)
+TEST_F(SurfaceWindowTest, ZincBlendeBallsOfTheFirstSpeciesCarryTheMark)
 {
     application.startUp();
     show(LatticeCode::Fcc, {1, 1, 0});
@@ -441,7 +435,7 @@ TEST_F(ApplicationTest, ZincBlendeBallsOfTheFirstSpeciesCarryTheMark)
         << "the marked picture adds colours the plain balls do not use";
 }
 
-TEST_F(ApplicationTest, IndicesZeroGiveNoAtomsAndAClearedWindow)
+TEST_F(SurfaceWindowTest, IndicesZeroGiveNoAtomsAndAClearedWindow)
 {
     application.startUp();
     show(LatticeCode::Fcc, {1, 1, 1});
@@ -463,7 +457,7 @@ TEST_F(ApplicationTest, IndicesZeroGiveNoAtomsAndAClearedWindow)
     EXPECT_TRUE(allPixels(windowCanvas()->canvas(), 0));
 }
 
-TEST_F(ApplicationTest, RotateChangesThePictureAndResetRestoresItExactly)
+TEST_F(SurfaceWindowTest, RotateChangesThePictureAndResetRestoresItExactly)
 {
     application.startUp();
     show(LatticeCode::Fcc, {1, 0, 0});
@@ -495,7 +489,7 @@ TEST_F(ApplicationTest, RotateChangesThePictureAndResetRestoresItExactly)
     }
 }
 
-TEST_F(ApplicationTest, TiltReSortsOnlyPastTheThreshold)
+TEST_F(SurfaceWindowTest, TiltReSortsOnlyPastTheThreshold)
 {
     application.startUp();
     show(LatticeCode::Bcc, {1, 1, 0});
@@ -528,7 +522,7 @@ TEST_F(ApplicationTest, TiltReSortsOnlyPastTheThreshold)
     EXPECT_TRUE(sortedByViewZ());
 }
 
-TEST_F(ApplicationTest, PositionsFileThatCannotBeOpenedEndsTheProgramWithoutAPicture)
+TEST_F(SurfaceWindowTest, PositionsFileThatCannotBeOpenedEndsTheProgramWithoutAPicture)
 {
     application.startUp();
     fs::create_directory(directory.path() / "posit.txt");
@@ -545,7 +539,7 @@ TEST_F(ApplicationTest, PositionsFileThatCannotBeOpenedEndsTheProgramWithoutAPic
     auto canvas = windowCanvas();
     ASSERT_NE(canvas, nullptr);
     EXPECT_TRUE(allPixels(canvas->canvas(), 0));
-    EXPECT_EQ(appChild().title, app::surfaceTitle(LatticeCode::Fcc, {1, 1, 1}));
+    EXPECT_EQ(appChild().title, render::surfaceTitle(LatticeCode::Fcc, {1, 1, 1}));
     EXPECT_TRUE(fs::is_directory(directory.path() / "posit.txt"));
 }
 

@@ -7,12 +7,12 @@ namespace rt {
 class Runtime;
 }
 
-namespace geometry {
+namespace render {
 
 inline constexpr int ListingUnit = 6;
 
 // Writes " lattice vectors", three vector rows, " basis-atom positions" and basisCount
 // basis rows, each row "   [" F6.3 ", " F6.3 ", " F6.3 "]".
-void writeStructureListing(const LatticeDefinition& lattice, rt::Runtime& runtime);
+void writeStructureListing(const geometry::LatticeDefinition& lattice, rt::Runtime& runtime);
 
-} // namespace geometry
+} // namespace render

@@ -1,6 +1,7 @@
 #pragma once
-// The application's start-up and the per-surface steps of its main loop, over the program-wide
-// state: the chosen surface, the lattice, the frame, the atom table and the view.
+// The drawn-surface pipeline: the chosen surface, its lattice, slab, depth order and view, on
+// state its caller owns; and the window that shows it, with the start-up and the per-surface
+// steps of the program's main loop. The desktop program and the batch front end run the same.
 
 #include "geometry/Lattice.h"
 #include "geometry/Slab.h"
@@ -12,36 +13,38 @@
 #include <functional>
 #include <string>
 
-namespace app {
+namespace render {
 
-// Everything the application keeps for the whole run; one instance, overwritten per surface.
-struct ApplicationState {
+// A drawn surface, overwritten per surface. Its owner keeps it for as long as it is shown
+// (about 300 KB: allocate it on the heap).
+struct DrawnSurface {
     geometry::LatticeCode latticeCode = geometry::LatticeCode::Fcc;
     geometry::MillerIndices miller{1, 0, 0};
     geometry::LatticeDefinition lattice;
     geometry::SurfaceFrame frame;
     geometry::AtomTable atoms;
-    render::ViewState view;
+    ViewState view;
     float rotation = 0.0f; // the view's rotation and tilt, degrees
     float tilt = 0.0f;
-    winrt::WindowConfig config;
-    winrt::WindowSizeRecord size;
 };
 
-// The one instance of the program (static storage: the atom table is large).
-ApplicationState& applicationState();
+// The unit and file name of the positions file, created empty for every surface.
+inline constexpr int PositionsUnit = 11;
+inline constexpr const char* PositionsFile = "posit.txt";
 
-// The main loop's surface steps on the program-wide state, apart from the window they draw on:
-// the desktop program and the batch front end run the same ones.
+// The pipeline's steps, apart from the window they draw on.
 // The lattice of the chosen surface.
-void loadLattice(ApplicationState& state);
-// The slab of the chosen surface, with the positions file on unit 11 and a dot per row of cells
-// to progress. False when the positions file could not be opened (the run-time has reported it).
-bool buildSlab(ApplicationState& state, rt::Runtime& runtime, geometry::ProgressOutput& progress);
+void loadLattice(DrawnSurface& surface);
+// The positions file opened (replaced) on unit 11; false when it could not be opened (the
+// run-time has reported it).
+bool openPositionsFile(rt::Runtime& runtime);
+// The slab of the chosen surface after opening the positions file, with a dot per row of cells
+// to progress. False, and no atom, when the positions file could not be opened.
+bool buildSlab(DrawnSurface& surface, rt::Runtime& runtime, geometry::ProgressOutput& progress);
 // The atoms in drawing order, deepest first.
-void orderByDepth(ApplicationState& state, geometry::ProgressOutput& progress);
+void orderByDepth(DrawnSurface& surface, geometry::ProgressOutput& progress);
 // The view turned by rotation about the plane normal and tilt, degrees.
-void turnView(ApplicationState& state, float rotation, float tilt, geometry::ProgressOutput& progress);
+void turnView(DrawnSurface& surface, float rotation, float tilt, geometry::ProgressOutput& progress);
 
 // The 80-character window title of a surface: "FCC (  1,  1,  1)" and the like, each index in
 // three characters ("***" when it does not fit), left-aligned in 40 characters, then 40 blanks.
@@ -60,10 +63,11 @@ private:
     winrt::WindowRuntime& m_windows;
 };
 
-// The application's routines on one window runtime and one run-time.
-class Application {
+// The window that shows a drawn surface, on one window runtime and one run-time, with the
+// program's start-up and main-loop steps.
+class SurfaceWindow {
 public:
-    Application(winrt::WindowRuntime& windows, rt::Runtime& runtime, ApplicationState& state = applicationState());
+    SurfaceWindow(winrt::WindowRuntime& windows, rt::Runtime& runtime, DrawnSurface& surface);
 
     // Maximises the frame, configures the child window (256 colours, 10 x 18 cell, "planes"),
     // applying the record a second time when the runtime adjusted it, sizes it to 50 columns by
@@ -83,17 +87,22 @@ public:
     void resetView();
 
     // Called on the program thread whenever a new surface or view is on screen.
-    void setShownListener(std::function<void(const ApplicationState&)> listener) { m_shown = std::move(listener); }
+    void setShownListener(std::function<void(const DrawnSurface&)> listener) { m_shown = std::move(listener); }
 
-    ApplicationState& state() { return m_state; }
+    DrawnSurface& state() { return m_state; }
     rt::Runtime& runtime() { return m_runtime; }
+    // The child window's configuration and size as last applied.
+    const winrt::WindowConfig& config() const { return m_config; }
+    const winrt::WindowSizeRecord& size() const { return m_size; }
 
 private:
     winrt::WindowRuntime& m_windows;
     rt::Runtime& m_runtime;
-    ApplicationState& m_state;
-    std::function<void(const ApplicationState&)> m_shown;
+    DrawnSurface& m_state;
+    winrt::WindowConfig m_config;
+    winrt::WindowSizeRecord m_size;
+    std::function<void(const DrawnSurface&)> m_shown;
     void shown();
 };
 
-} // namespace app
+} // namespace render

@@ -1,11 +1,11 @@
-#include "app/Application.h"
+#include "render/SurfaceWindow.h"
 
-#include "geometry/Listing.h"
+#include "render/Listing.h"
 #include "render/Palette.h"
 
 #include <cassert>
 
-namespace app {
+namespace render {
 
 namespace {
 
@@ -51,12 +51,6 @@ private:
 
 } // namespace
 
-ApplicationState& applicationState()
-{
-    static ApplicationState state;
-    return state;
-}
-
 std::string surfaceTitle(geometry::LatticeCode code, const geometry::MillerIndices& m)
 {
     std::string field(40, ' ');
@@ -74,30 +68,30 @@ void WindowUnitOutput::writeWindowText(int unit, std::string_view text)
     m_windows.write_window_text(m_windows.unitWindow(unit), text);
 }
 
-Application::Application(winrt::WindowRuntime& windows, rt::Runtime& runtime, ApplicationState& state)
-    : m_windows(windows), m_runtime(runtime), m_state(state)
+SurfaceWindow::SurfaceWindow(winrt::WindowRuntime& windows, rt::Runtime& runtime, DrawnSurface& surface)
+    : m_windows(windows), m_runtime(runtime), m_state(surface)
 {
 }
 
-void Application::startUp()
+void SurfaceWindow::startUp()
 {
-    m_state.size = {};
-    m_state.size.kind = KindMaximise;
-    m_windows.set_window_size(winrt::FrameHandle, m_state.size);
+    m_size = {};
+    m_size.kind = KindMaximise;
+    m_windows.set_window_size(winrt::FrameHandle, m_size);
 
-    m_state.config = {};
-    m_state.config.pixel_width = -1;
-    m_state.config.pixel_height = -1;
-    m_state.config.text_columns = -1;
-    m_state.config.text_rows = -1;
-    m_state.config.colour_count = 256;
-    m_state.config.font_size = winrt::fontCell(10, 18);
-    m_state.config.setTitle(startTitle());
-    if (!m_windows.set_window_config(m_state.config))
-        m_windows.set_window_config(m_state.config);
+    m_config = {};
+    m_config.pixel_width = -1;
+    m_config.pixel_height = -1;
+    m_config.text_columns = -1;
+    m_config.text_rows = -1;
+    m_config.colour_count = 256;
+    m_config.font_size = winrt::fontCell(10, 18);
+    m_config.setTitle(startTitle());
+    if (!m_windows.set_window_config(m_config))
+        m_windows.set_window_config(m_config);
 
-    m_state.size = {KindPlace, 0, 0, ChildRows, ChildColumns};
-    m_windows.set_window_size(0, m_state.size);
+    m_size = {KindPlace, 0, 0, ChildRows, ChildColumns};
+    m_windows.set_window_size(0, m_size);
 
     if (auto canvas = m_windows.currentCanvas()) {
         render::installPalette(*canvas);
@@ -105,39 +99,48 @@ void Application::startUp()
     }
 }
 
-void Application::setSurfaceTitle()
+void SurfaceWindow::setSurfaceTitle()
 {
-    m_state.config.setTitle(surfaceTitle(m_state.latticeCode, m_state.miller));
-    m_windows.set_window_config(m_state.config);
+    m_config.setTitle(surfaceTitle(m_state.latticeCode, m_state.miller));
+    m_windows.set_window_config(m_config);
     if (auto canvas = m_windows.currentCanvas())
         render::installPalette(*canvas);
 }
 
-void loadLattice(ApplicationState& state) { geometry::selectLattice(state.latticeCode, state.lattice); }
+void loadLattice(DrawnSurface& surface) { geometry::selectLattice(surface.latticeCode, surface.lattice); }
 
-bool buildSlab(ApplicationState& state, rt::Runtime& runtime, geometry::ProgressOutput& progress)
+bool openPositionsFile(rt::Runtime& runtime)
 {
-    geometry::generateSlab(state.latticeCode, state.miller, state.lattice, state.frame, state.atoms, runtime, progress);
-    return runtime.unitConnected(geometry::PositionsUnit);
+    return runtime.openUnit(PositionsUnit, PositionsFile, rt::OpenStatus::Replace, rt::OpenAction::Write,
+                            rt::BlankMode::Null);
 }
 
-void orderByDepth(ApplicationState& state, geometry::ProgressOutput& progress)
+bool buildSlab(DrawnSurface& surface, rt::Runtime& runtime, geometry::ProgressOutput& progress)
 {
-    render::sortByDepth(state.atoms, progress);
+    if (!openPositionsFile(runtime)) {
+        surface.frame = geometry::orientSurface(surface.miller, surface.lattice);
+        surface.atoms.count = 0;
+        return false;
+    }
+    geometry::generateSlab(surface.latticeCode, surface.miller, surface.lattice, surface.frame, surface.atoms,
+                           progress);
+    return true;
 }
 
-void turnView(ApplicationState& state, float rotation, float tilt, geometry::ProgressOutput& progress)
+void orderByDepth(DrawnSurface& surface, geometry::ProgressOutput& progress) { sortByDepth(surface.atoms, progress); }
+
+void turnView(DrawnSurface& state, float rotation, float tilt, geometry::ProgressOutput& progress)
 {
-    render::projectView(rotation, tilt, state.atoms, state.view, progress);
+    projectView(rotation, tilt, state.atoms, state.view, progress);
     state.rotation = rotation;
     state.tilt = tilt;
 }
 
-void Application::showSurface()
+void SurfaceWindow::showSurface()
 {
     setSurfaceTitle();
     loadLattice(m_state);
-    geometry::writeStructureListing(m_state.lattice, m_runtime);
+    writeStructureListing(m_state.lattice, m_runtime);
     CurrentWindowProgress progress(m_windows);
     buildSlab(m_state, m_runtime, progress);
     auto canvas = m_windows.currentCanvas();
@@ -151,13 +154,13 @@ void Application::showSurface()
     shown();
 }
 
-void Application::shown()
+void SurfaceWindow::shown()
 {
     if (m_shown)
         m_shown(m_state);
 }
 
-void Application::applyView(float rotation, float tilt)
+void SurfaceWindow::applyView(float rotation, float tilt)
 {
     CurrentWindowProgress progress(m_windows);
     turnView(m_state, rotation, tilt, progress);
@@ -166,7 +169,7 @@ void Application::applyView(float rotation, float tilt)
     shown();
 }
 
-void Application::resetView()
+void SurfaceWindow::resetView()
 {
     CurrentWindowProgress progress(m_windows);
     render::resetViewCoordinates(m_state.atoms, progress);
@@ -177,4 +180,4 @@ void Application::resetView()
     shown();
 }
 
-} // namespace app
+} // namespace render
