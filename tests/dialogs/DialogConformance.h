@@ -120,7 +120,8 @@ enum class Form {
     Surface,
     View,
     CheckAndLabel,
-    OkOnly
+    OkOnly,
+    Choices
 };
 
 struct Row {
@@ -132,9 +133,11 @@ struct Row {
 };
 
 // A small dialog of the table's own, served as resource 401 (check box, labelled edit box and
-// a group of two radio buttons with one tab stop) and 402 (an OK button only, with a close box).
+// a group of two radio buttons with one tab stop), 402 (an OK button only, with a close box) and
+// 403 (a close box, Cancel disabled, a three-state box and a caption with a literal "&").
 inline constexpr std::int32_t CheckAndLabelId = 401;
 inline constexpr std::int32_t OkOnlyId = 402;
+inline constexpr std::int32_t ChoicesId = 403;
 namespace templates {
 namespace s = dialogs::style;
 namespace k = dialogs::control_class;
@@ -154,6 +157,14 @@ inline constexpr dialogs::ControlSpec OkOnlyControls[] = {
 };
 inline constexpr dialogs::DialogSpec OkOnly{
     s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 60, 30, "Table", 0, "", OkOnlyControls};
+inline constexpr dialogs::ControlSpec ChoicesControls[] = {
+    {1, k::Button, Shown | s::TabStop | s::DefaultPushButton, 5, 5, 40, 14, "OK"},
+    {2, k::Button, Shown | s::TabStop | s::Disabled, 50, 5, 40, 14, "Cancel"},
+    {40, k::Button, Shown | s::TabStop | s::AutoThreeState, 5, 25, 60, 10, "&Maybe"},
+    {41, k::Button, Shown | s::TabStop, 5, 40, 80, 14, "Fish && &Chips"},
+};
+inline constexpr dialogs::DialogSpec Choices{
+    s::Popup | s::Caption | s::SystemMenu | s::ModalFrame, 20, 20, 100, 60, "Table", 0, "", ChoicesControls};
 } // namespace templates
 
 // The application's templates and the table's own.
@@ -163,10 +174,13 @@ public:
     {
         static constexpr auto checkAndLabel = dialogs::compiledTemplate<templates::CheckAndLabel>();
         static constexpr auto okOnly = dialogs::compiledTemplate<templates::OkOnly>();
+        static constexpr auto choices = dialogs::compiledTemplate<templates::Choices>();
         if (id == CheckAndLabelId)
             return std::span<const std::uint8_t>(checkAndLabel);
         if (id == OkOnlyId)
             return std::span<const std::uint8_t>(okOnly);
+        if (id == ChoicesId)
+            return std::span<const std::uint8_t>(choices);
         return app::applicationDialogResources().dialogTemplate(id);
     }
 };
@@ -178,7 +192,8 @@ inline bool prepare(Dialog& d, Form form, DialogRuntime& runtime, Log& log)
     const std::int32_t id = form == Form::Surface ? app::SurfaceDialogId
         : form == Form::View                      ? app::ViewDialogId
         : form == Form::CheckAndLabel             ? CheckAndLabelId
-                                                  : OkOnlyId;
+        : form == Form::OkOnly                    ? OkOnlyId
+                                                  : ChoicesId;
     if (!DialogLoad(id, d, runtime))
         return false;
     if (form == Form::Surface) {
@@ -289,6 +304,22 @@ inline const std::vector<Row>& rows()
          Form::OkOnly,
          {key(K::Escape), closeBox(), lookFocus(), key(K::Enter)},
          {"focus 1", "1 Clicked"},
+         1},
+        {"with Cancel disabled the close box does nothing",
+         Form::Choices,
+         {closeBox(), lookFocus(), key(K::Enter)},
+         {"focus 1", "1 Clicked"},
+         1},
+        {"a click moves an automatic three-state box (loaded checked) on to indeterminate, unchecked, checked",
+         Form::Choices,
+         {lookCheck(40), click(40), lookCheck(40), click(40), lookCheck(40), click(40), lookCheck(40), key(K::Enter)},
+         {"check 40 1", "40 Clicked", "check 40 2", "40 Clicked", "check 40 0", "40 Clicked", "check 40 1",
+          "1 Clicked"},
+         1},
+        {"\"&&\" in a caption is a literal ampersand: \"Fish && &Chips\" answers Alt+C, not Alt+F",
+         Form::Choices,
+         {alt('F'), alt('C'), key(K::Enter)},
+         {"41 Clicked", "1 Clicked"},
          1},
     };
     return table;
