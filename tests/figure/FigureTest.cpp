@@ -184,6 +184,31 @@ TEST(FigureScene, RotationAndTiltTurnTheSlabLikeTheDrawnPicture)
     EXPECT_LT(lowestTop, highestSecond);
 }
 
+TEST(FigureScene, SeenFromAboveNotMirrored)
+{
+    // The surface cell is right-handed about the outward normal (a x b along +z), so seen from
+    // above b lies counter-clockwise from a at any rotation and any tilt short of edge-on. The
+    // figure's y runs down: the drawn a x b is negative. A mirror image (a chiral surface drawn
+    // as its enantiomer) turns it positive.
+    FigureOptions o;
+    o.cell = o.axes = true;
+    o.repeatA = o.repeatB = 2;
+    o.layers = 1;
+    const auto cross = [](figure::FigurePoint from, figure::FigurePoint a, figure::FigurePoint b) {
+        return (a.x - from.x) * (b.y - from.y) - (a.y - from.y) * (b.x - from.x);
+    };
+    for (double rotation : {0.0, 35.0, 90.0, 200.0})
+        for (double tilt : {0.0, 50.0, -70.0}) {
+            o.rotation = rotation;
+            o.tilt = tilt;
+            const FigureScene s = scene(surface("Cu", {6, 4, 3}), o);
+            ASSERT_EQ(s.cellOutline.size(), 4u);
+            const auto& c = s.cellOutline;
+            EXPECT_LT(cross(c[0], c[1], c[3]), 0.0) << rotation << " " << tilt;
+            EXPECT_LT(cross({}, s.axes[0].tip, s.axes[1].tip), 0.0) << rotation << " " << tilt;
+        }
+}
+
 TEST(FigureScene, CellAndAxesOnlyWhenAsked)
 {
     const auto spec = surface("Cu", {2, 1, 1});
