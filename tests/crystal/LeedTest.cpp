@@ -94,6 +94,28 @@ TEST(Leed, CleanSurfacesBeamCountsAndFirstOrder)
     }
 }
 
+TEST(Leed, GrazingBeamsPropagate)
+{
+    // At the energy where k = |a*| the first-order beams leave at 90 degrees, along the surface,
+    // and still count, also when rounding puts |g| a hair above k: on the square surface (0 0)
+    // and (+-1 0), (0 +-1), 5 beams ((1 1) at sqrt2 |a*| is evanescent); on the hexagonal one
+    // (0 0) and the six first-order beams, 7 (the next shell is at sqrt3 |a*|).
+    struct Row {
+        Vec3 a, b;
+        double aStar;
+        std::size_t beams;
+    } rows[] = {
+        {SquareA, SquareB, 2 * Pi / A, 1 + 4},
+        {HexA, HexB, 4 * Pi / (std::sqrt(3.0) * A), 1 + 6},
+    };
+    for (const Row& r : rows)
+        for (double nudge : {-1e-14, 0.0, 1e-14}) {
+            const LeedPattern p = pattern(r.a, r.b, std::pow(r.aStar / electronWaveNumber(1.0), 2) * (1 + nudge));
+            ASSERT_EQ(p.spots.size(), r.beams) << r.beams << " " << nudge;
+            EXPECT_NEAR(p.spots.back().theta, 90.0, 1e-4);
+        }
+}
+
 TEST(Leed, SuperstructureSpotsCountedByHand)
 {
     // c(2x2) on the square surface at 100 eV, (k/|a*|)^2 = 4.343: the added beams are the
