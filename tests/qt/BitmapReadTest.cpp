@@ -106,11 +106,10 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     fs::remove(path);
 
     // The same canvas as a palette PNG: every pixel the canvas's colour, the palette kept.
-    std::string error;
-    const auto png = platform::encodePng(winrt::capturePicture(canvas, winrt::Rect{0, 0, 800, 600}), error);
-    ASSERT_FALSE(png.empty()) << error;
+    const auto png = platform::encodePng(winrt::capturePicture(canvas, winrt::Rect{0, 0, 800, 600}));
+    ASSERT_TRUE(png) << png.error().message;
     QImage decoded;
-    ASSERT_TRUE(decoded.loadFromData(png.data(), int(png.size()), "PNG"));
+    ASSERT_TRUE(decoded.loadFromData(png->data(), int(png->size()), "PNG"));
     EXPECT_EQ(decoded.format(), QImage::Format_Indexed8);
     ASSERT_EQ(decoded.width(), 800);
     ASSERT_EQ(decoded.height(), 600);
