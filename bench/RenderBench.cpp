@@ -36,7 +36,7 @@ Surface& surface(geometry::LatticeCode code, geometry::MillerIndices m)
 winrt::WindowCanvas& canvas()
 {
     static platform::BuiltinGlyphs glyphs;
-    static winrt::WindowCanvas c(1020, 756, 256, 10, 18, glyphs);
+    static winrt::WindowCanvas c(*winrt::Canvas::create(1020, 756, 256, 10, 18, glyphs));
     static bool palette = (render::installPalette(c), true);
     (void)palette;
     return c;

@@ -78,7 +78,7 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     // 800 x 600 with a palette of 256 distinct colours and shapes in many of them, written as
     // Save writes it, read by Qt from the file.
     platform::BuiltinGlyphs glyphs;
-    winrt::Canvas canvas(800, 600, 256, 10, 18, glyphs);
+    winrt::Canvas canvas = *winrt::Canvas::create(800, 600, 256, 10, 18, glyphs);
     std::vector<uint32_t> colours(256);
     for (uint32_t i = 0; i < 256; ++i)
         colours[i] = i | (255 - i) << 8 | ((i * 37) & 0xFF) << 16;
