@@ -177,10 +177,9 @@ void SurfaceMenu::exportSlab()
         return;
     }
     const crystal::SurfaceSpec spec = surfaceSpec(shown, material);
-    std::string error;
-    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     if (!cell) {
-        failed("The slab was not saved: " + error);
+        failed("The slab was not saved: " + cell.error().message);
         return;
     }
     const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, material, crystal::SlabOptions{});
@@ -241,11 +240,10 @@ void SurfaceMenu::showReport()
 void SurfaceMenu::writeReport(const SurfaceSnapshot& snapshot, const crystal::Material& material)
 {
     std::string text;
-    std::string error;
-    if (const auto report = crystal::surfaceReport(surfaceSpec(snapshot, material), error))
+    if (const auto report = crystal::surfaceReport(surfaceSpec(snapshot, material)))
         text = crystal::formatReportText(*report);
     else
-        text = "No report: " + error + "\n";
+        text = "No report: " + report.error().message + "\n";
     std::lock_guard lock(m_writing);
     if (auto canvas = m_windows.windowCanvas(m_reportWindow.load()))
         canvas->clear_screen(0);
@@ -391,11 +389,10 @@ void SurfaceMenu::chooseMaterial()
             failed("The material was not changed: \"" + (valueA ? newC : newA) + "\" is not a length in Angstrom.");
             return;
         }
-        std::string error;
-        if (auto custom = crystal::customMaterial(lattice, elementsOf(newElements), *valueA, valueC, error))
+        if (auto custom = crystal::customMaterial(lattice, elementsOf(newElements), *valueA, valueC))
             setMaterial(*custom);
         else
-            failed("The material was not changed: " + error);
+            failed("The material was not changed: " + custom.error().message);
         return;
     }
     if (newName == name)
@@ -434,10 +431,9 @@ void SurfaceMenu::exportFigure()
     options.tilt = shown.tilt;
     options.cell = true;
     options.axes = true;
-    std::string error;
-    const auto bytes = figure::makeFigure(surfaceSpec(shown, material), options, *format, error);
+    const auto bytes = figure::makeFigure(surfaceSpec(shown, material), options, *format);
     if (!bytes) {
-        failed("The figure was not saved: " + error);
+        failed("The figure was not saved: " + bytes.error().message);
         return;
     }
     if (const int err = platform::writeWholeFile(*path, *bytes))
@@ -507,9 +503,11 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
                               const DiffractionSettings& settings, std::string& error)
 {
     const crystal::SurfaceSpec spec = surfaceSpec(snapshot, material);
-    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
-    if (!cell)
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+    if (!cell) {
+        error = cell.error().message;
         return false;
+    }
     crystal::LeedOptions options;
     options.domains = settings.domains ? crystal::LeedDomains::All : crystal::LeedDomains::One;
     if (!settings.superstructure.empty()) {

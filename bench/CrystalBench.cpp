@@ -16,9 +16,8 @@ const crystal::SlabOptions TenThousand{100, 10, 10, 10.0};
 
 void surfaceCell(benchmark::State& st, crystal::SurfaceSpec spec, crystal::InPlaneCell kind)
 {
-    std::string error;
     for (auto _ : st)
-        benchmark::DoNotOptimize(crystal::surfaceCell(spec, kind, error));
+        benchmark::DoNotOptimize(crystal::surfaceCell(spec, kind));
 }
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_primitive, highIndex(), crystal::InPlaneCell::Primitive);
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_orthogonal, highIndex(), crystal::InPlaneCell::Orthogonal);
@@ -30,10 +29,9 @@ BENCHMARK_CAPTURE(surfaceCell, GaAs_111_B,
 void cellSlabAndFile(benchmark::State& st, crystal::StructureFormat format)
 {
     const auto spec = highIndex();
-    std::string error;
     std::size_t bytes = 0;
     for (auto _ : st) {
-        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
         const auto slab = crystal::buildSlab(*cell, spec.material, TenThousand);
         const std::string text = crystal::formatStructure(slab, format, crystal::surfaceTitle(spec));
         bytes = text.size();
@@ -53,8 +51,7 @@ BENCHMARK_CAPTURE(cellSlabAndFile, Pt_753_10000_atoms_cif, crystal::StructureFor
 void buildSlabOnly(benchmark::State& st)
 {
     const auto spec = highIndex();
-    std::string error;
-    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     for (auto _ : st)
         benchmark::DoNotOptimize(crystal::buildSlab(*cell, spec.material, TenThousand));
 }

@@ -18,12 +18,11 @@ void figureOfPt111(benchmark::State& state, figure::FigureFormat format, double 
     options.width = 2400;
     options.cell = options.axes = true;
     options.tilt = tilt;
-    std::string error;
     size_t bytes = 0;
     for (auto _ : state) {
-        const auto file = figure::makeFigure(spec, options, format, error);
+        const auto file = figure::makeFigure(spec, options, format);
         if (!file) {
-            state.SkipWithError(error.c_str());
+            state.SkipWithError(file.error().message.c_str());
             break;
         }
         bytes = file->size();
@@ -47,9 +46,8 @@ void BM_FigureScene(benchmark::State& state)
     figure::FigureOptions options;
     options.repeatA = options.repeatB = 40;
     options.layers = 6;
-    std::string error;
     for (auto _ : state)
-        benchmark::DoNotOptimize(figure::buildFigureScene(spec, options, error));
+        benchmark::DoNotOptimize(figure::buildFigureScene(spec, options));
 }
 
 } // namespace

@@ -15,9 +15,8 @@ crystal::SurfaceSpec spec(const char* material, crystal::Index3 hkl)
 
 void reportOf(benchmark::State& state, crystal::SurfaceSpec s)
 {
-    std::string error;
     for (auto _ : state) {
-        auto r = crystal::surfaceReport(s, error);
+        auto r = crystal::surfaceReport(s);
         benchmark::DoNotOptimize(r);
         benchmark::DoNotOptimize(crystal::formatReportText(*r));
     }
@@ -30,8 +29,7 @@ BENCHMARK_CAPTURE(reportOf, Cu_999_997_995, spec("Cu", {999, 997, 995}))->Unit(b
 void slabCoordinationPt755(benchmark::State& state)
 {
     const auto s = spec("Pt", {7, 5, 5});
-    std::string error;
-    const auto cell = crystal::surfaceCell(s, crystal::InPlaneCell::Primitive, error);
+    const auto cell = crystal::surfaceCell(s, crystal::InPlaneCell::Primitive);
     const auto slab = crystal::buildSlab(*cell, s.material, {7, 4, 4, 10.0});
     for (auto _ : state)
         benchmark::DoNotOptimize(crystal::slabCoordination(slab, *cell, s.material));

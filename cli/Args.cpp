@@ -1,207 +1,26 @@
 #include "cli/Args.h"
 
 #include "crystal/Material.h"
+#include "figure/LeedPicture.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 namespace cli {
 
 namespace {
 
-struct Reader {
-    const std::vector<std::string_view>& args;
-    std::size_t next = 0;
-    bool done() const { return next >= args.size(); }
-    std::string_view take() { return args[next++]; }
-};
+using platform::fail;
+using platform::Status;
+using enum Subcommand;
 
-std::optional<int16_t> parseIndex(std::string_view text)
-{
-    const auto value = parseInteger(text);
-    if (!value || *value < std::numeric_limits<int16_t>::min() || *value > std::numeric_limits<int16_t>::max())
-        return std::nullopt;
-    return static_cast<int16_t>(*value);
-}
-
-std::optional<float> parseAngle(std::string_view text)
-{
-    const auto value = parseNumber(text);
-    if (!value || !std::isfinite(static_cast<float>(*value)))
-        return std::nullopt;
-    return static_cast<float>(*value);
-}
-
-} // namespace
-
-std::string usage()
-{
-    return "usage: facetor                       start the desktop program\n"
-           "       facetor listing --lattice {bcc,fcc,hcp,zincblende} [--termination A|B]\n"
-           "       facetor slab    --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
-           "                       [--format table|xyz [--material NAME]]\n"
-           "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
-           "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
-           "       facetor materials                 list the preset materials\n"
-           "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
-           "                       [--format extxyz|poscar|cif] --out FILE\n"
-           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
-           "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
-           "                       --out FILE.svg|FILE.pdf|FILE.png\n"
-           "       facetor report  SURFACE [--format text|json]\n"
-           "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
-           "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
-           "       facetor --help | --version\n"
-           "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
-           "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";
-}
-
-ParsedArgs parseArgs(const std::vector<std::string_view>& args)
-{
-    if (args.empty())
-        return ArgError{"no subcommand given"};
-    Reader in{args};
-    const std::string_view first = in.take();
-    if (first == "--help" || first == "-h")
-        return ShowHelp{};
-    if (first == "--version")
-        return ShowVersion{};
-
-    BatchCommand cmd;
-    if (first == "listing")
-        cmd.subcommand = Subcommand::Listing;
-    else if (first == "slab")
-        cmd.subcommand = Subcommand::Slab;
-    else if (first == "render")
-        cmd.subcommand = Subcommand::Render;
-    else
-        return ArgError{"unknown subcommand " + quotedWord(first)};
-
-    std::optional<geometry::LatticeKind> kind;
-    geometry::Termination term = geometry::Termination::None;
-    bool haveHkl = false;
-    const bool isListing = cmd.subcommand == Subcommand::Listing;
-    const bool isSlab = cmd.subcommand == Subcommand::Slab;
-    const bool isRender = cmd.subcommand == Subcommand::Render;
-
-    while (!in.done()) {
-        const std::string_view opt = in.take();
-        if (opt == "--help" || opt == "-h")
-            return ShowHelp{};
-        auto value = [&]() -> std::optional<std::string_view> {
-            if (in.done())
-                return std::nullopt;
-            return in.take();
-        };
-        auto missing = [&] { return ArgError{"option " + std::string(opt) + " needs a value"}; };
-        if (opt == "--lattice") {
-            auto v = value();
-            if (!v)
-                return missing();
-            kind = geometry::parseLatticeName(*v);
-            if (!kind)
-                return ArgError{"unknown lattice " + quotedWord(*v) + " (bcc, fcc, hcp or zincblende)"};
-        } else if (opt == "--termination") {
-            auto v = value();
-            if (!v)
-                return missing();
-            if (*v == "A" || *v == "a")
-                term = geometry::Termination::A;
-            else if (*v == "B" || *v == "b")
-                term = geometry::Termination::B;
-            else
-                return ArgError{"unknown termination " + quotedWord(*v) + " (A or B)"};
-        } else if (opt == "--hkl" && !isListing) {
-            if (args.size() - in.next < 3)
-                return ArgError{"option --hkl needs three indices"};
-            int16_t idx[3];
-            for (int i = 0; i < 3; ++i) {
-                const std::string_view t = in.take();
-                auto parsed = parseIndex(t);
-                if (!parsed)
-                    return ArgError{"Miller index " + quotedWord(t) + " is not an integer from -32768 to 32767"};
-                idx[i] = *parsed;
-            }
-            cmd.miller = {idx[0], idx[1], idx[2]};
-            haveHkl = true;
-        } else if ((opt == "--rotate" || opt == "--tilt") && !isListing) {
-            auto v = value();
-            if (!v)
-                return missing();
-            auto angle = parseAngle(*v);
-            if (!angle)
-                return ArgError{"angle " + quotedWord(*v) + " for " + std::string(opt) + " is not a finite number"};
-            (opt == "--rotate" ? cmd.rotate : cmd.tilt) = *angle;
-        } else if (opt == "--format" && isSlab) {
-            auto v = value();
-            if (!v)
-                return missing();
-            if (*v == "table")
-                cmd.format = SlabFormat::Table;
-            else if (*v == "xyz")
-                cmd.format = SlabFormat::Xyz;
-            else
-                return ArgError{"unknown format " + quotedWord(*v) + " (table or xyz)"};
-        } else if (opt == "--material" && isSlab) {
-            auto v = value();
-            if (!v)
-                return missing();
-            cmd.material = std::string(*v);
-        } else if (opt == "--out" && isRender) {
-            auto v = value();
-            if (!v)
-                return missing();
-            cmd.out = std::string(*v);
-            if (cmd.out.empty())
-                return ArgError{"option --out needs a file name"};
-        } else if (opt == "--screen" && isRender) {
-            auto v = value();
-            if (!v)
-                return missing();
-            const auto size = parseSize(*v);
-            const auto inRange = [](int side) { return side >= 1 && side <= 8192; };
-            if (!size || !inRange(size->m) || !inRange(size->n))
-                return ArgError{"screen size " + quotedWord(*v) + " is not WxH (1 to 8192 each)"};
-            cmd.screenWidth = size->m;
-            cmd.screenHeight = size->n;
-        } else {
-            return ArgError{"unknown option " + quotedWord(opt) + " for " + std::string(first)};
-        }
-    }
-
-    if (!kind)
-        return ArgError{"option --lattice is required"};
-    const bool terminated = *kind == geometry::LatticeKind::Hcp || *kind == geometry::LatticeKind::ZincBlende;
-    if (!terminated && term != geometry::Termination::None)
-        return ArgError{"option --termination applies only to hcp and zincblende"};
-    if (terminated && term == geometry::Termination::None)
-        term = geometry::Termination::A;
-    cmd.code = *geometry::latticeCodeFor(*kind, term);
-
-    if (!isListing && !haveHkl)
-        return ArgError{"option --hkl is required"};
-    if (!cmd.material.empty()) {
-        if (cmd.format != SlabFormat::Xyz)
-            return ArgError{"option --material applies only to --format xyz"};
-        const crystal::Material* m = crystal::findMaterial(cmd.material);
-        if (!m)
-            return ArgError{"unknown material " + quotedWord(cmd.material) + " (facetor materials lists them)"};
-        if (m->lattice != *kind)
-            return ArgError{"material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not "
-                            + std::string(geometry::latticeName(*kind))};
-    }
-    if (isRender) {
-        if (cmd.out.empty())
-            return ArgError{"option --out is required"};
-        const std::string ext = platform::fileExtension(cmd.out);
-        if (ext != "bmp" && ext != "png")
-            return ArgError{"output file " + quotedWord(cmd.out) + " must end in .bmp or .png"};
-    }
-    return cmd;
-}
-
+// The word as an error line shows it: quoted, control characters as \xNN, one line.
 std::string quotedWord(std::string_view s)
 {
     static const char hex[] = "0123456789abcdef";
@@ -218,6 +37,7 @@ std::string quotedWord(std::string_view s)
     return out + (s.size() > 200 ? "...'" : "'");
 }
 
+// The whole text as an integer, or as a finite number; a leading "+" is allowed.
 std::optional<int64_t> parseInteger(std::string_view text)
 {
     int64_t value = 0;
@@ -244,24 +64,614 @@ std::optional<double> parseNumber(std::string_view text)
     return value;
 }
 
-std::optional<int> parseInt(std::string_view text)
+// An integer from min to max.
+std::optional<int64_t> parseInteger(std::string_view text, int64_t min, int64_t max)
 {
     const auto value = parseInteger(text);
-    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+    if (!value || *value < min || *value > max)
         return std::nullopt;
-    return int(*value);
+    return value;
 }
 
-std::optional<Size2> parseSize(std::string_view text)
+std::optional<int> parseInt(std::string_view text)
+{
+    const auto value = parseInteger(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    return value ? std::optional<int>(int(*value)) : std::nullopt;
+}
+
+// A size "MxN": two integers from min to max.
+std::optional<std::pair<int, int>> parseSize(std::string_view text, int min = std::numeric_limits<int>::min(),
+                                             int max = std::numeric_limits<int>::max())
 {
     const auto x = text.find('x');
     if (x == std::string_view::npos)
         return std::nullopt;
-    const auto m = parseInt(text.substr(0, x));
-    const auto n = parseInt(text.substr(x + 1));
+    const auto m = parseInteger(text.substr(0, x), min, max);
+    const auto n = parseInteger(text.substr(x + 1), min, max);
     if (!m || !n)
         return std::nullopt;
-    return Size2{*m, *n};
+    return std::pair{int(*m), int(*n)};
+}
+
+bool isHelp(std::string_view word) { return word == "--help" || word == "-h"; }
+
+// The command line as read so far: the command, and the surface options before the surface
+// they name is made.
+struct Draft {
+    BatchCommand command;
+    std::optional<geometry::LatticeKind> lattice;
+    geometry::Termination termination = geometry::Termination::None;
+    std::vector<int16_t> hkl; // empty when not given
+    std::optional<std::string_view> material;
+    std::optional<std::string_view> elements;
+    std::optional<double> a, c;
+    std::optional<crystal::StructureFormat> structureFormat;
+    std::optional<double> energy;
+};
+
+using SubcommandSet = unsigned;
+constexpr SubcommandSet bit(Subcommand s) { return 1u << unsigned(s); }
+constexpr SubcommandSet Drawn = bit(Listing) | bit(Slab) | bit(Render);
+constexpr SubcommandSet Viewed = bit(Slab) | bit(Render);
+constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report);
+
+enum class Takes {
+    Nothing,
+    Value,
+    Indices // H K L, and on a real surface also H K I L
+};
+
+// One option of the subcommands it names. The reader checks the value (empty for a flag) and
+// keeps it in the draft; its error is the line shown.
+struct Option {
+    std::string_view name;
+    Takes takes;
+    SubcommandSet subcommands;
+    bool namesSurface; // taken out first, wherever it stands, on the subcommands on a surface
+    Status (*read)(Draft& draft, std::string_view option, std::string_view value);
+};
+
+// --- Readers ------------------------------------------------------------------------------
+
+Status readLattice(Draft& d, std::string_view, std::string_view v)
+{
+    d.lattice = geometry::parseLatticeName(v);
+    if (!d.lattice)
+        return fail("unknown lattice " + quotedWord(v) + " (bcc, fcc, hcp or zincblende)");
+    return {};
+}
+
+Status readTermination(Draft& d, std::string_view, std::string_view v)
+{
+    if (v == "A" || v == "a")
+        d.termination = geometry::Termination::A;
+    else if (v == "B" || v == "b")
+        d.termination = geometry::Termination::B;
+    else
+        return fail("unknown termination " + quotedWord(v) + " (A or B)");
+    return {};
+}
+
+// --material NAME, --elements E1[,E2]: checked with the whole surface.
+Status readName(Draft& d, std::string_view option, std::string_view v)
+{
+    (option == "--material" ? d.material : d.elements) = v;
+    return {};
+}
+
+Status readFlag(Draft& d, std::string_view option, std::string_view)
+{
+    BatchCommand& cmd = d.command;
+    if (option == "--orthogonal")
+        cmd.cell = crystal::InPlaneCell::Orthogonal;
+    else if (option == "--domains")
+        cmd.domains = crystal::LeedDomains::All;
+    else if (option == "--cell")
+        cmd.figure.cell = true;
+    else if (option == "--axes")
+        cmd.figure.axes = true;
+    else
+        cmd.figure.caption = false; // --no-caption
+    return {};
+}
+
+Status readDrawnAngle(Draft& d, std::string_view option, std::string_view v)
+{
+    const auto value = parseNumber(v);
+    if (!value || !std::isfinite(float(*value)))
+        return fail("angle " + quotedWord(v) + " for " + std::string(option) + " is not a finite number");
+    (option == "--rotate" ? d.command.rotate : d.command.tilt) = float(*value);
+    return {};
+}
+
+Status readFigureAngle(Draft& d, std::string_view option, std::string_view v)
+{
+    const auto angle = parseNumber(v);
+    if (!angle)
+        return fail(std::string(option) + " " + quotedWord(v) + " is not a finite angle in degrees");
+    (option == "--rotate" ? d.command.figure.rotation : d.command.figure.tilt) = *angle;
+    return {};
+}
+
+Status readOut(Draft& d, std::string_view, std::string_view v)
+{
+    d.command.out = std::string(v);
+    if (v.empty())
+        return fail("option --out needs a file name");
+    return {};
+}
+
+Status readLeedOut(Draft& d, std::string_view, std::string_view v)
+{
+    d.command.out = std::string(v);
+    if (!figure::leedFileFormatOfPath(v))
+        return fail("--out " + quotedWord(v) + " must name a .png or .svg file");
+    return {};
+}
+
+Status readScreen(Draft& d, std::string_view, std::string_view v)
+{
+    const auto size = parseSize(v, 1, 8192);
+    if (!size)
+        return fail("screen size " + quotedWord(v) + " is not WxH (1 to 8192 each)");
+    std::tie(d.command.screenWidth, d.command.screenHeight) = *size;
+    return {};
+}
+
+Status readConstant(Draft& d, std::string_view option, std::string_view v)
+{
+    const auto length = parseNumber(v);
+    if (!length)
+        return fail("lattice constant " + quotedWord(v) + " for " + std::string(option) + " is not a finite number");
+    (option == "--a" ? d.a : d.c) = *length;
+    return {};
+}
+
+Status readSlabFormat(Draft& d, std::string_view, std::string_view v)
+{
+    if (v != "table" && v != "xyz")
+        return fail("unknown format " + quotedWord(v) + " (table or xyz)");
+    d.command.format = v == "xyz" ? SlabFormat::Xyz : SlabFormat::Table;
+    return {};
+}
+
+Status readStructureFormat(Draft& d, std::string_view, std::string_view v)
+{
+    d.structureFormat = crystal::parseStructureFormat(v);
+    if (!d.structureFormat)
+        return fail("unknown format " + quotedWord(v) + " (extxyz, poscar or cif)");
+    return {};
+}
+
+Status readExportLayers(Draft& d, std::string_view, std::string_view v)
+{
+    const auto n = parseInt(v);
+    if (!n)
+        return fail("--layers " + quotedWord(v) + " is not an integer");
+    d.command.slab.layers = *n;
+    return {};
+}
+
+Status readExportSize(Draft& d, std::string_view, std::string_view v)
+{
+    const auto size = parseSize(v);
+    if (!size)
+        return fail("--size " + quotedWord(v) + " is not MxN (two integers, e.g. 2x2)");
+    std::tie(d.command.slab.repeatA, d.command.slab.repeatB) = *size;
+    return {};
+}
+
+Status readVacuum(Draft& d, std::string_view, std::string_view v)
+{
+    const auto vacuum = parseNumber(v);
+    if (!vacuum)
+        return fail("--vacuum " + quotedWord(v) + " is not a finite number");
+    d.command.slab.vacuum = *vacuum;
+    return {};
+}
+
+Status readFigureLayers(Draft& d, std::string_view, std::string_view v)
+{
+    const auto n = parseInteger(v, 1, figure::MaxLayers);
+    if (!n)
+        return fail("--layers " + quotedWord(v) + " is not a count of planes from 1 to "
+                    + std::to_string(figure::MaxLayers));
+    d.command.figure.layers = int(*n);
+    return {};
+}
+
+Status readFigureSize(Draft& d, std::string_view, std::string_view v)
+{
+    const auto size = parseSize(v, 1, figure::MaxRepeat);
+    if (!size)
+        return fail("--size " + quotedWord(v) + " is not MxN cells (each from 1 to " + std::to_string(figure::MaxRepeat)
+                    + ", e.g. 12x10)");
+    std::tie(d.command.figure.repeatA, d.command.figure.repeatB) = *size;
+    return {};
+}
+
+Status readWidth(Draft& d, std::string_view, std::string_view v)
+{
+    const auto w = parseInteger(v, figure::MinWidth, figure::MaxWidth);
+    if (!w)
+        return fail("--width " + quotedWord(v) + " is not a width from " + std::to_string(figure::MinWidth) + " to "
+                    + std::to_string(figure::MaxWidth) + " pixels");
+    d.command.figure.width = int(*w);
+    return {};
+}
+
+Status readColour(Draft& d, std::string_view, std::string_view v)
+{
+    const auto mode = figure::parseColourMode(v);
+    if (!mode)
+        return fail("unknown colouring " + quotedWord(v) + " (element, layer or coordination)");
+    d.command.figure.colour = *mode;
+    return {};
+}
+
+Status readEnergy(Draft& d, std::string_view, std::string_view v)
+{
+    d.energy = parseNumber(v);
+    if (!d.energy || !(*d.energy > 0.0))
+        return fail("--energy " + quotedWord(v) + " is not a positive number of eV");
+    return {};
+}
+
+Status readSuperstructure(Draft& d, std::string_view option, std::string_view v)
+{
+    BatchCommand& cmd = d.command;
+    if (cmd.wood || cmd.matrix)
+        return fail("give one superstructure: --wood or --matrix, once");
+    std::string error;
+    if (option == "--wood")
+        cmd.wood = crystal::parseWoodNotation(v, error);
+    else
+        cmd.matrix = crystal::parseSuperstructureMatrix(v, error);
+    if (!cmd.wood && !cmd.matrix)
+        return fail(error);
+    return {};
+}
+
+Status readLeedFormat(Draft& d, std::string_view, std::string_view v)
+{
+    if (v != "text" && v != "json")
+        return fail("unknown format " + quotedWord(v) + " (text or json)");
+    d.command.textFormat = v == "json" ? TextFormat::Json : TextFormat::Text;
+    return {};
+}
+
+Status readReportFormat(Draft& d, std::string_view, std::string_view v)
+{
+    if (v != "text" && v != "json")
+        return fail("--format " + quotedWord(v) + " is not text or json");
+    d.command.textFormat = v == "json" ? TextFormat::Json : TextFormat::Text;
+    return {};
+}
+
+// --- The table ------------------------------------------------------------------------------
+
+constexpr bool Surface = true;
+constexpr bool Own = false;
+
+const Option Options[] = {
+    // The surface: the drawn one, or a real material's (SURFACE in the usage).
+    {"--lattice", Takes::Value, Drawn | OnSurface, Surface, readLattice},
+    {"--termination", Takes::Value, Drawn | OnSurface, Surface, readTermination},
+    {"--hkl", Takes::Indices, Viewed | OnSurface, Surface, nullptr},
+    {"--material", Takes::Value, bit(Slab) | OnSurface, Surface, readName},
+    {"--elements", Takes::Value, OnSurface, Surface, readName},
+    {"--a", Takes::Value, OnSurface, Surface, readConstant},
+    {"--c", Takes::Value, OnSurface, Surface, readConstant},
+    // listing, slab, render
+    {"--rotate", Takes::Value, Viewed, Own, readDrawnAngle},
+    {"--tilt", Takes::Value, Viewed, Own, readDrawnAngle},
+    {"--format", Takes::Value, bit(Slab), Own, readSlabFormat},
+    {"--screen", Takes::Value, bit(Render), Own, readScreen},
+    {"--out", Takes::Value, bit(Render) | bit(Export) | bit(Figure), Own, readOut},
+    // export
+    {"--orthogonal", Takes::Nothing, bit(Export), Own, readFlag},
+    {"--layers", Takes::Value, bit(Export), Own, readExportLayers},
+    {"--size", Takes::Value, bit(Export), Own, readExportSize},
+    {"--vacuum", Takes::Value, bit(Export), Own, readVacuum},
+    {"--format", Takes::Value, bit(Export), Own, readStructureFormat},
+    // figure
+    {"--rotate", Takes::Value, bit(Figure), Own, readFigureAngle},
+    {"--tilt", Takes::Value, bit(Figure), Own, readFigureAngle},
+    {"--layers", Takes::Value, bit(Figure), Own, readFigureLayers},
+    {"--size", Takes::Value, bit(Figure), Own, readFigureSize},
+    {"--width", Takes::Value, bit(Figure), Own, readWidth},
+    {"--colour", Takes::Value, bit(Figure), Own, readColour},
+    {"--color", Takes::Value, bit(Figure), Own, readColour},
+    {"--cell", Takes::Nothing, bit(Figure), Own, readFlag},
+    {"--axes", Takes::Nothing, bit(Figure), Own, readFlag},
+    {"--no-caption", Takes::Nothing, bit(Figure), Own, readFlag},
+    // leed
+    {"--energy", Takes::Value, bit(Leed), Own, readEnergy},
+    {"--wood", Takes::Value, bit(Leed), Own, readSuperstructure},
+    {"--matrix", Takes::Value, bit(Leed), Own, readSuperstructure},
+    {"--domains", Takes::Nothing, bit(Leed), Own, readFlag},
+    {"--format", Takes::Value, bit(Leed), Own, readLeedFormat},
+    {"--out", Takes::Value, bit(Leed), Own, readLeedOut},
+    // report
+    {"--format", Takes::Value, bit(Report), Own, readReportFormat},
+};
+
+// --- Checks of the whole command --------------------------------------------------------------
+
+// The termination given, or A where the lattice has two and none is given.
+platform::Result<geometry::Termination> termination(geometry::LatticeKind lattice, geometry::Termination given)
+{
+    const bool terminated = lattice == geometry::LatticeKind::Hcp || lattice == geometry::LatticeKind::ZincBlende;
+    if (!terminated && given != geometry::Termination::None)
+        return fail("option --termination applies only to hcp and zincblende");
+    return terminated && given == geometry::Termination::None ? geometry::Termination::A : given;
+}
+
+Status checkDrawn(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    if (!d.lattice)
+        return fail("option --lattice is required");
+    const auto term = termination(*d.lattice, d.termination);
+    if (!term)
+        return term.error();
+    cmd.code = *geometry::latticeCodeFor(*d.lattice, *term);
+    if (cmd.subcommand != Listing) {
+        if (d.hkl.empty())
+            return fail("option --hkl is required");
+        cmd.miller = {d.hkl[0], d.hkl[1], d.hkl[2]};
+    }
+    cmd.material = std::string(d.material.value_or(""));
+    if (!cmd.material.empty()) {
+        if (cmd.format != SlabFormat::Xyz)
+            return fail("option --material applies only to --format xyz");
+        const crystal::Material* m = crystal::findMaterial(cmd.material);
+        if (!m)
+            return fail("unknown material " + quotedWord(cmd.material) + " (facetor materials lists them)");
+        if (m->lattice != *d.lattice)
+            return fail("material " + m->name + " is " + std::string(geometry::latticeName(m->lattice)) + ", not "
+                        + std::string(geometry::latticeName(*d.lattice)));
+    }
+    if (cmd.subcommand == Render) {
+        if (cmd.out.empty())
+            return fail("option --out is required");
+        const std::string ext = platform::fileExtension(cmd.out);
+        if (ext != "bmp" && ext != "png")
+            return fail("output file " + quotedWord(cmd.out) + " must end in .bmp or .png");
+    }
+    return {};
+}
+
+std::vector<std::string> splitElements(std::string_view text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i)
+        if (i == text.size() || text[i] == ',') {
+            out.emplace_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    return out;
+}
+
+// The surface of a real material the surface options name.
+Status makeSurface(Draft& d)
+{
+    crystal::SurfaceSpec& spec = d.command.surface;
+    if (d.material) {
+        if (d.lattice || d.elements || d.a || d.c)
+            return fail("option --material excludes --lattice, --elements, --a and --c");
+        const crystal::Material* preset = crystal::findMaterial(*d.material);
+        if (!preset)
+            return fail("unknown material " + quotedWord(*d.material) + " (facetor materials lists them)");
+        spec.material = *preset;
+    } else if (d.lattice) {
+        if (!d.elements)
+            return fail("option --elements is required with --lattice");
+        if (!d.a)
+            return fail("option --a is required with --lattice");
+        auto custom = crystal::customMaterial(*d.lattice, splitElements(*d.elements), *d.a, d.c);
+        if (!custom)
+            return custom.error();
+        spec.material = std::move(*custom);
+    } else {
+        return fail("option --material or --lattice is required");
+    }
+
+    const crystal::LatticeKind kind = spec.material.lattice;
+    const std::vector<int16_t>& i = d.hkl;
+    if (i.empty())
+        return fail("option --hkl is required");
+    if (i.size() == 4) {
+        if (kind != crystal::LatticeKind::Hcp)
+            return fail("four Miller indices (h k i l) apply only to hcp");
+        const auto three = crystal::fromFourIndex(i[0], i[1], i[2], i[3]);
+        if (!three)
+            return three.error();
+        spec.hkl = *three;
+    } else {
+        spec.hkl = {i[0], i[1], i[2]};
+    }
+    if (spec.hkl == crystal::Index3{0, 0, 0})
+        return fail("Miller indices (0 0 0) name no plane");
+    const auto term = termination(kind, d.termination);
+    if (!term)
+        return term.error();
+    spec.termination = *term;
+    return {};
+}
+
+Status checkExport(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    if (cmd.out.empty())
+        return fail("option --out is required");
+    if (!d.structureFormat)
+        d.structureFormat = crystal::structureFormatOfPath(cmd.out);
+    if (!d.structureFormat)
+        return fail("cannot tell the format of " + quotedWord(cmd.out)
+                    + " from its name: give --format extxyz, poscar or cif");
+    cmd.structureFormat = *d.structureFormat;
+    return crystal::validSlabOptions(cmd.slab);
+}
+
+Status checkFigure(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    if (cmd.out.empty())
+        return fail("option --out is required");
+    const auto format = figure::figureFormatOfPath(cmd.out);
+    if (!format)
+        return fail("cannot tell the format of " + quotedWord(cmd.out) + " from its name: use .svg, .pdf or .png");
+    cmd.figureFormat = *format;
+    return {};
+}
+
+Status checkLeed(Draft& d)
+{
+    if (!d.energy)
+        return fail("option --energy is required");
+    d.command.energy = *d.energy;
+    return {};
+}
+
+struct SubcommandRow {
+    std::string_view name;
+    Subcommand subcommand;
+    Status (*check)(Draft&); // after all its options are read
+};
+
+const SubcommandRow Subcommands[] = {
+    {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},      {"render", Render, checkDrawn},
+    {"materials", Materials, nullptr}, {"export", Export, checkExport}, {"figure", Figure, checkFigure},
+    {"leed", Leed, checkLeed},         {"report", Report, nullptr},
+};
+
+// --- The parse --------------------------------------------------------------------------------
+
+// --hkl's integers from -32768 to 32767, from words[i + 1] on. The drawn surface takes the
+// next three words. A real surface takes three or four: a word that is no such integer ends
+// them once three are read, and before that is a bad index unless it starts another option.
+Status readMiller(Draft& d, const std::vector<std::string_view>& words, std::size_t& i)
+{
+    const bool four = bit(d.command.subcommand) & OnSurface;
+    if (!four && words.size() - i - 1 < 3)
+        return fail("option --hkl needs three indices");
+    d.hkl.clear();
+    while (i + 1 < words.size() && d.hkl.size() < (four ? 4u : 3u)) {
+        const std::string_view w = words[i + 1];
+        const auto index = parseInteger(w, INT16_MIN, INT16_MAX);
+        if (!index) {
+            if (d.hkl.size() < 3 && !(four && w.starts_with("--")))
+                return fail("Miller index " + quotedWord(w) + " is not an integer from -32768 to 32767");
+            break;
+        }
+        d.hkl.push_back(int16_t(*index));
+        ++i;
+    }
+    if (d.hkl.size() < 3)
+        return fail(four ? "option --hkl needs three indices (four, h k i l, for hcp)"
+                         : "option --hkl needs three indices");
+    return {};
+}
+
+// Reads the options of one pass out of words. The surface pass takes the options that name the
+// surface and leaves the other words in their order; the last pass takes the rest and refuses a
+// word that is no option of the subcommand, or stops at --help.
+Status takeOptions(Draft& d, std::string_view subcommand, std::vector<std::string_view>& words, bool surfacePass)
+{
+    std::vector<std::string_view> rest;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        const auto option = std::find_if(std::begin(Options), std::end(Options), [&](const Option& o) {
+            return o.name == word && (o.subcommands & bit(d.command.subcommand)) && (o.namesSurface || !surfacePass);
+        });
+        if (option == std::end(Options)) {
+            if (surfacePass) {
+                rest.push_back(word);
+                continue;
+            }
+            if (isHelp(word)) {
+                d.command.subcommand = Help;
+                return {};
+            }
+            return fail("unknown option " + quotedWord(word) + " for " + std::string(subcommand));
+        }
+        Status read;
+        if (option->takes == Takes::Indices) {
+            read = readMiller(d, words, i);
+        } else if (option->takes == Takes::Nothing) {
+            read = option->read(d, word, {});
+        } else {
+            if (i + 1 >= words.size())
+                return fail("option " + std::string(word) + " needs a value");
+            read = option->read(d, word, words[++i]);
+        }
+        if (!read)
+            return read;
+    }
+    words = std::move(rest);
+    return {};
+}
+
+} // namespace
+
+std::string usage()
+{
+    return "usage: facetor                       start the desktop program\n"
+           "       facetor listing --lattice {bcc,fcc,hcp,zincblende} [--termination A|B]\n"
+           "       facetor slab    --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
+           "                       [--format table|xyz [--material NAME]]\n"
+           "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
+           "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
+           "       facetor materials                 list the preset materials\n"
+           "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
+           "                       [--format extxyz|poscar|cif] --out FILE\n"
+           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
+           "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
+           "                       --out FILE.svg|FILE.pdf|FILE.png\n"
+           "       facetor report  SURFACE [--format text|json]\n"
+           "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
+           "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
+           "       facetor --help | --version\n"
+           "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
+           "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";
+}
+
+platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>& args)
+{
+    if (args.empty())
+        return fail("no subcommand given");
+    Draft d;
+    if (isHelp(args[0]) || args[0] == "--version") {
+        d.command.subcommand = args[0] == "--version" ? Version : Help;
+        return d.command;
+    }
+    const auto row = std::find_if(std::begin(Subcommands), std::end(Subcommands),
+                                  [&](const SubcommandRow& r) { return r.name == args[0]; });
+    if (row == std::end(Subcommands))
+        return fail("unknown subcommand " + quotedWord(args[0]));
+    d.command.subcommand = row->subcommand;
+    std::vector<std::string_view> words(args.begin() + 1, args.end());
+
+    // On a real surface the surface options may stand anywhere and are read first; --help
+    // anywhere asks for the usage.
+    if (bit(row->subcommand) & OnSurface) {
+        if (std::any_of(words.begin(), words.end(), isHelp))
+            return BatchCommand{};
+        if (auto taken = takeOptions(d, row->name, words, true); !taken)
+            return taken.error();
+        if (auto made = makeSurface(d); !made)
+            return made.error();
+    }
+    if (auto taken = takeOptions(d, row->name, words, false); !taken)
+        return taken.error();
+    if (d.command.subcommand == Help)
+        return BatchCommand{};
+    if (row->check)
+        if (auto checked = row->check(d); !checked)
+            return checked.error();
+    return d.command;
 }
 
 } // namespace cli

@@ -1,72 +1,79 @@
 #pragma once
-// The batch front end's command line, parsed into a plain value before anything runs.
+// The batch front end's command line, parsed into a plain value before anything runs. One table
+// in Args.cpp names every option: whether it takes a value, which subcommands accept it and the
+// reader that checks its value.
 
+#include "crystal/Leed.h"
+#include "crystal/Slab.h"
+#include "crystal/StructureFile.h"
+#include "crystal/SurfaceCell.h"
+#include "figure/Figure.h"
 #include "geometry/Lattice.h"
 #include "geometry/Surface.h"
+#include "platform/Result.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace cli {
 
 enum class Subcommand {
+    Help,
+    Version,
     Listing,
     Slab,
-    Render
+    Render,
+    Materials,
+    Export,
+    Figure,
+    Leed,
+    Report
 };
 enum class SlabFormat {
     Table,
     Xyz
 };
+enum class TextFormat {
+    Text,
+    Json
+};
 
+// What to run, every option checked. Each subcommand reads only its own fields.
 struct BatchCommand {
-    Subcommand subcommand = Subcommand::Listing;
+    Subcommand subcommand = Subcommand::Help;
+
+    // listing, slab, render: the drawn surface.
     geometry::LatticeCode code = geometry::LatticeCode::Fcc;
     geometry::MillerIndices miller;
     std::optional<float> rotate; // degrees
     std::optional<float> tilt;   // degrees
     SlabFormat format = SlabFormat::Table;
     std::string material;   // slab --format xyz: a preset of the lattice, for Angstrom and symbols
-    std::string out;        // render: .bmp or .png path
+    std::string out;        // render (.bmp or .png), export, figure, leed: the file to write
     int screenWidth = 1024; // render: the headless screen
     int screenHeight = 768;
+
+    // export, figure, leed, report: the surface of a real material.
+    crystal::SurfaceSpec surface;
+    crystal::SlabOptions slab; // export
+    crystal::InPlaneCell cell = crystal::InPlaneCell::Primitive;
+    crystal::StructureFormat structureFormat = crystal::StructureFormat::ExtendedXyz;
+    figure::FigureOptions figure;
+    figure::FigureFormat figureFormat = figure::FigureFormat::Svg;
+    double energy = 0.0; // leed: eV
+    std::optional<crystal::WoodNotation> wood;
+    std::optional<crystal::IntMatrix2> matrix;
+    crystal::LeedDomains domains = crystal::LeedDomains::One;
+    TextFormat textFormat = TextFormat::Text; // leed, report
 };
 
-struct ShowHelp {};
-struct ShowVersion {};
-// A bad command line: one line naming what is wrong.
-struct ArgError {
-    std::string message;
-};
-
-using ParsedArgs = std::variant<BatchCommand, ShowHelp, ShowVersion, ArgError>;
-
-// Parses the arguments after the program name. An empty list is an error (the desktop
-// program is started before the parser is asked).
-ParsedArgs parseArgs(const std::vector<std::string_view>& args);
+// Parses the arguments after the program name. An empty list is an error (the desktop program
+// is started before the parser is asked). The error is one line naming the bad argument.
+platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>& args);
 
 // The usage text, several lines, ending in a line break.
 std::string usage();
-
-// The readers of the command line's words, for every subcommand.
-// The whole text as an integer, or as a finite number; a leading "+" is allowed.
-std::optional<int64_t> parseInteger(std::string_view text);
-std::optional<double> parseNumber(std::string_view text);
-// An integer within the range of int.
-std::optional<int> parseInt(std::string_view text);
-
-// A size "MxN": two integers within the range of int.
-struct Size2 {
-    int m = 0;
-    int n = 0;
-};
-std::optional<Size2> parseSize(std::string_view text);
-
-// The word as an error line shows it: quoted, control characters as \xNN, one line.
-std::string quotedWord(std::string_view word);
 
 } // namespace cli

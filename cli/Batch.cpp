@@ -42,14 +42,6 @@ public:
     }
 };
 
-// The shortest text that reads back to the same float.
-std::string shortest(float value)
-{
-    char buf[32];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("nan");
-}
-
 void writeTable(const geometry::AtomTable& a)
 {
     std::string out = "count " + std::to_string(a.count) + "\n";
@@ -78,14 +70,6 @@ std::string surfaceName(geometry::LatticeCode code, const geometry::MillerIndice
     }
     name += " (" + std::to_string(m.h) + " " + std::to_string(m.k) + " " + std::to_string(m.l) + ")";
     return name;
-}
-
-// The shortest text that reads back to the same double.
-std::string shortest(double value)
-{
-    char buf[32];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("nan");
 }
 
 // The drawn block in Angstrom with the material's symbols. Each atom goes back to the crystal's
@@ -178,14 +162,6 @@ int runSlab(const BatchCommand& cmd, rt::Runtime& runtime)
 constexpr int VisibleWidth = 500;
 constexpr int VisibleHeight = 450;
 
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
-{
-    const int err = platform::writeWholeFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    if (err != 0)
-        error = std::strerror(err);
-    return err == 0;
-}
-
 // The desktop program's start-up and main-loop steps on a headless screen, then the visible
 // part of the window written as a picture.
 int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntime& windows)
@@ -205,8 +181,7 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
         std::cerr << "facetor: the window has no picture\n";
         return 1;
     }
-    std::string error;
-    std::vector<uint8_t> file;
+    platform::Result<std::vector<uint8_t>> file = std::vector<uint8_t>();
     {
         auto lock = canvas->lockDrawing();
         const winrt::Canvas& c = canvas->canvas();
@@ -216,20 +191,43 @@ int runRender(const BatchCommand& cmd, rt::Runtime& runtime, winrt::WindowRuntim
             // Encoded from the canvas's own rows, without a copy of the picture.
             const std::vector<platform::Rgb> palette = winrt::paletteOf(c);
             file = platform::encodePng(
-                platform::PngPicture{width, height, c.pixels().data(), std::size_t(c.width()), palette}, error);
+                platform::PngPicture{width, height, c.pixels().data(), std::size_t(c.width()), palette});
         } else {
             file = winrt::encodeBitmap(c, winrt::Rect{0, 0, width, height});
         }
     }
-    const bool written = !file.empty() && writeFile(cmd.out, file, error);
-    if (!written) {
-        std::cerr << "facetor: cannot write " << cmd.out << ": " << error << '\n';
+    if (!file) {
+        std::cerr << "facetor: cannot write " << cmd.out << ": " << file.error().message << '\n';
+        return 1;
+    }
+    return writeOutput(cmd.out, {reinterpret_cast<const char*>(file->data()), file->size()});
+}
+
+} // namespace
+
+int argumentError(std::string_view message)
+{
+    std::cerr << "facetor: " << message << '\n' << usage();
+    return 2;
+}
+
+int writeOutput(const std::string& path, std::string_view bytes)
+{
+    if (const int err = platform::writeWholeFile(path, bytes)) {
+        std::cerr << "facetor: cannot write " << path << ": " << std::strerror(err) << '\n';
         return 1;
     }
     return 0;
 }
 
-} // namespace
+template <typename Number> std::string shortestText(Number value)
+{
+    char buf[32]; // the longest double, "-2.2250738585072014e-308", has 24 characters
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, ptr);
+}
+std::string shortest(float value) { return shortestText(value); }
+std::string shortest(double value) { return shortestText(value); }
 
 int runBatch(const std::vector<std::string_view>& args)
 {
@@ -239,34 +237,22 @@ int runBatch(const std::vector<std::string_view>& args)
     // Control-C and the other console events end every subcommand with message 200.
     rt::ConsoleEventWatch events(runtime);
 
-    // The subcommands on real materials parse their own options.
-    if (!args.empty()) {
-        const std::vector<std::string_view> rest(args.begin() + 1, args.end());
-        if (args[0] == "materials")
-            return runMaterials(rest);
-        if (args[0] == "export")
-            return runExport(rest);
-        if (args[0] == "figure")
-            return runFigure(rest);
-        if (args[0] == "leed")
-            return runLeed(rest);
-        if (args[0] == "report")
-            return runReport(rest);
+    const auto parsed = parseCommand(args);
+    if (!parsed)
+        return argumentError(parsed.error().message);
+    const BatchCommand& cmd = *parsed;
+    switch (cmd.subcommand) {
+    case Subcommand::Help: std::cout << usage(); return 0;
+    case Subcommand::Version: std::cout << Version << '\n'; return 0;
+    case Subcommand::Materials: return runMaterials();
+    case Subcommand::Export: return runExport(cmd);
+    case Subcommand::Figure: return runFigure(cmd);
+    case Subcommand::Leed: return runLeed(cmd);
+    case Subcommand::Report: return runReport(cmd);
+    case Subcommand::Listing:
+    case Subcommand::Slab:
+    case Subcommand::Render: break;
     }
-    const ParsedArgs parsed = parseArgs(args);
-    if (std::holds_alternative<ShowHelp>(parsed)) {
-        std::cout << usage();
-        return 0;
-    }
-    if (std::holds_alternative<ShowVersion>(parsed)) {
-        std::cout << Version << '\n';
-        return 0;
-    }
-    if (const auto* err = std::get_if<ArgError>(&parsed)) {
-        std::cerr << "facetor: " << err->message << '\n' << usage();
-        return 2;
-    }
-    const auto& cmd = std::get<BatchCommand>(parsed);
 
     StdoutLines lines;
     platform::DisplayInfo display;
@@ -285,6 +271,7 @@ int runBatch(const std::vector<std::string_view>& args)
     case Subcommand::Listing: status = runListing(cmd, runtime); break;
     case Subcommand::Slab: status = runSlab(cmd, runtime); break;
     case Subcommand::Render: status = runRender(cmd, runtime, windows); break;
+    default: break;
     }
     std::cout.flush();
     runtime.end_program_thread();

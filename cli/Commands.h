@@ -1,30 +1,39 @@
 #pragma once
-// The batch subcommands on real materials; each takes the words after its name and returns
-// the exit status (2 for a bad argument, after one line naming it and the usage).
+// The batch subcommands on real materials, each run on its parsed command, and what every
+// subcommand uses to answer: each returns the exit status (2 for a bad argument, after one line
+// naming it and the usage).
 
+#include "cli/Args.h"
+
+#include <string>
 #include <string_view>
-#include <vector>
 
 namespace cli {
 
 // facetor materials: one preset a line, "name lattice a c elements".
-int runMaterials(const std::vector<std::string_view>& args);
+int runMaterials();
 
-// facetor export SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]
-//                [--format extxyz|poscar|cif] --out FILE
-int runExport(const std::vector<std::string_view>& args);
+// facetor export: the periodic slab as an extended XYZ, POSCAR or CIF file.
+int runExport(const BatchCommand& cmd);
 
-// facetor figure SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]
-//                [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]
-//                --out FILE.svg|FILE.pdf|FILE.png
-int runFigure(const std::vector<std::string_view>& args);
+// facetor figure: the publication figure as SVG, PDF or PNG.
+int runFigure(const BatchCommand& cmd);
 
-// facetor leed SURFACE --energy EV [--wood NOTATION | --matrix "M11 M12 M21 M22"] [--domains]
-//              [--format text|json] [--out FILE.png|FILE.svg]
-int runLeed(const std::vector<std::string_view>& args);
+// facetor leed: the diffraction pattern as text or JSON, and drawn when --out is given.
+int runLeed(const BatchCommand& cmd);
 
-// facetor report SURFACE [--format text|json]: the surface's 2D cell, plane stacking,
-// density, exposed atoms and steps.
-int runReport(const std::vector<std::string_view>& args);
+// facetor report: the surface's 2D cell, plane stacking, density, exposed atoms and steps.
+int runReport(const BatchCommand& cmd);
+
+// Prints "facetor: <message>" and the usage on standard error; returns the status 2.
+int argumentError(std::string_view message);
+
+// Writes the file whole or not at all; a failure prints "facetor: cannot write FILE: reason".
+// Returns the status: 0, or 1 on a failure.
+int writeOutput(const std::string& path, std::string_view bytes);
+
+// The shortest text that reads back to the same number ("0.5", "1e-07", "nan").
+std::string shortest(float value);
+std::string shortest(double value);
 
 } // namespace cli

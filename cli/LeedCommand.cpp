@@ -1,15 +1,12 @@
 // facetor leed: the diffraction pattern of a surface of a real material, listed as text or
 // JSON and drawn as on a LEED screen.
 
-#include "cli/Args.h"
 #include "cli/Commands.h"
-#include "cli/SurfaceArgs.h"
 
 #include "crystal/Leed.h"
 #include "crystal/SurfaceCell.h"
 #include "figure/LeedPicture.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -21,27 +18,6 @@ namespace {
 
 // The picture's size in pixels (PNG) or points (SVG).
 constexpr int PictureSide = 600;
-
-enum class LeedFormat {
-    Text,
-    Json
-};
-
-// The shortest text that reads back to the same double.
-std::string shortest(double value)
-{
-    char buf[32];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("null");
-}
-
-std::optional<double> parseEnergy(std::string_view text)
-{
-    const auto value = parseNumber(text);
-    if (!value || !(*value > 0.0))
-        return std::nullopt;
-    return value;
-}
 
 std::string matrixText(const crystal::IntMatrix2& m)
 {
@@ -97,90 +73,40 @@ std::string formatJson(const crystal::LeedPattern& p)
 
 } // namespace
 
-int runLeed(const std::vector<std::string_view>& arguments)
+int runLeed(const BatchCommand& cmd)
 {
-    std::vector<std::string_view> args = arguments;
-    int status = 0;
-    const auto spec = startSurfaceCommand(args, status);
-    if (!spec)
-        return status;
     std::string error;
-
-    std::optional<double> energy;
-    std::optional<crystal::WoodNotation> wood;
-    std::optional<crystal::IntMatrix2> matrix;
-    std::string superstructureText;
-    crystal::LeedDomains domains = crystal::LeedDomains::One;
-    LeedFormat format = LeedFormat::Text;
-    std::string out;
-    const int bad = takeOptions(args, "leed", {"--domains"}, {"--energy", "--wood", "--matrix", "--format", "--out"},
-                                [&](std::string_view opt, std::string_view value) -> std::optional<std::string> {
-                                    if (opt == "--domains") {
-                                        domains = crystal::LeedDomains::All;
-                                    } else if (opt == "--energy") {
-                                        energy = parseEnergy(value);
-                                        if (!energy)
-                                            return "--energy " + quotedWord(value) + " is not a positive number of eV";
-                                    } else if (opt == "--wood" || opt == "--matrix") {
-                                        if (wood || matrix)
-                                            return "give one superstructure: --wood or --matrix, once";
-                                        if (opt == "--wood") {
-                                            wood = crystal::parseWoodNotation(value, error);
-                                            if (!wood)
-                                                return error;
-                                            superstructureText = wood->text;
-                                        } else {
-                                            matrix = crystal::parseSuperstructureMatrix(value, error);
-                                            if (!matrix)
-                                                return error;
-                                            superstructureText = "matrix";
-                                        }
-                                    } else if (opt == "--format") {
-                                        if (value == "text")
-                                            format = LeedFormat::Text;
-                                        else if (value == "json")
-                                            format = LeedFormat::Json;
-                                        else
-                                            return "unknown format " + quotedWord(value) + " (text or json)";
-                                    } else {
-                                        out = std::string(value);
-                                        if (!figure::leedFileFormatOfPath(out))
-                                            return "--out " + quotedWord(value) + " must name a .png or .svg file";
-                                    }
-                                    return std::nullopt;
-                                });
-    if (bad)
-        return bad;
-    if (!energy)
-        return argumentError("option --energy is required");
-
-    const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive, error);
+    const auto cell = crystal::surfaceCell(cmd.surface, crystal::InPlaneCell::Primitive);
     if (!cell)
-        return argumentError(error);
-    if (wood) {
-        matrix = crystal::woodMatrix(*wood, cell->a, cell->b, error);
+        return argumentError(cell.error().message);
+    std::optional<crystal::IntMatrix2> matrix = cmd.matrix;
+    if (cmd.wood) {
+        matrix = crystal::woodMatrix(*cmd.wood, cell->a, cell->b, error);
         if (!matrix)
             return argumentError(error);
     }
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, *energy, {matrix, domains}, error);
+    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, {matrix, cmd.domains}, error);
     if (!pattern)
         return argumentError(error);
 
-    const std::string title = crystal::surfaceTitle(*spec);
-    if (format == LeedFormat::Json)
+    const std::string title = crystal::surfaceTitle(cmd.surface);
+    if (cmd.textFormat == TextFormat::Json)
         std::cout << formatJson(*pattern);
     else
-        std::cout << formatText(*pattern, title, crystal::classifyLattice2D(cell->a, cell->b), superstructureText);
+        std::cout << formatText(*pattern, title, crystal::classifyLattice2D(cell->a, cell->b),
+                                cmd.wood         ? cmd.wood->text
+                                    : cmd.matrix ? "matrix"
+                                                 : "");
     std::cout.flush();
 
-    if (!out.empty()) {
+    if (!cmd.out.empty()) {
         std::string caption = title;
-        if (wood || matrix)
-            caption += "  " + (wood ? wood->text : matrixText(*matrix));
+        if (matrix)
+            caption += "  " + (cmd.wood ? cmd.wood->text : matrixText(*matrix));
         if (pattern->domains.size() > 1)
             caption += ", " + std::to_string(pattern->domains.size()) + " domains";
         const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
-        if (!figure::writeLeedPicture(out, layout, error)) {
+        if (!figure::writeLeedPicture(cmd.out, layout, error)) {
             std::cerr << "facetor: " << error << '\n';
             return 1;
         }

@@ -1,36 +1,14 @@
-#include "cli/Args.h"
 #include "cli/Commands.h"
-#include "cli/SurfaceArgs.h"
 
 #include "crystal/Material.h"
 
-#include <charconv>
 #include <iostream>
 #include <string>
 
 namespace cli {
 
-namespace {
-
-// The shortest text that reads back to the same double.
-std::string shortest(double value)
+int runMaterials()
 {
-    char buf[32];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("nan");
-}
-
-} // namespace
-
-int runMaterials(const std::vector<std::string_view>& args)
-{
-    if (!args.empty()) {
-        if (args[0] == "--help" || args[0] == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-        return argumentError("unknown option " + quotedWord(args[0]) + " for materials");
-    }
     std::string out;
     for (const crystal::Material& m : crystal::materialPresets()) {
         out += m.name;

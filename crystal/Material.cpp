@@ -79,35 +79,26 @@ bool isElementSymbol(std::string_view symbol)
     return std::find(std::begin(Elements), std::end(Elements), symbol) != std::end(Elements);
 }
 
-std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
-                                       std::optional<double> c, std::string& error)
+platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
+                                          std::optional<double> c)
 {
     const bool compound = lattice == LatticeKind::ZincBlende;
-    if (elements.empty() || elements.size() > (compound ? 2u : 1u)) {
-        error = compound ? "zincblende needs one or two element symbols" : "this lattice needs one element symbol";
-        return std::nullopt;
-    }
+    if (elements.empty() || elements.size() > (compound ? 2u : 1u))
+        return platform::fail(compound ? "zincblende needs one or two element symbols"
+                                       : "this lattice needs one element symbol");
     for (const std::string& e : elements)
-        if (!isElementSymbol(e)) {
-            error = "unknown element symbol " + shown(e) + " (a capital letter and perhaps a small one, e.g. Cu)";
-            return std::nullopt;
-        }
-    if (!(a >= MinLatticeConstant && a <= MaxLatticeConstant)) {
-        error = "lattice constant a must be from 0.1 to 1000 Angstrom";
-        return std::nullopt;
-    }
+        if (!isElementSymbol(e))
+            return platform::fail("unknown element symbol " + shown(e)
+                                  + " (a capital letter and perhaps a small one, e.g. Cu)");
+    if (!(a >= MinLatticeConstant && a <= MaxLatticeConstant))
+        return platform::fail("lattice constant a must be from 0.1 to 1000 Angstrom");
     if (lattice == LatticeKind::Hcp) {
-        if (!c) {
-            error = "hcp needs the lattice constant c";
-            return std::nullopt;
-        }
-        if (!(*c >= MinLatticeConstant && *c <= MaxLatticeConstant)) {
-            error = "lattice constant c must be from 0.1 to 1000 Angstrom";
-            return std::nullopt;
-        }
+        if (!c)
+            return platform::fail("hcp needs the lattice constant c");
+        if (!(*c >= MinLatticeConstant && *c <= MaxLatticeConstant))
+            return platform::fail("lattice constant c must be from 0.1 to 1000 Angstrom");
     } else if (c) {
-        error = "lattice constant c applies only to hcp";
-        return std::nullopt;
+        return platform::fail("lattice constant c applies only to hcp");
     }
     Material m;
     m.name = "custom";

@@ -2,6 +2,7 @@
 // Real materials: a lattice with its element symbols and lattice constants in Angstrom.
 
 #include "geometry/Lattice.h"
+#include "platform/Result.h"
 
 #include <optional>
 #include <span>
@@ -42,8 +43,8 @@ const Material& defaultMaterial(LatticeKind lattice);
 bool isElementSymbol(std::string_view symbol);
 
 // A custom material after checking it: the element symbols (one, or two for zinc blende),
-// a, and c for HCP only, each from 0.1 to 1000 Angstrom. On a bad value, error names it.
-std::optional<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
-                                       std::optional<double> c, std::string& error);
+// a, and c for HCP only, each from 0.1 to 1000 Angstrom. On a bad value, the error names it.
+platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
+                                          std::optional<double> c);
 
 } // namespace crystal

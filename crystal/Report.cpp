@@ -146,15 +146,13 @@ std::array<int64_t, 4> fourIndex(const Index3& hkl) { return {hkl[0], hkl[1], -(
 
 } // namespace
 
-std::optional<SurfaceReport> surfaceReport(const SurfaceSpec& spec, std::string& error)
+platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
 {
-    const auto cell = surfaceCell(spec, InPlaneCell::Primitive, error);
+    const auto cell = surfaceCell(spec, InPlaneCell::Primitive);
     if (!cell)
-        return std::nullopt;
-    if (cell->planes.empty() || !(cell->periodHeight() > 0.0) || !(cell->area() > 0.0)) {
-        error = "the surface cell of " + surfaceTitle(spec) + " is empty";
-        return std::nullopt;
-    }
+        return cell.error();
+    if (cell->planes.empty() || !(cell->periodHeight() > 0.0) || !(cell->area() > 0.0))
+        return platform::fail("the surface cell of " + surfaceTitle(spec) + " is empty");
 
     SurfaceReport r;
     r.title = surfaceTitle(spec);

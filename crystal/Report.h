@@ -63,9 +63,9 @@ struct SurfaceReport {
     std::optional<StepNotation> steps; // FCC and BCC vicinals only
 };
 
-// The report of spec's surface; nothing, with error one line naming the fault, for a surface
-// that has no cell ((0 0 0), indices out of range, a termination the lattice lacks).
-std::optional<SurfaceReport> surfaceReport(const SurfaceSpec& spec, std::string& error);
+// The report of spec's surface, or an error naming the fault for a surface that has no cell
+// ((0 0 0), indices out of range, a termination the lattice lacks).
+platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec);
 
 // Aligned text, one item a line, at most 50 columns for usual indices (long lists wrap), each
 // line ending in '\n'.

@@ -27,21 +27,15 @@ double planeDepth(const SurfaceCell& cell, long long n)
 
 } // namespace
 
-bool validSlabOptions(const SlabOptions& options, std::string& error)
+platform::Status validSlabOptions(const SlabOptions& options)
 {
-    if (options.layers < 1 || options.layers > MaxLayers) {
-        error = "--layers must be from 1 to " + std::to_string(MaxLayers);
-        return false;
-    }
-    if (options.repeatA < 1 || options.repeatB < 1 || options.repeatA > MaxRepeat || options.repeatB > MaxRepeat) {
-        error = "--size must be MxN with M and N from 1 to " + std::to_string(MaxRepeat);
-        return false;
-    }
-    if (!std::isfinite(options.vacuum) || options.vacuum < 0.0 || options.vacuum > MaxVacuum) {
-        error = "--vacuum must be from 0 to 10000 Angstrom";
-        return false;
-    }
-    return true;
+    if (options.layers < 1 || options.layers > MaxLayers)
+        return platform::fail("--layers must be from 1 to " + std::to_string(MaxLayers));
+    if (options.repeatA < 1 || options.repeatB < 1 || options.repeatA > MaxRepeat || options.repeatB > MaxRepeat)
+        return platform::fail("--size must be MxN with M and N from 1 to " + std::to_string(MaxRepeat));
+    if (!std::isfinite(options.vacuum) || options.vacuum < 0.0 || options.vacuum > MaxVacuum)
+        return platform::fail("--vacuum must be from 0 to 10000 Angstrom");
+    return {};
 }
 
 long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options)
@@ -54,15 +48,13 @@ long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options)
     return perCell * options.repeatA * options.repeatB;
 }
 
-bool validSlabSize(const SurfaceCell& cell, const SlabOptions& options, std::string& error)
+platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& options)
 {
     const long long count = slabAtomCount(cell, options);
-    if (count > MaxSlabAtoms) {
-        error = "the slab would hold " + std::to_string(count) + " atoms, more than " + std::to_string(MaxSlabAtoms)
-            + ": give fewer --layers or a smaller --size";
-        return false;
-    }
-    return true;
+    if (count > MaxSlabAtoms)
+        return platform::fail("the slab would hold " + std::to_string(count) + " atoms, more than "
+                              + std::to_string(MaxSlabAtoms) + ": give fewer --layers or a smaller --size");
+    return {};
 }
 
 PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options)

@@ -3,6 +3,7 @@
 // with vacuum above and below.
 
 #include "crystal/SurfaceCell.h"
+#include "platform/Result.h"
 
 #include <string>
 #include <vector>
@@ -33,8 +34,8 @@ struct PeriodicSlab {
     std::vector<SlabAtom> atoms;
 };
 
-// Checks options: error names the first bad value ("--layers must be at least 1", ...).
-bool validSlabOptions(const SlabOptions& options, std::string& error);
+// Checks options: the error names the first bad value ("--layers must be from 1 to 1000", ...).
+platform::Status validSlabOptions(const SlabOptions& options);
 
 // The most atoms a slab may hold (the files of larger ones are of no use to anyone).
 inline constexpr long long MaxSlabAtoms = 5'000'000;
@@ -42,8 +43,8 @@ inline constexpr long long MaxSlabAtoms = 5'000'000;
 // The number of atoms the slab of cell with options holds.
 long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options);
 
-// Checks that the slab of cell with options stays within MaxSlabAtoms; error says so.
-bool validSlabSize(const SurfaceCell& cell, const SlabOptions& options, std::string& error);
+// Checks that the slab of cell with options stays within MaxSlabAtoms; the error says so.
+platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& options);
 
 // Builds the slab of cell for material (options already checked).
 PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options);

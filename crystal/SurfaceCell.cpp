@@ -186,13 +186,11 @@ Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
     return Lattice2D::Oblique;
 }
 
-std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error)
+platform::Result<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l)
 {
-    if (i != -(h + k)) {
-        error =
-            "in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not " + std::to_string(i);
-        return std::nullopt;
-    }
+    if (i != -(h + k))
+        return platform::fail("in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not "
+                              + std::to_string(i));
     return Index3{h, k, l};
 }
 
@@ -264,33 +262,26 @@ int bulkCoordination(LatticeKind lattice)
 
 double SurfaceCell::area() const { return std::fabs(a.x * b.y - a.y * b.x); }
 
-std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind, std::string& error)
+platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind)
 {
     const Material& material = spec.material;
     const LatticeKind lattice = material.lattice;
     const Index3 hkl = spec.hkl;
-    if (hkl[0] == 0 && hkl[1] == 0 && hkl[2] == 0) {
-        error = "Miller indices (0 0 0) name no plane";
-        return std::nullopt;
-    }
+    if (hkl[0] == 0 && hkl[1] == 0 && hkl[2] == 0)
+        return platform::fail("Miller indices (0 0 0) name no plane");
     for (int64_t x : hkl)
-        if (x < -MaxIndex || x > MaxIndex) {
-            error = "Miller indices must lie between -" + std::to_string(MaxIndex) + " and " + std::to_string(MaxIndex);
-            return std::nullopt;
-        }
+        if (x < -MaxIndex || x > MaxIndex)
+            return platform::fail("Miller indices must lie between -" + std::to_string(MaxIndex) + " and "
+                                  + std::to_string(MaxIndex));
     Termination term = spec.termination;
     const bool terminated = lattice == LatticeKind::Hcp || lattice == LatticeKind::ZincBlende;
-    if (!terminated && term != Termination::None) {
-        error = "a termination applies only to hcp and zincblende";
-        return std::nullopt;
-    }
+    if (!terminated && term != Termination::None)
+        return platform::fail("a termination applies only to hcp and zincblende");
     if (terminated && term == Termination::None)
         term = Termination::A;
     if (!(material.a > 0.0) || !std::isfinite(material.a)
-        || (lattice == LatticeKind::Hcp && (!(material.c > 0.0) || !std::isfinite(material.c)))) {
-        error = "the material's lattice constants must be finite and above 0";
-        return std::nullopt;
-    }
+        || (lattice == LatticeKind::Hcp && (!(material.c > 0.0) || !std::isfinite(material.c))))
+        return platform::fail("the material's lattice constants must be finite and above 0");
 
     SurfaceCell cell;
     cell.hkl = hkl;
@@ -409,11 +400,9 @@ std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind
                     bestA = p.length2 <= r.length2 ? &p : &r;
                     bestB = p.length2 <= r.length2 ? &r : &p;
                 }
-            if (!bestA) {
-                error = "no rectangular in-plane cell of " + surfaceTitle(spec) + " within "
-                    + std::to_string(OrthogonalReach) + " primitive cell vectors";
-                return std::nullopt;
-            }
+            if (!bestA)
+                return platform::fail("no rectangular in-plane cell of " + surfaceTitle(spec) + " within "
+                                      + std::to_string(OrthogonalReach) + " primitive cell vectors");
             s11 = bestA->i;
             s12 = bestA->j;
             s21 = bestB->i;

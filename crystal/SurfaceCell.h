@@ -4,6 +4,7 @@
 
 #include "crystal/Material.h"
 #include "crystal/Vec3.h"
+#include "platform/Result.h"
 
 #include <array>
 #include <cstdint>
@@ -25,8 +26,8 @@ struct SurfaceSpec {
     Termination termination = Termination::None;
 };
 
-// HCP four-index (h k i l) to three-index (h k l); nothing, with error set, when i != -(h + k).
-std::optional<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l, std::string& error);
+// HCP four-index (h k i l) to three-index (h k l); an error when i != -(h + k).
+platform::Result<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l);
 
 // The in-plane cell to use: the reduced primitive one, or the smallest rectangular one.
 enum class InPlaneCell {
@@ -101,9 +102,9 @@ struct SurfaceCell {
 // "GaAs (1 1 1) termination A".
 std::string surfaceTitle(const SurfaceSpec& spec);
 
-// The cell of spec's plane, or nothing with error naming the fault ((0 0 0); no rectangular
-// cell within reach when one is asked for).
-std::optional<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind, std::string& error);
+// The cell of spec's plane, or an error naming the fault ((0 0 0); no rectangular cell within
+// reach when one is asked for).
+platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind);
 
 // The crystal's Cartesian lattice vectors (rows a1, a2, a3) of the material, Angstrom: the
 // catalogue's vectors scaled to a (cubic edge a; HCP basal a and the material's c).

@@ -7,7 +7,6 @@
 #include <cairo.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace figure::cairo {
@@ -28,8 +27,8 @@ inline cairo_status_t appendBytes(void* closure, const unsigned char* data, unsi
     return CAIRO_STATUS_SUCCESS;
 }
 
-// The PNG file of an RGB24 image surface; nothing, with error set, when it cannot be encoded.
-inline std::optional<std::string> imagePng(cairo_surface_t* surface, std::string& error)
+// The PNG file of an RGB24 image surface, or the reason it cannot be encoded.
+inline platform::Result<std::string> imagePng(cairo_surface_t* surface)
 {
     cairo_surface_flush(surface);
     platform::PngPicture picture;
@@ -37,10 +36,10 @@ inline std::optional<std::string> imagePng(cairo_surface_t* surface, std::string
     picture.height = cairo_image_surface_get_height(surface);
     picture.rows = cairo_image_surface_get_data(surface);
     picture.stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
-    const std::vector<uint8_t> png = platform::encodePng(picture, error);
-    if (png.empty())
-        return std::nullopt;
-    return std::string(png.begin(), png.end());
+    const auto png = platform::encodePng(picture);
+    if (!png)
+        return png.error();
+    return std::string(png->begin(), png->end());
 }
 
 } // namespace figure::cairo

@@ -187,29 +187,20 @@ std::optional<FigureFormat> figureFormatOfPath(std::string_view path)
     return std::nullopt;
 }
 
-bool validFigureOptions(const FigureOptions& options, std::string& error)
+platform::Status validFigureOptions(const FigureOptions& options)
 {
-    if (!std::isfinite(options.rotation)) {
-        error = "--rotate must be a finite angle in degrees";
-        return false;
-    }
-    if (!std::isfinite(options.tilt)) {
-        error = "--tilt must be a finite angle in degrees";
-        return false;
-    }
-    if (options.layers < 0 || options.layers > MaxLayers) {
-        error = "--layers must be from 1 to " + std::to_string(MaxLayers);
-        return false;
-    }
-    if (options.repeatA < 0 || options.repeatA > MaxRepeat || options.repeatB < 0 || options.repeatB > MaxRepeat) {
-        error = "--size must be MxN with each from 1 to " + std::to_string(MaxRepeat);
-        return false;
-    }
-    if (options.width < MinWidth || options.width > MaxWidth) {
-        error = "--width must be from " + std::to_string(MinWidth) + " to " + std::to_string(MaxWidth) + " pixels";
-        return false;
-    }
-    return true;
+    if (!std::isfinite(options.rotation))
+        return platform::fail("--rotate must be a finite angle in degrees");
+    if (!std::isfinite(options.tilt))
+        return platform::fail("--tilt must be a finite angle in degrees");
+    if (options.layers < 0 || options.layers > MaxLayers)
+        return platform::fail("--layers must be from 1 to " + std::to_string(MaxLayers));
+    if (options.repeatA < 0 || options.repeatA > MaxRepeat || options.repeatB < 0 || options.repeatB > MaxRepeat)
+        return platform::fail("--size must be MxN with each from 1 to " + std::to_string(MaxRepeat));
+    if (options.width < MinWidth || options.width > MaxWidth)
+        return platform::fail("--width must be from " + std::to_string(MinWidth) + " to " + std::to_string(MaxWidth)
+                              + " pixels");
+    return {};
 }
 
 FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& options)
@@ -354,18 +345,15 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
     return scene;
 }
 
-std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
-                                            std::string& error)
+platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options)
 {
-    if (!validFigureOptions(options, error))
-        return std::nullopt;
-    const std::optional<crystal::SurfaceCell> cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
+    if (auto valid = validFigureOptions(options); !valid)
+        return valid.error();
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     if (!cell)
-        return std::nullopt;
-    if (cell->planes.empty() || cell->periodHeight() <= 0.0) {
-        error = "the plane has no atomic planes";
-        return std::nullopt;
-    }
+        return cell.error();
+    if (cell->planes.empty() || cell->periodHeight() <= 0.0)
+        return platform::fail("the plane has no atomic planes");
     const double nn = crystal::nearestNeighbourDistance(spec.material);
 
     FigureOptions chosen = options;
@@ -392,11 +380,9 @@ std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, co
     for (int k = 0; k < chosen.layers; ++k)
         atomsPerCell += static_cast<long>(cell->planes[static_cast<size_t>(k) % cell->planes.size()].atoms.size());
     const long total = atomsPerCell * chosen.repeatA * chosen.repeatB;
-    if (total > MaxAtoms) {
-        error = "the figure would hold " + std::to_string(total) + " atoms, more than " + std::to_string(MaxAtoms)
-            + ": ask for fewer --layers or a smaller --size";
-        return std::nullopt;
-    }
+    if (total > MaxAtoms)
+        return platform::fail("the figure would hold " + std::to_string(total) + " atoms, more than "
+                              + std::to_string(MaxAtoms) + ": ask for fewer --layers or a smaller --size");
 
     crystal::SlabOptions slabOptions;
     slabOptions.layers = chosen.layers;
@@ -414,13 +400,13 @@ std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, co
     return layoutSlab(input, chosen);
 }
 
-std::optional<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
-                                      FigureFormat format, std::string& error)
+platform::Result<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                         FigureFormat format)
 {
-    const std::optional<FigureScene> scene = buildFigureScene(spec, options, error);
+    const auto scene = buildFigureScene(spec, options);
     if (!scene)
-        return std::nullopt;
-    return renderFigure(*scene, format, options.width, error);
+        return scene.error();
+    return renderFigure(*scene, format, options.width);
 }
 
 } // namespace figure

@@ -6,6 +6,7 @@
 #include "crystal/Slab.h"
 #include "crystal/SurfaceCell.h"
 #include "figure/ElementColours.h"
+#include "platform/Result.h"
 
 #include <optional>
 #include <string>
@@ -54,8 +55,8 @@ inline constexpr int MaxWidth = 10000;
 inline constexpr long MaxAtoms = 250000;
 inline constexpr long long MaxPixels = 50'000'000; // a PNG's width x height: 200 MB of picture
 
-// Checks the options that need no surface: error names the first bad value.
-bool validFigureOptions(const FigureOptions& options, std::string& error);
+// Checks the options that need no surface: the error names the first bad value.
+platform::Status validFigureOptions(const FigureOptions& options);
 
 // A point of the figure in Angstrom: x to the right, y downwards.
 struct FigurePoint {
@@ -112,26 +113,25 @@ struct SlabFigureInput {
 // The figure of an already built slab; options must be valid, with layers and repeats set.
 FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& options);
 
-// The figure of spec's surface. Nothing, with error naming the fault, for a plane that has no
-// cell, bad options or a figure beyond the limits.
-std::optional<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
-                                            std::string& error);
+// The figure of spec's surface, or an error naming the fault for a plane that has no cell,
+// bad options or a figure beyond the limits.
+platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options);
 
 // The height of the whole figure (atoms, keys and caption) drawn width wide, in the same unit:
 // the PNG's height in pixels is the ceiling of figureHeight(scene, width).
 double figureHeight(const FigureScene& scene, double width);
 
 // Checks that the PNG of scene at width pixels stays within MaxWidth pixels high and MaxPixels
-// in all; error names the size and what to change.
-bool validPngSize(const FigureScene& scene, int width, std::string& error);
+// in all; the error names the size and what to change.
+platform::Status validPngSize(const FigureScene& scene, int width);
 
-// The scene painted as the file's bytes; width is the PNG's width in pixels. Nothing, with
-// error set, when the drawing library fails (out of memory).
-std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error);
+// The scene painted as the file's bytes; width is the PNG's width in pixels. An error when the
+// drawing library fails (out of memory).
+platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width);
 
-// The whole figure of spec's surface as the file's bytes: what the desktop's export and the
-// batch command call. Nothing, with error set, on bad input.
-std::optional<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
-                                      FigureFormat format, std::string& error);
+// The whole figure of spec's surface as the file's bytes: what the desktop's export calls. An
+// error on bad input.
+platform::Result<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                         FigureFormat format);
 
 } // namespace figure

@@ -339,22 +339,18 @@ double figureHeight(const FigureScene& scene, double width)
     return height * width / scene.width;
 }
 
-std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error)
+platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width)
 {
-    if (!(scene.width > 0.0) || !(scene.height > 0.0)) {
-        error = "the figure is empty";
-        return std::nullopt;
-    }
+    if (!(scene.width > 0.0) || !(scene.height > 0.0))
+        return platform::fail("the figure is empty");
     std::string bytes;
     const double outWidth = format == FigureFormat::Png ? static_cast<double>(width) : VectorWidthPoints;
     const double scale = outWidth / scene.width;
     const double totalHeight = cairo::figureHeight(scene, scene.width);
     const double outHeight = totalHeight * scale;
     if (format == FigureFormat::Png
-        && (width < 1 || outHeight > MaxWidth || double(width) * outHeight > double(MaxPixels))) {
-        error = "the figure is too large for a picture";
-        return std::nullopt;
-    }
+        && (width < 1 || outHeight > MaxWidth || double(width) * outHeight > double(MaxPixels)))
+        return platform::fail("the figure is too large for a picture");
 
     SurfacePtr surface;
     switch (format) {
@@ -381,26 +377,19 @@ std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat f
         if (format == FigureFormat::Png)
             sprites.emplace(scale);
         paintScene(cr.get(), scene, totalHeight, sprites ? &*sprites : nullptr);
-        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
-            error = std::string("drawing failed: ") + cairo_status_to_string(cairo_status(cr.get()));
-            return std::nullopt;
-        }
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
+            return platform::fail(std::string("drawing failed: ") + cairo_status_to_string(cairo_status(cr.get())));
     }
     if (format == FigureFormat::Png) {
-        std::string why;
-        auto png = imagePng(surface.get(), why);
-        if (!png) {
-            error = "PNG encoding failed: " + why;
-            return std::nullopt;
-        }
+        auto png = imagePng(surface.get());
+        if (!png)
+            return platform::fail("PNG encoding failed: " + png.error().message);
         bytes = std::move(*png);
     } else {
         cairo_surface_finish(surface.get());
     }
-    if (const cairo_status_t st = cairo_surface_status(surface.get()); st != CAIRO_STATUS_SUCCESS) {
-        error = std::string("drawing failed: ") + cairo_status_to_string(st);
-        return std::nullopt;
-    }
+    if (const cairo_status_t st = cairo_surface_status(surface.get()); st != CAIRO_STATUS_SUCCESS)
+        return platform::fail(std::string("drawing failed: ") + cairo_status_to_string(st));
     return bytes;
 }
 

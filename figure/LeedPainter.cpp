@@ -119,10 +119,9 @@ std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFo
             return failed(cairo_status(cr.get()));
     }
     if (format == LeedFileFormat::Png) {
-        std::string why;
-        auto png = imagePng(surface.get(), why);
+        auto png = imagePng(surface.get());
         if (!png) {
-            error = "cannot paint the picture: " + why;
+            error = "cannot paint the picture: " + png.error().message;
             return std::nullopt;
         }
         bytes = std::move(*png);

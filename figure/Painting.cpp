@@ -75,37 +75,30 @@ double figureHeight(const FigureScene& scene, double width)
     return module.functions ? module.functions->height(scene, width) : 0.0;
 }
 
-bool validPngSize(const FigureScene& scene, int width, std::string& error)
+platform::Status validPngSize(const FigureScene& scene, int width)
 {
-    if (!drawingModule().functions) {
-        error = "cannot draw: " + drawingModule().error;
-        return false;
-    }
+    if (!drawingModule().functions)
+        return platform::fail("cannot draw: " + drawingModule().error);
     const double height = std::ceil(figureHeight(scene, width));
     const std::string size = std::to_string(width) + " x " + std::to_string(static_cast<long long>(height));
-    if (height > MaxWidth) {
-        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
-            + " high: ask for a smaller --width or another --size";
-        return false;
-    }
-    if (static_cast<double>(width) * height > static_cast<double>(MaxPixels)) {
-        error = "the figure would be " + size + " pixels, more than " + std::to_string(MaxPixels / 1'000'000)
-            + " million: ask for a smaller --width";
-        return false;
-    }
-    return true;
+    if (height > MaxWidth)
+        return platform::fail("the figure would be " + size + " pixels, more than " + std::to_string(MaxWidth)
+                              + " high: ask for a smaller --width or another --size");
+    if (static_cast<double>(width) * height > static_cast<double>(MaxPixels))
+        return platform::fail("the figure would be " + size + " pixels, more than "
+                              + std::to_string(MaxPixels / 1'000'000) + " million: ask for a smaller --width");
+    return {};
 }
 
-std::optional<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width, std::string& error)
+platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width)
 {
     const Loaded& module = drawingModule();
-    if (!module.functions) {
-        error = "cannot draw: " + module.error;
-        return std::nullopt;
-    }
-    if (format == FigureFormat::Png && !validPngSize(scene, width, error))
-        return std::nullopt;
-    return module.functions->render(scene, format, width, error);
+    if (!module.functions)
+        return platform::fail("cannot draw: " + module.error);
+    if (format == FigureFormat::Png)
+        if (auto fits = validPngSize(scene, width); !fits)
+            return fits.error();
+    return module.functions->render(scene, format, width);
 }
 
 std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)

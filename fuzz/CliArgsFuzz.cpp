@@ -11,9 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<std::string_view> words = fuzzWords(data, size);
-    const auto parsed = cli::parseArgs(words);
-    if (const auto* e = std::get_if<cli::ArgError>(&parsed))
-        if (e->message.empty() || e->message.find('\n') != std::string::npos)
-            std::abort();
+    const auto parsed = cli::parseCommand(words);
+    if (!parsed && (parsed.error().message.empty() || parsed.error().message.find('\n') != std::string::npos))
+        std::abort();
     return 0;
 }

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static platform::BuiltinGlyphs glyphs;
-    static winrt::Canvas canvas(64, 48, 200, 8, 16, glyphs);
+    static winrt::Canvas canvas = *winrt::Canvas::create(64, 48, 200, 8, 16, glyphs);
     if (size < 4)
         return 0;
     const int16_t x = int16_t(int8_t(data[0]));

@@ -18,14 +18,12 @@ void appendBytes(png_structp png, png_bytep data, png_size_t size)
 
 void flushNothing(png_structp) {}
 
-bool validPicture(const PngPicture& p, std::string& error)
+Status validPicture(const PngPicture& p)
 {
     const bool indexed = !p.palette.empty();
     const std::size_t rowBytes = std::size_t(p.width) * (indexed ? 1 : 4);
-    if (p.width <= 0 || p.height <= 0 || !p.rows || p.stride < rowBytes || p.palette.size() > 256) {
-        error = "no picture to write";
-        return false;
-    }
+    if (p.width <= 0 || p.height <= 0 || !p.rows || p.stride < rowBytes || p.palette.size() > 256)
+        return fail("no picture to write");
     // A full palette names every byte; a shorter one is checked against the largest index, a
     // loop the compiler vectorises.
     if (indexed && p.palette.size() < 256) {
@@ -35,27 +33,24 @@ bool validPicture(const PngPicture& p, std::string& error)
             for (std::size_t x = 0; x < rowBytes; ++x)
                 largest = std::max(largest, row[x]);
         }
-        if (largest >= p.palette.size()) {
-            error = "a pixel names a colour the palette lacks";
-            return false;
-        }
+        if (largest >= p.palette.size())
+            return fail("a pixel names a colour the palette lacks");
     }
-    return true;
+    return {};
 }
 
 } // namespace
 
-std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
+Result<std::vector<uint8_t>> encodePng(const PngPicture& picture)
 {
-    if (!validPicture(picture, error))
-        return {};
+    if (auto valid = validPicture(picture); !valid)
+        return valid.error();
     const bool indexed = !picture.palette.empty();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        error = "out of memory";
-        return {};
+        return fail("out of memory");
     }
     std::vector<uint8_t> out;
     out.reserve(std::size_t(picture.width) * std::size_t(picture.height) / (indexed ? 4 : 2) + 1024);
@@ -63,8 +58,7 @@ std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
     // jump would leak but the libpng structures, destroyed after it.
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        error = "the PNG encoder failed";
-        return {};
+        return fail("the PNG encoder failed");
     }
     png_set_write_fn(png, &out, appendBytes, flushNothing);
     png_set_IHDR(png, info, png_uint_32(picture.width), png_uint_32(picture.height), 8,
@@ -99,16 +93,13 @@ std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error)
     return out;
 }
 
-std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error)
+Result<std::vector<uint8_t>> encodePng(const IndexedPicture& picture)
 {
     if (picture.palette.empty()
-        || picture.pixels.size() < std::size_t(std::max(picture.width, 0)) * std::size_t(std::max(picture.height, 0))) {
-        error = "no picture to write";
-        return {};
-    }
+        || picture.pixels.size() < std::size_t(std::max(picture.width, 0)) * std::size_t(std::max(picture.height, 0)))
+        return fail("no picture to write");
     return encodePng(
-        PngPicture{picture.width, picture.height, picture.pixels.data(), std::size_t(picture.width), picture.palette},
-        error);
+        PngPicture{picture.width, picture.height, picture.pixels.data(), std::size_t(picture.width), picture.palette});
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 
 #include "platform/Colour.h"
 #include "platform/Picture.h"
+#include "platform/Result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,14 +26,14 @@ struct PngPicture {
     std::span<const Rgb> palette;
 };
 
-// The PNG file of the picture; empty, with error set, when it cannot be encoded. Palette
+// The PNG file of the picture, or the reason it cannot be encoded. Palette
 // pictures, whose large flat areas compress well as they are, go unfiltered at the fastest
 // level; RGB pictures with the "Up" filter, which leaves small differences of smooth shading,
 // at the usual level, or a lighter one for poster sizes (above two million pixels: less than
 // half the time for a file a fifth larger).
-std::vector<uint8_t> encodePng(const PngPicture& picture, std::string& error);
+Result<std::vector<uint8_t>> encodePng(const PngPicture& picture);
 
 // A captured picture as a palette PNG.
-std::vector<uint8_t> encodePng(const IndexedPicture& picture, std::string& error);
+Result<std::vector<uint8_t>> encodePng(const IndexedPicture& picture);
 
 } // namespace platform

@@ -53,6 +53,8 @@ public:
     T&& operator*() && { return std::move(*this).value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
+    // The value, or fallback when there is none.
+    T value_or(T fallback) const& { return ok() ? std::get<0>(m_state) : std::move(fallback); }
 
     // The error; only when !ok().
     const Error& error() const

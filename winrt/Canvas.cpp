@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <stdexcept>
 #include <unordered_map>
 
 namespace winrt {
@@ -99,24 +98,27 @@ void orRun(const uint8_t* from, int length, uint8_t* to)
 
 } // namespace
 
-Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
-               CanvasOptions options)
-    : m_width(width), m_height(height), m_colourCount(colourCount), m_cellWidth(cellWidth), m_cellHeight(cellHeight),
-      m_gridRows(cellHeight > 0 ? height / cellHeight : 0), m_gridColumns(cellWidth > 0 ? width / cellWidth : 0),
-      m_glyphs(glyphs), m_options(options)
+platform::Result<Canvas> Canvas::create(int width, int height, int colourCount, int cellWidth, int cellHeight,
+                                        const platform::Glyphs& glyphs, CanvasOptions options)
 {
     if (width < 1 || width > 32767 || height < 1 || height > 32767)
-        throw std::invalid_argument("canvas size out of range");
+        return platform::fail("canvas size out of range");
     if (colourCount < 2 || colourCount > 256)
-        throw std::invalid_argument("canvas colour count out of range");
+        return platform::fail("canvas colour count out of range");
     if (cellWidth < 1 || cellHeight < 1)
-        throw std::invalid_argument("character cell size out of range");
+        return platform::fail("character cell size out of range");
+    auto* pixels = static_cast<uint8_t*>(std::calloc(size_t(width) * size_t(height), 1));
+    if (!pixels)
+        return platform::fail(std::string(CanvasOutOfMemory));
+    return Canvas(width, height, colourCount, cellWidth, cellHeight, glyphs, options, pixels);
+}
 
-    m_pixelCount = size_t(width) * size_t(height);
-    m_pixels.reset(static_cast<uint8_t*>(std::calloc(m_pixelCount, 1)));
-    if (!m_pixels)
-        throw std::bad_alloc();
-
+Canvas::Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
+               CanvasOptions options, uint8_t* pixels)
+    : m_width(width), m_height(height), m_colourCount(colourCount), m_cellWidth(cellWidth), m_cellHeight(cellHeight),
+      m_gridRows(height / cellHeight), m_gridColumns(width / cellWidth), m_glyphs(glyphs), m_options(options),
+      m_pixels(pixels), m_pixelCount(size_t(width) * size_t(height))
+{
     m_palette.resize(size_t(colourCount));
     m_noCollapse.assign(size_t(colourCount), 0);
     m_inexact.assign(size_t(colourCount), 0);

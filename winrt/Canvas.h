@@ -5,6 +5,7 @@
 #include "winrt/Colour.h"
 #include "platform/Display.h"
 #include "platform/Picture.h"
+#include "platform/Result.h"
 #include "winrt/GraphicsStatus.h"
 #include "winrt/Rect.h"
 #include "winrt/RecentCache.h"
@@ -79,6 +80,9 @@ struct [[nodiscard]] CanvasResult {
     bool operator==(const CanvasResult&) const = default;
 };
 
+// The error of Canvas::create when the pixels cannot be allocated.
+inline constexpr std::string_view CanvasOutOfMemory = "out of memory";
+
 // A canvas is created with its window's configuration and replaced by a new one when the
 // configuration changes. Coordinates of the operations are viewport coordinates (16-bit); the
 // canvas pixel is the coordinate plus the viewport origin. The canvas has no locks: its window
@@ -86,10 +90,11 @@ struct [[nodiscard]] CanvasResult {
 class Canvas {
 public:
     // width, height: 1..32767 pixels; colourCount: 2..256; cell: the character cell in pixels
-    // (>= 1). Throws std::invalid_argument outside these ranges. The glyph source must outlive
-    // the canvas.
-    Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
-           CanvasOptions options = {});
+    // (>= 1). An error outside these ranges, or CanvasOutOfMemory when there is no memory for
+    // the pixels. The glyph source must outlive the canvas.
+    static platform::Result<Canvas> create(int width, int height, int colourCount, int cellWidth, int cellHeight,
+                                           const platform::Glyphs& glyphs, CanvasOptions options = {});
+    Canvas(Canvas&&) = default;
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -203,6 +208,10 @@ public:
     std::vector<TextPiece> textPieces() const;
 
 private:
+    // Takes the pixels, zeroed and allocated with std::calloc.
+    Canvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
+           CanvasOptions options, uint8_t* pixels);
+
     struct TextCellRecord {
         char ch = ' ';
         bool written = false;

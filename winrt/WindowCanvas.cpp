@@ -2,11 +2,7 @@
 
 namespace winrt {
 
-WindowCanvas::WindowCanvas(int width, int height, int colourCount, int cellWidth, int cellHeight,
-                           const platform::Glyphs& glyphs, CanvasOptions options)
-    : m_canvas(width, height, colourCount, cellWidth, cellHeight, glyphs, options)
-{
-}
+WindowCanvas::WindowCanvas(Canvas canvas) : m_canvas(std::move(canvas)) {}
 
 template <typename Operation> int32_t WindowCanvas::run(Gate gate, Operation&& operation)
 {

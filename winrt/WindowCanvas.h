@@ -18,9 +18,7 @@ namespace winrt {
 // runs on the drawing thread after the lock is released, so it may take the lock itself.
 class WindowCanvas {
 public:
-    // The canvas's arguments (see Canvas).
-    WindowCanvas(int width, int height, int colourCount, int cellWidth, int cellHeight, const platform::Glyphs& glyphs,
-                 CanvasOptions options = {});
+    explicit WindowCanvas(Canvas canvas);
     WindowCanvas(const WindowCanvas&) = delete;
     WindowCanvas& operator=(const WindowCanvas&) = delete;
 

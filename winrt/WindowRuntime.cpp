@@ -19,11 +19,7 @@ std::atomic<uint64_t> g_nextSerial{1};
 // A window's canvas together with the font its glyphs come from; handed out through an
 // aliasing pointer so that the font lives as long as anyone holds the canvas.
 struct CanvasBundle {
-    CanvasBundle(std::unique_ptr<platform::Font> f, int width, int height, int colours, int cellWidth, int cellHeight,
-                 CanvasOptions options)
-        : font(std::move(f)), canvas(width, height, colours, cellWidth, cellHeight, *font, options)
-    {
-    }
+    CanvasBundle(std::unique_ptr<platform::Font> f, Canvas c) : font(std::move(f)), canvas(std::move(c)) {}
     std::unique_ptr<platform::Font> font;
     WindowCanvas canvas;
 };
@@ -459,20 +455,16 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
 
     CanvasOptions options;
     options.displayBitsPerPixel = m_display.bitsPerPixel * m_display.planes;
-    std::shared_ptr<WindowCanvas> canvas;
-    try {
-        auto bundle = std::make_shared<CanvasBundle>(std::move(font), config.pixel_width, config.pixel_height,
-                                                     config.colour_count, measuredWidth, measuredHeight, options);
-        canvas = std::shared_ptr<WindowCanvas>(bundle, &bundle->canvas);
-    } catch (const std::bad_alloc&) {
-        reportError("Out of Memory", __LINE__);
-        setGraphicsStatus(status::failed);
-        return false;
-    } catch (const std::invalid_argument&) {
-        reportError("Internal Error - unexpected error", __LINE__);
+    auto made = Canvas::create(config.pixel_width, config.pixel_height, config.colour_count, measuredWidth,
+                               measuredHeight, *font, options);
+    if (!made) {
+        reportError(made.error().message == CanvasOutOfMemory ? "Out of Memory" : "Internal Error - unexpected error",
+                    __LINE__);
         setGraphicsStatus(status::failed);
         return false;
     }
+    auto bundle = std::make_shared<CanvasBundle>(std::move(font), std::move(*made));
+    std::shared_ptr<WindowCanvas> canvas(bundle, &bundle->canvas);
     // What is drawn on the canvas is shown by repainting that part of the window, at the
     // window's scroll offset.
     platform::ChildWindows* target = &m_platform.children;

@@ -24,17 +24,15 @@ SurfaceSpec specOf(const char* material, Index3 hkl)
 
 SurfaceCell cellOf(const char* material, Index3 hkl, InPlaneCell kind = InPlaneCell::Primitive)
 {
-    std::string error;
-    const auto cell = surfaceCell(specOf(material, hkl), kind, error);
-    EXPECT_TRUE(cell.has_value()) << error;
+    const auto cell = surfaceCell(specOf(material, hkl), kind);
+    EXPECT_TRUE(cell) << cell.error().message;
     return cell.value_or(SurfaceCell{});
 }
 
-std::optional<SurfaceReport> reportOf(const char* material, Index3 hkl)
+platform::Result<SurfaceReport> reportOf(const char* material, Index3 hkl)
 {
-    std::string error;
-    auto r = surfaceReport(specOf(material, hkl), error);
-    EXPECT_TRUE(r.has_value()) << error;
+    auto r = surfaceReport(specOf(material, hkl));
+    EXPECT_TRUE(r) << r.error().message;
     return r;
 }
 
@@ -267,9 +265,9 @@ TEST(Report, TextFitsTheWindowAndNoPlaneNoReport)
         EXPECT_LE(line.size(), 50u) << line;
     EXPECT_NE(all.find("spacings (A)     0.3633 x 99\n"), std::string::npos) << all;
     EXPECT_NE(all.find("steps            6(1 1 1) x (1 0 0)\n"), std::string::npos) << all;
-    std::string error;
-    EXPECT_FALSE(surfaceReport({*findMaterial("Cu"), {0, 0, 0}, Termination::None}, error));
-    EXPECT_FALSE(error.empty());
+    const auto none = surfaceReport({*findMaterial("Cu"), {0, 0, 0}, Termination::None});
+    ASSERT_FALSE(none);
+    EXPECT_FALSE(none.error().message.empty());
 }
 
 } // namespace

@@ -26,10 +26,9 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
     for (const auto& row : rows) {
         const SurfaceSpec spec{*findMaterial(row.material), row.hkl, row.term};
         SCOPED_TRACE(surfaceTitle(spec));
-        std::string error;
         const SlabOptions& o = row.options;
-        ASSERT_TRUE(validSlabOptions(o, error)) << error;
-        const auto cell = surfaceCell(spec, InPlaneCell::Primitive, error);
+        ASSERT_TRUE(validSlabOptions(o));
+        const auto cell = surfaceCell(spec, InPlaneCell::Primitive);
         const PeriodicSlab slab = buildSlab(*cell, spec.material, o);
         EXPECT_TRUE(slab.a == double(o.repeatA) * cell->a && slab.b == double(o.repeatB) * cell->b);
         EXPECT_TRUE(slab.c.x == 0.0 && slab.c.y == 0.0);
@@ -62,11 +61,11 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
 
 TEST(Slab, SizeLimit)
 {
-    std::string error;
-    const auto cell = surfaceCell({*findMaterial("Cu"), {1, 1, 1}, Termination::None}, InPlaneCell::Primitive, error);
-    EXPECT_FALSE(validSlabOptions({6, 1, 1, NAN}, error));
-    EXPECT_TRUE(validSlabSize(*cell, {6, 100, 100, 10.0}, error));
-    EXPECT_FALSE(validSlabSize(*cell, {1000, 100, 100, 10.0}, error));
+    const auto cell = surfaceCell({*findMaterial("Cu"), {1, 1, 1}, Termination::None}, InPlaneCell::Primitive);
+    ASSERT_TRUE(cell);
+    EXPECT_FALSE(validSlabOptions({6, 1, 1, NAN}));
+    EXPECT_TRUE(validSlabSize(*cell, {6, 100, 100, 10.0}));
+    EXPECT_FALSE(validSlabSize(*cell, {1000, 100, 100, 10.0}));
 }
 
 } // namespace

@@ -77,9 +77,8 @@ TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
     for (const auto& row : rows) {
         const SurfaceSpec spec{*findMaterial(row.material), row.hkl, row.term};
         SCOPED_TRACE(surfaceTitle(spec));
-        std::string error;
-        const auto cell = surfaceCell(spec, row.kind, error);
-        ASSERT_TRUE(cell) << error;
+        const auto cell = surfaceCell(spec, row.kind);
+        ASSERT_TRUE(cell) << cell.error().message;
         const PeriodicSlab slab = buildSlab(*cell, spec.material, {5, 2, 3, 8.0});
 
         std::ostringstream expected;

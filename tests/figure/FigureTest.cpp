@@ -27,9 +27,8 @@ crystal::SurfaceSpec surface(const char* material, crystal::Index3 hkl,
 
 FigureScene scene(const crystal::SurfaceSpec& spec, const FigureOptions& options)
 {
-    std::string error;
-    const auto s = figure::buildFigureScene(spec, options, error);
-    EXPECT_TRUE(s) << error;
+    const auto s = figure::buildFigureScene(spec, options);
+    EXPECT_TRUE(s) << s.error().message;
     return s.value_or(FigureScene{});
 }
 
@@ -50,9 +49,8 @@ size_t drawnPaths(const std::string& svg)
 
 std::string render(const FigureScene& s, FigureFormat format, int width = 400)
 {
-    std::string error;
-    const auto bytes = figure::renderFigure(s, format, width, error);
-    EXPECT_TRUE(bytes) << error;
+    const auto bytes = figure::renderFigure(s, format, width);
+    EXPECT_TRUE(bytes) << bytes.error().message;
     return bytes.value_or("");
 }
 
@@ -107,9 +105,8 @@ TEST(FigureScene, PaintsDeepestFirstAndHidesCoveredAtoms)
             maxY = std::max(maxY, p.centre.y);
         }
     }
-    std::string error;
-    const auto cell = crystal::surfaceCell(surface("Pt", {1, 1, 1}), crystal::InPlaneCell::Primitive, error);
-    ASSERT_TRUE(cell) << error;
+    const auto cell = crystal::surfaceCell(surface("Pt", {1, 1, 1}), crystal::InPlaneCell::Primitive);
+    ASSERT_TRUE(cell) << cell.error().message;
     const double halfX = 0.5 * (std::abs(cell->a.x) + std::abs(cell->b.x)) + 1e-9;
     const double halfY = 0.5 * (std::abs(cell->a.y) + std::abs(cell->b.y)) + 1e-9;
     for (const auto& p : s.spheres) {
@@ -212,9 +209,8 @@ TEST(FigureScene, SeenFromAboveNotMirrored)
 TEST(FigureScene, CellAndAxesOnlyWhenAsked)
 {
     const auto spec = surface("Cu", {2, 1, 1});
-    std::string error;
-    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive, error);
-    ASSERT_TRUE(cell) << error;
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+    ASSERT_TRUE(cell) << cell.error().message;
     for (bool withCell : {false, true})
         for (bool withAxes : {false, true}) {
             FigureOptions o;
@@ -285,21 +281,21 @@ TEST(FigureScene, ColoursByElementLayerAndCoordination)
 
 TEST(FigureScene, RefusesWhatItCannotDraw)
 {
-    std::string error;
-    EXPECT_FALSE(figure::buildFigureScene(surface("Cu", {0, 0, 0}), {}, error));
-    EXPECT_FALSE(error.empty());
+    const auto none = figure::buildFigureScene(surface("Cu", {0, 0, 0}), {});
+    ASSERT_FALSE(none);
+    EXPECT_FALSE(none.error().message.empty());
     FigureOptions huge;
     huge.layers = figure::MaxLayers;
     huge.repeatA = huge.repeatB = figure::MaxRepeat;
-    error.clear();
-    EXPECT_FALSE(figure::buildFigureScene(surface("Cu", {1, 1, 1}), huge, error));
-    EXPECT_NE(error.find("atoms"), std::string::npos) << error;
+    const auto tooLarge = figure::buildFigureScene(surface("Cu", {1, 1, 1}), huge);
+    ASSERT_FALSE(tooLarge);
+    EXPECT_NE(tooLarge.error().message.find("atoms"), std::string::npos) << tooLarge.error().message;
     FigureOptions bad;
     bad.tilt = std::nan("");
-    EXPECT_FALSE(figure::validFigureOptions(bad, error));
+    EXPECT_FALSE(figure::validFigureOptions(bad));
     bad = {};
     bad.width = 3;
-    EXPECT_FALSE(figure::validFigureOptions(bad, error));
+    EXPECT_FALSE(figure::validFigureOptions(bad));
 }
 
 TEST(FigureFiles, VectorWithoutRasterAndPngOfTheAskedWidth)

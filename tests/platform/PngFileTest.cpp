@@ -23,11 +23,10 @@ TEST(PngFile, PixelsComeBackAsGiven)
     PngPicture rgb{3, 2, reinterpret_cast<const uint8_t*>(words), 16, {}};
     const std::vector<uint8_t> expected{255, 0, 0, 0, 128, 0, 1, 2, 250, 1, 2, 250, 1, 2, 250, 255, 0, 0};
     for (const PngPicture& picture : {indexed, rgb}) {
-        std::string error;
-        const std::vector<uint8_t> file = encodePng(picture, error);
-        ASSERT_FALSE(file.empty()) << error;
-        EXPECT_EQ(file[25], picture.palette.empty() ? 2 : 3) << "the IHDR colour type";
-        EXPECT_EQ(decodeRgb(file, 3, 2), expected);
+        const auto file = encodePng(picture);
+        ASSERT_TRUE(file) << file.error().message;
+        EXPECT_EQ((*file)[25], picture.palette.empty() ? 2 : 3) << "the IHDR colour type";
+        EXPECT_EQ(decodeRgb(*file, 3, 2), expected);
     }
 }
 
@@ -45,9 +44,9 @@ TEST(PngFile, RefusesWhatItCannotWrite)
         {{2, 2, indices, 1, two}, "no picture to write"},
     };
     for (const auto& row : rows) {
-        std::string error;
-        EXPECT_TRUE(encodePng(row.picture, error).empty());
-        EXPECT_EQ(error, row.error);
+        const auto file = encodePng(row.picture);
+        ASSERT_FALSE(file);
+        EXPECT_EQ(file.error().message, row.error);
     }
 }
 

@@ -78,7 +78,7 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     // 800 x 600 with a palette of 256 distinct colours and shapes in many of them, written as
     // Save writes it, read by Qt from the file.
     platform::BuiltinGlyphs glyphs;
-    winrt::Canvas canvas(800, 600, 256, 10, 18, glyphs);
+    winrt::Canvas canvas = *winrt::Canvas::create(800, 600, 256, 10, 18, glyphs);
     std::vector<uint32_t> colours(256);
     for (uint32_t i = 0; i < 256; ++i)
         colours[i] = i | (255 - i) << 8 | ((i * 37) & 0xFF) << 16;
@@ -106,11 +106,10 @@ TEST(BitmapRead, ASavedCanvasReadsBackWithTheCanvasColours)
     fs::remove(path);
 
     // The same canvas as a palette PNG: every pixel the canvas's colour, the palette kept.
-    std::string error;
-    const auto png = platform::encodePng(winrt::capturePicture(canvas, winrt::Rect{0, 0, 800, 600}), error);
-    ASSERT_FALSE(png.empty()) << error;
+    const auto png = platform::encodePng(winrt::capturePicture(canvas, winrt::Rect{0, 0, 800, 600}));
+    ASSERT_TRUE(png) << png.error().message;
     QImage decoded;
-    ASSERT_TRUE(decoded.loadFromData(png.data(), int(png.size()), "PNG"));
+    ASSERT_TRUE(decoded.loadFromData(png->data(), int(png->size()), "PNG"));
     EXPECT_EQ(decoded.format(), QImage::Format_Indexed8);
     ASSERT_EQ(decoded.width(), 800);
     ASSERT_EQ(decoded.height(), 600);

@@ -43,7 +43,7 @@ uint8_t canvasIndexFor(uint8_t imageEntry)
 
 TEST(ApplicationPalette, EntriesAfterInstall)
 {
-    winrt::WindowCanvas c(50, 20, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(*winrt::Canvas::create(50, 20, 256, 10, 18, glyphs()));
     render::installPalette(c);
     EXPECT_EQ(c.canvas().paletteEntry(68), (Rgb{85, 85, 170}));
     EXPECT_EQ(c.canvas().paletteEntry(63), (Rgb{0, 255, 0}));
@@ -66,7 +66,7 @@ TEST(ApplicationPalette, EntriesAfterInstall)
     EXPECT_EQ(c.canvas().paletteEntry(68), (Rgb{85, 85, 170}));
 
     // A 16-colour window keeps the runtime's default palette.
-    winrt::WindowCanvas small(50, 20, 16, 10, 18, glyphs());
+    winrt::WindowCanvas small(*winrt::Canvas::create(50, 20, 16, 10, 18, glyphs()));
     render::installPalette(small);
     EXPECT_EQ(winrt::graphicsStatus(), winrt::status::failed);
     EXPECT_EQ(small.canvas().paletteEntry(15), (Rgb{255, 255, 255}));
@@ -171,7 +171,7 @@ TEST(BallImages, PixelsUseOnlyTheirEntriesAndAreStoredBottomUp)
 // ORed onto a black canvas the mark shows its disc and its red A in the application palette.
 TEST(BallImages, MarkOrOnBlackShowsDiscAndLetter)
 {
-    winrt::WindowCanvas c(40, 40, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(*winrt::Canvas::create(40, 40, 256, 10, 18, glyphs()));
     render::installPalette(c);
     c.put_image(3, 4, render::markImage(), 0);
     EXPECT_EQ(winrt::graphicsStatus(), winrt::status::ok);
@@ -190,7 +190,7 @@ TEST(BallImages, MarkOrOnBlackShowsDiscAndLetter)
 // disc the mark leaves the canvas as it was.
 TEST(BallImages, BallWithShadeAndMark)
 {
-    winrt::WindowCanvas c(50, 50, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(*winrt::Canvas::create(50, 50, 256, 10, 18, glyphs()));
     render::installPalette(c);
     c.setBackgroundColour(14);
     c.clear_screen(0);
@@ -236,7 +236,7 @@ TEST(BallImages, BallWithShadeAndMark)
 // Any prefix of a ball image is refused without drawing or reading past its end.
 TEST(BallImages, TruncatedImageIsRefused)
 {
-    winrt::WindowCanvas c(40, 40, 256, 10, 18, glyphs());
+    winrt::WindowCanvas c(*winrt::Canvas::create(40, 40, 256, 10, 18, glyphs()));
     auto mark = render::markImage();
     for (size_t n :
          {size_t(0), size_t(13), size_t(54), size_t(1077), size_t(1078), mark.size() - 36, mark.size() - 1}) {

@@ -193,7 +193,7 @@ namespace {
 winrt::WindowCanvas& sceneCanvas()
 {
     static platform::BuiltinGlyphs glyphs;
-    static winrt::WindowCanvas canvas(600, 520, 256, 10, 18, glyphs);
+    static winrt::WindowCanvas canvas(*winrt::Canvas::create(600, 520, 256, 10, 18, glyphs));
     return canvas;
 }
 

@@ -50,10 +50,20 @@ TEST(CanvasPalette, FreshCanvasUsesTheDefaultTable)
     auto g = makeCanvas(105, 40, 256, 10, 18);
     EXPECT_EQ(g->canvas().textWindow(), (TextWindow{1, 1, 2, 10}));
 
-    EXPECT_THROW(makeCanvas(0, 10), std::invalid_argument);
-    EXPECT_THROW(makeCanvas(10, 10, 1), std::invalid_argument);
-    EXPECT_THROW(makeCanvas(10, 10, 257), std::invalid_argument);
-    EXPECT_THROW(makeCanvas(10, 10, 256, 0, 18), std::invalid_argument);
+    const struct {
+        int width, height, colours, cellWidth;
+        const char* error;
+    } refused[] = {
+        {0, 10, 256, 10, "canvas size out of range"},         {10, 32768, 256, 10, "canvas size out of range"},
+        {10, 10, 1, 10, "canvas colour count out of range"},  {10, 10, 257, 10, "canvas colour count out of range"},
+        {10, 10, 256, 0, "character cell size out of range"},
+    };
+    for (const auto& r : refused) {
+        const auto c = Canvas::create(r.width, r.height, r.colours, r.cellWidth, 18, glyphs());
+        ASSERT_FALSE(c) << r.error;
+        EXPECT_EQ(c.error().message, r.error);
+    }
+    EXPECT_TRUE(Canvas::create(32767, 1, 2, 1, 1, glyphs()));
 }
 
 TEST(CanvasPalette, ExactnessFollowsTheDisplayDepth)
@@ -277,7 +287,7 @@ TEST(CanvasGetImage, CapturesARectangleAsABitmap)
 // process-wide status alone: only its window records that.
 TEST(CanvasResults, OperationsReturnTheirOutcome)
 {
-    Canvas c(40, 36, 256, 10, 18, glyphs());
+    Canvas c = newCanvas(40, 36);
     setGraphicsStatus(99);
     const std::vector<std::pair<std::string, CanvasResult>> rows = {
         {"set_colour", c.set_colour(300)},
@@ -323,7 +333,7 @@ TEST(CanvasResults, OperationsReturnTheirOutcome)
 // colour is the one the canvas last was or a new one.
 TEST(CanvasClear, WholeClearsAfterDrawingLeaveOneColour)
 {
-    Canvas c(30, 40, 256, 10, 18, glyphs());
+    Canvas c = newCanvas(30, 40);
     for (int16_t background : {0, 0, 5, 5, 0}) {
         (void)c.set_colour(12);
         (void)c.draw_ellipse(3, 3, 20, 14, 33);

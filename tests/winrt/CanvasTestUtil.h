@@ -5,6 +5,7 @@
 #include "winrt/BitmapFile.h"
 #include "winrt/WindowCanvas.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,11 +18,21 @@ inline const platform::Glyphs& glyphs()
     return source;
 }
 
+// A canvas of a size the test knows to be good.
+inline Canvas newCanvas(int width, int height, int colours = 256, int cellWidth = 10, int cellHeight = 18,
+                        CanvasOptions options = {})
+{
+    auto canvas = Canvas::create(width, height, colours, cellWidth, cellHeight, glyphs(), options);
+    if (!canvas)
+        std::abort();
+    return std::move(*canvas);
+}
+
 // A window's canvas without a window: its operations record the process-wide status.
 inline std::unique_ptr<WindowCanvas> makeCanvas(int width, int height, int colours = 256, int cellWidth = 10,
                                                 int cellHeight = 18, CanvasOptions options = {})
 {
-    return std::make_unique<WindowCanvas>(width, height, colours, cellWidth, cellHeight, glyphs(), options);
+    return std::make_unique<WindowCanvas>(newCanvas(width, height, colours, cellWidth, cellHeight, options));
 }
 
 // Fills a rectangle by copying a one-colour image (the canvas must have the colour in its palette).
