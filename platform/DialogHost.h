@@ -19,6 +19,8 @@
 // Programmatic changes report nothing. endDialog does not close the box at once: runModal
 // returns after the input call that called it has returned, and no input is reported after it.
 
+#include "platform/Rect.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -52,15 +54,6 @@ enum class ScrollRequest : int {
 inline constexpr int Unchecked = 0;
 inline constexpr int Checked = 1;
 
-// A rectangle in pixels.
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    constexpr bool operator==(const PixelRect&) const = default;
-};
-
 // How a control shows.
 enum class ControlType {
     Static,
@@ -91,7 +84,7 @@ struct ControlLayout {
     int id = 0;
     ControlType type = ControlType::Other;
     std::string caption; // "&" marks the accelerator letter, "&&" is an ampersand
-    PixelRect rect;
+    Rect rect;
     bool visible = true;
     bool enabled = true;
     bool tabStop = false;
@@ -119,7 +112,7 @@ struct ControlLayout {
 // and its controls in template order (the tab order among those with a tab stop).
 struct DialogLayout {
     std::string caption;
-    PixelRect rect;
+    Rect rect;
     bool titleBar = true;
     bool closeBox = false;
     bool centred = false;        // centred on the owner (or the screen), rect's position unused

@@ -28,7 +28,7 @@ TEST(DialogLayout, TheApplicationsDialogs)
 {
     const platform::DialogLayout surface = buildDialogLayout(*parseDialogTemplate(app::SurfaceTemplate).value);
     EXPECT_EQ(surface.caption, "What Surface Do You Want To Draw?");
-    EXPECT_EQ(surface.rect, (platform::PixelRect{150, 163, 279, 154}));
+    EXPECT_EQ(surface.rect, (platform::Rect{150, 163, 279, 154}));
     EXPECT_TRUE(surface.titleBar && surface.closeBox);
     ASSERT_EQ(surface.controls.size(), 12u);
     const platform::ControlLayout& fcc = surface.controls[0];
@@ -38,7 +38,7 @@ TEST(DialogLayout, TheApplicationsDialogs)
     EXPECT_FALSE(fcc.keepsArrows || fcc.keepsCharacters);
     const platform::ControlLayout& h = surface.controls[4];
     EXPECT_EQ(h.type, ControlType::Edit);
-    EXPECT_EQ(h.rect, (platform::PixelRect{84, 80, 33, 18}));
+    EXPECT_EQ(h.rect, (platform::Rect{84, 80, 33, 18}));
     EXPECT_TRUE(h.tabStop && h.border && h.keepsArrows && h.keepsCharacters);
     EXPECT_TRUE(surface.controls[8].isDefault);
     EXPECT_EQ(surface.controls[9].type, ControlType::GroupBox);
