@@ -80,8 +80,6 @@ IntMatrix2 multiply(const IntMatrix2& p, const IntMatrix2& q)
             p.m21 * q.m12 + p.m22 * q.m22};
 }
 
-IntMatrix2 transpose(const IntMatrix2& p) { return {p.m11, p.m21, p.m12, p.m22}; }
-
 // The inverse of a unimodular matrix (det +-1), exact.
 IntMatrix2 unimodularInverse(const IntMatrix2& p)
 {
@@ -437,9 +435,9 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
         const int64_t d = p.det();
         if (d != 1 && d != -1)
             continue;
-        // p^T G p = G, with G the metric of u, v: the operation keeps lengths and angles.
-        const Vec3 pu = combine(p.m11, r.u, p.m21, r.v);
-        const Vec3 pv = combine(p.m12, r.u, p.m22, r.v);
+        // p G p^T = G, with G the metric of u, v: the operation keeps lengths and angles.
+        const Vec3 pu = combine(p.m11, r.u, p.m12, r.v);
+        const Vec3 pv = combine(p.m21, r.u, p.m22, r.v);
         if (std::abs(dot(pu, pu) - guu) > tolerance || std::abs(dot(pu, pv) - guv) > tolerance
             || std::abs(dot(pv, pv) - gvv) > tolerance)
             continue;
@@ -453,13 +451,13 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
             return p.det > q.det;
         return p.angle < q.angle;
     });
-    // Back to the (a, b) coordinates: with T the columns of u and v in (a, b) coordinates,
-    // an operation p on (u, v) coordinates is T p T^-1 on (a, b) coordinates.
-    const IntMatrix2 t = transpose(r.coords);
-    const IntMatrix2 tInverse = unimodularInverse(t);
+    // Back to the (a, b) coordinates: with C the rows u and v in (a, b) coordinates, a row x of
+    // (a, b) coordinates is x C^-1 in (u, v) ones, so an operation p there is C^-1 p C here.
+    const IntMatrix2& c = r.coords;
+    const IntMatrix2 cInverse = unimodularInverse(c);
     std::vector<IntMatrix2> group;
     for (const Op& op : ops)
-        group.push_back(multiply(multiply(t, op.m), tInverse));
+        group.push_back(multiply(multiply(cInverse, op.m), c));
     return group;
 }
 
@@ -494,7 +492,7 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
         pattern.domains.push_back(base);
         if (options.domains == LeedDomains::All)
             for (const IntMatrix2& op : latticePointGroup(a, b)) {
-                const IntMatrix2 image = multiply(base, transpose(op));
+                const IntMatrix2 image = multiply(base, op);
                 const bool known = std::any_of(pattern.domains.begin(), pattern.domains.end(),
                                                [&](const IntMatrix2& d) { return sameLattice(image, d); });
                 if (!known)

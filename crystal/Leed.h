@@ -34,8 +34,10 @@ Fraction makeFraction(int64_t num, int64_t den);
 // "0", "-1", "1/2", "-2/3".
 std::string fractionText(Fraction f);
 
-// A 2 x 2 integer matrix. As a superstructure: its rows are the superstructure's cell vectors in
-// the substrate's basis, a' = m11 a + m12 b and b' = m21 a + m22 b.
+// A 2 x 2 integer matrix whose rows are vectors in the substrate's basis a, b: the first row is
+// m11 a + m12 b, the second m21 a + m22 b. As a superstructure the rows are its cell vectors a',
+// b'; as a symmetry operation they are the images of a and b, so the operation takes a vector
+// of coordinates (x y), a row, to (x y) M, and M followed by N is the product M N.
 struct IntMatrix2 {
     int64_t m11 = 1, m12 = 0, m21 = 0, m22 = 1;
 
@@ -80,7 +82,7 @@ std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, s
 
 // The point group of the lattice that a and b span (its holohedry: 12 operations for hexagonal,
 // 8 square, 4 rectangular and centred rectangular, 2 oblique), each operation as the integer
-// matrix that maps a vector's (a, b) coordinates, taken as a column, onto its image's.
+// matrix whose rows are the images of a and b (see IntMatrix2).
 // The identity comes first, then the rotations by increasing angle, then the mirrors.
 std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b);
 

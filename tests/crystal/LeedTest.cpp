@@ -245,9 +245,12 @@ TEST(Leed, DomainsFollowThePointGroup)
         const auto group = latticePointGroup(r.a, r.b);
         EXPECT_EQ(group.size(), r.order);
         EXPECT_EQ(group[0], (IntMatrix2{1, 0, 0, 1}));
-        for (const IntMatrix2& op : group) { // each keeps |a| and |b|
-            EXPECT_NEAR(norm(double(op.m11) * r.a + double(op.m21) * r.b), norm(r.a), 1e-9);
-            EXPECT_NEAR(norm(double(op.m12) * r.a + double(op.m22) * r.b), norm(r.b), 1e-9);
+        for (const IntMatrix2& op : group) { // its rows, the images of a and b, keep |a|, |b| and a . b
+            const Vec3 ia = double(op.m11) * r.a + double(op.m12) * r.b;
+            const Vec3 ib = double(op.m21) * r.a + double(op.m22) * r.b;
+            EXPECT_NEAR(norm(ia), norm(r.a), 1e-9);
+            EXPECT_NEAR(norm(ib), norm(r.b), 1e-9);
+            EXPECT_NEAR(dot(ia, ib), dot(r.a, r.b), 1e-9);
         }
     }
     // p(2x1) on the square surface at 100 eV: (+-1/2 k) for |k| <= 2 and (+-3/2 k) for |k| <= 1,
