@@ -2,6 +2,7 @@
 
 #include "app/SurfaceDialogTemplates.h"
 #include "crystal/Leed.h"
+#include "crystal/Superstructure.h"
 #include "crystal/Report.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
@@ -120,11 +121,10 @@ void SurfaceMenu::followPattern(const SurfaceSnapshot& snapshot, const crystal::
         std::lock_guard lock(m_mutex);
         settings = m_diffraction;
     }
-    std::string error;
     // A superstructure the new surface cannot take gives way to the clean surface's pattern.
-    if (!drawPattern(snapshot, material, settings, error) && !settings.superstructure.empty()) {
+    if (!drawPattern(snapshot, material, settings) && !settings.superstructure.empty()) {
         settings.superstructure.clear();
-        drawPattern(snapshot, material, settings, error);
+        (void)drawPattern(snapshot, material, settings);
     }
 }
 
@@ -470,66 +470,60 @@ void SurfaceMenu::showDiffraction()
         return;
     }
     settings.energy = *value;
-    std::string error;
-    if (!showPattern(settings, error))
-        failed("No pattern: " + error);
+    if (const auto shown = showPattern(settings); !shown)
+        failed("No pattern: " + shown.error().message);
 }
 
-bool SurfaceMenu::showPattern(const DiffractionSettings& settings, std::string& error)
+platform::Status SurfaceMenu::showPattern(const DiffractionSettings& settings)
 {
     const SurfaceSnapshot shown = snapshot();
     const crystal::Material material = this->material(geometry::latticeKind(shown.code));
     int32_t handle = m_patternWindow.load();
     if (handle < 0) {
         handle = openWindow("LEED", PatternColumns, PatternRows, PatternCellWidth, PatternCellHeight);
-        if (handle < 0) {
-            error = "no window for the pattern";
-            return false;
-        }
+        if (handle < 0)
+            return platform::fail("no window for the pattern");
         m_patternWindow.store(handle);
     }
-    if (!drawPattern(shown, material, settings, error))
-        return false;
+    if (auto drawn = drawPattern(shown, material, settings); !drawn)
+        return drawn;
     {
         std::lock_guard lock(m_mutex);
         m_diffraction = settings;
     }
     if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
-    return true;
+    return {};
 }
 
-bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
-                              const DiffractionSettings& settings, std::string& error)
+platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
+                                          const DiffractionSettings& settings)
 {
     const crystal::SurfaceSpec spec = surfaceSpec(snapshot, material);
     const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
-    if (!cell) {
-        error = cell.error().message;
-        return false;
-    }
+    if (!cell)
+        return cell.error();
     crystal::LeedOptions options;
     options.domains = settings.domains ? crystal::LeedDomains::All : crystal::LeedDomains::One;
     if (!settings.superstructure.empty()) {
-        const bool matrix = settings.superstructure.find_first_not_of("0123456789-+ ") == std::string::npos;
-        if (matrix) {
-            options.superstructure = crystal::parseSuperstructureMatrix(settings.superstructure, error);
-        } else if (const auto wood = crystal::parseWoodNotation(settings.superstructure, error)) {
-            options.superstructure = crystal::woodMatrix(*wood, cell->a, cell->b, error);
-        }
-        if (!options.superstructure)
-            return false;
+        // A matrix or Wood notation, whichever the text is, as the batch front end reads them.
+        const auto superstructure = crystal::readSuperstructure(settings.superstructure);
+        if (!superstructure)
+            return superstructure.error();
+        const auto matrix = superstructure->on(cell->a, cell->b);
+        if (!matrix)
+            return matrix.error();
+        options.superstructure = *matrix;
     }
+    std::string error;
     const auto pattern = crystal::leedPattern(cell->a, cell->b, settings.energy, options, error);
     if (!pattern)
-        return false;
+        return platform::fail(error);
 
     std::lock_guard lock(m_writing);
     auto canvas = m_windows.windowCanvas(m_patternWindow.load());
-    if (!canvas) {
-        error = "no window for the pattern";
-        return false;
-    }
+    if (!canvas)
+        return platform::fail("no window for the pattern");
     const int width = canvas->canvas().width();
     const int height = canvas->canvas().height();
     const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, width, height, crystal::surfaceTitle(spec));
@@ -569,7 +563,7 @@ bool SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Ma
         canvas->setTextPosition(int16_t(row++), 1);
         canvas->out_text(line.text);
     }
-    return true;
+    return {};
 }
 
 } // namespace app

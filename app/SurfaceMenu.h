@@ -6,6 +6,7 @@
 
 #include "crystal/SurfaceCell.h"
 #include "platform/ChildWindows.h"
+#include "platform/Result.h"
 #include "platform/SystemDialogs.h"
 #include "geometry/Lattice.h"
 #include "geometry/Surface.h"
@@ -73,9 +74,9 @@ public:
         bool domains = false;
     };
     // Draws the pattern of the surface on screen with settings in the pattern window, opening it
-    // the first time; the window then follows the surface. False, with error, for settings the
-    // surface cannot take.
-    bool showPattern(const DiffractionSettings& settings, std::string& error);
+    // the first time; the window then follows the surface. Refused, with the reason, for
+    // settings the surface cannot take.
+    platform::Status showPattern(const DiffractionSettings& settings);
 
     // The report and pattern windows' handles, -1 while not open.
     int32_t reportWindow() const { return m_reportWindow.load(); }
@@ -84,8 +85,8 @@ public:
 private:
     void writeReport(const SurfaceSnapshot& snapshot, const crystal::Material& material);
     void followPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material);
-    bool drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
-                     const DiffractionSettings& settings, std::string& error);
+    platform::Status drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
+                                 const DiffractionSettings& settings);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
     void failed(const std::string& text);
 

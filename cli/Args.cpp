@@ -322,13 +322,14 @@ Status readSuperstructure(Draft& d, std::string_view option, std::string_view v)
     BatchCommand& cmd = d.command;
     if (cmd.wood || cmd.matrix)
         return fail("give one superstructure: --wood or --matrix, once");
-    std::string error;
-    if (option == "--wood")
-        cmd.wood = crystal::parseWoodNotation(v, error);
+    const auto read = crystal::readSuperstructure(
+        v, option == "--wood" ? crystal::SuperstructureNotation::Wood : crystal::SuperstructureNotation::Matrix);
+    if (!read)
+        return read.error();
+    if (read->wood())
+        cmd.wood = *read->wood();
     else
-        cmd.matrix = crystal::parseSuperstructureMatrix(v, error);
-    if (!cmd.wood && !cmd.matrix)
-        return fail(error);
+        cmd.matrix = *read->matrix();
     return {};
 }
 

@@ -4,6 +4,7 @@
 // reader that checks its value.
 
 #include "crystal/Leed.h"
+#include "crystal/Superstructure.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
 #include "crystal/SurfaceCell.h"

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 
 #include "crystal/Leed.h"
+#include "crystal/Superstructure.h"
 #include "crystal/SurfaceCell.h"
 #include "figure/LeedPicture.h"
 
@@ -81,9 +82,10 @@ int runLeed(const BatchCommand& cmd)
         return argumentError(cell.error().message);
     std::optional<crystal::IntMatrix2> matrix = cmd.matrix;
     if (cmd.wood) {
-        matrix = crystal::woodMatrix(*cmd.wood, cell->a, cell->b, error);
-        if (!matrix)
-            return argumentError(error);
+        const auto onCell = crystal::woodMatrix(*cmd.wood, cell->a, cell->b);
+        if (!onCell)
+            return argumentError(onCell.error().message);
+        matrix = *onCell;
     }
     const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, {matrix, cmd.domains}, error);
     if (!pattern)

@@ -2,7 +2,7 @@
 // The kinematic low-energy electron diffraction (LEED) pattern of a surface at normal incidence:
 // the beams of the substrate's 2D reciprocal lattice and of a commensurate superstructure, with
 // the domains the substrate's point symmetry generates. Superstructures are given as an integer
-// matrix or in Wood notation.
+// matrix (crystal/Superstructure.h reads them, and Wood notation, from text).
 
 #include "crystal/Vec3.h"
 
@@ -44,41 +44,6 @@ struct IntMatrix2 {
     int64_t det() const { return m11 * m22 - m12 * m21; }
     friend bool operator==(const IntMatrix2&, const IntMatrix2&) = default;
 };
-
-// The largest matrix entry and Wood factor accepted: far beyond any real superstructure, small
-// enough that index arithmetic never overflows.
-constexpr int64_t MaxSuperstructureEntry = 1000;
-
-// "M11 M12 M21 M22": four integers separated by blanks or commas, each within
-// +-MaxSuperstructureEntry, determinant not 0. On a fault, error is one line naming it.
-std::optional<IntMatrix2> parseSuperstructureMatrix(std::string_view text, std::string& error);
-
-// A length factor of Wood notation: coefficient * sqrt(radicand), e.g. 2 sqrt3.
-struct WoodFactor {
-    int64_t coefficient = 1;
-    int64_t radicand = 1;
-
-    double value() const;
-};
-
-// Wood notation as written: p(n x m)R angle or c(n x m)R angle.
-struct WoodNotation {
-    bool centred = false;      // c(...): the cell with an extra point at its centre
-    WoodFactor n, m;           // the lengths of the cell's vectors in units of |a| and |b|
-    double angle = 0.0;        // degrees, counter-clockwise
-    double angleTolerance = 0; // degrees: half a unit of the last digit written (R19.1: 0.05)
-    std::string text;          // the notation as given, without surrounding blanks
-};
-
-// Parses p(2x2), c(2x2), (2x1), 2x1, (sqrt3 x sqrt3)R30, (√3×√3)R30°, (2√3 x 2√3)R30, ...
-// On a syntax fault, error is one line naming the notation and what is wrong.
-std::optional<WoodNotation> parseWoodNotation(std::string_view text, std::string& error);
-
-// The matrix of the notation on the substrate cell a, b (in the x-y plane): a' = n R(angle) a,
-// b' = m R(angle) b (for c(...) the primitive cell a', (a' + b') / 2). Nothing, with error
-// "<notation> does not describe a superstructure of a <type> surface", when these are not
-// integer combinations of a and b.
-std::optional<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b, std::string& error);
 
 // The point group of the lattice that a and b span (its holohedry: 12 operations for hexagonal,
 // 8 square, 4 rectangular and centred rectangular, 2 oblique), each operation as the integer

@@ -1,11 +1,14 @@
-// Any text as Wood notation and as a superstructure matrix: parsed into a value or refused with
-// one error line, never a crash; what parses gives a bounded pattern on a square and a
-// hexagonal surface.
+// Any text as Wood notation, as a superstructure matrix and as either (what the desktop reads):
+// parsed into a value or refused with one error line, never a crash; what parses gives a
+// bounded pattern on a square and a hexagonal surface, and reading either way agrees with
+// reading the notation the text is.
 #include "crystal/Leed.h"
+#include "crystal/Superstructure.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,32 +36,48 @@ void checkPattern(crystal::Vec3 a, crystal::Vec3 b, const crystal::IntMatrix2& m
             std::abort();
 }
 
+// Each reading refused with one line, or read into a superstructure whose patterns are bounded.
+void checkReading(const platform::Result<crystal::Superstructure>& read, std::span<const crystal::Vec3* const> cells)
+{
+    if (!read) {
+        checkError(read.error().message);
+        return;
+    }
+    if (const auto* m = read->matrix(); m && m->det() == 0)
+        std::abort();
+    for (const crystal::Vec3* cell : cells) {
+        if (const auto m = read->on(cell[0], cell[1]))
+            checkPattern(cell[0], cell[1], *m);
+        else
+            checkError(m.error().message);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    using crystal::SuperstructureNotation;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const crystal::Vec3 square[] = {{2.5, 0, 0}, {0, 2.5, 0}};
-    const crystal::Vec3 hexagonal[] = {{2.5, 0, 0}, {-1.25, 2.5 * std::sqrt(3.0) / 2, 0}};
-    std::string error;
-    if (const auto w = crystal::parseWoodNotation(text, error)) {
-        for (const auto* cell : {square, hexagonal}) {
-            if (const auto m = crystal::woodMatrix(*w, cell[0], cell[1], error))
-                checkPattern(cell[0], cell[1], *m);
-            else
-                checkError(error);
-        }
-    } else {
-        checkError(error);
-    }
-    error.clear();
-    if (const auto m = crystal::parseSuperstructureMatrix(text, error)) {
-        if (m->det() == 0)
-            std::abort();
-        checkPattern(square[0], square[1], *m);
-        checkPattern(hexagonal[0], hexagonal[1], *m);
-    } else {
-        checkError(error);
-    }
+    static const crystal::Vec3 square[] = {{2.5, 0, 0}, {0, 2.5, 0}};
+    static const crystal::Vec3 hexagonal[] = {{2.5, 0, 0}, {-1.25, 2.5 * std::sqrt(3.0) / 2, 0}};
+    const crystal::Vec3* const cells[] = {square, hexagonal};
+    const auto wood = crystal::readSuperstructure(text, SuperstructureNotation::Wood);
+    const auto matrix = crystal::readSuperstructure(text, SuperstructureNotation::Matrix);
+    checkReading(wood, cells);
+    checkReading(matrix, cells);
+    // Reading either way gives one of the two readings, refusal and all.
+    const auto either = crystal::readSuperstructure(text);
+    const auto same = [&](const platform::Result<crystal::Superstructure>& read) {
+        if (bool(read) != bool(either))
+            return false;
+        if (!either)
+            return read.error() == either.error();
+        if (either->wood())
+            return read->wood() && read->wood()->text == either->wood()->text;
+        return read->matrix() && *read->matrix() == *either->matrix();
+    };
+    if (!same(wood) && !same(matrix))
+        std::abort();
     return 0;
 }

@@ -152,8 +152,8 @@ TEST(SurfaceMenu, ThePatternShowsSpotsAndRefusesASuperstructureTheSurfaceCannotT
 {
     Session s;
     s.menu.publish(Fcc100);
-    std::string error;
-    ASSERT_TRUE(s.menu.showPattern({100.0, "", false}, error)) << error;
+    auto shown = s.menu.showPattern({100.0, "", false});
+    ASSERT_TRUE(shown) << shown.error().message;
     const int32_t leed = s.menu.patternWindow();
     ASSERT_GE(leed, 0);
     // Entries 3, 4 and 5 hold the specular, substrate and superstructure beams.
@@ -161,15 +161,33 @@ TEST(SurfaceMenu, ThePatternShowsSpotsAndRefusesASuperstructureTheSurfaceCannotT
     EXPECT_GT(s.pixelsOf(leed, 4), 4 * 36);
     EXPECT_EQ(s.pixelsOf(leed, 5), 0);
 
-    ASSERT_TRUE(s.menu.showPattern({100.0, "c(2x2)", false}, error)) << error;
-    EXPECT_GT(s.pixelsOf(leed, 5), 36);
+    shown = s.menu.showPattern({100.0, "c(2x2)", false});
+    ASSERT_TRUE(shown) << shown.error().message;
+    const long c2x2 = s.pixelsOf(leed, 5);
+    EXPECT_GT(c2x2, 36);
+    // The caption and the beams' indices in the window's character cells, (0 2) at the top.
+    const std::string text = s.text(leed);
+    for (const char* shown : {"Cu (1 0 0)\n100 eV", "1/2 1/2", "-3/2 -1/2", "0 -2\n"})
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << " in\n" << text;
+    EXPECT_LT(text.find(" 0 2\n"), text.find("0 -2"));
+    // The same superstructure as a matrix, written as the batch front end takes it.
+    for (const char* matrix : {"1,1,-1,1", "1 1 -1 1"}) {
+        shown = s.menu.showPattern({100.0, matrix, false});
+        ASSERT_TRUE(shown) << matrix << ": " << shown.error().message;
+        EXPECT_EQ(s.pixelsOf(leed, 5), c2x2) << matrix;
+    }
 
-    EXPECT_FALSE(s.menu.showPattern({100.0, "(sqrt3 x sqrt3)R30", false}, error));
-    EXPECT_FALSE(error.empty());
+    shown = s.menu.showPattern({100.0, "(sqrt3 x sqrt3)R30", false});
+    ASSERT_FALSE(shown);
+    EXPECT_EQ(shown.error().message, "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface");
+    shown = s.menu.showPattern({100.0, "(1.5x1)", false});
+    ASSERT_FALSE(shown);
+    EXPECT_NE(shown.error().message.find("factor \"1.5\""), std::string::npos) << shown.error().message;
 
     // The window follows the surface; the hexagonal surface takes the root-three structure.
     s.menu.publish(Fcc111);
-    ASSERT_TRUE(s.menu.showPattern({60.0, "(sqrt3 x sqrt3)R30", false}, error)) << error;
+    shown = s.menu.showPattern({60.0, "(sqrt3 x sqrt3)R30", false});
+    ASSERT_TRUE(shown) << shown.error().message;
     EXPECT_GT(s.pixelsOf(leed, 5), 36);
     s.menu.publish(Fcc100); // c(2x2) is gone with the square surface: the clean pattern stays
     EXPECT_EQ(s.pixelsOf(leed, 5), 0);

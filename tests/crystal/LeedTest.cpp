@@ -2,6 +2,7 @@
 // lattice inside a disc of radius k.
 
 #include "crystal/Leed.h"
+#include "crystal/Superstructure.h"
 
 #include <gtest/gtest.h>
 
@@ -47,11 +48,11 @@ std::set<std::pair<double, double>> indexSet(const LeedPattern& p)
 
 IntMatrix2 wood(const char* text, Vec3 a, Vec3 b)
 {
-    std::string error;
-    const auto w = parseWoodNotation(text, error);
-    const auto m = w ? woodMatrix(*w, a, b, error) : std::nullopt;
-    EXPECT_TRUE(m) << text << ": " << error;
-    return m.value_or(IntMatrix2{});
+    const auto w = readSuperstructure(text, SuperstructureNotation::Wood);
+    EXPECT_TRUE(w) << text << ": " << w.error().message;
+    const auto m = w ? w->on(a, b) : w.error();
+    EXPECT_TRUE(m) << text << ": " << m.error().message;
+    return m ? *m : IntMatrix2{};
 }
 
 } // namespace
@@ -163,73 +164,6 @@ TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
     // The same lattice from another basis of it.
     EXPECT_EQ(indexSet(pattern(SquareA, SquareB, 150, IntMatrix2{1, 1, 0, 2})),
               indexSet(pattern(SquareA, SquareB, 150, IntMatrix2{1, 1, -1, 1})));
-}
-
-TEST(Leed, WoodNotationParsedAndRefused)
-{
-    struct Good {
-        const char* text;
-        bool centred;
-        double n, m, angle;
-    } good[] = {
-        {"p(2x1)", false, 2, 1, 0},
-        {"c(4 X 2)", true, 4, 2, 0},
-        {" 2x1 ", false, 2, 1, 0},
-        {"(sqrt(3)xsqrt3)R30", false, std::sqrt(3.0), std::sqrt(3.0), 30},
-        {"P(3√3 × 3√3) R -30.0 °", false, 3 * std::sqrt(3.0), 3 * std::sqrt(3.0), -30},
-    };
-    for (const Good& g : good) {
-        SCOPED_TRACE(g.text);
-        std::string error;
-        const auto w = parseWoodNotation(g.text, error);
-        ASSERT_TRUE(w) << error;
-        EXPECT_EQ(w->centred, g.centred);
-        EXPECT_DOUBLE_EQ(w->n.value(), g.n);
-        EXPECT_DOUBLE_EQ(w->m.value(), g.m);
-        EXPECT_EQ(w->angle, g.angle);
-    }
-    for (const char* bad : {"", "p(2y1)", "(2x1", "(0x1)", "(2x1)R", "(2x1)R400", "(2x1) extra", "c(2x)", "(1001x1)",
-                            "(sqrtx2)", "(2x1)\nR30", "q(2x1)"}) {
-        SCOPED_TRACE(bad);
-        std::string error;
-        EXPECT_FALSE(parseWoodNotation(bad, error));
-        EXPECT_NE(error.find("Wood notation"), std::string::npos) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
-    }
-    // Notations that are no superstructure of the substrate: the rotated vectors miss the lattice.
-    struct Refused {
-        const char* text;
-        Vec3 a, b;
-        const char* message;
-    } refused[] = {
-        {"(sqrt3 x sqrt3)R30", SquareA, SquareB,
-         "(sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface"},
-        {"(2x2)R45", SquareA, SquareB, "(2x2)R45 does not describe a superstructure of a square surface"},
-        {"c(3x3)", SquareA, SquareB, "c(3x3) does not describe a superstructure of a square surface"},
-        {"(√2×√2)R45", HexA, HexB, "(√2×√2)R45 does not describe a superstructure of a hexagonal surface"},
-        {"(√7×√7)R10", HexA, HexB, "(√7×√7)R10 does not describe a superstructure of a hexagonal surface"},
-    };
-    for (const Refused& r : refused) {
-        std::string error;
-        const auto w = parseWoodNotation(r.text, error);
-        ASSERT_TRUE(w) << error;
-        EXPECT_FALSE(woodMatrix(*w, r.a, r.b, error));
-        EXPECT_EQ(error, r.message);
-    }
-}
-
-TEST(Leed, MatrixParsed)
-{
-    std::string error;
-    EXPECT_EQ(parseSuperstructureMatrix("2 0 0 1", error), (IntMatrix2{2, 0, 0, 1}));
-    EXPECT_EQ(parseSuperstructureMatrix(" 1,1, -1 +1 ", error), (IntMatrix2{1, 1, -1, 1}));
-    for (const char* bad : {"", "1 2 3", "1 2 3 4 5", "1 2 2 4", "1 0 0 x", "1.5 0 0 1", "1001 0 0 1",
-                            "99999999999999999999 0 0 1", "1 0 0 1\n"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(parseSuperstructureMatrix(bad, error));
-        EXPECT_EQ(error.rfind("matrix", 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
-    }
 }
 
 TEST(Leed, DomainsFollowThePointGroup)
