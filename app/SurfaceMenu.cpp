@@ -528,10 +528,8 @@ platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const
     const int height = canvas->canvas().height();
     const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, width, height, crystal::surfaceTitle(spec));
     std::vector<uint32_t> palette(std::size_t(canvas->canvas().colourCount()), 0);
-    for (std::size_t i = 0; i < std::size(PatternRoles) && i < palette.size(); ++i) {
-        const uint32_t rgb = figure::leedColour(PatternRoles[i]);
-        palette[i] = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
-    }
+    for (std::size_t i = 0; i < std::size(PatternRoles) && i < palette.size(); ++i)
+        palette[i] = figure::leedColour(PatternRoles[i]).paletteValue();
     (void)canvas->remap_all_palette(palette);
     (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Background));
     (void)canvas->clear_screen(0);

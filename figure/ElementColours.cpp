@@ -7,9 +7,11 @@ namespace figure {
 
 namespace {
 
+using platform::Rgb;
+
 struct ElementEntry {
     std::string_view symbol;
-    uint32_t rgb; // 0xRRGGBB
+    uint32_t hex; // 0xRRGGBB
 };
 
 // Jmol element colours, jmol.sourceforge.net/jscolors, by atomic number from H (1) to Mt (109).
@@ -35,21 +37,16 @@ constexpr std::array<ElementEntry, 109> Table{{
     {"Mt", 0xEB0026},
 }};
 
-constexpr Rgb fromHex(uint32_t rgb)
-{
-    return {((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0};
-}
-
 } // namespace
 
 std::optional<Rgb> elementColour(std::string_view symbol)
 {
     for (const ElementEntry& e : Table)
         if (e.symbol == symbol)
-            return fromHex(e.rgb);
+            return Rgb::fromHex(e.hex);
     return std::nullopt;
 }
 
-Rgb unknownElementColour() { return fromHex(0x7f7f7f); }
+Rgb unknownElementColour() { return Rgb::fromHex(0x7f7f7f); }
 
 } // namespace figure

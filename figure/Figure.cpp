@@ -16,6 +16,7 @@ namespace figure {
 namespace {
 
 using crystal::Vec3;
+using platform::Rgb;
 
 // Sine and cosine of an angle in degrees, exact at the multiples of 90 degrees so that a
 // quarter turn maps the lattice onto itself without rounding.
@@ -62,11 +63,6 @@ private:
     SinCos m_tilt;
 };
 
-constexpr Rgb hex(uint32_t rgb)
-{
-    return {((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0};
-}
-
 // Distinct colours for planes and coordination numbers, easy to tell apart in print.
 constexpr std::array<uint32_t, 10> Qualitative{0x1F77B4, 0xFF7F0E, 0x2CA02C, 0xD62728, 0x9467BD,
                                                0x8C564B, 0xE377C2, 0xBCBD22, 0x17BECF, 0x393B79};
@@ -76,22 +72,16 @@ constexpr uint32_t BulkGrey = 0xB4B4B4;
 constexpr std::array<uint32_t, 10> ByCoordination{0x17BECF, 0x8C564B, 0xBCBD22, 0x9467BD, 0xD62728,
                                                   0xFF7F0E, 0xE377C2, 0xE6C229, 0x2CA02C, 0x1F77B4};
 
-Rgb planeColour(int plane) { return hex(Qualitative[static_cast<size_t>(plane) % Qualitative.size()]); }
+Rgb planeColour(int plane) { return Rgb::fromHex(Qualitative[static_cast<size_t>(plane) % Qualitative.size()]); }
 
 Rgb coordinationColour(int cn, int bulk)
 {
     if (cn >= bulk)
-        return hex(BulkGrey);
-    return hex(ByCoordination[static_cast<size_t>(std::max(cn, 0)) % ByCoordination.size()]);
+        return Rgb::fromHex(BulkGrey);
+    return Rgb::fromHex(ByCoordination[static_cast<size_t>(std::max(cn, 0)) % ByCoordination.size()]);
 }
 
 Rgb elementOrGrey(const std::string& symbol) { return elementColour(symbol).value_or(unknownElementColour()); }
-
-Rgb dimmed(Rgb c, double amount)
-{
-    const double k = 1.0 - amount;
-    return {c.r * k, c.g * k, c.b * k};
-}
 
 // Deeper planes are darkened by their depth below the top plane, in nearest-neighbour
 // distances, up to a limit that keeps the colour recognisable.
@@ -264,14 +254,14 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
             classesSeen.emplace(std::min(cn, bulk), base);
             break;
         }
-        const Rgb colour = dimmed(base, dimming(zTop - atom.position.z, nearestNeighbour));
+        const double shade = dimming(zTop - atom.position.z, nearestNeighbour);
         const Vec3 start = underTopPlane(atom.position);
         for (int ia = 0; ia < options.repeatA; ++ia)
             for (int ib = 0; ib < options.repeatB; ++ib) {
                 const Vec3 p =
                     start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b - Vec3{0.0, 0.0, zTop};
                 const Vec3 v = view.project(p);
-                scene.spheres.push_back({{v.x, v.y}, radius, v.z, colour, atom.plane, atom.species, cn});
+                scene.spheres.push_back({{v.x, v.y}, radius, v.z, base, shade, atom.plane, atom.species, cn});
             }
     }
     std::stable_sort(scene.spheres.begin(), scene.spheres.end(),

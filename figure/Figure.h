@@ -67,10 +67,11 @@ struct FigurePoint {
 // One atom as drawn.
 struct FigureSphere {
     FigurePoint centre;
-    double radius = 0.0; // Angstrom
-    double depth = 0.0;  // along the line of sight, larger is nearer the viewer
-    Rgb colour;          // the base colour, already dimmed for deeper planes
-    int plane = 0;       // 0 for the top plane
+    double radius = 0.0;  // Angstrom
+    double depth = 0.0;   // along the line of sight, larger is nearer the viewer
+    platform::Rgb colour; // the colour of the element, plane or coordination number
+    double shade = 0.0;   // 0 to 1: deeper planes are drawn darker, as colour times (1 - shade)
+    int plane = 0;        // 0 for the top plane
     int species = 0;
     int coordination = 0; // neighbours in the semi-infinite crystal (coordination colouring only)
 };
@@ -83,7 +84,7 @@ struct FigureAxis {
 
 // One entry of the colour key.
 struct LegendEntry {
-    Rgb colour;
+    platform::Rgb colour;
     std::string label;
 };
 

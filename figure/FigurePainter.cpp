@@ -18,17 +18,30 @@ namespace {
 // SVG and PDF pages are this wide; as vectors they scale freely.
 constexpr double VectorWidthPoints = 360.0;
 
-Rgb mix(Rgb c, Rgb d, double t) { return {c.r + (d.r - c.r) * t, c.g + (d.g - c.g) * t, c.b + (d.b - c.b) * t}; }
+using platform::UnitRgb;
+
+UnitRgb mix(UnitRgb c, UnitRgb d, double t)
+{
+    return {c.red + (d.red - c.red) * t, c.green + (d.green - c.green) * t, c.blue + (d.blue - c.blue) * t};
+}
+
+// A sphere's colour as drawn: darker by its shade.
+UnitRgb shaded(const FigureSphere& s)
+{
+    const UnitRgb c = s.colour.unit();
+    const double k = 1.0 - s.shade;
+    return {c.red * k, c.green * k, c.blue * k};
+}
 
 // A sphere lit from the upper left: a highlight, the colour itself, a darker rim.
-void paintSphere(cairo_t* cr, double cx, double cy, double r, Rgb c)
+void paintSphere(cairo_t* cr, double cx, double cy, double r, UnitRgb c)
 {
     cairo_pattern_t* shade = cairo_pattern_create_radial(cx - 0.38 * r, cy - 0.38 * r, 0.0, cx, cy, r);
-    const Rgb light = mix(c, {1.0, 1.0, 1.0}, 0.7);
-    const Rgb rim = mix(c, {0.0, 0.0, 0.0}, 0.55);
-    cairo_pattern_add_color_stop_rgb(shade, 0.0, light.r, light.g, light.b);
-    cairo_pattern_add_color_stop_rgb(shade, 0.45, c.r, c.g, c.b);
-    cairo_pattern_add_color_stop_rgb(shade, 1.0, rim.r, rim.g, rim.b);
+    const UnitRgb light = mix(c, {1.0, 1.0, 1.0}, 0.7);
+    const UnitRgb rim = mix(c, {0.0, 0.0, 0.0}, 0.55);
+    cairo_pattern_add_color_stop_rgb(shade, 0.0, light.red, light.green, light.blue);
+    cairo_pattern_add_color_stop_rgb(shade, 0.45, c.red, c.green, c.blue);
+    cairo_pattern_add_color_stop_rgb(shade, 1.0, rim.red, rim.green, rim.blue);
     cairo_set_source(cr, shade);
     cairo_new_path(cr);
     cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
@@ -47,7 +60,7 @@ public:
     {
         const double r = s.radius * m_scale;
         const int half = static_cast<int>(std::ceil(r)) + 1;
-        cairo_surface_t* sprite = get(s.colour, r, half);
+        cairo_surface_t* sprite = get(shaded(s), r, half);
         const double x = s.centre.x * m_scale - half;
         const double y = s.centre.y * m_scale - half;
         cairo_save(cr);
@@ -60,12 +73,12 @@ public:
 
 private:
     struct Entry {
-        Rgb colour;
+        UnitRgb colour;
         double radius;
         SurfacePtr sprite;
     };
 
-    cairo_surface_t* get(Rgb c, double r, int half)
+    cairo_surface_t* get(UnitRgb c, double r, int half)
     {
         for (const Entry& e : m_entries)
             if (e.colour == c && e.radius == r)
@@ -278,7 +291,7 @@ double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
             if (draw) {
                 double tx = cx;
                 if (item.entry) {
-                    paintSphere(cr, cx + 0.5 * s, baseline - 0.35 * s, 0.5 * s, item.entry->colour);
+                    paintSphere(cr, cx + 0.5 * s, baseline - 0.35 * s, 0.5 * s, item.entry->colour.unit());
                     tx += 1.3 * s;
                 }
                 cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
@@ -303,7 +316,7 @@ void paintScene(cairo_t* cr, const FigureScene& scene, double totalHeight, Sprit
         if (sprites)
             sprites->paint(cr, s);
         else
-            paintSphere(cr, s.centre.x, s.centre.y, s.radius, s.colour);
+            paintSphere(cr, s.centre.x, s.centre.y, s.radius, shaded(s));
     }
 
     if (scene.cellOutline.size() >= 3) {

@@ -13,20 +13,10 @@ namespace figure::cairo {
 
 namespace {
 
-struct Rgba {
-    double r, g, b;
-};
-
-Rgba rgb(LeedRole role)
-{
-    const uint32_t c = leedColour(role);
-    return {double((c >> 16) & 0xff) / 255.0, double((c >> 8) & 0xff) / 255.0, double(c & 0xff) / 255.0};
-}
-
 void setColour(cairo_t* cr, LeedRole role, double alpha = 1.0)
 {
-    const Rgba c = rgb(role);
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+    const platform::UnitRgb c = leedColour(role).unit();
+    cairo_set_source_rgba(cr, c.red, c.green, c.blue, alpha);
 }
 
 void outline(cairo_t* cr, const std::array<PicturePoint, 4>& corners)
@@ -70,11 +60,11 @@ void paint(cairo_t* cr, const LeedLayout& layout)
 
     for (const LeedSpotMark& s : layout.spots) {
         // A faint glow around each disc, as the phosphor shows it.
-        const Rgba col = rgb(s.role);
+        const platform::UnitRgb col = leedColour(s.role).unit();
         cairo_pattern_t* glow =
             cairo_pattern_create_radial(s.centre.x, s.centre.y, s.radius * 0.5, s.centre.x, s.centre.y, s.radius * 2.2);
-        cairo_pattern_add_color_stop_rgba(glow, 0.0, col.r, col.g, col.b, 0.45);
-        cairo_pattern_add_color_stop_rgba(glow, 1.0, col.r, col.g, col.b, 0.0);
+        cairo_pattern_add_color_stop_rgba(glow, 0.0, col.red, col.green, col.blue, 0.45);
+        cairo_pattern_add_color_stop_rgba(glow, 1.0, col.red, col.green, col.blue, 0.0);
         cairo_set_source(cr, glow);
         cairo_arc(cr, s.centre.x, s.centre.y, s.radius * 2.2, 0.0, 2.0 * std::numbers::pi);
         cairo_fill(cr);

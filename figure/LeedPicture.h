@@ -4,6 +4,7 @@
 // the same layout can be painted with Cairo (PNG, SVG) or onto an indexed canvas.
 
 #include "crystal/Leed.h"
+#include "platform/Colour.h"
 
 #include <array>
 #include <cstdint>
@@ -27,22 +28,21 @@ enum class LeedRole {
     Label, // beam indices and the caption
 };
 
-// The colour of a role as 0xRRGGBB: a dark screen, green substrate beams, amber superstructure
-// beams.
-constexpr uint32_t leedColour(LeedRole role)
+// The colour of a role: a dark screen, green substrate beams, amber superstructure beams.
+constexpr platform::Rgb leedColour(LeedRole role)
 {
     switch (role) {
-    case LeedRole::Background: return 0x0a0d0b;
-    case LeedRole::Screen: return 0x14231a;
-    case LeedRole::ScreenRim: return 0x4f6a58;
-    case LeedRole::Specular: return 0xf2fff2;
-    case LeedRole::Substrate: return 0x6dff7a;
-    case LeedRole::Superstructure: return 0xffb22e;
-    case LeedRole::SubstrateCell: return 0x3f9a55;
-    case LeedRole::SuperstructureCell: return 0xa8782a;
-    case LeedRole::Label: return 0xc8d6cc;
+    case LeedRole::Background: return platform::Rgb::fromHex(0x0a0d0b);
+    case LeedRole::Screen: return platform::Rgb::fromHex(0x14231a);
+    case LeedRole::ScreenRim: return platform::Rgb::fromHex(0x4f6a58);
+    case LeedRole::Specular: return platform::Rgb::fromHex(0xf2fff2);
+    case LeedRole::Substrate: return platform::Rgb::fromHex(0x6dff7a);
+    case LeedRole::Superstructure: return platform::Rgb::fromHex(0xffb22e);
+    case LeedRole::SubstrateCell: return platform::Rgb::fromHex(0x3f9a55);
+    case LeedRole::SuperstructureCell: return platform::Rgb::fromHex(0xa8782a);
+    case LeedRole::Label: return platform::Rgb::fromHex(0xc8d6cc);
     }
-    return 0xffffff;
+    return platform::Rgb::fromHex(0xffffff);
 }
 
 // A point of the picture in pixels: x to the right, y downwards, (0, 0) the top left corner.

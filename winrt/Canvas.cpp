@@ -359,9 +359,9 @@ const std::array<uint8_t, 256>& Canvas::matchTable(std::span<const Rgb> table)
     // entry the full search picks too: only the other colours need the search.
     std::unordered_map<uint32_t, uint8_t> exact;
     for (size_t i = m_palette.size(); i-- > 0;)
-        exact[m_palette[i].toColorRef()] = uint8_t(i);
+        exact[m_palette[i].paletteValue()] = uint8_t(i);
     for (size_t i = 0; i < table.size() && i < toPalette.size(); ++i) {
-        const auto found = exact.find(table[i].toColorRef());
+        const auto found = exact.find(table[i].paletteValue());
         toPalette[i] = found != exact.end() ? found->second : nearestIndex(table[i], m_palette);
     }
     return toPalette;
@@ -395,7 +395,7 @@ CanvasResult Canvas::put_image(int16_t x, int16_t y, std::span<const uint8_t> im
         } else {
             std::unordered_map<uint32_t, uint8_t> matched;
             for (size_t i = 0; i < source.size(); ++i) {
-                uint32_t key = bmp.pixels[i].toColorRef();
+                uint32_t key = bmp.pixels[i].paletteValue();
                 auto it = matched.find(key);
                 if (it == matched.end())
                     it = matched.emplace(key, nearestIndex(bmp.pixels[i], m_palette)).first;
@@ -649,7 +649,7 @@ CanvasResult Canvas::remap_all_palette(std::span<const uint32_t> colours)
     if (colours.size() < size_t(m_colourCount))
         return {status::invalid, -1, {}};
     for (int i = 0; i < m_colourCount; ++i) {
-        m_palette[size_t(i)] = Rgb::fromColorRef(colours[size_t(i)]);
+        m_palette[size_t(i)] = Rgb::fromPaletteValue(colours[size_t(i)]);
         m_noCollapse[size_t(i)] = 1;
     }
     m_tableMatches.clear();

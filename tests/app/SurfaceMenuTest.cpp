@@ -4,6 +4,7 @@
 #include "app/DialogTemplates.h"
 #include "app/SurfaceDialogTemplates.h"
 #include "app/SurfaceMenu.h"
+#include "figure/LeedPicture.h"
 #include "platform/headless/HeadlessDialogHost.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/Canvas.h"
@@ -156,10 +157,14 @@ TEST(SurfaceMenu, ThePatternShowsSpotsAndRefusesASuperstructureTheSurfaceCannotT
     ASSERT_TRUE(shown) << shown.error().message;
     const int32_t leed = s.menu.patternWindow();
     ASSERT_GE(leed, 0);
-    // Entries 3, 4 and 5 hold the specular, substrate and superstructure beams.
+    // Entries 3, 4 and 5 hold the specular, substrate and superstructure beams, in their colours.
     EXPECT_GE(s.pixelsOf(leed, 3), 36) << "the (0 0) beam: a disc at least 6 pixels across";
     EXPECT_GT(s.pixelsOf(leed, 4), 4 * 36);
     EXPECT_EQ(s.pixelsOf(leed, 5), 0);
+    const winrt::Canvas& canvas = s.windows.windowCanvas(leed)->canvas();
+    EXPECT_EQ(canvas.paletteEntry(3), figure::leedColour(figure::LeedRole::Specular));
+    EXPECT_EQ(canvas.paletteEntry(4), figure::leedColour(figure::LeedRole::Substrate));
+    EXPECT_EQ(canvas.paletteEntry(5), figure::leedColour(figure::LeedRole::Superstructure));
 
     shown = s.menu.showPattern({100.0, "c(2x2)", false});
     ASSERT_TRUE(shown) << shown.error().message;

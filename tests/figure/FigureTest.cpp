@@ -4,6 +4,7 @@
 #include "figure/Figure.h"
 
 #include "crystal/Material.h"
+#include "tests/platform/PngRead.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +71,7 @@ TEST(ElementColours, JmolTableHoldsEveryPresetElement)
     for (const auto& row : rows) {
         const auto c = figure::elementColour(row.symbol);
         ASSERT_TRUE(c) << row.symbol;
-        EXPECT_EQ(std::lround(c->r * 255) << 16 | std::lround(c->g * 255) << 8 | std::lround(c->b * 255), row.rgb)
-            << row.symbol;
+        EXPECT_EQ(c->hex(), row.rgb) << row.symbol;
     }
     EXPECT_FALSE(figure::elementColour("CU"));
     EXPECT_FALSE(figure::elementColour("Xx"));
@@ -129,13 +129,13 @@ TEST(FigureScene, DefaultSizeAndDeeperPlanesDimmed)
     const FigureScene s = scene(surface("Cu", {1, 0, 0}), {});
     const auto top = std::count_if(s.spheres.begin(), s.spheres.end(), [](const auto& p) { return p.plane == 0; });
     EXPECT_EQ(top, 12 * 10);
-    const auto brightness = [](const figure::Rgb& c) { return c.r + c.g + c.b; };
     const auto cu = *figure::elementColour("Cu");
     for (const auto& p : s.spheres) {
+        EXPECT_EQ(p.colour, cu);
         if (p.plane == 0) {
-            EXPECT_EQ(p.colour, cu);
+            EXPECT_EQ(p.shade, 0.0);
         } else {
-            EXPECT_LT(brightness(p.colour), brightness(cu));
+            EXPECT_GT(p.shade, 0.0);
         }
     }
 }
@@ -324,6 +324,28 @@ TEST(FigureFiles, VectorWithoutRasterAndPngOfTheAskedWidth)
         EXPECT_EQ(bigEndian(png, 16), uint32_t(width));
         EXPECT_EQ(bigEndian(png, 20), uint32_t(std::ceil(figure::figureHeight(s, width))));
     }
+}
+
+// Spheres are painted darker by their shade: two of one colour side by side, the second shaded.
+TEST(FigureFiles, ShadedSpheresArePaintedDarker)
+{
+    FigureScene s;
+    s.width = 4.0;
+    s.height = 2.0;
+    const platform::Rgb cu = *figure::elementColour("Cu");
+    s.spheres.push_back({{1.0, 1.0}, 0.8, 0.0, cu, 0.0});
+    s.spheres.push_back({{3.0, 1.0}, 0.8, 0.0, cu, 0.5});
+    const int height = int(std::ceil(figure::figureHeight(s, 400)));
+    const std::string png = render(s, FigureFormat::Png, 400);
+    const auto rgb =
+        platform::test::decodeRgb(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()), 400, height);
+    ASSERT_FALSE(rgb.empty());
+    // 100 pixels to the Angstrom: the centres at (100, 100) and (300, 100).
+    const auto brightness = [&](int x, int y) {
+        const std::size_t at = 3 * (std::size_t(y) * 400 + std::size_t(x));
+        return int(rgb[at]) + rgb[at + 1] + rgb[at + 2];
+    };
+    EXPECT_LT(brightness(300, 100), brightness(100, 100) * 3 / 4);
 }
 
 } // namespace

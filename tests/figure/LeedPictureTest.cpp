@@ -103,14 +103,14 @@ TEST(LeedPicture, PngAndSvgFiles)
     const unsigned char* px = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
     auto pixel = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(px + y * stride + 4 * x) & 0xffffff; };
-    EXPECT_EQ(pixel(150, 100), leedColour(LeedRole::Specular));
-    EXPECT_EQ(pixel(299, 199), leedColour(LeedRole::Background));
+    EXPECT_EQ(pixel(150, 100), leedColour(LeedRole::Specular).hex());
+    EXPECT_EQ(pixel(299, 199), leedColour(LeedRole::Background).hex());
     // The substrate's (1 0) beam green, the superstructure's (1/2 1/2) amber, as the key says.
     const double step = 2 * std::numbers::pi / A * l.screenRadius / c2x2.waveNumber; // |a*| on the screen
     const uint32_t substrate = pixel(int(l.centre.x + step), int(l.centre.y));
     const uint32_t superstructure = pixel(int(l.centre.x + step / 2), int(l.centre.y - step / 2));
-    EXPECT_EQ(substrate, leedColour(LeedRole::Substrate));
-    EXPECT_EQ(superstructure, leedColour(LeedRole::Superstructure));
+    EXPECT_EQ(substrate, leedColour(LeedRole::Substrate).hex());
+    EXPECT_EQ(superstructure, leedColour(LeedRole::Superstructure).hex());
     EXPECT_GT(substrate >> 8 & 0xff, substrate >> 16 & 0xff);
     EXPECT_GT(superstructure >> 16 & 0xff, superstructure >> 8 & 0xff);
     cairo_surface_destroy(image);

@@ -18,7 +18,7 @@ uint32_t u32(std::span<const uint8_t> b, size_t at)
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
 
-Rgb paletteColour(int index) { return Rgb::fromColorRef(render::kApplicationPalette[size_t(index)]); }
+Rgb paletteColour(int index) { return Rgb::fromPaletteValue(render::kApplicationPalette[size_t(index)]); }
 
 const platform::BuiltinGlyphs& glyphs()
 {

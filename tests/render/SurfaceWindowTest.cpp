@@ -103,7 +103,7 @@ std::vector<Rgb> applicationPalette()
 {
     std::vector<Rgb> p;
     for (uint32_t c : render::kApplicationPalette)
-        p.push_back(Rgb::fromColorRef(c));
+        p.push_back(Rgb::fromPaletteValue(c));
     return p;
 }
 

@@ -59,7 +59,7 @@ TEST(BitmapFile, WholeCanvasAtEightBits)
     for (size_t at = 38; at < 54; at += 4)
         EXPECT_EQ(u32(file, at), 0u);
     for (size_t i = 0; i < 256; ++i) {
-        Rgb p = Rgb::fromColorRef(pal[i]);
+        Rgb p = Rgb::fromPaletteValue(pal[i]);
         ASSERT_EQ(file[54 + 4 * i], p.blue);
         ASSERT_EQ(file[55 + 4 * i], p.green);
         ASSERT_EQ(file[56 + 4 * i], p.red);

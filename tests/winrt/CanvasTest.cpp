@@ -126,7 +126,7 @@ TEST(CanvasPalette, RemapFailsOnSmallPalettes)
     auto c = makeCanvas(4, 4, 21);
     EXPECT_EQ(c->remap_all_palette(std::span(pal).first(21)), 0);
     EXPECT_EQ(graphicsStatus(), status::ok);
-    EXPECT_EQ(c->canvas().paletteEntry(20), Rgb::fromColorRef(pal[20]));
+    EXPECT_EQ(c->canvas().paletteEntry(20), Rgb::fromPaletteValue(pal[20]));
 }
 
 // The picture already drawn takes the new colours: indices stay, nothing is redrawn.

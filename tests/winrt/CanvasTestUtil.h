@@ -78,7 +78,7 @@ inline std::vector<Rgb> asRgb(const std::vector<uint32_t>& colours)
 {
     std::vector<Rgb> out;
     for (uint32_t c : colours)
-        out.push_back(Rgb::fromColorRef(c));
+        out.push_back(Rgb::fromPaletteValue(c));
     return out;
 }
 
