@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "dialogs/Dialog.h"
 #include "figure/Figure.h"
+#include "figure/IndexedCanvas.h"
 #include "figure/LeedPicture.h"
 #include "winrt/WindowCanvas.h"
 
@@ -330,27 +331,48 @@ std::string latticeText(geometry::LatticeKind lattice)
     return "";
 }
 
-// The LEED window's colours, one palette entry per role of the picture.
-constexpr figure::LeedRole PatternRoles[] = {
-    figure::LeedRole::Background,    figure::LeedRole::Screen,
-    figure::LeedRole::ScreenRim,     figure::LeedRole::Specular,
-    figure::LeedRole::Substrate,     figure::LeedRole::Superstructure,
-    figure::LeedRole::SubstrateCell, figure::LeedRole::SuperstructureCell,
-    figure::LeedRole::Label,
-};
-
-int16_t roleIndex(figure::LeedRole role)
-{
-    for (std::size_t i = 0; i < std::size(PatternRoles); ++i)
-        if (PatternRoles[i] == role)
-            return int16_t(i);
-    return 0;
-}
-
 constexpr int PatternColumns = 56; // 8 x 14 cells: a 448 x 448 picture
 constexpr int PatternRows = 32;
 constexpr int PatternCellWidth = 8;
 constexpr int PatternCellHeight = 14;
+
+// The pattern window's canvas as the LEED painter draws on it.
+class PatternCanvas final : public figure::IndexedCanvas {
+public:
+    explicit PatternCanvas(winrt::WindowCanvas& canvas) : m_canvas(canvas) {}
+
+    platform::Size size() const override { return {m_canvas.canvas().width(), m_canvas.canvas().height()}; }
+    // The grid the window was configured with.
+    figure::TextGrid textGrid() const override { return {PatternColumns, PatternCellWidth, PatternCellHeight}; }
+
+    void setPalette(std::span<const platform::Rgb> colours) override
+    {
+        std::vector<uint32_t> palette(std::size_t(m_canvas.canvas().colourCount()), 0);
+        for (std::size_t i = 0; i < colours.size() && i < palette.size(); ++i)
+            palette[i] = colours[i].paletteValue();
+        (void)m_canvas.remap_all_palette(palette);
+    }
+    void clear(uint8_t index) override
+    {
+        (void)m_canvas.setBackgroundColour(index);
+        (void)m_canvas.clear_screen(0);
+    }
+    void fillEllipse(platform::Rect box, uint8_t index) override
+    {
+        (void)m_canvas.set_colour(index);
+        (void)m_canvas.draw_ellipse(3, int16_t(box.x), int16_t(box.y), int16_t(box.right()), int16_t(box.bottom()));
+    }
+    void writeText(int row, int column, std::string_view text, uint8_t ink, uint8_t paper) override
+    {
+        (void)m_canvas.setTextColour(ink);
+        (void)m_canvas.setBackgroundColour(paper);
+        m_canvas.setTextPosition(int16_t(row), int16_t(column));
+        m_canvas.out_text(text);
+    }
+
+private:
+    winrt::WindowCanvas& m_canvas;
+};
 
 } // namespace
 
@@ -524,43 +546,8 @@ platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const
     auto canvas = m_windows.windowCanvas(m_patternWindow.load());
     if (!canvas)
         return platform::fail("no window for the pattern");
-    const int width = canvas->canvas().width();
-    const int height = canvas->canvas().height();
-    const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, width, height, crystal::surfaceTitle(spec));
-    std::vector<uint32_t> palette(std::size_t(canvas->canvas().colourCount()), 0);
-    for (std::size_t i = 0; i < std::size(PatternRoles) && i < palette.size(); ++i)
-        palette[i] = figure::leedColour(PatternRoles[i]).paletteValue();
-    (void)canvas->remap_all_palette(palette);
-    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Background));
-    (void)canvas->clear_screen(0);
-    const auto disc = [&](figure::PicturePoint centre, double radius, figure::LeedRole role) {
-        (void)canvas->set_colour(roleIndex(role));
-        (void)canvas->draw_ellipse(3, int16_t(std::lround(centre.x - radius)), int16_t(std::lround(centre.y - radius)),
-                                   int16_t(std::lround(centre.x + radius)), int16_t(std::lround(centre.y + radius)));
-    };
-    disc(layout.centre, layout.screenRadius + 1.0, figure::LeedRole::ScreenRim);
-    disc(layout.centre, layout.screenRadius - 1.0, figure::LeedRole::Screen);
-    for (const auto& spot : layout.spots)
-        disc(spot.centre, std::max(spot.radius, 3.0), spot.role);
-    // Labels in the character cell right of each spot's label origin, on the screen's colour.
-    (void)canvas->setTextColour(roleIndex(figure::LeedRole::Label));
-    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Screen));
-    for (const auto& spot : layout.spots) {
-        if (!spot.label)
-            continue;
-        const int column = int(std::ceil(spot.label->origin.x / PatternCellWidth)) + 1;
-        const int row = int(std::floor(spot.label->origin.y / PatternCellHeight));
-        if (row < 1 || column < 1 || column + int(spot.label->text.size()) > PatternColumns)
-            continue;
-        canvas->setTextPosition(int16_t(row), int16_t(column));
-        canvas->out_text(spot.label->text);
-    }
-    (void)canvas->setBackgroundColour(roleIndex(figure::LeedRole::Background));
-    int row = 1;
-    for (const auto& line : layout.caption) {
-        canvas->setTextPosition(int16_t(row++), 1);
-        canvas->out_text(line.text);
-    }
+    PatternCanvas painted(*canvas);
+    figure::paintLeedPattern(*pattern, crystal::surfaceTitle(spec), painted);
     return {};
 }
 

@@ -15,7 +15,8 @@
 
 namespace figure {
 
-// What each part of the picture is drawn as; a painter maps each role to one colour.
+// What each part of the picture is drawn as; a painter maps each role to one colour. On an
+// indexed canvas, the palette entry of a role is its value.
 enum class LeedRole {
     Background,     // outside the screen
     Screen,         // the screen's disc
@@ -27,6 +28,9 @@ enum class LeedRole {
     SuperstructureCell,
     Label, // beam indices and the caption
 };
+
+// How many roles there are.
+constexpr int LeedRoleCount = int(LeedRole::Label) + 1;
 
 // The colour of a role: a dark screen, green substrate beams, amber superstructure beams.
 constexpr platform::Rgb leedColour(LeedRole role)
@@ -97,6 +101,14 @@ std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path);
 // The picture's file bytes painted with Cairo (PNG: 24-bit, width x height pixels; SVG:
 // width x height points, all vector). Nothing, with error set, when Cairo fails.
 std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error);
+
+class IndexedCanvas;
+
+// Lays the pattern out on the whole canvas and paints it there: each role in the palette entry
+// of its value, the discs at least 6 pixels across, the labels and the caption (title, if not
+// empty, then the energy) in the canvas's character cells, each label in the cell right of its
+// place in the layout and left out where it would not fit in the grid.
+void paintLeedPattern(const crystal::LeedPattern& pattern, std::string_view title, IndexedCanvas& canvas);
 
 // Paints and writes the picture whole or not at all. Returns false with error one line.
 bool writeLeedPicture(const std::string& path, const LeedLayout& layout, std::string& error);
