@@ -603,10 +603,10 @@ bool DialogLoad(std::int32_t resourceId, Dialog& dialog, DialogRuntime& runtime)
     const auto bytes = runtime.resources().dialogTemplate(resourceId);
     if (!bytes)
         return false;
-    ParsedTemplate parsed = parseDialogTemplate(*bytes);
+    auto parsed = parseDialogTemplate(*bytes);
     if (!parsed)
         return false;
-    auto dialogTemplate = std::make_shared<const DialogTemplate>(std::move(*parsed.value));
+    auto dialogTemplate = std::make_shared<const DialogTemplate>(std::move(parsed).value());
     const std::vector<TemplateItem>& items = dialogTemplate->items;
 
     std::vector<DialogControl> controls;

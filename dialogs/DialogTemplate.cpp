@@ -92,16 +92,15 @@ const char* describe(TemplateError error)
     return "unknown template error";
 }
 
-ParsedTemplate parseDialogTemplate(std::span<const std::uint8_t> bytes)
+platform::Result<DialogTemplate> parseDialogTemplate(std::span<const std::uint8_t> bytes)
 {
-    ParsedTemplate result;
+    const platform::Error truncated{describe(TemplateError::Truncated)};
     Reader r(bytes);
     DialogTemplate t;
 
     // The extended layout starts with the words 1 and 0xFFFF where the style would be.
     if (bytes.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0xFF && bytes[3] == 0xFF) {
-        result.error = TemplateError::ExtendedTemplate;
-        return result;
+        return platform::fail(describe(TemplateError::ExtendedTemplate));
     }
 
     t.style = r.u32();
@@ -119,11 +118,11 @@ ParsedTemplate parseDialogTemplate(std::span<const std::uint8_t> bytes)
         t.fontName = r.string16();
     }
     if (!r.ok())
-        return result;
+        return truncated;
 
     // Each item takes at least 18 bytes; a count that cannot fit is refused before reserving.
     if (itemCount > bytes.size() / 18)
-        return result;
+        return truncated;
     t.items.reserve(itemCount);
     for (std::uint16_t i = 0; i < itemCount; ++i) {
         r.alignTo4();
@@ -143,11 +142,10 @@ ParsedTemplate parseDialogTemplate(std::span<const std::uint8_t> bytes)
         if (item.creationDataSize > 2)
             r.skip(item.creationDataSize - 2u);
         if (!r.ok())
-            return result;
+            return truncated;
         t.items.push_back(std::move(item));
     }
-    result.value = std::move(t);
-    return result;
+    return t;
 }
 
 } // namespace dialogs

@@ -12,6 +12,8 @@
 // A name-or-ordinal is 0xFFFF followed by a 16-bit ordinal, or a zero-terminated string of
 // 16-bit characters (a lone 0 is the empty string). Positions and sizes are in dialog units.
 
+#include "platform/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -138,14 +140,8 @@ enum class TemplateError {
 
 const char* describe(TemplateError error);
 
-// The outcome of parsing: a template or the reason it failed.
-struct ParsedTemplate {
-    std::optional<DialogTemplate> value;
-    TemplateError error = TemplateError::Truncated;
-    explicit operator bool() const { return value.has_value(); }
-};
-
-// Reads a whole template; never reads outside bytes.
-[[nodiscard]] ParsedTemplate parseDialogTemplate(std::span<const std::uint8_t> bytes);
+// Reads a whole template, or fails with the describe() text of the reason; never reads outside
+// bytes.
+platform::Result<DialogTemplate> parseDialogTemplate(std::span<const std::uint8_t> bytes);
 
 } // namespace dialogs

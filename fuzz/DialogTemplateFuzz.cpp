@@ -10,7 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const auto parsed = dialogs::parseDialogTemplate({data, size});
     // Every item takes at least 18 bytes of the input.
-    if (parsed.value && parsed.value->items.size() * 18 > size)
+    if (parsed && parsed->items.size() * 18 > size)
+        std::abort();
+    if (!parsed && parsed.error().message.empty())
         std::abort();
     return 0;
 }

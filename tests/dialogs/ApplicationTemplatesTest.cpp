@@ -55,9 +55,9 @@ TEST(ApplicationTemplateHeaders, CaptionsPositionsStylesAndFonts)
         {app::AboutTemplate, "About FACETOR", 100, 100, 189, 116, false, 4},
     };
     for (const Case& c : cases) {
-        const ParsedTemplate parsed = parseDialogTemplate(c.bytes);
+        const auto parsed = parseDialogTemplate(c.bytes);
         ASSERT_TRUE(parsed);
-        const DialogTemplate& t = *parsed.value;
+        const DialogTemplate& t = parsed.value();
         SCOPED_TRACE(c.caption);
         EXPECT_EQ(t.title.name, c.caption);
         EXPECT_EQ(t.x, c.x);
@@ -99,7 +99,7 @@ TEST_F(ApplicationTemplates, ViewDialogRecords)
 
     // The template's control styles: the invisible Cancel button, the multi-line default
     // button, the bars' directions.
-    const DialogTemplate t = *parseDialogTemplate(app::ViewTemplate).value;
+    const DialogTemplate t = parseDialogTemplate(app::ViewTemplate).value();
     EXPECT_EQ(t.items[1].style & s::Visible, 0u);
     EXPECT_EQ(t.items[4].style & (s::ButtonTypeMask | s::ButtonMultiLine | s::ButtonCentre),
               s::DefaultPushButton | s::ButtonMultiLine | s::ButtonCentre);
@@ -154,7 +154,7 @@ TEST_F(ApplicationTemplates, AboutDialogRecords)
              true},
             {K::StaticText, 65535, "The program runs best on Windows 95\nWindows NT gives errors on printing", true},
         });
-    const DialogTemplate t = *parseDialogTemplate(app::AboutTemplate).value;
+    const DialogTemplate t = parseDialogTemplate(app::AboutTemplate).value();
     EXPECT_EQ(t.items[1].style & 0xF, s::StaticIcon);
     EXPECT_EQ(t.items[2].style & 0xF, s::StaticCentre);
 }

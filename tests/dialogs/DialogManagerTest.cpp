@@ -26,7 +26,7 @@ TEST(DialogLayout, DialogUnitsRoundHalfAwayFromZero)
 
 TEST(DialogLayout, TheApplicationsDialogs)
 {
-    const platform::DialogLayout surface = buildDialogLayout(*parseDialogTemplate(app::SurfaceTemplate).value);
+    const platform::DialogLayout surface = buildDialogLayout(parseDialogTemplate(app::SurfaceTemplate).value());
     EXPECT_EQ(surface.caption, "What Surface Do You Want To Draw?");
     EXPECT_EQ(surface.rect, (platform::Rect{150, 163, 279, 154}));
     EXPECT_TRUE(surface.titleBar && surface.closeBox);
@@ -45,12 +45,12 @@ TEST(DialogLayout, TheApplicationsDialogs)
     EXPECT_FALSE(surface.controls[9].tabStop);
     EXPECT_FALSE(surface.controls[10].visible); // the invisible Cancel
 
-    const platform::DialogLayout view = buildDialogLayout(*parseDialogTemplate(app::ViewTemplate).value);
+    const platform::DialogLayout view = buildDialogLayout(parseDialogTemplate(app::ViewTemplate).value());
     EXPECT_FALSE(view.closeBox);
     EXPECT_TRUE(view.controls[4].multiLine && view.controls[4].isDefault);
     EXPECT_TRUE(view.controls[11].vertical && view.controls[11].keepsArrows);
     EXPECT_EQ(view.controls[11].type, ControlType::ScrollBar);
-    const platform::DialogLayout about = buildDialogLayout(*parseDialogTemplate(app::AboutTemplate).value);
+    const platform::DialogLayout about = buildDialogLayout(parseDialogTemplate(app::AboutTemplate).value());
     EXPECT_EQ(about.controls[1].type, ControlType::Icon);
     EXPECT_EQ(about.controls[1].rect.width, IconSize);
     EXPECT_EQ(about.controls[2].align, platform::TextAlign::Centre);
@@ -94,7 +94,7 @@ private:
 // Runs the manager over a template of controls on host; the recorder ends on a command from 2.
 Strings managed(Host& host, std::vector<dialogs::ControlSpec> controls)
 {
-    const DialogTemplate t = *parseDialogTemplate(templateOf(std::move(controls))).value;
+    const DialogTemplate t = parseDialogTemplate(templateOf(std::move(controls))).value();
     const platform::DialogLayout layout = buildDialogLayout(t);
     Recorder events(host, 2);
     DialogManager manager(host, t, layout, events);

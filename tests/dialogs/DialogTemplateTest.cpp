@@ -42,9 +42,9 @@ TEST(DialogTemplateBuilder, WritesTheBinaryLayoutByteForByte)
 TEST(DialogTemplateParser, ReadsWhatTheBuilderWrote)
 {
     const auto bytes = dialogs::buildDialogTemplate(Small);
-    const ParsedTemplate parsed = parseDialogTemplate(bytes);
+    const auto parsed = parseDialogTemplate(bytes);
     ASSERT_TRUE(parsed);
-    const DialogTemplate& t = *parsed.value;
+    const DialogTemplate& t = parsed.value();
     EXPECT_EQ(t.style, s::Popup | s::Caption | s::SetFont);
     EXPECT_EQ(t.x, 1);
     EXPECT_EQ(t.y, 2);
@@ -86,9 +86,9 @@ TEST(DialogTemplateParser, NamesOrdinalsWideCharactersAndCreationData)
                                              0, 0, 0, 6,    0, 0xFF, 0xFF, 0x81, 0, 0, 0, 0, 0};
     b.insert(b.end(), item2.begin(), item2.end());
 
-    const ParsedTemplate parsed = parseDialogTemplate(b);
+    const auto parsed = parseDialogTemplate(b);
     ASSERT_TRUE(parsed);
-    const DialogTemplate& t = *parsed.value;
+    const DialogTemplate& t = parsed.value();
     EXPECT_EQ(t.menu.ordinal, std::optional<std::uint16_t>(3));
     EXPECT_EQ(t.title.name, "A");
     ASSERT_EQ(t.items.size(), 2u);
@@ -108,15 +108,15 @@ TEST(DialogTemplateParser, RefusesTruncatedExtendedAndOverlongTemplates)
     for (const std::span<const std::uint8_t>* full = std::begin(templates); full != std::end(templates); ++full) {
         for (std::size_t n = 0; n < full->size(); ++n) {
             const std::vector<std::uint8_t> prefix(full->begin(), full->begin() + static_cast<std::ptrdiff_t>(n));
-            const ParsedTemplate parsed = parseDialogTemplate(prefix);
+            const auto parsed = parseDialogTemplate(prefix);
             EXPECT_FALSE(parsed) << "prefix of " << n << " bytes";
-            EXPECT_EQ(parsed.error, TemplateError::Truncated);
+            EXPECT_EQ(parsed.error().message, describe(TemplateError::Truncated));
         }
         EXPECT_TRUE(parseDialogTemplate(std::vector<std::uint8_t>(full->begin(), full->end())));
     }
 
     const std::vector<std::uint8_t> extended = {1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(parseDialogTemplate(extended).error, TemplateError::ExtendedTemplate);
+    EXPECT_EQ(parseDialogTemplate(extended).error().message, describe(TemplateError::ExtendedTemplate));
 
     // A header claiming 65535 items with none present.
     std::vector<std::uint8_t> many = {0, 0, 0, 0x80, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};

@@ -236,7 +236,7 @@ bool waitLines(const Recorder& r, std::size_t n)
 // The layout of a template.
 DialogLayout layoutOf(std::span<const std::uint8_t> bytes)
 {
-    return dialogs::buildDialogLayout(*dialogs::parseDialogTemplate(bytes).value);
+    return dialogs::buildDialogLayout(dialogs::parseDialogTemplate(bytes).value());
 }
 
 TEST(QtDialogHostTest, AboutBoxLayoutFocusAndKeys)
