@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -127,6 +128,14 @@ Result<void> checkInput(const BulkCrystal& bulk, double tolerance)
     const double volume = dot(bulk.cell[0], cross(bulk.cell[1], bulk.cell[2]));
     if (!(volume > 0.0) || !std::isfinite(volume))
         return fail("the cell vectors must span a right-handed cell of some volume");
+    double longest = 0.0, thinnest = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 3; ++i) {
+        longest = std::max(longest, norm(bulk.cell[i]));
+        thinnest = std::min(thinnest, volume / norm(cross(bulk.cell[(i + 1) % 3], bulk.cell[(i + 2) % 3])));
+    }
+    if (!(longest <= MaxSymmetryCellAspect * thinnest))
+        return fail("the cell is too thin for its length: its longest vector is more than "
+                    + shortest(MaxSymmetryCellAspect) + " times the least distance between opposite faces");
     if (bulk.sites.empty())
         return fail("the cell holds no atom");
     if (bulk.sites.size() > MaxSymmetrySites)

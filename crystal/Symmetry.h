@@ -29,13 +29,20 @@ namespace crystal {
 // (0.333 for 1/3 is 0.001 Angstrom off in a 3 Angstrom cell, 0.005 in a 15 Angstrom one), and
 // relaxed cells carry force noise of a few 0.001 Angstrom, so 0.001 would lower the group of
 // many real files; it matches the distance under which the readers merge two atoms into one
-// (SiteMergeDistance), so no two atoms of a checked crystal are too close for the search.
+// (SiteMergeDistance), so no two atoms of a checked crystal are too close for the search. The
+// search fixes each candidate translation on one atom and compares the others with it, so
+// displacements add up: atoms within a fifth of this of their ideal places keep the group.
 inline constexpr double SymmetryTolerance = 0.01;
 static_assert(SymmetryTolerance <= SiteMergeDistance);
 
 // Cells with more atoms are refused: the search takes time growing as the square of the atoms
 // (about 3 s for 8000) and a supercell carries every operation once per copy.
 inline constexpr std::size_t MaxSymmetrySites = 10000;
+
+// Cells whose longest vector is more times than this the least distance between two opposite
+// faces are refused: such needles and slivers (no real cell comes near) keep the search busy for
+// many seconds.
+inline constexpr double MaxSymmetryCellAspect = 1e4;
 
 // One operation of the space group (see the conventions above). translation in [0, 1).
 struct SymmetryOperation {
@@ -62,8 +69,8 @@ struct CrystalSymmetry {
     std::vector<SymmetryOperation> operations;
     // For each site of the given crystal, the index of the first site symmetry-equivalent to it.
     std::vector<std::size_t> equivalentSites;
-    // A primitive cell of the crystal (right-handed, origin as given), its sites from the given
-    // ones.
+    // A primitive cell of the crystal, right-handed, with the given origin: the given cell itself
+    // when it is primitive, else spglib's, its sites the given ones re-expressed.
     BulkCrystal primitive;
     // The standard conventional cell (as the International Tables choose it for this number):
     // cell rows conventional.cell[i] = sum_j conventionalFromGiven.numerator[i][j] * cell[j] /
@@ -75,8 +82,9 @@ struct CrystalSymmetry {
 };
 
 // The symmetry of the crystal within tolerance (Angstrom, positive). Fails with a message for a
-// cell that is not finite, right-handed and filled with 1 to MaxSymmetrySites atoms, and when
-// spglib finds no space group (its reason given).
+// cell that is not finite, right-handed, at most MaxSymmetryCellAspect long for its width and
+// filled with 1 to MaxSymmetrySites atoms, and when spglib finds no space group (its reason
+// given).
 platform::Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double tolerance = SymmetryTolerance);
 
 // The space group symbol with subscripts and overbars as printed: "P4_2/mnm" -> "P4₂/mnm",

@@ -76,6 +76,8 @@ const struct Known {
      221, "Pm-3m", 48},
     {"Al2O3", bulkOf(4.759, 12.991, 120, corundum()), 167, "R-3c", 12},
     {"TiO2 moved", bulkOf(4.594, 2.959, 90, rutile(.1, .2, .3)), 136, "P4_2/mnm", 16},
+    {"Mg 60", bulkOf(3.209, 5.211, 60, {{"Mg", -1 / 3., 2 / 3., .25}, {"Mg", 1 / 3., 1 / 3., .75}}), 194, "P6_3/mmc",
+     24},
 };
 
 double volume(const std::array<Vec3, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
@@ -131,6 +133,7 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
         // crystal and the conventional atoms lie on the crystal's.
         EXPECT_NEAR(volume(s->primitive.cell) * double(n), volume(k.bulk.cell) * double(np), 1e-6);
         EXPECT_NEAR(volume(s->conventional.cell) * double(n), volume(k.bulk.cell) * double(nc), 1e-6);
+        EXPECT_TRUE(np < n || s->primitive.cell == k.bulk.cell);
         for (const BulkSite& a : k.bulk.sites)
             for (const Vec3& t : s->primitive.cell)
                 EXPECT_TRUE(atomAt(k.bulk, at(k.bulk.cell, a.fractional) + t, a.element));
@@ -174,13 +177,18 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
 
 TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
 {
-    // FCC Cu in its rhombohedral primitive cell: its plane (1 1 1) is the cube's (1 1 1).
+    // FCC Cu in its rhombohedral primitive cell: its plane (1 1 1) is the cube's (1 1 1); the
+    // hexagonal cell with a 60 degree angle has b - a as its conventional b.
     const double a = 3.615 / 2;
     const auto fcc = analyseSymmetry({"Cu", {Vec3{0, a, a}, Vec3{a, 0, a}, Vec3{a, a, 0}}, {{"Cu", {0, 0, 0}, {}}}});
-    ASSERT_TRUE(fcc);
-    for (const auto& [given, cube] :
-         {std::pair{Index3{1, 1, 1}, Index3{1, 1, 1}}, {{1, 1, 0}, {0, 0, 1}}, {{2, 0, 0}, {-1, 1, 1}}})
-        EXPECT_EQ(conventionalMiller(*fcc, given), cube);
+    const auto hcp = analyseSymmetry(Structures[12].bulk);
+    ASSERT_TRUE(fcc && hcp);
+    for (const auto& [s, given, conventional] : {std::tuple{&*fcc, Index3{1, 1, 1}, Index3{1, 1, 1}},
+                                                 {&*fcc, {1, 1, 0}, {0, 0, 1}},
+                                                 {&*fcc, {2, 0, 0}, {-1, 1, 1}},
+                                                 {&*hcp, {1, 0, 0}, {1, -1, 0}},
+                                                 {&*hcp, {0, 1, 0}, {0, 1, 0}}})
+        EXPECT_EQ(conventionalMiller(*s, given), conventional);
 
     const struct {
         std::size_t structure;
@@ -229,7 +237,8 @@ TEST(Symmetry, HostileCellsAreAnalysedOrRefusedWithAMessage)
         {{"huge", cube(1e6), {fe}}, 0.01, "221"},
         {{"sheared", {Vec3{3, 0, 0}, Vec3{3e6, 3, 0}, Vec3{0, 0, 3}}, {fe}},
          0.01,
-         "no space group found within 0.01 Angstrom: spacegroup search failed"},
+         "the cell is too thin for its length: its longest vector is more than 10000 times the least distance between "
+         "opposite faces"},
         {{"tiny", cube(1e-3), {fe, {"Fe", {.5, .5, .5}, {}}}},
          0.01,
          "no space group found within 0.01 Angstrom: too close distance between atoms"},
