@@ -2,6 +2,7 @@
 // any result (every operation maps the crystal onto itself, the cells hold the same atoms, a
 // plane's conventional indices name the same normal); hostile cells do not crash the search.
 
+#include "crystal/Compound.h"
 #include "crystal/Symmetry.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,18 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
     }
     EXPECT_EQ(readableSymbol("P4_2/mnm"), "P4\u2082/mnm");
     EXPECT_EQ(readableSymbol("Fm-3m"), "Fm3\u0305m");
+}
+
+TEST(Symmetry, EveryCompoundPresetHasItsStructureTypesSpaceGroup)
+{
+    for (const Compound& c : compoundPresets()) {
+        const auto b = bulkOf(c);
+        ASSERT_TRUE(b) << b.error().message;
+        const auto s = analyseSymmetry(*b);
+        ASSERT_TRUE(s) << c.name << ": " << s.error().message;
+        EXPECT_EQ(s->number, c.type().spaceGroupNumber) << c.name;
+        EXPECT_EQ(s->symbol, c.type().spaceGroupSymbol) << c.name;
+    }
 }
 
 TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
