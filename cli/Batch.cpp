@@ -220,15 +220,6 @@ int writeOutput(const std::string& path, std::string_view bytes)
     return 0;
 }
 
-template <typename Number> std::string shortestText(Number value)
-{
-    char buf[32]; // the longest double, "-2.2250738585072014e-308", has 24 characters
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, ptr);
-}
-std::string shortest(float value) { return shortestText(value); }
-std::string shortest(double value) { return shortestText(value); }
-
 int runBatch(const std::vector<std::string_view>& args)
 {
     rt::ConsoleReportSink reports;

@@ -5,6 +5,8 @@
 
 #include "cli/Args.h"
 
+#include "platform/Text.h"
+
 #include <string>
 #include <string_view>
 
@@ -32,8 +34,7 @@ int argumentError(std::string_view message);
 // Returns the status: 0, or 1 on a failure.
 int writeOutput(const std::string& path, std::string_view bytes);
 
-// The shortest text that reads back to the same number ("0.5", "1e-07", "nan").
-std::string shortest(float value);
-std::string shortest(double value);
+// The program's one number formatter (platform/Text.h).
+using platform::shortest;
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "crystal/Report.h"
 
 #include "crystal/Coordination.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -38,15 +39,8 @@ std::string fixed(double value, int decimals)
     return buf;
 }
 
-// The shortest text that reads back to the same double.
-std::string shortest(double value)
-{
-    if (!std::isfinite(value))
-        return "null";
-    char buf[64];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("null");
-}
+// Numbers as the program writes them, null where one is not finite (JSON's way).
+using platform::jsonNumber;
 
 template <std::size_t N> std::string indexList(const std::array<int64_t, N>& v, char open, char close)
 {
@@ -253,18 +247,18 @@ std::string formatReportJson(const SurfaceReport& r)
         return "[" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + "]";
     };
     std::string out = "{\"cell\": {";
-    out += "\"a\": " + shortest(r.a);
-    out += ", \"b\": " + shortest(r.b);
-    out += ", \"gamma\": " + shortest(r.gamma);
-    out += ", \"area\": " + shortest(r.area);
+    out += "\"a\": " + jsonNumber(r.a);
+    out += ", \"b\": " + jsonNumber(r.b);
+    out += ", \"gamma\": " + jsonNumber(r.gamma);
+    out += ", \"area\": " + jsonNumber(r.area);
     out += ", \"a_direction\": " + direction(r.aDirection);
     out += ", \"b_direction\": " + direction(r.bDirection);
     out += ", \"type\": \"" + std::string(lattice2DName(r.type)) + "\"}";
     out += ", \"plane_spacings\": [";
     for (std::size_t i = 0; i < r.planeSpacings.size(); ++i)
-        out += (i ? ", " : "") + shortest(r.planeSpacings[i]);
+        out += (i ? ", " : "") + jsonNumber(r.planeSpacings[i]);
     out += "], \"planes_per_period\": " + std::to_string(r.planesPerPeriod);
-    out += ", \"atoms_per_nm2\": " + shortest(r.atomsPerNm2);
+    out += ", \"atoms_per_nm2\": " + jsonNumber(r.atomsPerNm2);
     out += ", \"exposed\": [";
     for (std::size_t i = 0; i < r.exposed.size(); ++i) {
         out += i ? ", " : "";

@@ -2,6 +2,8 @@
 
 #include "crystal/Symmetry.h"
 
+#include "platform/Text.h"
+
 #include <spglib.h>
 
 #include <algorithm>
@@ -56,13 +58,6 @@ double wrappedTranslation(double x)
 {
     const double f = wrapped(x);
     return (f < 1e-12 || f > 1.0 - 1e-12) ? 0.0 : f;
-}
-
-std::string shortest(double x)
-{
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
 }
 
 // The given-to-conventional change of cell as exact rationals. spglib's P (x_conventional =
@@ -135,7 +130,7 @@ Result<void> checkInput(const BulkCrystal& bulk, double tolerance)
     }
     if (!(longest <= MaxSymmetryCellAspect * thinnest))
         return fail("the cell is too thin for its length: its longest vector is more than "
-                    + shortest(MaxSymmetryCellAspect) + " times the least distance between opposite faces");
+                    + platform::shortest(MaxSymmetryCellAspect) + " times the least distance between opposite faces");
     if (bulk.sites.empty())
         return fail("the cell holds no atom");
     if (bulk.sites.size() > MaxSymmetrySites)
@@ -177,7 +172,7 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
         if (!data || data->spacegroup_number == 0) {
             const SpglibError code = spg_get_error_code();
             const char* why = code == SPGLIB_SUCCESS ? "no space group fits" : spg_get_error_message(code);
-            return fail("no space group found within " + shortest(tolerance) + " Angstrom: " + why);
+            return fail("no space group found within " + platform::shortest(tolerance) + " Angstrom: " + why);
         }
     }
     const SpglibDataset& d = *data;
