@@ -27,9 +27,6 @@ double planeDepth(const SurfaceCell& cell, long long plane)
     return cell.planes[std::size_t(plane % period)].depth + double(plane / period) * cell.periodVector.z;
 }
 
-// Distances below this are the atom itself (Angstrom).
-constexpr double SameSite = 1e-6;
-
 // Where a slab atom sits in the semi-infinite crystal of the cell: the atom of its plane it
 // is a lattice translate of.
 struct CellSite {
@@ -46,10 +43,11 @@ int matchPlaneAtom(const SurfaceCell& cell, int plane, int species, Vec3 positio
         if (atoms[std::size_t(i)].species != species)
             continue;
         const Vec3 d = position - planeAtomPosition(cell, plane, i);
-        if (std::fabs(d.z) > 1e-5)
+        if (std::fabs(d.z) > PlaneHeightTolerance)
             continue;
         const Fraction f = inPlaneFraction(cell, d);
-        if (std::fabs(f.u - std::round(f.u)) < 1e-6 && std::fabs(f.v - std::round(f.v)) < 1e-6)
+        if (std::fabs(f.u - std::round(f.u)) < RegistryTolerance
+            && std::fabs(f.v - std::round(f.v)) < RegistryTolerance)
             return i;
     }
     return -1;
@@ -109,7 +107,7 @@ int siteCoordination(const SurfaceCell& cell, double cutoff, Vec3 site)
                 for (long long n = nLow; n <= nHigh; ++n) {
                     const Vec3 d = base + double(m) * cell.a + double(n) * cell.b;
                     const double d2 = dot(d, d);
-                    if (d2 <= cutoff * cutoff && d2 > SameSite * SameSite)
+                    if (d2 <= cutoff * cutoff && d2 > LengthTolerance * LengthTolerance)
                         ++count;
                 }
         }

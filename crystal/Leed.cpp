@@ -104,7 +104,7 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
 {
     const ReducedBasis r = reduce(a, b);
     const double guu = dot(r.u, r.u), guv = dot(r.u, r.v), gvv = dot(r.v, r.v);
-    const double tolerance = 1e-6 * gvv;
+    const double tolerance = ShapeTolerance * gvv;
     // In a reduced basis every symmetry operation of the lattice has entries -1, 0 or 1.
     struct Op {
         IntMatrix2 m;
@@ -124,7 +124,7 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
             || std::abs(dot(pv, pv) - gvv) > tolerance)
             continue;
         double angle = std::atan2(cross2(r.u, pu), dot(r.u, pu)) * 180.0 / Pi;
-        if (angle < -1e-6)
+        if (angle < -AngleToleranceDegrees)
             angle += 360.0;
         ops.push_back({p, int(d), std::max(angle, 0.0)});
     }
@@ -216,7 +216,7 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
                 const int64_t hn = sign * (m.m22 * p - m.m12 * q);
                 const int64_t kn = sign * (-m.m21 * p + m.m11 * q);
                 const Vec3 g = (1.0 / double(denominator)) * combine(hn, pattern.aStar, kn, pattern.bStar);
-                if (norm(g) > k * (1.0 + 1e-12))
+                if (norm(g) > k * (1.0 + RoundingTolerance))
                     continue;
                 found.emplace(std::make_pair(hn, kn), int(d) + 1);
             }
@@ -226,7 +226,7 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
     }
 
     // Components that are zero but for rounding print as zero.
-    const double noise = 1e-12 * std::max(norm(pattern.aStar), norm(pattern.bStar));
+    const double noise = RoundingTolerance * std::max(norm(pattern.aStar), norm(pattern.bStar));
     auto clean = [noise](double v) { return std::abs(v) < noise ? 0.0 : v; };
     for (const auto& [key, domain] : found) {
         LeedSpot s;
@@ -247,8 +247,8 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
               [](const LeedSpot& p, const LeedSpot& q) { return p.g < q.g; });
     std::vector<int> shell(pattern.spots.size(), 0);
     for (std::size_t i = 1; i < pattern.spots.size(); ++i)
-        shell[i] =
-            shell[i - 1] + (pattern.spots[i].g - pattern.spots[i - 1].g > 1e-9 * std::max(1.0, pattern.spots[i].g));
+        shell[i] = shell[i - 1]
+            + (pattern.spots[i].g - pattern.spots[i - 1].g > ExactTolerance * std::max(1.0, pattern.spots[i].g));
     std::vector<std::size_t> order(pattern.spots.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {

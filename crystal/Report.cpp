@@ -19,9 +19,6 @@ constexpr int ExposedPlanes = 3;
 constexpr std::size_t TextWidth = 50;
 constexpr std::size_t LabelWidth = 17;
 
-// Lengths (Angstrom) closer than this are equal.
-constexpr double LengthTolerance = 1e-6;
-
 double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
 
 double angleBetween(Vec3 p, Vec3 q)
@@ -130,7 +127,7 @@ long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
     for (long long k = 1; k <= limit; ++k) {
         const double ku = double(k) * u;
         const double kv = double(k) * v;
-        if (std::fabs(ku - std::round(ku)) < 1e-6 && std::fabs(kv - std::round(kv)) < 1e-6)
+        if (std::fabs(ku - std::round(ku)) < RegistryTolerance && std::fabs(kv - std::round(kv)) < RegistryTolerance)
             return k;
     }
     return 1;
@@ -165,7 +162,7 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
     r.type = classifyLattice2D(a, b);
     // A rhombic cell is quoted with its acute angle; (b, -a) keeps the lengths and the
     // handedness of (a, b).
-    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= LengthTolerance * norm(b)
+    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= ShapeTolerance * norm(b)
         && dot(a, b) < 0.0) {
         const Vec3 oldA = a;
         a = b;

@@ -13,7 +13,7 @@ constexpr double MaxVacuum = 1.0e4;
 double wrapUnit(double x)
 {
     double f = x - std::floor(x);
-    if (f > 1.0 - 1e-9 || f < 1e-9)
+    if (f > 1.0 - ExactTolerance || f < ExactTolerance)
         f = 0.0;
     return f;
 }

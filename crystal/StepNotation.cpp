@@ -164,7 +164,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     if (sinTheta <= 0.0)
         return std::nullopt;
     const double terraceWidth = (1.0 / gtNorm) * cosTheta / sinTheta;
-    const double rows = std::ceil(terraceWidth / Fcc111RowSpacing - 1e-9);
+    const double rows = std::ceil(terraceWidth / Fcc111RowSpacing - ExactTolerance);
     // Two rows make no terrace to count kinks along.
     if (rows < 3.0 || rows > 1e9)
         return std::nullopt;

@@ -334,10 +334,10 @@ bool matches(Vec3 found, Vec3 target, double angleToleranceDegrees)
 {
     const double lt = norm(target);
     const double lf = norm(found);
-    if (std::abs(lf - lt) > 1e-6 * lt)
+    if (std::abs(lf - lt) > ShapeTolerance * lt)
         return false;
     const double angle = std::atan2(std::abs(cross2(found, target)), dot(found, target));
-    return angle <= std::max(angleToleranceDegrees * Pi / 180.0, 1e-6);
+    return angle <= std::max(angleToleranceDegrees * Pi / 180.0, AngleTolerance);
 }
 
 } // namespace

@@ -22,9 +22,6 @@ constexpr int64_t MaxIndex = 1000;
 // Combinations of the primitive in-plane vectors searched for a rectangular cell.
 constexpr int64_t OrthogonalReach = 12;
 
-// Relative tolerance of the real metric (lengths squared, dot products).
-constexpr double Tolerance = 1e-9;
-
 struct BasisSite {
     Index3 position; // twelfths
     int species = 0;
@@ -70,7 +67,7 @@ int64_t floorMod(int64_t x, int64_t m)
 double wrapUnit(double x)
 {
     double f = x - std::floor(x);
-    if (f > 1.0 - 1e-9 || f < 1e-9)
+    if (f > 1.0 - ExactTolerance || f < ExactTolerance)
         f = 0.0;
     return f;
 }
@@ -165,7 +162,7 @@ Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
     for (int guard = 0; guard < 1000 && dot(a, a) > 0.0; ++guard) {
         const double mu = std::round(dot(a, b) / dot(a, a));
         b = b - mu * a;
-        if (dot(b, b) >= dot(a, a) * (1.0 - 1e-12))
+        if (dot(b, b) >= dot(a, a) * (1.0 - RoundingTolerance))
             break;
         std::swap(a, b);
     }
@@ -243,7 +240,7 @@ double neighbourCutoff(const Material& material)
         // basal ring.
         const double inner = std::max(a, std::sqrt(a * a / 3.0 + c * c / 4.0));
         const double outer = std::min({c, std::sqrt(4.0 * a * a / 3.0 + c * c / 4.0), a * std::sqrt(3.0)});
-        return outer > inner ? (inner + outer) / 2.0 : inner * (1.0 + 1e-6);
+        return outer > inner ? (inner + outer) / 2.0 : inner * (1.0 + ShapeTolerance);
     }
     }
     return a;
@@ -336,7 +333,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     for (int guard = 0; guard < 10000; ++guard) {
         const int64_t mu = std::llround(dot(cart(ta), cart(tb)) / length2(ta));
         tb = isub(tb, iscale(mu, ta));
-        if (length2(tb) >= length2(ta) * (1.0 - 1e-12))
+        if (length2(tb) >= length2(ta) * (1.0 - RoundingTolerance))
             break;
         std::swap(ta, tb);
     }
@@ -348,12 +345,12 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     {
         const double la = length2(ta);
         const double lb = length2(tb);
-        if (dot(cart(ta), cart(tb)) > Tolerance * std::sqrt(la * lb)) {
-            if (std::fabs(lb - la) <= Tolerance * lb) {
+        if (dot(cart(ta), cart(tb)) > ExactTolerance * std::sqrt(la * lb)) {
+            if (std::fabs(lb - la) <= ExactTolerance * lb) {
                 const Index3 old = ta;
                 ta = tb;
                 tb = iscale(-1, old);
-            } else if (std::fabs(length2(isub(tb, ta)) - lb) <= Tolerance * lb) {
+            } else if (std::fabs(length2(isub(tb, ta)) - lb) <= ExactTolerance * lb) {
                 tb = isub(tb, ta);
             }
         }
@@ -367,7 +364,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     if (kind == InPlaneCell::Orthogonal) {
         const double la = length2(pa);
         const double lb = length2(pb);
-        if (std::fabs(dot(cart(pa), cart(pb))) > Tolerance * std::sqrt(la * lb)) {
+        if (std::fabs(dot(cart(pa), cart(pb))) > ExactTolerance * std::sqrt(la * lb)) {
             struct Candidate {
                 int64_t i, j;
                 Vec3 v;
@@ -389,7 +386,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
                 for (std::size_t y = x + 1; y < candidates.size(); ++y) {
                     const Candidate& p = candidates[x];
                     const Candidate& r = candidates[y];
-                    if (std::fabs(dot(p.v, r.v)) > Tolerance * std::sqrt(p.length2 * r.length2))
+                    if (std::fabs(dot(p.v, r.v)) > ExactTolerance * std::sqrt(p.length2 * r.length2))
                         continue;
                     const int64_t det = std::llabs(p.i * r.j - p.j * r.i);
                     const double longer = std::max(p.length2, r.length2);

@@ -50,7 +50,7 @@ const char* lattice2DName(Lattice2D type);
 
 // The 2D Bravais lattice that the vectors a and b (in the x-y plane) span, any basis of it;
 // lengths and angles equal within the relative tolerance count as equal.
-Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance = 1e-6);
+Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance = ShapeTolerance);
 
 // An atom of one atomic plane inside the 2D cell.
 struct CellAtom {

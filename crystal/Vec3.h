@@ -1,6 +1,8 @@
 #pragma once
 // Small double-precision vectors for the real crystals (Angstrom unless a name says otherwise).
 
+#include "crystal/Conventions.h"
+
 #include <cmath>
 
 namespace crystal {
