@@ -10,10 +10,10 @@
 namespace {
 
 constexpr double A = 2.556;
-const crystal::Vec3 HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0};
-const crystal::Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
+const crystal::Position HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0};
+const crystal::Position SquareA{A, 0, 0}, SquareB{0, A, 0};
 
-crystal::LeedPattern make(crystal::Vec3 a, crystal::Vec3 b, double energy, std::optional<crystal::IntMatrix2> m)
+crystal::LeedPattern make(crystal::Position a, crystal::Position b, double energy, std::optional<crystal::IntMatrix2> m)
 {
     std::string error;
     return *crystal::leedPattern(a, b, energy, {m, crystal::LeedDomains::All}, error);

@@ -3,7 +3,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "crystal/Material.h"
-#include "crystal/Vec3.h"
+#include "crystal/Vectors.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/BitmapFile.h"
 #include "geometry/Slab.h"
@@ -83,18 +83,17 @@ void writeMaterialXyz(const BatchCommand& cmd, const render::DrawnSurface& s, co
     const auto& e = s.frame.rows;
     const double unit = double(geometry::CellLength) * double(s.lattice.displayScale);
     const std::array<double, 3> stretch = geometry::angstromPerLatticeUnit(m.lattice, m.a, m.c);
-    crystal::Vec3 e1{e[0][0], e[0][1], e[0][2]};
-    const crystal::Vec3 e2{e[1][0], e[1][1], e[1][2]};
-    crystal::Vec3 e3{e[2][0] / stretch[0], e[2][1] / stretch[1], e[2][2] / stretch[2]};
-    e3 = (1.0 / crystal::norm(e3)) * e3;
-    e1 = crystal::cross(e2, e3);
+    const crystal::UnitVector e2{e[1][0], e[1][1], e[1][2]};
+    const crystal::ReciprocalVector normal{e[2][0] / stretch[0], e[2][1] / stretch[1], e[2][2] / stretch[2]};
+    const crystal::UnitVector e3 = crystal::unit(normal);
+    const crystal::UnitVector e1 = crystal::cross(e2, e3);
 
     std::string out = std::to_string(a.count) + "\n";
     out += m.name + " " + surfaceName(cmd.code, cmd.miller) + ", Angstrom, z along the outward plane normal\n";
     for (int k = 1; k <= a.count; ++k) {
         const std::array<float, 3> f = geometry::frameComponents(a, k);
         const double w[3] = {f[0] / unit, f[1] / unit, f[2] / unit};
-        crystal::Vec3 u;
+        crystal::Position u;
         u.x = (e[0][0] * w[0] + e[1][0] * w[1] + e[2][0] * w[2]) * stretch[0];
         u.y = (e[0][1] * w[0] + e[1][1] * w[1] + e[2][1] * w[2]) * stretch[1];
         u.z = (e[0][2] * w[0] + e[1][2] * w[1] + e[2][2] * w[2]) * stretch[2];

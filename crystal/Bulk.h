@@ -3,7 +3,7 @@
 // each an element at fractional coordinates; read from a CIF, POSCAR or extended XYZ file.
 
 #include "crystal/StructureFile.h"
-#include "crystal/Vec3.h"
+#include "crystal/Vectors.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -24,8 +24,8 @@ struct BulkSite {
 };
 
 struct BulkCrystal {
-    std::string name;         // the file's title, data block or preset name
-    std::array<Vec3, 3> cell; // the cell vectors a, b, c (rows), Cartesian, Angstrom; right-handed
+    std::string name;             // the file's title, data block or preset name
+    std::array<Position, 3> cell; // the cell vectors a, b, c (rows), Cartesian, Angstrom; right-handed
     std::vector<BulkSite> sites;
 };
 
@@ -37,12 +37,13 @@ inline constexpr double SiteMergeDistance = 0.01;
 // volume, at least one atom, every element a symbol of the periodic table; fractions are wrapped
 // into [0, 1) and atoms closer than SiteMergeDistance of one element merged. Two atoms of
 // different elements at one place are refused. The error names the problem.
-platform::Result<BulkCrystal> makeBulk(std::string name, const std::array<Vec3, 3>& cell, std::vector<BulkSite> sites);
+platform::Result<BulkCrystal> makeBulk(std::string name, const std::array<Position, 3>& cell,
+                                       std::vector<BulkSite> sites);
 
 // The cell vectors of the lengths a, b, c (Angstrom) and angles alpha, beta, gamma (degrees),
 // a along x and b in the xy plane, as crystallographic files give them.
-std::optional<std::array<Vec3, 3>> cellFromParameters(double a, double b, double c, double alpha, double beta,
-                                                      double gamma);
+std::optional<std::array<Position, 3>> cellFromParameters(double a, double b, double c, double alpha, double beta,
+                                                          double gamma);
 
 // The crystal from a file's text; name is the file's name for messages ("x.cif: ..."), block a
 // CIF data block's name (empty: the first block). An error is one line naming the file, the

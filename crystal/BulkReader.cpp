@@ -90,16 +90,16 @@ std::string shown(std::string_view word)
     return out;
 }
 
-double volume(const std::array<Vec3, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
+double volume(const std::array<Position, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
 
 // Fractional coordinates of a Cartesian position in the cell.
-std::array<double, 3> toFractional(const std::array<Vec3, 3>& c, Vec3 r)
+std::array<double, 3> toFractional(const std::array<Position, 3>& c, Position r)
 {
     const double v = volume(c);
     return {dot(r, cross(c[1], c[2])) / v, dot(r, cross(c[2], c[0])) / v, dot(r, cross(c[0], c[1])) / v};
 }
 
-Vec3 toCartesian(const std::array<Vec3, 3>& c, const std::array<double, 3>& f)
+Position toCartesian(const std::array<Position, 3>& c, const std::array<double, 3>& f)
 {
     return f[0] * c[0] + f[1] * c[1] + f[2] * c[2];
 }
@@ -195,7 +195,7 @@ Result<BulkCrystal> readPoscar(std::string_view text, std::string_view name)
                 "the scale factor must be one number (a negative one is the volume) or three positive ones");
         }
     }
-    std::array<Vec3, 3> cell;
+    std::array<Position, 3> cell;
     for (int i = 0; i < 3; ++i) {
         auto v = in.numbers(3, "a lattice vector");
         if (!v)
@@ -268,7 +268,7 @@ Result<BulkCrystal> readPoscar(std::string_view text, std::string_view name)
             BulkSite site;
             site.element = elements[e];
             if (cartesian) {
-                const Vec3 r{(*p)[0] * scale[0], (*p)[1] * scale[1], (*p)[2] * scale[2]};
+                const Position r{(*p)[0] * scale[0], (*p)[1] * scale[1], (*p)[2] * scale[2]};
                 site.fractional = toFractional(cell, r);
             } else {
                 site.fractional = {(*p)[0], (*p)[1], (*p)[2]};
@@ -334,7 +334,7 @@ Result<BulkCrystal> readExtendedXyz(std::string_view text, std::string_view name
     const auto lattice = commentValue(comment, "Lattice");
     if (!lattice)
         return in.error("no Lattice=\"...\": the file gives no cell");
-    std::array<Vec3, 3> cell;
+    std::array<Position, 3> cell;
     {
         const auto w = words(*lattice);
         std::vector<double> v;
@@ -436,8 +436,8 @@ Result<BulkCrystal> readCif(std::string_view text, std::string_view name, std::s
 
 } // namespace
 
-std::optional<std::array<Vec3, 3>> cellFromParameters(double a, double b, double c, double alpha, double beta,
-                                                      double gamma)
+std::optional<std::array<Position, 3>> cellFromParameters(double a, double b, double c, double alpha, double beta,
+                                                          double gamma)
 {
     for (double x : {a, b, c, alpha, beta, gamma})
         if (!std::isfinite(x) || !(x > 0.0))
@@ -454,12 +454,13 @@ std::optional<std::array<Vec3, 3>> cellFromParameters(double a, double b, double
     const double cz2 = 1.0 - cx * cx - cy * cy;
     if (!(cz2 > 1e-12))
         return std::nullopt;
-    return std::array<Vec3, 3>{Vec3{a, 0.0, 0.0}, Vec3{b * cg, b * sg, 0.0}, Vec3{c * cx, c * cy, c * std::sqrt(cz2)}};
+    return std::array<Position, 3>{Position{a, 0.0, 0.0}, Position{b * cg, b * sg, 0.0},
+                                   Position{c * cx, c * cy, c * std::sqrt(cz2)}};
 }
 
-Result<BulkCrystal> makeBulk(std::string name, const std::array<Vec3, 3>& cell, std::vector<BulkSite> sites)
+Result<BulkCrystal> makeBulk(std::string name, const std::array<Position, 3>& cell, std::vector<BulkSite> sites)
 {
-    for (const Vec3& v : cell)
+    for (const Position& v : cell)
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
             return fail("the cell vectors must be finite");
     const double v = volume(cell);

@@ -9,18 +9,6 @@ namespace crystal {
 
 namespace {
 
-// Fractional coordinates (along a and b) of an in-plane vector.
-struct Fraction {
-    double u = 0.0;
-    double v = 0.0;
-};
-
-Fraction inPlaneFraction(const SurfaceCell& cell, Vec3 w)
-{
-    const double det = cell.a.x * cell.b.y - cell.a.y * cell.b.x;
-    return {(w.x * cell.b.y - w.y * cell.b.x) / det, (cell.a.x * w.y - cell.a.y * w.x) / det};
-}
-
 double planeDepth(const SurfaceCell& cell, long long plane)
 {
     const long long period = static_cast<long long>(cell.planes.size());
@@ -36,16 +24,16 @@ struct CellSite {
 
 // The atom of cell plane p that position (surface frame) is an in-plane lattice translate of,
 // or -1.
-int matchPlaneAtom(const SurfaceCell& cell, int plane, int species, Vec3 position)
+int matchPlaneAtom(const SurfaceCell& cell, int plane, int species, Position position)
 {
     const auto& atoms = cell.planes[std::size_t(plane) % cell.planes.size()].atoms;
     for (int i = 0; i < int(atoms.size()); ++i) {
         if (atoms[std::size_t(i)].species != species)
             continue;
-        const Vec3 d = position - planeAtomPosition(cell, plane, i);
+        const Position d = position - planeAtomPosition(cell, plane, i);
         if (std::fabs(d.z) > PlaneHeightTolerance)
             continue;
-        const Fraction f = inPlaneFraction(cell, d);
+        const Fractional f = inPlaneFractional(d, cell.a, cell.b);
         if (std::fabs(f.u - std::round(f.u)) < RegistryTolerance
             && std::fabs(f.v - std::round(f.v)) < RegistryTolerance)
             return i;
@@ -55,16 +43,16 @@ int matchPlaneAtom(const SurfaceCell& cell, int plane, int species, Vec3 positio
 
 } // namespace
 
-Vec3 planeAtomPosition(const SurfaceCell& cell, int plane, int atom)
+Position planeAtomPosition(const SurfaceCell& cell, int plane, int atom)
 {
     const int period = int(cell.planes.size());
     const CellAtom& at = cell.planes[std::size_t(plane % period)].atoms[std::size_t(atom)];
-    Vec3 p = at.u * cell.a + at.v * cell.b;
+    Position p = cell.inPlane(at.position);
     p.z = cell.planes[std::size_t(plane % period)].depth;
     return p + double(plane / period) * cell.periodVector;
 }
 
-int siteCoordination(const SurfaceCell& cell, double cutoff, Vec3 site)
+int siteCoordination(const SurfaceCell& cell, double cutoff, Position site)
 {
     const double height = cell.periodHeight();
     if (cell.planes.empty() || !(height > 0.0) || !(cutoff > 0.0))
@@ -91,21 +79,21 @@ int siteCoordination(const SurfaceCell& cell, double cutoff, Vec3 site)
         const long long k = q / period;
         const auto& atoms = cell.planes[std::size_t(q % period)].atoms;
         for (const CellAtom& at : atoms) {
-            Vec3 base = at.u * cell.a + at.v * cell.b + double(k) * cell.periodVector;
+            Position base = cell.inPlane(at.position) + double(k) * cell.periodVector;
             base.z = depth;
             base = base - site;
             const double inPlane2 = cutoff * cutoff - base.z * base.z;
             if (inPlane2 < 0.0)
                 continue;
             const double reach = std::sqrt(inPlane2);
-            const Fraction f = inPlaneFraction(cell, base);
+            const Fractional f = inPlaneFractional(base, cell.a, cell.b);
             const long long mLow = static_cast<long long>(std::ceil(-f.u - reach * spanA));
             const long long mHigh = static_cast<long long>(std::floor(-f.u + reach * spanA));
             const long long nLow = static_cast<long long>(std::ceil(-f.v - reach * spanB));
             const long long nHigh = static_cast<long long>(std::floor(-f.v + reach * spanB));
             for (long long m = mLow; m <= mHigh; ++m)
                 for (long long n = nLow; n <= nHigh; ++n) {
-                    const Vec3 d = base + double(m) * cell.a + double(n) * cell.b;
+                    const Position d = base + double(m) * cell.a + double(n) * cell.b;
                     const double d2 = dot(d, d);
                     if (d2 <= cutoff * cutoff && d2 > LengthTolerance * LengthTolerance)
                         ++count;
@@ -149,13 +137,13 @@ std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& c
     // slab atom on an atom of its plane. Trying each top-plane atom of the anchor's species
     // tells apart atoms of one plane that no lattice translation relates.
     std::vector<CellSite> sites(slab.atoms.size());
-    Vec3 shift{0.0, 0.0, zTop};
+    Position shift{0.0, 0.0, zTop};
     bool registered = false;
     const auto& topAtoms = cell.planes.front().atoms;
     for (int c = 0; c < int(topAtoms.size()) && !registered; ++c) {
         if (topAtoms[std::size_t(c)].species != anchor->species)
             continue;
-        const Vec3 p = planeAtomPosition(cell, anchor->plane, c);
+        const Position p = planeAtomPosition(cell, anchor->plane, c);
         shift = {anchor->position.x - p.x, anchor->position.y - p.y, zTop};
         registered = true;
         for (std::size_t i = 0; i < slab.atoms.size() && registered; ++i) {

@@ -13,11 +13,11 @@ namespace crystal {
 // The position of atom i of atomic plane p (0 the top plane, counting down through as many
 // stacking periods as p needs) in the surface frame, Angstrom: u a + v b, z the plane's depth
 // (0 for the top plane), plus the period vector once per period below the first.
-Vec3 planeAtomPosition(const SurfaceCell& cell, int plane, int atom);
+Position planeAtomPosition(const SurfaceCell& cell, int plane, int atom);
 
 // The atoms of the semi-infinite crystal within cutoff (Angstrom) of site, a point in the
 // surface frame (the frame of planeAtomPosition), not counting an atom at the site itself.
-int siteCoordination(const SurfaceCell& cell, double cutoff, Vec3 site);
+int siteCoordination(const SurfaceCell& cell, double cutoff, Position site);
 
 // The coordination number of each atom of atomic plane p (0 the top plane), in the order of
 // that plane's atoms in the cell.

@@ -14,18 +14,22 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 
-double cross2(Vec3 p, Vec3 q) { return p.x * q.y - p.y * q.x; }
+// The z component of p x q: the signed area of the parallelogram, Angstrom^2.
+double cross2(Position p, Position q) { return p.x * q.y - p.y * q.x; }
 
-Vec3 combine(int64_t i, Vec3 a, int64_t j, Vec3 b) { return double(i) * a + double(j) * b; }
+template <class U> Vector3<U> combine(int64_t i, Vector3<U> a, int64_t j, Vector3<U> b)
+{
+    return double(i) * a + double(j) * b;
+}
 
 // A basis of the lattice a, b reduced by Lagrange's algorithm: |u| <= |v| and |u . v| <= |u|^2 / 2.
 // coords holds u and v as rows of (a, b) coordinates.
 struct ReducedBasis {
-    Vec3 u, v;
+    Position u, v;
     IntMatrix2 coords;
 };
 
-ReducedBasis reduce(Vec3 a, Vec3 b)
+ReducedBasis reduce(Position a, Position b)
 {
     ReducedBasis r{a, b, {1, 0, 0, 1}};
     // Each step shortens v by a whole multiple of u; the loop ends after a few steps for any
@@ -100,7 +104,7 @@ std::string fractionText(Fraction f)
     return std::to_string(f.num) + "/" + std::to_string(f.den);
 }
 
-std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
+std::vector<IntMatrix2> latticePointGroup(Position a, Position b)
 {
     const ReducedBasis r = reduce(a, b);
     const double guu = dot(r.u, r.u), guv = dot(r.u, r.v), gvv = dot(r.v, r.v);
@@ -118,8 +122,8 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
         if (d != 1 && d != -1)
             continue;
         // p G p^T = G, with G the metric of u, v: the operation keeps lengths and angles.
-        const Vec3 pu = combine(p.m11, r.u, p.m12, r.v);
-        const Vec3 pv = combine(p.m21, r.u, p.m22, r.v);
+        const Position pu = combine(p.m11, r.u, p.m12, r.v);
+        const Position pv = combine(p.m21, r.u, p.m22, r.v);
         if (std::abs(dot(pu, pu) - guu) > tolerance || std::abs(dot(pu, pv) - guv) > tolerance
             || std::abs(dot(pv, pv) - gvv) > tolerance)
             continue;
@@ -145,7 +149,8 @@ std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b)
 
 const char* spotKindName(SpotKind kind) { return kind == SpotKind::Substrate ? "substrate" : "superstructure"; }
 
-std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options, std::string& error)
+std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options,
+                                       std::string& error)
 {
     if (!std::isfinite(energyEv) || !(energyEv > 0.0)) {
         error = "the energy must be a positive number of eV";
@@ -161,8 +166,9 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
     pattern.waveNumber = electronWaveNumber(energyEv);
     pattern.a = a;
     pattern.b = b;
-    pattern.aStar = (2.0 * Pi / area) * Vec3{b.y, -b.x, 0.0};
-    pattern.bStar = (2.0 * Pi / area) * Vec3{-a.y, a.x, 0.0};
+    // b x z and z x a over the signed area: the 2D reciprocal basis, with 2 pi.
+    pattern.aStar = (2.0 * Pi / area) * ReciprocalVector{b.y, -b.x, 0.0};
+    pattern.bStar = (2.0 * Pi / area) * ReciprocalVector{-a.y, a.x, 0.0};
     const double k = pattern.waveNumber;
 
     const IntMatrix2 base = options.superstructure.value_or(IntMatrix2{});
@@ -215,7 +221,7 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
                 // (h, k) = M^-1 (p, q): with N = |det M|, N h and N k are integers.
                 const int64_t hn = sign * (m.m22 * p - m.m12 * q);
                 const int64_t kn = sign * (-m.m21 * p + m.m11 * q);
-                const Vec3 g = (1.0 / double(denominator)) * combine(hn, pattern.aStar, kn, pattern.bStar);
+                const ReciprocalVector g = (1.0 / double(denominator)) * combine(hn, pattern.aStar, kn, pattern.bStar);
                 if (norm(g) > k * (1.0 + RoundingTolerance))
                     continue;
                 found.emplace(std::make_pair(hn, kn), int(d) + 1);
@@ -232,7 +238,8 @@ std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const Le
         LeedSpot s;
         s.h = makeFraction(key.first, denominator);
         s.k = makeFraction(key.second, denominator);
-        const Vec3 g = (1.0 / double(denominator)) * combine(key.first, pattern.aStar, key.second, pattern.bStar);
+        const ReciprocalVector g =
+            (1.0 / double(denominator)) * combine(key.first, pattern.aStar, key.second, pattern.bStar);
         s.gx = clean(g.x);
         s.gy = clean(g.y);
         s.g = norm(g);

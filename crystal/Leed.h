@@ -4,7 +4,7 @@
 // the domains the substrate's point symmetry generates. Superstructures are given as an integer
 // matrix (crystal/Superstructure.h reads them, and Wood notation, from text).
 
-#include "crystal/Vec3.h"
+#include "crystal/Vectors.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +49,7 @@ struct IntMatrix2 {
 // 8 square, 4 rectangular and centred rectangular, 2 oblique), each operation as the integer
 // matrix whose rows are the images of a and b (see IntMatrix2).
 // The identity comes first, then the rotations by increasing angle, then the mirrors.
-std::vector<IntMatrix2> latticePointGroup(Vec3 a, Vec3 b);
+std::vector<IntMatrix2> latticePointGroup(Position a, Position b);
 
 enum class SpotKind {
     Substrate,
@@ -87,10 +87,10 @@ constexpr std::size_t MaxLeedSpots = 20000;
 // (domain d is domains[d - 1]; none for a clean surface) and the beams, ordered by increasing g
 // and within a shell by decreasing h, then k. Each beam appears once.
 struct LeedPattern {
-    double energy = 0;     // eV
-    double waveNumber = 0; // k, 1/Angstrom
-    Vec3 a, b;             // the substrate's cell, Angstrom
-    Vec3 aStar, bStar;     // its reciprocal cell, a . aStar = b . bStar = 2 pi, 1/Angstrom
+    double energy = 0;             // eV
+    double waveNumber = 0;         // k, 1/Angstrom
+    Position a, b;                 // the substrate's cell
+    ReciprocalVector aStar, bStar; // its reciprocal cell, a . aStar = b . bStar = 2 pi
     std::vector<IntMatrix2> domains;
     std::vector<LeedSpot> spots;
 };
@@ -98,6 +98,7 @@ struct LeedPattern {
 // The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. Nothing,
 // with error one line, when the energy is not a positive finite number, the superstructure's
 // determinant is 0, or more than MaxLeedSpots beams would propagate.
-std::optional<LeedPattern> leedPattern(Vec3 a, Vec3 b, double energyEv, const LeedOptions& options, std::string& error);
+std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options,
+                                       std::string& error);
 
 } // namespace crystal

@@ -72,12 +72,15 @@ private:
     std::vector<BulkSite> m_sites;
 };
 
-std::array<Vec3, 3> tetragonalCell(double a, double c) { return {Vec3{a, 0, 0}, Vec3{0, a, 0}, Vec3{0, 0, c}}; }
+std::array<Position, 3> tetragonalCell(double a, double c)
+{
+    return {Position{a, 0, 0}, Position{0, a, 0}, Position{0, 0, c}};
+}
 
 // a along x, b at 120 degrees, c along z; cos 120 and sin 120 written exactly.
-std::array<Vec3, 3> hexagonalCell(double a, double c)
+std::array<Position, 3> hexagonalCell(double a, double c)
 {
-    return {Vec3{a, 0, 0}, Vec3{-0.5 * a, 0.5 * std::sqrt(3.0) * a, 0}, Vec3{0, 0, c}};
+    return {Position{a, 0, 0}, Position{-0.5 * a, 0.5 * std::sqrt(3.0) * a, 0}, Position{0, 0, c}};
 }
 
 bool isHexagonal(int spaceGroup) { return spaceGroup >= 143 && spaceGroup <= 194; }
@@ -111,7 +114,8 @@ Result<BulkCrystal> buildPrototype(Prototype prototype, std::string name, std::s
 
     const double a = p.a;
     const double c = type.hasC ? p.c : a;
-    const std::array<Vec3, 3> cell = isHexagonal(type.spaceGroupNumber) ? hexagonalCell(a, c) : tetragonalCell(a, c);
+    const std::array<Position, 3> cell =
+        isHexagonal(type.spaceGroupNumber) ? hexagonalCell(a, c) : tetragonalCell(a, c);
     const double u = p.internal[0];
     const double x = p.internal[1];
     SiteList s;

@@ -21,7 +21,7 @@ constexpr std::size_t LabelWidth = 17;
 
 double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
 
-double angleBetween(Vec3 p, Vec3 q)
+double angleBetween(Position p, Position q)
 {
     const double c = dot(p, q) / (norm(p) * norm(q));
     return degrees(std::acos(std::clamp(c, -1.0, 1.0)));
@@ -39,10 +39,11 @@ std::string fixed(double value, int decimals)
 // Numbers as the program writes them, null where one is not finite (JSON's way).
 using platform::jsonNumber;
 
-template <std::size_t N> std::string indexList(const std::array<int64_t, N>& v, char open, char close)
+// Miller indices, direction indices or four-index (h k i l).
+template <class Indices> std::string indexList(const Indices& v, char open, char close)
 {
     std::string s(1, open);
-    for (std::size_t i = 0; i < N; ++i) {
+    for (std::size_t i = 0; i < v.size(); ++i) {
         if (i)
             s += ' ';
         s += std::to_string(v[i]);
@@ -118,10 +119,7 @@ long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
     const Index3& h = cell.reduced;
     if (lattice == LatticeKind::Hcp && h[2] != 0 && (h[0] != 0 || h[1] != 0))
         return 1;
-    const Vec3 shift = cell.periodVector;
-    const double det = cell.a.x * cell.b.y - cell.a.y * cell.b.x;
-    const double u = (shift.x * cell.b.y - shift.y * cell.b.x) / det;
-    const double v = (cell.a.x * shift.y - cell.a.y * shift.x) / det;
+    const auto [u, v] = inPlaneFractional(cell.periodVector, cell.a, cell.b);
     // A lattice vector along the normal is at most 2 (h^2 + k^2 + l^2) planes long.
     const long long limit = 4 * (h[0] * h[0] + h[1] * h[1] + h[2] * h[2]) + 4;
     for (long long k = 1; k <= limit; ++k) {
@@ -155,8 +153,8 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
         r.reducedHkil = fourIndex(r.reduced);
     }
 
-    Vec3 a = cell->a;
-    Vec3 b = cell->b;
+    Position a = cell->a;
+    Position b = cell->b;
     r.aDirection = cell->aDirection;
     r.bDirection = cell->bDirection;
     r.type = classifyLattice2D(a, b);
@@ -164,7 +162,7 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
     // handedness of (a, b).
     if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= ShapeTolerance * norm(b)
         && dot(a, b) < 0.0) {
-        const Vec3 oldA = a;
+        const Position oldA = a;
         a = b;
         b = -1.0 * oldA;
         const Index3 oldDirection = r.aDirection;

@@ -10,14 +10,6 @@ constexpr int MaxLayers = 100000;
 constexpr int MaxRepeat = 10000;
 constexpr double MaxVacuum = 1.0e4;
 
-double wrapUnit(double x)
-{
-    double f = x - std::floor(x);
-    if (f > 1.0 - ExactTolerance || f < ExactTolerance)
-        f = 0.0;
-    return f;
-}
-
 // The depth of plane n (0 the top), Angstrom, negative below the top.
 double planeDepth(const SurfaceCell& cell, long long n)
 {
@@ -76,9 +68,9 @@ PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const 
     slab.c = {0.0, 0.0, height};
     const double topZ = options.vacuum + thickness;
 
-    // The period step's in-plane shift as fractions of a and b.
+    // The period step's in-plane shift as fractions of a and b (a along x, b in the x-y plane).
     const double shiftV = cell.periodVector.y / cell.b.y;
-    const double shiftU = (cell.periodVector.x - shiftV * cell.b.x) / cell.a.x;
+    const Fractional shift{(cell.periodVector.x - shiftV * cell.b.x) / cell.a.x, shiftV};
 
     slab.atoms.reserve(std::size_t(slabAtomCount(cell, options)));
     const std::size_t count = cell.planes.size();
@@ -87,14 +79,12 @@ PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const 
         const double periods = double(std::size_t(n) / count);
         const double z = topZ + planeDepth(cell, n);
         for (const CellAtom& atom : plane.atoms) {
-            const double u0 = wrapUnit(atom.u + periods * shiftU);
-            const double v0 = wrapUnit(atom.v + periods * shiftV);
+            const Fractional inCell = wrapped(atom.position + periods * shift);
             for (int j = 0; j < mb; ++j)
                 for (int i = 0; i < ma; ++i) {
-                    const double u = u0 + double(i);
-                    const double v = v0 + double(j);
-                    slab.atoms.push_back(
-                        {atom.species, n, {u * cell.a.x + v * cell.b.x, u * cell.a.y + v * cell.b.y, z}});
+                    Position p = cell.inPlane(inCell + Fractional{double(i), double(j)});
+                    p.z = z;
+                    slab.atoms.push_back({atom.species, n, p});
                 }
         }
     }

@@ -18,9 +18,9 @@ struct SlabOptions {
 };
 
 struct SlabAtom {
-    int species = 0; // 0 or 1
-    int plane = 0;   // 0 for the top plane, counting down
-    Vec3 position;   // Cartesian, Angstrom, in the cell frame
+    int species = 0;   // 0 or 1
+    int plane = 0;     // 0 for the top plane, counting down
+    Position position; // in the surface frame
 };
 
 // The slab: cell vectors a and b in the x-y plane, c along z (perpendicular to the surface);
@@ -29,7 +29,7 @@ struct SlabAtom {
 // the next plane of the stacking, so that the top plane's periodic image does not sit on the
 // bottom plane.
 struct PeriodicSlab {
-    Vec3 a, b, c;
+    Position a, b, c;
     std::vector<std::string> elements; // symbol of species 0 and 1
     std::vector<SlabAtom> atoms;
 };

@@ -16,9 +16,10 @@ constexpr Index3 BccTerraces[] = {{0, 1, 1}, {0, 0, 1}};
 // The spacing of the close-packed <110> rows in an FCC {111} plane, in cube edges: sqrt(6) / 4.
 constexpr double Fcc111RowSpacing = 0.6123724356957945;
 
+// The dot product of reciprocal lattice vectors of the cubic lattice, in units of 1 / a^2.
 int64_t dot3(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
 
-Index3 reduce(Index3 v)
+template <class Indices> Indices reduce(Indices v)
 {
     const int64_t g = std::gcd(std::gcd(std::llabs(v[0]), std::llabs(v[1])), std::llabs(v[2]));
     if (g > 1)
@@ -27,7 +28,7 @@ Index3 reduce(Index3 v)
     return v;
 }
 
-Index3 sortedAbs(Index3 v)
+template <class Indices> Indices sortedAbs(Indices v)
 {
     for (auto& x : v)
         x = std::llabs(x);
@@ -144,9 +145,9 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
         return result;
     }
     // With the edge along a close-packed row the surface is stepped, not kinked; steps that are
-    // not single-height get no notation.
-    const Index3 edge = reduce({plane[1] * best[2] - plane[2] * best[1], plane[2] * best[0] - plane[0] * best[2],
-                                plane[0] * best[1] - plane[1] * best[0]});
+    // not single-height get no notation. The edge is the zone axis of the two planes.
+    const Index3 edge = reduce(Index3{plane[1] * best[2] - plane[2] * best[1], plane[2] * best[0] - plane[0] * best[2],
+                                      plane[0] * best[1] - plane[1] * best[0]});
     const Index3 closePacked = lattice == LatticeKind::Fcc ? Index3{0, 1, 1} : Index3{1, 1, 1};
     if (sortedAbs(edge) == closePacked)
         return std::nullopt;

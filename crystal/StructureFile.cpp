@@ -20,7 +20,7 @@ void appendFixed(std::string& out, double value, int decimals)
     out.append(buf, ec == std::errc() ? ptr : buf);
 }
 
-void appendVector(std::string& out, Vec3 v, const char* separator = " ")
+void appendVector(std::string& out, Position v, const char* separator = " ")
 {
     appendFixed(out, v.x, 8);
     out += separator;
@@ -83,7 +83,7 @@ std::string poscar(const PeriodicSlab& slab, std::string_view title)
     out.reserve(slab.atoms.size() * 40 + 256);
     out += cleanTitle(title);
     out += "\n1.0\n";
-    for (Vec3 v : {slab.a, slab.b, slab.c}) {
+    for (Position v : {slab.a, slab.b, slab.c}) {
         out += "  ";
         appendVector(out, v, "  ");
         out += '\n';
@@ -114,7 +114,7 @@ std::string poscar(const PeriodicSlab& slab, std::string_view title)
     return out;
 }
 
-double angleDegrees(Vec3 p, Vec3 q)
+double angleDegrees(Position p, Position q)
 {
     const double c = dot(p, q) / (norm(p) * norm(q));
     return std::acos(std::fmax(-1.0, std::fmin(1.0, c))) * 180.0 / std::numbers::pi;
@@ -172,7 +172,7 @@ std::string cif(const PeriodicSlab& slab, std::string_view title)
     std::size_t label = 0;
     for (const SlabAtom& atom : slab.atoms) {
         const std::string& element = slab.elements[std::size_t(atom.species)];
-        const Vec3 p = atom.position;
+        const Position p = atom.position;
         const double fz = p.z / slab.c.z;
         const double fy = (p.y - fz * slab.c.y) / slab.b.y;
         const double fx = (p.x - fy * slab.b.x - fz * slab.c.x) / slab.a.x;

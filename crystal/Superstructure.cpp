@@ -293,12 +293,13 @@ std::string matrixShown(std::string_view text) { return "matrix \"" + quoted(tex
 
 // ---- Wood notation on a cell ----
 
-double cross2(Vec3 p, Vec3 q) { return p.x * q.y - p.y * q.x; }
+// The z component of p x q: the signed area of the parallelogram, Angstrom^2.
+double cross2(Position p, Position q) { return p.x * q.y - p.y * q.x; }
 
-Vec3 combine(int64_t i, Vec3 a, int64_t j, Vec3 b) { return double(i) * a + double(j) * b; }
+Position combine(int64_t i, Position a, int64_t j, Position b) { return double(i) * a + double(j) * b; }
 
 // The lattice point of a, b nearest to target, as (a, b) coordinates.
-std::pair<int64_t, int64_t> nearestLatticePoint(Vec3 a, Vec3 b, Vec3 target)
+std::pair<int64_t, int64_t> nearestLatticePoint(Position a, Position b, Position target)
 {
     const double det = cross2(a, b);
     const double i = cross2(target, b) / det;
@@ -322,7 +323,7 @@ std::pair<int64_t, int64_t> nearestLatticePoint(Vec3 a, Vec3 b, Vec3 target)
     return best;
 }
 
-Vec3 rotated(Vec3 p, double degrees)
+Position rotated(Position p, double degrees)
 {
     const double t = degrees * Pi / 180.0;
     return {p.x * std::cos(t) - p.y * std::sin(t), p.x * std::sin(t) + p.y * std::cos(t), 0.0};
@@ -330,7 +331,7 @@ Vec3 rotated(Vec3 p, double degrees)
 
 // Whether lattice vector found stands for target: the same length (the factors are exact) and
 // a direction within the tolerance of the written angle.
-bool matches(Vec3 found, Vec3 target, double angleToleranceDegrees)
+bool matches(Position found, Position target, double angleToleranceDegrees)
 {
     const double lt = norm(target);
     const double lf = norm(found);
@@ -364,7 +365,7 @@ Result<WoodNotation> parseWoodNotation(std::string_view text)
     return w;
 }
 
-Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b)
+Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Position a, Position b)
 {
     auto refuse = [&] {
         return fail(quoted(wood.text) + " does not describe a superstructure of a "
@@ -372,8 +373,8 @@ Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b)
     };
     if (!(std::abs(cross2(a, b)) > 0.0))
         return fail("the surface cell's vectors are parallel");
-    const Vec3 ta = wood.n.value() * rotated(a, wood.angle);
-    const Vec3 tb = wood.m.value() * rotated(b, wood.angle);
+    const Position ta = wood.n.value() * rotated(a, wood.angle);
+    const Position tb = wood.m.value() * rotated(b, wood.angle);
     const auto [a1, a2] = nearestLatticePoint(a, b, ta);
     const auto [b1, b2] = nearestLatticePoint(a, b, tb);
     if (!matches(combine(a1, a, a2, b), ta, wood.angleTolerance)
@@ -392,7 +393,7 @@ Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b)
     return m;
 }
 
-Result<IntMatrix2> Superstructure::on(Vec3 a, Vec3 b) const
+Result<IntMatrix2> Superstructure::on(Position a, Position b) const
 {
     if (const WoodNotation* w = wood())
         return woodMatrix(*w, a, b);

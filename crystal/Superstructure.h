@@ -46,7 +46,7 @@ platform::Result<WoodNotation> parseWoodNotation(std::string_view text);
 // b' = m R(angle) b (for c(...) the primitive cell a', (a' + b') / 2). Refused, with
 // "<notation> does not describe a superstructure of a <type> surface", when these are not
 // integer combinations of a and b.
-platform::Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Vec3 a, Vec3 b);
+platform::Result<IntMatrix2> woodMatrix(const WoodNotation& wood, Position a, Position b);
 
 // How a superstructure's text is to be read.
 enum class SuperstructureNotation {
@@ -67,7 +67,7 @@ public:
     const IntMatrix2* matrix() const { return std::get_if<IntMatrix2>(&m_form); }
 
     // The matrix on the substrate cell a, b: the given one, or the Wood notation's (woodMatrix).
-    platform::Result<IntMatrix2> on(Vec3 a, Vec3 b) const;
+    platform::Result<IntMatrix2> on(Position a, Position b) const;
 
 private:
     std::variant<IntMatrix2, WoodNotation> m_form;

@@ -22,14 +22,17 @@ constexpr int64_t MaxIndex = 1000;
 // Combinations of the primitive in-plane vectors searched for a rectangular cell.
 constexpr int64_t OrthogonalReach = 12;
 
+// An integer vector in twelfths of the conventional lattice vectors.
+using Int3 = std::array<int64_t, 3>;
+
 struct BasisSite {
-    Index3 position; // twelfths
+    Int3 position;
     int species = 0;
 };
 
 struct LatticeModel {
-    std::array<Index3, 3> primitive; // a basis of the translation lattice, twelfths
-    std::vector<BasisSite> basis;    // one lattice point's atoms, twelfths
+    std::array<Int3, 3> primitive; // a basis of the translation lattice
+    std::vector<BasisSite> basis;  // one lattice point's atoms
 };
 
 const LatticeModel& latticeModel(LatticeKind kind)
@@ -49,12 +52,14 @@ const LatticeModel& latticeModel(LatticeKind kind)
     return fcc;
 }
 
-int64_t idot(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
-Index3 iadd(const Index3& p, const Index3& q) { return {p[0] + q[0], p[1] + q[1], p[2] + q[2]}; }
-Index3 iscale(int64_t s, const Index3& p) { return {s * p[0], s * p[1], s * p[2]}; }
-Index3 isub(const Index3& p, const Index3& q) { return iadd(p, iscale(-1, q)); }
+// (h k l) . t: the height of the translation t above the plane through the origin, in units of
+// the spacing of the lattice planes (h k l) divided by 12.
+int64_t heightClass(const Index3& h, const Int3& t) { return h[0] * t[0] + h[1] * t[1] + h[2] * t[2]; }
+Int3 iadd(const Int3& p, const Int3& q) { return {p[0] + q[0], p[1] + q[1], p[2] + q[2]}; }
+Int3 iscale(int64_t s, const Int3& p) { return {s * p[0], s * p[1], s * p[2]}; }
+Int3 isub(const Int3& p, const Int3& q) { return iadd(p, iscale(-1, q)); }
 
-int64_t gcd3(const Index3& p) { return std::gcd(std::gcd(p[0], p[1]), p[2]); }
+template <class Triple> int64_t gcd3(const Triple& p) { return std::gcd(std::gcd(p[0], p[1]), p[2]); }
 
 // The remainder of x modulo m > 0, in [0, m).
 int64_t floorMod(int64_t x, int64_t m)
@@ -62,19 +67,6 @@ int64_t floorMod(int64_t x, int64_t m)
     const int64_t r = x % m;
     return r < 0 ? r + m : r;
 }
-
-// The fraction x wrapped into [0, 1); values within rounding of an integer become exact.
-double wrapUnit(double x)
-{
-    double f = x - std::floor(x);
-    if (f > 1.0 - ExactTolerance || f < ExactTolerance)
-        f = 0.0;
-    return f;
-}
-
-Vec3 scaled(Vec3 p, double s) { return s * p; }
-
-Vec3 unit(Vec3 p) { return scaled(p, 1.0 / norm(p)); }
 
 // The lattice as the drawn slab's catalogue holds it, in lattice units: its depth window
 // decides the top plane.
@@ -89,12 +81,9 @@ Material catalogueLattice(LatticeKind kind)
 
 // The plane normal h b1 + k b2 + l b3 (reciprocal vectors of the conventional vectors): the
 // height of a point at fractional coordinates f is (h k l) . f / |G|.
-Vec3 reciprocalNormal(const std::array<Vec3, 3>& a, const Index3& hkl)
+ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Index3& hkl)
 {
-    const double volume = dot(a[0], cross(a[1], a[2]));
-    const Vec3 b1 = scaled(cross(a[1], a[2]), 1.0 / volume);
-    const Vec3 b2 = scaled(cross(a[2], a[0]), 1.0 / volume);
-    const Vec3 b3 = scaled(cross(a[0], a[1]), 1.0 / volume);
+    const auto [b1, b2, b3] = reciprocalBasis(a);
     return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
 }
 
@@ -102,11 +91,11 @@ Vec3 reciprocalNormal(const std::array<Vec3, 3>& a, const Index3& hkl)
 // algorithm on the entries, the same steps applied to the rows). Rows whose value is 0 span
 // the integer vectors n with n . q = 0; the remaining row has value +-gcd(q).
 struct Euclid {
-    std::array<Index3, 3> rows{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    Index3 values{};
+    std::array<Int3, 3> rows{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    Int3 values{};
 };
 
-Euclid euclid(const Index3& q)
+Euclid euclid(const Int3& q)
 {
     Euclid e;
     e.values = q;
@@ -154,7 +143,7 @@ const char* lattice2DName(Lattice2D type)
     return "oblique";
 }
 
-Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance)
+Lattice2D classifyLattice2D(Position a, Position b, double tolerance)
 {
     // Gauss-reduce first, so that any basis of the lattice gives the same answer.
     if (dot(a, a) > dot(b, b))
@@ -206,7 +195,7 @@ std::string surfaceTitle(const SurfaceSpec& spec)
     return title;
 }
 
-std::array<Vec3, 3> latticeVectors(const Material& material)
+std::array<Position, 3> latticeVectors(const Material& material)
 {
     const double a = material.a;
     if (material.lattice == LatticeKind::Hcp)
@@ -287,29 +276,29 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     cell.reduced = h;
 
     const LatticeModel& model = latticeModel(lattice);
-    const std::array<Vec3, 3> conventional = latticeVectors(material);
-    auto cart = [&](const Index3& t) {
+    const std::array<Position, 3> conventional = latticeVectors(material);
+    auto cart = [&](const Int3& t) {
         return double(t[0]) / Twelfths * conventional[0] + double(t[1]) / Twelfths * conventional[1]
             + double(t[2]) / Twelfths * conventional[2];
     };
-    auto length2 = [&](const Index3& t) {
-        const Vec3 c = cart(t);
+    auto length2 = [&](const Int3& t) {
+        const Position c = cart(t);
         return dot(c, c);
     };
 
     // Translations n . primitive with (h k l) . t = 0: integer n orthogonal to q.
-    Index3 q;
+    Int3 q;
     for (int i = 0; i < 3; ++i)
-        q[i] = idot(model.primitive[i], h);
+        q[i] = heightClass(h, model.primitive[i]);
     const Euclid e = euclid(q);
-    auto translation = [&](const Index3& n) {
-        Index3 t{};
+    auto translation = [&](const Int3& n) {
+        Int3 t{};
         for (int i = 0; i < 3; ++i)
             t = iadd(t, iscale(n[i], model.primitive[i]));
         return t;
     };
-    Index3 inPlane[2];
-    Index3 step{};
+    Int3 inPlane[2];
+    Int3 step{};
     int64_t period = 0; // the smallest positive (h k l) . t over translations, in twelfths
     for (int i = 0, found = 0; i < 3; ++i) {
         if (e.values[i] == 0) {
@@ -321,13 +310,13 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         }
     }
 
-    const Vec3 g = reciprocalNormal(conventional, h);
-    const Vec3 normal = unit(g);
+    const ReciprocalVector g = reciprocalNormal(conventional, h);
+    const UnitVector normal = unit(g);
     const double heightPerClass = 1.0 / (Twelfths * norm(g)); // Angstrom per unit of (h k l) . m
 
     // Gauss reduction with the material's metric, on the integer vectors.
-    Index3 ta = inPlane[0];
-    Index3 tb = inPlane[1];
+    Int3 ta = inPlane[0];
+    Int3 tb = inPlane[1];
     if (length2(ta) > length2(tb))
         std::swap(ta, tb);
     for (int guard = 0; guard < 10000; ++guard) {
@@ -347,7 +336,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         const double lb = length2(tb);
         if (dot(cart(ta), cart(tb)) > ExactTolerance * std::sqrt(la * lb)) {
             if (std::fabs(lb - la) <= ExactTolerance * lb) {
-                const Index3 old = ta;
+                const Int3 old = ta;
                 ta = tb;
                 tb = iscale(-1, old);
             } else if (std::fabs(length2(isub(tb, ta)) - lb) <= ExactTolerance * lb) {
@@ -358,8 +347,8 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
 
     // The primitive vectors, and the cell as integer combinations of them (the identity unless
     // an orthogonal supercell is chosen).
-    const Index3 pa = ta;
-    const Index3 pb = tb;
+    const Int3 pa = ta;
+    const Int3 pb = tb;
     int64_t s11 = 1, s12 = 0, s21 = 0, s22 = 1;
     if (kind == InPlaneCell::Orthogonal) {
         const double la = length2(pa);
@@ -367,7 +356,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         if (std::fabs(dot(cart(pa), cart(pb))) > ExactTolerance * std::sqrt(la * lb)) {
             struct Candidate {
                 int64_t i, j;
-                Vec3 v;
+                Position v;
                 double length2;
             };
             std::vector<Candidate> candidates;
@@ -375,7 +364,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
                 for (int64_t i = -OrthogonalReach; i <= OrthogonalReach; ++i) {
                     if ((j == 0 && i <= 0) || std::gcd(i, j) != 1)
                         continue;
-                    const Vec3 v = cart(iadd(iscale(i, pa), iscale(j, pb)));
+                    const Position v = cart(iadd(iscale(i, pa), iscale(j, pb)));
                     candidates.push_back({i, j, v, dot(v, v)});
                 }
             int64_t bestDet = 0;
@@ -414,11 +403,11 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         cell.orthogonal = true;
     }
 
-    const Vec3 A = cart(ta);
-    const Vec3 B = cart(tb);
-    const Vec3 X = unit(A);
-    const Vec3 Z = normal;
-    const Vec3 Y = cross(Z, X);
+    const Position A = cart(ta);
+    const Position B = cart(tb);
+    const UnitVector X = unit(A);
+    const UnitVector Z = normal;
+    const UnitVector Y = cross(Z, X);
     cell.orientation = {X, Y, Z};
     cell.a = {norm(A), 0.0, 0.0};
     cell.b = {dot(B, X), dot(B, Y), 0.0};
@@ -431,19 +420,19 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     }
 
     // In-plane coordinates (fractions of a and b) of a point's projection on the surface.
-    auto fractions = [&](const Vec3& p) {
+    auto fractions = [&](const Position& p) {
         const double x = dot(p, X);
         const double y = dot(p, Y);
         const double v = y / cell.b.y;
         const double u = (x - v * cell.b.x) / cell.a.x;
-        return std::pair<double, double>{u, v};
+        return Fractional{u, v};
     };
 
     // The period step with the shortest in-plane shift.
     {
-        const auto [su, sv] = fractions(cart(step));
-        step = isub(step, iadd(iscale(std::llround(su), ta), iscale(std::llround(sv), tb)));
-        const Vec3 s = cart(step);
+        const Fractional shift = fractions(cart(step));
+        step = isub(step, iadd(iscale(std::llround(shift.u), ta), iscale(std::llround(shift.v), tb)));
+        const Position s = cart(step);
         cell.periodVector = {dot(s, X), dot(s, Y), dot(s, Z)};
     }
 
@@ -451,7 +440,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     // the classes of (h k l) . m modulo the period.
     std::vector<int64_t> classes;
     for (const BasisSite& site : model.basis)
-        classes.push_back(floorMod(idot(h, site.position), period));
+        classes.push_back(floorMod(heightClass(h, site.position), period));
     std::sort(classes.begin(), classes.end());
     classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
 
@@ -479,7 +468,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     std::sort(planeClasses.begin(), planeClasses.end(), std::greater<>());
 
     // The lattice points of the primitive cell inside the chosen cell (one unless orthogonal).
-    std::vector<std::pair<double, double>> cosets;
+    std::vector<Fractional> cosets;
     {
         const int64_t det = s11 * s22 - s12 * s21;
         const int64_t iLow = std::min({int64_t(0), s11, s21, s11 + s21});
@@ -499,13 +488,13 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         AtomicPlane plane;
         plane.depth = double(c - top) * heightPerClass;
         for (const BasisSite& site : model.basis) {
-            const int64_t value = idot(h, site.position);
+            const int64_t value = heightClass(h, site.position);
             if (floorMod(value - c, period) != 0)
                 continue;
-            const Index3 p = iadd(site.position, iscale((value - c) / period, step));
-            const auto [u, v] = fractions(cart(p));
-            for (const auto& [cu, cv] : cosets)
-                plane.atoms.push_back({site.species, wrapUnit(u + cu), wrapUnit(v + cv)});
+            const Int3 p = iadd(site.position, iscale((value - c) / period, step));
+            const Fractional f = fractions(cart(p));
+            for (const Fractional& coset : cosets)
+                plane.atoms.push_back({site.species, wrapped(f + coset)});
         }
         cell.planes.push_back(std::move(plane));
     }

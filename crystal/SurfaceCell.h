@@ -3,7 +3,7 @@
 // atomic planes of one stacking period from the chosen termination down, and the frame.
 
 #include "crystal/Material.h"
-#include "crystal/Vec3.h"
+#include "crystal/Vectors.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -50,13 +50,12 @@ const char* lattice2DName(Lattice2D type);
 
 // The 2D Bravais lattice that the vectors a and b (in the x-y plane) span, any basis of it;
 // lengths and angles equal within the relative tolerance count as equal.
-Lattice2D classifyLattice2D(Vec3 a, Vec3 b, double tolerance = ShapeTolerance);
+Lattice2D classifyLattice2D(Position a, Position b, double tolerance = ShapeTolerance);
 
 // An atom of one atomic plane inside the 2D cell.
 struct CellAtom {
-    int species = 0; // 0 or 1 (the second zinc blende sublattice)
-    double u = 0.0;  // fractional coordinate along a, in [0, 1)
-    double v = 0.0;  // fractional coordinate along b, in [0, 1)
+    int species = 0;     // 0 or 1 (the second zinc blende sublattice)
+    Fractional position; // along a and b, each in [0, 1)
 };
 
 // One atomic plane of the stacking period.
@@ -71,9 +70,9 @@ struct AtomicPlane {
 struct SurfaceCell {
     Index3 hkl{};     // as given
     Index3 reduced{}; // divided by their greatest common divisor
-    Vec3 a;           // in-plane cell vectors, Angstrom, z = 0, |a| <= |b|
-    Vec3 b;
-    Index3 aDirection{}; // [u v w] of a along the lattice's own vectors (HCP: a1, a2, c), smallest integers
+    Position a;       // in-plane cell vectors, z = 0, |a| <= |b|
+    Position b;
+    Index3 aDirection{}; // [u v w] of a (HCP: along a1, a2, c), smallest integers
     Index3 bDirection{};
     bool orthogonal = false; // an orthogonal cell was asked for and found
     // The atomic planes of one stacking period, from the top plane of the chosen termination
@@ -81,16 +80,18 @@ struct SurfaceCell {
     std::vector<AtomicPlane> planes;
     // The lattice vector that carries each plane of the period onto its copy one period
     // below: z = -(period height), x and y its in-plane shift.
-    Vec3 periodVector;
-    // Rows: the surface frame's x, y, z axes in the crystal's Cartesian frame (the frame of the
-    // lattice vectors of the catalogue, scaled to the material).
-    std::array<Vec3, 3> orientation{};
+    Position periodVector;
+    // Rows: the surface frame's x, y, z axes in the crystal frame (crystal/Conventions.h).
+    std::array<UnitVector, 3> orientation{};
     // The height of the top plane above the parallel plane through the lattice origin (an
     // atom of species 0), Angstrom: where the drawn slab's surface lies.
     double topHeight = 0.0;
 
     double periodHeight() const { return -periodVector.z; }
     double area() const; // Angstrom^2
+
+    // The point at fractional coordinates f of the cell, in the plane z = 0.
+    Position inPlane(Fractional f) const { return f.u * a + f.v * b; }
 };
 
 // The 2D cell is right-handed about z (a x b along +z). Where the reduced cell leaves the
@@ -108,7 +109,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
 
 // The crystal's Cartesian lattice vectors (rows a1, a2, a3) of the material, Angstrom: the
 // catalogue's vectors scaled to a (cubic edge a; HCP basal a and the material's c).
-std::array<Vec3, 3> latticeVectors(const Material& material);
+std::array<Position, 3> latticeVectors(const Material& material);
 
 // The nearest-neighbour distance of the material, Angstrom.
 double nearestNeighbourDistance(const Material& material);

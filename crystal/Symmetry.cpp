@@ -34,13 +34,13 @@ struct DatasetFree {
 
 using Matrix3 = std::array<std::array<double, 3>, 3>;
 
-Vec3 combination(const std::array<double, 3>& f, const std::array<Vec3, 3>& cell)
+Position combination(const std::array<double, 3>& f, const std::array<Position, 3>& cell)
 {
     return f[0] * cell[0] + f[1] * cell[1] + f[2] * cell[2];
 }
 
 // Fractional coordinates of the Cartesian r in the cell (rows).
-std::array<double, 3> fractionalIn(const std::array<Vec3, 3>& cell, Vec3 r)
+std::array<double, 3> fractionalIn(const std::array<Position, 3>& cell, Position r)
 {
     const double v = dot(cell[0], cross(cell[1], cell[2]));
     return {dot(r, cross(cell[1], cell[2])) / v, dot(r, cross(cell[2], cell[0])) / v,
@@ -117,7 +117,7 @@ Result<void> checkInput(const BulkCrystal& bulk, double tolerance)
 {
     if (!(tolerance > 0.0) || !std::isfinite(tolerance))
         return fail("the symmetry tolerance must be a positive number of Angstrom");
-    for (const Vec3& v : bulk.cell)
+    for (const Position& v : bulk.cell)
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
             return fail("the cell vectors must be finite");
     const double volume = dot(bulk.cell[0], cross(bulk.cell[1], bulk.cell[2]));
@@ -154,7 +154,7 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
     const int count = int(bulk.sites.size());
     double lattice[3][3];
     for (int i = 0; i < 3; ++i) {
-        const Vec3& v = bulk.cell[i];
+        const Position& v = bulk.cell[i];
         lattice[0][i] = v.x;
         lattice[1][i] = v.y;
         lattice[2][i] = v.z;
@@ -201,7 +201,7 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
     // The primitive cell: the given one when it is primitive, else spglib's vectors (columns,
     // in the given frame), each primitive site the first given site that maps to it, its
     // position re-expressed in the primitive cell.
-    std::array<Vec3, 3> primitive = bulk.cell;
+    std::array<Position, 3> primitive = bulk.cell;
     std::vector<BulkSite> primitiveSites;
     if (*std::max_element(d.mapping_to_primitive, d.mapping_to_primitive + count) + 1 == count) {
         primitiveSites = bulk.sites;
@@ -209,8 +209,8 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
         for (int i = 0; i < 3; ++i)
             primitive[i] = {d.primitive_lattice[0][i], d.primitive_lattice[1][i], d.primitive_lattice[2][i]};
         if (dot(primitive[0], cross(primitive[1], primitive[2])) < 0.0)
-            for (Vec3& v : primitive)
-                v = Vec3{} - v;
+            for (Position& v : primitive)
+                v = Position{} - v;
         std::vector<bool> taken(bulk.sites.size(), false);
         for (int i = 0; i < count; ++i) {
             const int m = d.mapping_to_primitive[i];
@@ -236,9 +236,9 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
     if (!change)
         return fail("the conventional cell spglib gives is not a lattice of the crystal");
     out.conventionalFromGiven = *change;
-    std::array<Vec3, 3> conventional;
+    std::array<Position, 3> conventional;
     for (int i = 0; i < 3; ++i) {
-        Vec3 v;
+        Position v;
         for (int j = 0; j < 3; ++j)
             v = v + double(change->numerator[i][j]) * bulk.cell[j];
         conventional[i] = (1.0 / double(change->denominator)) * v;
@@ -246,7 +246,7 @@ Result<CrystalSymmetry> analyseSymmetry(const BulkCrystal& bulk, double toleranc
     // x_conventional = P x + p puts the conventional origin at -p in the conventional cell; taken
     // into the given cell.
     std::array<double, 3> origin = fractionalIn(
-        bulk.cell, Vec3{} - combination({d.origin_shift[0], d.origin_shift[1], d.origin_shift[2]}, conventional));
+        bulk.cell, Position{} - combination({d.origin_shift[0], d.origin_shift[1], d.origin_shift[2]}, conventional));
     for (double& f : origin)
         f = wrappedTranslation(f);
     out.conventionalOrigin = combination(origin, bulk.cell);

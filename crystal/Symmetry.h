@@ -12,7 +12,7 @@
 
 #include "crystal/Bulk.h"
 #include "crystal/SurfaceCell.h"
-#include "crystal/Vec3.h"
+#include "crystal/Vectors.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -78,7 +78,7 @@ struct CrystalSymmetry {
     // positions, fractional, measured from conventionalOrigin (Cartesian, Angstrom).
     BulkCrystal conventional;
     RationalMatrix3 conventionalFromGiven;
-    Vec3 conventionalOrigin;
+    Position conventionalOrigin;
 };
 
 // The symmetry of the crystal within tolerance (Angstrom, positive). Fails with a message for a

@@ -15,7 +15,7 @@ namespace figure {
 
 namespace {
 
-using crystal::Vec3;
+using crystal::Position;
 using platform::Rgb;
 
 // Sine and cosine of an angle in degrees, exact at the multiples of 90 degrees so that a
@@ -42,12 +42,12 @@ SinCos sinCosDegrees(double degrees)
 
 // The view: the cell frame (x right, y up, z out of the surface) seen from above, turned
 // about the normal and then tilted about the figure's horizontal axis. Returns the figure's
-// x (right), y (down) and the depth (larger nearer).
+// x (right), y (down) and the depth (larger nearer), Angstrom.
 class View {
 public:
     View(double rotation, double tilt) : m_rot(sinCosDegrees(rotation)), m_tilt(sinCosDegrees(tilt)) {}
 
-    Vec3 project(Vec3 p) const
+    Position project(Position p) const
     {
         const double fx = p.x;
         const double fy = -p.y; // the figure's y runs down
@@ -211,20 +211,18 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
     // Every atom moved by whole cells to within half a cell of the first top-plane atom, so that
     // the repeated deeper planes lie under the repeated top plane instead of jutting out on one
     // side of it.
-    Vec3 reference;
+    Position reference;
     for (const crystal::SlabAtom& atom : slab.atoms)
         if (atom.plane == 0) {
             reference = atom.position;
             break;
         }
     const double det = slab.a.x * slab.b.y - slab.a.y * slab.b.x;
-    const auto underTopPlane = [&](Vec3 p) {
+    const auto underTopPlane = [&](Position p) {
         if (det == 0.0)
             return p;
-        const Vec3 d = p - reference;
-        const double u = (d.x * slab.b.y - d.y * slab.b.x) / det;
-        const double v = (slab.a.x * d.y - slab.a.y * d.x) / det;
-        return p - std::round(u) * slab.a - std::round(v) * slab.b;
+        const crystal::Fractional f = crystal::inPlaneFractional(p - reference, slab.a, slab.b);
+        return p - std::round(f.u) * slab.a - std::round(f.v) * slab.b;
     };
 
     // Colour classes present, for the key: element symbol, plane or coordination number.
@@ -255,12 +253,12 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
             break;
         }
         const double shade = dimming(zTop - atom.position.z, nearestNeighbour);
-        const Vec3 start = underTopPlane(atom.position);
+        const Position start = underTopPlane(atom.position);
         for (int ia = 0; ia < options.repeatA; ++ia)
             for (int ib = 0; ib < options.repeatB; ++ib) {
-                const Vec3 p =
-                    start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b - Vec3{0.0, 0.0, zTop};
-                const Vec3 v = view.project(p);
+                const Position p = start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b
+                    - Position{0.0, 0.0, zTop};
+                const Position v = view.project(p);
                 scene.spheres.push_back({{v.x, v.y}, radius, v.z, base, shade, atom.plane, atom.species, cn});
             }
     }
@@ -292,22 +290,22 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
 
     if (options.cell) {
         // One cell with its corner on a top-plane atom near the middle of the repeated slab.
-        Vec3 origin =
+        Position origin =
             static_cast<double>(options.repeatA / 2) * slab.a + static_cast<double>(options.repeatB / 2) * slab.b;
         for (const crystal::SlabAtom& atom : slab.atoms)
             if (atom.plane == 0) {
-                origin = origin + Vec3{atom.position.x, atom.position.y, 0.0};
+                origin = origin + Position{atom.position.x, atom.position.y, 0.0};
                 break;
             }
-        for (Vec3 corner : {Vec3{}, slab.a, slab.a + slab.b, slab.b}) {
-            const Vec3 v = view.project(origin + corner);
+        for (Position corner : {Position{}, slab.a, slab.a + slab.b, slab.b}) {
+            const Position v = view.project(origin + corner);
             scene.cellOutline.push_back({v.x + shiftX, v.y + shiftY});
         }
     }
 
     if (options.axes) {
-        const Vec3 pa = view.project(slab.a);
-        const Vec3 pb = view.project(slab.b);
+        const Position pa = view.project(slab.a);
+        const Position pb = view.project(slab.b);
         const double longest = std::max(std::hypot(pa.x, pa.y), std::hypot(pb.x, pb.y));
         const double k = longest > 0.0 ? 1.0 / longest : 0.0;
         scene.axes.push_back({{k * pa.x, k * pa.y}, input.aDirection});

@@ -110,7 +110,7 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
     layout.fontSize = std::clamp(side / 42.0, 9.0, 18.0);
     const double k = pattern.waveNumber > 0.0 ? pattern.waveNumber : 1.0;
     const double scale = layout.screenRadius / k;
-    auto at = [&](crystal::Vec3 g) {
+    auto at = [&](crystal::ReciprocalVector g) {
         return PicturePoint{layout.centre.x + g.x * scale, layout.centre.y - g.y * scale};
     };
 
@@ -119,8 +119,10 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
         // The superstructure's reciprocal cell: the rows of M^-T in a*, b*.
         const crystal::IntMatrix2& m = pattern.domains.front();
         const double d = double(m.det());
-        const crystal::Vec3 as = (1.0 / d) * (double(m.m22) * pattern.aStar - double(m.m21) * pattern.bStar);
-        const crystal::Vec3 bs = (1.0 / d) * (double(m.m11) * pattern.bStar - double(m.m12) * pattern.aStar);
+        const crystal::ReciprocalVector as =
+            (1.0 / d) * (double(m.m22) * pattern.aStar - double(m.m21) * pattern.bStar);
+        const crystal::ReciprocalVector bs =
+            (1.0 / d) * (double(m.m11) * pattern.bStar - double(m.m12) * pattern.aStar);
         layout.superstructureCell = std::array<PicturePoint, 4>{at({}), at(as), at(as + bs), at(bs)};
     }
 

@@ -20,7 +20,7 @@ void checkError(const std::string& error)
         std::abort();
 }
 
-void checkPattern(crystal::Vec3 a, crystal::Vec3 b, const crystal::IntMatrix2& m)
+void checkPattern(crystal::Position a, crystal::Position b, const crystal::IntMatrix2& m)
 {
     std::string error;
     const auto p = crystal::leedPattern(a, b, 80.0, {m, crystal::LeedDomains::All}, error);
@@ -37,7 +37,8 @@ void checkPattern(crystal::Vec3 a, crystal::Vec3 b, const crystal::IntMatrix2& m
 }
 
 // Each reading refused with one line, or read into a superstructure whose patterns are bounded.
-void checkReading(const platform::Result<crystal::Superstructure>& read, std::span<const crystal::Vec3* const> cells)
+void checkReading(const platform::Result<crystal::Superstructure>& read,
+                  std::span<const crystal::Position* const> cells)
 {
     if (!read) {
         checkError(read.error().message);
@@ -45,7 +46,7 @@ void checkReading(const platform::Result<crystal::Superstructure>& read, std::sp
     }
     if (const auto* m = read->matrix(); m && m->det() == 0)
         std::abort();
-    for (const crystal::Vec3* cell : cells) {
+    for (const crystal::Position* cell : cells) {
         if (const auto m = read->on(cell[0], cell[1]))
             checkPattern(cell[0], cell[1], *m);
         else
@@ -59,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using crystal::SuperstructureNotation;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    static const crystal::Vec3 square[] = {{2.5, 0, 0}, {0, 2.5, 0}};
-    static const crystal::Vec3 hexagonal[] = {{2.5, 0, 0}, {-1.25, 2.5 * std::sqrt(3.0) / 2, 0}};
-    const crystal::Vec3* const cells[] = {square, hexagonal};
+    static const crystal::Position square[] = {{2.5, 0, 0}, {0, 2.5, 0}};
+    static const crystal::Position hexagonal[] = {{2.5, 0, 0}, {-1.25, 2.5 * std::sqrt(3.0) / 2, 0}};
+    const crystal::Position* const cells[] = {square, hexagonal};
     const auto wood = crystal::readSuperstructure(text, SuperstructureNotation::Wood);
     const auto matrix = crystal::readSuperstructure(text, SuperstructureNotation::Matrix);
     checkReading(wood, cells);

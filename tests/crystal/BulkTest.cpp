@@ -20,7 +20,7 @@ std::vector<std::string> atomsOf(const BulkCrystal& b)
 {
     std::vector<std::string> out;
     for (const BulkSite& s : b.sites) {
-        const Vec3 r = s.fractional[0] * b.cell[0] + s.fractional[1] * b.cell[1] + s.fractional[2] * b.cell[2];
+        const Position r = s.fractional[0] * b.cell[0] + s.fractional[1] * b.cell[1] + s.fractional[2] * b.cell[2];
         char row[96];
         std::snprintf(row, sizeof row, "%s %.4f %.4f %.4f", s.element.c_str(), r.x + 0.0, r.y + 0.0, r.z + 0.0);
         out.push_back(row);

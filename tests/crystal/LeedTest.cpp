@@ -20,11 +20,11 @@ namespace {
 constexpr double Pi = std::numbers::pi;
 constexpr double A = 2.556; // Cu surface spacing, Angstrom
 
-const Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
-const Vec3 HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0}; // 120 degrees apart
-const Vec3 Hex60B{A / 2, A* std::sqrt(3.0) / 2, 0};              // 60 degrees apart
+const Position SquareA{A, 0, 0}, SquareB{0, A, 0};
+const Position HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0}; // 120 degrees apart
+const Position Hex60B{A / 2, A* std::sqrt(3.0) / 2, 0};              // 60 degrees apart
 
-LeedPattern pattern(Vec3 a, Vec3 b, double energy, std::optional<IntMatrix2> m = std::nullopt,
+LeedPattern pattern(Position a, Position b, double energy, std::optional<IntMatrix2> m = std::nullopt,
                     LeedDomains domains = LeedDomains::One)
 {
     std::string error;
@@ -46,7 +46,7 @@ std::set<std::pair<double, double>> indexSet(const LeedPattern& p)
     return out;
 }
 
-IntMatrix2 wood(const char* text, Vec3 a, Vec3 b)
+IntMatrix2 wood(const char* text, Position a, Position b)
 {
     const auto w = readSuperstructure(text, SuperstructureNotation::Wood);
     EXPECT_TRUE(w) << text << ": " << w.error().message;
@@ -66,7 +66,7 @@ TEST(Leed, CleanSurfacesBeamCountsAndFirstOrder)
     // h^2 + k^2 are 0 (1 point), 1 (4), 2 (4), 4 (4), 5 (8), 8 (4); of the hexagonal one
     // h^2 + hk + k^2 (60 degree basis) 0 (1), 1 (6), 3 (6), 4 (6), 7 (12).
     struct Row {
-        Vec3 a, b;
+        Position a, b;
         double energy;
         int beams;
         double firstOrder;
@@ -102,7 +102,7 @@ TEST(Leed, GrazingBeamsPropagate)
     // and (+-1 0), (0 +-1), 5 beams ((1 1) at sqrt2 |a*| is evanescent); on the hexagonal one
     // (0 0) and the six first-order beams, 7 (the next shell is at sqrt3 |a*|).
     struct Row {
-        Vec3 a, b;
+        Position a, b;
         double aStar;
         std::size_t beams;
     } rows[] = {
@@ -147,7 +147,7 @@ TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 {
     struct Row {
         const char* wood;
-        Vec3 a, b;
+        Position a, b;
         IntMatrix2 matrix;
     } rows[] = {
         {"c(2x2)", SquareA, SquareB, {1, 1, -1, 1}},         {"(√2×√2)R45°", SquareA, SquareB, {1, 1, -1, 1}},
@@ -169,7 +169,7 @@ TEST(Leed, WoodNotationAndMatricesGiveTheSameSpots)
 TEST(Leed, DomainsFollowThePointGroup)
 {
     struct Row {
-        Vec3 a, b;
+        Position a, b;
         std::size_t order;
     } rows[] = {
         {HexA, HexB, 12},          {HexA, Hex60B, 12},          {SquareA, SquareB, 8},
@@ -180,8 +180,8 @@ TEST(Leed, DomainsFollowThePointGroup)
         EXPECT_EQ(group.size(), r.order);
         EXPECT_EQ(group[0], (IntMatrix2{1, 0, 0, 1}));
         for (const IntMatrix2& op : group) { // its rows, the images of a and b, keep |a|, |b| and a . b
-            const Vec3 ia = double(op.m11) * r.a + double(op.m12) * r.b;
-            const Vec3 ib = double(op.m21) * r.a + double(op.m22) * r.b;
+            const Position ia = double(op.m11) * r.a + double(op.m12) * r.b;
+            const Position ib = double(op.m21) * r.a + double(op.m22) * r.b;
             EXPECT_NEAR(norm(ia), norm(r.a), 1e-9);
             EXPECT_NEAR(norm(ib), norm(r.b), 1e-9);
             EXPECT_NEAR(dot(ia, ib), dot(r.a, r.b), 1e-9);

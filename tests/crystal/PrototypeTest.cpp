@@ -16,7 +16,7 @@ namespace {
 struct Neighbour {
     double distance;
     std::string element;
-    Vec3 offset; // from the centre, Angstrom
+    Position offset; // from the centre, Angstrom
 };
 
 // Every other atom within three cells of atom i, nearest first: complete to at least twice the
@@ -26,7 +26,7 @@ std::vector<Neighbour> neighbours(const BulkCrystal& b, std::size_t i)
     std::vector<Neighbour> out;
     for (const BulkSite& s : b.sites)
         for (int n = 0; n < 343; ++n) {
-            Vec3 r;
+            Position r;
             for (int k = 0, step = 1; k < 3; ++k, step *= 7)
                 r = r + (s.fractional[k] - b.sites[i].fractional[k] + n / step % 7 - 3) * b.cell[k];
             if (norm(r) > 1e-9)
@@ -111,7 +111,7 @@ TEST(Prototype, BondLengthsAndCoordinationAreThePublishedOnes)
         const char *compound, *centre, *neighbour;
         int count;
         double shortest, longest;
-        Vec3 bond{};
+        Position bond{};
     } rows[] = {
         {"TiO2", "Ti", "O", 6, 1.9485, 1.9800}, // Abrahams and Bernstein
         {"TiO2", "O", "Ti", 3, 1.9485, 1.9800},         {"TiO2-anatase", "Ti", "O", 6, 1.934, 1.980},
@@ -131,7 +131,7 @@ TEST(Prototype, BondLengthsAndCoordinationAreThePublishedOnes)
             if (bulk->sites[i].element != row.centre)
                 continue;
             std::vector<Neighbour> shell;
-            Vec3 sum;
+            Position sum;
             for (const Neighbour& n : neighbours(*bulk, i))
                 if (n.element == row.neighbour && (shell.empty() || n.distance < 1.15 * shell.front().distance)) {
                     shell.push_back(n);
@@ -172,10 +172,11 @@ TEST(Prototype, DrawnLatticePresetsAsBulkCrystals)
             EXPECT_EQ(s.oxidation, q ? std::optional(s.element == m.elements.front() ? q : -q) : std::nullopt);
             // As the drawn zinc blende: the second element a quarter of the cube diagonal from
             // the first along +[1 1 1].
-            EXPECT_TRUE(m.elements.size() == 1 || s.element != m.elements.front()
-                        || std::any_of(near.begin(), near.end(), [&](const Neighbour& n) {
-                               return n.element == m.elements.back() && norm(n.offset - 0.25 * Vec3{a, a, a}) < 1e-9;
-                           }));
+            EXPECT_TRUE(
+                m.elements.size() == 1 || s.element != m.elements.front()
+                || std::any_of(near.begin(), near.end(), [&](const Neighbour& n) {
+                       return n.element == m.elements.back() && norm(n.offset - 0.25 * Position{a, a, a}) < 1e-9;
+                   }));
         }
     }
 }

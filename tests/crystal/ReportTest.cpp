@@ -125,13 +125,14 @@ TEST(Coordination, BulkBelowAndCutBondsAddUp)
                 EXPECT_EQ(cn, bulk) << name << " plane " << deeper;
         if (m.lattice != LatticeKind::Fcc && m.lattice != LatticeKind::Bcc)
             continue;
-        const Vec3 n{double(hkl[0]), double(hkl[1]), double(hkl[2])};
+        const ReciprocalVector n{double(hkl[0]), double(hkl[1]), double(hkl[2])}; // cubic: 1/a units
         double outward = 0.0; // over the 12 FCC vectors a/2 (1 1 0) or the 8 BCC a/2 (1 1 1)
         for (int x = -1; x <= 1; ++x)
             for (int y = -1; y <= 1; ++y)
                 for (int z = -1; z <= 1; ++z)
                     if (m.lattice == LatticeKind::Fcc ? std::abs(x) + std::abs(y) + std::abs(z) == 2 : x && y && z)
-                        outward += std::max(0.0, dot(Vec3{double(x), double(y), double(z)}, n)) * m.a / 2.0 / norm(n);
+                        outward +=
+                            std::max(0.0, dot(Position{double(x), double(y), double(z)}, n)) * m.a / 2.0 / norm(n);
         const double rho = (m.lattice == LatticeKind::Fcc ? 4.0 : 2.0) / (m.a * m.a * m.a);
         EXPECT_NEAR(missing, rho * cell.area() * outward, 1e-6) << name;
     }
@@ -247,8 +248,8 @@ TEST(Report, PropertiesOverManyPlanes)
         for (const Index3& d : {r->aDirection, r->bDirection})
             EXPECT_EQ(d[0] * hkl[0] + d[1] * hkl[1] + d[2] * hkl[2], 0) << r->title;
         // The directions are smallest integers: a centred lattice's vector may be half of one.
-        const Vec3 a = along(r->aDirection);
-        const Vec3 b = along(r->bDirection);
+        const Position a = along(r->aDirection);
+        const Position b = along(r->bDirection);
         for (double ratio : {norm(a) / r->a, norm(b) / r->b})
             EXPECT_TRUE(std::fabs(ratio - 1.0) < 1e-9 || std::fabs(ratio - 2.0) < 1e-9) << r->title << " " << ratio;
         const double sinGamma = norm(cross(a, b)) / (norm(a) * norm(b));

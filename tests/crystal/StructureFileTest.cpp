@@ -84,7 +84,7 @@ TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
         std::ostringstream expected;
         expected.precision(17);
         expected << slab.atoms.size() << '\n';
-        for (Vec3 v : {slab.a, slab.b, slab.c})
+        for (Position v : {slab.a, slab.b, slab.c})
             expected << v.x << ' ' << v.y << ' ' << v.z << ' ';
         expected << '\n';
         for (const SlabAtom& atom : slab.atoms)

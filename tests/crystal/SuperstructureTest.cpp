@@ -14,8 +14,8 @@ namespace {
 
 constexpr double A = 2.556; // Cu surface spacing, Angstrom
 
-const Vec3 SquareA{A, 0, 0}, SquareB{0, A, 0};
-const Vec3 HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0}; // 120 degrees apart
+const Position SquareA{A, 0, 0}, SquareB{0, A, 0};
+const Position HexA{A, 0, 0}, HexB{-A / 2, A*std::sqrt(3.0) / 2, 0}; // 120 degrees apart
 
 } // namespace
 
@@ -52,7 +52,7 @@ TEST(Superstructure, WoodNotationParsedAndRefused)
     // Notations that are no superstructure of the substrate: the rotated vectors miss the lattice.
     struct Refused {
         const char* text;
-        Vec3 a, b;
+        Position a, b;
         const char* message;
     } refused[] = {
         {"(sqrt3 x sqrt3)R30", SquareA, SquareB,

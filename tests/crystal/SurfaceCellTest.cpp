@@ -86,12 +86,14 @@ TEST(SurfaceCell, PropertiesOfManyPlanes)
             const auto& o = cell->orientation;
             EXPECT_NEAR(dot(cross(o[0], o[1]), o[2]), 1.0, 1e-12);
             const auto v = latticeVectors(s.material);
-            const Vec3 g = double(hkl[0]) * cross(v[1], v[2]) + double(hkl[1]) * cross(v[2], v[0])
+            const AreaVector g = double(hkl[0]) * cross(v[1], v[2]) + double(hkl[1]) * cross(v[2], v[0])
                 + double(hkl[2]) * cross(v[0], v[1]);
             EXPECT_NEAR(dot(o[2], g), norm(g), 1e-9 * norm(g));
             for (const auto& [w, uvw] : {std::pair{cell->a, cell->aDirection}, std::pair{cell->b, cell->bDirection}}) {
-                const Vec3 d = double(uvw[0]) * v[0] + double(uvw[1]) * v[1] + double(uvw[2]) * v[2];
-                const Vec3 inCrystal = w.x * o[0] + w.y * o[1];
+                const Position d = double(uvw[0]) * v[0] + double(uvw[1]) * v[1] + double(uvw[2]) * v[2];
+                // Back to the crystal frame: the transpose of the rows.
+                const Position inCrystal{w.x * o[0].x + w.y * o[1].x, w.x * o[0].y + w.y * o[1].y,
+                                         w.x * o[0].z + w.y * o[1].z};
                 EXPECT_NEAR(norm(cross(d, inCrystal)), 0.0, 1e-9 * norm(d) * norm(w));
                 EXPECT_GT(dot(d, inCrystal), 0.0);
             }
@@ -174,7 +176,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
             ASSERT_TRUE(cell) << cell.error().message;
             const geometry::SurfaceFrame frame =
                 geometry::orientSurface({int16_t(hkl[0]), int16_t(hkl[1]), int16_t(hkl[2])}, lattice);
-            const Vec3 e3{frame.rows[2][0], frame.rows[2][1], frame.rows[2][2]};
+            const UnitVector e3{frame.rows[2][0], frame.rows[2][1], frame.rows[2][2]};
             ASSERT_GT(dot(e3, cell->orientation[2]), 0.999);
             geometry::fillSlab(lc, lattice, frame, drawn, progress);
             float top = -1e9f;

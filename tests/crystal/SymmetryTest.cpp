@@ -81,23 +81,30 @@ const struct Known {
      24},
 };
 
-double volume(const std::array<Vec3, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
-Vec3 at(const std::array<Vec3, 3>& c, const std::array<double, 3>& f)
+double volume(const std::array<Position, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
+Position at(const std::array<Position, 3>& c, const std::array<double, 3>& f)
 {
     return f[0] * c[0] + f[1] * c[1] + f[2] * c[2];
 }
-std::array<double, 3> fractional(const std::array<Vec3, 3>& c, Vec3 r)
+std::array<double, 3> fractional(const std::array<Position, 3>& c, Position r)
 {
     return {dot(r, cross(c[1], c[2])) / volume(c), dot(r, cross(c[2], c[0])) / volume(c),
             dot(r, cross(c[0], c[1])) / volume(c)};
 }
-Vec3 normal(const std::array<Vec3, 3>& c, const Index3& h) // (h k l)'s normal times the volume
+AreaVector normal(const std::array<Position, 3>& c, const Index3& h) // (h k l)'s normal times the volume
 {
     return double(h[0]) * cross(c[1], c[2]) + double(h[1]) * cross(c[2], c[0]) + double(h[2]) * cross(c[0], c[1]);
 }
 
+// |p x q|: 0 for parallel normals.
+double crossLength(AreaVector p, AreaVector q)
+{
+    const double x = p.y * q.z - p.z * q.y, y = p.z * q.x - p.x * q.z, z = p.x * q.y - p.y * q.x;
+    return std::sqrt(x * x + y * y + z * z);
+}
+
 // Whether an atom of the element lies within the tolerance of r, over the periodic images.
-bool atomAt(const BulkCrystal& b, Vec3 r, const std::string& element)
+bool atomAt(const BulkCrystal& b, Position r, const std::string& element)
 {
     const auto f = fractional(b.cell, r);
     for (const BulkSite& s : b.sites)
@@ -136,7 +143,7 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
         EXPECT_NEAR(volume(s->conventional.cell) * double(n), volume(k.bulk.cell) * double(nc), 1e-6);
         EXPECT_TRUE(np < n || s->primitive.cell == k.bulk.cell);
         for (const BulkSite& a : k.bulk.sites)
-            for (const Vec3& t : s->primitive.cell)
+            for (const Position& t : s->primitive.cell)
                 EXPECT_TRUE(atomAt(k.bulk, at(k.bulk.cell, a.fractional) + t, a.element));
         for (const BulkSite& a : s->conventional.sites)
             EXPECT_TRUE(atomAt(k.bulk, s->conventionalOrigin + at(s->conventional.cell, a.fractional), a.element));
@@ -150,8 +157,8 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
         for (const auto& [g, given] : {std::pair{&*s, &k.bulk}, {&*p, &s->primitive}})
             for (const Index3& h : {Index3{1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {-1, 2, -3}, {2, 1, 0}, {5, 3, 1}}) {
                 const Index3 hc = conventionalMiller(*g, h);
-                const Vec3 nh = normal(given->cell, h), nc = normal(g->conventional.cell, hc);
-                EXPECT_LT(norm(cross(nh, nc)), 1e-9 * norm(nh) * norm(nc));
+                const AreaVector nh = normal(given->cell, h), nc = normal(g->conventional.cell, hc);
+                EXPECT_LT(crossLength(nh, nc), 1e-9 * norm(nh) * norm(nc));
                 EXPECT_GT(dot(nh, nc), 0.0);
                 EXPECT_EQ(std::gcd(std::gcd(hc[0], hc[1]), hc[2]), 1);
             }
@@ -161,8 +168,8 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
         // up); one atom moved by five times the tolerance breaks it.
         BulkCrystal moved = k.bulk;
         for (std::size_t i = 0; i < n; ++i) {
-            const Vec3 d{std::sin(1.7 * double(i)), std::cos(2.3 * double(i)), std::sin(3.1 * double(i) + 1)};
-            const Vec3 r = at(moved.cell, moved.sites[i].fractional) + (0.2 * SymmetryTolerance / norm(d)) * d;
+            const Position d{std::sin(1.7 * double(i)), std::cos(2.3 * double(i)), std::sin(3.1 * double(i) + 1)};
+            const Position r = at(moved.cell, moved.sites[i].fractional) + (0.2 * SymmetryTolerance / norm(d)) * d;
             moved.sites[i].fractional = fractional(moved.cell, r);
         }
         moved.cell[0] = (1.0 + 2e-5) * moved.cell[0];
@@ -193,7 +200,8 @@ TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
     // FCC Cu in its rhombohedral primitive cell: its plane (1 1 1) is the cube's (1 1 1); the
     // hexagonal cell with a 60 degree angle has b - a as its conventional b.
     const double a = 3.615 / 2;
-    const auto fcc = analyseSymmetry({"Cu", {Vec3{0, a, a}, Vec3{a, 0, a}, Vec3{a, a, 0}}, {{"Cu", {0, 0, 0}, {}}}});
+    const auto fcc =
+        analyseSymmetry({"Cu", {Position{0, a, a}, Position{a, 0, a}, Position{a, a, 0}}, {{"Cu", {0, 0, 0}, {}}}});
     const auto hcp = analyseSymmetry(Structures[12].bulk);
     ASSERT_TRUE(fcc && hcp);
     for (const auto& [s, given, conventional] : {std::tuple{&*fcc, Index3{1, 1, 1}, Index3{1, 1, 1}},
@@ -224,11 +232,11 @@ TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
         // Each operation keeps the Cartesian normal exactly when it is said to: the rotated cell
         // vectors (columns of the rotation) carry the normal along, times the determinant.
         for (const SymmetryOperation& op : s->operations) {
-            std::array<Vec3, 3> image;
+            std::array<Position, 3> image;
             for (int i = 0; i < 3; ++i)
                 image[i] =
                     at(b.cell, {double(op.rotation[0][i]), double(op.rotation[1][i]), double(op.rotation[2][i])});
-            const Vec3 n = normal(b.cell, row.hkl), m = normal(image, row.hkl);
+            const AreaVector n = normal(b.cell, row.hkl), m = normal(image, row.hkl);
             EXPECT_EQ(keepsPlaneNormal(op, row.hkl), norm(m - (volume(image) / volume(b.cell)) * n) < 1e-9 * norm(n));
         }
     }
@@ -236,7 +244,9 @@ TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
 
 TEST(Symmetry, HostileCellsAreAnalysedOrRefusedWithAMessage)
 {
-    const auto cube = [](double a) { return std::array<Vec3, 3>{Vec3{a, 0, 0}, Vec3{0, a, 0}, Vec3{0, 0, a}}; };
+    const auto cube = [](double a) {
+        return std::array<Position, 3>{Position{a, 0, 0}, Position{0, a, 0}, Position{0, 0, a}};
+    };
     BulkCrystal many{"many", cube(300), {}};
     for (std::size_t i = 0; i <= MaxSymmetrySites; ++i)
         many.sites.push_back({"Cu", {double(i) / 10001.0, 0, 0}, {}});
@@ -248,14 +258,14 @@ TEST(Symmetry, HostileCellsAreAnalysedOrRefusedWithAMessage)
     } rows[] = {
         {{"one", *cellFromParameters(3, 4, 5, 70, 80, 100), {fe}}, 0.01, "2"},
         {{"huge", cube(1e6), {fe}}, 0.01, "221"},
-        {{"sheared", {Vec3{3, 0, 0}, Vec3{3e6, 3, 0}, Vec3{0, 0, 3}}, {fe}},
+        {{"sheared", {Position{3, 0, 0}, Position{3e6, 3, 0}, Position{0, 0, 3}}, {fe}},
          0.01,
          "the cell is too thin for its length: its longest vector is more than 10000 times the least distance between "
          "opposite faces"},
         {{"tiny", cube(1e-3), {fe, {"Fe", {.5, .5, .5}, {}}}},
          0.01,
          "no space group found within 0.01 Angstrom: too close distance between atoms"},
-        {{"nan", {Vec3{std::nan(""), 0, 0}, Vec3{0, 1, 0}, Vec3{0, 0, 1}}, {fe}},
+        {{"nan", {Position{std::nan(""), 0, 0}, Position{0, 1, 0}, Position{0, 0, 1}}, {fe}},
          0.01,
          "the cell vectors must be finite"},
         {Structures[0].bulk, 0.0, "the symmetry tolerance must be a positive number of Angstrom"},
