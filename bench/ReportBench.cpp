@@ -8,7 +8,7 @@
 
 namespace {
 
-crystal::SurfaceSpec spec(const char* material, crystal::Index3 hkl)
+crystal::SurfaceSpec spec(const char* material, crystal::Miller hkl)
 {
     return {*crystal::findMaterial(material), hkl, crystal::Termination::None};
 }

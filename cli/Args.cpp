@@ -493,7 +493,7 @@ Status makeSurface(Draft& d)
     } else {
         spec.hkl = {i[0], i[1], i[2]};
     }
-    if (spec.hkl == crystal::Index3{0, 0, 0})
+    if (spec.hkl == crystal::Miller{0, 0, 0})
         return fail("Miller indices (0 0 0) name no plane");
     const auto term = termination(kind, d.termination);
     if (!term)

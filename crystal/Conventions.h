@@ -5,7 +5,7 @@
 // eV, angles in degrees wherever they are given or printed (radians only inside a computation).
 // Values are double; where indices meet, the arithmetic is exact in 64-bit integers. The types
 // of crystal/Vectors.h carry the unit: Position, ReciprocalVector, AreaVector, UnitVector,
-// Fractional.
+// Fractional, Miller, LatticeDirection.
 //
 // Frames. All are right-handed unless said otherwise.
 // - The crystal frame: the Cartesian frame of the lattice's conventional vectors scaled to the

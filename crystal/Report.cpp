@@ -27,7 +27,7 @@ double angleBetween(Position p, Position q)
     return degrees(std::acos(std::clamp(c, -1.0, 1.0)));
 }
 
-Index3 negated(Index3 v) { return {-v[0], -v[1], -v[2]}; }
+LatticeDirection negated(LatticeDirection v) { return {-v[0], -v[1], -v[2]}; }
 
 std::string fixed(double value, int decimals)
 {
@@ -116,7 +116,7 @@ std::vector<std::string> spacingItems(const std::vector<double>& spacings)
 // lattice direction (c/a irrational) never comes back in registry: its period stays the cell's.
 long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
 {
-    const Index3& h = cell.reduced;
+    const Miller& h = cell.reduced;
     if (lattice == LatticeKind::Hcp && h[2] != 0 && (h[0] != 0 || h[1] != 0))
         return 1;
     const auto [u, v] = inPlaneFractional(cell.periodVector, cell.a, cell.b);
@@ -131,7 +131,7 @@ long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
     return 1;
 }
 
-std::array<int64_t, 4> fourIndex(const Index3& hkl) { return {hkl[0], hkl[1], -(hkl[0] + hkl[1]), hkl[2]}; }
+std::array<int64_t, 4> fourIndex(const Miller& hkl) { return {hkl[0], hkl[1], -(hkl[0] + hkl[1]), hkl[2]}; }
 
 } // namespace
 
@@ -165,7 +165,7 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
         const Position oldA = a;
         a = b;
         b = -1.0 * oldA;
-        const Index3 oldDirection = r.aDirection;
+        const LatticeDirection oldDirection = r.aDirection;
         r.aDirection = r.bDirection;
         r.bDirection = negated(oldDirection);
     }
@@ -238,7 +238,7 @@ std::string formatReportText(const SurfaceReport& r)
 
 std::string formatReportJson(const SurfaceReport& r)
 {
-    auto direction = [](const Index3& v) {
+    auto direction = [](const LatticeDirection& v) {
         return "[" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + "]";
     };
     std::string out = "{\"cell\": {";

@@ -30,8 +30,8 @@ struct ExposedPlane {
 struct SurfaceReport {
     std::string title; // the surface's title: material and plane
     LatticeKind lattice = LatticeKind::Fcc;
-    Index3 hkl{};     // as given (HCP: referring to a1, a2, c)
-    Index3 reduced{}; // divided by their greatest common divisor
+    Miller hkl{};     // as given (HCP: referring to a1, a2, c)
+    Miller reduced{}; // divided by their greatest common divisor
     // HCP only: (h k i l) with i = -(h + k), as given and reduced.
     std::optional<std::array<int64_t, 4>> hkil;
     std::optional<std::array<int64_t, 4>> reducedHkil;
@@ -44,8 +44,8 @@ struct SurfaceReport {
     double b = 0.0;
     double gamma = 0.0;
     double area = 0.0;
-    Index3 aDirection{};
-    Index3 bDirection{};
+    LatticeDirection aDirection{};
+    LatticeDirection bDirection{};
     Lattice2D type = Lattice2D::Oblique;
 
     // Spacings (Angstrom) from each atomic plane to the next one down, through one stacking

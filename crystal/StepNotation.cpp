@@ -10,14 +10,14 @@ namespace crystal {
 namespace {
 
 // The terrace families this notation knows, closest-packed first: sorted absolute indices.
-constexpr Index3 FccTerraces[] = {{1, 1, 1}, {0, 0, 1}};
-constexpr Index3 BccTerraces[] = {{0, 1, 1}, {0, 0, 1}};
+constexpr Miller FccTerraces[] = {{1, 1, 1}, {0, 0, 1}};
+constexpr Miller BccTerraces[] = {{0, 1, 1}, {0, 0, 1}};
 
 // The spacing of the close-packed <110> rows in an FCC {111} plane, in cube edges: sqrt(6) / 4.
 constexpr double Fcc111RowSpacing = 0.6123724356957945;
 
 // The dot product of reciprocal lattice vectors of the cubic lattice, in units of 1 / a^2.
-int64_t dot3(const Index3& p, const Index3& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
+int64_t dot3(const Miller& p, const Miller& q) { return p[0] * q[0] + p[1] * q[1] + p[2] * q[2]; }
 
 template <class Indices> Indices reduce(Indices v)
 {
@@ -39,7 +39,7 @@ template <class Indices> Indices sortedAbs(Indices v)
 // The shortest reciprocal lattice vector normal to the plane (in units of 1 / a, without 2 pi):
 // the reduced indices, doubled where the centring removes that plane (FCC mixed parity, BCC odd
 // index sum).
-Index3 reciprocal(LatticeKind lattice, Index3 reduced)
+Miller reciprocal(LatticeKind lattice, Miller reduced)
 {
     bool allowed = true;
     if (lattice == LatticeKind::Fcc) {
@@ -55,14 +55,14 @@ Index3 reciprocal(LatticeKind lattice, Index3 reduced)
 }
 
 // Every signed permutation of a family's indices.
-std::vector<Index3> variants(const Index3& family)
+std::vector<Miller> variants(const Miller& family)
 {
-    std::vector<Index3> out;
-    Index3 p = family;
+    std::vector<Miller> out;
+    Miller p = family;
     std::sort(p.begin(), p.end());
     do {
         for (int signs = 0; signs < 8; ++signs) {
-            Index3 v = p;
+            Miller v = p;
             for (int i = 0; i < 3; ++i)
                 if (signs & (1 << i))
                     v[i] = -v[i];
@@ -73,42 +73,42 @@ std::vector<Index3> variants(const Index3& family)
     return out;
 }
 
-bool isLowIndex(LatticeKind lattice, const Index3& reduced)
+bool isLowIndex(LatticeKind lattice, const Miller& reduced)
 {
-    const Index3 s = sortedAbs(reduced);
-    const Index3 common[] = {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+    const Miller s = sortedAbs(reduced);
+    const Miller common[] = {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}};
     if (std::find(std::begin(common), std::end(common), s) != std::end(common))
         return true;
-    return lattice == LatticeKind::Bcc && s == Index3{1, 1, 2};
+    return lattice == LatticeKind::Bcc && s == Miller{1, 1, 2};
 }
 
 } // namespace
 
-std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
+std::optional<StepNotation> stepNotation(LatticeKind lattice, Miller hkl)
 {
     if (lattice != LatticeKind::Fcc && lattice != LatticeKind::Bcc)
         return std::nullopt;
     // Beyond a million the terraces are wider than any crystal and the products below could
     // overflow.
     constexpr int64_t Limit = 1000000;
-    if (hkl == Index3{0, 0, 0} || std::any_of(hkl.begin(), hkl.end(), [](int64_t x) { return std::llabs(x) > Limit; }))
+    if (hkl == Miller{0, 0, 0} || std::any_of(hkl.begin(), hkl.end(), [](int64_t x) { return std::llabs(x) > Limit; }))
         return std::nullopt;
-    const Index3 plane = reduce(hkl);
+    const Miller plane = reduce(hkl);
     if (isLowIndex(lattice, plane))
         return std::nullopt;
-    const Index3 g = reciprocal(lattice, plane);
+    const Miller g = reciprocal(lattice, plane);
 
     // The terrace is the low-index plane nearest in angle to the surface: the largest
     // g.gT / |gT| over the families' orientations facing the same side. Ties go to the
     // family listed first, the closer-packed one.
     const auto& families = lattice == LatticeKind::Fcc ? FccTerraces : BccTerraces;
-    Index3 best{};
-    Index3 bestG{};
+    Miller best{};
+    Miller bestG{};
     int64_t bestDot = 0;
     int64_t bestNorm = 1;
     for (const auto& family : families) {
-        for (const Index3& t : variants(family)) {
-            const Index3 gt = reciprocal(lattice, t);
+        for (const Miller& t : variants(family)) {
+            const Miller gt = reciprocal(lattice, t);
             const int64_t d = dot3(g, gt);
             if (d <= 0)
                 continue;
@@ -132,10 +132,10 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     StepNotation result;
     result.terrace = best;
     const int64_t width = (bestDot + bestNorm - 1) / bestNorm;
-    Index3 stepG;
+    Miller stepG;
     for (int i = 0; i < 3; ++i)
         stepG[i] = g[i] - (width - 1) * bestG[i];
-    Index3 step = reduce(stepG);
+    Miller step = reduce(stepG);
     // A step one terrace plane high leaves the step face's own shortest reciprocal vector; a
     // multiple of it means steps of several planes, which this notation does not describe.
     const bool singleHeight = reciprocal(lattice, step) == stepG;
@@ -146,15 +146,17 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     }
     // With the edge along a close-packed row the surface is stepped, not kinked; steps that are
     // not single-height get no notation. The edge is the zone axis of the two planes.
-    const Index3 edge = reduce(Index3{plane[1] * best[2] - plane[2] * best[1], plane[2] * best[0] - plane[0] * best[2],
-                                      plane[0] * best[1] - plane[1] * best[0]});
-    const Index3 closePacked = lattice == LatticeKind::Fcc ? Index3{0, 1, 1} : Index3{1, 1, 1};
+    const LatticeDirection edge =
+        reduce(LatticeDirection{plane[1] * best[2] - plane[2] * best[1], plane[2] * best[0] - plane[0] * best[2],
+                                plane[0] * best[1] - plane[1] * best[0]});
+    const LatticeDirection closePacked =
+        lattice == LatticeKind::Fcc ? LatticeDirection{0, 1, 1} : LatticeDirection{1, 1, 1};
     if (sortedAbs(edge) == closePacked)
         return std::nullopt;
 
     // A kinked surface: the step edge is no atom row. Only (1 1 1) terraces of FCC have an
     // established notation for it.
-    if (lattice != LatticeKind::Fcc || sortedAbs(best) != Index3{1, 1, 1})
+    if (lattice != LatticeKind::Fcc || sortedAbs(best) != Miller{1, 1, 1})
         return std::nullopt;
     // The terrace width is counted in close-packed rows across the terrace, d / tan(theta),
     // rounded up; the step face is what is left of the indices after that many terrace planes.
@@ -174,7 +176,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
         step[i] = plane[i] - n * best[i];
     // The step face must rise from the terrace (facing the same side) and lie farther from the
     // surface than the terrace does; otherwise the plane is no vicinal of this terrace.
-    if (step == Index3{0, 0, 0} || dot3(step, best) <= 0 || isLowIndex(lattice, reduce(step)))
+    if (step == Miller{0, 0, 0} || dot3(step, best) <= 0 || isLowIndex(lattice, reduce(step)))
         return std::nullopt;
     // A kinked step is a short run of low-index ledges leaning the way the terrace does, such as
     // (3 1 0) in (10 8 7) = 7(1 1 1) x (3 1 0): a long index, or one of opposite sign to the
@@ -184,7 +186,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
     for (int i = 0; i < 3; ++i)
         if (step[i] * best[i] < 0)
             return std::nullopt;
-    auto cosine = [](const Index3& p, const Index3& q) {
+    auto cosine = [](const Miller& p, const Miller& q) {
         return double(dot3(p, q)) / std::sqrt(double(dot3(p, p)) * double(dot3(q, q)));
     };
     if (cosine(plane, step) >= cosine(plane, best))
@@ -197,7 +199,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl)
 
 std::string formatStepNotation(const StepNotation& steps)
 {
-    auto indices = [](const Index3& v) {
+    auto indices = [](const Miller& v) {
         return "(" + std::to_string(v[0]) + " " + std::to_string(v[1]) + " " + std::to_string(v[2]) + ")";
     };
     return std::to_string(steps.terraceWidth) + indices(steps.terrace) + " x " + indices(steps.step);

@@ -11,8 +11,8 @@ namespace crystal {
 
 struct StepNotation {
     int terraceWidth = 0; // atom rows on one terrace, the step-edge row included
-    Index3 terrace{};     // terrace plane, smallest integers, on the side of the surface normal
-    Index3 step{};        // step-face plane, smallest integers
+    Miller terrace{};     // terrace plane, smallest integers, on the side of the surface normal
+    Miller step{};        // step-face plane, smallest integers
     bool kinked = false;  // the step face is itself a high-index plane
 };
 
@@ -21,7 +21,7 @@ struct StepNotation {
 // (10 8 7) gives 7(1 1 1) x (3 1 0). Nothing for a low-index plane (FCC {111}, {100}, {110};
 // BCC {110}, {100}, {211}), for steps several planes high, for other kinked surfaces, for
 // (0 0 0) and for HCP and zinc blende.
-std::optional<StepNotation> stepNotation(LatticeKind lattice, Index3 hkl);
+std::optional<StepNotation> stepNotation(LatticeKind lattice, Miller hkl);
 
 // "6(1 1 1) x (1 0 0)".
 std::string formatStepNotation(const StepNotation& steps);

@@ -32,7 +32,7 @@ struct BasisSite {
 
 struct LatticeModel {
     std::array<Int3, 3> primitive; // a basis of the translation lattice
-    std::vector<BasisSite> basis;  // one lattice point's atoms
+    std::vector<BasisSite> basis;  // one lattice point's atoms, twelfths
 };
 
 const LatticeModel& latticeModel(LatticeKind kind)
@@ -54,7 +54,7 @@ const LatticeModel& latticeModel(LatticeKind kind)
 
 // (h k l) . t: the height of the translation t above the plane through the origin, in units of
 // the spacing of the lattice planes (h k l) divided by 12.
-int64_t heightClass(const Index3& h, const Int3& t) { return h[0] * t[0] + h[1] * t[1] + h[2] * t[2]; }
+int64_t heightClass(const Miller& h, const Int3& t) { return h[0] * t[0] + h[1] * t[1] + h[2] * t[2]; }
 Int3 iadd(const Int3& p, const Int3& q) { return {p[0] + q[0], p[1] + q[1], p[2] + q[2]}; }
 Int3 iscale(int64_t s, const Int3& p) { return {s * p[0], s * p[1], s * p[2]}; }
 Int3 isub(const Int3& p, const Int3& q) { return iadd(p, iscale(-1, q)); }
@@ -81,7 +81,7 @@ Material catalogueLattice(LatticeKind kind)
 
 // The plane normal h b1 + k b2 + l b3 (reciprocal vectors of the conventional vectors): the
 // height of a point at fractional coordinates f is (h k l) . f / |G|.
-ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Index3& hkl)
+ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Miller& hkl)
 {
     const auto [b1, b2, b3] = reciprocalBasis(a);
     return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
@@ -121,7 +121,7 @@ Euclid euclid(const Int3& q)
     return e;
 }
 
-std::string indexText(const Index3& hkl, bool fourIndex)
+std::string indexText(const Miller& hkl, bool fourIndex)
 {
     std::string s = "(" + std::to_string(hkl[0]) + " " + std::to_string(hkl[1]) + " ";
     if (fourIndex)
@@ -172,12 +172,12 @@ Lattice2D classifyLattice2D(Position a, Position b, double tolerance)
     return Lattice2D::Oblique;
 }
 
-platform::Result<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l)
+platform::Result<Miller> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l)
 {
     if (i != -(h + k))
         return platform::fail("in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not "
                               + std::to_string(i));
-    return Index3{h, k, l};
+    return Miller{h, k, l};
 }
 
 std::string surfaceTitle(const SurfaceSpec& spec)
@@ -252,7 +252,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
 {
     const Material& material = spec.material;
     const LatticeKind lattice = material.lattice;
-    const Index3 hkl = spec.hkl;
+    const Miller hkl = spec.hkl;
     if (hkl[0] == 0 && hkl[1] == 0 && hkl[2] == 0)
         return platform::fail("Miller indices (0 0 0) name no plane");
     for (int64_t x : hkl)
@@ -272,7 +272,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     SurfaceCell cell;
     cell.hkl = hkl;
     const int64_t common = gcd3(hkl);
-    const Index3 h = {hkl[0] / common, hkl[1] / common, hkl[2] / common};
+    const Miller h = {hkl[0] / common, hkl[1] / common, hkl[2] / common};
     cell.reduced = h;
 
     const LatticeModel& model = latticeModel(lattice);
@@ -411,9 +411,9 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     cell.orientation = {X, Y, Z};
     cell.a = {norm(A), 0.0, 0.0};
     cell.b = {dot(B, X), dot(B, Y), 0.0};
-    cell.aDirection = iscale(1, ta);
-    cell.bDirection = iscale(1, tb);
-    for (Index3* d : {&cell.aDirection, &cell.bDirection}) {
+    cell.aDirection = LatticeDirection{ta};
+    cell.bDirection = LatticeDirection{tb};
+    for (LatticeDirection* d : {&cell.aDirection, &cell.bDirection}) {
         const int64_t f = gcd3(*d);
         for (int64_t& x : *d)
             x /= f;

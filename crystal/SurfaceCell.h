@@ -14,20 +14,17 @@
 
 namespace crystal {
 
-// Integer indices or directions, 64-bit so that products of indices never overflow.
-using Index3 = std::array<int64_t, 3>;
-
 // A surface to build: the material, the plane in three-index form (for HCP referring to the
 // basal vectors a1, a2, 120 degrees apart, and the c axis) and the termination (A or B for
 // HCP and zinc blende, where None counts as A; None for BCC and FCC).
 struct SurfaceSpec {
     Material material;
-    Index3 hkl{};
+    Miller hkl{};
     Termination termination = Termination::None;
 };
 
 // HCP four-index (h k i l) to three-index (h k l); an error when i != -(h + k).
-platform::Result<Index3> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l);
+platform::Result<Miller> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t l);
 
 // The in-plane cell to use: the reduced primitive one, or the smallest rectangular one.
 enum class InPlaneCell {
@@ -68,12 +65,12 @@ struct AtomicPlane {
 // z along the outward normal of the plane as given (so (1 1 1) and (-1 -1 -1) are opposite
 // faces).
 struct SurfaceCell {
-    Index3 hkl{};     // as given
-    Index3 reduced{}; // divided by their greatest common divisor
+    Miller hkl{};     // as given
+    Miller reduced{}; // divided by their greatest common divisor
     Position a;       // in-plane cell vectors, z = 0, |a| <= |b|
     Position b;
-    Index3 aDirection{}; // [u v w] of a (HCP: along a1, a2, c), smallest integers
-    Index3 bDirection{};
+    LatticeDirection aDirection{}; // [u v w] of a (HCP: along a1, a2, c), smallest integers
+    LatticeDirection bDirection{};
     bool orthogonal = false; // an orthogonal cell was asked for and found
     // The atomic planes of one stacking period, from the top plane of the chosen termination
     // (the plane that the drawn slab has on top for the same lattice, termination and indices).

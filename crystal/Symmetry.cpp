@@ -286,12 +286,12 @@ std::string readableSymbol(std::string_view symbol)
     return out;
 }
 
-Index3 conventionalMiller(const CrystalSymmetry& symmetry, const Index3& hkl)
+Miller conventionalMiller(const CrystalSymmetry& symmetry, const Miller& hkl)
 {
     // a_s . G for G = h a* + k b* + l c*: the numerator applied to (h k l) as a column, the
     // common denominator dropped with the gcd.
     const auto& m = symmetry.conventionalFromGiven.numerator;
-    Index3 out{};
+    Miller out{};
     for (int i = 0; i < 3; ++i)
         out[i] = m[i][0] * hkl[0] + m[i][1] * hkl[1] + m[i][2] * hkl[2];
     const int64_t g = std::gcd(std::gcd(out[0], out[1]), out[2]);
@@ -301,7 +301,7 @@ Index3 conventionalMiller(const CrystalSymmetry& symmetry, const Index3& hkl)
     return out;
 }
 
-bool keepsPlaneNormal(const SymmetryOperation& operation, const Index3& hkl)
+bool keepsPlaneNormal(const SymmetryOperation& operation, const Miller& hkl)
 {
     // A plane h . x = const goes to h R^-1 . x' = const under x' = R x + t; its normal stays
     // where it was when h R^-1 = h, that is h R = h.
@@ -315,7 +315,7 @@ bool keepsPlaneNormal(const SymmetryOperation& operation, const Index3& hkl)
     return true;
 }
 
-std::vector<SymmetryOperation> operationsKeepingNormal(const CrystalSymmetry& symmetry, const Index3& hkl)
+std::vector<SymmetryOperation> operationsKeepingNormal(const CrystalSymmetry& symmetry, const Miller& hkl)
 {
     std::vector<SymmetryOperation> out;
     for (const SymmetryOperation& op : symmetry.operations)

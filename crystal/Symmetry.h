@@ -93,14 +93,14 @@ std::string readableSymbol(std::string_view symbol);
 
 // The plane (h k l) of the given cell, not all zero, as Miller indices of the standard
 // conventional cell, the same outward normal, divided by their greatest common divisor.
-Index3 conventionalMiller(const CrystalSymmetry& symmetry, const Index3& hkl);
+Miller conventionalMiller(const CrystalSymmetry& symmetry, const Miller& hkl);
 
 // Whether the operation maps the outward normal of (h k l) onto itself (not onto its opposite):
 // the indices, a row, satisfy (h k l) rotation = (h k l).
-bool keepsPlaneNormal(const SymmetryOperation& operation, const Index3& hkl);
+bool keepsPlaneNormal(const SymmetryOperation& operation, const Miller& hkl);
 
 // The operations of the crystal that keep the outward normal of (h k l): the symmetry of a
 // surface with the bulk below it, before the surface's own cut breaks the translations.
-std::vector<SymmetryOperation> operationsKeepingNormal(const CrystalSymmetry& symmetry, const Index3& hkl);
+std::vector<SymmetryOperation> operationsKeepingNormal(const CrystalSymmetry& symmetry, const Miller& hkl);
 
 } // namespace crystal

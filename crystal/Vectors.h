@@ -1,8 +1,8 @@
 #pragma once
 // Value types of the real crystals, each with its unit or kind in the type so that a mix-up does
 // not compile: Position (Angstrom), ReciprocalVector (1/Angstrom), AreaVector (Angstrom^2),
-// UnitVector (a direction) and Fractional (fractions of the cell vectors). crystal/Conventions.h
-// states the frames they live in.
+// UnitVector (a direction), Fractional (fractions of the cell vectors), Miller (plane indices)
+// and LatticeDirection (direction indices). crystal/Conventions.h states the frames they live in.
 //
 // Each type has only the operations its quantity allows: sums and differences within a type,
 // scaling by a number, dot products (a scalar in the product of the units, returned as a
@@ -14,6 +14,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 namespace crystal {
 
@@ -125,6 +127,37 @@ constexpr Fractional inPlaneFractional(Position w, Position a, Position b)
 {
     const double det = a.x * b.y - a.y * b.x;
     return {(w.x * b.y - w.y * b.x) / det, (a.x * w.y - a.y * w.x) / det};
+}
+
+struct MillerKind;
+struct DirectionKind;
+
+// Three integer indices of one kind, 64-bit so that products of indices never overflow; indexed
+// and iterated like an array.
+template <class Kind> struct IndexTriple {
+    std::array<int64_t, 3> values{};
+
+    constexpr int64_t& operator[](std::size_t i) { return values[i]; }
+    constexpr int64_t operator[](std::size_t i) const { return values[i]; }
+    constexpr std::size_t size() const { return 3; }
+    constexpr auto begin() { return values.begin(); }
+    constexpr auto end() { return values.end(); }
+    constexpr auto begin() const { return values.begin(); }
+    constexpr auto end() const { return values.end(); }
+    friend constexpr bool operator==(const IndexTriple&, const IndexTriple&) = default;
+};
+
+// Miller indices (h k l) of a plane, referring to the lattice's conventional vectors (HCP: a1, a2
+// and c; crystal/SurfaceCell.h converts the four-index form).
+using Miller = IndexTriple<MillerKind>;
+
+// Direction indices [u v w]: the lattice vector u a1 + v a2 + w a3 of the conventional vectors.
+using LatticeDirection = IndexTriple<DirectionKind>;
+
+// h u + k v + l w: 0 when the direction lies in the plane (the zone law), in any lattice.
+constexpr int64_t dot(const Miller& plane, const LatticeDirection& direction)
+{
+    return plane[0] * direction[0] + plane[1] * direction[1] + plane[2] * direction[2];
 }
 
 } // namespace crystal

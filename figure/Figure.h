@@ -78,8 +78,8 @@ struct FigureSphere {
 
 // An arrow of the axes key, in Angstrom from the key's own origin.
 struct FigureAxis {
-    FigurePoint tip;           // the arrow runs from (0, 0) to tip
-    crystal::Index3 direction; // [u v w] of the cell vector it shows
+    FigurePoint tip;                     // the arrow runs from (0, 0) to tip
+    crystal::LatticeDirection direction; // [u v w] of the cell vector it shows
 };
 
 // One entry of the colour key.
@@ -103,8 +103,8 @@ struct FigureScene {
 // drawn planes (deeper ones are left out).
 struct SlabFigureInput {
     crystal::PeriodicSlab slab;
-    crystal::Index3 aDirection{}; // [u v w] of slab.a and slab.b
-    crystal::Index3 bDirection{};
+    crystal::LatticeDirection aDirection{}; // [u v w] of slab.a and slab.b
+    crystal::LatticeDirection bDirection{};
     double nearestNeighbour = 0.0; // Angstrom: the spheres' diameter
     std::vector<int> coordination; // of each slab atom (coordination colouring only)
     int bulkCoordination = 0;

@@ -114,7 +114,7 @@ std::string lengthText(double length)
 // [u v w] with a bar over negative indices, as crystallographers write directions.
 class IndexLabel {
 public:
-    explicit IndexLabel(const crystal::Index3& uvw)
+    explicit IndexLabel(const crystal::LatticeDirection& uvw)
     {
         const bool wide = std::any_of(uvw.begin(), uvw.end(), [](int64_t i) { return std::abs(i) >= 10; });
         m_pieces.push_back({"[", false});

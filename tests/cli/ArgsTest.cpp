@@ -113,7 +113,7 @@ TEST(Args, SubcommandsOnASurface)
     EXPECT_EQ(commandOf({"slab", "--lattice", "fcc", "--hkl", "32767", "-32768", "0"}).miller,
               (geometry::MillerIndices{32767, -32768, 0}));
     EXPECT_EQ(commandOf({"report", "--material", "Cu", "--hkl", "-32768", "0", "32767"}).surface.hkl,
-              (crystal::Index3{-32768, 0, 32767}));
+              (crystal::Miller{-32768, 0, 32767}));
     EXPECT_EQ(errorOf({"report", "--material", "Cu", "--hkl", "1", "40000", "1"}),
               "Miller index '40000' is not an integer from -32768 to 32767");
     EXPECT_EQ(errorOf({"report", "--material", "Cu", "--hkl", "1", "1", "--format", "json"}),
@@ -121,7 +121,7 @@ TEST(Args, SubcommandsOnASurface)
     EXPECT_EQ(errorOf({"report", "--material", "Cu", "--hkl", "1", "0", "-1", "0"}),
               "four Miller indices (h k i l) apply only to hcp");
     const BatchCommand mg = commandOf({"report", "--hkl", "1", "0", "-1", "2", "--material", "Mg", "--format", "json"});
-    EXPECT_EQ(mg.surface.hkl, (crystal::Index3{1, 0, 2}));
+    EXPECT_EQ(mg.surface.hkl, (crystal::Miller{1, 0, 2}));
     EXPECT_EQ(mg.surface.termination, crystal::Termination::A);
     EXPECT_EQ(mg.textFormat, TextFormat::Json);
     EXPECT_EQ(errorOf({"report", "--lattice", "fcc", "--elements", "Cu", "--hkl", "1", "1", "1"}),

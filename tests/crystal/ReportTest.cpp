@@ -15,21 +15,21 @@ namespace {
 using namespace crystal;
 
 // The surface of a preset material, termination A where the lattice has terminations.
-SurfaceSpec specOf(const char* material, Index3 hkl)
+SurfaceSpec specOf(const char* material, Miller hkl)
 {
     const Material& m = *findMaterial(material);
     const bool terminated = m.lattice == LatticeKind::Hcp || m.lattice == LatticeKind::ZincBlende;
     return {m, hkl, terminated ? Termination::A : Termination::None};
 }
 
-SurfaceCell cellOf(const char* material, Index3 hkl, InPlaneCell kind = InPlaneCell::Primitive)
+SurfaceCell cellOf(const char* material, Miller hkl, InPlaneCell kind = InPlaneCell::Primitive)
 {
     const auto cell = surfaceCell(specOf(material, hkl), kind);
     EXPECT_TRUE(cell) << cell.error().message;
     return cell.value_or(SurfaceCell{});
 }
 
-platform::Result<SurfaceReport> reportOf(const char* material, Index3 hkl)
+platform::Result<SurfaceReport> reportOf(const char* material, Miller hkl)
 {
     auto r = surfaceReport(specOf(material, hkl));
     EXPECT_TRUE(r) << r.error().message;
@@ -45,7 +45,7 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
     // (2 1 0), 1.5 rounded up on (1 0 0) rows a apart for (3 1 0).
     constexpr auto F = LatticeKind::Fcc;
     constexpr auto B = LatticeKind::Bcc;
-    const std::tuple<LatticeKind, Index3, const char*> rows[] = {
+    const std::tuple<LatticeKind, Miller, const char*> rows[] = {
         {F, {7, 5, 5}, "6(1 1 1) x (1 0 0)"},
         {F, {9, 9, 7}, "9(1 1 1) x (1 1 -1)"},
         {F, {5, 3, 3}, "4(1 1 1) x (1 0 0)"},
@@ -80,7 +80,7 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
         ASSERT_EQ(steps.has_value(), expected != nullptr) << hkl[0] << " " << hkl[1] << " " << hkl[2];
         if (steps) {
             EXPECT_EQ(formatStepNotation(*steps), expected);
-            EXPECT_EQ(steps->kinked, (hkl == Index3{10, 8, 7})) << expected;
+            EXPECT_EQ(steps->kinked, (hkl == Miller{10, 8, 7})) << expected;
         }
     }
 }
@@ -88,7 +88,7 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
 TEST(Coordination, TopPlanesOfLowIndexSurfaces)
 {
     // Every atom of a plane alike; step edge 7 and terrace 9 on (7 5 5) and (9 9 7).
-    const std::tuple<const char*, Index3, std::array<int, 3>> rows[] = {
+    const std::tuple<const char*, Miller, std::array<int, 3>> rows[] = {
         {"Cu", {1, 1, 1}, {9, 12, 12}}, {"Cu", {1, 0, 0}, {8, 12, 12}}, {"Cu", {1, 1, 0}, {7, 11, 12}},
         {"Fe", {1, 1, 0}, {6, 8, 8}},   {"Fe", {1, 0, 0}, {4, 8, 8}},   {"Mg", {0, 0, 1}, {9, 12, 12}},
         {"GaAs", {1, 0, 0}, {2, 4, 4}}, {"GaAs", {1, 1, 0}, {3, 4, 4}}, {"Cu", {7, 5, 5}, {7, 9, 9}},
@@ -105,7 +105,7 @@ TEST(Coordination, TopPlanesOfLowIndexSurfaces)
 // rho A sum(delta . n) over the neighbour vectors delta pointing out of the crystal.
 TEST(Coordination, BulkBelowAndCutBondsAddUp)
 {
-    const std::pair<const char*, Index3> surfaces[] = {
+    const std::pair<const char*, Miller> surfaces[] = {
         {"Cu", {1, 1, 1}}, {"Cu", {7, 5, 5}}, {"Cu", {10, 8, 7}}, {"Cu", {3, 2, 1}},   {"Cu", {-1, 2, 5}},
         {"Fe", {1, 1, 0}}, {"Fe", {1, 1, 1}}, {"Fe", {3, 1, 0}},  {"Fe", {3, 2, 1}},   {"Mg", {1, 0, 0}},
         {"Mg", {1, 0, 1}}, {"Mg", {1, 1, 0}}, {"Mg", {1, 0, 2}},  {"GaAs", {1, 1, 1}}, {"GaAs", {2, 1, 1}},
@@ -142,7 +142,7 @@ TEST(Coordination, BulkBelowAndCutBondsAddUp)
 // the coordination numbers of that plane of the cell, whatever cell and repeat it was built on.
 TEST(Coordination, SlabAtomsAsTheirPlanes)
 {
-    const std::tuple<const char*, Index3, InPlaneCell> rows[] = {{"Cu", {7, 5, 5}, InPlaneCell::Primitive},
+    const std::tuple<const char*, Miller, InPlaneCell> rows[] = {{"Cu", {7, 5, 5}, InPlaneCell::Primitive},
                                                                  {"Cu", {1, 1, 1}, InPlaneCell::Orthogonal},
                                                                  {"Mg", {1, 1, 0}, InPlaneCell::Primitive},
                                                                  {"GaAs", {1, 1, 1}, InPlaneCell::Primitive}};
@@ -170,7 +170,7 @@ TEST(Report, LowIndexSurfacesByHand)
     const double mgA = findMaterial("Mg")->a;
     const double mgC = findMaterial("Mg")->c;
     // material, plane, 2D lattice, a, b, gamma, plane spacing, planes per period
-    const std::tuple<const char*, Index3, Lattice2D, double, double, double, double, int> rows[] = {
+    const std::tuple<const char*, Miller, Lattice2D, double, double, double, double, int> rows[] = {
         {"Cu",
          {1, 1, 1},
          Lattice2D::Hexagonal,
@@ -220,7 +220,7 @@ TEST(Report, LowIndexSurfacesByHand)
 // lengths, angle and area reported, and the top plane is the plane atoms/nm^2 counts.
 TEST(Report, PropertiesOverManyPlanes)
 {
-    const std::pair<const char*, Index3> surfaces[] = {
+    const std::pair<const char*, Miller> surfaces[] = {
         {"Cu", {1, 1, 1}},  {"Cu", {7, 5, 5}},   {"Cu", {2, -1, 3}},  {"Cu", {4, 1, 0}},   {"Fe", {1, 1, 0}},
         {"Fe", {1, 1, 1}},  {"Fe", {3, 2, 1}},   {"Mg", {1, 0, 0}},   {"Mg", {1, 0, 1}},   {"Mg", {1, 1, 0}},
         {"Mg", {2, -1, 3}}, {"GaAs", {1, 1, 1}}, {"GaAs", {1, 1, 0}}, {"GaAs", {3, 1, 1}}, {"GaAs", {-2, 1, 5}},
@@ -242,11 +242,11 @@ TEST(Report, PropertiesOverManyPlanes)
         EXPECT_LE(r->a, r->b + 1e-12) << r->title;
         EXPECT_NEAR(std::accumulate(r->planeSpacings.begin(), r->planeSpacings.end(), 0.0), r->periodHeight, 1e-9)
             << r->title;
-        auto along = [&](const Index3& d) {
+        auto along = [&](const LatticeDirection& d) {
             return double(d[0]) * axes[0] + double(d[1]) * axes[1] + double(d[2]) * axes[2];
         };
-        for (const Index3& d : {r->aDirection, r->bDirection})
-            EXPECT_EQ(d[0] * hkl[0] + d[1] * hkl[1] + d[2] * hkl[2], 0) << r->title;
+        for (const LatticeDirection& d : {r->aDirection, r->bDirection})
+            EXPECT_EQ(dot(hkl, d), 0) << r->title;
         // The directions are smallest integers: a centred lattice's vector may be half of one.
         const Position a = along(r->aDirection);
         const Position b = along(r->bDirection);

@@ -13,7 +13,7 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
 {
     const struct {
         const char* material;
-        Index3 hkl;
+        Miller hkl;
         Termination term;
         SlabOptions options;
     } rows[] = {

@@ -65,7 +65,7 @@ TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
 
     const struct {
         const char* material;
-        Index3 hkl;
+        Miller hkl;
         Termination term;
         InPlaneCell kind;
     } rows[] = {

@@ -14,14 +14,14 @@
 namespace crystal {
 namespace {
 
-const std::vector<Index3> Planes = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 1},   {-1, -1, -1}, {2, 1, 0}, {2, 1, 1},
+const std::vector<Miller> Planes = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 1},   {-1, -1, -1}, {2, 1, 0}, {2, 1, 1},
                                     {3, 1, 1}, {3, 2, 1}, {5, 3, 1}, {-1, 2, -3}, {1, -1, 0},   {0, 1, 2}, {4, 0, -1}};
 const std::pair<const char*, Termination> Surfaces[] = {
     {"Cu", Termination::None}, {"Fe", Termination::None}, {"Mg", Termination::A}, {"Zn", Termination::B},
     {"GaAs", Termination::A},  {"GaAs", Termination::B},  {"Si", Termination::A},
 };
 
-SurfaceSpec spec(const char* material, Index3 hkl, Termination term = Termination::None)
+SurfaceSpec spec(const char* material, Miller hkl, Termination term = Termination::None)
 {
     return {*findMaterial(material), hkl, term};
 }
@@ -69,7 +69,7 @@ void expectBulkInside(const SurfaceSpec& s, InPlaneCell kind)
 TEST(SurfaceCell, PropertiesOfManyPlanes)
 {
     for (const auto& [material, term] : Surfaces)
-        for (const Index3& hkl : Planes) {
+        for (const Miller& hkl : Planes) {
             const SurfaceSpec s = spec(material, hkl, term);
             SCOPED_TRACE(surfaceTitle(s));
             const auto cell = surfaceCell(s, InPlaneCell::Primitive);
@@ -129,7 +129,7 @@ TEST(SurfaceCell, OrthogonalCellsAreRectangularSupercells)
 {
     int found = 0;
     for (const auto& [material, term] : Surfaces)
-        for (const Index3& hkl : Planes) {
+        for (const Miller& hkl : Planes) {
             const SurfaceSpec s = spec(material, hkl, term);
             SCOPED_TRACE(surfaceTitle(s));
             const auto primitive = surfaceCell(s, InPlaneCell::Primitive);
@@ -144,7 +144,7 @@ TEST(SurfaceCell, OrthogonalCellsAreRectangularSupercells)
             const double ratio = cell->area() / primitive->area();
             EXPECT_NEAR(ratio, std::round(ratio), 1e-9);
             EXPECT_EQ(cell->planes[0].atoms.size(), primitive->planes[0].atoms.size() * std::size_t(std::round(ratio)));
-            if (hkl == Index3{3, 1, 1})
+            if (hkl == Miller{3, 1, 1})
                 expectBulkInside(s, InPlaneCell::Orthogonal);
         }
     EXPECT_GT(found, 80);
@@ -157,7 +157,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
 {
     static geometry::AtomTable drawn;
     geometry::NoProgress progress;
-    const Index3 planes[] = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0},  {1, 1, 1},  {-1, -1, -1}, {2, 1, 0},
+    const Miller planes[] = {{1, 0, 0}, {0, 0, 1}, {1, 1, 0},  {1, 1, 1},  {-1, -1, -1}, {2, 1, 0},
                              {1, 0, 1}, {3, 1, 1}, {1, -2, 1}, {0, 1, -1}, {2, 1, 3}};
     for (int code = 0; code <= 5; ++code) {
         const auto lc = geometry::LatticeCode(code);
@@ -169,7 +169,7 @@ TEST(SurfaceCell, TopPlaneIsTheDrawnSlabsTopPlane)
             catalogue.a = 0.816;
         if (catalogue.lattice == LatticeKind::Hcp)
             catalogue.c = std::sqrt(8.0 / 3.0);
-        for (const Index3& hkl : planes) {
+        for (const Miller& hkl : planes) {
             const SurfaceSpec s{catalogue, hkl, geometry::termination(lc)};
             SCOPED_TRACE(std::to_string(code) + " " + surfaceTitle(s));
             const auto cell = surfaceCell(s, InPlaneCell::Primitive);
@@ -201,7 +201,7 @@ TEST(SurfaceCell, BadSurfaces)
     EXPECT_NE(far.error().message.find("1000"), std::string::npos) << far.error().message;
     EXPECT_FALSE(surfaceCell(spec("Cu", {0, 0, 0}), InPlaneCell::Primitive));
     EXPECT_FALSE(surfaceCell(spec("Fe", {1, 1, 0}, Termination::B), InPlaneCell::Primitive));
-    EXPECT_EQ(fromFourIndex(1, 1, -2, 3).value_or({}), (Index3{1, 1, 3}));
+    EXPECT_EQ(fromFourIndex(1, 1, -2, 3).value_or({}), (Miller{1, 1, 3}));
     EXPECT_FALSE(fromFourIndex(1, 1, 2, 3));
 }
 
@@ -212,7 +212,7 @@ TEST(SurfaceCell, TwoDimensionalLattices)
     EXPECT_EQ(classifyLattice2D({1, 0.3, 0}, {-1, 0.3, 0}), Lattice2D::CentredRectangular);
     const struct {
         const char* material;
-        Index3 hkl;
+        Miller hkl;
         Lattice2D type;
     } rows[] = {
         {"Cu", {1, 1, 1}, Lattice2D::Hexagonal},   {"Cu", {1, 0, 0}, Lattice2D::Square},

@@ -91,7 +91,7 @@ std::array<double, 3> fractional(const std::array<Position, 3>& c, Position r)
     return {dot(r, cross(c[1], c[2])) / volume(c), dot(r, cross(c[2], c[0])) / volume(c),
             dot(r, cross(c[0], c[1])) / volume(c)};
 }
-AreaVector normal(const std::array<Position, 3>& c, const Index3& h) // (h k l)'s normal times the volume
+AreaVector normal(const std::array<Position, 3>& c, const Miller& h) // (h k l)'s normal times the volume
 {
     return double(h[0]) * cross(c[1], c[2]) + double(h[1]) * cross(c[2], c[0]) + double(h[2]) * cross(c[0], c[1]);
 }
@@ -155,8 +155,8 @@ TEST(Symmetry, KnownStructuresAndTheInvariantsOfTheirCells)
         EXPECT_EQ(p->number, k.number);
         EXPECT_EQ(p->primitive.sites.size(), np);
         for (const auto& [g, given] : {std::pair{&*s, &k.bulk}, {&*p, &s->primitive}})
-            for (const Index3& h : {Index3{1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {-1, 2, -3}, {2, 1, 0}, {5, 3, 1}}) {
-                const Index3 hc = conventionalMiller(*g, h);
+            for (const Miller& h : {Miller{1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {-1, 2, -3}, {2, 1, 0}, {5, 3, 1}}) {
+                const Miller hc = conventionalMiller(*g, h);
                 const AreaVector nh = normal(given->cell, h), nc = normal(g->conventional.cell, hc);
                 EXPECT_LT(crossLength(nh, nc), 1e-9 * norm(nh) * norm(nc));
                 EXPECT_GT(dot(nh, nc), 0.0);
@@ -204,7 +204,7 @@ TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
         analyseSymmetry({"Cu", {Position{0, a, a}, Position{a, 0, a}, Position{a, a, 0}}, {{"Cu", {0, 0, 0}, {}}}});
     const auto hcp = analyseSymmetry(Structures[12].bulk);
     ASSERT_TRUE(fcc && hcp);
-    for (const auto& [s, given, conventional] : {std::tuple{&*fcc, Index3{1, 1, 1}, Index3{1, 1, 1}},
+    for (const auto& [s, given, conventional] : {std::tuple{&*fcc, Miller{1, 1, 1}, Miller{1, 1, 1}},
                                                  {&*fcc, {1, 1, 0}, {0, 0, 1}},
                                                  {&*fcc, {2, 0, 0}, {-1, 1, 1}},
                                                  {&*hcp, {1, 0, 0}, {1, -1, 0}},
@@ -213,7 +213,7 @@ TEST(Symmetry, PlanesInTheConventionalCellAndTheOperationsKeepingTheirNormal)
 
     const struct {
         std::size_t structure;
-        Index3 hkl;
+        Miller hkl;
         std::size_t rotations; // distinct rotations that keep the outward normal
     } rows[] = {
         {0, {0, 0, 1}, 8},   {0, {1, 1, 1}, 6},  {0, {1, 1, 0}, 4}, {5, {0, 0, 1}, 4},

@@ -18,7 +18,7 @@ using figure::FigureFormat;
 using figure::FigureOptions;
 using figure::FigureScene;
 
-crystal::SurfaceSpec surface(const char* material, crystal::Index3 hkl,
+crystal::SurfaceSpec surface(const char* material, crystal::Miller hkl,
                              crystal::Termination t = crystal::Termination::None)
 {
     const crystal::Material* m = crystal::findMaterial(material);
@@ -265,7 +265,7 @@ TEST(FigureScene, ColoursByElementLayerAndCoordination)
     o.colour = ColourMode::Coordination;
     const struct {
         const char* material;
-        crystal::Index3 hkl;
+        crystal::Miller hkl;
         int top, second;
     } rows[] = {{"Cu", {1, 1, 1}, 9, 12},
                 {"Cu", {1, 0, 0}, 8, 12},
