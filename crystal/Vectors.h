@@ -59,13 +59,13 @@ template <class T> inline constexpr bool IsSpaceVector = false;
 template <class U> inline constexpr bool IsSpaceVector<Vector3<U>> = true;
 template <> inline constexpr bool IsSpaceVector<UnitVector> = true;
 
-// p . q for any two of the vectors above, in the product of their units (a . a* = 2 pi, the
-// component of a position along an axis in Angstrom, a volume as a . (b x c)).
-template <class P, class Q>
-requires(IsSpaceVector<P>&& IsSpaceVector<Q>) constexpr double dot(P p, Q q)
-{
-    return p.x * q.x + p.y * q.y + p.z * q.z;
-}
+// Any of the Cartesian vectors above.
+template <class T>
+concept SpaceVector = IsSpaceVector<T>;
+
+// p . q for any two of them, in the product of their units (a . a* = 2 pi, the component of a
+// position along an axis in Angstrom, a volume as a . (b x c)).
+template <SpaceVector P, SpaceVector Q> constexpr double dot(P p, Q q) { return p.x * q.x + p.y * q.y + p.z * q.z; }
 
 template <class U> double norm(Vector3<U> p) { return std::sqrt(dot(p, p)); }
 
