@@ -182,8 +182,7 @@ Polarity taskerType(const std::vector<PlaneCharge>& period, double area)
         return p;
     // Charges are whole multiples of e, heights exact to rounding: a moment below this part of
     // the charges' own scale is none.
-    constexpr double Zero = 1e-9;
-    if (std::abs(moment) <= Zero * scale) {
+    if (std::abs(moment) <= ExactTolerance * scale) {
         p.tasker = 2;
         return p;
     }
