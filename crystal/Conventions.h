@@ -40,7 +40,8 @@ namespace crystal {
 
 // Relative: the rounding of a double computation, far below any real difference. A Gauss
 // reduction step must shorten a vector by more than this; a beam at |g| = k (grazing exit) still
-// propagates; components smaller than this part of |a*| print as 0.
+// propagates; components smaller than this part of |a*| print as 0; a symmetry operation's
+// translation this near a whole number of cells is that number.
 inline constexpr double RoundingTolerance = 1e-12;
 
 // Relative, or in fractions of a cell vector: quantities that the lattice's integer arithmetic
@@ -61,8 +62,9 @@ inline constexpr double LengthTolerance = 1e-6;
 // Angstrom: atoms whose heights differ by less lie in one atomic plane.
 inline constexpr double PlaneHeightTolerance = 1e-5;
 
-// Fractions of a cell vector: an in-plane offset, summed over stacking periods, is a lattice
-// translation when each of its fractional coordinates is within this of a whole number.
+// Fractions of a cell vector: a computed offset that the lattice makes whole (an in-plane offset
+// summed over stacking periods; sixths of the symmetry search's change of cell) is whole when
+// each of its coordinates is within this of a whole number.
 inline constexpr double RegistryTolerance = 1e-6;
 
 // Radians: the least tolerance on a Wood notation's rotation (the written angle's own is half a

@@ -57,7 +57,7 @@ double wrapped(double x)
 double wrappedTranslation(double x)
 {
     const double f = wrapped(x);
-    return (f < 1e-12 || f > 1.0 - 1e-12) ? 0.0 : f;
+    return (f < RoundingTolerance || f > 1.0 - RoundingTolerance) ? 0.0 : f;
 }
 
 // The given-to-conventional change of cell as exact rationals. spglib's P (x_conventional =
@@ -70,7 +70,7 @@ std::optional<RationalMatrix3> rationalChange(const Matrix3& p)
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
             const double x = 6.0 * p[i][j];
-            if (!(std::abs(x) < 1e9) || std::abs(x - std::round(x)) > 1e-6)
+            if (!(std::abs(x) < 1e9) || std::abs(x - std::round(x)) > RegistryTolerance)
                 return std::nullopt;
             q[i][j] = int64_t(std::round(x));
         }
