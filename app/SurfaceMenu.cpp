@@ -537,10 +537,9 @@ platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const
             return matrix.error();
         options.superstructure = *matrix;
     }
-    std::string error;
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, settings.energy, options, error);
+    const auto pattern = crystal::leedPattern(cell->a, cell->b, settings.energy, options);
     if (!pattern)
-        return platform::fail(error);
+        return pattern.error();
 
     std::lock_guard lock(m_writing);
     auto canvas = m_windows.windowCanvas(m_patternWindow.load());

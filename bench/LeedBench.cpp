@@ -15,8 +15,7 @@ const crystal::Position SquareA{A, 0, 0}, SquareB{0, A, 0};
 
 crystal::LeedPattern make(crystal::Position a, crystal::Position b, double energy, std::optional<crystal::IntMatrix2> m)
 {
-    std::string error;
-    return *crystal::leedPattern(a, b, energy, {m, crystal::LeedDomains::All}, error);
+    return *crystal::leedPattern(a, b, energy, {m, crystal::LeedDomains::All});
 }
 
 void cleanHexagonal100eV(benchmark::State& state)
@@ -47,9 +46,8 @@ void pngRoot3At100eV(benchmark::State& state)
 {
     const auto p = make(HexA, HexB, 100, crystal::IntMatrix2{2, 1, -1, 1});
     const auto layout = figure::layoutLeedPicture(p, 600, 600, "Cu (1 1 1)  (√3×√3)R30°");
-    std::string error;
     for (auto _ : state)
-        benchmark::DoNotOptimize(figure::paintLeedPicture(layout, figure::LeedFileFormat::Png, error));
+        benchmark::DoNotOptimize(figure::paintLeedPicture(layout, figure::LeedFileFormat::Png));
 }
 BENCHMARK(pngRoot3At100eV);
 

@@ -76,7 +76,6 @@ std::string formatJson(const crystal::LeedPattern& p)
 
 int runLeed(const BatchCommand& cmd)
 {
-    std::string error;
     const auto cell = crystal::surfaceCell(cmd.surface, crystal::InPlaneCell::Primitive);
     if (!cell)
         return argumentError(cell.error().message);
@@ -87,9 +86,9 @@ int runLeed(const BatchCommand& cmd)
             return argumentError(onCell.error().message);
         matrix = *onCell;
     }
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, {matrix, cmd.domains}, error);
+    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, {matrix, cmd.domains});
     if (!pattern)
-        return argumentError(error);
+        return argumentError(pattern.error().message);
 
     const std::string title = crystal::surfaceTitle(cmd.surface);
     if (cmd.textFormat == TextFormat::Json)
@@ -108,8 +107,8 @@ int runLeed(const BatchCommand& cmd)
         if (pattern->domains.size() > 1)
             caption += ", " + std::to_string(pattern->domains.size()) + " domains";
         const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
-        if (!figure::writeLeedPicture(cmd.out, layout, error)) {
-            std::cerr << "facetor: " << error << '\n';
+        if (const auto written = figure::writeLeedPicture(cmd.out, layout); !written) {
+            std::cerr << "facetor: " << written.error().message << '\n';
             return 1;
         }
     }

@@ -149,17 +149,14 @@ std::vector<IntMatrix2> latticePointGroup(Position a, Position b)
 
 const char* spotKindName(SpotKind kind) { return kind == SpotKind::Substrate ? "substrate" : "superstructure"; }
 
-std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options,
-                                       std::string& error)
+platform::Result<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options)
 {
     if (!std::isfinite(energyEv) || !(energyEv > 0.0)) {
-        error = "the energy must be a positive number of eV";
-        return std::nullopt;
+        return platform::fail("the energy must be a positive number of eV");
     }
     const double area = cross2(a, b);
     if (!(std::abs(area) > 0.0) || !std::isfinite(area)) {
-        error = "the surface cell's vectors are parallel";
-        return std::nullopt;
+        return platform::fail("the surface cell's vectors are parallel");
     }
     LeedPattern pattern;
     pattern.energy = energyEv;
@@ -173,8 +170,7 @@ std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, 
 
     const IntMatrix2 base = options.superstructure.value_or(IntMatrix2{});
     if (base.det() == 0) {
-        error = "the superstructure matrix has determinant 0";
-        return std::nullopt;
+        return platform::fail("the superstructure matrix has determinant 0");
     }
     if (options.superstructure) {
         pattern.domains.push_back(base);
@@ -195,9 +191,8 @@ std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, 
     auto tooMany = [&] {
         char shown[32];
         std::snprintf(shown, sizeof shown, "%g", energyEv);
-        error = "more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown
-            + " eV; choose a lower energy or a smaller superstructure";
-        return std::nullopt;
+        return platform::fail("more than " + std::to_string(MaxLeedSpots) + " beams would propagate at " + shown
+                              + " eV; choose a lower energy or a smaller superstructure");
     };
     if (!(expected <= double(MaxLeedSpots)))
         return tooMany();

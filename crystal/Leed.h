@@ -6,6 +6,8 @@
 
 #include "crystal/Vectors.h"
 
+#include "platform/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -95,10 +97,9 @@ struct LeedPattern {
     std::vector<LeedSpot> spots;
 };
 
-// The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. Nothing,
-// with error one line, when the energy is not a positive finite number, the superstructure's
-// determinant is 0, or more than MaxLeedSpots beams would propagate.
-std::optional<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options,
-                                       std::string& error);
+// The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. An error
+// when the energy is not a positive finite number, the superstructure's determinant is 0, or
+// more than MaxLeedSpots beams would propagate.
+platform::Result<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options);
 
 } // namespace crystal

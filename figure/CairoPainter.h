@@ -15,7 +15,7 @@ namespace figure::cairo {
 // The figure's height for width, the strip of scale bar and caption below the atoms included.
 double figureHeight(const FigureScene& scene, double width);
 platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width);
-std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error);
+platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format);
 
 // What the module hands out.
 struct Functions {

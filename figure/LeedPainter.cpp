@@ -90,15 +90,14 @@ void paint(cairo_t* cr, const LeedLayout& layout)
 
 } // namespace
 
-std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
+platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format)
 {
     std::string bytes;
     SurfacePtr surface(format == LeedFileFormat::Png
                            ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
                            : cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
     auto failed = [&](cairo_status_t status) {
-        error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
-        return std::nullopt;
+        return platform::fail(std::string("cannot paint the picture: ") + cairo_status_to_string(status));
     };
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return failed(cairo_surface_status(surface.get()));
@@ -110,10 +109,8 @@ std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFo
     }
     if (format == LeedFileFormat::Png) {
         auto png = imagePng(surface.get());
-        if (!png) {
-            error = "cannot paint the picture: " + png.error().message;
-            return std::nullopt;
-        }
+        if (!png)
+            return platform::fail("cannot paint the picture: " + png.error().message);
         bytes = std::move(*png);
     } else {
         cairo_surface_finish(surface.get());

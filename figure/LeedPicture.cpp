@@ -178,21 +178,17 @@ std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path)
     return std::nullopt;
 }
 
-bool writeLeedPicture(const std::string& path, const LeedLayout& layout, std::string& error)
+platform::Status writeLeedPicture(const std::string& path, const LeedLayout& layout)
 {
     const auto format = leedFileFormatOfPath(path);
-    if (!format) {
-        error = "the picture's name must end in .png or .svg";
-        return false;
-    }
-    const auto bytes = paintLeedPicture(layout, *format, error);
+    if (!format)
+        return platform::fail("the picture's name must end in .png or .svg");
+    const auto bytes = paintLeedPicture(layout, *format);
     if (!bytes)
-        return false;
-    if (const int e = platform::writeWholeFile(path, *bytes); e != 0) {
-        error = "cannot write " + path + ": " + std::strerror(e);
-        return false;
-    }
-    return true;
+        return bytes.error();
+    if (const int e = platform::writeWholeFile(path, *bytes); e != 0)
+        return platform::fail("cannot write " + path + ": " + std::strerror(e));
+    return {};
 }
 
 } // namespace figure

@@ -6,6 +6,8 @@
 #include "crystal/Leed.h"
 #include "platform/Colour.h"
 
+#include "platform/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -99,8 +101,8 @@ enum class LeedFileFormat {
 std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path);
 
 // The picture's file bytes painted with Cairo (PNG: 24-bit, width x height pixels; SVG:
-// width x height points, all vector). Nothing, with error set, when Cairo fails.
-std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error);
+// width x height points, all vector), or an error when Cairo fails.
+platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format);
 
 class IndexedCanvas;
 
@@ -110,7 +112,7 @@ class IndexedCanvas;
 // place in the layout and left out where it would not fit in the grid.
 void paintLeedPattern(const crystal::LeedPattern& pattern, std::string_view title, IndexedCanvas& canvas);
 
-// Paints and writes the picture whole or not at all. Returns false with error one line.
-bool writeLeedPicture(const std::string& path, const LeedLayout& layout, std::string& error);
+// Paints and writes the picture whole or not at all; an error names what failed.
+platform::Status writeLeedPicture(const std::string& path, const LeedLayout& layout);
 
 } // namespace figure

@@ -101,14 +101,12 @@ platform::Result<std::string> renderFigure(const FigureScene& scene, FigureForma
     return module.functions->render(scene, format, width);
 }
 
-std::optional<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format, std::string& error)
+platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format)
 {
     const Loaded& module = drawingModule();
-    if (!module.functions) {
-        error = "cannot draw: " + module.error;
-        return std::nullopt;
-    }
-    return module.functions->paintLeed(layout, format, error);
+    if (!module.functions)
+        return platform::fail("cannot draw: " + module.error);
+    return module.functions->paintLeed(layout, format);
 }
 
 } // namespace figure

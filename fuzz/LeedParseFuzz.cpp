@@ -22,10 +22,9 @@ void checkError(const std::string& error)
 
 void checkPattern(crystal::Position a, crystal::Position b, const crystal::IntMatrix2& m)
 {
-    std::string error;
-    const auto p = crystal::leedPattern(a, b, 80.0, {m, crystal::LeedDomains::All}, error);
+    const auto p = crystal::leedPattern(a, b, 80.0, {m, crystal::LeedDomains::All});
     if (!p) {
-        checkError(error);
+        checkError(p.error().message);
         return;
     }
     if (p->spots.empty() || p->spots.size() > crystal::MaxLeedSpots || p->domains.empty())

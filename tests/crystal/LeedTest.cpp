@@ -27,9 +27,8 @@ const Position Hex60B{A / 2, A* std::sqrt(3.0) / 2, 0};              // 60 degre
 LeedPattern pattern(Position a, Position b, double energy, std::optional<IntMatrix2> m = std::nullopt,
                     LeedDomains domains = LeedDomains::One)
 {
-    std::string error;
-    auto p = leedPattern(a, b, energy, {m, domains}, error);
-    EXPECT_TRUE(p) << error;
+    auto p = leedPattern(a, b, energy, {m, domains});
+    EXPECT_TRUE(p) << p.error().message;
     return p ? *p : LeedPattern{};
 }
 
@@ -208,20 +207,19 @@ TEST(Leed, DomainsFollowThePointGroup)
 TEST(Leed, BadEnergiesAndCellsRefused)
 {
     for (double e : {0.0, -5.0, double(NAN), double(INFINITY), 1e12}) {
-        std::string error;
-        EXPECT_FALSE(leedPattern(SquareA, SquareB, e, {}, error)) << e;
-        EXPECT_FALSE(error.empty());
+        const auto p = leedPattern(SquareA, SquareB, e, {});
+        ASSERT_FALSE(p) << e;
+        EXPECT_FALSE(p.error().message.empty());
     }
-    std::string error;
-    EXPECT_FALSE(leedPattern(SquareA, 2.0 * SquareA, 100, {}, error));
-    EXPECT_FALSE(leedPattern(SquareA, SquareB, 100, {IntMatrix2{1, 2, 2, 4}, LeedDomains::One}, error));
+    EXPECT_FALSE(leedPattern(SquareA, 2.0 * SquareA, 100, {}));
+    EXPECT_FALSE(leedPattern(SquareA, SquareB, 100, {IntMatrix2{1, 2, 2, 4}, LeedDomains::One}));
     // A tiny energy still has the specular beam.
     EXPECT_EQ(pattern(SquareA, SquareB, 1e-6).spots.size(), 1u);
     // Near the limit the beams themselves decide, not the estimate of their number: a pattern
     // either keeps within MaxLeedSpots or is refused, at energies on both sides of the limit.
     for (double e : {60.0, 76.0, 76.5, 90.0}) {
         const IntMatrix2 m{-1, 735, -1, 1};
-        const auto p = leedPattern(HexA, HexB, e, {m, LeedDomains::All}, error);
-        EXPECT_TRUE(p ? p->spots.size() <= MaxLeedSpots : error.find("beams") != std::string::npos) << e;
+        const auto p = leedPattern(HexA, HexB, e, {m, LeedDomains::All});
+        EXPECT_TRUE(p ? p->spots.size() <= MaxLeedSpots : p.error().message.find("beams") != std::string::npos) << e;
     }
 }

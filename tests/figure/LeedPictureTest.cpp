@@ -22,9 +22,8 @@ constexpr double A = 2.556;
 
 crystal::LeedPattern squarePattern(double energy, std::optional<crystal::IntMatrix2> m = std::nullopt)
 {
-    std::string error;
-    auto p = crystal::leedPattern({A, 0, 0}, {0, A, 0}, energy, {m, crystal::LeedDomains::All}, error);
-    EXPECT_TRUE(p) << error;
+    auto p = crystal::leedPattern({A, 0, 0}, {0, A, 0}, energy, {m, crystal::LeedDomains::All});
+    EXPECT_TRUE(p) << p.error().message;
     return p.value_or(crystal::LeedPattern{});
 }
 
@@ -81,9 +80,8 @@ TEST(LeedPicture, PngAndSvgFiles)
 {
     const crystal::LeedPattern c2x2 = squarePattern(120, crystal::IntMatrix2{1, 1, -1, 1});
     const LeedLayout l = layoutLeedPicture(c2x2, 300, 200, "c(2x2)");
-    std::string error;
-    const auto png = paintLeedPicture(l, LeedFileFormat::Png, error);
-    ASSERT_TRUE(png) << error;
+    const auto png = paintLeedPicture(l, LeedFileFormat::Png);
+    ASSERT_TRUE(png) << png.error().message;
     ASSERT_GT(png->size(), 33u);
     EXPECT_EQ(png->substr(0, 8), "\x89PNG\r\n\x1a\n");
     std::string_view rest = *png;
@@ -115,19 +113,20 @@ TEST(LeedPicture, PngAndSvgFiles)
     EXPECT_GT(superstructure >> 16 & 0xff, superstructure >> 8 & 0xff);
     cairo_surface_destroy(image);
 
-    const auto svg = paintLeedPicture(l, LeedFileFormat::Svg, error);
-    ASSERT_TRUE(svg) << error;
+    const auto svg = paintLeedPicture(l, LeedFileFormat::Svg);
+    ASSERT_TRUE(svg) << svg.error().message;
     EXPECT_NE(svg->find("<svg"), std::string::npos);
     EXPECT_NE(svg->find("width=\"300pt\""), std::string::npos);
     EXPECT_EQ(svg->find("<image"), std::string::npos) << "all vector, no raster";
 
     const fs::path dir = fs::temp_directory_path() / ("leed-picture-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    EXPECT_TRUE(writeLeedPicture((dir / "p.SVG").string(), l, error)) << error;
+    EXPECT_TRUE(writeLeedPicture((dir / "p.SVG").string(), l));
     EXPECT_EQ(fs::file_size(dir / "p.SVG"), svg->size());
-    EXPECT_FALSE(writeLeedPicture((dir / "p.gif").string(), l, error));
-    EXPECT_FALSE(writeLeedPicture((dir / "missing" / "p.png").string(), l, error));
-    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+    EXPECT_FALSE(writeLeedPicture((dir / "p.gif").string(), l));
+    const auto missing = writeLeedPicture((dir / "missing" / "p.png").string(), l);
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.error().message.find("missing"), std::string::npos) << missing.error().message;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     fs::remove_all(dir);
 }
