@@ -1,5 +1,7 @@
 #include "crystal/SurfaceCell.h"
 
+#include "crystal/PlaneLattice.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -23,8 +25,6 @@ constexpr int64_t MaxIndex = 1000;
 constexpr int64_t OrthogonalReach = 12;
 
 // An integer vector in twelfths of the conventional lattice vectors.
-using Int3 = std::array<int64_t, 3>;
-
 struct BasisSite {
     Int3 position;
     int species = 0;
@@ -55,11 +55,6 @@ const LatticeModel& latticeModel(LatticeKind kind)
 // (h k l) . t: the height of the translation t above the plane through the origin, in units of
 // the spacing of the lattice planes (h k l) divided by 12.
 int64_t heightClass(const Miller& h, const Int3& t) { return h[0] * t[0] + h[1] * t[1] + h[2] * t[2]; }
-Int3 iadd(const Int3& p, const Int3& q) { return {p[0] + q[0], p[1] + q[1], p[2] + q[2]}; }
-Int3 iscale(int64_t s, const Int3& p) { return {s * p[0], s * p[1], s * p[2]}; }
-Int3 isub(const Int3& p, const Int3& q) { return iadd(p, iscale(-1, q)); }
-
-template <class Triple> int64_t gcd3(const Triple& p) { return std::gcd(std::gcd(p[0], p[1]), p[2]); }
 
 // The remainder of x modulo m > 0, in [0, m).
 int64_t floorMod(int64_t x, int64_t m)
@@ -85,40 +80,6 @@ ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Miller
 {
     const auto [b1, b2, b3] = reciprocalBasis(a);
     return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
-}
-
-// A unimodular change of basis that leaves one entry of q and zeroes the others (Euclid's
-// algorithm on the entries, the same steps applied to the rows). Rows whose value is 0 span
-// the integer vectors n with n . q = 0; the remaining row has value +-gcd(q).
-struct Euclid {
-    std::array<Int3, 3> rows{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    Int3 values{};
-};
-
-Euclid euclid(const Int3& q)
-{
-    Euclid e;
-    e.values = q;
-    for (;;) {
-        int pivot = -1;
-        int nonZero = 0;
-        for (int i = 0; i < 3; ++i)
-            if (e.values[i] != 0) {
-                ++nonZero;
-                if (pivot < 0 || std::llabs(e.values[i]) < std::llabs(e.values[pivot]))
-                    pivot = i;
-            }
-        if (nonZero <= 1)
-            break;
-        for (int j = 0; j < 3; ++j) {
-            if (j == pivot || e.values[j] == 0)
-                continue;
-            const int64_t f = e.values[j] / e.values[pivot];
-            e.values[j] -= f * e.values[pivot];
-            e.rows[j] = isub(e.rows[j], iscale(f, e.rows[pivot]));
-        }
-    }
-    return e;
 }
 
 std::string indexText(const Miller& hkl, bool fourIndex)
@@ -317,15 +278,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     // Gauss reduction with the material's metric, on the integer vectors.
     Int3 ta = inPlane[0];
     Int3 tb = inPlane[1];
-    if (length2(ta) > length2(tb))
-        std::swap(ta, tb);
-    for (int guard = 0; guard < 10000; ++guard) {
-        const int64_t mu = std::llround(dot(cart(ta), cart(tb)) / length2(ta));
-        tb = isub(tb, iscale(mu, ta));
-        if (length2(tb) >= length2(ta) * (1.0 - RoundingTolerance))
-            break;
-        std::swap(ta, tb);
-    }
+    gaussReduce(ta, tb, cart);
     // Right-handed about the outward normal; then an angle of 90 degrees or more where the
     // reduced cell allows the choice (equal lengths, or |b - a| = |b|). An oblique cell with
     // |a| < |b| has its angle fixed by the handedness and may stay below 90 degrees.

@@ -1,0 +1,88 @@
+// The terminations of any bulk crystal's plane: the literature's cases of each Tasker type, and
+// properties that hold for every preset and plane.
+
+#include "crystal/BulkSurface.h"
+#include "crystal/Compound.h"
+#include "crystal/Material.h"
+
+#include <gtest/gtest.h>
+
+namespace crystal {
+namespace {
+
+std::string compositionText(const BulkPlane& plane)
+{
+    std::string out;
+    for (const auto& [element, count] : plane.composition())
+        out += element + (count > 1 ? std::to_string(count) : "");
+    return out;
+}
+
+TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
+{
+    const struct {
+        const char* compound;
+        Miller hkl;
+        std::vector<std::string> tops; // the top plane of each termination, from the first atom's plane
+        std::vector<int> tasker;       // 0: no formal charges
+    } rows[] = {
+        {"SrTiO3", Miller{{1, 0, 0}}, {"OSr", "O2Ti"}, {1, 1}},
+        {"MgO", Miller{{1, 1, 1}}, {"Mg", "O"}, {3, 3}},
+        {"MgO", Miller{{1, 0, 0}}, {"MgO"}, {1}},
+        // Three cuts, the bridging-oxygen one (the last) without a dipole.
+        {"TiO2", Miller{{1, 1, 0}}, {"O2Ti2", "O", "O"}, {3, 3, 2}},
+        // Two planes a 4_2 screw apart: one termination.
+        {"TiO2", Miller{{0, 0, 1}}, {"O2Ti"}, {1}},
+        {"CaF2", Miller{{1, 1, 1}}, {"Ca", "F", "F"}, {3, 3, 2}},
+        {"NiAl", Miller{{1, 0, 0}}, {"Ni", "Al"}, {0, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.compound);
+        const auto bulk = bulkOf(*findCompound(row.compound));
+        ASSERT_TRUE(bulk);
+        const auto symmetry = analyseSymmetry(*bulk);
+        ASSERT_TRUE(symmetry) << symmetry.error().message;
+        const auto surface = bulkSurface(*bulk, *symmetry, row.hkl);
+        ASSERT_TRUE(surface) << surface.error().message;
+        ASSERT_EQ(surface->terminations.size(), row.tops.size());
+        for (std::size_t t = 0; t < row.tops.size(); ++t) {
+            const BulkTermination& term = surface->terminations[t];
+            EXPECT_EQ(compositionText(term.planes.front()), row.tops[t]) << t;
+            EXPECT_EQ(term.polarity ? term.polarity->tasker : 0, row.tasker[t]) << t;
+        }
+    }
+}
+
+TEST(BulkSurface, EveryPeriodHoldsThePrimitiveCellsAtoms)
+{
+    for (const Compound& c : compoundPresets()) {
+        const auto bulk = bulkOf(c);
+        ASSERT_TRUE(bulk);
+        const auto symmetry = analyseSymmetry(*bulk);
+        ASSERT_TRUE(symmetry);
+        for (const Miller hkl : {Miller{{1, 0, 0}}, Miller{{1, 1, 0}}, Miller{{1, 1, 1}}, Miller{{2, 1, 0}}}) {
+            SCOPED_TRACE(c.name + " " + std::to_string(hkl[0]) + std::to_string(hkl[1]) + std::to_string(hkl[2]));
+            const auto s = bulkSurface(*bulk, *symmetry, hkl);
+            ASSERT_TRUE(s) << s.error().message;
+            // The period's atoms are the primitive cell's: the volume of the slab cell is its volume.
+            std::size_t atoms = 0;
+            for (const BulkPlane& plane : s->planes)
+                atoms += plane.atoms.size();
+            EXPECT_EQ(atoms, symmetry->primitive.sites.size());
+            const auto& pc = symmetry->primitive.cell;
+            EXPECT_NEAR(s->area() * s->period(), std::abs(dot(pc[0], cross(pc[1], pc[2]))), 1e-6);
+            // Planes from the top down, within one period.
+            for (std::size_t i = 1; i < s->planes.size(); ++i)
+                EXPECT_LT(s->planes[i].height, s->planes[i - 1].height);
+            EXPECT_GT(s->planes.back().height, -s->period());
+            ASSERT_FALSE(s->terminations.empty());
+            std::size_t cuts = 0;
+            for (const BulkTermination& t : s->terminations)
+                cuts += t.cuts.size();
+            EXPECT_EQ(cuts, s->planes.size());
+        }
+    }
+}
+
+} // namespace
+} // namespace crystal
