@@ -1,5 +1,6 @@
 #include "cli/Args.h"
 
+#include "crystal/Compound.h"
 #include "crystal/Material.h"
 #include "figure/LeedPicture.h"
 #include "platform/FileSystem.h"
@@ -103,6 +104,7 @@ struct Draft {
     geometry::Termination termination = geometry::Termination::None;
     std::vector<int16_t> hkl; // empty when not given
     std::optional<std::string_view> material;
+    std::optional<std::string_view> bulkPath, block;
     std::optional<std::string_view> elements;
     std::optional<double> a, c;
     std::optional<crystal::StructureFormat> structureFormat;
@@ -114,6 +116,8 @@ constexpr SubcommandSet bit(Subcommand s) { return 1u << unsigned(s); }
 constexpr SubcommandSet Drawn = bit(Listing) | bit(Slab) | bit(Render);
 constexpr SubcommandSet Viewed = bit(Slab) | bit(Render);
 constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report);
+// The subcommands on any bulk crystal.
+constexpr SubcommandSet OnBulk = bit(Terminations);
 
 enum class Takes {
     Nothing,
@@ -215,6 +219,27 @@ Status readScreen(Draft& d, std::string_view, std::string_view v)
     if (!size)
         return fail("screen size " + quotedWord(v) + " is not WxH (1 to 8192 each)");
     std::tie(d.command.screenWidth, d.command.screenHeight) = *size;
+    return {};
+}
+
+Status readBulkPath(Draft& d, std::string_view, std::string_view v)
+{
+    d.bulkPath = v;
+    return {};
+}
+
+Status readBlock(Draft& d, std::string_view, std::string_view v)
+{
+    d.block = v;
+    return {};
+}
+
+Status readPlaneTolerance(Draft& d, std::string_view, std::string_view v)
+{
+    const auto tolerance = parseNumber(v);
+    if (!tolerance || !(*tolerance > 0.0 && *tolerance < 10.0))
+        return fail("--plane-tolerance " + quotedWord(v) + " is not a number of Angstrom above 0 and below 10");
+    d.command.planeTolerance = *tolerance;
     return {};
 }
 
@@ -356,13 +381,16 @@ constexpr bool Own = false;
 
 const Option Options[] = {
     // The surface: the drawn one, or a real material's (SURFACE in the usage).
-    {"--lattice", Takes::Value, Drawn | OnSurface, Surface, readLattice},
+    {"--lattice", Takes::Value, Drawn | OnSurface | OnBulk, Surface, readLattice},
     {"--termination", Takes::Value, Drawn | OnSurface, Surface, readTermination},
-    {"--hkl", Takes::Indices, Viewed | OnSurface, Surface, nullptr},
-    {"--material", Takes::Value, bit(Slab) | OnSurface, Surface, readName},
-    {"--elements", Takes::Value, OnSurface, Surface, readName},
-    {"--a", Takes::Value, OnSurface, Surface, readConstant},
-    {"--c", Takes::Value, OnSurface, Surface, readConstant},
+    {"--hkl", Takes::Indices, Viewed | OnSurface | OnBulk, Surface, nullptr},
+    {"--material", Takes::Value, bit(Slab) | OnSurface | OnBulk, Surface, readName},
+    {"--elements", Takes::Value, OnSurface | OnBulk, Surface, readName},
+    {"--a", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
+    {"--c", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
+    {"--bulk", Takes::Value, OnBulk, Surface, readBulkPath},
+    {"--block", Takes::Value, OnBulk, Surface, readBlock},
+    {"--plane-tolerance", Takes::Value, OnBulk, Own, readPlaneTolerance},
     // listing, slab, render
     {"--rotate", Takes::Value, Viewed, Own, readDrawnAngle},
     {"--tilt", Takes::Value, Viewed, Own, readDrawnAngle},
@@ -394,7 +422,7 @@ const Option Options[] = {
     {"--format", Takes::Value, bit(Leed), Own, readLeedFormat},
     {"--out", Takes::Value, bit(Leed), Own, readLeedOut},
     // report
-    {"--format", Takes::Value, bit(Report), Own, readReportFormat},
+    {"--format", Takes::Value, bit(Report) | OnBulk, Own, readReportFormat},
 };
 
 // --- Checks of the whole command --------------------------------------------------------------
@@ -502,6 +530,53 @@ Status makeSurface(Draft& d)
     return {};
 }
 
+// The bulk crystal the options name, for the subcommands on any bulk. A preset's name is checked
+// here; a file is read when the command runs, so that its faults are reported as the file's.
+Status makeBulkSurface(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    const int sources = int(d.material.has_value()) + int(d.bulkPath.has_value()) + int(d.lattice.has_value());
+    if (sources == 0)
+        return fail("option --material, --bulk or --lattice is required");
+    if (sources > 1)
+        return fail("options --material, --bulk and --lattice exclude each other");
+    if (d.block && !d.bulkPath)
+        return fail("option --block applies only to --bulk");
+    if (!d.lattice && (d.elements || d.a || d.c))
+        return fail("options --elements, --a and --c apply only to --lattice");
+    if (d.material) {
+        if (!crystal::findCompound(*d.material) && !crystal::findMaterial(*d.material))
+            return fail("unknown material " + quotedWord(*d.material) + " (facetor materials lists them)");
+        cmd.bulkPreset = *d.material;
+    } else if (d.bulkPath) {
+        cmd.bulkPath = *d.bulkPath;
+        cmd.block = d.block.value_or("");
+    } else {
+        if (!d.elements)
+            return fail("option --elements is required with --lattice");
+        if (!d.a)
+            return fail("option --a is required with --lattice");
+        auto custom = crystal::customMaterial(*d.lattice, splitElements(*d.elements), *d.a, d.c);
+        if (!custom)
+            return custom.error();
+        cmd.surface.material = std::move(*custom);
+    }
+    const std::vector<int16_t>& i = d.hkl;
+    if (i.empty())
+        return fail("option --hkl is required");
+    if (i.size() == 4) {
+        const auto three = crystal::fromFourIndex(i[0], i[1], i[2], i[3]);
+        if (!three)
+            return three.error();
+        cmd.bulkHkl = *three;
+    } else {
+        cmd.bulkHkl = crystal::Miller{{i[0], i[1], i[2]}};
+    }
+    if (cmd.bulkHkl == crystal::Miller{{0, 0, 0}})
+        return fail("Miller indices (0 0 0) name no plane");
+    return {};
+}
+
 Status checkExport(Draft& d)
 {
     BatchCommand& cmd = d.command;
@@ -545,7 +620,7 @@ struct SubcommandRow {
 const SubcommandRow Subcommands[] = {
     {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},      {"render", Render, checkDrawn},
     {"materials", Materials, nullptr}, {"export", Export, checkExport}, {"figure", Figure, checkFigure},
-    {"leed", Leed, checkLeed},         {"report", Report, nullptr},
+    {"leed", Leed, checkLeed},         {"report", Report, nullptr},     {"terminations", Terminations, nullptr},
 };
 
 // --- The parse --------------------------------------------------------------------------------
@@ -555,7 +630,7 @@ const SubcommandRow Subcommands[] = {
 // them once three are read, and before that is a bad index unless it starts another option.
 Status readMiller(Draft& d, const std::vector<std::string_view>& words, std::size_t& i)
 {
-    const bool four = bit(d.command.subcommand) & OnSurface;
+    const bool four = bit(d.command.subcommand) & (OnSurface | OnBulk);
     if (!four && words.size() - i - 1 < 3)
         return fail("option --hkl needs three indices");
     d.hkl.clear();
@@ -634,9 +709,12 @@ std::string usage()
            "       facetor report  SURFACE [--format text|json]\n"
            "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
            "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
+           "       facetor terminations BULK [--plane-tolerance ANGSTROM] [--format text|json]\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
-           "          --hkl H K L (hcp also H K I L) [--termination A|B]\n";
+           "          --hkl H K L (hcp also H K I L) [--termination A|B]\n"
+           "BULK = (--material NAME | --bulk FILE [--block NAME] | --lattice L --elements E1[,E2] --a ANGSTROM\n"
+           "        [--c ANGSTROM]) --hkl H K L (a hexagonal cell also H K I L); NAME a compound or material\n";
 }
 
 platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>& args)
@@ -657,12 +735,12 @@ platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>&
 
     // On a real surface the surface options may stand anywhere and are read first; --help
     // anywhere asks for the usage.
-    if (bit(row->subcommand) & OnSurface) {
+    if (bit(row->subcommand) & (OnSurface | OnBulk)) {
         if (std::any_of(words.begin(), words.end(), isHelp))
             return BatchCommand{};
         if (auto taken = takeOptions(d, row->name, words, true); !taken)
             return taken.error();
-        if (auto made = makeSurface(d); !made)
+        if (auto made = bit(row->subcommand) & OnBulk ? makeBulkSurface(d) : makeSurface(d); !made)
             return made.error();
     }
     if (auto taken = takeOptions(d, row->name, words, false); !taken)

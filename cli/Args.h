@@ -3,6 +3,7 @@
 // in Args.cpp names every option: whether it takes a value, which subcommands accept it and the
 // reader that checks its value.
 
+#include "crystal/Polarity.h"
 #include "crystal/Leed.h"
 #include "crystal/Superstructure.h"
 #include "crystal/Slab.h"
@@ -30,7 +31,8 @@ enum class Subcommand {
     Export,
     Figure,
     Leed,
-    Report
+    Report,
+    Terminations
 };
 enum class SlabFormat {
     Table,
@@ -67,7 +69,14 @@ struct BatchCommand {
     std::optional<crystal::WoodNotation> wood;
     std::optional<crystal::IntMatrix2> matrix;
     crystal::LeedDomains domains = crystal::LeedDomains::One;
-    TextFormat textFormat = TextFormat::Text; // leed, report
+    TextFormat textFormat = TextFormat::Text; // leed, report, terminations
+
+    // terminations: any bulk crystal, from a preset (compound or lattice) or a structure file.
+    std::string bulkPreset;                                 // a compound or material preset's name, or empty
+    std::string bulkPath;                                   // --bulk FILE, or empty
+    std::string block;                                      // --block NAME of a CIF, or empty for the first
+    crystal::Miller bulkHkl;                                // of the cell as the preset or file gives it
+    double planeTolerance = crystal::DefaultPlaneTolerance; // Angstrom
 };
 
 // Parses the arguments after the program name. An empty list is an error (the desktop program

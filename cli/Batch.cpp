@@ -210,6 +210,12 @@ int argumentError(std::string_view message)
     return 2;
 }
 
+int fileError(std::string_view message)
+{
+    std::cerr << "facetor: " << message << '\n';
+    return 2;
+}
+
 int writeOutput(const std::string& path, std::string_view bytes)
 {
     if (const int err = platform::writeWholeFile(path, bytes)) {
@@ -239,6 +245,7 @@ int runBatch(const std::vector<std::string_view>& args)
     case Subcommand::Figure: return runFigure(cmd);
     case Subcommand::Leed: return runLeed(cmd);
     case Subcommand::Report: return runReport(cmd);
+    case Subcommand::Terminations: return runTerminations(cmd);
     case Subcommand::Listing:
     case Subcommand::Slab:
     case Subcommand::Render: break;

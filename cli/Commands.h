@@ -27,8 +27,15 @@ int runLeed(const BatchCommand& cmd);
 // facetor report: the surface's 2D cell, plane stacking, density, exposed atoms and steps.
 int runReport(const BatchCommand& cmd);
 
+// facetor terminations: every termination of a bulk crystal's plane with its polarity.
+int runTerminations(const BatchCommand& cmd);
+
 // Prints "facetor: <message>" and the usage on standard error; returns the status 2.
 int argumentError(std::string_view message);
+
+// Prints "facetor: <message>" on standard error, without the usage (a file that cannot be read,
+// a crystal that cannot be analysed); returns the status 2.
+int fileError(std::string_view message);
 
 // Writes the file whole or not at all; a failure prints "facetor: cannot write FILE: reason".
 // Returns the status: 0, or 1 on a failure.
