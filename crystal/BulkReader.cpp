@@ -80,15 +80,8 @@ std::vector<std::string_view> lines(std::string_view text)
     return out;
 }
 
-// A word as a message shows it: at most 40 characters, control characters as '?'.
-std::string shown(std::string_view word)
-{
-    std::string out(word.substr(0, 40));
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return out;
-}
+// A word of the file as messages show it (CifBlock.h).
+std::string shown(std::string_view word) { return shownWord(word); }
 
 double volume(const std::array<Position, 3>& c) { return dot(c[0], cross(c[1], c[2])); }
 

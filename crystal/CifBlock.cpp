@@ -16,15 +16,7 @@ namespace {
 
 std::string oneLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-// A word as a message shows it: at most 40 characters, control characters as '?'.
-std::string shown(std::string_view word)
-{
-    std::string out(word.substr(0, 40));
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return out;
-}
+std::string shown(std::string_view word) { return shownWord(word); }
 
 // A CIF item's text, or nothing where it is missing, '?' or '.'.
 std::optional<std::string> cifValue(const gemmi::cif::Block& block, const std::string& tag)
@@ -172,6 +164,15 @@ std::string readCif(std::string_view text, const std::string& file, std::string_
 }
 
 } // namespace
+
+std::string shownWord(std::string_view word)
+{
+    std::string out(word.substr(0, 40));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return out;
+}
 
 std::string readCifBlock(std::string_view text, const std::string& name, std::string_view block, std::size_t maxAtoms,
                          CifBlock& out)

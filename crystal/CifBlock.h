@@ -25,6 +25,10 @@ struct CifBlock {
     std::vector<CifAtom> atoms;   // every symmetry image, duplicates not yet merged
 };
 
+// A word of a structure file as the readers' messages show it: at most 40 characters, control
+// characters as '?'.
+std::string shownWord(std::string_view word);
+
 // Reads the data block named block (the first when empty) of a CIF text into out. An error is
 // one line naming the file (name), the block or line, and the problem; empty on success. At
 // most maxAtoms atoms are produced.

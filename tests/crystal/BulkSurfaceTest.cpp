@@ -25,6 +25,7 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
         Miller hkl;
         std::vector<std::string> tops; // the top plane of each termination, from the first atom's plane
         std::vector<int> tasker;       // 0: no formal charges
+        bool symmetric = true;         // an operation turns the normal over
     } rows[] = {
         {"SrTiO3", Miller{{1, 0, 0}}, {"OSr", "O2Ti"}, {1, 1}},
         {"MgO", Miller{{1, 1, 1}}, {"Mg", "O"}, {3, 3}},
@@ -35,6 +36,8 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
         {"TiO2", Miller{{0, 0, 1}}, {"O2Ti"}, {1}},
         {"CaF2", Miller{{1, 1, 1}}, {"Ca", "F", "F"}, {3, 3, 2}},
         {"NiAl", Miller{{1, 0, 0}}, {"Ni", "Al"}, {0, 0}},
+        // The polar axis: nothing turns (0 0 1) over, so no slab has one termination on both faces.
+        {"ZnO", Miller{{0, 0, 1}}, {"Zn", "O"}, {3, 3}, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.compound);
@@ -44,6 +47,7 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
         ASSERT_TRUE(symmetry) << symmetry.error().message;
         const auto surface = bulkSurface(*bulk, *symmetry, row.hkl);
         ASSERT_TRUE(surface) << surface.error().message;
+        EXPECT_EQ(surface->symmetricPossible, row.symmetric);
         ASSERT_EQ(surface->terminations.size(), row.tops.size());
         for (std::size_t t = 0; t < row.tops.size(); ++t) {
             const BulkTermination& term = surface->terminations[t];
