@@ -209,6 +209,24 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
             term.polarity = taskerType(stack, s.area());
         s.terminations.push_back(std::move(term));
     }
+    // Numbered in an order of the crystal itself, not of the file's atom list or origin: by the
+    // planes from the cut down, each by its composition (elements alphabetically, then counts),
+    // then by the spacings, the shorter first.
+    auto precedes = [](const BulkTermination& x, const BulkTermination& y) {
+        for (std::size_t k = 0; k < x.planes.size() && k < y.planes.size(); ++k) {
+            const auto cx = x.planes[k].composition();
+            const auto cy = y.planes[k].composition();
+            if (cx != cy)
+                return cx < cy;
+        }
+        for (std::size_t k = 0; k < x.planes.size() && k < y.planes.size(); ++k)
+            if (std::fabs(x.planes[k].height - y.planes[k].height) > MappedHeightTolerance)
+                return x.planes[k].height > y.planes[k].height;
+        return false;
+    };
+    std::stable_sort(s.terminations.begin(), s.terminations.end(), precedes);
+    for (std::size_t t = 0; t < s.terminations.size(); ++t)
+        s.terminations[t].index = int(t) + 1;
     return s;
 }
 

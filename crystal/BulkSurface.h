@@ -31,7 +31,10 @@ struct BulkPlane {
 };
 
 struct BulkTermination {
-    int index = 0;                    // 1, 2, ... from the top of the period down, equivalent cuts once
+    // 1, 2, ... in an order of the crystal, whatever the file's atom order or origin: by the planes
+    // from the cut down, compared by composition (elements alphabetically, then counts), then by
+    // their heights, the nearer plane first. Equivalent cuts count once.
+    int index = 0;
     std::vector<BulkPlane> planes;    // one period from the cut down, the first at height 0
     std::vector<std::size_t> cuts;    // the cuts it stands for: the indices of their top planes
     std::optional<Polarity> polarity; // none for a crystal without formal charges

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace crystal {
 namespace {
 
@@ -23,21 +26,21 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
     const struct {
         const char* compound;
         Miller hkl;
-        std::vector<std::string> tops; // the top plane of each termination, from the first atom's plane
+        std::vector<std::string> tops; // the top plane of each termination, in their order
         std::vector<int> tasker;       // 0: no formal charges
         bool symmetric = true;         // an operation turns the normal over
     } rows[] = {
         {"SrTiO3", Miller{{1, 0, 0}}, {"OSr", "O2Ti"}, {1, 1}},
         {"MgO", Miller{{1, 1, 1}}, {"Mg", "O"}, {3, 3}},
         {"MgO", Miller{{1, 0, 0}}, {"MgO"}, {1}},
-        // Three cuts, the bridging-oxygen one (the last) without a dipole.
-        {"TiO2", Miller{{1, 1, 0}}, {"O2Ti2", "O", "O"}, {3, 3, 2}},
+        // Three cuts, the bridging-oxygen one (the second) without a dipole.
+        {"TiO2", Miller{{1, 1, 0}}, {"O", "O", "O2Ti2"}, {3, 2, 3}},
         // Two planes a 4_2 screw apart: one termination.
         {"TiO2", Miller{{0, 0, 1}}, {"O2Ti"}, {1}},
-        {"CaF2", Miller{{1, 1, 1}}, {"Ca", "F", "F"}, {3, 3, 2}},
-        {"NiAl", Miller{{1, 0, 0}}, {"Ni", "Al"}, {0, 0}},
+        {"CaF2", Miller{{1, 1, 1}}, {"Ca", "F", "F"}, {3, 2, 3}},
+        {"NiAl", Miller{{1, 0, 0}}, {"Al", "Ni"}, {0, 0}},
         // The polar axis: nothing turns (0 0 1) over, so no slab has one termination on both faces.
-        {"ZnO", Miller{{0, 0, 1}}, {"Zn", "O"}, {3, 3}, false},
+        {"ZnO", Miller{{0, 0, 1}}, {"O", "Zn"}, {3, 3}, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.compound);
@@ -54,6 +57,20 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
             EXPECT_EQ(compositionText(term.planes.front()), row.tops[t]) << t;
             EXPECT_EQ(term.polarity ? term.polarity->tasker : 0, row.tasker[t]) << t;
         }
+        // The same crystal with its atoms listed backwards and its origin moved numbers them alike.
+        BulkCrystal moved = *bulk;
+        std::reverse(moved.sites.begin(), moved.sites.end());
+        for (BulkSite& site : moved.sites)
+            for (double& x : site.fractional)
+                x = x + 0.3 - std::floor(x + 0.3);
+        const auto again = bulkSurface(moved, *analyseSymmetry(moved), row.hkl);
+        ASSERT_TRUE(again);
+        for (std::size_t t = 0; t < again->terminations.size(); ++t)
+            for (std::size_t k = 0; k < again->terminations[t].planes.size(); ++k) {
+                EXPECT_EQ(compositionText(again->terminations[t].planes[k]),
+                          compositionText(surface->terminations[t].planes[k]));
+                EXPECT_NEAR(again->terminations[t].planes[k].height, surface->terminations[t].planes[k].height, 1e-6);
+            }
     }
 }
 
