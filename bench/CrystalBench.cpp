@@ -1,9 +1,12 @@
 // Real crystals: the surface cell of a high-index plane, a 10000-atom periodic slab and its
 // structure files.
 
+#include "crystal/Bulk.h"
+#include "crystal/BulkSurface.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
 #include "crystal/SurfaceCell.h"
+#include "crystal/Symmetry.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,5 +59,24 @@ void buildSlabOnly(benchmark::State& st)
         benchmark::DoNotOptimize(crystal::buildSlab(*cell, spec.material, TenThousand));
 }
 BENCHMARK(buildSlabOnly)->Unit(benchmark::kMillisecond);
+
+// Reading a CIF of corundum's asymmetric unit (30 atoms in the hexagonal cell once expanded),
+// its symmetry and the terminations of a plane: what `facetor terminations` does after start-up.
+constexpr std::string_view Corundum = "data_corundum\n_cell_length_a 4.759\n_cell_length_b 4.759\n"
+                                      "_cell_length_c 12.991\n_cell_angle_alpha 90\n_cell_angle_beta 90\n"
+                                      "_cell_angle_gamma 120\n_symmetry_space_group_name_H-M 'R -3 c'\n"
+                                      "loop_\n_atom_site_label\n_atom_site_type_symbol\n_atom_site_fract_x\n"
+                                      "_atom_site_fract_y\n_atom_site_fract_z\nAl1 Al 0 0 0.3523\nO1 O 0.3064 0 0.25\n";
+
+void corundumTerminations(benchmark::State& st, crystal::Miller hkl)
+{
+    for (auto _ : st) {
+        const auto bulk = crystal::readBulk(Corundum, crystal::StructureFormat::Cif, "corundum.cif");
+        const auto symmetry = crystal::analyseSymmetry(*bulk);
+        benchmark::DoNotOptimize(crystal::bulkSurface(*bulk, *symmetry, hkl));
+    }
+}
+BENCHMARK_CAPTURE(corundumTerminations, Al2O3_104, (crystal::Miller{{1, 0, 4}}))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(corundumTerminations, Al2O3_001, (crystal::Miller{{0, 0, 1}}))->Unit(benchmark::kMicrosecond);
 
 } // namespace
