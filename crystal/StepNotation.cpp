@@ -1,5 +1,7 @@
 #include "crystal/StepNotation.h"
 
+#include "crystal/PlaneLattice.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -73,6 +75,44 @@ std::vector<Miller> variants(const Miller& family)
     return out;
 }
 
+// The terrace planes that one period of the surface descends across the step edge: the greatest
+// common divisor of gT . t over the translations t in the surface (g . t = 0), in terrace
+// spacings. The notation n(terrace) x (step) describes a surface whose period across the edge
+// holds one terrace and one step one terrace plane high. A period that descends q > 1 planes
+// holds q steps that no translation maps onto each other, and its terraces differ in width
+// wherever the rows of one terrace plane sit over those of the next at a fraction of a row: BCC
+// (2m+1 1 1) descends two (1 0 0) planes, its terraces m and m + 1 rows wide in turn. The test
+// is exact: q = 1 just when g and gT are a basis of the reciprocal lattice in their plane, so
+// that the step face g - (n - 1) gT is a shortest reciprocal vector, one plane high; the converse
+// fails (BCC (1 1 5) leaves (2 2 2), the shortest (1 1 1) one, and still descends two planes).
+int64_t terracePlanesPerPeriod(LatticeKind lattice, const Miller& g, const Miller& gT)
+{
+    // Primitive translations in half cube edges; g . t is then twice an integer.
+    static constexpr Int3 FccPrimitive[] = {{0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
+    static constexpr Int3 BccPrimitive[] = {{2, 0, 0}, {0, 2, 0}, {1, 1, 1}};
+    const auto& primitive = lattice == LatticeKind::Fcc ? FccPrimitive : BccPrimitive;
+    auto height = [](const Miller& plane, const Int3& t) {
+        return plane[0] * t[0] + plane[1] * t[1] + plane[2] * t[2];
+    };
+    Int3 heights{};
+    int64_t spacing = 0; // gT . t of the next terrace plane up
+    for (int i = 0; i < 3; ++i) {
+        heights[i] = height(g, primitive[i]);
+        spacing = std::gcd(spacing, height(gT, primitive[i]));
+    }
+    const Euclid e = euclid(heights);
+    int64_t descent = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (e.values[i] != 0)
+            continue;
+        Int3 t{};
+        for (int j = 0; j < 3; ++j)
+            t = iadd(t, iscale(e.rows[i][j], primitive[j]));
+        descent = std::gcd(descent, height(gT, t));
+    }
+    return spacing == 0 ? 0 : descent / spacing;
+}
+
 bool isLowIndex(LatticeKind lattice, const Miller& reduced)
 {
     const Miller s = sortedAbs(reduced);
@@ -122,7 +162,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Miller hkl)
             }
         }
     }
-    if (bestDot == 0)
+    if (bestDot == 0 || terracePlanesPerPeriod(lattice, g, bestG) != 1)
         return std::nullopt;
 
     // Rows parallel to the step edge: one step period advances (g.gT) / |gT|^2 row spacings
@@ -136,10 +176,7 @@ std::optional<StepNotation> stepNotation(LatticeKind lattice, Miller hkl)
     for (int i = 0; i < 3; ++i)
         stepG[i] = g[i] - (width - 1) * bestG[i];
     Miller step = reduce(stepG);
-    // A step one terrace plane high leaves the step face's own shortest reciprocal vector; a
-    // multiple of it means steps of several planes, which this notation does not describe.
-    const bool singleHeight = reciprocal(lattice, step) == stepG;
-    if (width >= 2 && singleHeight && isLowIndex(lattice, step)) {
+    if (width >= 2 && isLowIndex(lattice, step)) {
         result.terraceWidth = int(width);
         result.step = step;
         return result;

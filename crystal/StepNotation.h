@@ -19,8 +19,9 @@ struct StepNotation {
 // The terraces and steps of an FCC or BCC plane (cubic indices) vicinal to a low-index
 // terrace: FCC (7 5 5) gives 6(1 1 1) x (1 0 0); kinked surfaces on FCC {111} terraces too:
 // (10 8 7) gives 7(1 1 1) x (3 1 0). Nothing for a low-index plane (FCC {111}, {100}, {110};
-// BCC {110}, {100}, {211}), for steps several planes high, for other kinked surfaces, for
-// (0 0 0) and for HCP and zinc blende.
+// BCC {110}, {100}, {211}), for steps several planes high, for surfaces whose period across the
+// step edge holds two or more different steps (terraces of alternating widths, BCC (2m+1 1 1) on
+// (1 0 0)), for other kinked surfaces, for (0 0 0) and for HCP and zinc blende.
 std::optional<StepNotation> stepNotation(LatticeKind lattice, Miller hkl);
 
 // "6(1 1 1) x (1 0 0)".

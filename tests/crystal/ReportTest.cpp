@@ -72,6 +72,17 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
         {B, {1, 0, 0}, nullptr},
         {B, {2, 1, 1}, nullptr},
         {F, {5, 5, 1}, nullptr},
+        // None where one period across the edge holds two different steps: terraces of 2 and 3
+        // rows in turn on BCC (1 1 5), 1 and 2 on (3 1 1); FCC (4 1 1) and BCC (4 1 0) likewise.
+        {B, {1, 1, 5}, nullptr},
+        {B, {3, 1, 1}, nullptr},
+        {B, {5, 1, 1}, nullptr},
+        {B, {-1, 7, 1}, nullptr},
+        {B, {9, 1, -1}, nullptr},
+        {F, {4, 1, 1}, nullptr},
+        {F, {6, 1, 1}, nullptr},
+        {B, {4, 1, 0}, nullptr},
+        {B, {6, 1, 0}, nullptr},
         {LatticeKind::Hcp, {7, 5, 5}, nullptr},
         {LatticeKind::ZincBlende, {7, 5, 5}, nullptr},
     };
@@ -83,6 +94,39 @@ TEST(StepNotation, VicinalsAndFlatPlanes)
             EXPECT_EQ(steps->kinked, (hkl == Miller{10, 8, 7})) << expected;
         }
     }
+}
+
+// A notation n(terrace) x (step) says that one period of the surface across the step edge holds
+// one terrace and one step, one terrace plane high: the surface's 2D cell vectors cross whole
+// terrace planes (counted with the terrace's own cell) with greatest common divisor 1.
+TEST(StepNotation, OnePeriodDescendsOneTerracePlane)
+{
+    int named = 0;
+    for (const char* material : {"Cu", "Fe"}) {
+        const Material& m = *findMaterial(material);
+        for (int64_t h = -7; h <= 7; ++h)
+            for (int64_t k = 0; k <= 7; ++k)
+                for (int64_t l = 0; l <= k; ++l) {
+                    const auto steps = stepNotation(m.lattice, {h, k, l});
+                    if (!steps)
+                        continue;
+                    ++named;
+                    const SurfaceCell cell = cellOf(material, {h, k, l});
+                    const SurfaceCell terrace = cellOf(material, steps->terrace);
+                    const UnitVector normal = terrace.orientation[2];
+                    int64_t descent = 0;
+                    for (const Position& v : {cell.a, cell.b}) {
+                        const double rise =
+                            v.x * dot(cell.orientation[0], normal) + v.y * dot(cell.orientation[1], normal);
+                        const double planes = rise / terrace.periodHeight();
+                        EXPECT_NEAR(planes, std::round(planes), 1e-9);
+                        descent = std::gcd(descent, std::llabs(std::llround(planes)));
+                    }
+                    EXPECT_EQ(descent, 1)
+                        << material << " (" << h << " " << k << " " << l << ") " << formatStepNotation(*steps);
+                }
+    }
+    EXPECT_GT(named, 100);
 }
 
 TEST(Coordination, TopPlanesOfLowIndexSurfaces)
