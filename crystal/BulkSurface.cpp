@@ -77,11 +77,10 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
     auto cart = [&](const Int3& n) { return double(n[0]) * p[0] + double(n[1]) * p[1] + double(n[2]) * p[2]; };
     const UnitVector normal = unit(g);
 
-    // The reduced in-plane basis, right-handed about the normal.
+    // The reduced in-plane basis, chosen as for every surface cell.
     Int3 ta = plane[0], tb = plane[1];
     gaussReduce(ta, tb, cart);
-    if (dot(cross(cart(ta), cart(tb)), normal) < 0.0)
-        tb = iscale(-1, tb);
+    orientReducedCell(ta, tb, normal, cart);
 
     const Position A = cart(ta), B = cart(tb);
     const UnitVector X = unit(A), Z = normal, Y = cross(Z, X);

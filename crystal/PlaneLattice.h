@@ -6,6 +6,7 @@
 #include "crystal/Vectors.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <numeric>
@@ -72,6 +73,33 @@ template <class Cart> void gaussReduce(Int3& ta, Int3& tb, Cart cart)
         if (length2(tb) >= length2(ta) * (1.0 - RoundingTolerance))
             break;
         std::swap(ta, tb);
+    }
+}
+
+// The one basis of a plane's reduced 2D cell, which the report, exported files, LEED indices and
+// superstructure matrices, figures and terminations all use. From a Gauss-reduced basis: a x b
+// along the outward normal; then, where the lattice leaves the choice (equal lengths, or
+// |b - a| = |b|), an angle of 90 degrees or more between a and b: 120 for a hexagonal cell,
+// 109.47 for the rhombic one of BCC (1 1 0). An oblique cell with |a| < |b| keeps the angle that
+// the handedness fixes, which may be below 90.
+template <class Cart> void orientReducedCell(Int3& ta, Int3& tb, const UnitVector& normal, Cart cart)
+{
+    if (dot(cross(cart(ta), cart(tb)), normal) < 0.0)
+        tb = iscale(-1, tb);
+    const Position a = cart(ta);
+    const Position b = cart(tb);
+    const double la = dot(a, a);
+    const double lb = dot(b, b);
+    if (dot(a, b) <= ExactTolerance * std::sqrt(la * lb))
+        return;
+    const Position difference = cart(isub(tb, ta));
+    if (std::fabs(lb - la) <= ExactTolerance * lb) {
+        // (b, -a) keeps the lengths and the handedness.
+        const Int3 old = ta;
+        ta = tb;
+        tb = iscale(-1, old);
+    } else if (std::fabs(dot(difference, difference) - lb) <= ExactTolerance * lb) {
+        tb = isub(tb, ta);
     }
 }
 

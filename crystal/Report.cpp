@@ -27,8 +27,6 @@ double angleBetween(Position p, Position q)
     return degrees(std::acos(std::clamp(c, -1.0, 1.0)));
 }
 
-LatticeDirection negated(LatticeDirection v) { return {-v[0], -v[1], -v[2]}; }
-
 std::string fixed(double value, int decimals)
 {
     char buf[64];
@@ -153,25 +151,13 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
         r.reducedHkil = fourIndex(r.reduced);
     }
 
-    Position a = cell->a;
-    Position b = cell->b;
+    // The cell itself, as exported files, LEED indices and figures refer to it.
     r.aDirection = cell->aDirection;
     r.bDirection = cell->bDirection;
-    r.type = classifyLattice2D(a, b);
-    // A rhombic cell is quoted with its acute angle; (b, -a) keeps the lengths and the
-    // handedness of (a, b).
-    if (r.type == Lattice2D::CentredRectangular && std::fabs(norm(a) - norm(b)) <= ShapeTolerance * norm(b)
-        && dot(a, b) < 0.0) {
-        const Position oldA = a;
-        a = b;
-        b = -1.0 * oldA;
-        const LatticeDirection oldDirection = r.aDirection;
-        r.aDirection = r.bDirection;
-        r.bDirection = negated(oldDirection);
-    }
-    r.a = norm(a);
-    r.b = norm(b);
-    r.gamma = angleBetween(a, b);
+    r.type = classifyLattice2D(cell->a, cell->b);
+    r.a = norm(cell->a);
+    r.b = norm(cell->b);
+    r.gamma = angleBetween(cell->a, cell->b);
     r.area = cell->area();
 
     const auto& planes = cell->planes;

@@ -36,10 +36,11 @@ struct SurfaceReport {
     std::optional<std::array<int64_t, 4>> hkil;
     std::optional<std::array<int64_t, 4>> reducedHkil;
 
-    // The primitive 2D cell: a <= b in Angstrom, gamma in degrees, area in Angstrom^2, the
-    // directions as smallest integer [u v w] of the lattice's own vectors (HCP: a1, a2, c).
-    // A rhombic centred rectangular cell is given with its acute angle (70.53 degrees for
-    // BCC (1 1 0)), a hexagonal one with 120 degrees.
+    // The primitive 2D cell of surfaceCell, the one exported files, LEED indices and figures use:
+    // a <= b in Angstrom, gamma in degrees, area in Angstrom^2, the directions as smallest
+    // integer [u v w] of the lattice's own vectors (HCP: a1, a2, c). Where the lattice leaves the
+    // choice the angle is 90 degrees or more: 120 for a hexagonal cell, 109.47 for the rhombic
+    // centred rectangular one of BCC (1 1 0).
     double a = 0.0;
     double b = 0.0;
     double gamma = 0.0;

@@ -279,24 +279,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     Int3 ta = inPlane[0];
     Int3 tb = inPlane[1];
     gaussReduce(ta, tb, cart);
-    // Right-handed about the outward normal; then an angle of 90 degrees or more where the
-    // reduced cell allows the choice (equal lengths, or |b - a| = |b|). An oblique cell with
-    // |a| < |b| has its angle fixed by the handedness and may stay below 90 degrees.
-    if (dot(cross(cart(ta), cart(tb)), normal) < 0.0)
-        tb = iscale(-1, tb);
-    {
-        const double la = length2(ta);
-        const double lb = length2(tb);
-        if (dot(cart(ta), cart(tb)) > ExactTolerance * std::sqrt(la * lb)) {
-            if (std::fabs(lb - la) <= ExactTolerance * lb) {
-                const Int3 old = ta;
-                ta = tb;
-                tb = iscale(-1, old);
-            } else if (std::fabs(length2(isub(tb, ta)) - lb) <= ExactTolerance * lb) {
-                tb = isub(tb, ta);
-            }
-        }
-    }
+    orientReducedCell(ta, tb, normal, cart);
 
     // The primitive vectors, and the cell as integer combinations of them (the identity unless
     // an orthogonal supercell is chosen).

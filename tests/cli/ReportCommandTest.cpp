@@ -36,7 +36,7 @@ TEST(ReportCommand, TextJsonAndBadArguments)
         "import json,sys; d=json.load(sys.stdin); "
         "assert set(d)=={'cell','plane_spacings','planes_per_period','atoms_per_nm2','exposed','steps'}; "
         "assert set(d['cell'])=={'a','b','gamma','area','a_direction','b_direction','type'}; "
-        "assert d['cell']['type']=='centred rectangular' and abs(d['cell']['gamma']-70.53)<0.01; "
+        "assert d['cell']['type']=='centred rectangular' and abs(d['cell']['gamma']-109.47)<0.01; "
         "assert [e['coordination'] for e in d['exposed']]==[{'6':1},{'8':1},{'8':1}]; "
         "assert d['steps'] is None and d['planes_per_period']==len(d['plane_spacings'])==2; print('ok')";
     const auto json =

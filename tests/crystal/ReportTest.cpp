@@ -1,4 +1,6 @@
+#include "crystal/BulkSurface.h"
 #include "crystal/Coordination.h"
+#include "crystal/Prototype.h"
 #include "crystal/Report.h"
 
 #include <gtest/gtest.h>
@@ -230,7 +232,7 @@ TEST(Report, LowIndexSurfacesByHand)
          Lattice2D::CentredRectangular,
          fe * std::sqrt(3.0) / 2.0,
          fe * std::sqrt(3.0) / 2.0,
-         std::acos(1.0 / 3.0) * 180.0 / std::numbers::pi,
+         std::acos(-1.0 / 3.0) * 180.0 / std::numbers::pi,
          fe / std::sqrt(2.0),
          2},
         {"Fe", {1, 0, 0}, Lattice2D::Square, fe, fe, 90.0, fe / 2.0, 2},
@@ -249,7 +251,7 @@ TEST(Report, LowIndexSurfacesByHand)
         EXPECT_FALSE(r->steps) << r->title;
     }
     const auto iron = reportOf("Fe", {1, 1, 0});
-    EXPECT_NEAR(iron->gamma, 70.53, 0.005);
+    EXPECT_NEAR(iron->gamma, 109.47, 0.005);
     ASSERT_EQ(iron->exposed.size(), 3u);
     for (int p = 0; p < 3; ++p) {
         EXPECT_EQ(iron->exposed[std::size_t(p)].plane, p + 1);
@@ -299,6 +301,52 @@ TEST(Report, PropertiesOverManyPlanes)
         const double sinGamma = norm(cross(a, b)) / (norm(a) * norm(b));
         EXPECT_NEAR(r->a * r->b * sinGamma, r->area, 1e-9) << r->title;
         EXPECT_NEAR(std::acos(dot(a, b) / (norm(a) * norm(b))) * 180.0 / std::numbers::pi, r->gamma, 1e-9) << r->title;
+    }
+}
+
+// The report names the cell that exported files, LEED indices and figures use (surfaceCell's),
+// and the terminations of the same plane have it too: one choice, an angle of 90 degrees or more
+// where the lattice leaves it (the rhombic cells of BCC (1 1 0), (4 2 1), FCC (5 3 1)).
+TEST(Report, NamesTheOneCellOfThePlane)
+{
+    const std::pair<const char*, Miller> surfaces[] = {
+        {"Fe", {1, 1, 0}}, {"W", {1, 1, 0}},  {"Fe", {4, 2, 1}},   {"Cu", {5, 3, 1}},   {"Cu", {1, 1, 1}},
+        {"Cu", {1, 1, 0}}, {"Fe", {3, 1, 0}}, {"Cu", {7, 5, 5}},   {"Mg", {0, 0, 1}},   {"Mg", {1, 0, 1}},
+        {"Mg", {1, 1, 0}}, {"W", {-2, 1, 4}}, {"GaAs", {1, 1, 1}}, {"GaAs", {1, 1, 0}}, {"Cu", {1, 3, -5}},
+    };
+    for (const auto& [name, hkl] : surfaces) {
+        const Material& m = *findMaterial(name);
+        const auto r = reportOf(name, hkl);
+        const SurfaceCell cell = cellOf(name, hkl);
+        ASSERT_TRUE(r);
+        const auto axes = latticeVectors(m);
+        for (const auto& [direction, v] : {std::pair{r->aDirection, cell.a}, std::pair{r->bDirection, cell.b}}) {
+            const Position d =
+                double(direction[0]) * axes[0] + double(direction[1]) * axes[1] + double(direction[2]) * axes[2];
+            const auto& o = cell.orientation;
+            const Position inCrystal{v.x * o[0].x + v.y * o[1].x, v.x * o[0].y + v.y * o[1].y,
+                                     v.x * o[0].z + v.y * o[1].z};
+            EXPECT_NEAR(dot(d, inCrystal), norm(d) * norm(inCrystal), 1e-9) << r->title;
+        }
+        const double gamma = std::acos(dot(cell.a, cell.b) / (norm(cell.a) * norm(cell.b))) * 180.0 / std::numbers::pi;
+        EXPECT_NEAR(r->a, norm(cell.a), 1e-12) << r->title;
+        EXPECT_NEAR(r->b, norm(cell.b), 1e-12) << r->title;
+        EXPECT_NEAR(r->gamma, gamma, 1e-9) << r->title;
+        if (std::fabs(r->a - r->b) < 1e-9 * r->b || std::fabs(norm(cell.b - cell.a) - r->b) < 1e-9 * r->b) {
+            EXPECT_GE(r->gamma, 90.0 - 1e-9) << r->title;
+        }
+
+        const auto bulk = bulkOf(m);
+        ASSERT_TRUE(bulk) << bulk.error().message;
+        const auto symmetry = analyseSymmetry(*bulk);
+        ASSERT_TRUE(symmetry) << symmetry.error().message;
+        const auto terminations = bulkSurface(*bulk, *symmetry, hkl);
+        ASSERT_TRUE(terminations) << terminations.error().message;
+        EXPECT_NEAR(norm(terminations->a), r->a, 1e-9) << r->title;
+        EXPECT_NEAR(norm(terminations->b), r->b, 1e-9) << r->title;
+        EXPECT_NEAR(std::acos(dot(terminations->a, terminations->b) / (r->a * r->b)) * 180.0 / std::numbers::pi,
+                    r->gamma, 1e-6)
+            << r->title;
     }
 }
 
