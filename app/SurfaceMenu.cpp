@@ -6,6 +6,7 @@
 #include "crystal/Report.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
+#include "crystal/SurfaceSymmetry.h"
 #include "platform/FileSystem.h"
 #include "dialogs/Dialog.h"
 #include "figure/Figure.h"
@@ -536,6 +537,12 @@ platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const
         if (!matrix)
             return matrix.error();
         options.superstructure = *matrix;
+        if (settings.domains) {
+            auto group = crystal::surfacePointGroup(spec, *cell);
+            if (!group)
+                return group.error();
+            options.pointGroup = std::move(*group);
+        }
     }
     const auto pattern = crystal::leedPattern(cell->a, cell->b, settings.energy, options);
     if (!pattern)

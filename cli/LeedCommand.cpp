@@ -6,12 +6,14 @@
 #include "crystal/Leed.h"
 #include "crystal/Superstructure.h"
 #include "crystal/SurfaceCell.h"
+#include "crystal/SurfaceSymmetry.h"
 #include "figure/LeedPicture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <numbers>
+#include <utility>
 
 namespace cli {
 
@@ -86,7 +88,14 @@ int runLeed(const BatchCommand& cmd)
             return argumentError(onCell.error().message);
         matrix = *onCell;
     }
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, {matrix, cmd.domains});
+    crystal::LeedOptions options{matrix, cmd.domains};
+    if (matrix && cmd.domains == crystal::LeedDomains::All) {
+        auto group = crystal::surfacePointGroup(cmd.surface, *cell);
+        if (!group)
+            return argumentError(group.error().message);
+        options.pointGroup = std::move(*group);
+    }
+    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, options);
     if (!pattern)
         return argumentError(pattern.error().message);
 

@@ -174,14 +174,27 @@ platform::Result<LeedPattern> leedPattern(Position a, Position b, double energyE
     }
     if (options.superstructure) {
         pattern.domains.push_back(base);
-        if (options.domains == LeedDomains::All)
-            for (const IntMatrix2& op : latticePointGroup(a, b)) {
-                const IntMatrix2 image = multiply(base, op);
-                const bool known = std::any_of(pattern.domains.begin(), pattern.domains.end(),
-                                               [&](const IntMatrix2& d) { return sameLattice(image, d); });
-                if (!known)
-                    pattern.domains.push_back(image);
+        std::vector<IntMatrix2> group;
+        if (options.domains == LeedDomains::All) {
+            group = latticePointGroup(a, b);
+            if (!options.pointGroup.empty()) {
+                for (const IntMatrix2& op : options.pointGroup)
+                    if (std::find(group.begin(), group.end(), op) == group.end())
+                        return platform::fail(
+                            "an operation of the surface's point group is no symmetry of its lattice");
+                std::erase_if(group, [&](const IntMatrix2& op) {
+                    return std::find(options.pointGroup.begin(), options.pointGroup.end(), op)
+                        == options.pointGroup.end();
+                });
             }
+        }
+        for (const IntMatrix2& op : group) {
+            const IntMatrix2 image = multiply(base, op);
+            const bool known = std::any_of(pattern.domains.begin(), pattern.domains.end(),
+                                           [&](const IntMatrix2& d) { return sameLattice(image, d); });
+            if (!known)
+                pattern.domains.push_back(image);
+        }
     }
 
     // About k^2 A / (4 pi) beams per domain in a disc of radius k, A the superstructure's area.

@@ -80,6 +80,10 @@ enum class LeedDomains {
 struct LeedOptions {
     std::optional<IntMatrix2> superstructure; // none: the clean surface
     LeedDomains domains = LeedDomains::One;   // All: every domain the substrate's symmetry makes
+    // The substrate's symmetry for the domains: the surface's point group with the layers below
+    // (crystal/SurfaceSymmetry.h), each operation one of latticePointGroup(a, b); empty: the
+    // lattice's whole point group.
+    std::vector<IntMatrix2> pointGroup{};
 };
 
 // The beams allowed at most: beyond this the energy or the superstructure is refused.
@@ -97,9 +101,11 @@ struct LeedPattern {
     std::vector<LeedSpot> spots;
 };
 
-// The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. An error
-// when the energy is not a positive finite number, the superstructure's determinant is 0, or
-// more than MaxLeedSpots beams would propagate.
+// The pattern of the surface cell a, b (in the x-y plane, not parallel) at energyEv. The domains
+// are the superstructure's images under the point group's operations, in latticePointGroup's
+// order. An error when the energy is not a positive finite number, the superstructure's
+// determinant is 0, an operation of the point group is no symmetry of the lattice, or more than
+// MaxLeedSpots beams would propagate.
 platform::Result<LeedPattern> leedPattern(Position a, Position b, double energyEv, const LeedOptions& options);
 
 } // namespace crystal

@@ -54,6 +54,12 @@ TEST_F(LeedCommand, TextJsonAndPictures)
     EXPECT_EQ(leed("--material Cu --hkl 1 0 0 --energy 100 --matrix '1 1 -1 1' --format json").out, json.out);
     // p(2x1) with its rotated domain: 13 + 16 + 16 beams.
     EXPECT_EQ(occurrences(leed("--material Cu --hkl 1 0 0 --energy 100 --wood 'p(2x1)' --domains").out, " 2\n"), 16);
+    // Zinc blende (0 0 1) has 2mm with the layers below: (4x2) is no domain of (2x4) there, as it
+    // is on FCC (0 0 1).
+    const std::string gaas = "--material GaAs --hkl 0 0 1 --energy 60 --wood '(2x4)'";
+    EXPECT_EQ(leed(gaas + " --domains").out, leed(gaas).out);
+    EXPECT_NE(leed("--material Cu --hkl 0 0 1 --energy 60 --wood '(2x4)' --domains").out.find(", domain 2 [0 2; -4 0]"),
+              std::string::npos);
 }
 
 TEST_F(LeedCommand, BadArgumentsExitTwoAndWriteNothing)
