@@ -184,7 +184,7 @@ void SurfaceMenu::exportSlab()
         failed("The slab was not saved: " + cell.error().message);
         return;
     }
-    const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, material, crystal::SlabOptions{});
+    const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, crystal::SlabOptions{});
     const std::string text = crystal::formatStructure(slab, *format, crystal::surfaceTitle(spec));
     if (const int err = platform::writeWholeFile(*path, text))
         failed("The slab was not saved: cannot write " + *path + ": " + std::strerror(err));

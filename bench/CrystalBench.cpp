@@ -35,7 +35,7 @@ void cellSlabAndFile(benchmark::State& st, crystal::StructureFormat format)
     std::size_t bytes = 0;
     for (auto _ : st) {
         const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
-        const auto slab = crystal::buildSlab(*cell, spec.material, TenThousand);
+        const auto slab = crystal::buildSlab(*cell, TenThousand);
         const std::string text = crystal::formatStructure(slab, format, crystal::surfaceTitle(spec));
         bytes = text.size();
         benchmark::DoNotOptimize(text.data());
@@ -56,7 +56,7 @@ void buildSlabOnly(benchmark::State& st)
     const auto spec = highIndex();
     const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     for (auto _ : st)
-        benchmark::DoNotOptimize(crystal::buildSlab(*cell, spec.material, TenThousand));
+        benchmark::DoNotOptimize(crystal::buildSlab(*cell, TenThousand));
 }
 BENCHMARK(buildSlabOnly)->Unit(benchmark::kMillisecond);
 

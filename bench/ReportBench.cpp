@@ -30,9 +30,9 @@ void slabCoordinationPt755(benchmark::State& state)
 {
     const auto s = spec("Pt", {7, 5, 5});
     const auto cell = crystal::surfaceCell(s, crystal::InPlaneCell::Primitive);
-    const auto slab = crystal::buildSlab(*cell, s.material, {7, 4, 4, 10.0});
+    const auto slab = crystal::buildSlab(*cell, {7, 4, 4, 10.0});
     for (auto _ : state)
-        benchmark::DoNotOptimize(crystal::slabCoordination(slab, *cell, s.material));
+        benchmark::DoNotOptimize(crystal::slabCoordination(slab, *cell));
 }
 BENCHMARK(slabCoordinationPt755)->Unit(benchmark::kMicrosecond);
 

@@ -102,13 +102,16 @@ struct Draft {
     BatchCommand command;
     std::optional<geometry::LatticeKind> lattice;
     geometry::Termination termination = geometry::Termination::None;
-    std::vector<int16_t> hkl; // empty when not given
+    std::optional<int> terminationIndex; // --termination N, of a bulk crystal
+    std::vector<int16_t> hkl;            // empty when not given
     std::optional<std::string_view> material;
     std::optional<std::string_view> bulkPath, block;
     std::optional<std::string_view> elements;
     std::optional<double> a, c;
     std::optional<crystal::StructureFormat> structureFormat;
     std::optional<double> energy;
+    bool layers = false;                  // --layers given
+    std::optional<double> planeTolerance; // --plane-tolerance given
 };
 
 using SubcommandSet = unsigned;
@@ -147,10 +150,15 @@ Status readLattice(Draft& d, std::string_view, std::string_view v)
 
 Status readTermination(Draft& d, std::string_view, std::string_view v)
 {
+    const bool onSurface = bit(d.command.subcommand) & OnSurface;
     if (v == "A" || v == "a")
         d.termination = geometry::Termination::A;
     else if (v == "B" || v == "b")
         d.termination = geometry::Termination::B;
+    else if (const auto n = parseInteger(v, 1, std::numeric_limits<int>::max()); onSurface && n)
+        d.terminationIndex = int(*n);
+    else if (onSurface)
+        return fail("unknown termination " + quotedWord(v) + " (A or B of a lattice, 1, 2, ... of a bulk crystal)");
     else
         return fail("unknown termination " + quotedWord(v) + " (A or B)");
     return {};
@@ -168,6 +176,8 @@ Status readFlag(Draft& d, std::string_view option, std::string_view)
     BatchCommand& cmd = d.command;
     if (option == "--orthogonal")
         cmd.cell = crystal::InPlaneCell::Orthogonal;
+    else if (option == "--symmetric")
+        cmd.depth.faces = crystal::SlabFaces::Symmetric;
     else if (option == "--domains")
         cmd.domains = crystal::LeedDomains::All;
     else if (option == "--cell")
@@ -240,6 +250,7 @@ Status readPlaneTolerance(Draft& d, std::string_view, std::string_view v)
     if (!tolerance || !(*tolerance > 0.0 && *tolerance < 10.0))
         return fail("--plane-tolerance " + quotedWord(v) + " is not a number of Angstrom above 0 and below 10");
     d.command.planeTolerance = *tolerance;
+    d.planeTolerance = *tolerance;
     return {};
 }
 
@@ -274,6 +285,17 @@ Status readExportLayers(Draft& d, std::string_view, std::string_view v)
     if (!n)
         return fail("--layers " + quotedWord(v) + " is not an integer");
     d.command.slab.layers = *n;
+    d.command.depth.layers = *n;
+    d.layers = true;
+    return {};
+}
+
+Status readThickness(Draft& d, std::string_view, std::string_view v)
+{
+    const auto thickness = parseNumber(v);
+    if (!thickness || !(*thickness > 0.0 && *thickness <= crystal::MaxSlabThickness))
+        return fail("--thickness " + quotedWord(v) + " is not a number of Angstrom above 0 and at most 100000");
+    d.command.depth.thickness = *thickness;
     return {};
 }
 
@@ -388,9 +410,9 @@ const Option Options[] = {
     {"--elements", Takes::Value, OnSurface | OnBulk, Surface, readName},
     {"--a", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
     {"--c", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
-    {"--bulk", Takes::Value, OnBulk, Surface, readBulkPath},
-    {"--block", Takes::Value, OnBulk, Surface, readBlock},
-    {"--plane-tolerance", Takes::Value, OnBulk, Own, readPlaneTolerance},
+    {"--bulk", Takes::Value, OnSurface | OnBulk, Surface, readBulkPath},
+    {"--block", Takes::Value, OnSurface | OnBulk, Surface, readBlock},
+    {"--plane-tolerance", Takes::Value, OnSurface | OnBulk, Surface, readPlaneTolerance},
     // listing, slab, render
     {"--rotate", Takes::Value, Viewed, Own, readDrawnAngle},
     {"--tilt", Takes::Value, Viewed, Own, readDrawnAngle},
@@ -400,6 +422,8 @@ const Option Options[] = {
     // export
     {"--orthogonal", Takes::Nothing, bit(Export), Own, readFlag},
     {"--layers", Takes::Value, bit(Export), Own, readExportLayers},
+    {"--thickness", Takes::Value, bit(Export), Own, readThickness},
+    {"--symmetric", Takes::Nothing, bit(Export), Own, readFlag},
     {"--size", Takes::Value, bit(Export), Own, readExportSize},
     {"--vacuum", Takes::Value, bit(Export), Own, readVacuum},
     {"--format", Takes::Value, bit(Export), Own, readStructureFormat},
@@ -483,53 +507,6 @@ std::vector<std::string> splitElements(std::string_view text)
     return out;
 }
 
-// The surface of a real material the surface options name.
-Status makeSurface(Draft& d)
-{
-    crystal::SurfaceSpec& spec = d.command.surface;
-    if (d.material) {
-        if (d.lattice || d.elements || d.a || d.c)
-            return fail("option --material excludes --lattice, --elements, --a and --c");
-        const crystal::Material* preset = crystal::findMaterial(*d.material);
-        if (!preset)
-            return fail("unknown material " + quotedWord(*d.material) + " (facetor materials lists them)");
-        spec.material = *preset;
-    } else if (d.lattice) {
-        if (!d.elements)
-            return fail("option --elements is required with --lattice");
-        if (!d.a)
-            return fail("option --a is required with --lattice");
-        auto custom = crystal::customMaterial(*d.lattice, splitElements(*d.elements), *d.a, d.c);
-        if (!custom)
-            return custom.error();
-        spec.material = std::move(*custom);
-    } else {
-        return fail("option --material or --lattice is required");
-    }
-
-    const crystal::LatticeKind kind = spec.material.lattice;
-    const std::vector<int16_t>& i = d.hkl;
-    if (i.empty())
-        return fail("option --hkl is required");
-    if (i.size() == 4) {
-        if (kind != crystal::LatticeKind::Hcp)
-            return fail("four Miller indices (h k i l) apply only to hcp");
-        const auto three = crystal::fromFourIndex(i[0], i[1], i[2], i[3]);
-        if (!three)
-            return three.error();
-        spec.hkl = *three;
-    } else {
-        spec.hkl = {i[0], i[1], i[2]};
-    }
-    if (spec.hkl == crystal::Miller{0, 0, 0})
-        return fail("Miller indices (0 0 0) name no plane");
-    const auto term = termination(kind, d.termination);
-    if (!term)
-        return term.error();
-    spec.termination = *term;
-    return {};
-}
-
 // The bulk crystal the options name, for the subcommands on any bulk. A preset's name is checked
 // here; a file is read when the command runs, so that its faults are reported as the file's.
 Status makeBulkSurface(Draft& d)
@@ -577,6 +554,75 @@ Status makeBulkSurface(Draft& d)
     return {};
 }
 
+// The surface of a real material the surface options name: one of the four lattices (a
+// material preset or a custom lattice), or any bulk crystal (a compound preset or a file, read
+// when the command runs).
+Status makeSurface(Draft& d)
+{
+    crystal::SurfaceSpec& spec = d.command.surface;
+    const bool compound = d.material && !crystal::findMaterial(*d.material);
+    if (d.bulkPath || compound) {
+        if (d.bulkPath && (d.material || d.lattice))
+            return fail("options --material, --bulk and --lattice exclude each other");
+        if (d.lattice || d.elements || d.a || d.c)
+            return fail("options --elements, --a and --c apply only to --lattice");
+        if (d.termination != geometry::Termination::None)
+            return fail("the terminations of a bulk crystal are numbered 1, 2, ... (facetor terminations lists them)");
+        if (auto made = makeBulkSurface(d); !made)
+            return made;
+        spec.hkl = d.command.bulkHkl;
+        d.command.bulkTermination = d.terminationIndex.value_or(1);
+        return {};
+    }
+    if (d.block)
+        return fail("option --block applies only to --bulk");
+    if (d.planeTolerance)
+        return fail("option --plane-tolerance applies only to a bulk crystal (--bulk or a compound)");
+    if (d.terminationIndex)
+        return fail("option --termination takes A or B on a lattice; numbered terminations belong to a bulk crystal");
+    if (d.material) {
+        if (d.lattice || d.elements || d.a || d.c)
+            return fail("option --material excludes --lattice, --elements, --a and --c");
+        const crystal::Material* preset = crystal::findMaterial(*d.material);
+        if (!preset)
+            return fail("unknown material " + quotedWord(*d.material) + " (facetor materials lists them)");
+        spec.material = *preset;
+    } else if (d.lattice) {
+        if (!d.elements)
+            return fail("option --elements is required with --lattice");
+        if (!d.a)
+            return fail("option --a is required with --lattice");
+        auto custom = crystal::customMaterial(*d.lattice, splitElements(*d.elements), *d.a, d.c);
+        if (!custom)
+            return custom.error();
+        spec.material = std::move(*custom);
+    } else {
+        return fail("option --material or --lattice is required");
+    }
+
+    const crystal::LatticeKind kind = spec.material.lattice;
+    const std::vector<int16_t>& i = d.hkl;
+    if (i.empty())
+        return fail("option --hkl is required");
+    if (i.size() == 4) {
+        if (kind != crystal::LatticeKind::Hcp)
+            return fail("four Miller indices (h k i l) apply only to hcp");
+        const auto three = crystal::fromFourIndex(i[0], i[1], i[2], i[3]);
+        if (!three)
+            return three.error();
+        spec.hkl = *three;
+    } else {
+        spec.hkl = {i[0], i[1], i[2]};
+    }
+    if (spec.hkl == crystal::Miller{0, 0, 0})
+        return fail("Miller indices (0 0 0) name no plane");
+    const auto term = termination(kind, d.termination);
+    if (!term)
+        return term.error();
+    spec.termination = *term;
+    return {};
+}
+
 Status checkExport(Draft& d)
 {
     BatchCommand& cmd = d.command;
@@ -588,6 +634,10 @@ Status checkExport(Draft& d)
         return fail("cannot tell the format of " + quotedWord(cmd.out)
                     + " from its name: give --format extxyz, poscar or cif");
     cmd.structureFormat = *d.structureFormat;
+    if (d.layers && cmd.depth.thickness)
+        return fail("options --layers and --thickness exclude each other");
+    if (cmd.depth.faces == crystal::SlabFaces::Symmetric && cmd.bulkPreset.empty() && cmd.bulkPath.empty())
+        return fail("option --symmetric applies only to a bulk crystal (--bulk or a compound)");
     return crystal::validSlabOptions(cmd.slab);
 }
 
@@ -701,8 +751,8 @@ std::string usage()
            "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
            "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
            "       facetor materials                 list the preset materials\n"
-           "       facetor export  SURFACE [--layers N] [--size MxN] [--vacuum ANGSTROM] [--orthogonal]\n"
-           "                       [--format extxyz|poscar|cif] --out FILE\n"
+           "       facetor export  SURFACE [--layers N | --thickness ANGSTROM] [--symmetric] [--size MxN]\n"
+           "                       [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif] --out FILE\n"
            "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
            "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
            "                       --out FILE.svg|FILE.pdf|FILE.png\n"
@@ -713,6 +763,8 @@ std::string usage()
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n"
+           "        | (--material COMPOUND | --bulk FILE [--block NAME]) --hkl H K L (a hexagonal cell also\n"
+           "          H K I L) [--termination N] [--plane-tolerance ANGSTROM]\n"
            "BULK = (--material NAME | --bulk FILE [--block NAME] | --lattice L --elements E1[,E2] --a ANGSTROM\n"
            "        [--c ANGSTROM]) --hkl H K L (a hexagonal cell also H K I L); NAME a compound or material\n";
 }

@@ -61,6 +61,7 @@ struct BatchCommand {
     // export, figure, leed, report: the surface of a real material.
     crystal::SurfaceSpec surface;
     crystal::SlabOptions slab; // export
+    crystal::SlabDepth depth;  // export: layers, thickness, faces (slab.layers is set from it)
     crystal::InPlaneCell cell = crystal::InPlaneCell::Primitive;
     crystal::StructureFormat structureFormat = crystal::StructureFormat::ExtendedXyz;
     figure::FigureOptions figure;
@@ -71,11 +72,13 @@ struct BatchCommand {
     crystal::LeedDomains domains = crystal::LeedDomains::One;
     TextFormat textFormat = TextFormat::Text; // leed, report, terminations
 
-    // terminations: any bulk crystal, from a preset (compound or lattice) or a structure file.
+    // terminations, and export, figure, leed and report of a bulk crystal: from a preset
+    // (compound, or for terminations also a lattice's) or a structure file.
     std::string bulkPreset;                                 // a compound or material preset's name, or empty
     std::string bulkPath;                                   // --bulk FILE, or empty
     std::string block;                                      // --block NAME of a CIF, or empty for the first
     crystal::Miller bulkHkl;                                // of the cell as the preset or file gives it
+    int bulkTermination = 1;                                // export, figure, leed, report: --termination N
     double planeTolerance = crystal::DefaultPlaneTolerance; // Angstrom
 };
 

@@ -5,6 +5,7 @@
 
 #include "cli/Args.h"
 
+#include "crystal/Bulk.h"
 #include "platform/Text.h"
 
 #include <string>
@@ -29,6 +30,14 @@ int runReport(const BatchCommand& cmd);
 
 // facetor terminations: every termination of a bulk crystal's plane with its polarity.
 int runTerminations(const BatchCommand& cmd);
+
+// The bulk crystal the command names (terminations, or a bulk SURFACE): a compound or material
+// preset, a custom lattice, or a file read now (its faults named as the file's).
+platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd);
+
+// The surface the command names: cmd.surface, or for a compound or file its bulk crystal read,
+// with the termination and plane tolerance given.
+platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd);
 
 // Prints "facetor: <message>" and the usage on standard error; returns the status 2.
 int argumentError(std::string_view message);

@@ -8,7 +8,10 @@ namespace cli {
 
 int runFigure(const BatchCommand& cmd)
 {
-    const auto scene = figure::buildFigureScene(cmd.surface, cmd.figure);
+    const auto spec = surfaceSpec(cmd);
+    if (!spec)
+        return fileError(spec.error().message);
+    const auto scene = figure::buildFigureScene(*spec, cmd.figure);
     if (!scene)
         return argumentError(scene.error().message);
     if (cmd.figureFormat == figure::FigureFormat::Png)

@@ -78,7 +78,10 @@ std::string formatJson(const crystal::LeedPattern& p)
 
 int runLeed(const BatchCommand& cmd)
 {
-    const auto cell = crystal::surfaceCell(cmd.surface, crystal::InPlaneCell::Primitive);
+    const auto spec = surfaceSpec(cmd);
+    if (!spec)
+        return fileError(spec.error().message);
+    const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
     if (!cell)
         return argumentError(cell.error().message);
     std::optional<crystal::IntMatrix2> matrix = cmd.matrix;
@@ -99,7 +102,7 @@ int runLeed(const BatchCommand& cmd)
     if (!pattern)
         return argumentError(pattern.error().message);
 
-    const std::string title = crystal::surfaceTitle(cmd.surface);
+    const std::string title = crystal::surfaceTitle(*spec);
     if (cmd.textFormat == TextFormat::Json)
         std::cout << formatJson(*pattern);
     else

@@ -8,7 +8,10 @@ namespace cli {
 
 int runReport(const BatchCommand& cmd)
 {
-    const auto report = crystal::surfaceReport(cmd.surface);
+    const auto spec = surfaceSpec(cmd);
+    if (!spec)
+        return fileError(spec.error().message);
+    const auto report = crystal::surfaceReport(*spec);
     if (!report)
         return argumentError(report.error().message);
     std::cout << (cmd.textFormat == TextFormat::Json ? crystal::formatReportJson(*report)

@@ -16,19 +16,6 @@ namespace {
 using platform::jsonNumber;
 using platform::jsonString;
 
-// The bulk crystal the command names: a compound or material preset, a custom lattice, or a file.
-platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd)
-{
-    if (!cmd.bulkPath.empty())
-        return crystal::readBulkFile(cmd.bulkPath, cmd.block);
-    if (!cmd.bulkPreset.empty()) {
-        if (const crystal::Compound* compound = crystal::findCompound(cmd.bulkPreset))
-            return crystal::bulkOf(*compound);
-        return crystal::bulkOf(*crystal::findMaterial(cmd.bulkPreset));
-    }
-    return crystal::bulkOf(cmd.surface.material);
-}
-
 // Elements with their counts per 2D cell, in the order of the periodic table's symbols: "O2Ti".
 std::string formula(const std::map<std::string, int>& composition)
 {
@@ -46,6 +33,17 @@ std::string compositionJson(const std::map<std::string, int>& composition)
     return out + "}";
 }
 
+// [u v w] as text lines and JSON write a direction: "[1 -1 0]", "[1, -1, 0]".
+std::string directionText(const crystal::LatticeDirection& d)
+{
+    return "[" + std::to_string(d[0]) + " " + std::to_string(d[1]) + " " + std::to_string(d[2]) + "]";
+}
+
+std::string directionJson(const crystal::LatticeDirection& d)
+{
+    return "[" + std::to_string(d[0]) + ", " + std::to_string(d[1]) + ", " + std::to_string(d[2]) + "]";
+}
+
 double gammaDegrees(const crystal::BulkSurface& s) { return std::atan2(s.b.y, s.b.x) * 180.0 / std::numbers::pi; }
 
 std::string formatText(const crystal::BulkSurface& s, const crystal::CrystalSymmetry& sym, const std::string& title,
@@ -58,7 +56,8 @@ std::string formatText(const crystal::BulkSurface& s, const crystal::CrystalSymm
     };
     std::string out = title + ": space group " + sym.symbol + " (" + std::to_string(sym.number) + ")\n";
     out += "2D cell: a " + number(s.a.x) + ", b " + number(norm(s.b)) + " Angstrom, gamma " + number(gammaDegrees(s))
-        + " degrees, " + crystal::lattice2DName(crystal::classifyLattice2D(s.a, s.b)) + "\n";
+        + " degrees, " + crystal::lattice2DName(crystal::classifyLattice2D(s.a, s.b)) + "; a along "
+        + directionText(s.aDirection) + ", b along " + directionText(s.bDirection) + "\n";
     out += std::to_string(s.planes.size()) + " atomic planes in a period of " + number(s.period())
         + " Angstrom (atoms within " + number(tolerance) + " Angstrom in one plane)\n";
     for (const crystal::BulkTermination& t : s.terminations) {
@@ -87,6 +86,7 @@ std::string formatJson(const crystal::BulkSurface& s, const crystal::CrystalSymm
         + ", \"number\": " + std::to_string(sym.number) + "}";
     out += ", \"cell\": {\"a\": " + jsonNumber(s.a.x) + ", \"b\": " + jsonNumber(norm(s.b))
         + ", \"gamma\": " + jsonNumber(gammaDegrees(s)) + ", \"area\": " + jsonNumber(s.area())
+        + ", \"a_direction\": " + directionJson(s.aDirection) + ", \"b_direction\": " + directionJson(s.bDirection)
         + ", \"type\": " + jsonString(crystal::lattice2DName(crystal::classifyLattice2D(s.a, s.b))) + "}";
     out += ", \"plane_tolerance\": " + jsonNumber(tolerance) + ", \"terminations\": [";
     for (std::size_t i = 0; i < s.terminations.size(); ++i) {

@@ -38,6 +38,21 @@ int BulkPlane::charge() const
     return total;
 }
 
+LatticeDirection cellDirection(const BulkCrystal& bulk, const CrystalSymmetry& symmetry, Position r)
+{
+    // A lattice vector's fractions of the given cell are whole multiples of one over the number of
+    // lattice points the cell holds.
+    const double points = std::round(volume(bulk.cell) / volume(symmetry.primitive.cell));
+    const auto reciprocal = reciprocalBasis(bulk.cell);
+    LatticeDirection d;
+    for (std::size_t i = 0; i < 3; ++i)
+        d[i] = std::llround(dot(r, reciprocal[i]) * points);
+    if (const int64_t common = gcd3(d); common != 0)
+        for (int64_t& x : d)
+            x /= std::llabs(common);
+    return d;
+}
+
 platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const CrystalSymmetry& symmetry, const Miller& hkl,
                                           double planeTolerance)
 {
@@ -87,6 +102,8 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
     s.orientation = {X, Y, Z};
     s.a = {norm(A), 0.0, 0.0};
     s.b = {dot(B, X), dot(B, Y), 0.0};
+    s.aDirection = cellDirection(bulk, symmetry, A);
+    s.bDirection = cellDirection(bulk, symmetry, B);
     auto inPlane = [&](const Position& r) { return inPlaneFractional({dot(r, X), dot(r, Y), 0.0}, s.a, s.b); };
 
     // The step down one period with the shortest in-plane shift.
@@ -134,6 +151,7 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
                 ordered[k].height -= period;
         }
     const double top = ordered.front().height;
+    s.topHeight = top;
     for (const HeightPlane& g : ordered) {
         BulkPlane plane;
         plane.height = g.height - top;
@@ -161,8 +179,10 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
             + double(hkl[2]) * op.translation[2];
         if (image[0] == hkl[0] && image[1] == hkl[1] && image[2] == hkl[2])
             shifts.push_back(floorMod(ht * perIndex, period));
-        else if (image[0] == -hkl[0] && image[1] == -hkl[1] && image[2] == -hkl[2])
+        else if (image[0] == -hkl[0] && image[1] == -hkl[1] && image[2] == -hkl[2]) {
             s.symmetricPossible = true;
+            s.turnOverHeights.push_back(floorMod(ht * perIndex, period));
+        }
     }
     const std::size_t n = s.planes.size();
     std::vector<int> termination(n, 0);

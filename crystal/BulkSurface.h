@@ -48,12 +48,23 @@ struct BulkSurface {
     std::array<UnitVector, 3> orientation; // rows: the surface frame's x, y, z in the file's frame
     std::vector<BulkPlane> planes;         // one period from the highest plane down
     std::vector<BulkTermination> terminations;
+    LatticeDirection aDirection{}; // [u v w] of a and b in the cell as given, smallest integers
+    LatticeDirection bDirection{};
+    double topHeight = 0.0; // Angstrom: planes.front() above the parallel plane through the cell's origin
+    // For each operation of the bulk that turns the normal over, the height c (Angstrom, in
+    // [0, period)) about which it mirrors the heights above the plane through the origin: it maps
+    // a plane at height z onto the one at c - z, modulo the period.
+    std::vector<double> turnOverHeights;
     bool symmetricPossible = false; // an operation of the bulk turns the normal over
     std::string chargeNote;         // why the planes carry no formal charge, when they do not
 
     double period() const { return -periodVector.z; }
     double area() const { return a.x * b.y - a.y * b.x; }
 };
+
+// The smallest integers [u v w] of the given cell along the lattice vector r (Cartesian, the
+// crystal's frame); symmetry is analyseSymmetry(bulk).
+LatticeDirection cellDirection(const BulkCrystal& bulk, const CrystalSymmetry& symmetry, Position r);
 
 // The surface of bulk's plane hkl; symmetry is analyseSymmetry(bulk). Planes are atoms within
 // planeTolerance (Angstrom) of each other along the normal, through a chain of neighbours.

@@ -52,8 +52,9 @@ Position planeAtomPosition(const SurfaceCell& cell, int plane, int atom)
     return p + double(plane / period) * cell.periodVector;
 }
 
-int siteCoordination(const SurfaceCell& cell, double cutoff, Position site)
+int siteCoordination(const SurfaceCell& cell, int species, Position site)
 {
+    const double cutoff = cell.neighbours.longest();
     const double height = cell.periodHeight();
     if (cell.planes.empty() || !(height > 0.0) || !(cutoff > 0.0))
         return 0;
@@ -79,10 +80,11 @@ int siteCoordination(const SurfaceCell& cell, double cutoff, Position site)
         const long long k = q / period;
         const auto& atoms = cell.planes[std::size_t(q % period)].atoms;
         for (const CellAtom& at : atoms) {
+            const double pairCutoff = cell.neighbours.cutoff(species, at.species);
             Position base = cell.inPlane(at.position) + double(k) * cell.periodVector;
             base.z = depth;
             base = base - site;
-            const double inPlane2 = cutoff * cutoff - base.z * base.z;
+            const double inPlane2 = pairCutoff * pairCutoff - base.z * base.z;
             if (inPlane2 < 0.0)
                 continue;
             const double reach = std::sqrt(inPlane2);
@@ -95,7 +97,7 @@ int siteCoordination(const SurfaceCell& cell, double cutoff, Position site)
                 for (long long n = nLow; n <= nHigh; ++n) {
                     const Position d = base + double(m) * cell.a + double(n) * cell.b;
                     const double d2 = dot(d, d);
-                    if (d2 <= cutoff * cutoff && d2 > LengthTolerance * LengthTolerance)
+                    if (d2 <= pairCutoff * pairCutoff && d2 > LengthTolerance * LengthTolerance)
                         ++count;
                 }
         }
@@ -103,24 +105,22 @@ int siteCoordination(const SurfaceCell& cell, double cutoff, Position site)
     return count;
 }
 
-std::vector<int> planeCoordination(const SurfaceCell& cell, const Material& material, int plane)
+std::vector<int> planeCoordination(const SurfaceCell& cell, int plane)
 {
     std::vector<int> out;
     if (cell.planes.empty() || plane < 0)
         return out;
-    const double cutoff = neighbourCutoff(material);
-    const std::size_t atoms = cell.planes[std::size_t(plane) % cell.planes.size()].atoms.size();
-    for (std::size_t i = 0; i < atoms; ++i)
-        out.push_back(siteCoordination(cell, cutoff, planeAtomPosition(cell, plane, int(i))));
+    const auto& atoms = cell.planes[std::size_t(plane) % cell.planes.size()].atoms;
+    for (std::size_t i = 0; i < atoms.size(); ++i)
+        out.push_back(siteCoordination(cell, atoms[i].species, planeAtomPosition(cell, plane, int(i))));
     return out;
 }
 
-std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& cell, const Material& material)
+std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& cell)
 {
     std::vector<int> out(slab.atoms.size(), 0);
     if (slab.atoms.empty() || cell.planes.empty())
         return out;
-    const double cutoff = neighbourCutoff(material);
 
     double zTop = slab.atoms.front().position.z;
     const SlabAtom* anchor = nullptr;
@@ -156,7 +156,7 @@ std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& c
     if (!registered) {
         // No registry (a slab of another cell): count around each atom where it stands.
         for (std::size_t i = 0; i < slab.atoms.size(); ++i)
-            out[i] = siteCoordination(cell, cutoff, slab.atoms[i].position - shift);
+            out[i] = siteCoordination(cell, slab.atoms[i].species, slab.atoms[i].position - shift);
         return out;
     }
     // Equivalent atoms share a number: count once per atom of each plane.
@@ -165,7 +165,10 @@ std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& c
         const auto key = std::make_pair(sites[i].plane, sites[i].atom);
         auto it = known.find(key);
         if (it == known.end())
-            it = known.emplace(key, siteCoordination(cell, cutoff, planeAtomPosition(cell, key.first, key.second)))
+            it = known
+                     .emplace(
+                         key,
+                         siteCoordination(cell, slab.atoms[i].species, planeAtomPosition(cell, key.first, key.second)))
                      .first;
         out[i] = it->second;
     }

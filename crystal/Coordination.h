@@ -1,5 +1,5 @@
 #pragma once
-// Coordination numbers at a surface: the nearest neighbours (within neighbourCutoff) an atom
+// Coordination numbers at a surface: the nearest neighbours (the cell's NeighbourRule) an atom
 // keeps in the semi-infinite crystal, whose atoms fill the planes of the stacking from the top
 // plane down and none above it.
 
@@ -15,17 +15,18 @@ namespace crystal {
 // (0 for the top plane), plus the period vector once per period below the first.
 Position planeAtomPosition(const SurfaceCell& cell, int plane, int atom);
 
-// The atoms of the semi-infinite crystal within cutoff (Angstrom) of site, a point in the
-// surface frame (the frame of planeAtomPosition), not counting an atom at the site itself.
-int siteCoordination(const SurfaceCell& cell, double cutoff, Position site);
+// The atoms of the semi-infinite crystal that are neighbours of an atom of the species at site,
+// a point in the surface frame (the frame of planeAtomPosition), not counting an atom at the
+// site itself.
+int siteCoordination(const SurfaceCell& cell, int species, Position site);
 
 // The coordination number of each atom of atomic plane p (0 the top plane), in the order of
 // that plane's atoms in the cell.
-std::vector<int> planeCoordination(const SurfaceCell& cell, const Material& material, int plane);
+std::vector<int> planeCoordination(const SurfaceCell& cell, int plane);
 
 // The coordination number of each atom of slab, in the order of slab.atoms, with the slab taken
 // as the top of the semi-infinite crystal of cell (the cell slab was built from, primitive or
 // orthogonal): the top plane loses its neighbours above, the bottom plane keeps those below.
-std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& cell, const Material& material);
+std::vector<int> slabCoordination(const PeriodicSlab& slab, const SurfaceCell& cell);
 
 } // namespace crystal

@@ -143,7 +143,7 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
 
     SurfaceReport r;
     r.title = surfaceTitle(spec);
-    r.lattice = spec.material.lattice;
+    r.lattice = spec.bulk ? LatticeKind::Fcc : spec.material.lattice; // a bulk: no four indices, no HCP rule
     r.hkl = cell->hkl;
     r.reduced = cell->reduced;
     if (r.lattice == LatticeKind::Hcp) {
@@ -175,10 +175,12 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
     r.atomsPerPlane = int(planes.front().atoms.size());
     r.atomsPerNm2 = double(r.atomsPerPlane) / r.area * 100.0;
 
-    r.bulkCoordination = bulkCoordination(r.lattice);
+    // A bulk whose elements differ in coordination has no one bulk number: 0.
+    const std::vector<int>& bulk = cell->neighbours.bulk;
+    r.bulkCoordination = std::equal(bulk.begin() + 1, bulk.end(), bulk.begin()) ? bulk.front() : 0;
     for (int p = 0; p < ExposedPlanes; ++p) {
         std::map<int, int> counts;
-        for (int cn : planeCoordination(*cell, spec.material, p))
+        for (int cn : planeCoordination(*cell, p))
             ++counts[cn];
         ExposedPlane exposed{p + 1, {}};
         for (const auto& [cn, atoms] : counts)
@@ -186,7 +188,8 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
         r.exposed.push_back(std::move(exposed));
     }
 
-    r.steps = stepNotation(r.lattice, r.hkl);
+    if (!spec.bulk)
+        r.steps = stepNotation(r.lattice, r.hkl);
     return r;
 }
 
@@ -207,7 +210,9 @@ std::string formatReportText(const SurfaceReport& r)
     out += line("planes/period", std::to_string(r.planesPerPeriod) + ", " + fixed(r.periodHeight, 4) + " A high");
     out += wrapped("spacings (A)", spacingItems(r.planeSpacings));
     out += line("atoms/nm^2", fixed(r.atomsPerNm2, 3) + " (" + std::to_string(r.atomsPerPlane) + " per cell, plane 1)");
-    out += line("coordination", "CN: atoms per cell, bulk " + std::to_string(r.bulkCoordination));
+    out += line("coordination",
+                "CN: atoms per cell"
+                    + (r.bulkCoordination ? ", bulk " + std::to_string(r.bulkCoordination) : std::string()));
     for (const ExposedPlane& plane : r.exposed) {
         std::vector<std::string> items;
         for (std::size_t i = 0; i < plane.counts.size(); ++i)

@@ -1,6 +1,8 @@
 #include "crystal/Slab.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace crystal {
 
@@ -9,6 +11,13 @@ namespace {
 constexpr int MaxLayers = 100000;
 constexpr int MaxRepeat = 10000;
 constexpr double MaxVacuum = 1.0e4;
+
+// A slab is as thick as asked when it is thinner by no more than rounding.
+constexpr double ThicknessRounding = 1e-9;
+
+// A plane's depth and an operation's mirror depth agree within this, Angstrom: plane heights are
+// the means of atoms placed within the symmetry search's tolerance of their ideal places.
+constexpr double MirrorDepthTolerance = 0.05;
 
 // The depth of plane n (0 the top), Angstrom, negative below the top.
 double planeDepth(const SurfaceCell& cell, long long n)
@@ -30,6 +39,71 @@ platform::Status validSlabOptions(const SlabOptions& options)
     return {};
 }
 
+double slabThickness(const SurfaceCell& cell, int planes) { return -planeDepth(cell, planes - 1); }
+
+std::optional<double> slabMirror(const SurfaceCell& cell, int planes)
+{
+    const double period = cell.periodHeight();
+    const double bottom = planeDepth(cell, planes - 1);
+    for (double c : cell.turnOverDepths) {
+        const double d = bottom - c;
+        const double off = std::fabs(d - period * std::round(d / period));
+        if (off <= MirrorDepthTolerance)
+            return c;
+    }
+    return std::nullopt;
+}
+
+platform::Result<int> slabPlaneCount(const SurfaceCell& cell, const SlabDepth& options)
+{
+    if (cell.planes.empty() || !(cell.periodHeight() > 0.0))
+        return platform::fail("the plane has no atomic planes");
+    long long planes = options.layers;
+    if (options.thickness) {
+        if (!(*options.thickness > 0.0 && *options.thickness <= MaxSlabThickness))
+            return platform::fail("--thickness must be above 0 and at most 100000 Angstrom");
+        // Whole periods first, then plane by plane: the fewest planes at least that thick.
+        const long long perPeriod = static_cast<long long>(cell.planes.size());
+        planes = std::max(0LL, static_cast<long long>(*options.thickness / cell.periodHeight()) - 1) * perPeriod + 1;
+        while (planes <= MaxLayers && slabThickness(cell, int(planes)) < *options.thickness - ThicknessRounding)
+            ++planes;
+    }
+    if (options.faces == SlabFaces::Symmetric) {
+        if (cell.turnOverDepths.empty())
+            return platform::fail("no symmetric slab: no operation of the bulk turns the normal of the plane over");
+        // The depths of the bottom plane come back after one period of planes.
+        const long long limit = planes + static_cast<long long>(cell.planes.size());
+        while (planes < limit && planes <= MaxLayers && !slabMirror(cell, int(planes)))
+            ++planes;
+        if (planes == limit)
+            return platform::fail("no symmetric slab of this termination: the operations turning the normal over map "
+                                  "it onto another termination");
+    }
+    if (planes > MaxLayers)
+        return platform::fail("the slab would need more than " + std::to_string(MaxLayers) + " atomic planes");
+    return int(planes);
+}
+
+bool stoichiometric(const SurfaceCell& cell, int planes)
+{
+    std::map<int, long long> slab, bulk;
+    long long slabTotal = 0, bulkTotal = 0;
+    for (int n = 0; n < planes; ++n)
+        for (const CellAtom& atom : cell.planes[std::size_t(n) % cell.planes.size()].atoms) {
+            ++slab[atom.species];
+            ++slabTotal;
+        }
+    for (const AtomicPlane& plane : cell.planes)
+        for (const CellAtom& atom : plane.atoms) {
+            ++bulk[atom.species];
+            ++bulkTotal;
+        }
+    for (const auto& [species, count] : bulk)
+        if (slab[species] * bulkTotal != count * slabTotal)
+            return false;
+    return slab.size() == bulk.size();
+}
+
 long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options)
 {
     if (cell.planes.empty() || options.layers < 1)
@@ -49,10 +123,10 @@ platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& optio
     return {};
 }
 
-PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options)
+PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options)
 {
     PeriodicSlab slab;
-    slab.elements = {material.element(0), material.element(1)};
+    slab.elements = cell.elements;
     if (cell.planes.empty() || options.layers < 1)
         return slab;
 

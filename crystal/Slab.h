@@ -5,10 +5,18 @@
 #include "crystal/SurfaceCell.h"
 #include "platform/Result.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace crystal {
+
+// The bottom face of a slab: where the planes counted from the top end, or grown until the
+// slab is its own mirror image.
+enum class SlabFaces {
+    AsCut,
+    Symmetric
+};
 
 struct SlabOptions {
     int layers = 6;  // atomic planes, at least 1
@@ -17,8 +25,21 @@ struct SlabOptions {
     double vacuum = 10.0; // Angstrom on each side, at least 0
 };
 
+// How many planes a slab is to hold: layers, or instead the fewest whole planes whose thickness
+// (the distance from the top plane to the bottom plane) is at least thickness (Angstrom, above 0
+// and at most MaxSlabThickness), never thinner than asked. Symmetric faces add below them the
+// fewest planes that make an operation of the bulk turning the normal over map the slab onto
+// itself, so that both faces are the same termination.
+struct SlabDepth {
+    int layers = 6;
+    std::optional<double> thickness;
+    SlabFaces faces = SlabFaces::AsCut;
+};
+
+inline constexpr double MaxSlabThickness = 1.0e5;
+
 struct SlabAtom {
-    int species = 0;   // 0 or 1
+    int species = 0;   // index into PeriodicSlab::elements
     int plane = 0;     // 0 for the top plane, counting down
     Position position; // in the surface frame
 };
@@ -30,7 +51,7 @@ struct SlabAtom {
 // bottom plane.
 struct PeriodicSlab {
     Position a, b, c;
-    std::vector<std::string> elements; // symbol of species 0 and 1
+    std::vector<std::string> elements; // the symbol of each species (the cell's)
     std::vector<SlabAtom> atoms;
 };
 
@@ -40,13 +61,30 @@ platform::Status validSlabOptions(const SlabOptions& options);
 // The most atoms a slab may hold (the files of larger ones are of no use to anyone).
 inline constexpr long long MaxSlabAtoms = 5'000'000;
 
+// The number of atomic planes of the slab of cell that depth asks for (SlabDepth). An error
+// when symmetric faces are asked for and no operation of the bulk turns the normal over, or none
+// maps any slab of the cell's termination onto itself, or beyond the largest slab.
+platform::Result<int> slabPlaneCount(const SurfaceCell& cell, const SlabDepth& depth);
+
+// The thickness of a slab of n >= 1 planes of cell: the top plane's height above the bottom
+// plane, Angstrom.
+double slabThickness(const SurfaceCell& cell, int planes);
+
+// Whether the slab of the top n planes of cell has the bulk's composition: its atoms of each
+// species in the same proportions as the planes of one period.
+bool stoichiometric(const SurfaceCell& cell, int planes);
+
+// The operation of the bulk that maps the slab of the top n planes of cell onto itself turning
+// the normal over (its turnOverDepths entry), or nothing.
+std::optional<double> slabMirror(const SurfaceCell& cell, int planes);
+
 // The number of atoms the slab of cell with options holds.
 long long slabAtomCount(const SurfaceCell& cell, const SlabOptions& options);
 
 // Checks that the slab of cell with options stays within MaxSlabAtoms; the error says so.
 platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& options);
 
-// Builds the slab of cell for material (options already checked).
-PeriodicSlab buildSlab(const SurfaceCell& cell, const Material& material, const SlabOptions& options);
+// Builds the slab of options.layers planes of cell (options already checked).
+PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options);
 
 } // namespace crystal

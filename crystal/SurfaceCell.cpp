@@ -1,5 +1,6 @@
 #include "crystal/SurfaceCell.h"
 
+#include "crystal/BulkSurface.h"
 #include "crystal/PlaneLattice.h"
 
 #include <algorithm>
@@ -23,6 +24,91 @@ constexpr int64_t MaxIndex = 1000;
 
 // Combinations of the primitive in-plane vectors searched for a rectangular cell.
 constexpr int64_t OrthogonalReach = 12;
+
+// A cell of the in-plane lattice as integer combinations of the primitive vectors pa, pb:
+// a = s11 pa + s12 pb, b = s21 pa + s22 pb.
+struct Supercell {
+    int64_t s11 = 1, s12 = 0, s21 = 0, s22 = 1;
+};
+
+std::string noRectangularCell(const std::string& title)
+{
+    return "no rectangular in-plane cell of " + title + " within " + std::to_string(OrthogonalReach)
+        + " primitive cell vectors";
+}
+
+// The smallest rectangular cell of the in-plane lattice whose vector i pa + j pb is vector(i, j)
+// (Cartesian, any frame), right-handed like pa, pb: the fewest primitive cells, then the shorter
+// longer side; the primitive cell itself when it is rectangular. Nothing when none lies within
+// OrthogonalReach.
+template <class Vector> std::optional<Supercell> orthogonalSupercell(Vector vector)
+{
+    const Position pa = vector(1, 0);
+    const Position pb = vector(0, 1);
+    const double la = dot(pa, pa);
+    const double lb = dot(pb, pb);
+    if (std::fabs(dot(pa, pb)) <= ExactTolerance * std::sqrt(la * lb))
+        return Supercell{};
+    struct Candidate {
+        int64_t i, j;
+        Position v;
+        double length2;
+    };
+    std::vector<Candidate> candidates;
+    for (int64_t j = 0; j <= OrthogonalReach; ++j)
+        for (int64_t i = -OrthogonalReach; i <= OrthogonalReach; ++i) {
+            if ((j == 0 && i <= 0) || std::gcd(i, j) != 1)
+                continue;
+            const Position v = vector(i, j);
+            candidates.push_back({i, j, v, dot(v, v)});
+        }
+    int64_t bestDet = 0;
+    double bestLength = 0.0;
+    const Candidate* bestA = nullptr;
+    const Candidate* bestB = nullptr;
+    for (std::size_t x = 0; x < candidates.size(); ++x)
+        for (std::size_t y = x + 1; y < candidates.size(); ++y) {
+            const Candidate& p = candidates[x];
+            const Candidate& r = candidates[y];
+            if (std::fabs(dot(p.v, r.v)) > ExactTolerance * std::sqrt(p.length2 * r.length2))
+                continue;
+            const int64_t det = std::llabs(p.i * r.j - p.j * r.i);
+            const double longer = std::max(p.length2, r.length2);
+            if (det == 0 || (bestDet != 0 && (det > bestDet || (det == bestDet && longer >= bestLength))))
+                continue;
+            bestDet = det;
+            bestLength = longer;
+            bestA = p.length2 <= r.length2 ? &p : &r;
+            bestB = p.length2 <= r.length2 ? &r : &p;
+        }
+    if (!bestA)
+        return std::nullopt;
+    Supercell s{bestA->i, bestA->j, bestB->i, bestB->j};
+    if (s.s11 * s.s22 - s.s12 * s.s21 < 0) {
+        s.s21 = -s.s21;
+        s.s22 = -s.s22;
+    }
+    return s;
+}
+
+// The lattice points of the primitive cell inside the supercell, as fractions of it.
+std::vector<Fractional> supercellCosets(const Supercell& s)
+{
+    std::vector<Fractional> cosets;
+    const int64_t det = s.s11 * s.s22 - s.s12 * s.s21;
+    const int64_t iLow = std::min({int64_t(0), s.s11, s.s21, s.s11 + s.s21});
+    const int64_t iHigh = std::max({int64_t(0), s.s11, s.s21, s.s11 + s.s21});
+    const int64_t jLow = std::min({int64_t(0), s.s12, s.s22, s.s12 + s.s22});
+    const int64_t jHigh = std::max({int64_t(0), s.s12, s.s22, s.s12 + s.s22});
+    for (int64_t i = iLow; i <= iHigh; ++i)
+        for (int64_t j = jLow; j <= jHigh; ++j) {
+            const int64_t x = i * s.s22 - j * s.s21;
+            const int64_t y = -i * s.s12 + j * s.s11;
+            if (x >= 0 && x < det && y >= 0 && y < det)
+                cosets.push_back({double(x) / double(det), double(y) / double(det)});
+        }
+    return cosets;
+}
 
 // An integer vector in twelfths of the conventional lattice vectors.
 struct BasisSite {
@@ -63,6 +149,9 @@ int64_t floorMod(int64_t x, int64_t m)
     return r < 0 ? r + m : r;
 }
 
+// x modulo m > 0, in [0, m).
+double floorMod(double x, double m) { return x - std::floor(x / m) * m; }
+
 // The lattice as the drawn slab's catalogue holds it, in lattice units: its depth window
 // decides the top plane.
 Material catalogueLattice(LatticeKind kind)
@@ -88,6 +177,164 @@ std::string indexText(const Miller& hkl, bool fourIndex)
     if (fourIndex)
         s += std::to_string(-(hkl[0] + hkl[1])) + " ";
     return s + std::to_string(hkl[2]) + ")";
+}
+
+// A bulk's name and plane, "TiO2 (1 1 0)"; a hexagonal cell (a = b, gamma 120 degrees, c
+// perpendicular to both) names its planes with four indices.
+std::string bulkPlaneTitle(const SurfaceSpec& spec)
+{
+    bool hexagonal = false;
+    if (spec.bulk->crystal) {
+        const auto& c = spec.bulk->crystal->cell;
+        const double a = norm(c[0]);
+        const double b = norm(c[1]);
+        hexagonal = std::fabs(a - b) <= ShapeTolerance * a
+            && std::fabs(dot(c[0], c[1]) / (a * b) + 0.5) <= ShapeTolerance
+            && std::fabs(dot(c[0], c[2])) <= ShapeTolerance * a * norm(c[2])
+            && std::fabs(dot(c[1], c[2])) <= ShapeTolerance * b * norm(c[2]);
+    }
+    return spec.bulk->name + " " + indexText(spec.hkl, hexagonal);
+}
+
+// The neighbour rule of a bulk crystal (NeighbourRule), species numbered as elements. Pairs are
+// sought over the periodic images within the shortest cell vector, which bounds every atom's
+// nearest-neighbour distance (its own image lies there), times the shell tolerance.
+NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<std::string>& elements)
+{
+    const auto& cell = crystal.cell;
+    const std::size_t species = elements.size();
+    std::vector<int> of;
+    for (const BulkSite& site : crystal.sites)
+        of.push_back(int(std::find(elements.begin(), elements.end(), site.element) - elements.begin()));
+    const double shortest = std::min({norm(cell[0]), norm(cell[1]), norm(cell[2])});
+    const double reach = shortest * (1.0 + NeighbourShellTolerance);
+    const auto reciprocal = reciprocalBasis(cell);
+    std::array<int64_t, 3> images{};
+    for (std::size_t i = 0; i < 3; ++i)
+        images[i] = int64_t(std::ceil(reach * norm(reciprocal[i]))) + 1; // faces 1/|b_i| apart
+    auto place = [&](const BulkSite& site) {
+        return site.fractional[0] * cell[0] + site.fractional[1] * cell[1] + site.fractional[2] * cell[2];
+    };
+    // Calls visit(i, j, distance) for every pair of an atom i of the cell and an atom j of the
+    // crystal within reach.
+    auto pairs = [&](auto visit) {
+        for (std::size_t i = 0; i < crystal.sites.size(); ++i) {
+            const Position ri = place(crystal.sites[i]);
+            for (std::size_t j = 0; j < crystal.sites.size(); ++j) {
+                const Position rj = place(crystal.sites[j]) - ri;
+                for (int64_t x = -images[0]; x <= images[0]; ++x)
+                    for (int64_t y = -images[1]; y <= images[1]; ++y)
+                        for (int64_t z = -images[2]; z <= images[2]; ++z) {
+                            const Position d = rj + double(x) * cell[0] + double(y) * cell[1] + double(z) * cell[2];
+                            const double r = norm(d);
+                            if (r <= reach && r > LengthTolerance)
+                                visit(i, j, r);
+                        }
+            }
+        }
+    };
+    std::vector<double> nearest(species, reach);
+    pairs([&](std::size_t i, std::size_t, double r) {
+        double& d = nearest[std::size_t(of[i])];
+        d = std::min(d, r);
+    });
+    NeighbourRule rule;
+    rule.cutoffs.assign(species, std::vector<double>(species, 0.0));
+    for (std::size_t e = 0; e < species; ++e)
+        for (std::size_t f = 0; f < species; ++f)
+            rule.cutoffs[e][f] = (1.0 + NeighbourShellTolerance) * std::max(nearest[e], nearest[f]);
+    std::vector<int> counts(crystal.sites.size(), 0);
+    pairs([&](std::size_t i, std::size_t j, double r) {
+        if (r <= rule.cutoff(of[i], of[j]))
+            ++counts[i];
+    });
+    rule.bulk.assign(species, 0);
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        rule.bulk[std::size_t(of[i])] = std::max(rule.bulk[std::size_t(of[i])], counts[i]);
+    return rule;
+}
+
+// The cell of a bulk crystal's plane (SurfaceSpec::bulk).
+platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind)
+{
+    const BulkChoice& choice = *spec.bulk;
+    if (!choice.crystal)
+        return platform::fail("no bulk crystal given");
+    const BulkCrystal& crystal = *choice.crystal;
+    const auto symmetry = analyseSymmetry(crystal);
+    if (!symmetry)
+        return symmetry.error();
+    const auto surface = bulkSurface(crystal, *symmetry, spec.hkl, choice.planeTolerance);
+    if (!surface)
+        return surface.error();
+    const BulkSurface& s = *surface;
+    const int count = int(s.terminations.size());
+    if (choice.termination < 1 || choice.termination > count)
+        return platform::fail("termination " + std::to_string(choice.termination) + " of " + bulkPlaneTitle(spec)
+                              + " does not exist: the plane has " + std::to_string(count) + " termination"
+                              + (count == 1 ? " (1)" : "s (1 to " + std::to_string(count) + ")"));
+    const BulkTermination& term = s.terminations[std::size_t(choice.termination - 1)];
+
+    SurfaceCell cell;
+    cell.hkl = spec.hkl;
+    const int64_t common = gcd3(spec.hkl);
+    cell.reduced = {spec.hkl[0] / common, spec.hkl[1] / common, spec.hkl[2] / common};
+    for (const BulkSite& site : crystal.sites)
+        if (std::find(cell.elements.begin(), cell.elements.end(), site.element) == cell.elements.end())
+            cell.elements.push_back(site.element);
+    cell.neighbours = bulkNeighbourRule(symmetry->primitive, cell.elements);
+    auto speciesOf = [&](const std::string& element) {
+        return int(std::find(cell.elements.begin(), cell.elements.end(), element) - cell.elements.begin());
+    };
+
+    // The chosen cell as combinations of the primitive 2D cell, turned so that its a lies along x.
+    Supercell super;
+    if (kind == InPlaneCell::Orthogonal) {
+        const auto found = orthogonalSupercell([&](int64_t i, int64_t j) { return double(i) * s.a + double(j) * s.b; });
+        if (!found)
+            return platform::fail(noRectangularCell(surfaceTitle(spec)));
+        super = *found;
+        cell.orthogonal = true;
+    }
+    const Position A = double(super.s11) * s.a + double(super.s12) * s.b;
+    const Position B = double(super.s21) * s.a + double(super.s22) * s.b;
+    const double c = A.x / norm(A);
+    const double sn = A.y / norm(A);
+    auto turned = [&](const Position& p) { return Position{c * p.x + sn * p.y, -sn * p.x + c * p.y, p.z}; };
+    cell.a = turned(A);
+    cell.a.y = 0.0;
+    cell.b = turned(B);
+    cell.periodVector = turned(s.periodVector);
+    // p X + q Y in the crystal's frame, X and Y the primitive cell's surface frame axes.
+    const auto [X, Y, Z] = s.orientation;
+    auto combined = [&](double p, double q) {
+        return Position{p * X.x + q * Y.x, p * X.y + q * Y.y, p * X.z + q * Y.z};
+    };
+    const Position newX = combined(c, sn);
+    const Position newY = combined(-sn, c);
+    cell.orientation = {UnitVector{newX.x, newX.y, newX.z}, UnitVector{newY.x, newY.y, newY.z}, Z};
+    cell.aDirection = cellDirection(crystal, *symmetry, combined(A.x, A.y));
+    cell.bDirection = cellDirection(crystal, *symmetry, combined(B.x, B.y));
+
+    const double period = s.period();
+    const double top = s.topHeight + s.planes[term.cuts.front()].height;
+    cell.topHeight = top;
+    for (double h : s.turnOverHeights)
+        cell.turnOverDepths.push_back(floorMod(h - 2.0 * top, period));
+
+    const std::vector<Fractional> cosets = supercellCosets(super);
+    for (const BulkPlane& plane : term.planes) {
+        AtomicPlane out;
+        out.depth = plane.height;
+        for (const BulkPlaneAtom& atom : plane.atoms) {
+            const Fractional f =
+                inPlaneFractional(turned(atom.position.u * s.a + atom.position.v * s.b), cell.a, cell.b);
+            for (const Fractional& coset : cosets)
+                out.atoms.push_back({speciesOf(atom.element), wrapped(f + coset)});
+        }
+        cell.planes.push_back(std::move(out));
+    }
+    return cell;
 }
 
 } // namespace
@@ -143,6 +390,8 @@ platform::Result<Miller> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t 
 
 std::string surfaceTitle(const SurfaceSpec& spec)
 {
+    if (spec.bulk)
+        return bulkPlaneTitle(spec) + " termination " + std::to_string(spec.bulk->termination);
     const Material& m = spec.material;
     std::string name = m.name;
     if (name.empty() || name == "custom") {
@@ -207,10 +456,21 @@ int bulkCoordination(LatticeKind lattice)
     return 12;
 }
 
+double NeighbourRule::longest() const
+{
+    double out = 0.0;
+    for (const auto& row : cutoffs)
+        for (double x : row)
+            out = std::max(out, x);
+    return out;
+}
+
 double SurfaceCell::area() const { return std::fabs(a.x * b.y - a.y * b.x); }
 
 platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind)
 {
+    if (spec.bulk)
+        return bulkCell(spec, kind);
     const Material& material = spec.material;
     const LatticeKind lattice = material.lattice;
     const Miller hkl = spec.hkl;
@@ -232,6 +492,12 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
 
     SurfaceCell cell;
     cell.hkl = hkl;
+    cell.elements = {material.element(0), material.element(1)};
+    {
+        const double cutoff = neighbourCutoff(material);
+        cell.neighbours.cutoffs.assign(2, std::vector<double>(2, cutoff));
+        cell.neighbours.bulk.assign(2, bulkCoordination(lattice));
+    }
     const int64_t common = gcd3(hkl);
     const Miller h = {hkl[0] / common, hkl[1] / common, hkl[2] / common};
     cell.reduced = h;
@@ -285,57 +551,15 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     // an orthogonal supercell is chosen).
     const Int3 pa = ta;
     const Int3 pb = tb;
-    int64_t s11 = 1, s12 = 0, s21 = 0, s22 = 1;
+    Supercell super;
     if (kind == InPlaneCell::Orthogonal) {
-        const double la = length2(pa);
-        const double lb = length2(pb);
-        if (std::fabs(dot(cart(pa), cart(pb))) > ExactTolerance * std::sqrt(la * lb)) {
-            struct Candidate {
-                int64_t i, j;
-                Position v;
-                double length2;
-            };
-            std::vector<Candidate> candidates;
-            for (int64_t j = 0; j <= OrthogonalReach; ++j)
-                for (int64_t i = -OrthogonalReach; i <= OrthogonalReach; ++i) {
-                    if ((j == 0 && i <= 0) || std::gcd(i, j) != 1)
-                        continue;
-                    const Position v = cart(iadd(iscale(i, pa), iscale(j, pb)));
-                    candidates.push_back({i, j, v, dot(v, v)});
-                }
-            int64_t bestDet = 0;
-            double bestLength = 0.0;
-            const Candidate* bestA = nullptr;
-            const Candidate* bestB = nullptr;
-            for (std::size_t x = 0; x < candidates.size(); ++x)
-                for (std::size_t y = x + 1; y < candidates.size(); ++y) {
-                    const Candidate& p = candidates[x];
-                    const Candidate& r = candidates[y];
-                    if (std::fabs(dot(p.v, r.v)) > ExactTolerance * std::sqrt(p.length2 * r.length2))
-                        continue;
-                    const int64_t det = std::llabs(p.i * r.j - p.j * r.i);
-                    const double longer = std::max(p.length2, r.length2);
-                    if (det == 0 || (bestDet != 0 && (det > bestDet || (det == bestDet && longer >= bestLength))))
-                        continue;
-                    bestDet = det;
-                    bestLength = longer;
-                    bestA = p.length2 <= r.length2 ? &p : &r;
-                    bestB = p.length2 <= r.length2 ? &r : &p;
-                }
-            if (!bestA)
-                return platform::fail("no rectangular in-plane cell of " + surfaceTitle(spec) + " within "
-                                      + std::to_string(OrthogonalReach) + " primitive cell vectors");
-            s11 = bestA->i;
-            s12 = bestA->j;
-            s21 = bestB->i;
-            s22 = bestB->j;
-            if (s11 * s22 - s12 * s21 < 0) {
-                s21 = -s21;
-                s22 = -s22;
-            }
-            ta = iadd(iscale(s11, pa), iscale(s12, pb));
-            tb = iadd(iscale(s21, pa), iscale(s22, pb));
-        }
+        const auto found =
+            orthogonalSupercell([&](int64_t i, int64_t j) { return cart(iadd(iscale(i, pa), iscale(j, pb))); });
+        if (!found)
+            return platform::fail(noRectangularCell(surfaceTitle(spec)));
+        super = *found;
+        ta = iadd(iscale(super.s11, pa), iscale(super.s12, pb));
+        tb = iadd(iscale(super.s21, pa), iscale(super.s22, pb));
         cell.orthogonal = true;
     }
 
@@ -404,21 +628,7 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
     std::sort(planeClasses.begin(), planeClasses.end(), std::greater<>());
 
     // The lattice points of the primitive cell inside the chosen cell (one unless orthogonal).
-    std::vector<Fractional> cosets;
-    {
-        const int64_t det = s11 * s22 - s12 * s21;
-        const int64_t iLow = std::min({int64_t(0), s11, s21, s11 + s21});
-        const int64_t iHigh = std::max({int64_t(0), s11, s21, s11 + s21});
-        const int64_t jLow = std::min({int64_t(0), s12, s22, s12 + s22});
-        const int64_t jHigh = std::max({int64_t(0), s12, s22, s12 + s22});
-        for (int64_t i = iLow; i <= iHigh; ++i)
-            for (int64_t j = jLow; j <= jHigh; ++j) {
-                const int64_t x = i * s22 - j * s21;
-                const int64_t y = -i * s12 + j * s11;
-                if (x >= 0 && x < det && y >= 0 && y < det)
-                    cosets.push_back({double(x) / double(det), double(y) / double(det)});
-            }
-    }
+    const std::vector<Fractional> cosets = supercellCosets(super);
 
     for (int64_t c : planeClasses) {
         AtomicPlane plane;

@@ -8,19 +8,40 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace crystal {
 
+struct BulkCrystal;
+
+// A bulk crystal of any structure to cut (crystal/BulkSurface.h finds its terminations).
+struct BulkChoice {
+    std::shared_ptr<const BulkCrystal> crystal;
+    std::string name;            // for titles: the preset's name, or the file's
+    int termination = 1;         // 1, 2, ... as bulkSurface numbers the plane's terminations
+    double planeTolerance = 0.1; // Angstrom: atoms this close along the normal share a plane
+};
+
 // A surface to build: the material, the plane in three-index form (for HCP referring to the
 // basal vectors a1, a2, 120 degrees apart, and the c axis) and the termination (A or B for
-// HCP and zinc blende, where None counts as A; None for BCC and FCC).
+// HCP and zinc blende, where None counts as A; None for BCC and FCC). With bulk set, the plane
+// (h k l) of that crystal's cell as given, its termination counted from 1; material and
+// termination are then unused.
 struct SurfaceSpec {
+    SurfaceSpec() = default;
+    SurfaceSpec(Material m, Miller indices, Termination t = Termination::None)
+        : material(std::move(m)), hkl(indices), termination(t)
+    {
+    }
+
     Material material;
     Miller hkl{};
     Termination termination = Termination::None;
+    std::optional<BulkChoice> bulk;
 };
 
 // HCP four-index (h k i l) to three-index (h k l); an error when i != -(h + k).
@@ -51,9 +72,29 @@ Lattice2D classifyLattice2D(Position a, Position b, double tolerance = ShapeTole
 
 // An atom of one atomic plane inside the 2D cell.
 struct CellAtom {
-    int species = 0;     // 0 or 1 (the second zinc blende sublattice)
+    int species = 0;     // index into SurfaceCell::elements (the lattices: 1 the second zinc blende sublattice)
     Fractional position; // along a and b, each in [0, 1)
 };
+
+// Which atoms are one another's nearest neighbours: atoms of species i and j closer than
+// cutoff(i, j). The four lattices use neighbourCutoff for every pair. A bulk crystal's rule comes
+// from the bulk itself: with d(E) the distance from an atom of element E to its nearest
+// neighbour (the least over E's sites), atoms of elements E and F are neighbours when closer than
+// (1 + NeighbourShellTolerance) max(d(E), d(F)). That keeps the first shell of each atom whether
+// its bonds are all alike (6 Ti-O in rutile at 1.95 and 1.98 Angstrom) or its nearest neighbour
+// is a longer bond than its partner's (Sr-O 2.76 in SrTiO3, where O's nearest is Ti at 1.95),
+// and leaves out the next shells of the structure types (O-O in fluorite at 1.15 times Ce-O,
+// the six second neighbours of BCC and B2 at 1.15 times the first, Sr-Ti at 1.22 times Sr-O).
+struct NeighbourRule {
+    std::vector<std::vector<double>> cutoffs; // [species][species], Angstrom, symmetric
+    std::vector<int> bulk;                    // the most neighbours an atom of each species has in the bulk
+
+    double cutoff(int i, int j) const { return cutoffs[std::size_t(i)][std::size_t(j)]; }
+    double longest() const; // the largest cutoff, Angstrom
+};
+
+// The relative tolerance of a bulk crystal's neighbour shells (NeighbourRule).
+inline constexpr double NeighbourShellTolerance = 0.1;
 
 // One atomic plane of the stacking period.
 struct AtomicPlane {
@@ -71,7 +112,9 @@ struct SurfaceCell {
     Position b;
     LatticeDirection aDirection{}; // [u v w] of a (HCP: along a1, a2, c), smallest integers
     LatticeDirection bDirection{};
-    bool orthogonal = false; // an orthogonal cell was asked for and found
+    bool orthogonal = false;           // an orthogonal cell was asked for and found
+    std::vector<std::string> elements; // the symbol of each species (CellAtom::species)
+    NeighbourRule neighbours;
     // The atomic planes of one stacking period, from the top plane of the chosen termination
     // (the plane that the drawn slab has on top for the same lattice, termination and indices).
     std::vector<AtomicPlane> planes;
@@ -83,6 +126,11 @@ struct SurfaceCell {
     // The height of the top plane above the parallel plane through the lattice origin (an
     // atom of species 0), Angstrom: where the drawn slab's surface lies.
     double topHeight = 0.0;
+    // For each operation of the bulk that turns the normal over, the depth c (Angstrom, in
+    // [0, period)) such that it maps the plane at depth z onto the one at c - z, modulo the period:
+    // the slab of the planes from depth 0 down to depth d is its own mirror when d = c modulo the
+    // period. Empty when no operation turns the normal over (no symmetric slab exists).
+    std::vector<double> turnOverDepths;
 
     double periodHeight() const { return -periodVector.z; }
     double area() const; // Angstrom^2
@@ -97,11 +145,14 @@ struct SurfaceCell {
 // angle fixed by the handedness and may be below 90.
 
 // A short title: material and plane, e.g. "Cu (1 1 1)", "Mg (1 0 -1 0) termination B",
-// "GaAs (1 1 1) termination A".
+// "GaAs (1 1 1) termination A"; a bulk's "TiO2 (1 1 0) termination 2" (a hexagonal cell's
+// plane with four indices).
 std::string surfaceTitle(const SurfaceSpec& spec);
 
 // The cell of spec's plane, or an error naming the fault ((0 0 0); no rectangular cell within
-// reach when one is asked for).
+// reach when one is asked for; a bulk's termination out of range, naming how many there are).
+// A bulk's cell is bulkSurface's 2D cell (or the rectangular supercell of it), its planes one
+// period from the chosen termination's cut down, its directions [u v w] of the cell as given.
 platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell kind);
 
 // The crystal's Cartesian lattice vectors (rows a1, a2, a3) of the material, Angstrom: the

@@ -14,8 +14,10 @@ struct ElementEntry {
     uint32_t hex; // 0xRRGGBB
 };
 
-// Jmol element colours, jmol.sourceforge.net/jscolors, by atomic number from H (1) to Mt (109).
-constexpr std::array<ElementEntry, 109> Table{{
+// Jmol element colours, jmol.sourceforge.net/jscolors, by atomic number from H (1) to Mt (109);
+// Ds (110) to Og (118), which that table leaves out, continue its run of reds from Rf to Mt one
+// step darker each, so that every element a crystal file may name has a colour of its own.
+constexpr std::array<ElementEntry, 118> Table{{
     {"H", 0xFFFFFF},  {"He", 0xD9FFFF}, {"Li", 0xCC80FF}, {"Be", 0xC2FF00}, {"B", 0xFFB5B5},  {"C", 0x909090},
     {"N", 0x3050F8},  {"O", 0xFF0D0D},  {"F", 0x90E050},  {"Ne", 0xB3E3F5}, {"Na", 0xAB5CF2}, {"Mg", 0x8AFF00},
     {"Al", 0xBFA6A6}, {"Si", 0xF0C8A0}, {"P", 0xFF8000},  {"S", 0xFFFF30},  {"Cl", 0x1FF01F}, {"Ar", 0x80D1E3},
@@ -34,7 +36,8 @@ constexpr std::array<ElementEntry, 109> Table{{
     {"Pa", 0x00A1FF}, {"U", 0x008FFF},  {"Np", 0x0080FF}, {"Pu", 0x006BFF}, {"Am", 0x545CF2}, {"Cm", 0x785CE3},
     {"Bk", 0x8A4FE3}, {"Cf", 0xA136D4}, {"Es", 0xB31FD4}, {"Fm", 0xB31FBA}, {"Md", 0xB30DA6}, {"No", 0xBD0D87},
     {"Lr", 0xC70066}, {"Rf", 0xCC0059}, {"Db", 0xD1004F}, {"Sg", 0xD90045}, {"Bh", 0xE00038}, {"Hs", 0xE6002E},
-    {"Mt", 0xEB0026},
+    {"Mt", 0xEB0026}, {"Ds", 0xDC0023}, {"Rg", 0xCD0020}, {"Cn", 0xBE001D}, {"Nh", 0xAF001A}, {"Fl", 0xA00017},
+    {"Mc", 0x910014}, {"Lv", 0x820011}, {"Ts", 0x73000E}, {"Og", 0x64000B},
 }};
 
 } // namespace

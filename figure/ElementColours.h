@@ -8,7 +8,7 @@
 
 namespace figure {
 
-// The element's colour in the Jmol table (H to Mt), the symbol in its usual letter case
+// The element's colour in the Jmol table (H to Mt, and Ds to Og after it), the symbol in its usual letter case
 // ("Cu", not "CU"); nothing for a symbol the table does not hold.
 std::optional<platform::Rgb> elementColour(std::string_view symbol);
 

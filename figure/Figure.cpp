@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <unordered_map>
@@ -199,7 +200,13 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
     const crystal::PeriodicSlab& slab = input.slab;
     const std::vector<int>& coordination = input.coordination;
     const double nearestNeighbour = input.nearestNeighbour;
-    const int bulk = input.bulkCoordination;
+    // Atoms are coloured by their coordination below their species' bulk one. Where every
+    // species has one bulk coordination the key shows it as "CN n (bulk)"; else the atoms with
+    // their bulk coordination share one key entry, "bulk".
+    const std::vector<int>& bulks = input.bulkCoordination;
+    const bool oneBulk = bulks.empty() || std::equal(bulks.begin() + 1, bulks.end(), bulks.begin());
+    constexpr int BulkKey = std::numeric_limits<int>::max();
+    const int bulk = bulks.empty() ? 0 : bulks.front();
     const View view(options.rotation, options.tilt);
     const double radius = 0.5 * nearestNeighbour;
 
@@ -247,10 +254,13 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
             base = planeColour(atom.plane);
             classesSeen.emplace(atom.plane % static_cast<int>(Qualitative.size()), base);
             break;
-        case ColourMode::Coordination:
-            base = coordinationColour(cn, bulk);
-            classesSeen.emplace(std::min(cn, bulk), base);
+        case ColourMode::Coordination: {
+            const int own =
+                static_cast<size_t>(atom.species) < bulks.size() ? bulks[static_cast<size_t>(atom.species)] : 0;
+            base = coordinationColour(cn, own);
+            classesSeen.emplace(oneBulk ? std::min(cn, own) : cn >= own ? BulkKey : cn, base);
             break;
+        }
         }
         const double shade = dimming(zTop - atom.position.z, nearestNeighbour);
         const Position start = underTopPlane(atom.position);
@@ -323,9 +333,9 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
                 }
         } else {
             for (const auto& [key, colour] : classesSeen) {
-                std::string label = options.colour == ColourMode::Layer
-                    ? planeLabel(key, options.layers)
-                    : "CN " + std::to_string(key) + (key == bulk ? " (bulk)" : "");
+                std::string label = options.colour == ColourMode::Layer ? planeLabel(key, options.layers)
+                    : key == BulkKey                                    ? std::string("bulk")
+                                     : "CN " + std::to_string(key) + (oneBulk && key == bulk ? " (bulk)" : "");
                 scene.legend.push_back({colour, std::move(label)});
             }
         }
@@ -342,7 +352,17 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         return cell.error();
     if (cell->planes.empty() || cell->periodHeight() <= 0.0)
         return platform::fail("the plane has no atomic planes");
-    const double nn = crystal::nearestNeighbourDistance(spec.material);
+    // The spheres touch along the shortest bond: a bulk's shortest cut-off over the shell tolerance.
+    double nn = 0.0;
+    if (spec.bulk) {
+        nn = cell->neighbours.longest();
+        for (const auto& row : cell->neighbours.cutoffs)
+            for (double c : row)
+                nn = std::min(nn, c);
+        nn /= 1.0 + crystal::NeighbourShellTolerance;
+    } else {
+        nn = crystal::nearestNeighbourDistance(spec.material);
+    }
 
     FigureOptions chosen = options;
     if (chosen.layers == 0) {
@@ -376,13 +396,13 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
     slabOptions.layers = chosen.layers;
     slabOptions.vacuum = 0.0;
     SlabFigureInput input;
-    input.slab = crystal::buildSlab(*cell, spec.material, slabOptions);
+    input.slab = crystal::buildSlab(*cell, slabOptions);
     input.aDirection = cell->aDirection;
     input.bDirection = cell->bDirection;
     input.nearestNeighbour = nn;
     if (chosen.colour == ColourMode::Coordination) {
-        input.coordination = crystal::slabCoordination(input.slab, *cell, spec.material);
-        input.bulkCoordination = crystal::bulkCoordination(spec.material.lattice);
+        input.coordination = crystal::slabCoordination(input.slab, *cell);
+        input.bulkCoordination = cell->neighbours.bulk;
     }
     input.caption = crystal::surfaceTitle(spec);
     return layoutSlab(input, chosen);

@@ -105,9 +105,9 @@ struct SlabFigureInput {
     crystal::PeriodicSlab slab;
     crystal::LatticeDirection aDirection{}; // [u v w] of slab.a and slab.b
     crystal::LatticeDirection bDirection{};
-    double nearestNeighbour = 0.0; // Angstrom: the spheres' diameter
-    std::vector<int> coordination; // of each slab atom (coordination colouring only)
-    int bulkCoordination = 0;
+    double nearestNeighbour = 0.0;     // Angstrom: the spheres' diameter (the shortest bond of a bulk)
+    std::vector<int> coordination;     // of each slab atom (coordination colouring only)
+    std::vector<int> bulkCoordination; // of each species (the cell's NeighbourRule::bulk)
     std::string caption;
 };
 

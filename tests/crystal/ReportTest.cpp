@@ -142,7 +142,7 @@ TEST(Coordination, TopPlanesOfLowIndexSurfaces)
     };
     for (const auto& [material, hkl, top3] : rows)
         for (int p = 0; p < 3; ++p)
-            for (int cn : planeCoordination(cellOf(material, hkl), *findMaterial(material), p))
+            for (int cn : planeCoordination(cellOf(material, hkl), p))
                 EXPECT_EQ(cn, top3[std::size_t(p)]) << material << " plane " << p;
 }
 
@@ -164,10 +164,10 @@ TEST(Coordination, BulkBelowAndCutBondsAddUp)
         int missing = 0;
         int p = 0;
         for (; planeAtomPosition(cell, p, 0).z >= -cutoff - 1e-9; ++p)
-            for (int cn : planeCoordination(cell, m, p))
+            for (int cn : planeCoordination(cell, p))
                 missing += bulk - cn;
         for (int deeper = p; deeper < p + 3; ++deeper)
-            for (int cn : planeCoordination(cell, m, deeper))
+            for (int cn : planeCoordination(cell, deeper))
                 EXPECT_EQ(cn, bulk) << name << " plane " << deeper;
         if (m.lattice != LatticeKind::Fcc && m.lattice != LatticeKind::Bcc)
             continue;
@@ -193,17 +193,16 @@ TEST(Coordination, SlabAtomsAsTheirPlanes)
                                                                  {"Mg", {1, 1, 0}, InPlaneCell::Primitive},
                                                                  {"GaAs", {1, 1, 1}, InPlaneCell::Primitive}};
     for (const auto& [material, hkl, kind] : rows) {
-        const Material& m = *findMaterial(material);
         const SurfaceCell cell = cellOf(material, hkl, kind);
         const SlabOptions options{7, 2, 3, 10.0};
-        const PeriodicSlab slab = buildSlab(cell, m, options);
-        const std::vector<int> cns = slabCoordination(slab, cell, m);
+        const PeriodicSlab slab = buildSlab(cell, options);
+        const std::vector<int> cns = slabCoordination(slab, cell);
         ASSERT_EQ(cns.size(), slab.atoms.size());
         std::map<std::pair<int, int>, int> seen, expected;
         for (std::size_t i = 0; i < cns.size(); ++i)
             ++seen[{slab.atoms[i].plane, cns[i]}];
         for (int p = 0; p < options.layers; ++p)
-            for (int cn : planeCoordination(cell, m, p))
+            for (int cn : planeCoordination(cell, p))
                 expected[{p, cn}] += 6;
         EXPECT_EQ(seen, expected) << material;
     }

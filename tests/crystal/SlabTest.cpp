@@ -29,7 +29,7 @@ TEST(Slab, PlanesFromTheTopInsideTheCell)
         const SlabOptions& o = row.options;
         ASSERT_TRUE(validSlabOptions(o));
         const auto cell = surfaceCell(spec, InPlaneCell::Primitive);
-        const PeriodicSlab slab = buildSlab(*cell, spec.material, o);
+        const PeriodicSlab slab = buildSlab(*cell, o);
         EXPECT_TRUE(slab.a == double(o.repeatA) * cell->a && slab.b == double(o.repeatB) * cell->b);
         EXPECT_TRUE(slab.c.x == 0.0 && slab.c.y == 0.0);
         EXPECT_EQ(slabAtomCount(*cell, o), static_cast<long long>(slab.atoms.size()));

@@ -79,7 +79,7 @@ TEST(StructureFile, AseReadsEveryFormatToTheSameAtomsAndCell)
         SCOPED_TRACE(surfaceTitle(spec));
         const auto cell = surfaceCell(spec, row.kind);
         ASSERT_TRUE(cell) << cell.error().message;
-        const PeriodicSlab slab = buildSlab(*cell, spec.material, {5, 2, 3, 8.0});
+        const PeriodicSlab slab = buildSlab(*cell, {5, 2, 3, 8.0});
 
         std::ostringstream expected;
         expected.precision(17);

@@ -41,11 +41,11 @@ void expectBulkInside(const SurfaceSpec& s, InPlaneCell kind)
     ASSERT_TRUE(cell) << cell.error().message;
     const double cutoff = neighbourCutoff(s.material);
     SlabOptions options{1, 1, 1, 5.0};
-    while (buildSlab(*cell, s.material, options).c.z - 2.0 * options.vacuum < 2.0 * cutoff + cell->periodHeight() + 0.1)
+    while (buildSlab(*cell, options).c.z - 2.0 * options.vacuum < 2.0 * cutoff + cell->periodHeight() + 0.1)
         ++options.layers;
     options.repeatA = int(std::ceil(cutoff * norm(cell->b) / cell->area()));
     options.repeatB = int(std::ceil(cutoff * norm(cell->a) / cell->area()));
-    const PeriodicSlab slab = buildSlab(*cell, s.material, options);
+    const PeriodicSlab slab = buildSlab(*cell, options);
     int inner = 0;
     for (const SlabAtom& atom : slab.atoms) {
         if (atom.position.z > slab.c.z - options.vacuum - cutoff || atom.position.z < options.vacuum + cutoff)
