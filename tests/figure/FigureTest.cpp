@@ -3,6 +3,7 @@
 
 #include "figure/Figure.h"
 
+#include "crystal/Compound.h"
 #include "crystal/Material.h"
 #include "tests/platform/PngRead.h"
 
@@ -10,6 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -277,6 +283,60 @@ TEST(FigureScene, ColoursByElementLayerAndCoordination)
         for (const auto& p : s.spheres)
             EXPECT_EQ(p.coordination, p.plane == 0 ? row.top : row.second) << row.material << " plane " << p.plane;
     }
+}
+
+// Every symbol the crystal readers accept has a colour, none the grey of an unknown element.
+TEST(ElementColours, EverySymbolOfThePeriodicTable)
+{
+    int elements = 0;
+    for (char first = 'A'; first <= 'Z'; ++first)
+        for (char second : std::string("\0abcdefghijklmnopqrstuvwxyz", 27)) {
+            const std::string symbol = second ? std::string{first, second} : std::string{first};
+            if (!crystal::isElementSymbol(symbol))
+                continue;
+            ++elements;
+            const auto c = figure::elementColour(symbol);
+            ASSERT_TRUE(c) << symbol;
+            EXPECT_NE(c->hex(), figure::unknownElementColour().hex()) << symbol;
+        }
+    EXPECT_EQ(elements, 118);
+}
+
+// A bulk crystal's figure: every element in the key, in the order of the crystal's sites, and
+// coordination counted with the bulk's own neighbour shells.
+TEST(FigureScene, BulkCrystalsColourEveryElement)
+{
+    auto bulk = [](const char* name, crystal::Miller hkl, int termination) {
+        crystal::SurfaceSpec spec;
+        spec.hkl = hkl;
+        spec.bulk = crystal::BulkChoice{
+            std::make_shared<const crystal::BulkCrystal>(*crystal::bulkOf(*crystal::findCompound(name))), name,
+            termination, 0.1};
+        return spec;
+    };
+    FigureOptions o;
+    o.repeatA = o.repeatB = 2;
+    o.layers = 4;
+    const FigureScene sto = scene(bulk("SrTiO3", {1, 1, 0}, 1), o);
+    std::vector<std::string> labels;
+    for (const figure::LegendEntry& e : sto.legend)
+        labels.push_back(e.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Sr", "Ti", "O"}));
+    for (const figure::LegendEntry& e : sto.legend)
+        EXPECT_EQ(e.colour, *figure::elementColour(e.label));
+
+    // Rutile (1 1 0) with the bridging oxygen on top: 2-fold O, then 5- and 6-fold Ti with
+    // 3-fold O, the atoms of the bulk in one key entry.
+    o.colour = ColourMode::Coordination;
+    o.layers = 3;
+    const FigureScene rutile = scene(bulk("TiO2", {1, 1, 0}, 3), o);
+    std::map<int, std::multiset<int>> byPlane;
+    for (const auto& p : rutile.spheres)
+        byPlane[p.plane].insert(p.coordination);
+    EXPECT_EQ(byPlane[0], (std::multiset<int>{2, 2, 2, 2}));
+    EXPECT_EQ(byPlane[1], (std::multiset<int>{3, 3, 3, 3, 3, 3, 3, 3, 5, 5, 5, 5, 6, 6, 6, 6}));
+    ASSERT_FALSE(rutile.legend.empty());
+    EXPECT_EQ(rutile.legend.back().label, "bulk");
 }
 
 TEST(FigureScene, RefusesWhatItCannotDraw)
