@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -101,6 +102,107 @@ TEST_F(ExportCommand, BadInputNamesItAndWritesNothing)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "facetor: cannot write missing/cu.xyz: No such file or directory\n");
     EXPECT_TRUE(fs::is_empty(work()));
+}
+
+// A bulk crystal's slab: from a compound or a CIF, its termination, thickness and symmetric faces;
+// faults one line with status 2 and no file.
+TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
+{
+    std::ofstream(work() / "rutile.cif") << slurp(FACETOR_SOURCE_DIR "/tests/data/rutile.cif");
+    // Atoms per element of an extended XYZ file, and its title.
+    auto read = [&](const std::string& name) {
+        std::istringstream in(workFile(name));
+        std::size_t count = 0;
+        std::string header, line;
+        in >> count;
+        std::getline(in, line);
+        std::getline(in, header);
+        std::map<std::string, int> elements;
+        for (std::size_t i = 0; i < count && std::getline(in, line); ++i)
+            ++elements[line.substr(0, line.find(' '))];
+        return std::pair{elements, header.substr(header.find("title="))};
+    };
+    const struct {
+        const char* args;
+        std::map<std::string, int> atoms;
+        const char* title;
+        const char* note; // on standard error, or empty
+    } rows[] = {
+        // Rutile (1 1 0), bridging oxygen on top, 3 planes a period: 9 planes.
+        {"--bulk rutile.cif --hkl 1 1 0 --termination 3 --layers 9",
+         {{"O", 12}, {"Ti", 6}},
+         "title=\"rutile.cif (1 1 0) termination 3\"",
+         ""},
+        {"--material TiO2 --hkl 1 1 0 --termination 3 --layers 9",
+         {{"O", 12}, {"Ti", 6}},
+         "title=\"TiO2 (1 1 0) termination 3\"",
+         ""},
+        // SrTiO3 (1 0 0) planes 1.95 Angstrom apart: 7.8 Angstrom is 5 planes, at least.
+        {"--material SrTiO3 --hkl 1 0 0 --termination 2 --thickness 7.8",
+         {{"O", 8}, {"Sr", 2}, {"Ti", 3}},
+         "title=\"SrTiO3 (1 0 0) termination 2\"",
+         ""},
+        {"--material SrTiO3 --hkl 1 0 0 --thickness 7.81", {{"O", 7}, {"Sr", 3}, {"Ti", 2}}, "", ""},
+        {"--material SrTiO3 --hkl 1 0 0 --thickness 7.82", {{"O", 9}, {"Sr", 3}, {"Ti", 3}}, "", ""},
+        // MgO (1 1 1) symmetric: Mg on both faces, one Mg more than O.
+        {"--material MgO --hkl 1 1 1 --layers 4 --symmetric", {{"Mg", 3}, {"O", 2}}, "", "not have the bulk's"},
+        {"--material ZnO --hkl 1 0 -1 0 --termination 2 --layers 2 --orthogonal",
+         {{"O", 2}, {"Zn", 2}},
+         "title=\"ZnO (1 0 -1 0) termination 2\"",
+         ""},
+    };
+    for (const auto& row : rows) {
+        const ExportRun r = run(std::string("export ") + row.args + " --out s.xyz");
+        ASSERT_EQ(r.status, 0) << row.args << "\n" << r.err;
+        const auto [atoms, title] = read("s.xyz");
+        EXPECT_EQ(atoms, row.atoms) << row.args;
+        if (*row.title) {
+            EXPECT_EQ(title, row.title) << row.args;
+        }
+        if (*row.note) {
+            EXPECT_NE(r.err.find(row.note), std::string::npos) << row.args << r.err;
+        } else {
+            EXPECT_EQ(r.err, "") << row.args;
+        }
+        fs::remove(work() / "s.xyz");
+    }
+
+    const struct {
+        const char* args;
+        const char* words;
+    } faults[] = {
+        {"--material TiO2 --hkl 1 1 0 --termination 4", "the plane has 3 terminations (1 to 3)"},
+        {"--material TiO2 --hkl 1 1 0 --termination A", "numbered 1, 2, ..."},
+        {"--material Cu --hkl 1 1 1 --termination 2", "takes A or B on a lattice"},
+        {"--material TiO2 --hkl 1 1 0 --layers 4 --thickness 8", "--layers and --thickness exclude"},
+        {"--material TiO2 --hkl 1 1 0 --thickness -2", "--thickness '-2'"},
+        {"--material Cu --hkl 1 1 1 --symmetric", "--symmetric applies only to a bulk"},
+        {"--material ZnO --hkl 0 0 1 --symmetric", "no symmetric slab"},
+        {"--material Cu --hkl 1 1 1 --plane-tolerance 0.2", "--plane-tolerance applies only"},
+        {"--bulk rutile.cif --material TiO2 --hkl 1 1 0", "exclude each other"},
+        {"--bulk missing.cif --hkl 1 1 0", "missing.cif"},
+    };
+    for (const auto& row : faults) {
+        const ExportRun r = run(std::string("export ") + row.args + " --out s.xyz");
+        EXPECT_EQ(r.status, 2) << row.args;
+        EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(row.words), std::string::npos) << row.args << "\n" << r.err;
+        EXPECT_FALSE(fs::exists(work() / "s.xyz")) << row.args;
+    }
+
+    // leed, figure and report on the same crystal.
+    ExportRun r = run("leed --bulk rutile.cif --hkl 1 1 0 --energy 80 --out l.png");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("rutile.cif (1 1 0) termination 1, rectangular cell a = 2.9590", 0), 0u) << r.out;
+    EXPECT_TRUE(fs::exists(work() / "l.png"));
+    r = run("figure --material SrTiO3 --hkl 1 1 1 --termination 2 --out f.svg");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(work() / "f.svg"));
+    r = run("report --material TiO2 --hkl 1 1 0 --termination 3 --format json");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"exposed\": [{\"plane\": 1, \"coordination\": {\"2\": 1}}, {\"plane\": 2, \"coordination\": "
+                         "{\"3\": 2, \"5\": 1, \"6\": 1}}"),
+              std::string::npos)
+        << r.out;
 }
 
 // slab --format xyz --material: the drawn atoms in Angstrom with the material's symbols.
