@@ -324,6 +324,7 @@ Status readFigureLayers(Draft& d, std::string_view, std::string_view v)
         return fail("--layers " + quotedWord(v) + " is not a count of planes from 1 to "
                     + std::to_string(figure::MaxLayers));
     d.command.figure.layers = int(*n);
+    d.layers = true;
     return {};
 }
 
@@ -431,6 +432,7 @@ const Option Options[] = {
     {"--rotate", Takes::Value, bit(Figure), Own, readFigureAngle},
     {"--tilt", Takes::Value, bit(Figure), Own, readFigureAngle},
     {"--layers", Takes::Value, bit(Figure), Own, readFigureLayers},
+    {"--thickness", Takes::Value, bit(Figure), Own, readThickness},
     {"--size", Takes::Value, bit(Figure), Own, readFigureSize},
     {"--width", Takes::Value, bit(Figure), Own, readWidth},
     {"--colour", Takes::Value, bit(Figure), Own, readColour},
@@ -650,6 +652,8 @@ Status checkFigure(Draft& d)
     if (!format)
         return fail("cannot tell the format of " + quotedWord(cmd.out) + " from its name: use .svg, .pdf or .png");
     cmd.figureFormat = *format;
+    if (d.layers && cmd.depth.thickness)
+        return fail("options --layers and --thickness exclude each other");
     return {};
 }
 
@@ -753,9 +757,9 @@ std::string usage()
            "       facetor materials                 list the preset materials\n"
            "       facetor export  SURFACE [--layers N | --thickness ANGSTROM] [--symmetric] [--size MxN]\n"
            "                       [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif] --out FILE\n"
-           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N] [--size MxN] [--width PX]\n"
-           "                       [--cell] [--axes] [--colour element|layer|coordination] [--no-caption]\n"
-           "                       --out FILE.svg|FILE.pdf|FILE.png\n"
+           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N | --thickness ANGSTROM]\n"
+           "                       [--size MxN] [--width PX] [--cell] [--axes] [--no-caption]\n"
+           "                       [--colour element|layer|coordination] --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor report  SURFACE [--format text|json]\n"
            "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
            "                       [--format text|json] [--out FILE.png|FILE.svg]\n"

@@ -61,7 +61,7 @@ struct BatchCommand {
     // export, figure, leed, report: the surface of a real material.
     crystal::SurfaceSpec surface;
     crystal::SlabOptions slab; // export
-    crystal::SlabDepth depth;  // export: layers, thickness, faces (slab.layers is set from it)
+    crystal::SlabDepth depth;  // export: layers, thickness, faces (slab.layers is set from it); figure: thickness
     crystal::InPlaneCell cell = crystal::InPlaneCell::Primitive;
     crystal::StructureFormat structureFormat = crystal::StructureFormat::ExtendedXyz;
     figure::FigureOptions figure;

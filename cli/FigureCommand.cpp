@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "crystal/Slab.h"
 #include "figure/Figure.h"
 
 #include <iostream>
@@ -11,13 +12,26 @@ int runFigure(const BatchCommand& cmd)
     const auto spec = surfaceSpec(cmd);
     if (!spec)
         return fileError(spec.error().message);
-    const auto scene = figure::buildFigureScene(*spec, cmd.figure);
+    figure::FigureOptions options = cmd.figure;
+    if (cmd.depth.thickness) {
+        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
+        if (!cell)
+            return argumentError(cell.error().message);
+        const auto planes = crystal::slabPlaneCount(*cell, cmd.depth);
+        if (!planes)
+            return argumentError(planes.error().message);
+        if (*planes > figure::MaxLayers)
+            return argumentError("a figure shows at most " + std::to_string(figure::MaxLayers)
+                                 + " atomic planes: ask for a smaller --thickness");
+        options.layers = *planes;
+    }
+    const auto scene = figure::buildFigureScene(*spec, options);
     if (!scene)
         return argumentError(scene.error().message);
     if (cmd.figureFormat == figure::FigureFormat::Png)
-        if (auto fits = figure::validPngSize(*scene, cmd.figure.width); !fits)
+        if (auto fits = figure::validPngSize(*scene, options.width); !fits)
             return argumentError(fits.error().message);
-    const auto bytes = figure::renderFigure(*scene, cmd.figureFormat, cmd.figure.width);
+    const auto bytes = figure::renderFigure(*scene, cmd.figureFormat, options.width);
     if (!bytes) {
         std::cerr << "facetor: " << bytes.error().message << '\n';
         return 1;

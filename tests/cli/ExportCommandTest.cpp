@@ -194,9 +194,13 @@ TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("rutile.cif (1 1 0) termination 1, rectangular cell a = 2.9590", 0), 0u) << r.out;
     EXPECT_TRUE(fs::exists(work() / "l.png"));
-    r = run("figure --material SrTiO3 --hkl 1 1 1 --termination 2 --out f.svg");
+    r = run("figure --material SrTiO3 --hkl 1 1 1 --termination 2 --thickness 5 --out f.svg");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(work() / "f.svg"));
+    r = run("figure --material SrTiO3 --hkl 1 1 1 --layers 3 --thickness 5 --out g.svg");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("facetor: options --layers and --thickness exclude each other\n", 0), 0u) << r.err;
+    EXPECT_FALSE(fs::exists(work() / "g.svg"));
     r = run("report --material TiO2 --hkl 1 1 0 --termination 3 --format json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"exposed\": [{\"plane\": 1, \"coordination\": {\"2\": 1}}, {\"plane\": 2, \"coordination\": "

@@ -23,6 +23,7 @@ TEST_F(TerminationsCommand, PresetsFilesAndFaults)
         "python3 -c \"import json,sys; d=json.load(sys.stdin); "
         "assert d['space_group']=={'symbol':'P4_2/mnm','number':136}; "
         "assert [t['tasker'] for t in d['terminations']]==[3,2,3]; "
+        "assert (d['cell']['a_direction'], d['cell']['b_direction'])==([0,0,1],[1,-1,0]); "
         "assert all(abs(sum(p['composition'].get('O',0) for p in t['planes'])"
         "-2*sum(p['composition'].get('Ti',0) for p in t['planes']))==0 for t in d['terminations'])\"";
     for (const std::string source : {"--bulk rutile.cif", "--material TiO2"}) {
