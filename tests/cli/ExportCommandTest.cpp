@@ -129,13 +129,13 @@ TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
         const char* note; // on standard error, or empty
     } rows[] = {
         // Rutile (1 1 0), bridging oxygen on top, 3 planes a period: 9 planes.
-        {"--bulk rutile.cif --hkl 1 1 0 --termination 3 --layers 9",
+        {"--bulk rutile.cif --hkl 1 1 0 --termination 2 --layers 9",
          {{"O", 12}, {"Ti", 6}},
-         "title=\"rutile.cif (1 1 0) termination 3\"",
+         "title=\"rutile.cif (1 1 0) termination 2\"",
          ""},
-        {"--material TiO2 --hkl 1 1 0 --termination 3 --layers 9",
+        {"--material TiO2 --hkl 1 1 0 --termination 2 --layers 9",
          {{"O", 12}, {"Ti", 6}},
-         "title=\"TiO2 (1 1 0) termination 3\"",
+         "title=\"TiO2 (1 1 0) termination 2\"",
          ""},
         // SrTiO3 (1 0 0) planes 1.95 Angstrom apart: 7.8 Angstrom is 5 planes, at least.
         {"--material SrTiO3 --hkl 1 0 0 --termination 2 --thickness 7.8",
@@ -201,7 +201,7 @@ TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.rfind("facetor: options --layers and --thickness exclude each other\n", 0), 0u) << r.err;
     EXPECT_FALSE(fs::exists(work() / "g.svg"));
-    r = run("report --material TiO2 --hkl 1 1 0 --termination 3 --format json");
+    r = run("report --material TiO2 --hkl 1 1 0 --termination 2 --format json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"exposed\": [{\"plane\": 1, \"coordination\": {\"2\": 1}}, {\"plane\": 2, \"coordination\": "
                          "{\"3\": 2, \"5\": 1, \"6\": 1}}"),

@@ -278,10 +278,10 @@ TEST(BulkSlab, SymmetricSlabsHaveTwoAlikeFaces)
         bool stoichiometric;
     };
     const Symmetric rows[] = {
-        {"MgO", {1, 1, 1}, 1, 3, false},    {"MgO", {1, 1, 1}, 2, 3, false},       {"TiO2", {1, 1, 0}, 1, 4, false},
-        {"TiO2", {1, 1, 0}, 2, 5, false},   {"TiO2", {1, 1, 0}, 3, 3, true},       {"SrTiO3", {1, 0, 0}, 1, 3, false},
+        {"MgO", {1, 1, 1}, 1, 3, false},    {"MgO", {1, 1, 1}, 2, 3, false},       {"TiO2", {1, 1, 0}, 3, 4, false},
+        {"TiO2", {1, 1, 0}, 1, 5, false},   {"TiO2", {1, 1, 0}, 2, 3, true},       {"SrTiO3", {1, 0, 0}, 1, 3, false},
         {"SrTiO3", {1, 0, 0}, 2, 3, false}, {"Al2O3", {0, 0, 1}, 1, 0, false},     {"CeO2", {1, 1, 1}, 1, 4, false},
-        {"CeO2", {1, 1, 1}, 3, 3, true},    {"rutile.cif", {1, 1, 0}, 3, 3, true},
+        {"CeO2", {1, 1, 1}, 2, 3, true},    {"rutile.cif", {1, 1, 0}, 2, 3, true},
     };
     for (const Symmetric& row : rows) {
         const std::string what = std::string(row.source) + " termination " + std::to_string(row.termination);

@@ -329,7 +329,7 @@ TEST(FigureScene, BulkCrystalsColourEveryElement)
     // 3-fold O, the atoms of the bulk in one key entry.
     o.colour = ColourMode::Coordination;
     o.layers = 3;
-    const FigureScene rutile = scene(bulk("TiO2", {1, 1, 0}, 3), o);
+    const FigureScene rutile = scene(bulk("TiO2", {1, 1, 0}, 2), o);
     std::map<int, std::multiset<int>> byPlane;
     for (const auto& p : rutile.spheres)
         byPlane[p.plane].insert(p.coordination);
