@@ -564,7 +564,7 @@ Status makeSurface(Draft& d)
     crystal::SurfaceSpec& spec = d.command.surface;
     const bool compound = d.material && !crystal::findMaterial(*d.material);
     if (d.bulkPath || compound) {
-        if (d.bulkPath && (d.material || d.lattice))
+        if (int(d.bulkPath.has_value()) + int(d.material.has_value()) + int(d.lattice.has_value()) > 1)
             return fail("options --material, --bulk and --lattice exclude each other");
         if (d.lattice || d.elements || d.a || d.c)
             return fail("options --elements, --a and --c apply only to --lattice");

@@ -65,14 +65,13 @@ std::string extendedXyz(const PeriodicSlab& slab, std::string_view title)
 std::vector<std::vector<int>> elementGroups(const PeriodicSlab& slab)
 {
     std::vector<std::vector<int>> groups;
-    if (slab.elements.empty())
-        return groups;
-    groups.push_back({0});
-    if (slab.elements.size() > 1) {
-        if (slab.elements[1] == slab.elements[0])
-            groups[0].push_back(1);
-        else
-            groups.push_back({1});
+    for (std::size_t s = 0; s < slab.elements.size(); ++s) {
+        std::size_t g = 0;
+        while (g < groups.size() && slab.elements[std::size_t(groups[g][0])] != slab.elements[s])
+            ++g;
+        if (g == groups.size())
+            groups.emplace_back();
+        groups[g].push_back(int(s));
     }
     return groups;
 }

@@ -189,6 +189,10 @@ TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
         EXPECT_FALSE(fs::exists(work() / "s.xyz")) << row.args;
     }
 
+    // Every element in a POSCAR's element line, three for a perovskite.
+    EXPECT_EQ(run("export --material SrTiO3 --hkl 1 1 0 --layers 4 --out POSCAR").status, 0);
+    EXPECT_NE(workFile("POSCAR").find("  Sr  Ti  O\n  2  2  6\nCartesian\n"), std::string::npos) << workFile("POSCAR");
+
     // leed, figure and report on the same crystal.
     ExportRun r = run("leed --bulk rutile.cif --hkl 1 1 0 --energy 80 --out l.png");
     EXPECT_EQ(r.status, 0) << r.err;
