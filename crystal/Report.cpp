@@ -146,7 +146,7 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
     r.lattice = spec.bulk ? LatticeKind::Fcc : spec.material.lattice; // a bulk: no four indices, no HCP rule
     r.hkl = cell->hkl;
     r.reduced = cell->reduced;
-    if (r.lattice == LatticeKind::Hcp) {
+    if (fourIndexPlane(spec)) {
         r.hkil = fourIndex(r.hkl);
         r.reducedHkil = fourIndex(r.reduced);
     }

@@ -32,7 +32,7 @@ struct SurfaceReport {
     LatticeKind lattice = LatticeKind::Fcc;
     Miller hkl{};     // as given (HCP: referring to a1, a2, c)
     Miller reduced{}; // divided by their greatest common divisor
-    // HCP only: (h k i l) with i = -(h + k), as given and reduced.
+    // HCP and hexagonal bulk cells only: (h k i l) with i = -(h + k), as given and reduced.
     std::optional<std::array<int64_t, 4>> hkil;
     std::optional<std::array<int64_t, 4>> reducedHkil;
 

@@ -179,21 +179,10 @@ std::string indexText(const Miller& hkl, bool fourIndex)
     return s + std::to_string(hkl[2]) + ")";
 }
 
-// A bulk's name and plane, "TiO2 (1 1 0)"; a hexagonal cell (a = b, gamma 120 degrees, c
-// perpendicular to both) names its planes with four indices.
+// A bulk's name and plane, "TiO2 (1 1 0)", "ZnO (1 0 -1 0)".
 std::string bulkPlaneTitle(const SurfaceSpec& spec)
 {
-    bool hexagonal = false;
-    if (spec.bulk->crystal) {
-        const auto& c = spec.bulk->crystal->cell;
-        const double a = norm(c[0]);
-        const double b = norm(c[1]);
-        hexagonal = std::fabs(a - b) <= ShapeTolerance * a
-            && std::fabs(dot(c[0], c[1]) / (a * b) + 0.5) <= ShapeTolerance
-            && std::fabs(dot(c[0], c[2])) <= ShapeTolerance * a * norm(c[2])
-            && std::fabs(dot(c[1], c[2])) <= ShapeTolerance * b * norm(c[2]);
-    }
-    return spec.bulk->name + " " + indexText(spec.hkl, hexagonal);
+    return spec.bulk->name + " " + indexText(spec.hkl, fourIndexPlane(spec));
 }
 
 // The neighbour rule of a bulk crystal (NeighbourRule), species numbered as elements. Pairs are
@@ -386,6 +375,20 @@ platform::Result<Miller> fromFourIndex(int64_t h, int64_t k, int64_t i, int64_t 
         return platform::fail("in (h k i l) the index i must be -(h + k) = " + std::to_string(-(h + k)) + ", not "
                               + std::to_string(i));
     return Miller{h, k, l};
+}
+
+bool fourIndexPlane(const SurfaceSpec& spec)
+{
+    if (!spec.bulk)
+        return spec.material.lattice == LatticeKind::Hcp;
+    if (!spec.bulk->crystal)
+        return false;
+    const auto& c = spec.bulk->crystal->cell;
+    const double a = norm(c[0]);
+    const double b = norm(c[1]);
+    return std::fabs(a - b) <= ShapeTolerance * a && std::fabs(dot(c[0], c[1]) / (a * b) + 0.5) <= ShapeTolerance
+        && std::fabs(dot(c[0], c[2])) <= ShapeTolerance * a * norm(c[2])
+        && std::fabs(dot(c[1], c[2])) <= ShapeTolerance * b * norm(c[2]);
 }
 
 std::string surfaceTitle(const SurfaceSpec& spec)

@@ -149,6 +149,10 @@ struct SurfaceCell {
 // plane with four indices).
 std::string surfaceTitle(const SurfaceSpec& spec);
 
+// Whether spec's plane is named with four indices (h k i l): HCP, or a bulk crystal whose cell is
+// hexagonal (a = b, gamma 120 degrees, c perpendicular to both).
+bool fourIndexPlane(const SurfaceSpec& spec);
+
 // The cell of spec's plane, or an error naming the fault ((0 0 0); no rectangular cell within
 // reach when one is asked for; a bulk's termination out of range, naming how many there are).
 // A bulk's cell is bulkSurface's 2D cell (or the rectangular supercell of it), its planes one

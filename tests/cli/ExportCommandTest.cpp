@@ -205,6 +205,13 @@ TEST_F(ExportCommand, SlabsOfAnyBulkCrystal)
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.rfind("facetor: options --layers and --thickness exclude each other\n", 0), 0u) << r.err;
     EXPECT_FALSE(fs::exists(work() / "g.svg"));
+    // A hexagonal cell's plane also with four indices; a crystal whose elements differ in
+    // coordination names no one bulk number.
+    r = run("report --material ZnO --hkl 1 0 -1 0");
+    EXPECT_NE(r.out.find("\nplane (h k i l)  (1 0 -1 0)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\ncoordination     CN: atoms per cell, bulk 4\n"), std::string::npos) << r.out;
+    EXPECT_NE(run("report --material SrTiO3 --hkl 1 0 0").out.find("\ncoordination     CN: atoms per cell\n"),
+              std::string::npos);
     r = run("report --material TiO2 --hkl 1 1 0 --termination 2 --format json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"exposed\": [{\"plane\": 1, \"coordination\": {\"2\": 1}}, {\"plane\": 2, \"coordination\": "
