@@ -511,11 +511,6 @@ platform::Result<SurfaceCell> surfaceCell(const SurfaceSpec& spec, InPlaneCell k
         return double(t[0]) / Twelfths * conventional[0] + double(t[1]) / Twelfths * conventional[1]
             + double(t[2]) / Twelfths * conventional[2];
     };
-    auto length2 = [&](const Int3& t) {
-        const Position c = cart(t);
-        return dot(c, c);
-    };
-
     // Translations n . primitive with (h k l) . t = 0: integer n orthogonal to q.
     Int3 q;
     for (int i = 0; i < 3; ++i)
