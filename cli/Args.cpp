@@ -448,7 +448,7 @@ const Option Options[] = {
     {"--format", Takes::Value, bit(Leed), Own, readLeedFormat},
     {"--out", Takes::Value, bit(Leed), Own, readLeedOut},
     // report
-    {"--format", Takes::Value, bit(Report) | OnBulk, Own, readReportFormat},
+    {"--format", Takes::Value, bit(Report) | OnBulk | bit(Materials), Own, readReportFormat},
 };
 
 // --- Checks of the whole command --------------------------------------------------------------
@@ -754,7 +754,7 @@ std::string usage()
            "                       [--format table|xyz [--material NAME]]\n"
            "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
            "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
-           "       facetor materials                 list the preset materials\n"
+           "       facetor materials [--format text|json]  list the preset materials\n"
            "       facetor export  SURFACE [--layers N | --thickness ANGSTROM] [--symmetric] [--size MxN]\n"
            "                       [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif] --out FILE\n"
            "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N | --thickness ANGSTROM]\n"

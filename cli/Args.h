@@ -70,7 +70,7 @@ struct BatchCommand {
     std::optional<crystal::WoodNotation> wood;
     std::optional<crystal::IntMatrix2> matrix;
     crystal::LeedDomains domains = crystal::LeedDomains::One;
-    TextFormat textFormat = TextFormat::Text; // leed, report, terminations
+    TextFormat textFormat = TextFormat::Text; // leed, report, terminations, materials
 
     // terminations, and export, figure, leed and report of a bulk crystal: from a preset
     // (compound, or for terminations also a lattice's) or a structure file.

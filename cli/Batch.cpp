@@ -240,7 +240,7 @@ int runBatch(const std::vector<std::string_view>& args)
     switch (cmd.subcommand) {
     case Subcommand::Help: std::cout << usage(); return 0;
     case Subcommand::Version: std::cout << Version << '\n'; return 0;
-    case Subcommand::Materials: return runMaterials();
+    case Subcommand::Materials: return runMaterials(cmd);
     case Subcommand::Export: return runExport(cmd);
     case Subcommand::Figure: return runFigure(cmd);
     case Subcommand::Leed: return runLeed(cmd);

@@ -13,8 +13,10 @@
 
 namespace cli {
 
-// facetor materials: one preset a line, "name lattice a c elements".
-int runMaterials();
+// facetor materials: a header line naming the columns, then one preset a line, "name structure
+// a c elements", the lattice presets first, then the compounds; or JSON with each preset's
+// structure type, space group and source.
+int runMaterials(const BatchCommand& cmd);
 
 // facetor export: the periodic slab as an extended XYZ, POSCAR or CIF file.
 int runExport(const BatchCommand& cmd);

@@ -62,6 +62,10 @@ std::string formatText(const crystal::BulkSurface& s, const crystal::CrystalSymm
         + " Angstrom (atoms within " + number(tolerance) + " Angstrom in one plane)\n";
     for (const crystal::BulkTermination& t : s.terminations) {
         out += "termination " + std::to_string(t.index) + ": top " + formula(t.planes.front().composition());
+        const crystal::FirstSpacing first = crystal::firstSpacing(s, t);
+        out += ", first spacing " + number(first.spacing) + " Angstrom";
+        if (first.length)
+            out += std::string(" (") + crystal::spacingLengthName(*first.length) + ")";
         if (t.polarity) {
             out += ", Tasker type " + std::to_string(t.polarity->tasker);
             if (t.polarity->tasker == 3)
@@ -100,6 +104,9 @@ std::string formatJson(const crystal::BulkSurface& s, const crystal::CrystalSymm
                 + ", \"height\": " + jsonNumber(t.planes[k].height) + "}";
         out += "], \"tasker\": " + (t.polarity ? std::to_string(t.polarity->tasker) : std::string("null"));
         out += ", \"dipole\": " + (t.polarity ? jsonNumber(t.polarity->dipolePerArea) : std::string("null"));
+        const crystal::FirstSpacing first = crystal::firstSpacing(s, t);
+        out += ", \"first_spacing\": " + jsonNumber(first.spacing) + ", \"first_spacing_length\": "
+            + (first.length ? jsonString(crystal::spacingLengthName(*first.length)) : std::string("null"));
         out += std::string(", \"symmetric_possible\": ") + (s.symmetricPossible ? "true" : "false") + "}";
     }
     return out + "]}\n";

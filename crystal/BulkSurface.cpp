@@ -249,4 +249,32 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
     return s;
 }
 
+FirstSpacing firstSpacing(const BulkSurface& surface, const BulkTermination& termination)
+{
+    const auto spacingBelow = [&](const std::vector<BulkPlane>& planes, std::size_t i) {
+        return i + 1 < planes.size() ? planes[i].height - planes[i + 1].height
+                                     : planes[i].height - planes.front().height + surface.period();
+    };
+    FirstSpacing out;
+    if (termination.planes.empty())
+        return out;
+    out.spacing = spacingBelow(termination.planes, 0);
+    // Spacings that symmetry makes equal agree as mapped heights do.
+    double shortest = out.spacing, longest = out.spacing;
+    std::vector<double> values;
+    for (std::size_t i = 0; i < surface.planes.size(); ++i) {
+        const double d = spacingBelow(surface.planes, i);
+        if (std::none_of(values.begin(), values.end(),
+                         [&](double v) { return std::fabs(v - d) < MappedHeightTolerance; }))
+            values.push_back(d);
+        shortest = std::min(shortest, d);
+        longest = std::max(longest, d);
+    }
+    if (values.size() == 2)
+        out.length = out.spacing < 0.5 * (shortest + longest) ? SpacingLength::Short : SpacingLength::Long;
+    return out;
+}
+
+const char* spacingLengthName(SpacingLength length) { return length == SpacingLength::Short ? "short" : "long"; }
+
 } // namespace crystal

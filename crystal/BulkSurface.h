@@ -71,4 +71,22 @@ LatticeDirection cellDirection(const BulkCrystal& bulk, const CrystalSymmetry& s
 platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const CrystalSymmetry& symmetry, const Miller& hkl,
                                           double planeTolerance = DefaultPlaneTolerance);
 
+// A cut named by its first interlayer spacing, from its top plane to the next one down (the
+// period when a period holds one plane). The drawn surface's terminations A and B keep their
+// own definition, and LEED papers call a cut by its first spacing (HCP (1 0 -1 0) "A" is the
+// cut with the short one), so listings give the spacing itself. Where the spacings between
+// consecutive planes of a period take exactly two values, each cut's is the short or the long.
+enum class SpacingLength {
+    Short,
+    Long
+};
+struct FirstSpacing {
+    double spacing = 0.0; // Angstrom
+    std::optional<SpacingLength> length;
+};
+FirstSpacing firstSpacing(const BulkSurface& surface, const BulkTermination& termination);
+
+// "short" or "long".
+const char* spacingLengthName(SpacingLength length);
+
 } // namespace crystal

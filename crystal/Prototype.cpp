@@ -216,6 +216,17 @@ std::optional<int> anionCharge(std::string_view element)
 
 } // namespace
 
+Prototype prototypeOf(const Material& m)
+{
+    switch (m.lattice) {
+    case LatticeKind::Fcc: return Prototype::Fcc;
+    case LatticeKind::Bcc: return Prototype::Bcc;
+    case LatticeKind::Hcp: return Prototype::Hcp;
+    case LatticeKind::ZincBlende: break;
+    }
+    return m.elements.empty() || m.element(0) == m.element(1) ? Prototype::Diamond : Prototype::ZincBlende;
+}
+
 Result<BulkCrystal> bulkOf(const Material& m)
 {
     if (m.elements.empty())
@@ -224,14 +235,9 @@ Result<BulkCrystal> bulkOf(const Material& m)
     p.a = m.a;
     p.c = m.c;
     const Species first{m.element(0), std::nullopt};
-    switch (m.lattice) {
-    case LatticeKind::Fcc: return buildPrototype(Prototype::Fcc, m.name, std::span(&first, 1), p);
-    case LatticeKind::Bcc: return buildPrototype(Prototype::Bcc, m.name, std::span(&first, 1), p);
-    case LatticeKind::Hcp: return buildPrototype(Prototype::Hcp, m.name, std::span(&first, 1), p);
-    case LatticeKind::ZincBlende: break;
-    }
-    if (m.element(0) == m.element(1))
-        return buildPrototype(Prototype::Diamond, m.name, std::span(&first, 1), p);
+    const Prototype prototype = prototypeOf(m);
+    if (prototype != Prototype::ZincBlende)
+        return buildPrototype(prototype, m.name, std::span(&first, 1), p);
     const std::optional<int> anion = anionCharge(m.element(1));
     const Species pair[] = {{m.element(0), anion ? std::optional<int>(-*anion) : std::nullopt}, {m.element(1), anion}};
     return buildPrototype(Prototype::ZincBlende, m.name, pair, p);

@@ -89,4 +89,7 @@ platform::Result<BulkCrystal> buildPrototype(Prototype prototype, std::string na
 // states, the second element negative (As -3) and the first its opposite (Ga +3).
 platform::Result<BulkCrystal> bulkOf(const Material& material);
 
+// The prototype of that bulk crystal: Fcc, Bcc, Hcp, Diamond or ZincBlende.
+Prototype prototypeOf(const Material& material);
+
 } // namespace crystal

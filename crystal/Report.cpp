@@ -1,6 +1,8 @@
 #include "crystal/Report.h"
 
 #include "crystal/Coordination.h"
+#include "crystal/Prototype.h"
+#include "crystal/Symmetry.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -131,7 +133,65 @@ long long registryPeriods(const SurfaceCell& cell, LatticeKind lattice)
 
 std::array<int64_t, 4> fourIndex(const Miller& hkl) { return {hkl[0], hkl[1], -(hkl[0] + hkl[1]), hkl[2]}; }
 
+// The spacing from the cell's top plane to the next one down, Angstrom.
+double firstCellSpacing(const SurfaceCell& cell)
+{
+    return cell.planes.size() > 1 ? cell.planes[0].depth - cell.planes[1].depth : cell.periodHeight();
+}
+
+// Elements with their counts per 2D cell, in the order of their symbols: "O2Ti".
+std::string formula(const std::map<std::string, int>& composition)
+{
+    std::string out;
+    for (const auto& [element, count] : composition)
+        out += element + (count > 1 ? std::to_string(count) : "");
+    return out;
+}
+
+// The words of a sentence, for wrapped().
+std::vector<std::string> words(std::string_view text)
+{
+    std::vector<std::string> out;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        if (end > start)
+            out.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
 } // namespace
+
+BulkPlaneReport bulkPlaneReport(const BulkCrystal& bulk, const Miller& hkl, double planeTolerance)
+{
+    BulkPlaneReport out;
+    const auto symmetry = analyseSymmetry(bulk);
+    if (!symmetry) {
+        out.note = symmetry.error().message;
+        return out;
+    }
+    out.spaceGroup = symmetry->symbol;
+    out.spaceGroupNumber = symmetry->number;
+    Miller reduced = hkl;
+    if (const int64_t g = std::gcd(std::gcd(hkl[0], hkl[1]), hkl[2]); g > 1)
+        for (int64_t& x : reduced)
+            x /= g;
+    if (const Miller conventional = conventionalMiller(*symmetry, hkl); conventional != reduced)
+        out.conventionalHkl = conventional;
+
+    const auto surface = bulkSurface(bulk, *symmetry, hkl, planeTolerance);
+    if (!surface) {
+        out.note = surface.error().message;
+        return out;
+    }
+    out.symmetricPossible = surface->symmetricPossible;
+    for (const BulkTermination& t : surface->terminations)
+        out.terminations.push_back({t.index, t.planes.front().composition(),
+                                    t.polarity ? std::optional<int>(t.polarity->tasker) : std::nullopt,
+                                    firstSpacing(*surface, t)});
+    return out;
+}
 
 platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
 {
@@ -190,6 +250,24 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
 
     if (!spec.bulk)
         r.steps = stepNotation(r.lattice, r.hkl);
+
+    if (spec.bulk && spec.bulk->crystal)
+        r.bulk = bulkPlaneReport(*spec.bulk->crystal, spec.hkl, spec.bulk->planeTolerance);
+    else if (const auto bulk = bulkOf(spec.material))
+        r.bulk = bulkPlaneReport(*bulk, spec.hkl);
+    else
+        r.bulk.note = bulk.error().message;
+    if (!spec.bulk && spec.termination != Termination::None) {
+        SurfaceSpec other = spec;
+        other.termination = spec.termination == Termination::B ? Termination::A : Termination::B;
+        const auto otherCell = surfaceCell(other, InPlaneCell::Primitive);
+        if (otherCell && !otherCell->planes.empty()) {
+            const double mine = firstCellSpacing(*cell);
+            const double theirs = firstCellSpacing(*otherCell);
+            if (std::fabs(mine - theirs) > LengthTolerance)
+                r.shortFirstSpacing = mine < theirs ? spec.termination : other.termination;
+        }
+    }
     return r;
 }
 
@@ -201,6 +279,11 @@ std::string formatReportText(const SurfaceReport& r)
     if (r.hkil) {
         out += line("plane (h k i l)", indexList(*r.hkil, '(', ')'));
         out += line("  reduced", indexList(*r.reducedHkil, '(', ')'));
+    }
+    if (r.bulk.spaceGroupNumber > 0) {
+        out += line("space group", r.bulk.spaceGroup + " (" + std::to_string(r.bulk.spaceGroupNumber) + ")");
+        if (r.bulk.conventionalHkl)
+            out += line("  conventional", indexList(*r.bulk.conventionalHkl, '(', ')') + " in the standard cell");
     }
     out += line("2D cell", lattice2DName(r.type));
     out += line("  a", fixed(r.a, 4) + " A along " + indexList(r.aDirection, '[', ']'));
@@ -224,12 +307,32 @@ std::string formatReportText(const SurfaceReport& r)
     if (r.steps)
         steps = formatStepNotation(*r.steps) + (r.steps->kinked ? ", kinked" : "");
     out += line("steps", steps);
+    if (r.bulk.terminations.empty()) {
+        out += wrapped("terminations", words("not known: " + r.bulk.note));
+    } else {
+        out += line("terminations",
+                    std::to_string(r.bulk.terminations.size()) + ", symmetric slabs "
+                        + (r.bulk.symmetricPossible ? "possible" : "not possible"));
+        for (const ReportTermination& t : r.bulk.terminations) {
+            out += line("  " + std::to_string(t.index),
+                        "top " + formula(t.top) + ", "
+                            + (t.tasker ? "Tasker type " + std::to_string(*t.tasker) : std::string("no Tasker type")));
+            out +=
+                line("",
+                     "first spacing " + fixed(t.firstSpacing.spacing, 4) + " A"
+                         + (t.firstSpacing.length ? std::string(" (") + spacingLengthName(*t.firstSpacing.length) + ")"
+                                                  : std::string()));
+        }
+    }
+    if (r.shortFirstSpacing)
+        out +=
+            line("  short first", std::string("termination ") + (*r.shortFirstSpacing == Termination::B ? "B" : "A"));
     return out;
 }
 
 std::string formatReportJson(const SurfaceReport& r)
 {
-    auto direction = [](const LatticeDirection& v) {
+    auto direction = [](const auto& v) {
         return "[" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + "]";
     };
     std::string out = "{\"cell\": {";
@@ -257,6 +360,36 @@ std::string formatReportJson(const SurfaceReport& r)
     }
     out += "], \"steps\": ";
     out += r.steps ? "\"" + formatStepNotation(*r.steps) + "\"" : std::string("null");
+    const BulkPlaneReport& bulk = r.bulk;
+    out += ", \"space_group\": ";
+    out += bulk.spaceGroupNumber > 0 ? "{\"symbol\": " + platform::jsonString(bulk.spaceGroup)
+            + ", \"number\": " + std::to_string(bulk.spaceGroupNumber) + "}"
+                                     : std::string("null");
+    out += ", \"conventional_hkl\": ";
+    out += bulk.conventionalHkl ? direction(*bulk.conventionalHkl) : std::string("null");
+    out += ", \"terminations\": ";
+    if (bulk.terminations.empty()) {
+        out += "null";
+    } else {
+        out += "[";
+        for (std::size_t i = 0; i < bulk.terminations.size(); ++i) {
+            const ReportTermination& t = bulk.terminations[i];
+            out += i ? ", " : "";
+            out += "{\"index\": " + std::to_string(t.index) + ", \"top\": {";
+            for (auto e = t.top.begin(); e != t.top.end(); ++e)
+                out += (e == t.top.begin() ? "" : ", ") + platform::jsonString(e->first) + ": "
+                    + std::to_string(e->second);
+            out += "}, \"tasker\": " + (t.tasker ? std::to_string(*t.tasker) : std::string("null"));
+            out += ", \"first_spacing\": " + jsonNumber(t.firstSpacing.spacing);
+            out += ", \"first_spacing_length\": ";
+            out += t.firstSpacing.length ? platform::jsonString(spacingLengthName(*t.firstSpacing.length))
+                                         : std::string("null");
+            out += std::string(", \"symmetric_possible\": ") + (bulk.symmetricPossible ? "true" : "false") + "}";
+        }
+        out += "]";
+    }
+    out += ", \"short_first_spacing\": ";
+    out += r.shortFirstSpacing ? (*r.shortFirstSpacing == Termination::B ? "\"B\"" : "\"A\"") : "null";
     out += "}\n";
     return out;
 }

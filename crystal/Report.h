@@ -3,10 +3,13 @@
 // cell, plane stacking, density, exposed atoms and their coordination, terraces and steps),
 // as text for a window or a terminal and as JSON.
 
+#include "crystal/Bulk.h"
+#include "crystal/BulkSurface.h"
 #include "crystal/StepNotation.h"
 #include "crystal/SurfaceCell.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +29,33 @@ struct ExposedPlane {
     int plane = 0;                         // 1 for the top plane, 2 below it, ...
     std::vector<CoordinationCount> counts; // by increasing coordination
 };
+
+// One termination of the plane as the report lists it (crystal/BulkSurface.h).
+struct ReportTermination {
+    int index = 0;                  // as bulkSurface numbers them
+    std::map<std::string, int> top; // the top plane's atoms per 2D cell, by element
+    std::optional<int> tasker;      // 1, 2 or 3; none for a crystal without formal charges
+    FirstSpacing firstSpacing;
+};
+
+// The bulk crystal's side of a plane: its space group, the plane in the standard conventional
+// cell, and the plane's terminations.
+struct BulkPlaneReport {
+    std::string spaceGroup;   // spglib's symbol, "P6_3/mmc"; empty when the symmetry is not known
+    int spaceGroupNumber = 0; // 1 to 230, 0 when not known
+    // The indices in the standard conventional cell, smallest integers, where they differ from
+    // the given ones reduced (a rhombohedral or primitive setting, axes in another order).
+    std::optional<Miller> conventionalHkl;
+    std::vector<ReportTermination> terminations; // empty when not known
+    bool symmetricPossible = false;              // an operation of the bulk turns the normal over
+    std::string note;                            // why the space group or the terminations are not known
+};
+
+// The space group, conventional indices and terminations of bulk's plane hkl (of bulk's cell,
+// not all zero), atoms within planeTolerance (Angstrom) along the normal in one plane. Never
+// fails: what cannot be found is left out and note says why.
+BulkPlaneReport bulkPlaneReport(const BulkCrystal& bulk, const Miller& hkl,
+                                double planeTolerance = DefaultPlaneTolerance);
 
 struct SurfaceReport {
     std::string title; // the surface's title: material and plane
@@ -62,6 +92,11 @@ struct SurfaceReport {
     std::vector<ExposedPlane> exposed; // the top three planes
 
     std::optional<StepNotation> steps; // FCC and BCC vicinals only
+
+    BulkPlaneReport bulk; // of the material's bulk crystal and the plane
+    // HCP and zinc blende: which of the drawn terminations A and B has the shorter spacing from
+    // its top plane to the next one, where the two differ.
+    std::optional<Termination> shortFirstSpacing;
 };
 
 // The report of spec's surface, or an error naming the fault for a surface that has no cell
@@ -74,7 +109,10 @@ std::string formatReportText(const SurfaceReport& report);
 
 // One JSON object, ending in '\n': {"cell": {"a", "b", "gamma", "area", "a_direction",
 // "b_direction", "type"}, "plane_spacings", "planes_per_period", "atoms_per_nm2", "exposed":
-// [{"plane", "coordination": {"CN": atoms per cell}}], "steps": text or null}.
+// [{"plane", "coordination": {"CN": atoms per cell}}], "steps": text or null, "space_group":
+// {"symbol", "number"} or null, "conventional_hkl": [h, k, l] or null, "terminations":
+// [{"index", "top": {element: count}, "tasker", "first_spacing", "first_spacing_length",
+// "symmetric_possible"}] or null, "short_first_spacing": "A", "B" or null}.
 std::string formatReportJson(const SurfaceReport& report);
 
 } // namespace crystal

@@ -1,12 +1,15 @@
-// facetor materials, facetor export and slab --material as a user runs them: the real executable
+// facetor materials (text and JSON), facetor export and slab --material as a user runs them: the real executable
 // in a scratch directory.
 
+#include "crystal/Compound.h"
 #include "crystal/Material.h"
+#include "crystal/Symmetry.h"
 #include "tests/cli/CommandRun.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,11 +37,54 @@ TEST_F(ExportCommand, MaterialsListsEveryPreset)
     std::size_t lines = 0;
     for (char c : r.out)
         lines += c == '\n';
-    EXPECT_EQ(lines, crystal::materialPresets().size());
-    for (const char* line : {"Cu fcc 3.6149 - Cu\n", "Fe bcc 2.8665 - Fe\n", "Mg hcp 3.2094 5.2108 Mg\n",
-                             "GaAs zincblende 5.6533 - Ga,As\n", "Si zincblende 5.431 - Si\n"})
+    EXPECT_EQ(lines, 1 + crystal::materialPresets().size() + crystal::compoundPresets().size());
+    // The header, then the lattice presets' rows as they always were, then the compounds.
+    EXPECT_EQ(r.out.rfind("name structure a c elements\nCu fcc 3.6149 - Cu\nAg fcc 4.0853 - Ag\n", 0), 0u) << r.out;
+    for (const char* line : {"Fe bcc 2.8665 - Fe\n", "Mg hcp 3.2094 5.2108 Mg\n", "GaAs zincblende 5.6533 - Ga,As\n",
+                             "Ge zincblende 5.6579 - Ge\nMgO rock-salt 4.2117 - Mg,O\n",
+                             "TiO2 rutile 4.593659 2.958682 Ti,O\n", "SrTiO3 cubic-perovskite 3.9053 - Sr,Ti,O\n",
+                             "NiAl CsCl(B2) 2.887 - Ni,Al\n", "Al2O3 corundum 4.7605 12.9956 Al,O\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     EXPECT_EQ(run("materials --all").status, 2);
+    EXPECT_EQ(run("materials --format xml").status, 2);
+}
+
+TEST_F(ExportCommand, MaterialsJsonNamesEachPresetsSpaceGroup)
+{
+    const ExportRun r = run("materials --format json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Every compound's space group is its bulk crystal's, as analyseSymmetry finds it.
+    auto group = [](const platform::Result<crystal::BulkCrystal>& bulk) {
+        const auto s = crystal::analyseSymmetry(*bulk);
+        return "\"space_group\": {\"symbol\": \"" + s->symbol + "\", \"number\": " + std::to_string(s->number) + "}";
+    };
+    for (const crystal::Compound& c : crystal::compoundPresets())
+        EXPECT_NE(r.out.find("{\"name\": \"" + c.name + "\", \"lattice\": null, \"structure\": \""
+                             + std::string(c.type().name) + "\", " + group(crystal::bulkOf(c))),
+                  std::string::npos)
+            << c.name;
+    // Known groups, and the whole read back by Python.
+    std::ofstream(m_dir / "m.json") << r.out;
+    const std::string check =
+        "/usr/bin/python3 -c \"import json,sys; p={x['name']: x for x in json.load(sys.stdin)['presets']}; "
+        "known={'NaCl':('Fm-3m',225),'TiO2':('P4_2/mnm',136),'ZnO':('P6_3mc',186),'Al2O3':('R-3c',167),"
+        "'SrTiO3':('Pm-3m',221),'CaF2':('Fm-3m',225),'CsCl':('Pm-3m',221),'Mg':('P6_3/mmc',194),"
+        "'Si':('Fd-3m',227),'GaAs':('F-43m',216),'Cu':('Fm-3m',225),'Fe':('Im-3m',229)}; "
+        "assert (p['Si']['lattice'],p['Si']['structure'],p['GaAs']['structure'])==('zincblende','diamond','zinc "
+        "blende'); "
+        "assert all((p[n]['space_group']['symbol'],p[n]['space_group']['number'])==g for n,g in known.items()); "
+        "assert all(set(x)=={'name','lattice','structure','space_group','a','c','elements','source'} and x['source'] "
+        "for x in p.values()); "
+        "assert p['TiO2']['c']==2.958682 and p['TiO2']['elements']==['Ti','O'] and p['Cu']['c'] is None; "
+        "print(len(p))\" <'"
+        + (m_dir / "m.json").string() + "'";
+    FILE* pipe = popen(check.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char count[32] = {};
+    const bool read = std::fgets(count, sizeof count, pipe) != nullptr;
+    EXPECT_EQ(pclose(pipe), 0);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::stoul(count), crystal::materialPresets().size() + crystal::compoundPresets().size());
 }
 
 TEST_F(ExportCommand, WritesEachFormat)

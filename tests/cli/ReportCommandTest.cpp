@@ -34,7 +34,12 @@ TEST(ReportCommand, TextJsonAndBadArguments)
     // The JSON parsed by Python, its structure checked there.
     const std::string check =
         "import json,sys; d=json.load(sys.stdin); "
-        "assert set(d)=={'cell','plane_spacings','planes_per_period','atoms_per_nm2','exposed','steps'}; "
+        "assert set(d)=={'cell','plane_spacings','planes_per_period','atoms_per_nm2','exposed','steps',"
+        "'space_group','conventional_hkl','terminations','short_first_spacing'}; "
+        "assert d['space_group']=={'symbol':'Im-3m','number':229} and d['conventional_hkl'] is None; "
+        "assert [(t['index'],t['top'],t['tasker'],t['first_spacing_length'],t['symmetric_possible']) "
+        "for t in d['terminations']]==[(1,{'Fe':1},None,None,True)] and d['short_first_spacing'] is None; "
+        "assert abs(d['terminations'][0]['first_spacing']-2.87/2**0.5)<1e-9; "
         "assert set(d['cell'])=={'a','b','gamma','area','a_direction','b_direction','type'}; "
         "assert d['cell']['type']=='centred rectangular' and abs(d['cell']['gamma']-109.47)<0.01; "
         "assert [e['coordination'] for e in d['exposed']]==[{'6':1},{'8':1},{'8':1}]; "

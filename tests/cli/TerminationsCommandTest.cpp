@@ -24,6 +24,9 @@ TEST_F(TerminationsCommand, PresetsFilesAndFaults)
         "assert d['space_group']=={'symbol':'P4_2/mnm','number':136}; "
         "assert [t['tasker'] for t in d['terminations']]==[3,2,3]; "
         "assert (d['cell']['a_direction'], d['cell']['b_direction'])==([0,0,1],[1,-1,0]); "
+        "assert [t['first_spacing_length'] for t in d['terminations']]==['short','long','long']; "
+        "assert abs(d['terminations'][0]['first_spacing']-d['terminations'][0]['planes'][0]['height']"
+        "+d['terminations'][0]['planes'][1]['height'])<1e-12; "
         "assert all(abs(sum(p['composition'].get('O',0) for p in t['planes'])"
         "-2*sum(p['composition'].get('Ti',0) for p in t['planes']))==0 for t in d['terminations'])\"";
     for (const std::string source : {"--bulk rutile.cif", "--material TiO2"}) {
@@ -35,7 +38,9 @@ TEST_F(TerminationsCommand, PresetsFilesAndFaults)
     // A hexagonal custom lattice with four indices; a metal: no polarity.
     CommandResult r = run("terminations --lattice hcp --elements Zn --a 2.66 --c 4.95 --hkl 1 0 -1 0");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("termination 2: top Zn"), std::string::npos) << r.out;
+    // Each cut named by its first spacing, a sqrt3 / 2 split in thirds.
+    EXPECT_NE(r.out.find("termination 1: top Zn, first spacing 1.536 Angstrom (long)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("termination 2: top Zn, first spacing 0.7679 Angstrom (short)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("polarity: none, an element"), std::string::npos) << r.out;
 
     // A file that cannot be read: one line naming it, no usage; a bad argument: the usage.

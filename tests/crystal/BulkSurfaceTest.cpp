@@ -23,24 +23,28 @@ std::string compositionText(const BulkPlane& plane)
 
 TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
 {
+    constexpr auto Short = SpacingLength::Short, Long = SpacingLength::Long;
     const struct {
         const char* compound;
         Miller hkl;
         std::vector<std::string> tops; // the top plane of each termination, in their order
         std::vector<int> tasker;       // 0: no formal charges
         bool symmetric = true;         // an operation turns the normal over
+        // The first spacing of each termination, short or long where the period has two.
+        std::vector<std::optional<SpacingLength>> first = {};
     } rows[] = {
         {"SrTiO3", Miller{{1, 0, 0}}, {"OSr", "O2Ti"}, {1, 1}},
         {"MgO", Miller{{1, 1, 1}}, {"Mg", "O"}, {3, 3}},
         {"MgO", Miller{{1, 0, 0}}, {"MgO"}, {1}},
         // Three cuts, the bridging-oxygen one (the second) without a dipole.
-        {"TiO2", Miller{{1, 1, 0}}, {"O", "O", "O2Ti2"}, {3, 2, 3}},
+        {"TiO2", Miller{{1, 1, 0}}, {"O", "O", "O2Ti2"}, {3, 2, 3}, true, {Short, Long, Long}},
         // Two planes a 4_2 screw apart: one termination.
         {"TiO2", Miller{{0, 0, 1}}, {"O2Ti"}, {1}},
         {"CaF2", Miller{{1, 1, 1}}, {"Ca", "F", "F"}, {3, 2, 3}},
         {"NiAl", Miller{{1, 0, 0}}, {"Al", "Ni"}, {0, 0}},
         // The polar axis: nothing turns (0 0 1) over, so no slab has one termination on both faces.
-        {"ZnO", Miller{{0, 0, 1}}, {"O", "Zn"}, {3, 3}, false},
+        {"ZnO", Miller{{0, 0, 1}}, {"O", "Zn"}, {3, 3}, false, {Long, Short}},
+        {"MgO", Miller{{1, 1, 0}}, {"MgO"}, {1}, true, {std::nullopt}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.compound);
@@ -56,6 +60,9 @@ TEST(BulkSurface, TerminationsOfTheLiteraturesCases)
             const BulkTermination& term = surface->terminations[t];
             EXPECT_EQ(compositionText(term.planes.front()), row.tops[t]) << t;
             EXPECT_EQ(term.polarity ? term.polarity->tasker : 0, row.tasker[t]) << t;
+            if (!row.first.empty()) {
+                EXPECT_EQ(firstSpacing(*surface, term).length, row.first[t]) << t;
+            }
         }
         // The same crystal with its atoms listed backwards and its origin moved numbers them alike.
         BulkCrystal moved = *bulk;
@@ -98,9 +105,21 @@ TEST(BulkSurface, EveryPeriodHoldsThePrimitiveCellsAtoms)
             EXPECT_GT(s->planes.back().height, -s->period());
             ASSERT_FALSE(s->terminations.empty());
             std::size_t cuts = 0;
-            for (const BulkTermination& t : s->terminations)
+            // Each cut's first spacing is the gap below its top plane: over every cut they fill
+            // the period; where they are named, every short one is shorter than every long one.
+            double gaps = 0.0, longestShort = 0.0, shortestLong = s->period();
+            for (const BulkTermination& t : s->terminations) {
                 cuts += t.cuts.size();
+                const FirstSpacing first = firstSpacing(*s, t);
+                gaps += double(t.cuts.size()) * first.spacing;
+                if (first.length == SpacingLength::Short)
+                    longestShort = std::max(longestShort, first.spacing);
+                if (first.length == SpacingLength::Long)
+                    shortestLong = std::min(shortestLong, first.spacing);
+            }
             EXPECT_EQ(cuts, s->planes.size());
+            EXPECT_NEAR(gaps, s->period(), 1e-6);
+            EXPECT_LT(longestShort, shortestLong);
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "crystal/BulkSurface.h"
+#include "crystal/Compound.h"
 #include "crystal/Coordination.h"
 #include "crystal/Prototype.h"
 #include "crystal/Report.h"
@@ -360,6 +361,158 @@ TEST(Report, TextFitsTheWindowAndNoPlaneNoReport)
     const auto none = surfaceReport({*findMaterial("Cu"), {0, 0, 0}, Termination::None});
     ASSERT_FALSE(none);
     EXPECT_FALSE(none.error().message.empty());
+}
+
+// The bulk's side of the report: space group, terminations and their first spacings, by hand:
+// HCP (1 0 -1 0) planes d = a sqrt3 / 2 apart in pairs d/3 and 2d/3; FCC (1 1 1) one plane a
+// period a / sqrt3; zinc blende and diamond (1 1 1) pairs a sqrt3 / 12 and a sqrt3 / 4 apart.
+TEST(Report, SpaceGroupTerminationsAndFirstSpacings)
+{
+    const double mg = findMaterial("Mg")->a, cu = findMaterial("Cu")->a, gaas = findMaterial("GaAs")->a,
+                 si = findMaterial("Si")->a, fe = findMaterial("Fe")->a;
+    constexpr auto A = Termination::A, B = Termination::B, None = Termination::None;
+    constexpr auto S = SpacingLength::Short, L = SpacingLength::Long;
+    const struct {
+        const char* material;
+        Miller hkl;
+        Termination termination;
+        int number;
+        std::vector<std::string> tops;
+        std::vector<int> tasker; // 0: none
+        std::vector<double> first;
+        std::vector<std::optional<SpacingLength>> lengths;
+        bool symmetric;
+        std::optional<Termination> shortFirst;
+    } rows[] = {
+        {"Mg", {1, 0, 0}, A, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(3.0), mg / std::sqrt(12.0)}, {L, S}, true, B},
+        {"Mg", {1, 0, 0}, B, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(3.0), mg / std::sqrt(12.0)}, {L, S}, true, B},
+        {"Mg", {0, 0, 1}, A, 194, {"Mg"}, {0}, {findMaterial("Mg")->c / 2}, {std::nullopt}, true, std::nullopt},
+        {"Cu", {1, 1, 1}, None, 225, {"Cu"}, {0}, {cu / std::sqrt(3.0)}, {std::nullopt}, true, std::nullopt},
+        {"Fe", {1, 1, 0}, None, 229, {"Fe"}, {0}, {fe / std::sqrt(2.0)}, {std::nullopt}, true, std::nullopt},
+        {"GaAs",
+         {1, 1, 1},
+         B,
+         216,
+         {"Ga", "As"},
+         {3, 3},
+         {gaas * std::sqrt(3.0) / 12, gaas * std::sqrt(3.0) / 4},
+         {S, L},
+         false,
+         A},
+        {"GaAs",
+         {1, 0, 0},
+         A,
+         216,
+         {"Ga", "As"},
+         {3, 3},
+         {gaas / 4, gaas / 4},
+         {std::nullopt, std::nullopt},
+         true,
+         std::nullopt},
+        {"Si",
+         {1, 1, 1},
+         A,
+         227,
+         {"Si", "Si"},
+         {0, 0},
+         {si * std::sqrt(3.0) / 12, si * std::sqrt(3.0) / 4},
+         {S, L},
+         true,
+         A},
+    };
+    for (const auto& row : rows) {
+        const auto r = surfaceReport({*findMaterial(row.material), row.hkl, row.termination});
+        ASSERT_TRUE(r);
+        SCOPED_TRACE(r->title);
+        EXPECT_EQ(r->bulk.spaceGroupNumber, row.number);
+        EXPECT_EQ(r->bulk.conventionalHkl, std::nullopt);
+        EXPECT_EQ(r->bulk.symmetricPossible, row.symmetric);
+        EXPECT_EQ(r->shortFirstSpacing, row.shortFirst);
+        ASSERT_EQ(r->bulk.terminations.size(), row.tops.size());
+        for (std::size_t t = 0; t < row.tops.size(); ++t) {
+            const ReportTermination& term = r->bulk.terminations[t];
+            EXPECT_EQ(term.index, int(t + 1));
+            EXPECT_EQ(term.top, (std::map<std::string, int>{{row.tops[t], 1}})) << t;
+            EXPECT_EQ(term.tasker.value_or(0), row.tasker[t]) << t;
+            EXPECT_NEAR(term.firstSpacing.spacing, row.first[t], 1e-9) << t;
+            EXPECT_EQ(term.firstSpacing.length, row.lengths[t]) << t;
+        }
+        // The drawn termination named short has the report's own first spacing the short one.
+        if (r->shortFirstSpacing) {
+            EXPECT_EQ(*r->shortFirstSpacing == row.termination,
+                      r->planeSpacings.front() < r->planeSpacings[1 % r->planeSpacings.size()]);
+        }
+    }
+
+    // The text: the new lines beside the old ones, within the window's columns.
+    const auto mg1010 = surfaceReport({*findMaterial("Mg"), {1, 0, 0}, A});
+    const std::string text = formatReportText(*mg1010);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 50u) << line;
+    EXPECT_NE(text.find("  reduced        (1 0 -1 0)\nspace group      P6_3/mmc (194)\n2D cell"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("steps            none\nterminations     2, symmetric slabs possible\n"
+                        "  1              top Mg, no Tasker type\n"
+                        "                 first spacing 1.8529 A (long)\n"
+                        "  2              top Mg, no Tasker type\n"
+                        "                 first spacing 0.9265 A (short)\n"
+                        "  short first    termination B\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(
+        formatReportJson(*mg1010).find(
+            "\"steps\": null, \"space_group\": {\"symbol\": \"P6_3/mmc\", \"number\": 194}, "
+            "\"conventional_hkl\": null, \"terminations\": [{\"index\": 1, \"top\": {\"Mg\": 1}, \"tasker\": null, "
+            "\"first_spacing\": 1.85294795393"),
+        std::string::npos);
+    EXPECT_NE(formatReportJson(*mg1010).find("\"first_spacing_length\": \"short\", \"symmetric_possible\": true}], "
+                                             "\"short_first_spacing\": \"B\"}\n"),
+              std::string::npos);
+
+    // Planes so close that every atom joins one plane: the report stands, without terminations.
+    const auto dense = surfaceReport({*findMaterial("Cu"), {100, 99, 98}, None});
+    ASSERT_TRUE(dense);
+    EXPECT_EQ(dense->bulk.spaceGroupNumber, 225);
+    EXPECT_TRUE(dense->bulk.terminations.empty());
+    EXPECT_FALSE(dense->bulk.note.empty());
+    EXPECT_NE(formatReportText(*dense).find("\nterminations     not known: "), std::string::npos);
+    EXPECT_NE(formatReportJson(*dense).find("\"terminations\": null"), std::string::npos);
+}
+
+// The plane in the standard conventional cell, for a crystal given in another cell: an FCC
+// primitive cell's (1 0 0) is the cube's (-1 1 1); over many planes of the primitive FCC and
+// rhombohedral corundum cells, the conventional indices name the same outward normal.
+TEST(Report, ConventionalIndicesOfOtherSettings)
+{
+    const double a = findMaterial("Cu")->a;
+    const auto fcc =
+        makeBulk("Cu primitive", {Position{0, a / 2, a / 2}, Position{a / 2, 0, a / 2}, Position{a / 2, a / 2, 0}},
+                 {{"Cu", {0, 0, 0}, std::nullopt}});
+    ASSERT_TRUE(fcc);
+    EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{1, 0, 0}}).conventionalHkl, (Miller{{-1, 1, 1}}));
+    EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{1, 1, 1}}).conventionalHkl, std::nullopt); // (1 1 1) either way
+    EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{2, 0, 0}}).spaceGroupNumber, 225);
+
+    const auto corundum = analyseSymmetry(*bulkOf(*findCompound("Al2O3")));
+    ASSERT_TRUE(corundum);
+    for (const BulkCrystal& bulk : {*fcc, corundum->primitive}) {
+        const auto conventional = analyseSymmetry(bulk);
+        ASSERT_TRUE(conventional);
+        const auto given = reciprocalBasis(bulk.cell);
+        const auto standard = reciprocalBasis(conventional->conventional.cell);
+        for (const Miller& hkl : {Miller{{1, 0, 0}}, Miller{{0, 1, 0}}, Miller{{1, 1, 0}}, Miller{{1, -1, 2}},
+                                  Miller{{2, 1, 1}}, Miller{{-3, 1, 2}}}) {
+            const BulkPlaneReport r = bulkPlaneReport(bulk, hkl);
+            const Miller c = r.conventionalHkl.value_or(hkl);
+            auto normal = [](const auto& basis, const Miller& m) {
+                return unit(double(m[0]) * basis[0] + double(m[1]) * basis[1] + double(m[2]) * basis[2]);
+            };
+            EXPECT_NEAR(dot(normal(given, hkl), normal(standard, c)), 1.0, 1e-9)
+                << bulk.name << " " << hkl[0] << hkl[1] << hkl[2];
+            EXPECT_EQ(r.spaceGroupNumber, conventional->number);
+        }
+    }
 }
 
 } // namespace
