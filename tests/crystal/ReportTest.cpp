@@ -492,7 +492,8 @@ TEST(Report, ConventionalIndicesOfOtherSettings)
     ASSERT_TRUE(fcc);
     EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{1, 0, 0}}).conventionalHkl, (Miller{{-1, 1, 1}}));
     EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{1, 1, 1}}).conventionalHkl, std::nullopt); // (1 1 1) either way
-    EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{2, 0, 0}}).spaceGroupNumber, 225);
+    EXPECT_EQ(bulkPlaneReport(*fcc, Miller{{2, 0, 0}}).conventionalHkl, (Miller{{-1, 1, 1}}));
+    EXPECT_EQ(bulkPlaneReport(*bulkOf(*findMaterial("Cu")), Miller{{2, 2, 0}}).conventionalHkl, std::nullopt);
 
     const auto corundum = analyseSymmetry(*bulkOf(*findCompound("Al2O3")));
     ASSERT_TRUE(corundum);
