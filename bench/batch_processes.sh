@@ -17,6 +17,7 @@ commands=(
   "render --lattice zincblende --termination A --hkl 1 1 1 --out zb.bmp"
   "render --lattice zincblende --termination A --hkl 1 1 1 --out zb.png"
   "materials"
+  "materials --format json"
   "export --material Pt --hkl 1 1 1 --layers 6 --size 20x20 --out pt.xyz"
   "report --material Cu --hkl 7 5 5"
   "figure --material Pt --hkl 1 1 1 --out pt.png"
