@@ -39,8 +39,8 @@ TEST_F(TerminationsCommand, PresetsFilesAndFaults)
     CommandResult r = run("terminations --lattice hcp --elements Zn --a 2.66 --c 4.95 --hkl 1 0 -1 0");
     EXPECT_EQ(r.status, 0) << r.err;
     // Each cut named by its first spacing, a sqrt3 / 2 split in thirds.
-    EXPECT_NE(r.out.find("termination 1: top Zn, first spacing 1.536 Angstrom (long)\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("termination 2: top Zn, first spacing 0.7679 Angstrom (short)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("termination 1: top Zn, first spacing 0.7679 Angstrom (short)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("termination 2: top Zn, first spacing 1.536 Angstrom (long)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("polarity: none, an element"), std::string::npos) << r.out;
 
     // A file that cannot be read: one line naming it, no usage; a bad argument: the usage.

@@ -372,6 +372,8 @@ TEST(Report, SpaceGroupTerminationsAndFirstSpacings)
                  si = findMaterial("Si")->a, fe = findMaterial("Fe")->a;
     constexpr auto A = Termination::A, B = Termination::B, None = Termination::None;
     constexpr auto S = SpacingLength::Short, L = SpacingLength::Long;
+    constexpr std::optional<SpacingLength> Any;
+    const double r12 = std::sqrt(48.0); // a / r12 = a sqrt3 / 12
     const struct {
         const char* material;
         Miller hkl;
@@ -384,41 +386,15 @@ TEST(Report, SpaceGroupTerminationsAndFirstSpacings)
         bool symmetric;
         std::optional<Termination> shortFirst;
     } rows[] = {
-        {"Mg", {1, 0, 0}, A, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(3.0), mg / std::sqrt(12.0)}, {L, S}, true, B},
-        {"Mg", {1, 0, 0}, B, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(3.0), mg / std::sqrt(12.0)}, {L, S}, true, B},
-        {"Mg", {0, 0, 1}, A, 194, {"Mg"}, {0}, {findMaterial("Mg")->c / 2}, {std::nullopt}, true, std::nullopt},
-        {"Cu", {1, 1, 1}, None, 225, {"Cu"}, {0}, {cu / std::sqrt(3.0)}, {std::nullopt}, true, std::nullopt},
-        {"Fe", {1, 1, 0}, None, 229, {"Fe"}, {0}, {fe / std::sqrt(2.0)}, {std::nullopt}, true, std::nullopt},
-        {"GaAs",
-         {1, 1, 1},
-         B,
-         216,
-         {"Ga", "As"},
-         {3, 3},
-         {gaas * std::sqrt(3.0) / 12, gaas * std::sqrt(3.0) / 4},
-         {S, L},
-         false,
-         A},
-        {"GaAs",
-         {1, 0, 0},
-         A,
-         216,
-         {"Ga", "As"},
-         {3, 3},
-         {gaas / 4, gaas / 4},
-         {std::nullopt, std::nullopt},
-         true,
-         std::nullopt},
-        {"Si",
-         {1, 1, 1},
-         A,
-         227,
-         {"Si", "Si"},
-         {0, 0},
-         {si * std::sqrt(3.0) / 12, si * std::sqrt(3.0) / 4},
-         {S, L},
-         true,
-         A},
+        {"Mg", {1, 0, 0}, A, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(12.0), mg / std::sqrt(3.0)}, {S, L}, true, B},
+        {"Mg", {1, 0, 0}, B, 194, {"Mg", "Mg"}, {0, 0}, {mg / std::sqrt(12.0), mg / std::sqrt(3.0)}, {S, L}, true, B},
+        {"Mg", {0, 0, 1}, A, 194, {"Mg"}, {0}, {findMaterial("Mg")->c / 2}, {Any}, true, std::nullopt},
+        {"Cu", {1, 1, 1}, None, 225, {"Cu"}, {0}, {cu / std::sqrt(3.0)}, {Any}, true, std::nullopt},
+        {"Fe", {1, 1, 0}, None, 229, {"Fe"}, {0}, {fe / std::sqrt(2.0)}, {Any}, true, std::nullopt},
+        // Zinc blende and diamond (1 1 1): pairs of planes d = a sqrt3 / 12 and 3 d apart.
+        {"GaAs", {1, 1, 1}, B, 216, {"As", "Ga"}, {3, 3}, {3 * gaas / r12, gaas / r12}, {L, S}, false, A},
+        {"GaAs", {1, 0, 0}, A, 216, {"As", "Ga"}, {3, 3}, {gaas / 4, gaas / 4}, {Any, Any}, true, std::nullopt},
+        {"Si", {1, 1, 1}, A, 227, {"Si", "Si"}, {0, 0}, {si / r12, 3 * si / r12}, {S, L}, true, A},
     };
     for (const auto& row : rows) {
         const auto r = surfaceReport({*findMaterial(row.material), row.hkl, row.termination});
@@ -454,9 +430,9 @@ TEST(Report, SpaceGroupTerminationsAndFirstSpacings)
         << text;
     EXPECT_NE(text.find("steps            none\nterminations     2, symmetric slabs possible\n"
                         "  1              top Mg, no Tasker type\n"
-                        "                 first spacing 1.8529 A (long)\n"
-                        "  2              top Mg, no Tasker type\n"
                         "                 first spacing 0.9265 A (short)\n"
+                        "  2              top Mg, no Tasker type\n"
+                        "                 first spacing 1.8529 A (long)\n"
                         "  short first    termination B\n"),
               std::string::npos)
         << text;
@@ -464,9 +440,9 @@ TEST(Report, SpaceGroupTerminationsAndFirstSpacings)
         formatReportJson(*mg1010).find(
             "\"steps\": null, \"space_group\": {\"symbol\": \"P6_3/mmc\", \"number\": 194}, "
             "\"conventional_hkl\": null, \"terminations\": [{\"index\": 1, \"top\": {\"Mg\": 1}, \"tasker\": null, "
-            "\"first_spacing\": 1.85294795393"),
+            "\"first_spacing\": 0.92647397696"),
         std::string::npos);
-    EXPECT_NE(formatReportJson(*mg1010).find("\"first_spacing_length\": \"short\", \"symmetric_possible\": true}], "
+    EXPECT_NE(formatReportJson(*mg1010).find("\"first_spacing_length\": \"long\", \"symmetric_possible\": true}], "
                                              "\"short_first_spacing\": \"B\"}\n"),
               std::string::npos);
 
