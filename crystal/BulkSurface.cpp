@@ -17,6 +17,10 @@ double volume(const std::array<Position, 3>& c) { return dot(c[0], cross(c[1], c
 // a few times the symmetry search's own tolerance.
 constexpr double MappedHeightTolerance = 5 * SymmetryTolerance;
 
+// Two spacings between planes agree within this when symmetry makes them equal, Angstrom: each
+// plane's height is an atom's, within the symmetry search's tolerance of its ideal place.
+constexpr double SpacingTolerance = 2 * SymmetryTolerance;
+
 // x mod m in [0, m).
 double floorMod(double x, double m) { return x - std::floor(x / m) * m; }
 
@@ -259,19 +263,21 @@ FirstSpacing firstSpacing(const BulkSurface& surface, const BulkTermination& ter
     if (termination.planes.empty())
         return out;
     out.spacing = spacingBelow(termination.planes, 0);
-    // Spacings that symmetry makes equal agree as mapped heights do.
-    double shortest = out.spacing, longest = out.spacing;
-    std::vector<double> values;
-    for (std::size_t i = 0; i < surface.planes.size(); ++i) {
-        const double d = spacingBelow(surface.planes, i);
-        if (std::none_of(values.begin(), values.end(),
-                         [&](double v) { return std::fabs(v - d) < MappedHeightTolerance; }))
-            values.push_back(d);
-        shortest = std::min(shortest, d);
-        longest = std::max(longest, d);
-    }
-    if (values.size() == 2)
-        out.length = out.spacing < 0.5 * (shortest + longest) ? SpacingLength::Short : SpacingLength::Long;
+    // The period's spacings, sorted, fall into groups of spacings a gap of more than
+    // SpacingTolerance apart: the same whatever plane the period starts at.
+    std::vector<double> spacings;
+    for (std::size_t i = 0; i < surface.planes.size(); ++i)
+        spacings.push_back(spacingBelow(surface.planes, i));
+    std::sort(spacings.begin(), spacings.end());
+    std::size_t groups = spacings.empty() ? 0 : 1;
+    double split = 0.0;
+    for (std::size_t i = 1; i < spacings.size(); ++i)
+        if (spacings[i] - spacings[i - 1] > SpacingTolerance) {
+            ++groups;
+            split = 0.5 * (spacings[i] + spacings[i - 1]);
+        }
+    if (groups == 2)
+        out.length = out.spacing < split ? SpacingLength::Short : SpacingLength::Long;
     return out;
 }
 

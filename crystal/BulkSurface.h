@@ -75,7 +75,8 @@ platform::Result<BulkSurface> bulkSurface(const BulkCrystal& bulk, const Crystal
 // period when a period holds one plane). The drawn surface's terminations A and B keep their
 // own definition, and LEED papers call a cut by its first spacing (HCP (1 0 -1 0) "A" is the
 // cut with the short one), so listings give the spacing itself. Where the spacings between
-// consecutive planes of a period take exactly two values, each cut's is the short or the long.
+// consecutive planes of a period take exactly two values (spacings within 0.02 Angstrom of the
+// next larger one are one value), each cut's is the short or the long.
 enum class SpacingLength {
     Short,
     Long

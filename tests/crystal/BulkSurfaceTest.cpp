@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace crystal {
 namespace {
@@ -120,6 +121,44 @@ TEST(BulkSurface, EveryPeriodHoldsThePrimitiveCellsAtoms)
             EXPECT_EQ(cuts, s->planes.size());
             EXPECT_NEAR(gaps, s->period(), 1e-6);
             EXPECT_LT(longestShort, shortestLong);
+        }
+    }
+}
+
+// A cut's first spacing, and whether it is the short or the long one, belong to the crystal, not
+// to the order its atoms are listed in or its origin: corundum's planes have many spacings. A
+// period of more than two spacings names none short or long: anatase (1 0 1) has four.
+TEST(BulkSurface, FirstSpacingsDoNotDependOnTheAtomsOrder)
+{
+    const BulkCrystal anatase = *bulkOf(*findCompound("TiO2-anatase"));
+    const auto s101 = bulkSurface(anatase, *analyseSymmetry(anatase), Miller{{1, 0, 1}});
+    ASSERT_TRUE(s101);
+    std::set<long> spacings;
+    for (const BulkTermination& t : s101->terminations) {
+        spacings.insert(std::lround(firstSpacing(*s101, t).spacing * 100));
+        EXPECT_EQ(firstSpacing(*s101, t).length, std::nullopt);
+    }
+    EXPECT_EQ(spacings.size(), 4u);
+
+    for (const char* name : {"Al2O3", "Fe2O3", "TiO2-anatase", "MoS2"}) {
+        const BulkCrystal bulk = *bulkOf(*findCompound(name));
+        BulkCrystal moved = bulk;
+        std::reverse(moved.sites.begin(), moved.sites.end());
+        for (BulkSite& site : moved.sites)
+            for (double& x : site.fractional)
+                x = x + 0.3 - std::floor(x + 0.3);
+        for (const Miller hkl : {Miller{{1, 0, 1}}, Miller{{0, 1, 2}}, Miller{{1, 0, 4}}, Miller{{1, 1, 3}}}) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(hkl[0]) + std::to_string(hkl[1])
+                         + std::to_string(hkl[2]));
+            const auto s = bulkSurface(bulk, *analyseSymmetry(bulk), hkl);
+            const auto t = bulkSurface(moved, *analyseSymmetry(moved), hkl);
+            ASSERT_TRUE(s && t);
+            ASSERT_EQ(s->terminations.size(), t->terminations.size());
+            for (std::size_t i = 0; i < s->terminations.size(); ++i) {
+                const FirstSpacing a = firstSpacing(*s, s->terminations[i]), b = firstSpacing(*t, t->terminations[i]);
+                EXPECT_NEAR(a.spacing, b.spacing, 1e-6) << i;
+                EXPECT_EQ(a.length, b.length) << i;
+            }
         }
     }
 }
