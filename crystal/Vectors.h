@@ -13,6 +13,7 @@
 #include "crystal/Conventions.h"
 
 #include <array>
+#include <compare>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -145,6 +146,8 @@ template <class Kind> struct IndexTriple {
     constexpr auto begin() const { return values.begin(); }
     constexpr auto end() const { return values.end(); }
     friend constexpr bool operator==(const IndexTriple&, const IndexTriple&) = default;
+    // Lexicographic, for ordered sets and a family's representative.
+    friend constexpr auto operator<=>(const IndexTriple&, const IndexTriple&) = default;
 };
 
 // Miller indices (h k l) of a plane, referring to the lattice's conventional vectors (HCP: a1, a2

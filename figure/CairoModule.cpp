@@ -5,6 +5,6 @@
 extern "C" __attribute__((visibility("default"))) const figure::cairo::Functions* facetor_cairo_functions()
 {
     static const figure::cairo::Functions functions{figure::cairo::figureHeight, figure::cairo::renderFigure,
-                                                    figure::cairo::paintLeedPicture};
+                                                    figure::cairo::paintLeedPicture, figure::cairo::paintWulffPicture};
     return &functions;
 }

@@ -6,6 +6,7 @@
 
 #include "figure/Figure.h"
 #include "figure/LeedPicture.h"
+#include "figure/WulffPicture.h"
 
 #include <optional>
 #include <string>
@@ -16,12 +17,14 @@ namespace figure::cairo {
 double figureHeight(const FigureScene& scene, double width);
 platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width);
 platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format);
+platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, FigureFormat format);
 
 // What the module hands out.
 struct Functions {
     decltype(&cairo::figureHeight) height;
     decltype(&cairo::renderFigure) render;
     decltype(&cairo::paintLeedPicture) paintLeed;
+    decltype(&cairo::paintWulffPicture) paintWulff;
 };
 
 } // namespace figure::cairo

@@ -109,4 +109,15 @@ platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFil
     return module.functions->paintLeed(layout, format);
 }
 
+platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, FigureFormat format)
+{
+    const Loaded& module = drawingModule();
+    if (!module.functions)
+        return platform::fail("cannot draw: " + module.error);
+    if (format == FigureFormat::Png && layout.width * layout.height > double(MaxPixels))
+        return platform::fail("the picture would be more than " + std::to_string(MaxPixels / 1'000'000)
+                              + " million pixels: ask for a smaller --width");
+    return module.functions->paintWulff(layout, format);
+}
+
 } // namespace figure
