@@ -3,10 +3,13 @@
 
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
+#include "crystal/Compound.h"
+#include "crystal/Facets.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
 #include "crystal/SurfaceCell.h"
 #include "crystal/Symmetry.h"
+#include "crystal/Wulff.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,5 +81,23 @@ void corundumTerminations(benchmark::State& st, crystal::Miller hkl)
 }
 BENCHMARK_CAPTURE(corundumTerminations, Al2O3_104, (crystal::Miller{{1, 0, 4}}))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(corundumTerminations, Al2O3_001, (crystal::Miller{{0, 0, 1}}))->Unit(benchmark::kMicrosecond);
+
+// Every distinct plane up to index 3 with its broken-bond energies, and the Wulff shape of their
+// lowest energies: what `facetor wulff --max-index 3` computes.
+void facetsAndWulff(benchmark::State& st, const char* name)
+{
+    const auto bulk = crystal::bulkOf(*crystal::findMaterial(name));
+    const auto symmetry = crystal::analyseSymmetry(*bulk);
+    for (auto _ : st) {
+        const auto facets = crystal::distinctFacets(*bulk, *symmetry, 3);
+        std::vector<crystal::WulffFamily> families;
+        for (const crystal::Facet& f : *facets)
+            families.push_back(
+                {f.hkl, crystal::equivalentPlanes(*symmetry, f.hkl), f.terminations[std::size_t(f.lowest - 1)].energy});
+        benchmark::DoNotOptimize(crystal::wulffShape(bulk->cell, families));
+    }
+}
+BENCHMARK_CAPTURE(facetsAndWulff, Pt_fcc, "Pt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(facetsAndWulff, Mg_hcp, "Mg")->Unit(benchmark::kMillisecond);
 
 } // namespace

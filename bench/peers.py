@@ -9,6 +9,9 @@ inside one Python process, their import excluded).
    asymmetric unit) and listing the terminations of a plane: FACETOR's `terminations`, pymatgen's
    SlabGenerator.get_slabs (one slab per termination it finds). ASE's surface() builds one slab
    and lists no terminations; it is timed for scale.
+3. Every distinct plane up to index 3 with its broken-bond energies, and the Wulff shape of those
+   energies, of Pt (cubic) and Mg (hexagonal): FACETOR's `wulff --max-index 3`; pymatgen's
+   get_symmetrically_distinct_miller_indices and WulffShape for the same energies.
 2. A slab of about 100000 atoms of an oxide (MgO (1 1 1)) written as extended XYZ: FACETOR's
    `export`, ASE's surface().repeat() and write(), pymatgen's SlabGenerator.get_slab with a
    supercell, written through its ASE adaptor.
@@ -101,6 +104,35 @@ def main():
     row(task, "FACETOR", ours, theirs)
     row(task, "ASE", median_time(ase_slab, max(1, RUNS // 2)), theirs)
     row(task, "pymatgen", theirs, theirs)
+
+    wulff_rows()
+
+
+def wulff_rows():
+    import json
+
+    from pymatgen.analysis.wulff import WulffShape
+    from pymatgen.core.surface import get_symmetrically_distinct_miller_indices
+
+    bulks = {
+        "Pt": Structure.from_spacegroup("Fm-3m", Lattice.cubic(3.9242), ["Pt"], [[0, 0, 0]]),
+        "Mg": Structure.from_spacegroup("P6_3/mmc", Lattice.hexagonal(3.2094, 5.2108), ["Mg"], [[1 / 3, 2 / 3, 0.25]]),
+    }
+    for name, structure in bulks.items():
+        task = f"{name}: facets up to index 3 and the Wulff shape"
+        ours = median_time(facetor("wulff", "--material", name, "--max-index", "3"))
+        facets = json.loads(subprocess.run([FACETOR, "facets", "--material", name, "--max-index", "3", "--format",
+                                            "json"], check=True, capture_output=True, text=True).stdout)
+        millers = [tuple(p["hkl"][:2] + p["hkl"][-1:]) for p in facets["planes"]]
+        energies = [min(t["energy"] for t in p["terminations"]) for p in facets["planes"]]
+
+        def pymatgen_wulff():
+            get_symmetrically_distinct_miller_indices(structure, 3)
+            WulffShape(structure.lattice, millers, energies).area_fraction_dict
+
+        theirs = median_time(pymatgen_wulff, max(1, RUNS // 2))
+        row(task, "FACETOR", ours, theirs)
+        row(task, "pymatgen (same energies)", theirs, theirs)
 
 
 if __name__ == "__main__":

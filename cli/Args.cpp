@@ -1,7 +1,9 @@
 #include "cli/Args.h"
 
 #include "crystal/Compound.h"
+#include "crystal/Facets.h"
 #include "crystal/Material.h"
+#include "figure/Figure.h"
 #include "figure/LeedPicture.h"
 #include "platform/FileSystem.h"
 
@@ -119,8 +121,9 @@ constexpr SubcommandSet bit(Subcommand s) { return 1u << unsigned(s); }
 constexpr SubcommandSet Drawn = bit(Listing) | bit(Slab) | bit(Render);
 constexpr SubcommandSet Viewed = bit(Slab) | bit(Render);
 constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report);
-// The subcommands on any bulk crystal.
+// The subcommands on any bulk crystal's plane, and on the crystal as a whole.
 constexpr SubcommandSet OnBulk = bit(Terminations);
+constexpr SubcommandSet OnCrystal = bit(Facets) | bit(Wulff);
 
 enum class Takes {
     Nothing,
@@ -397,6 +400,42 @@ Status readReportFormat(Draft& d, std::string_view, std::string_view v)
     return {};
 }
 
+Status readMaxIndex(Draft& d, std::string_view, std::string_view v)
+{
+    const auto n = parseInteger(v, 1, crystal::MaxFacetIndex);
+    if (!n)
+        return fail("--max-index " + quotedWord(v) + " is not an index from 1 to "
+                    + std::to_string(crystal::MaxFacetIndex));
+    d.command.maxIndex = int(*n);
+    return {};
+}
+
+Status readEnergiesPath(Draft& d, std::string_view, std::string_view v)
+{
+    if (v.empty())
+        return fail("option --energies needs a file name");
+    d.command.energiesPath = std::string(v);
+    return {};
+}
+
+Status readWulffAngle(Draft& d, std::string_view option, std::string_view v)
+{
+    const auto angle = parseNumber(v);
+    if (!angle)
+        return fail(std::string(option) + " " + quotedWord(v) + " is not a finite angle in degrees");
+    (option == "--rotate" ? d.command.wulffRotation : d.command.wulffTilt) = *angle;
+    return {};
+}
+
+Status readDiameter(Draft& d, std::string_view, std::string_view v)
+{
+    const auto diameter = parseNumber(v);
+    if (!diameter || !(*diameter > 0.0 && *diameter <= 1e6))
+        return fail("--diameter " + quotedWord(v) + " is not a size in nm above 0 and at most 1000000");
+    d.command.diameter = *diameter;
+    return {};
+}
+
 // --- The table ------------------------------------------------------------------------------
 
 constexpr bool Surface = true;
@@ -404,16 +443,16 @@ constexpr bool Own = false;
 
 const Option Options[] = {
     // The surface: the drawn one, or a real material's (SURFACE in the usage).
-    {"--lattice", Takes::Value, Drawn | OnSurface | OnBulk, Surface, readLattice},
+    {"--lattice", Takes::Value, Drawn | OnSurface | OnBulk | OnCrystal, Surface, readLattice},
     {"--termination", Takes::Value, Drawn | OnSurface, Surface, readTermination},
     {"--hkl", Takes::Indices, Viewed | OnSurface | OnBulk, Surface, nullptr},
-    {"--material", Takes::Value, bit(Slab) | OnSurface | OnBulk, Surface, readName},
-    {"--elements", Takes::Value, OnSurface | OnBulk, Surface, readName},
-    {"--a", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
-    {"--c", Takes::Value, OnSurface | OnBulk, Surface, readConstant},
-    {"--bulk", Takes::Value, OnSurface | OnBulk, Surface, readBulkPath},
-    {"--block", Takes::Value, OnSurface | OnBulk, Surface, readBlock},
-    {"--plane-tolerance", Takes::Value, OnSurface | OnBulk, Surface, readPlaneTolerance},
+    {"--material", Takes::Value, bit(Slab) | OnSurface | OnBulk | OnCrystal, Surface, readName},
+    {"--elements", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readName},
+    {"--a", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readConstant},
+    {"--c", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readConstant},
+    {"--bulk", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readBulkPath},
+    {"--block", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readBlock},
+    {"--plane-tolerance", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readPlaneTolerance},
     // listing, slab, render
     {"--rotate", Takes::Value, Viewed, Own, readDrawnAngle},
     {"--tilt", Takes::Value, Viewed, Own, readDrawnAngle},
@@ -448,7 +487,15 @@ const Option Options[] = {
     {"--format", Takes::Value, bit(Leed), Own, readLeedFormat},
     {"--out", Takes::Value, bit(Leed), Own, readLeedOut},
     // report
-    {"--format", Takes::Value, bit(Report) | OnBulk | bit(Materials), Own, readReportFormat},
+    {"--format", Takes::Value, bit(Report) | OnBulk | OnCrystal | bit(Materials), Own, readReportFormat},
+    // facets, wulff
+    {"--max-index", Takes::Value, OnCrystal, Own, readMaxIndex},
+    {"--energies", Takes::Value, bit(Wulff), Own, readEnergiesPath},
+    {"--rotate", Takes::Value, bit(Wulff), Own, readWulffAngle},
+    {"--tilt", Takes::Value, bit(Wulff), Own, readWulffAngle},
+    {"--diameter", Takes::Value, bit(Wulff), Own, readDiameter},
+    {"--width", Takes::Value, bit(Wulff), Own, readWidth},
+    {"--out", Takes::Value, bit(Wulff), Own, readOut},
 };
 
 // --- Checks of the whole command --------------------------------------------------------------
@@ -509,9 +556,10 @@ std::vector<std::string> splitElements(std::string_view text)
     return out;
 }
 
-// The bulk crystal the options name, for the subcommands on any bulk. A preset's name is checked
-// here; a file is read when the command runs, so that its faults are reported as the file's.
-Status makeBulkSurface(Draft& d)
+// The bulk crystal the options name, for the subcommands on any bulk (terminations, facets,
+// wulff): a preset, a file or a custom lattice. A preset's name is checked here; a file is read
+// when the command runs, so that its faults are reported as the file's.
+Status makeBulk(Draft& d)
 {
     BatchCommand& cmd = d.command;
     const int sources = int(d.material.has_value()) + int(d.bulkPath.has_value()) + int(d.lattice.has_value());
@@ -540,6 +588,14 @@ Status makeBulkSurface(Draft& d)
             return custom.error();
         cmd.surface.material = std::move(*custom);
     }
+    return {};
+}
+
+Status makeBulkSurface(Draft& d)
+{
+    if (auto made = makeBulk(d); !made)
+        return made;
+    BatchCommand& cmd = d.command;
     const std::vector<int16_t>& i = d.hkl;
     if (i.empty())
         return fail("option --hkl is required");
@@ -665,6 +721,23 @@ Status checkLeed(Draft& d)
     return {};
 }
 
+Status checkFacets(Draft& d)
+{
+    if (d.command.maxIndex == 0)
+        return fail("option --max-index is required");
+    return {};
+}
+
+Status checkWulff(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    if (cmd.maxIndex == 0)
+        cmd.maxIndex = DefaultWulffIndex;
+    if (!cmd.out.empty() && !figure::figureFormatOfPath(cmd.out))
+        return fail("cannot tell the format of " + quotedWord(cmd.out) + " from its name: use .svg, .pdf or .png");
+    return {};
+}
+
 struct SubcommandRow {
     std::string_view name;
     Subcommand subcommand;
@@ -675,6 +748,7 @@ const SubcommandRow Subcommands[] = {
     {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},      {"render", Render, checkDrawn},
     {"materials", Materials, nullptr}, {"export", Export, checkExport}, {"figure", Figure, checkFigure},
     {"leed", Leed, checkLeed},         {"report", Report, nullptr},     {"terminations", Terminations, nullptr},
+    {"facets", Facets, checkFacets},   {"wulff", Wulff, checkWulff},
 };
 
 // --- The parse --------------------------------------------------------------------------------
@@ -763,14 +837,17 @@ std::string usage()
            "       facetor report  SURFACE [--format text|json]\n"
            "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
            "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
-           "       facetor terminations BULK [--plane-tolerance ANGSTROM] [--format text|json]\n"
+           "       facetor terminations CRYSTAL --hkl H K L [--plane-tolerance ANGSTROM] [--format text|json]\n"
+           "       facetor facets  CRYSTAL --max-index N [--format text|json]\n"
+           "       facetor wulff   CRYSTAL [--max-index N] [--energies FILE] [--diameter NM] [--format text|json]\n"
+           "                       [--out FILE.svg|FILE.pdf|FILE.png [--rotate DEG] [--tilt DEG] [--width PX]]\n"
            "       facetor --help | --version\n"
            "SURFACE = (--material NAME | --lattice L --elements E1[,E2] --a ANGSTROM [--c ANGSTROM])\n"
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n"
            "        | (--material COMPOUND | --bulk FILE [--block NAME]) --hkl H K L (a hexagonal cell also\n"
            "          H K I L) [--termination N] [--plane-tolerance ANGSTROM]\n"
-           "BULK = (--material NAME | --bulk FILE [--block NAME] | --lattice L --elements E1[,E2] --a ANGSTROM\n"
-           "        [--c ANGSTROM]) --hkl H K L (a hexagonal cell also H K I L); NAME a compound or material\n";
+           "CRYSTAL = --material NAME | --bulk FILE [--block NAME] | --lattice L --elements E1[,E2] --a ANGSTROM\n"
+           "          [--c ANGSTROM]; NAME a compound or material; its --hkl also H K I L on hexagonal axes\n";
 }
 
 platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>& args)
@@ -791,12 +868,15 @@ platform::Result<BatchCommand> parseCommand(const std::vector<std::string_view>&
 
     // On a real surface the surface options may stand anywhere and are read first; --help
     // anywhere asks for the usage.
-    if (bit(row->subcommand) & (OnSurface | OnBulk)) {
+    if (bit(row->subcommand) & (OnSurface | OnBulk | OnCrystal)) {
         if (std::any_of(words.begin(), words.end(), isHelp))
             return BatchCommand{};
         if (auto taken = takeOptions(d, row->name, words, true); !taken)
             return taken.error();
-        if (auto made = bit(row->subcommand) & OnBulk ? makeBulkSurface(d) : makeSurface(d); !made)
+        const auto made = bit(row->subcommand) & OnCrystal ? makeBulk(d)
+            : bit(row->subcommand) & OnBulk                ? makeBulkSurface(d)
+                                                           : makeSurface(d);
+        if (!made)
             return made.error();
     }
     if (auto taken = takeOptions(d, row->name, words, false); !taken)

@@ -32,7 +32,9 @@ enum class Subcommand {
     Figure,
     Leed,
     Report,
-    Terminations
+    Terminations,
+    Facets,
+    Wulff
 };
 enum class SlabFormat {
     Table,
@@ -80,7 +82,17 @@ struct BatchCommand {
     crystal::Miller bulkHkl;                                // of the cell as the preset or file gives it
     int bulkTermination = 1;                                // export, figure, leed, report: --termination N
     double planeTolerance = crystal::DefaultPlaneTolerance; // Angstrom
+
+    // facets, wulff: every plane of the bulk up to an index, and the equilibrium shape.
+    int maxIndex = 0;            // 0: not given (wulff then takes DefaultWulffIndex)
+    std::string energiesPath;    // wulff --energies FILE, or empty for the broken-bond energies
+    double wulffRotation = 30.0; // degrees, as figure::WulffView
+    double wulffTilt = -60.0;
+    double diameter = 10.0; // nm: the sphere of the shape's volume
 };
+
+// The largest index of the planes wulff takes the broken-bond energies of, unless told.
+inline constexpr int DefaultWulffIndex = 3;
 
 // Parses the arguments after the program name. An empty list is an error (the desktop program
 // is started before the parser is asked). The error is one line naming the bad argument.

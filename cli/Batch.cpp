@@ -246,6 +246,8 @@ int runBatch(const std::vector<std::string_view>& args)
     case Subcommand::Leed: return runLeed(cmd);
     case Subcommand::Report: return runReport(cmd);
     case Subcommand::Terminations: return runTerminations(cmd);
+    case Subcommand::Facets: return runFacets(cmd);
+    case Subcommand::Wulff: return runWulff(cmd);
     case Subcommand::Listing:
     case Subcommand::Slab:
     case Subcommand::Render: break;

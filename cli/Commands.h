@@ -4,6 +4,7 @@
 // naming it and the usage).
 
 #include "cli/Args.h"
+#include "crystal/Bulk.h"
 
 #include "crystal/Bulk.h"
 #include "platform/Text.h"
@@ -40,6 +41,16 @@ platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd);
 // The surface the command names: cmd.surface, or for a compound or file its bulk crystal read,
 // with the termination and plane tolerance given.
 platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd);
+
+// facetor facets: the symmetrically distinct planes up to an index, with broken-bond energies.
+int runFacets(const BatchCommand& cmd);
+
+// facetor wulff: the equilibrium shape from broken-bond or given energies, listed and drawn.
+int runWulff(const BatchCommand& cmd);
+
+// The crystal's name for titles: the preset's name, the file's path, or the custom lattice's
+// elements.
+std::string bulkName(const BatchCommand& cmd);
 
 // Prints "facetor: <message>" and the usage on standard error; returns the status 2.
 int argumentError(std::string_view message);

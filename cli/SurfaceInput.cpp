@@ -22,6 +22,15 @@ platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd)
     return crystal::bulkOf(cmd.surface.material);
 }
 
+std::string bulkName(const BatchCommand& cmd)
+{
+    std::string name = !cmd.bulkPreset.empty() ? cmd.bulkPreset : cmd.bulkPath;
+    if (name.empty())
+        for (const std::string& e : cmd.surface.material.elements)
+            name += e;
+    return name;
+}
+
 platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd)
 {
     crystal::SurfaceSpec spec = cmd.surface;

@@ -49,11 +49,7 @@ double gammaDegrees(const crystal::BulkSurface& s) { return std::atan2(s.b.y, s.
 std::string formatText(const crystal::BulkSurface& s, const crystal::CrystalSymmetry& sym, const std::string& title,
                        double tolerance)
 {
-    const auto number = [](double x) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.4g", std::abs(x) < 5e-5 ? 0.0 : x);
-        return std::string(text);
-    };
+    const auto number = platform::fourDigits;
     std::string out = title + ": space group " + sym.symbol + " (" + std::to_string(sym.number) + ")\n";
     out += "2D cell: a " + number(s.a.x) + ", b " + number(norm(s.b)) + " Angstrom, gamma " + number(gammaDegrees(s))
         + " degrees, " + crystal::lattice2DName(crystal::classifyLattice2D(s.a, s.b)) + "; a along "
@@ -125,13 +121,9 @@ int runTerminations(const BatchCommand& cmd)
     const auto surface = crystal::bulkSurface(*bulk, *symmetry, cmd.bulkHkl, cmd.planeTolerance);
     if (!surface)
         return fileError(surface.error().message);
-    std::string name = !cmd.bulkPreset.empty() ? cmd.bulkPreset : !cmd.bulkPath.empty() ? cmd.bulkPath : "";
-    if (name.empty())
-        for (const std::string& e : cmd.surface.material.elements)
-            name += e;
     const auto& h = cmd.bulkHkl;
     const std::string title =
-        name + " (" + std::to_string(h[0]) + " " + std::to_string(h[1]) + " " + std::to_string(h[2]) + ")";
+        bulkName(cmd) + " (" + std::to_string(h[0]) + " " + std::to_string(h[1]) + " " + std::to_string(h[2]) + ")";
     std::cout << (cmd.textFormat == TextFormat::Json ? formatJson(*surface, *symmetry, cmd.planeTolerance)
                                                      : formatText(*surface, *symmetry, title, cmd.planeTolerance));
     std::cout.flush();

@@ -4,6 +4,7 @@
 #include "crystal/Bulk.h"
 #include "crystal/CifBlock.h"
 #include "crystal/Material.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -542,19 +543,10 @@ Result<BulkCrystal> readBulkFile(const std::string& path, std::string_view block
     const auto format = structureFormatOfPath(path);
     if (!format)
         return fail(path + ": not a structure file by its name (.cif, POSCAR, CONTCAR, .vasp, .poscar, .xyz, .extxyz)");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return fail(path + ": cannot be read: " + std::strerror(errno));
-    std::string text;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, std::size_t(in.gcount()));
-        if (text.size() > MaxBulkFileBytes)
-            return fail(path + ": larger than " + std::to_string(MaxBulkFileBytes >> 20) + " MiB");
-    }
-    if (in.bad())
-        return fail(path + ": cannot be read");
-    return readBulk(text, *format, path, block);
+    const auto text = platform::readWholeFile(path, MaxBulkFileBytes);
+    if (!text)
+        return text.error();
+    return readBulk(*text, *format, path, block);
 }
 
 } // namespace crystal

@@ -171,18 +171,10 @@ ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Miller
     return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
 }
 
-std::string indexText(const Miller& hkl, bool fourIndex)
-{
-    std::string s = "(" + std::to_string(hkl[0]) + " " + std::to_string(hkl[1]) + " ";
-    if (fourIndex)
-        s += std::to_string(-(hkl[0] + hkl[1])) + " ";
-    return s + std::to_string(hkl[2]) + ")";
-}
-
 // A bulk's name and plane, "TiO2 (1 1 0)", "ZnO (1 0 -1 0)".
 std::string bulkPlaneTitle(const SurfaceSpec& spec)
 {
-    return spec.bulk->name + " " + indexText(spec.hkl, fourIndexPlane(spec));
+    return spec.bulk->name + " " + planeText(spec.hkl, fourIndexPlane(spec));
 }
 
 // The neighbour rule of a bulk crystal (NeighbourRule), species numbered as elements. Pairs are
@@ -328,6 +320,14 @@ platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind
 
 } // namespace
 
+std::string planeText(const Miller& hkl, bool fourIndex)
+{
+    std::string s = "(" + std::to_string(hkl[0]) + " " + std::to_string(hkl[1]) + " ";
+    if (fourIndex)
+        s += std::to_string(-(hkl[0] + hkl[1])) + " ";
+    return s + std::to_string(hkl[2]) + ")";
+}
+
 const char* lattice2DName(Lattice2D type)
 {
     switch (type) {
@@ -402,7 +402,7 @@ std::string surfaceTitle(const SurfaceSpec& spec)
         for (const std::string& e : m.elements)
             name += e;
     }
-    std::string title = name + " " + indexText(spec.hkl, m.lattice == LatticeKind::Hcp);
+    std::string title = name + " " + planeText(spec.hkl, m.lattice == LatticeKind::Hcp);
     if (m.lattice == LatticeKind::Hcp || m.lattice == LatticeKind::ZincBlende)
         title += spec.termination == Termination::B ? " termination B" : " termination A";
     return title;

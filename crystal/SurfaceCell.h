@@ -144,6 +144,10 @@ struct SurfaceCell {
 // a and b is 90 degrees or more (120 for hexagonal); an oblique cell with |a| < |b| has its
 // angle fixed by the handedness and may be below 90.
 
+// A plane's indices as every listing writes them: "(1 1 1)"; with fourIndex, (h k i l) of
+// hexagonal axes, i = -(h + k): "(1 0 -1 0)".
+std::string planeText(const Miller& hkl, bool fourIndex = false);
+
 // A short title: material and plane, e.g. "Cu (1 1 1)", "Mg (1 0 -1 0) termination B",
 // "GaAs (1 1 1) termination A"; a bulk's "TiO2 (1 1 0) termination 2" (a hexagonal cell's
 // plane with four indices).

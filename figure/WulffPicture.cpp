@@ -1,5 +1,7 @@
 #include "figure/WulffPicture.h"
 
+#include "crystal/SurfaceCell.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,6 +25,23 @@ Viewed turned(double x, double y, double z, const WulffView& view)
     return {x1, std::cos(t) * y1 - std::sin(t) * z, std::sin(t) * y1 + std::cos(t) * z};
 }
 
+// Whether p lies inside the convex polygon (either winding).
+bool within(const std::vector<PicturePoint>& polygon, PicturePoint p)
+{
+    int sign = 0;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const PicturePoint& a = polygon[i];
+        const PicturePoint& b = polygon[(i + 1) % polygon.size()];
+        const double side = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+        const int s = side > 0.0 ? 1 : side < 0.0 ? -1 : 0;
+        if (s != 0 && sign != 0 && s != sign)
+            return false;
+        if (s != 0)
+            sign = s;
+    }
+    return true;
+}
+
 } // namespace
 
 platform::Rgb familyColour(std::size_t i)
@@ -32,8 +51,8 @@ platform::Rgb familyColour(std::size_t i)
     return platform::Rgb::fromHex(palette[i % std::size(palette)]);
 }
 
-WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vector<std::string>& labels,
-                               const WulffView& view, double width, std::string_view title)
+WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vector<std::string>& familyLabels,
+                               bool fourIndex, const WulffView& view, double width, std::string_view title)
 {
     WulffLayout layout;
     layout.width = width;
@@ -82,13 +101,19 @@ WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vect
         picture.colour = {uint8_t(std::lround(255.0 * c.red * k)), uint8_t(std::lround(255.0 * c.green * k)),
                           uint8_t(std::lround(255.0 * c.blue * k))};
         // A label where the facet, as seen, is wide enough for it.
-        const std::string& text = face.family < labels.size() ? labels[face.family] : std::string();
+        const std::string text = crystal::planeText(face.hkl, fourIndex);
         const double textWidth = 0.55 * layout.fontSize * double(text.size());
-        const double seenArea = face.area * n.z * scale * scale;
-        if (!text.empty() && seenArea > 2.5 * textWidth * layout.fontSize) {
-            const double n0 = double(picture.corners.size());
-            picture.label = PictureText{text, {sx / n0 - 0.5 * textWidth, sy / n0 + 0.35 * layout.fontSize}, textWidth};
-        }
+        const double n0 = double(picture.corners.size());
+        const PicturePoint middle{sx / n0, sy / n0};
+        const double halfWidth = 0.5 * textWidth + 0.2 * layout.fontSize;
+        const double halfHeight = 0.6 * layout.fontSize;
+        bool inside = true;
+        for (const double dx : {-halfWidth, halfWidth})
+            for (const double dy : {-halfHeight, halfHeight})
+                inside = inside && within(picture.corners, {middle.x + dx, middle.y + dy});
+        if (inside)
+            picture.label =
+                PictureText{text, {middle.x - 0.5 * textWidth, middle.y + 0.35 * layout.fontSize}, textWidth};
         layout.faces.push_back(std::move(picture));
     }
 
@@ -100,7 +125,7 @@ WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vect
             continue;
         char share[32];
         std::snprintf(share, sizeof share, " %.3f", shape.areaFractions[f]);
-        const std::string label = f < labels.size() ? labels[f] : std::string();
+        const std::string label = f < familyLabels.size() ? familyLabels[f] : std::string();
         layout.key.push_back({familyColour(f), {label + share, {margin + 1.4 * layout.fontSize, y}, 0.0}});
         y += line;
     }

@@ -46,10 +46,11 @@ struct WulffLayout {
 // The colour of family number i: distinct hues, light enough to show the shading.
 platform::Rgb familyColour(std::size_t i);
 
-// Lays the shape out width wide: labels are each family's indices as the caller writes them
-// ("(1 1 1)", "(1 0 -1 0)"); a family with no area is left out of the key.
-WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vector<std::string>& labels,
-                               const WulffView& view, double width, std::string_view title);
+// Lays the shape out width wide: familyLabels name each family in the key ("(1 1 1)"), a family
+// with no area left out; each face is labelled with its own plane's indices, four of them on
+// hexagonal axes, where it has room.
+WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vector<std::string>& familyLabels,
+                               bool fourIndex, const WulffView& view, double width, std::string_view title);
 
 // The picture's file bytes, or an error when Cairo fails.
 platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, FigureFormat format);

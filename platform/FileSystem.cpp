@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <cstring>
+#include <fstream>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -184,6 +186,23 @@ std::string fileExtension(std::string_view path)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
     return ext;
+}
+
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return fail(path + ": cannot be read: " + std::strerror(errno));
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, std::size_t(in.gcount()));
+        if (text.size() > maxBytes)
+            return fail(path + ": larger than " + std::to_string(maxBytes >> 20) + " MiB");
+    }
+    if (in.bad())
+        return fail(path + ": cannot be read");
+    return text;
 }
 
 int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs)

@@ -3,6 +3,8 @@
 // go through it, so that tests can make a system call fail with a chosen error (tests run as
 // root, where permissions do not stop writes).
 
+#include "platform/Result.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,6 +40,10 @@ FileSystem& systemFileSystem();
 // and closed, then renamed over path. Returns 0, or the system error of the first step that
 // failed; then the temporary is gone and path is as it was.
 int writeWholeFile(const std::string& path, std::string_view bytes, FileSystem& fs = systemFileSystem());
+
+// The whole content of the file at path, at most maxBytes (a multiple of 1 MiB). The error is one
+// line naming the file: "PATH: cannot be read: reason" or "PATH: larger than N MiB".
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes);
 
 // The extension of the file a path names, lower-cased and without its dot: "svg" for
 // "out/Figure.SVG"; empty when the name has none (a leading dot starts no extension).

@@ -20,6 +20,13 @@ template <typename Number> std::string shortestText(Number value)
 std::string shortest(double value) { return shortestText(value); }
 std::string shortest(float value) { return shortestText(value); }
 
+std::string fourDigits(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", std::abs(value) < 5e-5 ? 0.0 : value);
+    return text;
+}
+
 std::string jsonNumber(double value) { return std::isfinite(value) ? shortest(value) : std::string("null"); }
 
 std::string jsonString(std::string_view text)

@@ -10,6 +10,10 @@ namespace platform {
 std::string shortest(double value);
 std::string shortest(float value);
 
+// Four significant digits, as listings print measured quantities ("3.248", "0.338", "-1.982");
+// magnitudes below 5e-5 print as 0.
+std::string fourDigits(double value);
+
 // A number in JSON: shortest(value), or null when it is not finite.
 std::string jsonNumber(double value);
 

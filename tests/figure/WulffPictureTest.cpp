@@ -44,7 +44,7 @@ TEST(WulffPicture, FacesTowardTheViewerInsideThePicture)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.cubeEnergy);
         const auto shape = cubeOctahedron(row.cubeEnergy);
-        const WulffLayout layout = layoutWulffPicture(shape, {"(1 0 0)", "(1 1 1)"}, row.view, 400.0, "Cu");
+        const WulffLayout layout = layoutWulffPicture(shape, {"(1 0 0)", "(1 1 1)"}, false, row.view, 400.0, "Cu");
         EXPECT_EQ(layout.faces.size(), row.faces);
         EXPECT_EQ(layout.key.size(), row.key);
         double seen = 0.0;
@@ -66,7 +66,7 @@ TEST(WulffPicture, FacesTowardTheViewerInsideThePicture)
 
 TEST(WulffPicture, FilesAreWhatTheirNamesSay)
 {
-    const WulffLayout layout = layoutWulffPicture(cubeOctahedron(1.1), {"(1 0 0)", "(1 1 1)"}, {}, 200.0, "Cu");
+    const WulffLayout layout = layoutWulffPicture(cubeOctahedron(1.1), {"(1 0 0)", "(1 1 1)"}, false, {}, 200.0, "Cu");
     const struct {
         FigureFormat format;
         std::string start;
