@@ -1,17 +1,23 @@
 #include "app/SurfaceMenu.h"
 
 #include "app/SurfaceDialogTemplates.h"
+#include "crystal/Compound.h"
+#include "crystal/Facets.h"
 #include "crystal/Leed.h"
 #include "crystal/Superstructure.h"
 #include "crystal/Report.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
+#include "crystal/SurfaceCell.h"
 #include "crystal/SurfaceSymmetry.h"
+#include "crystal/Wulff.h"
 #include "platform/FileSystem.h"
 #include "dialogs/Dialog.h"
 #include "figure/Figure.h"
 #include "figure/IndexedCanvas.h"
 #include "figure/LeedPicture.h"
+#include "figure/WulffPicture.h"
+#include "winrt/BitmapFile.h"
 #include "winrt/WindowCanvas.h"
 
 #include <algorithm>
@@ -93,6 +99,7 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "&Report", [this](int32_t&) { showReport(); });
     m_frame.append_menu_item(menu, 0, "Export &Figure...", [this](int32_t&) { exportFigure(); });
     m_frame.append_menu_item(menu, 0, "&Diffraction Pattern...", [this](int32_t&) { showDiffraction(); });
+    m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
 }
 
 void SurfaceMenu::publish(const SurfaceSnapshot& snapshot)
@@ -112,6 +119,8 @@ void SurfaceMenu::publish(const SurfaceSnapshot& snapshot)
     if (m_reportWindow.load() >= 0)
         writeReport(snapshot, material);
     followPattern(snapshot, material);
+    if (m_shapeWindow.load() >= 0)
+        (void)drawShape(material);
 }
 
 void SurfaceMenu::followPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material)
@@ -155,6 +164,8 @@ void SurfaceMenu::setMaterial(const crystal::Material& material)
     if (m_reportWindow.load() >= 0)
         writeReport(shown, material);
     followPattern(shown, material);
+    if (m_shapeWindow.load() >= 0)
+        (void)drawShape(material);
 }
 
 void SurfaceMenu::failed(const std::string& text)
@@ -337,7 +348,8 @@ constexpr int PatternRows = 32;
 constexpr int PatternCellWidth = 8;
 constexpr int PatternCellHeight = 14;
 
-// The pattern window's canvas as the LEED painter draws on it.
+// A picture window's canvas as the figure painters draw on it: the LEED pattern's and the
+// equilibrium shape's windows, both of PatternColumns x PatternRows cells.
 class PatternCanvas final : public figure::IndexedCanvas {
 public:
     explicit PatternCanvas(winrt::WindowCanvas& canvas) : m_canvas(canvas) {}
@@ -345,6 +357,27 @@ public:
     platform::Size size() const override { return {m_canvas.canvas().width(), m_canvas.canvas().height()}; }
     // The grid the window was configured with.
     figure::TextGrid textGrid() const override { return {PatternColumns, PatternCellWidth, PatternCellHeight}; }
+
+    // As an 8-bit bitmap with the canvas's own palette, copied onto the canvas.
+    void drawPixels(platform::Rect area, std::span<const uint8_t> indices) override
+    {
+        const int bits = 8;
+        const int64_t row = winrt::bitmapRowBytes(area.width, bits);
+        std::vector<uint8_t> image(std::size_t(winrt::bitmapHeaderBytes(bits) + row * area.height), 0);
+        winrt::storeBitmapHeaders(image, area.width, area.height, bits);
+        for (int i = 0; i < 256; ++i) {
+            const platform::Rgb c = m_canvas.canvas().paletteEntry(i);
+            uint8_t* entry = image.data() + 54 + 4 * i;
+            entry[0] = c.blue;
+            entry[1] = c.green;
+            entry[2] = c.red;
+        }
+        uint8_t* bits0 = image.data() + winrt::bitmapHeaderBytes(bits);
+        for (int y = 0; y < area.height; ++y)
+            std::copy_n(indices.data() + std::size_t(y) * std::size_t(area.width), area.width,
+                        bits0 + std::size_t(area.height - 1 - y) * std::size_t(row));
+        m_canvas.put_image(int16_t(area.x), int16_t(area.y), image, 3);
+    }
 
     void setPalette(std::span<const platform::Rgb> colours) override
     {
@@ -554,6 +587,57 @@ platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const
         return platform::fail("no window for the pattern");
     PatternCanvas painted(*canvas);
     figure::paintLeedPattern(*pattern, crystal::surfaceTitle(spec), painted);
+    return {};
+}
+
+void SurfaceMenu::showShape()
+{
+    const SurfaceSnapshot shown = snapshot();
+    const crystal::Material material = this->material(geometry::latticeKind(shown.code));
+    int32_t handle = m_shapeWindow.load();
+    if (handle < 0) {
+        handle = openWindow("Wulff shape", PatternColumns, PatternRows, PatternCellWidth, PatternCellHeight);
+        if (handle < 0)
+            return;
+        m_shapeWindow.store(handle);
+    }
+    if (auto drawn = drawShape(material); !drawn)
+        failed("No shape: " + drawn.error().message);
+    if (const auto info = m_windows.windowInfo(handle))
+        m_children.activateWindow(info->platformWindow);
+}
+
+platform::Status SurfaceMenu::drawShape(const crystal::Material& material)
+{
+    // The broken-bond energies of every distinct plane up to index 3, each family at its lowest
+    // termination's energy.
+    const auto bulk = crystal::bulkOf(material);
+    if (!bulk)
+        return bulk.error();
+    const auto symmetry = crystal::analyseSymmetry(*bulk);
+    if (!symmetry)
+        return symmetry.error();
+    const auto facets = crystal::distinctFacets(*bulk, *symmetry, ShapeMaxIndex);
+    if (!facets)
+        return facets.error();
+    const bool hexagonal = crystal::hasHexagonalAxes(bulk->cell);
+    std::vector<crystal::WulffFamily> families;
+    std::vector<std::string> labels;
+    for (const crystal::Facet& f : *facets) {
+        families.push_back(
+            {f.hkl, crystal::equivalentPlanes(*symmetry, f.hkl), f.terminations[std::size_t(f.lowest - 1)].energy});
+        labels.push_back(crystal::planeText(f.hkl, hexagonal));
+    }
+    const auto shape = crystal::wulffShape(bulk->cell, families);
+    if (!shape)
+        return shape.error();
+
+    std::lock_guard lock(m_writing);
+    auto canvas = m_windows.windowCanvas(m_shapeWindow.load());
+    if (!canvas)
+        return platform::fail("no window for the shape");
+    PatternCanvas painted(*canvas);
+    figure::paintWulffShape(*shape, labels, hexagonal, {}, material.name + " equilibrium shape", painted);
     return {};
 }
 

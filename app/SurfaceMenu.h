@@ -65,6 +65,9 @@ public:
     void showReport();
     void exportFigure();
     void showDiffraction();
+    // The equilibrium shape of the material on screen from its broken-bond energies, in a window
+    // of its own that then follows the material.
+    void showShape();
 
     // The diffraction pattern's settings: energy in eV, the superstructure as typed (Wood
     // notation or a matrix, empty for none) and whether every domain is shown.
@@ -81,12 +84,17 @@ public:
     // The report and pattern windows' handles, -1 while not open.
     int32_t reportWindow() const { return m_reportWindow.load(); }
     int32_t patternWindow() const { return m_patternWindow.load(); }
+    int32_t shapeWindow() const { return m_shapeWindow.load(); }
+
+    // The largest index of the planes the shape window takes.
+    static constexpr int ShapeMaxIndex = 3;
 
 private:
     void writeReport(const SurfaceSnapshot& snapshot, const crystal::Material& material);
     void followPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material);
     platform::Status drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
                                  const DiffractionSettings& settings);
+    platform::Status drawShape(const crystal::Material& material);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
     void failed(const std::string& text);
 
@@ -108,6 +116,7 @@ private:
     std::unique_ptr<WindowUnits> m_units;
     std::atomic<int32_t> m_reportWindow{-1};
     std::atomic<int32_t> m_patternWindow{-1};
+    std::atomic<int32_t> m_shapeWindow{-1};
     DiffractionSettings m_diffraction; // under m_mutex
 };
 

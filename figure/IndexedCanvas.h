@@ -34,6 +34,9 @@ public:
     virtual void clear(uint8_t index) = 0;
     // Fills the ellipse that touches the sides of box, its edges included.
     virtual void fillEllipse(platform::Rect box, uint8_t index) = 0;
+    // Draws a picture of palette entries, row by row from the top, area.width x area.height of
+    // them, with its top left corner at area's.
+    virtual void drawPixels(platform::Rect area, std::span<const uint8_t> indices) = 0;
     // Writes text from the cell at row, column on: ink on paper.
     virtual void writeText(int row, int column, std::string_view text, uint8_t ink, uint8_t paper) = 0;
 };

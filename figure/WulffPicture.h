@@ -55,4 +55,12 @@ WulffLayout layoutWulffPicture(const crystal::WulffShape& shape, const std::vect
 // The picture's file bytes, or an error when Cairo fails.
 platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, FigureFormat format);
 
+class IndexedCanvas;
+
+// Lays the shape out on the whole canvas and paints it there: the faces filled and outlined in
+// pixels, each face's label and the caption and key in the canvas's character cells where they
+// fit. Palette: 0 the paper, 1 the ink, 2 on the faces' and key's colours.
+void paintWulffShape(const crystal::WulffShape& shape, const std::vector<std::string>& familyLabels, bool fourIndex,
+                     const WulffView& view, std::string_view title, IndexedCanvas& canvas);
+
 } // namespace figure

@@ -82,7 +82,7 @@ const app::SurfaceSnapshot Bcc110{geometry::LatticeCode::Bcc, {1, 1, 0}, 0.0f, 0
 
 } // namespace
 
-TEST(SurfaceMenu, TheMenuHasItsFiveItems)
+TEST(SurfaceMenu, TheMenuHasItsSixItems)
 {
     Session s;
     const auto bar = s.frame.menuBar();
@@ -93,7 +93,7 @@ TEST(SurfaceMenu, TheMenuHasItsFiveItems)
         items.push_back(item.text);
     EXPECT_EQ(items,
               (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
-                                        "&Diffraction Pattern..."}));
+                                        "&Diffraction Pattern...", "&Wulff Shape"}));
 }
 
 TEST(SurfaceMenu, TheReportFollowsTheSurfaceAndTheMaterial)
@@ -220,4 +220,31 @@ TEST(SurfaceMenu, TheMaterialDialogChoosesAPresetOrMakesAMaterial)
     s.menu.chooseMaterial();
     EXPECT_EQ(s.screen.messageBoxes().size(), 2u);
     EXPECT_DOUBLE_EQ(s.menu.material(geometry::LatticeKind::Fcc).a, 4.2);
+}
+
+TEST(SurfaceMenu, TheShapeWindowDrawsTheMaterialsShapeAndFollowsIt)
+{
+    Session s;
+    s.menu.publish(Fcc111);
+    s.menu.showShape();
+    const int32_t shape = s.menu.shapeWindow();
+    ASSERT_GE(shape, 0);
+    EXPECT_EQ(s.windows.windowInfo(shape)->title.substr(0, 11), "Wulff shape");
+    // Copper's broken-bond shape: octahedron faces truncated by the cube's, both in the key.
+    const std::string text = s.text(shape);
+    EXPECT_NE(text.find("Cu equilibrium shape"), std::string::npos) << text;
+    EXPECT_NE(text.find("(1 1 1) 0.776"), std::string::npos) << text;
+    EXPECT_NE(text.find("(1 0 0) 0.224"), std::string::npos) << text;
+    // Faces in their own palette entries, outlined in ink, on paper.
+    long faces = 0;
+    for (int index = 2; index < 20; ++index)
+        faces += s.pixelsOf(shape, index);
+    EXPECT_GT(faces, 448 * 448 / 4);
+    EXPECT_GT(s.pixelsOf(shape, 1), 0);
+    EXPECT_GT(s.pixelsOf(shape, 0), 0);
+    EXPECT_TRUE(s.screen.messageBoxes().empty());
+
+    // Magnesium: hexagonal axes, four indices.
+    s.menu.publish({geometry::LatticeCode::HcpA, {0, 0, 1}, 0.0f, 0.0f});
+    EXPECT_NE(s.text(shape).find("(0 0 0 1)"), std::string::npos) << s.text(shape);
 }
