@@ -165,7 +165,7 @@ platform::Result<std::vector<Facet>> distinctFacets(const BulkCrystal& bulk, con
                 for (const BulkTermination& t : surface->terminations) {
                     const double perArea = double(brokenBonds(*surface, t)) / surface->area();
                     facet.terminations.push_back({t.index, perArea, 0.5 * perArea});
-                    if (0.5 * perArea < lowest - ExactTolerance * std::max(1.0, lowest)) {
+                    if (facet.terminations.size() == 1 || 0.5 * perArea < lowest * (1.0 - ExactTolerance)) {
                         lowest = 0.5 * perArea;
                         facet.lowest = t.index;
                     }

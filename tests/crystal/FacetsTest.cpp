@@ -101,6 +101,14 @@ TEST(Facets, BrokenBondEnergiesOfTheNearestNeighbourModel)
     const Analysed mgo = analysed("MgO");
     const auto rock = distinctFacets(mgo.bulk, mgo.symmetry, 1);
     ASSERT_TRUE(rock);
+    // The lowest termination is the one of least energy, whichever index it has.
+    const Analysed rutile = analysed("TiO2");
+    const auto tio2 = distinctFacets(rutile.bulk, rutile.symmetry, 1);
+    ASSERT_TRUE(tio2);
+    for (const Facet& f : *tio2)
+        for (const FacetTermination& t : f.terminations)
+            EXPECT_LE(f.terminations[std::size_t(f.lowest - 1)].energy, t.energy) << f.hkl[0] << f.hkl[1] << f.hkl[2];
+
     const double edge = norm(mgo.bulk.cell[0]);
     for (const FacetTermination& t : find(*rock, Miller{{1, 1, 1}})->terminations)
         EXPECT_NEAR(t.brokenBondsPerArea * std::sqrt(3.0) * edge * edge / 4.0, 3.0, 1e-9);
