@@ -13,75 +13,61 @@ namespace crystal {
 namespace {
 
 // The crystal's atoms of one period below a termination's cut, in the surface frame: the top
-// plane at height 0, the others below it down to just above -period.
-std::vector<Position> periodAtoms(const BulkSurface& surface, const BulkTermination& termination)
+// plane at height 0, the others below it down to just above -period; and their species.
+struct PeriodAtom {
+    Position r;
+    int species;
+};
+
+std::vector<PeriodAtom> periodAtoms(const BulkSurface& surface, const BulkTermination& termination,
+                                    const std::vector<std::string>& elements)
 {
-    std::vector<Position> atoms;
+    std::vector<PeriodAtom> atoms;
     for (const BulkPlane& plane : termination.planes)
         for (const BulkPlaneAtom& atom : plane.atoms) {
             Position p = atom.position.u * surface.a + atom.position.v * surface.b;
             p.z = plane.height;
-            atoms.push_back(p);
+            atoms.push_back({p, int(std::find(elements.begin(), elements.end(), atom.element) - elements.begin())});
         }
     return atoms;
 }
 
 } // namespace
 
-int brokenBonds(const BulkSurface& surface, const BulkTermination& termination)
+int brokenBonds(const BulkSurface& surface, const BulkTermination& termination, const NeighbourRule& rule,
+                const std::vector<std::string>& elements)
 {
-    const std::vector<Position> atoms = periodAtoms(surface, termination);
+    const std::vector<PeriodAtom> atoms = periodAtoms(surface, termination, elements);
     if (atoms.empty() || termination.planes.empty())
         return 0;
     const std::array<Position, 3> cell = {surface.a, surface.b, surface.periodVector};
     const double period = surface.period();
     const double volume = std::fabs(dot(cell[0], cross(cell[1], cell[2])));
-
-    // Every atom's nearest neighbour lies no further than the shortest of the cell's vectors (its
-    // own image), so a search that far, widened by the shell's tolerance, finds every bond.
-    const double reach = (1.0 + BondShellTolerance) * std::min({norm(cell[0]), norm(cell[1]), norm(cell[2])});
+    const double reach = rule.longest();
     std::array<int, 3> images{};
-    for (int i = 0; i < 3; ++i) {
-        const double width = volume / norm(cross(cell[std::size_t((i + 1) % 3)], cell[std::size_t((i + 2) % 3)]));
-        images[std::size_t(i)] = int(std::ceil(reach / width));
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double width = volume / norm(cross(cell[(i + 1) % 3], cell[(i + 2) % 3]));
+        images[i] = int(std::ceil(reach / width));
     }
-    struct Neighbour {
-        std::size_t atom;
-        Position d;
-        double length;
-    };
-    std::vector<std::vector<Neighbour>> around(atoms.size());
-    std::vector<double> nearest(atoms.size(), std::numeric_limits<double>::infinity());
-    for (std::size_t i = 0; i < atoms.size(); ++i)
-        for (std::size_t j = 0; j < atoms.size(); ++j)
+    // The cut lies halfway between the top plane (height 0) and the plane above it, the period's
+    // lowest plane one period up. The bond from an atom's copies m periods down (m >= 0) reaches
+    // up to z + d.z - m period: it crosses the cut for each m that leaves it above.
+    const double cut = 0.5 * (termination.planes.back().height + period);
+    int broken = 0;
+    for (const PeriodAtom& from : atoms)
+        for (const PeriodAtom& to : atoms)
             for (int x = -images[0]; x <= images[0]; ++x)
                 for (int y = -images[1]; y <= images[1]; ++y)
                     for (int z = -images[2]; z <= images[2]; ++z) {
                         const Position d =
-                            atoms[j] + double(x) * cell[0] + double(y) * cell[1] + double(z) * cell[2] - atoms[i];
+                            to.r + double(x) * cell[0] + double(y) * cell[1] + double(z) * cell[2] - from.r;
                         const double length = norm(d);
-                        if (length < LengthTolerance || length > reach)
+                        if (d.z <= 0.0 || length < LengthTolerance || length > rule.cutoff(from.species, to.species))
                             continue;
-                        around[i].push_back({j, d, length});
-                        nearest[i] = std::min(nearest[i], length);
+                        const double top = from.r.z + d.z;
+                        if (top > cut)
+                            broken += 1 + int(std::floor((top - cut) / period));
                     }
-
-    // The cut lies halfway between the top plane (height 0) and the plane above it, the period's
-    // lowest plane one period up.
-    const double above = termination.planes.back().height + period;
-    const double cut = 0.5 * above;
-    int broken = 0;
-    for (std::size_t i = 0; i < atoms.size(); ++i)
-        for (const Neighbour& n : around[i]) {
-            const double shell = (1.0 + BondShellTolerance) * std::min(nearest[i], nearest[n.atom]);
-            if (n.length > shell + LengthTolerance || n.d.z <= 0.0)
-                continue;
-            // The bond from this atom's copies m periods down (m >= 0) reaches up to
-            // atoms[i].z + d.z - m period: it crosses the cut for each m that leaves it above.
-            const double top = atoms[i].z + n.d.z;
-            if (top > cut)
-                broken += 1 + int(std::floor((top - cut) / period));
-        }
     return broken;
 }
 
@@ -137,6 +123,11 @@ platform::Result<std::vector<Facet>> distinctFacets(const BulkCrystal& bulk, con
             return positives(x) > positives(y);
         return x > y;
     };
+    std::vector<std::string> elements;
+    for (const BulkSite& site : bulk.sites)
+        if (std::find(elements.begin(), elements.end(), site.element) == elements.end())
+            elements.push_back(site.element);
+    const NeighbourRule rule = bulkNeighbourRule(symmetry.primitive, elements);
     std::set<Miller> assigned;
     std::vector<Facet> facets;
     for (int64_t h = -n; h <= n; ++h)
@@ -163,7 +154,7 @@ platform::Result<std::vector<Facet>> distinctFacets(const BulkCrystal& bulk, con
                 facet.spacing = surface->period();
                 double lowest = std::numeric_limits<double>::infinity();
                 for (const BulkTermination& t : surface->terminations) {
-                    const double perArea = double(brokenBonds(*surface, t)) / surface->area();
+                    const double perArea = double(brokenBonds(*surface, t, rule, elements)) / surface->area();
                     facet.terminations.push_back({t.index, perArea, 0.5 * perArea});
                     if (facet.terminations.size() == 1 || 0.5 * perArea < lowest * (1.0 - ExactTolerance)) {
                         lowest = 0.5 * perArea;

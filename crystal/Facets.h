@@ -4,6 +4,7 @@
 // nearest-neighbour bonds a cut breaks per area and the surface energy they cost.
 
 #include "crystal/BulkSurface.h"
+#include "crystal/SurfaceCell.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -12,16 +13,12 @@
 
 namespace crystal {
 
-// Neighbours of an atom in the bulk: the atoms within (1 + BondShellTolerance) times its
-// nearest-neighbour distance or its neighbour's, whichever is shorter (so that a bond is one of
-// both atoms' first shell: Ti-O in rutile, not O-O; all twelve of HCP whatever its c/a; BCC's
-// eight, not its six second neighbours 15 % further).
-inline constexpr double BondShellTolerance = 0.1;
-
-// The nearest-neighbour bonds that the cut above a termination's top plane breaks, per 2D cell of
-// surface: bonds from an atom at or below the cut to one above it, over the semi-infinite
-// crystal (a bond longer than the period crosses the cut once per period it spans).
-int brokenBonds(const BulkSurface& surface, const BulkTermination& termination);
+// The nearest-neighbour bonds (rule, its species numbered as elements lists them) that the cut
+// above a termination's top plane breaks, per 2D cell of surface: bonds from an atom at or below
+// the cut to one above it, over the semi-infinite crystal (a bond longer than the period crosses
+// the cut once per period it spans).
+int brokenBonds(const BulkSurface& surface, const BulkTermination& termination, const NeighbourRule& rule,
+                const std::vector<std::string>& elements);
 
 struct FacetTermination {
     int index = 0;                   // as the terminations of the plane number it

@@ -177,64 +177,6 @@ std::string bulkPlaneTitle(const SurfaceSpec& spec)
     return spec.bulk->name + " " + planeText(spec.hkl, fourIndexPlane(spec));
 }
 
-// The neighbour rule of a bulk crystal (NeighbourRule), species numbered as elements. Pairs are
-// sought over the periodic images within the shortest cell vector, which bounds every atom's
-// nearest-neighbour distance (its own image lies there), times the shell tolerance.
-NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<std::string>& elements)
-{
-    const auto& cell = crystal.cell;
-    const std::size_t species = elements.size();
-    std::vector<int> of;
-    for (const BulkSite& site : crystal.sites)
-        of.push_back(int(std::find(elements.begin(), elements.end(), site.element) - elements.begin()));
-    const double shortest = std::min({norm(cell[0]), norm(cell[1]), norm(cell[2])});
-    const double reach = shortest * (1.0 + NeighbourShellTolerance);
-    const auto reciprocal = reciprocalBasis(cell);
-    std::array<int64_t, 3> images{};
-    for (std::size_t i = 0; i < 3; ++i)
-        images[i] = int64_t(std::ceil(reach * norm(reciprocal[i]))) + 1; // faces 1/|b_i| apart
-    auto place = [&](const BulkSite& site) {
-        return site.fractional[0] * cell[0] + site.fractional[1] * cell[1] + site.fractional[2] * cell[2];
-    };
-    // Calls visit(i, j, distance) for every pair of an atom i of the cell and an atom j of the
-    // crystal within reach.
-    auto pairs = [&](auto visit) {
-        for (std::size_t i = 0; i < crystal.sites.size(); ++i) {
-            const Position ri = place(crystal.sites[i]);
-            for (std::size_t j = 0; j < crystal.sites.size(); ++j) {
-                const Position rj = place(crystal.sites[j]) - ri;
-                for (int64_t x = -images[0]; x <= images[0]; ++x)
-                    for (int64_t y = -images[1]; y <= images[1]; ++y)
-                        for (int64_t z = -images[2]; z <= images[2]; ++z) {
-                            const Position d = rj + double(x) * cell[0] + double(y) * cell[1] + double(z) * cell[2];
-                            const double r = norm(d);
-                            if (r <= reach && r > LengthTolerance)
-                                visit(i, j, r);
-                        }
-            }
-        }
-    };
-    std::vector<double> nearest(species, reach);
-    pairs([&](std::size_t i, std::size_t, double r) {
-        double& d = nearest[std::size_t(of[i])];
-        d = std::min(d, r);
-    });
-    NeighbourRule rule;
-    rule.cutoffs.assign(species, std::vector<double>(species, 0.0));
-    for (std::size_t e = 0; e < species; ++e)
-        for (std::size_t f = 0; f < species; ++f)
-            rule.cutoffs[e][f] = (1.0 + NeighbourShellTolerance) * std::max(nearest[e], nearest[f]);
-    std::vector<int> counts(crystal.sites.size(), 0);
-    pairs([&](std::size_t i, std::size_t j, double r) {
-        if (r <= rule.cutoff(of[i], of[j]))
-            ++counts[i];
-    });
-    rule.bulk.assign(species, 0);
-    for (std::size_t i = 0; i < counts.size(); ++i)
-        rule.bulk[std::size_t(of[i])] = std::max(rule.bulk[std::size_t(of[i])], counts[i]);
-    return rule;
-}
-
 // The cell of a bulk crystal's plane (SurfaceSpec::bulk).
 platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind)
 {
@@ -319,6 +261,63 @@ platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind
 }
 
 } // namespace
+
+// Pairs are sought over the periodic images within the shortest cell vector, which bounds every atom's
+// nearest-neighbour distance (its own image lies there), times the shell tolerance.
+NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<std::string>& elements)
+{
+    const auto& cell = crystal.cell;
+    const std::size_t species = elements.size();
+    std::vector<int> of;
+    for (const BulkSite& site : crystal.sites)
+        of.push_back(int(std::find(elements.begin(), elements.end(), site.element) - elements.begin()));
+    const double shortest = std::min({norm(cell[0]), norm(cell[1]), norm(cell[2])});
+    const double reach = shortest * (1.0 + NeighbourShellTolerance);
+    const auto reciprocal = reciprocalBasis(cell);
+    std::array<int64_t, 3> images{};
+    for (std::size_t i = 0; i < 3; ++i)
+        images[i] = int64_t(std::ceil(reach * norm(reciprocal[i]))) + 1; // faces 1/|b_i| apart
+    auto place = [&](const BulkSite& site) {
+        return site.fractional[0] * cell[0] + site.fractional[1] * cell[1] + site.fractional[2] * cell[2];
+    };
+    // Calls visit(i, j, distance) for every pair of an atom i of the cell and an atom j of the
+    // crystal within reach.
+    auto pairs = [&](auto visit) {
+        for (std::size_t i = 0; i < crystal.sites.size(); ++i) {
+            const Position ri = place(crystal.sites[i]);
+            for (std::size_t j = 0; j < crystal.sites.size(); ++j) {
+                const Position rj = place(crystal.sites[j]) - ri;
+                for (int64_t x = -images[0]; x <= images[0]; ++x)
+                    for (int64_t y = -images[1]; y <= images[1]; ++y)
+                        for (int64_t z = -images[2]; z <= images[2]; ++z) {
+                            const Position d = rj + double(x) * cell[0] + double(y) * cell[1] + double(z) * cell[2];
+                            const double r = norm(d);
+                            if (r <= reach && r > LengthTolerance)
+                                visit(i, j, r);
+                        }
+            }
+        }
+    };
+    std::vector<double> nearest(species, reach);
+    pairs([&](std::size_t i, std::size_t, double r) {
+        double& d = nearest[std::size_t(of[i])];
+        d = std::min(d, r);
+    });
+    NeighbourRule rule;
+    rule.cutoffs.assign(species, std::vector<double>(species, 0.0));
+    for (std::size_t e = 0; e < species; ++e)
+        for (std::size_t f = 0; f < species; ++f)
+            rule.cutoffs[e][f] = (1.0 + NeighbourShellTolerance) * std::max(nearest[e], nearest[f]);
+    std::vector<int> counts(crystal.sites.size(), 0);
+    pairs([&](std::size_t i, std::size_t j, double r) {
+        if (r <= rule.cutoff(of[i], of[j]))
+            ++counts[i];
+    });
+    rule.bulk.assign(species, 0);
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        rule.bulk[std::size_t(of[i])] = std::max(rule.bulk[std::size_t(of[i])], counts[i]);
+    return rule;
+}
 
 std::string planeText(const Miller& hkl, bool fourIndex)
 {

@@ -96,6 +96,10 @@ struct NeighbourRule {
 // The relative tolerance of a bulk crystal's neighbour shells (NeighbourRule).
 inline constexpr double NeighbourShellTolerance = 0.1;
 
+// The neighbour rule of a bulk crystal, its species numbered as elements lists them (every
+// element of the crystal among them).
+NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<std::string>& elements);
+
 // One atomic plane of the stacking period.
 struct AtomicPlane {
     double depth = 0.0; // Angstrom, 0 for the top plane, negative below it
