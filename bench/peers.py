@@ -88,16 +88,24 @@ def main():
     task = "MgO (1 1 1), 99856 atoms, extended XYZ"
     ours = median_time(facetor("export", "--bulk", "mgo.cif", "--hkl", "1", "1", "1", "--layers", "16",
                                "--size", "79x79", "--out", "facetor.xyz"))
-    ase_bulk = read("mgo.cif")
+    with open("facetor.xyz") as written:
+        assert written.readline().strip() == "99856"
+    # ASE's surface() keeps the in-plane cell of the cell it is given: the primitive rock-salt
+    # cell (ase.build.bulk), whose (1 1 1) is the same plane, gives the 2-atom cell per period.
+    from ase.build import bulk as ase_bulk_of
+
+    ase_bulk = ase_bulk_of("MgO", "rocksalt", a=4.212)
 
     def ase_slab():
         slab = surface(ase_bulk, (1, 1, 1), 8, vacuum=10).repeat((79, 79, 1))
+        assert len(slab) == 99856
         write("ase.xyz", slab, format="extxyz")
 
     def pymatgen_slab():
         bulk = CifParser("mgo.cif").get_structures(primitive=False)[0]
-        slab = SlabGenerator(bulk, (1, 1, 1), 13, 10, primitive=True, in_unit_planes=False).get_slab()
+        slab = SlabGenerator(bulk, (1, 1, 1), 8, 10, primitive=True, in_unit_planes=True).get_slab()
         slab.make_supercell([79, 79, 1])
+        assert len(slab) == 99856
         write("pymatgen.xyz", AseAtomsAdaptor.get_atoms(slab), format="extxyz")
 
     theirs = median_time(pymatgen_slab, 1)
