@@ -82,13 +82,13 @@ void corundumTerminations(benchmark::State& st, crystal::Miller hkl)
 BENCHMARK_CAPTURE(corundumTerminations, Al2O3_104, (crystal::Miller{{1, 0, 4}}))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(corundumTerminations, Al2O3_001, (crystal::Miller{{0, 0, 1}}))->Unit(benchmark::kMicrosecond);
 
-// Every distinct plane up to index 3 with its broken-bond energies, and the Wulff shape of their
-// lowest energies: what `facetor wulff --max-index 3` computes.
+// The crystal's symmetry, every distinct plane up to index 3 with its broken-bond energies, and
+// the Wulff shape of their lowest energies: what `facetor wulff --max-index 3` computes.
 void facetsAndWulff(benchmark::State& st, const char* name)
 {
     const auto bulk = crystal::bulkOf(*crystal::findMaterial(name));
-    const auto symmetry = crystal::analyseSymmetry(*bulk);
     for (auto _ : st) {
+        const auto symmetry = crystal::analyseSymmetry(*bulk);
         const auto facets = crystal::distinctFacets(*bulk, *symmetry, 3);
         std::vector<crystal::WulffFamily> families;
         for (const crystal::Facet& f : *facets)
