@@ -44,6 +44,13 @@ ROWS = [
     ("ZnO", (0, 0, 1), 2, 2),
     ("ZnO", (1, 0, 0), 2, 2),
     ("Al2O3", (0, 0, 1), 3, 2),  # Al over Al, and O3 on top
+    # Planes the literature's cases do not name.
+    ("MgO", (1, 1, 0), 1, 1),
+    ("TiO2", (1, 0, 1), 3, 2),  # Ti2 on top, and the O2 row above it
+    ("SrTiO3", (1, 1, 0), 2, 1),  # SrTiO and O2 on top
+    ("CeO2", (1, 1, 0), 1, 1),
+    ("ZnO", (1, 1, 0), 1, 1),
+    ("Al2O3", (1, 0, 4), 5, 3),  # two cuts with both faces listed (dipoles of opposite sign)
 ]
 
 
