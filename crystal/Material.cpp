@@ -74,10 +74,13 @@ const Material& defaultMaterial(LatticeKind lattice)
     return *findMaterial("Cu");
 }
 
-bool isElementSymbol(std::string_view symbol)
+int atomicNumber(std::string_view symbol)
 {
-    return std::find(std::begin(Elements), std::end(Elements), symbol) != std::end(Elements);
+    const auto found = std::find(std::begin(Elements), std::end(Elements), symbol);
+    return found == std::end(Elements) ? 0 : int(found - std::begin(Elements)) + 1;
 }
+
+bool isElementSymbol(std::string_view symbol) { return atomicNumber(symbol) != 0; }
 
 platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,
                                           std::optional<double> c)

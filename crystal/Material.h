@@ -42,6 +42,10 @@ const Material& defaultMaterial(LatticeKind lattice);
 // True for a symbol of the periodic table (H to Og), spelt as usual: "Cu", not "CU".
 bool isElementSymbol(std::string_view symbol);
 
+// The atomic number of a symbol of the periodic table (1 for H to 118 for Og), 0 for any other
+// word.
+int atomicNumber(std::string_view symbol);
+
 // A custom material after checking it: the element symbols (one, or two for zinc blende),
 // a, and c for HCP only, each from 0.1 to 1000 Angstrom. On a bad value, the error names it.
 platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::string> elements, double a,

@@ -184,9 +184,14 @@ platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind
     if (!choice.crystal)
         return platform::fail("no bulk crystal given");
     const BulkCrystal& crystal = *choice.crystal;
-    const auto symmetry = analyseSymmetry(crystal);
-    if (!symmetry)
-        return symmetry.error();
+    std::optional<CrystalSymmetry> found;
+    const CrystalSymmetry* symmetry = choice.symmetry.get();
+    if (!symmetry) {
+        auto analysed = analyseSymmetry(crystal);
+        if (!analysed)
+            return analysed.error();
+        symmetry = &found.emplace(std::move(*analysed));
+    }
     const auto surface = bulkSurface(crystal, *symmetry, spec.hkl, choice.planeTolerance);
     if (!surface)
         return surface.error();

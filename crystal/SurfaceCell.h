@@ -17,6 +17,7 @@
 namespace crystal {
 
 struct BulkCrystal;
+struct CrystalSymmetry;
 
 // A bulk crystal of any structure to cut (crystal/BulkSurface.h finds its terminations).
 struct BulkChoice {
@@ -24,6 +25,9 @@ struct BulkChoice {
     std::string name;            // for titles: the preset's name, or the file's
     int termination = 1;         // 1, 2, ... as bulkSurface numbers the plane's terminations
     double planeTolerance = 0.1; // Angstrom: atoms this close along the normal share a plane
+    // The crystal's symmetry when the caller has found it already (a caller cutting many planes
+    // of one crystal finds it once); else the cell finds it.
+    std::shared_ptr<const CrystalSymmetry> symmetry;
 };
 
 // A surface to build: the material, the plane in three-index form (for HCP referring to the

@@ -1,0 +1,331 @@
+// The Python module's compiled part, facetor._facetor: thin bindings over the crystal core. The
+// package's __init__.py wraps these into the documented API (ASE atoms, dicts from JSON).
+//
+// Every call takes its arguments checked as the batch front end checks them and raises
+// ValueError with the batch front end's message, or OSError for a file that cannot be read.
+// The work runs without the GIL, so threads build slabs in parallel.
+
+#include "crystal/Bulk.h"
+#include "crystal/BulkSurface.h"
+#include "crystal/Compound.h"
+#include "crystal/Material.h"
+#include "crystal/Prototype.h"
+#include "crystal/Report.h"
+#include "crystal/Slab.h"
+#include "crystal/SurfaceCell.h"
+#include "crystal/Symmetry.h"
+#include "crystal/TerminationsListing.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace {
+
+// A bulk crystal as Python holds it: shared, never changed after it is made.
+struct Bulk {
+    std::shared_ptr<const crystal::BulkCrystal> crystal;
+    std::shared_ptr<const crystal::CrystalSymmetry> symmetry; // found once, when the bulk is made
+    std::string name;
+};
+
+// The bulk with its symmetry (spglib's search is the costliest step of a small slab: once per
+// bulk, not per slab).
+Bulk analysed(crystal::BulkCrystal crystal, std::string name);
+
+[[noreturn]] void raise(const platform::Error& error)
+{
+    // A file that cannot be read is the system's fault; anything else is the argument's.
+    if (error.message.find(": cannot be read") != std::string::npos) {
+        PyErr_SetString(PyExc_OSError, error.message.c_str());
+        throw py::error_already_set();
+    }
+    throw py::value_error(error.message);
+}
+
+template <class T> T checked(platform::Result<T> result)
+{
+    if (!result)
+        raise(result.error());
+    return std::move(*result);
+}
+
+Bulk presetOrFile(const std::string& text)
+{
+    platform::Result<crystal::BulkCrystal> crystal = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        if (const crystal::Compound* compound = crystal::findCompound(text))
+            crystal = crystal::bulkOf(*compound);
+        else if (const crystal::Material* material = crystal::findMaterial(text))
+            crystal = crystal::bulkOf(*material);
+        else
+            crystal = crystal::readBulkFile(text);
+    }
+    if (!crystal && !crystal::structureFormatOfPath(text) && text.find('/') == std::string::npos)
+        throw py::value_error("unknown material '" + text + "' (facetor.materials() lists them)");
+    return analysed(checked(std::move(crystal)), text.substr(text.rfind('/') + 1));
+}
+
+// A cell and atoms: 3 x 3 cell rows in Angstrom, fractional positions, element symbols.
+Bulk fromArrays(const std::string& name, py::array_t<double, py::array::c_style | py::array::forcecast> cell,
+                py::array_t<double, py::array::c_style | py::array::forcecast> fractional,
+                const std::vector<std::string>& symbols)
+{
+    if (cell.ndim() != 2 || cell.shape(0) != 3 || cell.shape(1) != 3)
+        throw py::value_error("the cell must be 3 x 3 (rows a, b, c in Angstrom)");
+    if (fractional.ndim() != 2 || fractional.shape(1) != 3 || std::size_t(fractional.shape(0)) != symbols.size())
+        throw py::value_error("the positions must be N x 3 fractions, one row per symbol");
+    std::array<crystal::Position, 3> rows;
+    for (int i = 0; i < 3; ++i)
+        rows[std::size_t(i)] = {cell.at(i, 0), cell.at(i, 1), cell.at(i, 2)};
+    std::vector<crystal::BulkSite> sites;
+    for (std::size_t k = 0; k < symbols.size(); ++k)
+        sites.push_back({symbols[k], {fractional.at(k, 0), fractional.at(k, 1), fractional.at(k, 2)}, std::nullopt});
+    return analysed(checked(crystal::makeBulk(name, rows, std::move(sites))), name);
+}
+
+Bulk analysed(crystal::BulkCrystal crystal, std::string name)
+{
+    platform::Result<crystal::CrystalSymmetry> symmetry = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        symmetry = crystal::analyseSymmetry(crystal);
+    }
+    return {std::make_shared<const crystal::BulkCrystal>(std::move(crystal)),
+            std::make_shared<const crystal::CrystalSymmetry>(checked(std::move(symmetry))), std::move(name)};
+}
+
+crystal::Miller millerOf(const std::vector<int64_t>& hkl)
+{
+    if (hkl.size() == 4)
+        return checked(crystal::fromFourIndex(hkl[0], hkl[1], hkl[2], hkl[3]));
+    if (hkl.size() != 3)
+        throw py::value_error("hkl needs three indices (four, h k i l, for a hexagonal cell)");
+    const crystal::Miller m{{hkl[0], hkl[1], hkl[2]}};
+    if (m == crystal::Miller{{0, 0, 0}})
+        throw py::value_error("Miller indices (0 0 0) name no plane");
+    return m;
+}
+
+crystal::SurfaceSpec specOf(const Bulk& bulk, const std::vector<int64_t>& hkl, int termination, double planeTolerance)
+{
+    if (!(planeTolerance > 0.0 && planeTolerance < 10.0))
+        throw py::value_error("the plane tolerance must lie above 0 and below 10 Angstrom");
+    crystal::SurfaceSpec spec;
+    spec.hkl = millerOf(hkl);
+    crystal::BulkChoice choice;
+    choice.crystal = bulk.crystal;
+    choice.symmetry = bulk.symmetry;
+    choice.name = bulk.name;
+    choice.termination = termination;
+    choice.planeTolerance = planeTolerance;
+    spec.bulk = std::move(choice);
+    return spec;
+}
+
+// The slab's arrays, each one buffer: cell (3 x 3), positions (N x 3), numbers (N), tags (N, the
+// atomic planes numbered from 1 at the top, as ASE's builders tag their layers), and the
+// symbols of the elements.
+py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<int> layers,
+              std::optional<double> thickness, std::pair<int, int> size, double vacuum, int termination,
+              bool orthogonal, bool symmetric, double planeTolerance)
+{
+    if (layers && thickness)
+        throw py::value_error("options --layers and --thickness exclude each other");
+    if (thickness && !(*thickness > 0.0 && *thickness <= crystal::MaxSlabThickness))
+        throw py::value_error("--thickness is not a number of Angstrom above 0 and at most 100000");
+    const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    crystal::SlabOptions options;
+    options.layers = layers.value_or(options.layers);
+    options.repeatA = size.first;
+    options.repeatB = size.second;
+    options.vacuum = vacuum;
+    if (auto valid = crystal::validSlabOptions(options); !valid)
+        raise(valid.error());
+    crystal::SlabDepth depth;
+    depth.layers = options.layers;
+    depth.thickness = thickness;
+    depth.faces = symmetric ? crystal::SlabFaces::Symmetric : crystal::SlabFaces::AsCut;
+
+    platform::Result<crystal::PeriodicSlab> built = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        built = [&]() -> platform::Result<crystal::PeriodicSlab> {
+            const auto cell = crystal::surfaceCell(
+                spec, orthogonal ? crystal::InPlaneCell::Orthogonal : crystal::InPlaneCell::Primitive);
+            if (!cell)
+                return cell.error();
+            const auto planes = crystal::slabPlaneCount(*cell, depth);
+            if (!planes)
+                return planes.error();
+            options.layers = *planes;
+            if (auto fits = crystal::validSlabSize(*cell, options); !fits)
+                return fits.error();
+            return crystal::buildSlab(*cell, options);
+        }();
+    }
+    const crystal::PeriodicSlab s = checked(std::move(built));
+
+    const auto n = py::ssize_t(s.atoms.size());
+    py::array_t<double> cell({py::ssize_t(3), py::ssize_t(3)});
+    py::array_t<double> positions({n, py::ssize_t(3)});
+    py::array_t<int64_t> numbers(n);
+    py::array_t<int64_t> tags(n);
+    {
+        auto c = cell.mutable_unchecked<2>();
+        const crystal::Position rows[3] = {s.a, s.b, s.c};
+        for (int i = 0; i < 3; ++i) {
+            c(i, 0) = rows[i].x;
+            c(i, 1) = rows[i].y;
+            c(i, 2) = rows[i].z;
+        }
+        std::vector<int64_t> z;
+        for (const std::string& e : s.elements)
+            z.push_back(crystal::atomicNumber(e));
+        auto p = positions.mutable_unchecked<2>();
+        auto num = numbers.mutable_unchecked<1>();
+        auto tag = tags.mutable_unchecked<1>();
+        py::gil_scoped_release released;
+        for (py::ssize_t k = 0; k < n; ++k) {
+            const crystal::SlabAtom& atom = s.atoms[std::size_t(k)];
+            p(k, 0) = atom.position.x;
+            p(k, 1) = atom.position.y;
+            p(k, 2) = atom.position.z;
+            num(k) = z[std::size_t(atom.species)];
+            tag(k) = atom.plane + 1;
+        }
+    }
+    py::dict out;
+    out["cell"] = cell;
+    out["positions"] = positions;
+    out["numbers"] = numbers;
+    out["tags"] = tags;
+    out["elements"] = s.elements;
+    out["title"] = crystal::surfaceTitle(spec);
+    return out;
+}
+
+std::string terminationsJson(const Bulk& bulk, const std::vector<int64_t>& hkl, double planeTolerance)
+{
+    const crystal::Miller m = millerOf(hkl);
+    platform::Result<std::string> json = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        json = [&]() -> platform::Result<std::string> {
+            const auto surface = crystal::bulkSurface(*bulk.crystal, *bulk.symmetry, m, planeTolerance);
+            if (!surface)
+                return surface.error();
+            return crystal::formatTerminationsJson(*surface, *bulk.symmetry, planeTolerance);
+        }();
+    }
+    return checked(std::move(json));
+}
+
+std::string reportJson(const Bulk& bulk, const std::vector<int64_t>& hkl, int termination, double planeTolerance)
+{
+    const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    platform::Result<crystal::SurfaceReport> report = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        report = crystal::surfaceReport(spec);
+    }
+    return crystal::formatReportJson(checked(std::move(report)));
+}
+
+py::list materials()
+{
+    py::list out;
+    for (const crystal::Material& m : crystal::materialPresets()) {
+        py::dict d;
+        d["name"] = m.name;
+        d["lattice"] = std::string(geometry::latticeName(m.lattice));
+        d["a"] = m.a;
+        d["c"] = m.c > 0.0 ? py::object(py::float_(m.c)) : py::object(py::none());
+        d["elements"] = m.elements;
+        d["source"] = m.source;
+        out.append(d);
+    }
+    for (const crystal::Compound& c : crystal::compoundPresets()) {
+        py::dict d;
+        d["name"] = c.name;
+        d["lattice"] = py::none();
+        d["structure"] = std::string(c.type().name);
+        d["space_group"] = py::dict(py::arg("symbol") = std::string(c.type().spaceGroupSymbol),
+                                    py::arg("number") = c.type().spaceGroupNumber);
+        std::vector<std::string> elements;
+        for (const crystal::Species& s : c.species)
+            elements.push_back(s.element);
+        d["elements"] = elements;
+        d["source"] = c.source;
+        out.append(d);
+    }
+    return out;
+}
+
+} // namespace
+
+PYBIND11_MODULE(_facetor, m)
+{
+    m.doc() = "The compiled core of the facetor package; use the package's functions.";
+    m.attr("version") = FACETOR_VERSION;
+
+    py::class_<Bulk>(m, "Bulk", "A bulk crystal: its cell, atoms and name. Make one with facetor.bulk().")
+        .def_property_readonly("name", [](const Bulk& b) { return b.name; })
+        .def_property_readonly(
+            "cell",
+            [](const Bulk& b) {
+                std::vector<std::vector<double>> rows;
+                for (const crystal::Position& p : b.crystal->cell)
+                    rows.push_back({p.x, p.y, p.z});
+                return rows;
+            },
+            "The cell vectors a, b, c as rows, Angstrom.")
+        .def_property_readonly(
+            "symbols",
+            [](const Bulk& b) {
+                std::vector<std::string> out;
+                for (const crystal::BulkSite& s : b.crystal->sites)
+                    out.push_back(s.element);
+                return out;
+            },
+            "The element of each atom of the cell.")
+        .def_property_readonly(
+            "fractional",
+            [](const Bulk& b) {
+                std::vector<std::array<double, 3>> out;
+                for (const crystal::BulkSite& s : b.crystal->sites)
+                    out.push_back(s.fractional);
+                return out;
+            },
+            "The fractional coordinates of each atom of the cell.")
+        .def_property_readonly(
+            "space_group",
+            [](const Bulk& b) {
+                return py::dict(py::arg("symbol") = b.symmetry->symbol, py::arg("number") = b.symmetry->number);
+            },
+            "The space group found by spglib: {'symbol', 'number'}.")
+        .def("__repr__", [](const Bulk& b) {
+            return "<facetor.Bulk " + b.name + ", " + std::to_string(b.crystal->sites.size()) + " atoms>";
+        });
+
+    m.def("preset_or_file", &presetOrFile, py::arg("text"));
+    m.def("is_preset", [](const std::string& name) {
+        return crystal::findCompound(name) != nullptr || crystal::findMaterial(name) != nullptr;
+    });
+    m.def("from_arrays", &fromArrays, py::arg("name"), py::arg("cell"), py::arg("fractional"), py::arg("symbols"));
+    m.def("slab", &slab, py::arg("bulk"), py::arg("hkl"), py::arg("layers"), py::arg("thickness"), py::arg("size"),
+          py::arg("vacuum"), py::arg("termination"), py::arg("orthogonal"), py::arg("symmetric"),
+          py::arg("plane_tolerance"));
+    m.def("terminations_json", &terminationsJson, py::arg("bulk"), py::arg("hkl"), py::arg("plane_tolerance"));
+    m.def("report_json", &reportJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"),
+          py::arg("plane_tolerance"));
+    m.def("materials", &materials);
+}
