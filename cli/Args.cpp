@@ -120,7 +120,7 @@ using SubcommandSet = unsigned;
 constexpr SubcommandSet bit(Subcommand s) { return 1u << unsigned(s); }
 constexpr SubcommandSet Drawn = bit(Listing) | bit(Slab) | bit(Render);
 constexpr SubcommandSet Viewed = bit(Slab) | bit(Render);
-constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report);
+constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report) | bit(Sites);
 // The subcommands on any bulk crystal's plane, and on the crystal as a whole.
 constexpr SubcommandSet OnBulk = bit(Terminations);
 constexpr SubcommandSet OnCrystal = bit(Facets) | bit(Wulff);
@@ -487,7 +487,7 @@ const Option Options[] = {
     {"--format", Takes::Value, bit(Leed), Own, readLeedFormat},
     {"--out", Takes::Value, bit(Leed), Own, readLeedOut},
     // report
-    {"--format", Takes::Value, bit(Report) | OnBulk | OnCrystal | bit(Materials), Own, readReportFormat},
+    {"--format", Takes::Value, bit(Report) | bit(Sites) | OnBulk | OnCrystal | bit(Materials), Own, readReportFormat},
     // facets, wulff
     {"--max-index", Takes::Value, OnCrystal, Own, readMaxIndex},
     {"--energies", Takes::Value, bit(Wulff), Own, readEnergiesPath},
@@ -748,7 +748,7 @@ const SubcommandRow Subcommands[] = {
     {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},      {"render", Render, checkDrawn},
     {"materials", Materials, nullptr}, {"export", Export, checkExport}, {"figure", Figure, checkFigure},
     {"leed", Leed, checkLeed},         {"report", Report, nullptr},     {"terminations", Terminations, nullptr},
-    {"facets", Facets, checkFacets},   {"wulff", Wulff, checkWulff},
+    {"facets", Facets, checkFacets},   {"wulff", Wulff, checkWulff},    {"sites", Sites, nullptr},
 };
 
 // --- The parse --------------------------------------------------------------------------------
@@ -835,6 +835,7 @@ std::string usage()
            "                       [--size MxN] [--width PX] [--cell] [--axes] [--no-caption]\n"
            "                       [--colour element|layer|coordination] --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor report  SURFACE [--format text|json]\n"
+           "       facetor sites   SURFACE [--format text|json]\n"
            "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
            "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
            "       facetor terminations CRYSTAL --hkl H K L [--plane-tolerance ANGSTROM] [--format text|json]\n"

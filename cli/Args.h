@@ -34,7 +34,8 @@ enum class Subcommand {
     Report,
     Terminations,
     Facets,
-    Wulff
+    Wulff,
+    Sites
 };
 enum class SlabFormat {
     Table,

@@ -248,6 +248,7 @@ int runBatch(const std::vector<std::string_view>& args)
     case Subcommand::Terminations: return runTerminations(cmd);
     case Subcommand::Facets: return runFacets(cmd);
     case Subcommand::Wulff: return runWulff(cmd);
+    case Subcommand::Sites: return runSites(cmd);
     case Subcommand::Listing:
     case Subcommand::Slab:
     case Subcommand::Render: break;

@@ -34,6 +34,9 @@ int runReport(const BatchCommand& cmd);
 // facetor terminations: every termination of a bulk crystal's plane with its polarity.
 int runTerminations(const BatchCommand& cmd);
 
+// facetor sites: the surface's adsorption sites as text or JSON.
+int runSites(const BatchCommand& cmd);
+
 // The bulk crystal the command names (terminations, or a bulk SURFACE): a compound or material
 // preset, a custom lattice, or a file read now (its faults named as the file's).
 platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd);

@@ -93,7 +93,7 @@ int runLeed(const BatchCommand& cmd)
     }
     crystal::LeedOptions options{matrix, cmd.domains};
     if (matrix && cmd.domains == crystal::LeedDomains::All) {
-        auto group = crystal::surfacePointGroup(cmd.surface, *cell);
+        auto group = crystal::surfacePointGroup(*spec, *cell);
         if (!group)
             return argumentError(group.error().message);
         options.pointGroup = std::move(*group);

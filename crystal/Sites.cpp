@@ -63,7 +63,10 @@ double periodicDistance(const SurfaceCell& cell, Fractional f, Fractional g)
     return best;
 }
 
-bool sameSite(const SurfaceCell& cell, Fractional f, Fractional g) { return periodicDistance(cell, f, g) < SiteTolerance; }
+bool sameSite(const SurfaceCell& cell, Fractional f, Fractional g)
+{
+    return periodicDistance(cell, f, g) < SiteTolerance;
+}
 
 // Whether every atom of the period, moved by op, lands on an atom of its own plane and species.
 bool mapsAtoms(const SurfaceCell& cell, const Operation& op)
@@ -178,9 +181,8 @@ std::pair<std::vector<Candidate>, std::vector<Candidate>> hollowsAndBridges(cons
     }
     for (std::size_t e = 0; e < edges.size(); ++e) {
         Candidate c = candidateAt(cell, points, edges[e].first, edges[e].second, halfLengths[e]);
-        const bool hollow = std::any_of(hollows.begin(), hollows.end(), [&](const Candidate& h) {
-            return sameSite(cell, h.position, c.position);
-        });
+        const bool hollow = std::any_of(hollows.begin(), hollows.end(),
+                                        [&](const Candidate& h) { return sameSite(cell, h.position, c.position); });
         if (!hollow)
             addUnique(cell, bridges, std::move(c));
     }
@@ -212,7 +214,8 @@ Site siteOf(const SurfaceCell& cell, const std::vector<Operation>& operations, c
     site.distance = c.distance;
     for (int s : c.species) {
         const std::string& element = cell.elements[std::size_t(s)];
-        auto it = std::find_if(site.bound.begin(), site.bound.end(), [&](const BoundAtoms& b) { return b.element == element; });
+        auto it = std::find_if(site.bound.begin(), site.bound.end(),
+                               [&](const BoundAtoms& b) { return b.element == element; });
         if (it == site.bound.end())
             site.bound.push_back({element, 1});
         else
@@ -235,8 +238,9 @@ std::vector<Candidate> reduced(const SurfaceCell& cell, const std::vector<Operat
     std::vector<Candidate> result;
     for (const Candidate& c : candidates) {
         const bool known = std::any_of(result.begin(), result.end(), [&](const Candidate& r) {
-            return std::any_of(operations.begin(), operations.end(),
-                               [&](const Operation& op) { return sameSite(cell, apply(cell, op, r.position), c.position); });
+            return std::any_of(operations.begin(), operations.end(), [&](const Operation& op) {
+                return sameSite(cell, apply(cell, op, r.position), c.position);
+            });
         });
         if (!known)
             result.push_back(c);
@@ -247,6 +251,45 @@ std::vector<Candidate> reduced(const SurfaceCell& cell, const std::vector<Operat
 std::string foldLabel(int fold) { return std::to_string(fold) + "-fold hollow"; }
 
 } // namespace
+
+std::optional<double> covalentRadius(std::string_view symbol)
+{
+    static const struct {
+        std::string_view symbol;
+        double radius;
+    } table[] = {
+        {"H", 0.31},  {"Li", 1.28}, {"Be", 0.96}, {"B", 0.84},  {"C", 0.76},  {"N", 0.71},  {"O", 0.66},  {"F", 0.57},
+        {"Na", 1.66}, {"Mg", 1.41}, {"Al", 1.21}, {"Si", 1.11}, {"P", 1.07},  {"S", 1.05},  {"Cl", 1.02}, {"K", 2.03},
+        {"Ca", 1.76}, {"Sc", 1.70}, {"Ti", 1.60}, {"V", 1.53},  {"Cr", 1.39}, {"Mn", 1.39}, {"Fe", 1.32}, {"Co", 1.26},
+        {"Ni", 1.24}, {"Cu", 1.32}, {"Zn", 1.22}, {"Ga", 1.22}, {"Ge", 1.20}, {"As", 1.19}, {"Se", 1.20}, {"Br", 1.20},
+        {"Rb", 2.20}, {"Sr", 1.95}, {"Y", 1.90},  {"Zr", 1.75}, {"Nb", 1.64}, {"Mo", 1.54}, {"Ru", 1.46}, {"Rh", 1.42},
+        {"Pd", 1.39}, {"Ag", 1.45}, {"Cd", 1.44}, {"In", 1.42}, {"Sn", 1.39}, {"Sb", 1.39}, {"Te", 1.38}, {"I", 1.39},
+        {"Cs", 2.44}, {"Ba", 2.15}, {"La", 2.07}, {"Ce", 2.04}, {"Hf", 1.75}, {"Ta", 1.70}, {"W", 1.62},  {"Re", 1.51},
+        {"Os", 1.44}, {"Ir", 1.41}, {"Pt", 1.36}, {"Au", 1.36}, {"Hg", 1.32}, {"Tl", 1.45}, {"Pb", 1.46}, {"Bi", 1.48},
+    };
+    for (const auto& row : table)
+        if (row.symbol == symbol)
+            return row.radius;
+    return std::nullopt;
+}
+
+std::optional<double> bondHeight(const Site& site, std::string_view element)
+{
+    const auto own = covalentRadius(element);
+    if (!own || site.bound.empty())
+        return std::nullopt;
+    double sum = 0.0;
+    int count = 0;
+    for (const BoundAtoms& b : site.bound) {
+        const auto r = covalentRadius(b.element);
+        if (!r)
+            return std::nullopt;
+        sum += *r * b.count;
+        count += b.count;
+    }
+    const double bond = *own + sum / count;
+    return bond > site.distance ? std::sqrt(bond * bond - site.distance * site.distance) : 0.0;
+}
 
 const char* siteKindName(SiteKind kind)
 {
@@ -285,9 +328,8 @@ std::vector<Site> sitesUnder(const SurfaceCell& cell, const std::vector<Linear>&
     std::vector<Site> bridges;
     for (const Candidate& c : reduced(cell, operations, bridgeCandidates))
         bridges.push_back(siteOf(cell, operations, c, SiteKind::Bridge));
-    std::stable_sort(bridges.begin(), bridges.end(), [](const Site& p, const Site& q) {
-        return p.distance < q.distance - SiteTolerance;
-    });
+    std::stable_sort(bridges.begin(), bridges.end(),
+                     [](const Site& p, const Site& q) { return p.distance < q.distance - SiteTolerance; });
     const bool twoLengths = !bridges.empty() && bridges.back().distance - bridges.front().distance > 10 * SiteTolerance;
     for (Site& s : bridges) {
         if (!twoLengths)
@@ -308,8 +350,10 @@ std::vector<Site> sitesUnder(const SurfaceCell& cell, const std::vector<Linear>&
         return std::any_of(below.begin(), below.end(),
                            [&](Fractional f) { return periodicDistance(cell, f, s.position) < 0.1 * s.distance; });
     };
-    const bool anyFcc = std::any_of(hollows.begin(), hollows.end(), [&](const Site& s) { return s.fold == 3 && !atomBelow(s); });
-    const bool anyHcp = std::any_of(hollows.begin(), hollows.end(), [&](const Site& s) { return s.fold == 3 && atomBelow(s); });
+    const bool anyFcc =
+        std::any_of(hollows.begin(), hollows.end(), [&](const Site& s) { return s.fold == 3 && !atomBelow(s); });
+    const bool anyHcp =
+        std::any_of(hollows.begin(), hollows.end(), [&](const Site& s) { return s.fold == 3 && atomBelow(s); });
     for (Site& s : hollows) {
         if (s.fold == 3 && anyFcc && anyHcp)
             s.kind = atomBelow(s) ? SiteKind::Hcp : SiteKind::Fcc;
@@ -325,8 +369,8 @@ std::vector<Site> sitesUnder(const SurfaceCell& cell, const std::vector<Linear>&
     for (std::size_t i = 0; i < sites.size(); ++i) {
         int same = 1;
         for (std::size_t j = 0; j < i; ++j)
-            if (sites[j].label.rfind(sites[i].label, 0) == 0 &&
-                (sites[j].label.size() == sites[i].label.size() || sites[j].label[sites[i].label.size()] == ' '))
+            if (sites[j].label.rfind(sites[i].label, 0) == 0
+                && (sites[j].label.size() == sites[i].label.size() || sites[j].label[sites[i].label.size()] == ' '))
                 ++same;
         if (same > 1)
             sites[i].label += " " + std::to_string(same);

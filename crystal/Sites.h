@@ -15,7 +15,9 @@
 #include "crystal/Leed.h"
 #include "platform/Result.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace crystal {
@@ -39,14 +41,25 @@ struct BoundAtoms {
 
 struct Site {
     SiteKind kind = SiteKind::Top;
-    std::string label;   // "top", "short bridge", "long bridge", "bridge", "fcc", "hcp", "4-fold hollow", ...
-    int fold = 1;        // surface atoms bound: 1 top, 2 bridge, 3 or 4 (or more) hollow
-    Fractional position; // in the surface cell, the representative of the class in [0, 1)
-    Position inPlane;    // the same point, Angstrom, in the surface frame, z = 0 (the top plane)
+    std::string label;     // "top", "short bridge", "long bridge", "bridge", "fcc", "hcp", "4-fold hollow", ...
+    int fold = 1;          // surface atoms bound: 1 top, 2 bridge, 3 or 4 (or more) hollow
+    Fractional position;   // in the surface cell, the representative of the class in [0, 1)
+    Position inPlane;      // the same point, Angstrom, in the surface frame, z = 0 (the top plane)
     double distance = 0.0; // in-plane distance to each bound atom, Angstrom
     std::vector<BoundAtoms> bound;
     int multiplicity = 1; // equivalent sites per surface cell
 };
+
+// The covalent radius of an element, Angstrom: the single-bond radii of B. Cordero et al.,
+// "Covalent radii revisited", Dalton Trans. (2008) 2832 (carbon sp3, iron, manganese and cobalt
+// low spin). Nothing for an element the table lacks.
+std::optional<double> covalentRadius(std::string_view symbol);
+
+// The height above the top plane at which an atom of the element, bound at site, is its covalent
+// bond length (the sum of the radii, the bound atoms' radius their mean) from each bound atom;
+// nothing when a radius is unknown. Where the bond is shorter than the in-plane distance the
+// atom sits in the plane (height 0).
+std::optional<double> bondHeight(const Site& site, std::string_view element);
 
 // The sites of cell, one per class of sites equivalent under operations (the surface's point
 // group acting on a and b, as surfacePointGroup gives it; the translation that goes with each is

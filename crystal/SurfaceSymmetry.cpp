@@ -97,7 +97,8 @@ std::vector<IntMatrix2> surfacePointGroup(const CrystalSymmetry& symmetry, const
 
 platform::Result<std::vector<IntMatrix2>> surfacePointGroup(const SurfaceSpec& spec, const SurfaceCell& cell)
 {
-    const auto bulk = bulkOf(spec.material);
+    // A bulk crystal's surface cell is given in the frame of that crystal's cell vectors.
+    const auto bulk = spec.bulk ? platform::Result<BulkCrystal>(*spec.bulk->crystal) : bulkOf(spec.material);
     if (!bulk)
         return bulk.error();
     const auto symmetry = analyseSymmetry(*bulk);
@@ -105,7 +106,7 @@ platform::Result<std::vector<IntMatrix2>> surfacePointGroup(const SurfaceSpec& s
         return symmetry.error();
     // The bulk's cell has the material's conventional vectors (its own frame may differ, HCP):
     // the cell's vectors in fractions of them, from the crystal frame of latticeVectors.
-    const auto reciprocal = reciprocalBasis(latticeVectors(spec.material));
+    const auto reciprocal = reciprocalBasis(spec.bulk ? bulk->cell : latticeVectors(spec.material));
     auto fractional = [&](const Position& v) {
         const auto& o = cell.orientation;
         const Position r{v.x * o[0].x + v.y * o[1].x, v.x * o[0].y + v.y * o[1].y, v.x * o[0].z + v.y * o[1].z};

@@ -2,6 +2,10 @@
 // site must have.
 
 #include "crystal/Sites.h"
+#include "crystal/Bulk.h"
+#include "crystal/Compound.h"
+#include "crystal/Polarity.h"
+#include "crystal/Prototype.h"
 #include "crystal/Slab.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +80,9 @@ TEST(Sites, PropertiesOfEverySite)
         const std::vector<Site> sites = sitesOf(spec);
         int tops = 0, bridges = 0, hollows = 0;
         for (const Site& site : sites) {
-            (site.kind == SiteKind::Top ? tops : site.kind == SiteKind::Bridge ? bridges : hollows) += site.multiplicity;
+            (site.kind == SiteKind::Top          ? tops
+                 : site.kind == SiteKind::Bridge ? bridges
+                                                 : hollows) += site.multiplicity;
             int bound = 0;
             for (const CellAtom& atom : cell.planes.front().atoms)
                 for (int i = -2; i <= 2; ++i)
@@ -100,8 +106,8 @@ TEST(Sites, PropertiesOfEverySite)
                 for (const SlabAtom& atom : slab.atoms) {
                     if (atom.plane != 1)
                         continue;
-                    const Position d = cell.inPlane(
-                        wrapped(inPlaneFractional(atom.position - origin - site.inPlane, cell.a, cell.b)));
+                    const Position d =
+                        cell.inPlane(wrapped(inPlaneFractional(atom.position - origin - site.inPlane, cell.a, cell.b)));
                     for (int i = -1; i <= 0; ++i)
                         for (int j = -1; j <= 0; ++j) {
                             const Position e = d + cell.inPlane({double(i), double(j)});
@@ -134,4 +140,32 @@ TEST(Sites, IndependentOfTheCell)
         EXPECT_EQ(2 * primitive[i].multiplicity, rectangular[i].multiplicity) << primitive[i].label;
         EXPECT_NEAR(primitive[i].distance, rectangular[i].distance, 1e-9);
     }
+}
+
+// The height puts the adsorbate at the bond length, the sum of the covalent radii, from every
+// bound atom: O on Pt (1 1 1) at 0.66 + 1.36 Angstrom.
+TEST(Sites, BondHeightGivesTheBondLength)
+{
+    for (const Site& site : sitesOf(specOf("Pt", {1, 1, 1}))) {
+        const auto h = bondHeight(site, "O");
+        ASSERT_TRUE(h) << site.label;
+        EXPECT_NEAR(std::hypot(*h, site.distance), 0.66 + 1.36, 1e-9) << site.label;
+    }
+    EXPECT_FALSE(covalentRadius("Xx"));
+}
+
+// A bulk crystal's sites, reduced by its own point group: the SrO face of SrTiO3 (0 0 1), a
+// square of Sr with O at its centre, has Sr and O tops, four Sr-O bridges and two hollows on
+// 2 Sr and 2 O per cell.
+TEST(Sites, BulkCrystalSites)
+{
+    auto bulk = bulkOf(*findCompound("SrTiO3"));
+    ASSERT_TRUE(bulk);
+    SurfaceSpec spec;
+    spec.hkl = {0, 0, 1};
+    spec.bulk = BulkChoice{std::make_shared<const BulkCrystal>(std::move(*bulk)), "SrTiO3", 1, DefaultPlaneTolerance};
+    const std::vector<Site> sites = sitesOf(spec);
+    EXPECT_EQ(summary(sites), "top Sr x1, top O x1, bridge x4, 4-fold hollow x2");
+    ASSERT_EQ(sites.size(), 4u);
+    EXPECT_EQ(sites[3].bound.size(), 2u);
 }
