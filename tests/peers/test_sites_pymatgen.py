@@ -1,0 +1,45 @@
+"""FACETOR's adsorption sites against pymatgen's AdsorbateSiteFinder on the same FCC surfaces.
+
+pymatgen is a peer, not the truth. Both find one class of site for each symmetry-distinct point,
+so the counts of classes agree once pymatgen's names are read as FACETOR's: its "ontop" is
+FACETOR's top, its "hollow" holds FACETOR's fcc and hcp (pymatgen does not tell them apart by the
+plane below), and it calls the 4-fold hollow of FCC (1 0 0) and (1 1 0) a "bridge" (it finds the
+hollows from triangles of the top atoms, and the centre of a square or rectangle is the midpoint
+of a triangle's edge there). FACETOR names that site the 4-fold hollow it is: it binds four atoms.
+"""
+
+import json
+import os
+import subprocess
+from collections import Counter
+
+import pytest
+
+pytest.importorskip("pymatgen.analysis.adsorption")
+from pymatgen.analysis.adsorption import AdsorbateSiteFinder  # noqa: E402
+from pymatgen.core import Lattice, Structure  # noqa: E402
+from pymatgen.core.surface import SlabGenerator  # noqa: E402
+
+FACETOR = os.environ.get("FACETOR", "facetor")
+
+# FACETOR's label -> pymatgen's name for the same site.
+PYMATGEN_NAME = {"top": "ontop", "bridge": "bridge", "short bridge": "bridge", "long bridge": "bridge",
+                 "fcc": "hollow", "hcp": "hollow", "3-fold hollow": "hollow", "4-fold hollow": "bridge"}
+
+ROWS = [("Pt", 3.924, (1, 1, 1)), ("Cu", 3.615, (1, 0, 0)), ("Cu", 3.615, (1, 1, 0))]
+
+
+@pytest.mark.parametrize("element,a,hkl", ROWS)
+def test_site_classes_agree_once_named_alike(element, a, hkl):
+    out = subprocess.run([FACETOR, "sites", "--lattice", "fcc", "--elements", element, "--a", str(a), "--hkl",
+                          *map(str, hkl), "--format", "json"], check=True, capture_output=True, text=True).stdout
+    facetor = Counter(PYMATGEN_NAME[s["label"]] for s in json.loads(out)["sites"])
+    bulk = Structure.from_spacegroup("Fm-3m", Lattice.cubic(a), [element], [[0, 0, 0]])
+    counts = set()
+    for vacuum in (10, 20):
+        slab = SlabGenerator(bulk, hkl, 8, vacuum, center_slab=True, primitive=True,
+                             reorient_lattice=True).get_slabs()[0]
+        sites = AdsorbateSiteFinder(slab).find_adsorption_sites(distance=2.0)
+        counts.add(tuple(sorted((k, len(v)) for k, v in sites.items() if k != "all" and v)))
+    assert len(counts) == 1
+    assert dict(counts.pop()) == dict(facetor)
