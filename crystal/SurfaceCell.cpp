@@ -234,7 +234,10 @@ platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind
     cell.b = turned(B);
     cell.periodVector = turned(s.periodVector);
     // p X + q Y in the crystal's frame, X and Y the primitive cell's surface frame axes.
-    const auto [X, Y, Z] = s.orientation;
+    // (Named, not bound: clang 14 lets no lambda capture a structured binding.)
+    const UnitVector& X = s.orientation[0];
+    const UnitVector& Y = s.orientation[1];
+    const UnitVector& Z = s.orientation[2];
     auto combined = [&](double p, double q) {
         return Position{p * X.x + q * Y.x, p * X.y + q * Y.y, p * X.z + q * Y.z};
     };

@@ -27,7 +27,7 @@ struct BulkChoice {
     double planeTolerance = 0.1; // Angstrom: atoms this close along the normal share a plane
     // The crystal's symmetry when the caller has found it already (a caller cutting many planes
     // of one crystal finds it once); else the cell finds it.
-    std::shared_ptr<const CrystalSymmetry> symmetry;
+    std::shared_ptr<const CrystalSymmetry> symmetry = nullptr;
 };
 
 // A surface to build: the material, the plane in three-index form (for HCP referring to the

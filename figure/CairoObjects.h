@@ -42,4 +42,32 @@ inline platform::Result<std::string> imagePng(cairo_surface_t* surface)
     return std::string(png->begin(), png->end());
 }
 
+// Paints a picture with paint(cairo_t*) onto surface and hands back the file's bytes: the PNG of
+// an image surface, or what a vector surface streamed into bytes (its appendBytes closure); an
+// error says what Cairo refused.
+template <class Paint> platform::Result<std::string> paintedFile(SurfacePtr surface, std::string& bytes, Paint paint)
+{
+    auto failed = [](cairo_status_t status) {
+        return platform::fail(std::string("cannot paint the picture: ") + cairo_status_to_string(status));
+    };
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return failed(cairo_surface_status(surface.get()));
+    {
+        ContextPtr cr(cairo_create(surface.get()));
+        paint(cr.get());
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
+            return failed(cairo_status(cr.get()));
+    }
+    if (cairo_surface_get_type(surface.get()) == CAIRO_SURFACE_TYPE_IMAGE) {
+        auto png = imagePng(surface.get());
+        if (!png)
+            return platform::fail("cannot paint the picture: " + png.error().message);
+        return std::move(*png);
+    }
+    cairo_surface_finish(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return failed(cairo_surface_status(surface.get()));
+    return std::move(bytes);
+}
+
 } // namespace figure::cairo

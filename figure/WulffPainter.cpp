@@ -78,28 +78,7 @@ platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, Figur
         surface.reset(cairo_svg_surface_create_for_stream(appendBytes, &bytes, layout.width, layout.height));
         break;
     }
-    auto failed = [&](cairo_status_t status) {
-        return platform::fail(std::string("cannot paint the picture: ") + cairo_status_to_string(status));
-    };
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        return failed(cairo_surface_status(surface.get()));
-    {
-        ContextPtr cr(cairo_create(surface.get()));
-        paint(cr.get(), layout);
-        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
-            return failed(cairo_status(cr.get()));
-    }
-    if (format == FigureFormat::Png) {
-        auto png = imagePng(surface.get());
-        if (!png)
-            return platform::fail("cannot paint the picture: " + png.error().message);
-        bytes = std::move(*png);
-    } else {
-        cairo_surface_finish(surface.get());
-        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-            return failed(cairo_surface_status(surface.get()));
-    }
-    return bytes;
+    return paintedFile(std::move(surface), bytes, [&](cairo_t* cr) { paint(cr, layout); });
 }
 
 } // namespace figure::cairo

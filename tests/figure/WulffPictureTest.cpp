@@ -38,6 +38,7 @@ TEST(WulffPicture, FacesTowardTheViewerInsideThePicture)
     } rows[] = {
         {0.5, {0.0, 0.0}, 1, 1},    // a cube seen along z: its top face
         {0.5, {30.0, -60.0}, 3, 1}, // three faces from a general direction
+        {0.5, {10.0, -5.0}, 3, 1},  // nearly along z: two sides seen as slivers, too thin to label
         {1.2, {0.0, 0.0}, 5, 2},    // truncated octahedron along z: the square and four hexagons
         {2.0, {0.0, 0.0}, 4, 1},    // the octahedron: four faces
     };
@@ -61,6 +62,22 @@ TEST(WulffPicture, FacesTowardTheViewerInsideThePicture)
         // Not mirrored: faces wind counter-clockwise seen from outside, so with y downwards the
         // shoelace sum is negative.
         EXPECT_LT(seen, 0.0);
+        // Labels only where they fit: each label's ends lie inside its face (clockwise on paper,
+        // so every edge has the point on its right), and the large faces have one.
+        int labelled = 0;
+        for (const WulffFacePicture& face : layout.faces) {
+            if (!face.label)
+                continue;
+            ++labelled;
+            const PictureText& t = *face.label;
+            for (const PicturePoint end : {t.origin, PicturePoint{t.origin.x + t.width, t.origin.y}})
+                for (std::size_t i = 0; i < face.corners.size(); ++i) {
+                    const PicturePoint& a = face.corners[i];
+                    const PicturePoint& b = face.corners[(i + 1) % face.corners.size()];
+                    EXPECT_LE((b.x - a.x) * (end.y - a.y) - (b.y - a.y) * (end.x - a.x), 0.0);
+                }
+        }
+        EXPECT_GE(labelled, 1);
     }
 }
 
