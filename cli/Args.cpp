@@ -187,6 +187,8 @@ Status readFlag(Draft& d, std::string_view option, std::string_view)
         cmd.figure.cell = true;
     else if (option == "--axes")
         cmd.figure.axes = true;
+    else if (option == "--sites")
+        cmd.figure.sites = true;
     else
         cmd.figure.caption = false; // --no-caption
     return {};
@@ -478,6 +480,7 @@ const Option Options[] = {
     {"--color", Takes::Value, bit(Figure), Own, readColour},
     {"--cell", Takes::Nothing, bit(Figure), Own, readFlag},
     {"--axes", Takes::Nothing, bit(Figure), Own, readFlag},
+    {"--sites", Takes::Nothing, bit(Figure), Own, readFlag},
     {"--no-caption", Takes::Nothing, bit(Figure), Own, readFlag},
     // leed
     {"--energy", Takes::Value, bit(Leed), Own, readEnergy},
@@ -832,7 +835,7 @@ std::string usage()
            "       facetor export  SURFACE [--layers N | --thickness ANGSTROM] [--symmetric] [--size MxN]\n"
            "                       [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif] --out FILE\n"
            "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N | --thickness ANGSTROM]\n"
-           "                       [--size MxN] [--width PX] [--cell] [--axes] [--no-caption]\n"
+           "                       [--size MxN] [--width PX] [--cell] [--axes] [--sites] [--no-caption]\n"
            "                       [--colour element|layer|coordination] --out FILE.svg|FILE.pdf|FILE.png\n"
            "       facetor report  SURFACE [--format text|json]\n"
            "       facetor sites   SURFACE [--format text|json]\n"

@@ -55,7 +55,8 @@ std::string formatJson(const std::vector<crystal::Site>& sites)
         const crystal::Site& site = sites[i];
         const crystal::Position p = sitePoint(site);
         out += (i ? ", " : "") + std::string("{\"kind\": ") + jsonString(crystal::siteKindName(site.kind))
-            + ", \"label\": " + jsonString(site.label) + ", \"fold\": " + std::to_string(site.fold)
+            + ", \"label\": " + jsonString(site.label) + ", \"step\": " + (site.step ? "true" : "false")
+            + ", \"fold\": " + std::to_string(site.fold)
             + ", \"position\": [" + jsonNumber(p.x) + ", " + jsonNumber(p.y) + ", " + jsonNumber(p.z)
             + "], \"fractional\": [" + jsonNumber(site.position.u) + ", " + jsonNumber(site.position.v)
             + "], \"bound\": [";

@@ -257,6 +257,8 @@ platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec)
         r.bulk = bulkPlaneReport(*bulk, spec.hkl);
     else
         r.bulk.note = bulk.error().message;
+    if (auto sites = findSites(spec, *cell))
+        r.sites = std::move(*sites);
     if (!spec.bulk && spec.termination != Termination::None) {
         SurfaceSpec other = spec;
         other.termination = spec.termination == Termination::B ? Termination::A : Termination::B;
@@ -327,6 +329,15 @@ std::string formatReportText(const SurfaceReport& r)
     if (r.shortFirstSpacing)
         out +=
             line("  short first", std::string("termination ") + (*r.shortFirstSpacing == Termination::B ? "B" : "A"));
+    if (!r.sites.empty()) {
+        out += line("sites", std::to_string(r.sites.size()) + " (per cell, bound atoms)");
+        for (const Site& site : r.sites) {
+            std::string bound;
+            for (const BoundAtoms& b : site.bound)
+                bound += " " + std::to_string(b.count) + " " + b.element;
+            out += line("  " + site.label, std::to_string(site.multiplicity) + "," + bound);
+        }
+    }
     return out;
 }
 
@@ -390,7 +401,18 @@ std::string formatReportJson(const SurfaceReport& r)
     }
     out += ", \"short_first_spacing\": ";
     out += r.shortFirstSpacing ? (*r.shortFirstSpacing == Termination::B ? "\"B\"" : "\"A\"") : "null";
-    out += "}\n";
+    out += ", \"sites\": [";
+    for (std::size_t i = 0; i < r.sites.size(); ++i) {
+        const Site& site = r.sites[i];
+        out += (i ? ", " : "") + std::string("{\"kind\": \"") + siteKindName(site.kind)
+            + "\", \"label\": " + platform::jsonString(site.label) + ", \"step\": " + (site.step ? "true" : "false")
+            + ", \"multiplicity\": " + std::to_string(site.multiplicity) + ", \"bound\": [";
+        for (std::size_t k = 0; k < site.bound.size(); ++k)
+            out += (k ? ", " : "") + std::string("{\"element\": ") + platform::jsonString(site.bound[k].element)
+                + ", \"count\": " + std::to_string(site.bound[k].count) + "}";
+        out += "]}";
+    }
+    out += "]}\n";
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
+#include "crystal/Sites.h"
 #include "crystal/StepNotation.h"
 #include "crystal/SurfaceCell.h"
 
@@ -97,6 +98,8 @@ struct SurfaceReport {
     // HCP and zinc blende: which of the drawn terminations A and B has the shorter spacing from
     // its top plane to the next one, where the two differ.
     std::optional<Termination> shortFirstSpacing;
+
+    std::vector<Site> sites; // of the primitive cell (crystal/Sites.h); empty when not found
 };
 
 // The report of spec's surface, or an error naming the fault for a surface that has no cell
@@ -104,7 +107,7 @@ struct SurfaceReport {
 platform::Result<SurfaceReport> surfaceReport(const SurfaceSpec& spec);
 
 // Aligned text, one item a line, at most 50 columns for usual indices (long lists wrap), each
-// line ending in '\n'.
+// line ending in '\n'; the sites last, one a line: label, multiplicity per cell, bound atoms.
 std::string formatReportText(const SurfaceReport& report);
 
 // One JSON object, ending in '\n': {"cell": {"a", "b", "gamma", "area", "a_direction",
@@ -112,7 +115,8 @@ std::string formatReportText(const SurfaceReport& report);
 // [{"plane", "coordination": {"CN": atoms per cell}}], "steps": text or null, "space_group":
 // {"symbol", "number"} or null, "conventional_hkl": [h, k, l] or null, "terminations":
 // [{"index", "top": {element: count}, "tasker", "first_spacing", "first_spacing_length",
-// "symmetric_possible"}] or null, "short_first_spacing": "A", "B" or null}.
+// "symmetric_possible"}] or null, "short_first_spacing": "A", "B" or null, "sites": [{"kind",
+// "label", "step", "multiplicity", "bound": [{"element", "count"}]}]}.
 std::string formatReportJson(const SurfaceReport& report);
 
 } // namespace crystal

@@ -449,6 +449,7 @@ Site siteOf(const SurfaceCell& cell, const std::vector<Operation>& operations, c
             orbit.push_back(image);
     }
     site.multiplicity = int(orbit.size());
+    site.orbit = std::move(orbit);
     return site;
 }
 

@@ -313,6 +313,29 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
         }
     }
 
+    if (options.sites && !input.sites.empty()) {
+        // Every site under the repeated top plane, within the drawn region.
+        scene.siteMarkRadius = 0.16 * nearestNeighbour;
+        for (const SlabFigureInput::SitePoint& site : input.sites) {
+            const Position start = underTopPlane(site.position);
+            for (int ia = 0; ia < options.repeatA; ++ia)
+                for (int ib = 0; ib < options.repeatB; ++ib) {
+                    const Position p = start + static_cast<double>(ia) * slab.a + static_cast<double>(ib) * slab.b
+                        - Position{0.0, 0.0, zTop};
+                    const Position v = view.project(p);
+                    const FigurePoint c{v.x + shiftX, v.y + shiftY};
+                    if (c.x > 0.0 && c.y > 0.0 && c.x < scene.width && c.y < scene.height)
+                        scene.siteMarks.push_back({c, site.kind, site.step});
+                }
+        }
+        for (const SlabFigureInput::SitePoint& site : input.sites) {
+            std::string label = std::string(site.step ? "step " : "") + crystal::siteKindName(site.kind);
+            if (std::none_of(scene.siteKey.begin(), scene.siteKey.end(),
+                             [&](const SiteKey& k) { return k.label == label; }))
+                scene.siteKey.push_back({site.kind, site.step, std::move(label)});
+        }
+    }
+
     if (options.axes) {
         const Position pa = view.project(slab.a);
         const Position pb = view.project(slab.b);
@@ -405,6 +428,16 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         input.bulkCoordination = cell->neighbours.bulk;
     }
     input.caption = crystal::surfaceTitle(spec);
+    if (chosen.sites) {
+        auto sites = crystal::findSites(spec, *cell);
+        if (!sites)
+            return sites.error();
+        // The cell's frame to the slab's: the first top-plane atom of each.
+        const Position shift = input.slab.atoms.front().position - cell->inPlane(cell->planes.front().atoms.front().position);
+        for (const crystal::Site& site : *sites)
+            for (const crystal::Fractional& f : site.orbit)
+                input.sites.push_back({cell->inPlane(f) + shift, site.kind, site.step});
+    }
     return layoutSlab(input, chosen);
 }
 

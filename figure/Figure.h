@@ -3,6 +3,7 @@
 // turned by a rotation and a tilt, atoms as shaded spheres in element colours, with the
 // surface cell, the crystal directions, a scale bar and a caption; written as SVG, PDF or PNG.
 
+#include "crystal/Sites.h"
 #include "crystal/Slab.h"
 #include "crystal/SurfaceCell.h"
 #include "figure/ElementColours.h"
@@ -44,6 +45,7 @@ struct FigureOptions {
     bool cell = false;   // outline one surface cell
     bool axes = false;   // arrows along a and b labelled with their [u v w]
     bool caption = true; // material and plane, with the key to the colours
+    bool sites = false;  // a symbol on every adsorption site (crystal/Sites.h), with its key
     ColourMode colour = ColourMode::Element;
 };
 
@@ -88,6 +90,22 @@ struct LegendEntry {
     std::string label;
 };
 
+// The symbol of a site kind: top a circle, bridge a diamond, fcc a triangle pointing up, hcp one
+// pointing down, any other hollow a square. Open symbols mark sites of the terraces, filled
+// ones the step variants.
+struct SiteMark {
+    FigurePoint centre;
+    crystal::SiteKind kind = crystal::SiteKind::Top;
+    bool step = false;
+};
+
+// One entry of the sites' key: the symbol and its name ("top", "step bridge", ...).
+struct SiteKey {
+    crystal::SiteKind kind = crystal::SiteKind::Top;
+    bool step = false;
+    std::string label;
+};
+
 // Everything a figure shows, in Angstrom, before it is painted.
 struct FigureScene {
     double width = 0.0; // the atoms' region, margins included
@@ -97,6 +115,9 @@ struct FigureScene {
     std::vector<FigureAxis> axes;         // arrows along a and b, or empty
     std::string caption;                  // empty without a caption
     std::vector<LegendEntry> legend;      // empty without a caption
+    std::vector<SiteMark> siteMarks;      // over the atoms, or empty
+    double siteMarkRadius = 0.0;          // Angstrom
+    std::vector<SiteKey> siteKey;         // the kinds of siteMarks, for the key
 };
 
 // What a figure is made of: one surface cell of the slab (repeats 1 x 1), with at least the
@@ -109,6 +130,14 @@ struct SlabFigureInput {
     std::vector<int> coordination;     // of each slab atom (coordination colouring only)
     std::vector<int> bulkCoordination; // of each species (the cell's NeighbourRule::bulk)
     std::string caption;
+    // The sites to mark: one point of each in slab's frame (its x and y, z the top plane's
+    // height) per equivalent site of the cell.
+    struct SitePoint {
+        crystal::Position position;
+        crystal::SiteKind kind = crystal::SiteKind::Top;
+        bool step = false;
+    };
+    std::vector<SitePoint> sites;
 };
 
 // The figure of an already built slab; options must be valid, with layers and repeats set.

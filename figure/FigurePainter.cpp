@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <numbers>
+#include <utility>
 
 namespace figure::cairo {
 
@@ -188,6 +190,40 @@ void setFont(cairo_t* cr, double size)
     cairo_font_options_destroy(fo);
 }
 
+// A site's symbol centred at (cx, cy), r its size: open (white with a black outline) on a
+// terrace, filled black at a step.
+void paintSiteMark(cairo_t* cr, crystal::SiteKind kind, bool step, double cx, double cy, double r)
+{
+    cairo_new_path(cr);
+    const auto polygon = [&](std::initializer_list<std::pair<double, double>> corners) {
+        bool first = true;
+        for (const auto& [x, y] : corners) {
+            if (first)
+                cairo_move_to(cr, cx + r * x, cy + r * y);
+            else
+                cairo_line_to(cr, cx + r * x, cy + r * y);
+            first = false;
+        }
+        cairo_close_path(cr);
+    };
+    switch (kind) {
+    case crystal::SiteKind::Top: cairo_arc(cr, cx, cy, 0.85 * r, 0.0, 2.0 * std::numbers::pi); break;
+    case crystal::SiteKind::Bridge: polygon({{0.0, -1.0}, {1.0, 0.0}, {0.0, 1.0}, {-1.0, 0.0}}); break;
+    case crystal::SiteKind::Fcc: polygon({{0.0, -1.1}, {0.95, 0.55}, {-0.95, 0.55}}); break;
+    case crystal::SiteKind::Hcp: polygon({{0.0, 1.1}, {0.95, -0.55}, {-0.95, -0.55}}); break;
+    case crystal::SiteKind::Hollow: polygon({{-0.75, -0.75}, {0.75, -0.75}, {0.75, 0.75}, {-0.75, 0.75}}); break;
+    }
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_width(cr, 0.22 * r);
+    if (step)
+        cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
+    else
+        cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, step ? 1.0 : 0.0, step ? 1.0 : 0.0, step ? 1.0 : 0.0);
+    cairo_stroke(cr);
+}
+
 // The strip below the atoms: the axes key and the scale bar on one row, then the caption and
 // the colour key, wrapped to the width. Measures only when draw is false; returns the height.
 double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
@@ -269,17 +305,20 @@ double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
     double height = rowTop + rowHeight - top;
 
     // Caption and key, flowed left to right.
-    if (!scene.caption.empty() || !scene.legend.empty()) {
+    if (!scene.caption.empty() || !scene.legend.empty() || !scene.siteKey.empty()) {
         struct Item {
             std::string text;
             const LegendEntry* entry;
             double width;
+            const SiteKey* site = nullptr;
         };
         std::vector<Item> items;
         if (!scene.caption.empty())
             items.push_back({scene.caption, nullptr, textAdvance(cr, scene.caption)});
         for (const LegendEntry& e : scene.legend)
             items.push_back({e.label, &e, 1.3 * s + textAdvance(cr, e.label)});
+        for (const SiteKey& k : scene.siteKey)
+            items.push_back({k.label, nullptr, 1.3 * s + textAdvance(cr, k.label), &k});
         const double lineHeight = 1.6 * s;
         double cx = pad;
         double baseline = top + height + 1.5 * s;
@@ -292,6 +331,10 @@ double paintStrip(cairo_t* cr, const FigureScene& scene, double top, bool draw)
                 double tx = cx;
                 if (item.entry) {
                     paintSphere(cr, cx + 0.5 * s, baseline - 0.35 * s, 0.5 * s, item.entry->colour.unit());
+                    tx += 1.3 * s;
+                }
+                if (item.site) {
+                    paintSiteMark(cr, item.site->kind, item.site->step, cx + 0.5 * s, baseline - 0.35 * s, 0.45 * s);
                     tx += 1.3 * s;
                 }
                 cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
@@ -335,6 +378,9 @@ void paintScene(cairo_t* cr, const FigureScene& scene, double totalHeight, Sprit
         cairo_set_line_width(cr, 0.14 * s);
         cairo_stroke(cr);
     }
+
+    for (const SiteMark& m : scene.siteMarks)
+        paintSiteMark(cr, m.kind, m.step, m.centre.x, m.centre.y, scene.siteMarkRadius);
 
     paintStrip(cr, scene, scene.height, true);
 }
