@@ -5,6 +5,7 @@
 #include "crystal/BulkSurface.h"
 #include "crystal/Compound.h"
 #include "crystal/Facets.h"
+#include "crystal/Sites.h"
 #include "crystal/Slab.h"
 #include "crystal/StructureFile.h"
 #include "crystal/SurfaceCell.h"
@@ -25,6 +26,18 @@ void surfaceCell(benchmark::State& st, crystal::SurfaceSpec spec, crystal::InPla
     for (auto _ : st)
         benchmark::DoNotOptimize(crystal::surfaceCell(spec, kind));
 }
+// The adsorption sites of a stepped high-index surface, its cell and point group included.
+void sitesOf(benchmark::State& st, crystal::SurfaceSpec spec)
+{
+    for (auto _ : st) {
+        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+        benchmark::DoNotOptimize(crystal::findSites(spec, *cell));
+    }
+}
+BENCHMARK_CAPTURE(sitesOf, Pt_553, (crystal::SurfaceSpec{*crystal::findMaterial("Pt"), {5, 5, 3}}))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(sitesOf, Cu_975, (crystal::SurfaceSpec{*crystal::findMaterial("Cu"), {9, 7, 5}}))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_primitive, highIndex(), crystal::InPlaneCell::Primitive);
 BENCHMARK_CAPTURE(surfaceCell, Pt_753_orthogonal, highIndex(), crystal::InPlaneCell::Orthogonal);
 BENCHMARK_CAPTURE(surfaceCell, GaAs_111_B,

@@ -35,7 +35,7 @@ TEST(ReportCommand, TextJsonAndBadArguments)
     const std::string check =
         "import json,sys; d=json.load(sys.stdin); "
         "assert set(d)=={'cell','plane_spacings','planes_per_period','atoms_per_nm2','exposed','steps',"
-        "'space_group','conventional_hkl','terminations','short_first_spacing'}; "
+        "'space_group','conventional_hkl','terminations','short_first_spacing','sites'}; "
         "assert d['space_group']=={'symbol':'Im-3m','number':229} and d['conventional_hkl'] is None; "
         "assert [(t['index'],t['top'],t['tasker'],t['first_spacing_length'],t['symmetric_possible']) "
         "for t in d['terminations']]==[(1,{'Fe':1},None,None,True)] and d['short_first_spacing'] is None; "

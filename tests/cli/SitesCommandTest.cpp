@@ -30,6 +30,25 @@ TEST_F(SitesCommand, JsonTextAndFaults)
                               "\nlong bridge: bridge, 1 per cell", "\n4-fold hollow: hollow, 1 per cell"})
         EXPECT_NE(t.out.find(label), std::string::npos) << label << t.out;
 
+    // A stepped surface's step variants carry "step": true in JSON, and the report lists the same
+    // sites, text and JSON, after its other items; figure --sites draws them.
+    const CommandResult stepped = run("sites --material Pt --hkl 2 1 1 --format json");
+    EXPECT_NE(stepped.out.find("{\"kind\": \"top\", \"label\": \"step top\", \"step\": true"), std::string::npos)
+        << stepped.out;
+    EXPECT_NE(stepped.out.find("{\"kind\": \"top\", \"label\": \"top\", \"step\": false"), std::string::npos);
+    const CommandResult report = run("report --material Pt --hkl 2 1 1");
+    EXPECT_NE(report.out.find("\nsites            10 (per cell, bound atoms)\n  step top       1, 1 Pt\n"),
+              std::string::npos)
+        << report.out;
+    const CommandResult reportJson = run("report --material Pt --hkl 2 1 1 --format json");
+    EXPECT_NE(reportJson.out.find(", \"sites\": [{\"kind\": \"top\", \"label\": \"step top\", \"step\": true, "
+                                  "\"multiplicity\": 1, \"bound\": [{\"element\": \"Pt\", \"count\": 1}]}"),
+              std::string::npos)
+        << reportJson.out;
+    EXPECT_EQ(run("figure --material Pt --hkl 2 1 1 --sites --out '" + (m_dir / "f.svg").string() + "'").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "f.svg"));
+    EXPECT_EQ(run("sites --material Pt --hkl 1 1 1 --sites").status, 2); // a figure option
+
     // A compound's sites use its own symmetry; a bad plane is one line and status 2.
     EXPECT_EQ(run("sites --material SrTiO3 --hkl 0 0 1").status, 0);
     const CommandResult bad = run("sites --material Pt --hkl 0 0 0");

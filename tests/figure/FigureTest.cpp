@@ -247,6 +247,41 @@ TEST(FigureScene, CellAndAxesOnlyWhenAsked)
         }
 }
 
+// --sites marks every site of every drawn cell, each kind with its own symbol in the key: the
+// marks per cell are the sites' multiplicities added up, the step variants filled, and a painted
+// file draws a path for each mark and key symbol.
+TEST(FigureScene, SitesMarkedOnlyWhenAsked)
+{
+    for (const auto& spec : {surface("Pt", {1, 1, 1}), surface("Pt", {2, 1, 1})}) {
+        FigureOptions o;
+        o.repeatA = 3;
+        o.repeatB = 2;
+        o.caption = true;
+        const FigureScene plain = scene(spec, o);
+        EXPECT_TRUE(plain.siteMarks.empty());
+        o.sites = true;
+        const FigureScene marked = scene(spec, o);
+        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+        const auto sites = crystal::findSites(spec, *cell);
+        ASSERT_TRUE(sites);
+        std::size_t perCell = 0, steps = 0;
+        for (const crystal::Site& site : *sites) {
+            perCell += std::size_t(site.multiplicity);
+            steps += site.step ? std::size_t(site.multiplicity) : 0;
+        }
+        EXPECT_EQ(marked.siteMarks.size(), 6 * perCell) << spec.material.name;
+        EXPECT_EQ(std::size_t(std::count_if(marked.siteMarks.begin(), marked.siteMarks.end(),
+                                            [](const figure::SiteMark& m) { return m.step; })),
+                  6 * steps);
+        std::set<std::pair<int, bool>> kinds;
+        for (const figure::SiteMark& m : marked.siteMarks)
+            kinds.insert({int(m.kind), m.step});
+        EXPECT_EQ(kinds.size(), marked.siteKey.size());
+        EXPECT_GE(drawnPaths(render(marked, FigureFormat::Svg)) - drawnPaths(render(plain, FigureFormat::Svg)),
+                  marked.siteMarks.size() + marked.siteKey.size());
+    }
+}
+
 TEST(FigureScene, ColoursByElementLayerAndCoordination)
 {
     FigureOptions o;
