@@ -56,10 +56,9 @@ std::string formatJson(const std::vector<crystal::Site>& sites)
         const crystal::Position p = sitePoint(site);
         out += (i ? ", " : "") + std::string("{\"kind\": ") + jsonString(crystal::siteKindName(site.kind))
             + ", \"label\": " + jsonString(site.label) + ", \"step\": " + (site.step ? "true" : "false")
-            + ", \"fold\": " + std::to_string(site.fold)
-            + ", \"position\": [" + jsonNumber(p.x) + ", " + jsonNumber(p.y) + ", " + jsonNumber(p.z)
-            + "], \"fractional\": [" + jsonNumber(site.position.u) + ", " + jsonNumber(site.position.v)
-            + "], \"bound\": [";
+            + ", \"fold\": " + std::to_string(site.fold) + ", \"position\": [" + jsonNumber(p.x) + ", "
+            + jsonNumber(p.y) + ", " + jsonNumber(p.z) + "], \"fractional\": [" + jsonNumber(site.position.u) + ", "
+            + jsonNumber(site.position.v) + "], \"bound\": [";
         for (std::size_t k = 0; k < site.bound.size(); ++k)
             out += (k ? ", " : "") + std::string("{\"element\": ") + jsonString(site.bound[k].element)
                 + ", \"count\": " + std::to_string(site.bound[k].count) + "}";

@@ -211,12 +211,15 @@ constexpr int ExposureRings = 18;
 struct SpaceAtom {
     Position p;
     int species = 0;
-    int plane = 0;  // 0 the top plane, counting down through the periods
-    int home = -1;  // index of the atom of the cell it is an in-plane image of
+    int plane = 0; // 0 the top plane, counting down through the periods
+    int home = -1; // index of the atom of the cell it is an in-plane image of
     bool inCell = false;
 };
 
-Position crossOf(Position p, Position q) { return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x}; }
+Position crossOf(Position p, Position q)
+{
+    return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
+}
 
 // The atoms of the planes down to depth (Angstrom, > 0) with their in-plane images up to reach
 // cells away; the atoms of the cell numbered in order (SpaceAtom::home).
@@ -236,8 +239,8 @@ std::vector<SpaceAtom> atomsDownTo(const SurfaceCell& cell, double depth, int re
             base = base + cell.inPlane(w - f);
             for (int i = -reach; i <= reach; ++i)
                 for (int j = -reach; j <= reach; ++j)
-                    atoms.push_back({base + cell.inPlane({double(i), double(j)}), cellAtoms[std::size_t(k)].species, plane,
-                                     home, i == 0 && j == 0});
+                    atoms.push_back({base + cell.inPlane({double(i), double(j)}), cellAtoms[std::size_t(k)].species,
+                                     plane, home, i == 0 && j == 0});
         }
     }
     return atoms;
@@ -290,12 +293,12 @@ Probe exposedAtoms(const SurfaceCell& cell)
             if (&b != &a && norm(b.p - a.p) < 2.0 * r * (1.0 + ExposureMargin))
                 near.push_back(b.p);
         const bool clear = a.p.z > -2.0 * r - SiteTolerance
-                           && std::any_of(directions.begin(), directions.end(), [&](const Position& w) {
-                                  const Position rest = a.p + r * w;
-                                  return std::none_of(near.begin(), near.end(), [&](const Position& b) {
-                                      return norm(rest - b) < r * (1.0 + ExposureMargin);
-                                  });
-                              });
+            && std::any_of(directions.begin(), directions.end(), [&](const Position& w) {
+                               const Position rest = a.p + r * w;
+                               return std::none_of(near.begin(), near.end(), [&](const Position& b) {
+                                   return norm(rest - b) < r * (1.0 + ExposureMargin);
+                               });
+                           });
         exposed.resize(std::size_t(a.home) + 1);
         exposed[std::size_t(a.home)] = clear;
         probe.belowTop = probe.belowTop || (clear && a.plane > 0);
@@ -401,7 +404,8 @@ bool tetrahedralBelow(const SurfaceCell& cell, const Probe& probe, const Candida
         bool neighbourOfAll = true;
         for (std::size_t k = 0; k < 3; ++k) {
             const double gap = norm(q[k] - d);
-            neighbourOfAll = neighbourOfAll && gap > SiteTolerance && gap < cell.neighbours.cutoff(b.species, c.species[k]);
+            neighbourOfAll =
+                neighbourOfAll && gap > SiteTolerance && gap < cell.neighbours.cutoff(b.species, c.species[k]);
         }
         if (neighbourOfAll)
             return true;

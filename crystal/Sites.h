@@ -69,9 +69,9 @@ struct Site {
     Position inPlane;      // the same point, Angstrom, in the surface frame, z = 0 (the top plane)
     double distance = 0.0; // in-plane distance to each bound atom, Angstrom
     std::vector<BoundAtoms> bound;
-    int multiplicity = 1;           // equivalent sites per surface cell
+    int multiplicity = 1;          // equivalent sites per surface cell
     std::vector<Fractional> orbit; // all of them, position first
-    bool step = false;    // binds an atom of the step edge of a stepped surface
+    bool step = false;             // binds an atom of the step edge of a stepped surface
     // The bound atoms relative to inPlane, Angstrom: x and y their in-plane offsets, z their
     // height relative to the top plane (0 there, negative below).
     std::vector<Position> contacts;

@@ -315,7 +315,7 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
 
     if (options.sites && !input.sites.empty()) {
         // Every site under the repeated top plane, within the drawn region.
-        scene.siteMarkRadius = 0.16 * nearestNeighbour;
+        scene.siteMarkRadius = 0.12 * nearestNeighbour;
         for (const SlabFigureInput::SitePoint& site : input.sites) {
             const Position start = underTopPlane(site.position);
             for (int ia = 0; ia < options.repeatA; ++ia)
@@ -433,7 +433,8 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         if (!sites)
             return sites.error();
         // The cell's frame to the slab's: the first top-plane atom of each.
-        const Position shift = input.slab.atoms.front().position - cell->inPlane(cell->planes.front().atoms.front().position);
+        const Position shift =
+            input.slab.atoms.front().position - cell->inPlane(cell->planes.front().atoms.front().position);
         for (const crystal::Site& site : *sites)
             for (const crystal::Fractional& f : site.orbit)
                 input.sites.push_back({cell->inPlane(f) + shift, site.kind, site.step});

@@ -219,10 +219,12 @@ TEST(Sites, OpenAndSteppedSurfaces)
         SurfaceSpec spec;
         const char* expected;
     } rows[] = {
-        {specOf("Pt", {2, 1, 1}), "step top x1, top x1, step bridge x1, step bridge 2 x2, step bridge 3 x1, bridge x2, "
-                                  "step 5-fold hollow x1, step fcc x1, step hcp x1, hcp x1"},
-        {bulkSpec("TiO2", {1, 1, 0}, 2), "top O x1, top Ti x1, top O 2 x2, short bridge x4, bridge x1, bridge 2 x4, "
-                                         "bridge 3 x1, long bridge x2, fcc x4, fcc 2 x2, hcp x2"},
+        {specOf("Pt", {2, 1, 1}),
+         "step top x1, top x1, step bridge x1, step bridge 2 x2, step bridge 3 x1, bridge x2, "
+         "step 5-fold hollow x1, step fcc x1, step hcp x1, hcp x1"},
+        {bulkSpec("TiO2", {1, 1, 0}, 2),
+         "top O x1, top Ti x1, top O 2 x2, short bridge x4, bridge x1, bridge 2 x4, "
+         "bridge 3 x1, long bridge x2, fcc x4, fcc 2 x2, hcp x2"},
         {specOf("Fe", {1, 1, 1}),
          "top x1, top 2 x1, short bridge x3, long bridge x3, 3-fold hollow x1, 3-fold hollow 2 x3"},
         {SurfaceSpec(*findMaterial("Mg"), {1, 0, 0}, Termination::B),
@@ -245,10 +247,11 @@ TEST(Sites, OpenAndSteppedSurfaces)
 // surface's step sites are those that bind a top-plane atom, and every kind has its step variant.
 TEST(Sites, BoundAtomsAtEqualDistances)
 {
-    const SurfaceSpec rows[] = {specOf("Ni", {2, 1, 1}),      specOf("W", {2, 1, 1}),
-                                specOf("Cu", {3, 2, 1}),      specOf("Pt", {5, 5, 3}),
-                                specOf("Fe", {1, 1, 1}),      specOf("Cu", {1, 1, 0}),
-                                bulkSpec("TiO2", {1, 1, 0}, 2), SurfaceSpec(*findMaterial("Mg"), {1, 0, 0}, Termination::B)};
+    const SurfaceSpec rows[] = {
+        specOf("Ni", {2, 1, 1}),        specOf("W", {2, 1, 1}),
+        specOf("Cu", {3, 2, 1}),        specOf("Pt", {5, 5, 3}),
+        specOf("Fe", {1, 1, 1}),        specOf("Cu", {1, 1, 0}),
+        bulkSpec("TiO2", {1, 1, 0}, 2), SurfaceSpec(*findMaterial("Mg"), {1, 0, 0}, Termination::B)};
     for (const SurfaceSpec& spec : rows) {
         const SurfaceCell cell = *surfaceCell(spec, InPlaneCell::Primitive);
         const std::vector<Position> atoms = atomsNear(cell, 10.0);
@@ -273,7 +276,8 @@ TEST(Sites, BoundAtomsAtEqualDistances)
             for (const Position& q : site.contacts) {
                 EXPECT_NEAR(norm(q - centre), d, 1e-6) << surfaceTitle(spec) << " " << site.label;
                 const Position at{q.x + site.inPlane.x, q.y + site.inPlane.y, q.z};
-                EXPECT_TRUE(std::any_of(atoms.begin(), atoms.end(), [&](const Position& a) { return norm(a - at) < 1e-6; }))
+                EXPECT_TRUE(
+                    std::any_of(atoms.begin(), atoms.end(), [&](const Position& a) { return norm(a - at) < 1e-6; }))
                     << surfaceTitle(spec) << " " << site.label;
             }
             const Position top{site.inPlane.x, site.inPlane.y, h};
