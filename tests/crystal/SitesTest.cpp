@@ -129,19 +129,22 @@ TEST(Sites, PropertiesOfEverySite)
     }
 }
 
-// The sites depend on the lattice, not on the cell chosen for it: the rectangular cell of
-// Pt (1 1 1), twice the primitive one, holds each class twice as often.
+// The sites depend on the lattice, not on the cell chosen for it: the rectangular cells of
+// Pt (1 1 1) and Fe (1 1 1), twice the primitive ones, hold each class twice as often.
 TEST(Sites, IndependentOfTheCell)
 {
     const SurfaceSpec spec = specOf("Pt", {1, 1, 1});
-    const std::vector<Site> primitive = sitesOf(spec);
-    const std::vector<Site> rectangular = sitesOf(spec, InPlaneCell::Orthogonal);
-    EXPECT_EQ(summary(rectangular), "top x2, bridge x6, fcc x2, hcp x2");
-    ASSERT_EQ(primitive.size(), rectangular.size());
-    for (std::size_t i = 0; i < primitive.size(); ++i) {
-        EXPECT_EQ(primitive[i].label, rectangular[i].label);
-        EXPECT_EQ(2 * primitive[i].multiplicity, rectangular[i].multiplicity) << primitive[i].label;
-        EXPECT_NEAR(primitive[i].distance, rectangular[i].distance, 1e-9);
+    EXPECT_EQ(summary(sitesOf(spec, InPlaneCell::Orthogonal)), "top x2, bridge x6, fcc x2, hcp x2");
+    // The same on open surfaces, where the probe rests on atoms of several planes.
+    for (const SurfaceSpec& row : {spec, specOf("Fe", {1, 1, 1})}) {
+        const std::vector<Site> primitive = sitesOf(row);
+        const std::vector<Site> rectangular = sitesOf(row, InPlaneCell::Orthogonal);
+        ASSERT_EQ(primitive.size(), rectangular.size()) << surfaceTitle(row);
+        for (std::size_t i = 0; i < primitive.size(); ++i) {
+            EXPECT_EQ(primitive[i].label, rectangular[i].label);
+            EXPECT_EQ(2 * primitive[i].multiplicity, rectangular[i].multiplicity) << primitive[i].label;
+            EXPECT_NEAR(primitive[i].distance, rectangular[i].distance, 1e-9);
+        }
     }
 }
 

@@ -248,14 +248,20 @@ TEST(FigureScene, CellAndAxesOnlyWhenAsked)
 }
 
 // --sites marks every site of every drawn cell, each kind with its own symbol in the key: the
-// marks per cell are the sites' multiplicities added up, the step variants filled, and a painted
+// marks per cell are the sites' multiplicities added up whatever the repeats, the step variants filled, and a painted
 // file draws a path for each mark and key symbol.
 TEST(FigureScene, SitesMarkedOnlyWhenAsked)
 {
-    for (const auto& spec : {surface("Pt", {1, 1, 1}), surface("Pt", {2, 1, 1})}) {
+    const struct Row {
+        crystal::SurfaceSpec spec;
+        int repeatA, repeatB;
+    } rows[] = {{surface("Pt", {1, 1, 1}), 3, 2}, {surface("Pt", {2, 1, 1}), 3, 2}, {surface("Pt", {2, 1, 1}), 2, 5}};
+    for (const Row& row : rows) {
+        const crystal::SurfaceSpec& spec = row.spec;
+        const std::size_t cells = std::size_t(row.repeatA * row.repeatB);
         FigureOptions o;
-        o.repeatA = 3;
-        o.repeatB = 2;
+        o.repeatA = row.repeatA;
+        o.repeatB = row.repeatB;
         o.caption = true;
         const FigureScene plain = scene(spec, o);
         EXPECT_TRUE(plain.siteMarks.empty());
@@ -269,10 +275,10 @@ TEST(FigureScene, SitesMarkedOnlyWhenAsked)
             perCell += std::size_t(site.multiplicity);
             steps += site.step ? std::size_t(site.multiplicity) : 0;
         }
-        EXPECT_EQ(marked.siteMarks.size(), 6 * perCell) << spec.material.name;
+        EXPECT_EQ(marked.siteMarks.size(), cells * perCell) << spec.material.name;
         EXPECT_EQ(std::size_t(std::count_if(marked.siteMarks.begin(), marked.siteMarks.end(),
                                             [](const figure::SiteMark& m) { return m.step; })),
-                  6 * steps);
+                  cells * steps);
         std::set<std::pair<int, bool>> kinds;
         for (const figure::SiteMark& m : marked.siteMarks)
             kinds.insert({int(m.kind), m.step});

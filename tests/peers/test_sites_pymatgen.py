@@ -43,3 +43,31 @@ def test_site_classes_agree_once_named_alike(element, a, hkl):
         counts.add(tuple(sorted((k, len(v)) for k, v in sites.items() if k != "all" and v)))
     assert len(counts) == 1
     assert dict(counts.pop()) == dict(facetor)
+
+
+# Open and stepped surfaces, where atoms of several planes are exposed. pymatgen takes the atoms
+# within 0.9 Angstrom of the top as the surface and triangulates their projections; FACETOR takes
+# the atoms a probe of the crystal's own size can touch and rests the probe on them in three
+# dimensions. On Pt (2 1 1) both find the same classes of each kind: two tops (step edge and
+# terrace), four bridges and four hollows (FACETOR's B5 site at the foot of the step, the step fcc
+# and hcp hollows and the terrace hcp). On Fe (1 1 1) the tops agree (first- and second-plane
+# atoms) but the rest does not: FACETOR's deep hollow over the third-plane atom binds three top
+# atoms and its 3-fold hollows between first- and second-plane atoms are where the probe rests on
+# three atoms, while pymatgen, triangulating the projected honeycomb, keeps only bridges there (it
+# drops the triangles that are obtuse in projection).
+KIND = {"top": "ontop", "bridge": "bridge", "hollow": "hollow", "fcc": "hollow", "hcp": "hollow"}
+
+OPEN_ROWS = [("Pt", 3.924, "fcc", "Fm-3m", (2, 1, 1), ("ontop", "bridge", "hollow")),
+             ("Fe", 2.8665, "bcc", "Im-3m", (1, 1, 1), ("ontop",))]
+
+
+@pytest.mark.parametrize("element,a,lattice,group,hkl,agreed", OPEN_ROWS)
+def test_open_surfaces_agree_where_both_see_the_same_atoms(element, a, lattice, group, hkl, agreed):
+    out = subprocess.run([FACETOR, "sites", "--lattice", lattice, "--elements", element, "--a", str(a), "--hkl",
+                          *map(str, hkl), "--format", "json"], check=True, capture_output=True, text=True).stdout
+    facetor = Counter(KIND[s["kind"]] for s in json.loads(out)["sites"])
+    bulk = Structure.from_spacegroup(group, Lattice.cubic(a), [element], [[0, 0, 0]])
+    slab = SlabGenerator(bulk, hkl, 12, 10, center_slab=True, primitive=True, reorient_lattice=True).get_slabs()[0]
+    sites = AdsorbateSiteFinder(slab).find_adsorption_sites(distance=2.0)
+    for kind in agreed:
+        assert facetor[kind] == len(sites[kind]), kind
