@@ -238,7 +238,8 @@ TEST(Sites, OpenAndSteppedSurfaces)
 
     const std::vector<Site> tio2 = sitesOf(rows[1].spec);
     EXPECT_EQ(tio2[1].bound.front().element, "Ti");
-    EXPECT_NEAR(tio2[1].contacts.front().z, -1.268, 1e-3); // five-fold Ti below the bridging O
+    EXPECT_NEAR(tio2[1].contacts.front().z, -1.268, 1e-3);              // five-fold Ti below the bridging O
+    EXPECT_NEAR(*bondHeight(tio2[1], "O"), -1.268 + 0.66 + 1.60, 1e-3); // O on it at the Ti-O bond
     const std::vector<Site> fe = sitesOf(rows[2].spec);
     EXPECT_EQ(fe[4].contacts.size(), 3u); // the deep hollow binds three top atoms
     for (const Position& c : fe[4].contacts)
