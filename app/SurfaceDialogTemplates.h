@@ -18,8 +18,8 @@ namespace tables {
 // clang-format off: the tables read as the dialogs lay out.
 
 inline constexpr ControlSpec MaterialControls[] = {
-    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 110, 9, "&Preset (Cu, Fe, Mg, GaAs, Si ...):"},
-    {BoxPreset, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 7, 50, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 9, 30, 9, "&Preset:"},
+    {BoxPreset, k::ComboBox, ChildVisible | s::TabStop | s::ComboDropDown, 62, 7, 110, 120, ""},
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 27, 110, 9, "&a (Angstrom):"},
     {BoxLatticeA, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 25, 50, 12, ""},
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 45, 110, 9, "&c (Angstrom, HCP only):"},
@@ -27,7 +27,7 @@ inline constexpr ControlSpec MaterialControls[] = {
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 63, 110, 9, "&Elements (Ga,As):"},
     {BoxElements, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 122, 61, 50, 12, ""},
     {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 80, 165, 18,
-     "Type a preset's name, or change a, c and the\nelements for a material of your own."},
+     "Choose or type a preset (compounds too), or change\na, c and the elements for a material of your own."},
     {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 33, 102, 50, 14, "OK"},
     {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 97, 102, 50, 14, "Cancel"},
 };

@@ -1,6 +1,10 @@
 #include "app/SurfaceMenu.h"
 
+#include "app/FigureWindow.h"
+#include "app/LeedWindow.h"
 #include "app/SurfaceDialogTemplates.h"
+#include "app/WindowPicture.h"
+#include "crystal/Bulk.h"
 #include "crystal/Compound.h"
 #include "crystal/Facets.h"
 #include "crystal/Leed.h"
@@ -72,12 +76,14 @@ private:
     std::array<int32_t, rt::Units::MaxUnits> m_handles{};
 };
 
-crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal::Material& material)
+crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal::Material& material,
+                                 const std::optional<crystal::BulkChoice>& bulk)
 {
     crystal::SurfaceSpec spec;
     spec.material = material;
     spec.hkl = {snapshot.miller.h, snapshot.miller.k, snapshot.miller.l};
     spec.termination = geometry::termination(snapshot.code);
+    spec.bulk = bulk;
     return spec;
 }
 
@@ -100,30 +106,41 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "Export &Figure...", [this](int32_t&) { exportFigure(); });
     m_frame.append_menu_item(menu, 0, "&Diffraction Pattern...", [this](int32_t&) { showDiffraction(); });
     m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
+    m_frame.append_menu_item(menu, 0, "&Show Figure", [this](int32_t&) { showFigure(); });
+    m_frame.append_menu_item(menu, 0, "&Open Bulk Structure...", [this](int32_t&) { openBulk(); });
 }
 
 void SurfaceMenu::publish(const SurfaceSnapshot& snapshot)
 {
-    crystal::Material material;
+    bool sameSurface;
     {
         std::lock_guard lock(m_mutex);
-        const bool sameSurface =
-            m_published && m_snapshot.code == snapshot.code && m_snapshot.miller == snapshot.miller;
+        sameSurface = m_published && m_snapshot.code == snapshot.code && m_snapshot.miller == snapshot.miller;
         m_snapshot = snapshot;
         m_published = true;
-        if (sameSurface)
-            return; // only the view turned: the report stays true
-        material = m_materials[std::size_t(geometry::latticeKind(snapshot.code))].value_or(
-            crystal::defaultMaterial(geometry::latticeKind(snapshot.code)));
     }
-    if (m_reportWindow.load() >= 0)
-        writeReport(snapshot, material);
-    followPattern(snapshot, material);
-    if (m_shapeWindow.load() >= 0)
-        (void)drawShape(material);
+    if (!sameSurface) {
+        follow(snapshot);
+        return;
+    }
+    // Only the view turned: the report, pattern and shape stay true, the figure turns with it.
+    if (m_figureWindow.load() >= 0)
+        (void)drawFigure(currentSpec(snapshot), snapshot);
 }
 
-void SurfaceMenu::followPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material)
+void SurfaceMenu::follow(const SurfaceSnapshot& snapshot)
+{
+    const crystal::SurfaceSpec spec = currentSpec(snapshot);
+    if (m_reportWindow.load() >= 0)
+        writeReport(spec);
+    followPattern(spec);
+    if (m_shapeWindow.load() >= 0)
+        (void)drawShape(spec);
+    if (m_figureWindow.load() >= 0)
+        (void)drawFigure(spec, snapshot);
+}
+
+void SurfaceMenu::followPattern(const crystal::SurfaceSpec& spec)
 {
     if (m_patternWindow.load() < 0)
         return;
@@ -132,11 +149,7 @@ void SurfaceMenu::followPattern(const SurfaceSnapshot& snapshot, const crystal::
         std::lock_guard lock(m_mutex);
         settings = m_diffraction;
     }
-    // A superstructure the new surface cannot take gives way to the clean surface's pattern.
-    if (!drawPattern(snapshot, material, settings) && !settings.superstructure.empty()) {
-        settings.superstructure.clear();
-        (void)drawPattern(snapshot, material, settings);
-    }
+    (void)drawPattern(spec, settings);
 }
 
 SurfaceSnapshot SurfaceMenu::snapshot() const
@@ -157,15 +170,37 @@ void SurfaceMenu::setMaterial(const crystal::Material& material)
     {
         std::lock_guard lock(m_mutex);
         m_materials[std::size_t(material.lattice)] = material;
+        m_bulks[std::size_t(material.lattice)].reset();
         shown = m_snapshot;
     }
     if (geometry::latticeKind(shown.code) != material.lattice)
         return;
-    if (m_reportWindow.load() >= 0)
-        writeReport(shown, material);
-    followPattern(shown, material);
-    if (m_shapeWindow.load() >= 0)
-        (void)drawShape(material);
+    follow(shown);
+}
+
+std::optional<crystal::BulkChoice> SurfaceMenu::bulk(geometry::LatticeKind lattice) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_bulks[std::size_t(lattice)];
+}
+
+void SurfaceMenu::setBulk(crystal::BulkChoice bulk)
+{
+    SurfaceSnapshot shown;
+    {
+        std::lock_guard lock(m_mutex);
+        shown = m_snapshot;
+        m_bulks[std::size_t(geometry::latticeKind(shown.code))] = std::move(bulk);
+    }
+    follow(shown);
+}
+
+crystal::SurfaceSpec SurfaceMenu::currentSpec(const SurfaceSnapshot& snapshot) const
+{
+    const auto lattice = std::size_t(geometry::latticeKind(snapshot.code));
+    std::lock_guard lock(m_mutex);
+    return surfaceSpec(snapshot, m_materials[lattice].value_or(crystal::defaultMaterial(geometry::LatticeKind(lattice))),
+                       m_bulks[lattice]);
 }
 
 void SurfaceMenu::failed(const std::string& text)
@@ -176,8 +211,7 @@ void SurfaceMenu::failed(const std::string& text)
 
 void SurfaceMenu::exportSlab()
 {
-    const SurfaceSnapshot shown = snapshot();
-    const crystal::Material material = this->material(geometry::latticeKind(shown.code));
+    const crystal::SurfaceSpec spec = currentSpec(snapshot());
     platform::SaveFileRequest request;
     request.filters = {{"Extended XYZ (*.xyz)", "*.xyz"}, {"VASP POSCAR (*.vasp)", "*.vasp"}, {"CIF (*.cif)", "*.cif"}};
     request.defaultExtension = "xyz";
@@ -189,7 +223,6 @@ void SurfaceMenu::exportSlab()
         failed("The slab was not saved: " + *path + " names no structure file (.xyz, .vasp, POSCAR or .cif).");
         return;
     }
-    const crystal::SurfaceSpec spec = surfaceSpec(shown, material);
     const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     if (!cell) {
         failed("The slab was not saved: " + cell.error().message);
@@ -246,14 +279,13 @@ void SurfaceMenu::showReport()
     }
     if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
-    const SurfaceSnapshot shown = snapshot();
-    writeReport(shown, material(geometry::latticeKind(shown.code)));
+    writeReport(currentSpec(snapshot()));
 }
 
-void SurfaceMenu::writeReport(const SurfaceSnapshot& snapshot, const crystal::Material& material)
+void SurfaceMenu::writeReport(const crystal::SurfaceSpec& spec)
 {
     std::string text;
-    if (const auto report = crystal::surfaceReport(surfaceSpec(snapshot, material)))
+    if (const auto report = crystal::surfaceReport(spec))
         text = crystal::formatReportText(*report);
     else
         text = "No report: " + report.error().message + "\n";
@@ -343,70 +375,49 @@ std::string latticeText(geometry::LatticeKind lattice)
     return "";
 }
 
-constexpr int PatternColumns = 56; // 8 x 14 cells: a 448 x 448 picture
-constexpr int PatternRows = 32;
+// The pattern window's first size: the batch front end's picture, 600 x 600 pixels.
+constexpr int PatternColumns = 75;
+constexpr int PatternRows = 50;
 constexpr int PatternCellWidth = 8;
-constexpr int PatternCellHeight = 14;
+constexpr int PatternCellHeight = 12;
+// The shape window's: 448 x 448 pixels.
+constexpr int ShapeColumns = 56;
+constexpr int ShapeRows = 32;
+constexpr int ShapeCellWidth = 8;
+constexpr int ShapeCellHeight = 14;
+// The figure window's: 560 x 480 pixels.
+constexpr int FigureColumns = 70;
+constexpr int FigureRows = 40;
 
-// A picture window's canvas as the figure painters draw on it: the LEED pattern's and the
-// equilibrium shape's windows, both of PatternColumns x PatternRows cells.
-class PatternCanvas final : public figure::IndexedCanvas {
-public:
-    explicit PatternCanvas(winrt::WindowCanvas& canvas) : m_canvas(canvas) {}
+} // namespace
 
-    platform::Size size() const override { return {m_canvas.canvas().width(), m_canvas.canvas().height()}; }
-    // The grid the window was configured with.
-    figure::TextGrid textGrid() const override { return {PatternColumns, PatternCellWidth, PatternCellHeight}; }
+namespace {
 
-    // As an 8-bit bitmap with the canvas's own palette, copied onto the canvas.
-    void drawPixels(platform::Rect area, std::span<const uint8_t> indices) override
-    {
-        const int bits = 8;
-        const int64_t row = winrt::bitmapRowBytes(area.width, bits);
-        std::vector<uint8_t> image(std::size_t(winrt::bitmapHeaderBytes(bits) + row * area.height), 0);
-        winrt::storeBitmapHeaders(image, area.width, area.height, bits);
-        for (int i = 0; i < 256; ++i) {
-            const platform::Rgb c = m_canvas.canvas().paletteEntry(i);
-            uint8_t* entry = image.data() + 54 + 4 * i;
-            entry[0] = c.blue;
-            entry[1] = c.green;
-            entry[2] = c.red;
-        }
-        uint8_t* bits0 = image.data() + winrt::bitmapHeaderBytes(bits);
-        for (int y = 0; y < area.height; ++y)
-            std::copy_n(indices.data() + std::size_t(y) * std::size_t(area.width), area.width,
-                        bits0 + std::size_t(area.height - 1 - y) * std::size_t(row));
-        m_canvas.put_image(int16_t(area.x), int16_t(area.y), image, 3);
-    }
+std::vector<std::string> presetItems()
+{
+    // The lattices' presets lattice by lattice, then the compounds structure type by structure
+    // type, each named after its group: "FCC: Cu", "rutile: TiO2".
+    std::vector<std::string> items;
+    for (const auto lattice : {geometry::LatticeKind::Fcc, geometry::LatticeKind::Bcc, geometry::LatticeKind::Hcp,
+                               geometry::LatticeKind::ZincBlende})
+        for (const crystal::Material& m : crystal::materialPresets())
+            if (m.lattice == lattice)
+                items.push_back(latticeText(lattice) + ": " + m.name);
+    std::vector<const crystal::Compound*> compounds;
+    for (const crystal::Compound& c : crystal::compoundPresets())
+        compounds.push_back(&c);
+    std::stable_sort(compounds.begin(), compounds.end(),
+                     [](const crystal::Compound* x, const crystal::Compound* y) { return x->prototype < y->prototype; });
+    for (const crystal::Compound* c : compounds)
+        items.push_back(std::string(c->type().name) + ": " + c->name);
+    return items;
+}
 
-    void setPalette(std::span<const platform::Rgb> colours) override
-    {
-        std::vector<uint32_t> palette(std::size_t(m_canvas.canvas().colourCount()), 0);
-        for (std::size_t i = 0; i < colours.size() && i < palette.size(); ++i)
-            palette[i] = colours[i].paletteValue();
-        (void)m_canvas.remap_all_palette(palette);
-    }
-    void clear(uint8_t index) override
-    {
-        (void)m_canvas.setBackgroundColour(index);
-        (void)m_canvas.clear_screen(0);
-    }
-    void fillEllipse(platform::Rect box, uint8_t index) override
-    {
-        (void)m_canvas.set_colour(index);
-        (void)m_canvas.draw_ellipse(3, int16_t(box.x), int16_t(box.y), int16_t(box.right()), int16_t(box.bottom()));
-    }
-    void writeText(int row, int column, std::string_view text, uint8_t ink, uint8_t paper) override
-    {
-        (void)m_canvas.setTextColour(ink);
-        (void)m_canvas.setBackgroundColour(paper);
-        m_canvas.setTextPosition(int16_t(row), int16_t(column));
-        m_canvas.out_text(text);
-    }
-
-private:
-    winrt::WindowCanvas& m_canvas;
-};
+std::string presetName(const std::string& text)
+{
+    const auto colon = text.rfind(": ");
+    return colon == std::string::npos ? text : trimmed(text.substr(colon + 2));
+}
 
 } // namespace
 
@@ -415,61 +426,82 @@ void SurfaceMenu::chooseMaterial()
     const SurfaceSnapshot shown = snapshot();
     const geometry::LatticeKind lattice = geometry::latticeKind(shown.code);
     const crystal::Material current = material(lattice);
-    dialogs::Dialog dialog;
-    if (!dialogs::DialogLoad(MaterialDialogId, dialog, m_dialogs)) {
-        dialogs::DialogRelease(dialog);
-        return;
-    }
-    const std::string name = crystal::findMaterial(current.name) ? current.name : "";
+    const auto currentBulk = bulk(lattice);
+    const std::string name = currentBulk ? currentBulk->name : crystal::findMaterial(current.name) ? current.name : "";
     const std::string a = lengthText(current.a);
     const std::string c = current.c > 0.0 ? lengthText(current.c) : "";
     const std::string elements = joined(current.elements);
-    dialogs::DialogSetText(dialog, BoxPreset, name);
-    dialogs::DialogSetText(dialog, BoxLatticeA, a);
-    dialogs::DialogSetText(dialog, BoxLatticeC, c);
-    dialogs::DialogSetText(dialog, BoxElements, elements);
-    const int32_t end = dialogs::DialogRunModal(dialog);
-    const std::string newName = fieldText(dialog, BoxPreset);
-    const std::string newA = fieldText(dialog, BoxLatticeA);
-    const std::string newC = fieldText(dialog, BoxLatticeC);
-    const std::string newElements = fieldText(dialog, BoxElements);
-    dialogs::DialogRelease(dialog);
-    if (end != 1)
-        return;
-
-    // Changed values make a material of the user's own; else a changed name picks a preset.
-    if (newA != a || newC != c || newElements != elements) {
-        const auto valueA = numberOf(newA);
-        const auto valueC = newC.empty() ? std::optional<double>() : numberOf(newC);
-        if (!valueA || (!newC.empty() && !valueC)) {
-            failed("The material was not changed: \"" + (valueA ? newC : newA) + "\" is not a length in Angstrom.");
+    const std::vector<std::string> items = presetItems();
+    // What the boxes show: the material's values, then after an error what the user typed.
+    std::array<std::string, 4> typed{name, a, c, elements};
+    for (;;) {
+        dialogs::Dialog dialog;
+        if (!dialogs::DialogLoad(MaterialDialogId, dialog, m_dialogs)) {
+            dialogs::DialogRelease(dialog);
             return;
         }
-        if (auto custom = crystal::customMaterial(lattice, elementsOf(newElements), *valueA, valueC))
-            setMaterial(*custom);
-        else
-            failed("The material was not changed: " + custom.error().message);
-        return;
+        dialogs::DialogSetInteger(dialog, BoxPreset, int32_t(items.size()), dialogs::ValueIndex::ItemCount);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            dialogs::DialogSetText(dialog, BoxPreset, items[i], dialogs::itemNumber(int32_t(i + 1)));
+        dialogs::DialogSetText(dialog, BoxPreset, typed[0]);
+        dialogs::DialogSetText(dialog, BoxLatticeA, typed[1]);
+        dialogs::DialogSetText(dialog, BoxLatticeC, typed[2]);
+        dialogs::DialogSetText(dialog, BoxElements, typed[3]);
+        const int32_t end = dialogs::DialogRunModal(dialog);
+        typed = {presetName(fieldText(dialog, BoxPreset)), fieldText(dialog, BoxLatticeA),
+                 fieldText(dialog, BoxLatticeC), fieldText(dialog, BoxElements)};
+        dialogs::DialogRelease(dialog);
+        if (end != 1)
+            return;
+        const std::string problem = applyMaterial(lattice, typed, {name, a, c, elements});
+        if (problem.empty())
+            return;
+        failed("The material was not changed: " + problem);
     }
-    if (newName == name)
-        return;
+}
+
+std::string SurfaceMenu::applyMaterial(geometry::LatticeKind lattice, const std::array<std::string, 4>& typed,
+                                       const std::array<std::string, 4>& shown)
+{
+    const auto& [newName, newA, newC, newElements] = typed;
+    // Changed values make a material of the user's own; else a changed name picks a preset.
+    if (newA != shown[1] || newC != shown[2] || newElements != shown[3]) {
+        const auto valueA = numberOf(newA);
+        const auto valueC = newC.empty() ? std::optional<double>() : numberOf(newC);
+        if (!valueA || (!newC.empty() && !valueC))
+            return "\"" + (valueA ? newC : newA) + "\" is not a length in Angstrom.";
+        auto custom = crystal::customMaterial(lattice, elementsOf(newElements), *valueA, valueC);
+        if (!custom)
+            return custom.error().message;
+        setMaterial(*custom);
+        return {};
+    }
+    if (newName == shown[0])
+        return {};
+    if (const crystal::Compound* compound = crystal::findCompound(newName)) {
+        auto crystal = crystal::bulkOf(*compound);
+        if (!crystal)
+            return crystal.error().message;
+        crystal::BulkChoice choice;
+        choice.crystal = std::make_shared<const crystal::BulkCrystal>(std::move(*crystal));
+        choice.name = compound->name;
+        setBulk(std::move(choice));
+        return {};
+    }
     const crystal::Material* preset = crystal::findMaterial(newName);
-    if (!preset) {
-        failed("The material was not changed: there is no preset named \"" + newName + "\".");
-        return;
-    }
-    if (preset->lattice != lattice) {
-        failed("The material was not changed: " + preset->name + " is " + latticeText(preset->lattice)
-               + ", the surface on screen " + latticeText(lattice) + ".");
-        return;
-    }
+    if (!preset)
+        return "there is no preset named \"" + newName + "\".";
+    if (preset->lattice != lattice)
+        return preset->name + " is " + latticeText(preset->lattice) + ", the surface on screen " + latticeText(lattice)
+            + ".";
     setMaterial(*preset);
+    return {};
 }
 
 void SurfaceMenu::exportFigure()
 {
     const SurfaceSnapshot shown = snapshot();
-    const crystal::Material material = this->material(geometry::latticeKind(shown.code));
+    const crystal::SurfaceSpec spec = currentSpec(shown);
     platform::SaveFileRequest request;
     request.filters = {
         {"SVG Figures (*.svg)", "*.svg"}, {"PDF Figures (*.pdf)", "*.pdf"}, {"PNG Pictures (*.png)", "*.png"}};
@@ -487,7 +519,7 @@ void SurfaceMenu::exportFigure()
     options.tilt = shown.tilt;
     options.cell = true;
     options.axes = true;
-    const auto bytes = figure::makeFigure(surfaceSpec(shown, material), options, *format);
+    const auto bytes = figure::makeFigure(spec, options, *format);
     if (!bytes) {
         failed("The figure was not saved: " + bytes.error().message);
         return;
@@ -528,12 +560,13 @@ void SurfaceMenu::showDiffraction()
     settings.energy = *value;
     if (const auto shown = showPattern(settings); !shown)
         failed("No pattern: " + shown.error().message);
+    else if (!shown->empty())
+        failed("The pattern shows the clean surface: " + *shown + ".");
 }
 
-platform::Status SurfaceMenu::showPattern(const DiffractionSettings& settings)
+platform::Result<std::string> SurfaceMenu::showPattern(const DiffractionSettings& settings)
 {
-    const SurfaceSnapshot shown = snapshot();
-    const crystal::Material material = this->material(geometry::latticeKind(shown.code));
+    const crystal::SurfaceSpec spec = currentSpec(snapshot());
     int32_t handle = m_patternWindow.load();
     if (handle < 0) {
         handle = openWindow("LEED", PatternColumns, PatternRows, PatternCellWidth, PatternCellHeight);
@@ -541,77 +574,56 @@ platform::Status SurfaceMenu::showPattern(const DiffractionSettings& settings)
             return platform::fail("no window for the pattern");
         m_patternWindow.store(handle);
     }
-    if (auto drawn = drawPattern(shown, material, settings); !drawn)
-        return drawn;
+    const auto drawn = drawPattern(spec, settings);
+    if (!drawn)
+        return drawn.error();
     {
         std::lock_guard lock(m_mutex);
         m_diffraction = settings;
     }
     if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
-    return {};
+    return *drawn;
 }
 
-platform::Status SurfaceMenu::drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
-                                          const DiffractionSettings& settings)
+platform::Result<std::string> SurfaceMenu::drawPattern(const crystal::SurfaceSpec& spec,
+                                                       const DiffractionSettings& settings)
 {
-    const crystal::SurfaceSpec spec = surfaceSpec(snapshot, material);
-    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
-    if (!cell)
-        return cell.error();
-    crystal::LeedOptions options;
-    options.domains = settings.domains ? crystal::LeedDomains::All : crystal::LeedDomains::One;
-    if (!settings.superstructure.empty()) {
-        // A matrix or Wood notation, whichever the text is, as the batch front end reads them.
-        const auto superstructure = crystal::readSuperstructure(settings.superstructure);
-        if (!superstructure)
-            return superstructure.error();
-        const auto matrix = superstructure->on(cell->a, cell->b);
-        if (!matrix)
-            return matrix.error();
-        options.superstructure = *matrix;
-        if (settings.domains) {
-            auto group = crystal::surfacePointGroup(spec, *cell);
-            if (!group)
-                return group.error();
-            options.pointGroup = std::move(*group);
-        }
-    }
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, settings.energy, options);
-    if (!pattern)
-        return pattern.error();
-
     std::lock_guard lock(m_writing);
-    auto canvas = m_windows.windowCanvas(m_patternWindow.load());
+    auto canvas = fittedCanvas(m_windows, m_children, m_patternWindow.load(), "LEED");
     if (!canvas)
         return platform::fail("no window for the pattern");
-    PatternCanvas painted(*canvas);
-    figure::paintLeedPattern(*pattern, crystal::surfaceTitle(spec), painted);
-    return {};
+    const auto picture = patternPicture(spec, settings, canvas->canvas().width(), canvas->canvas().height());
+    if (!picture)
+        return picture.error();
+    WindowPicture painted(*canvas);
+    if (const auto shown = showPatternPicture(picture->layout, painted); !shown)
+        return shown.error();
+    return picture->leftOut;
 }
 
 void SurfaceMenu::showShape()
 {
-    const SurfaceSnapshot shown = snapshot();
-    const crystal::Material material = this->material(geometry::latticeKind(shown.code));
+    const crystal::SurfaceSpec spec = currentSpec(snapshot());
     int32_t handle = m_shapeWindow.load();
     if (handle < 0) {
-        handle = openWindow("Wulff shape", PatternColumns, PatternRows, PatternCellWidth, PatternCellHeight);
+        handle = openWindow("Wulff shape", ShapeColumns, ShapeRows, ShapeCellWidth, ShapeCellHeight);
         if (handle < 0)
             return;
         m_shapeWindow.store(handle);
     }
-    if (auto drawn = drawShape(material); !drawn)
+    if (auto drawn = drawShape(spec); !drawn)
         failed("No shape: " + drawn.error().message);
     if (const auto info = m_windows.windowInfo(handle))
         m_children.activateWindow(info->platformWindow);
 }
 
-platform::Status SurfaceMenu::drawShape(const crystal::Material& material)
+platform::Status SurfaceMenu::drawShape(const crystal::SurfaceSpec& spec)
 {
     // The broken-bond energies of every distinct plane up to index 3, each family at its lowest
     // termination's energy.
-    const auto bulk = crystal::bulkOf(material);
+    const auto bulk = spec.bulk ? platform::Result<crystal::BulkCrystal>(*spec.bulk->crystal)
+                                : crystal::bulkOf(spec.material);
     if (!bulk)
         return bulk.error();
     const auto symmetry = crystal::analyseSymmetry(*bulk);
@@ -636,8 +648,73 @@ platform::Status SurfaceMenu::drawShape(const crystal::Material& material)
     auto canvas = m_windows.windowCanvas(m_shapeWindow.load());
     if (!canvas)
         return platform::fail("no window for the shape");
-    PatternCanvas painted(*canvas);
-    figure::paintWulffShape(*shape, labels, hexagonal, {}, material.name + " equilibrium shape", painted);
+    WindowPicture painted(*canvas);
+    figure::paintWulffShape(*shape, labels, hexagonal, {},
+                            (spec.bulk ? spec.bulk->name : spec.material.name) + " equilibrium shape", painted);
+    return {};
+}
+
+void SurfaceMenu::showFigure()
+{
+    const SurfaceSnapshot shown = snapshot();
+    int32_t handle = m_figureWindow.load();
+    if (handle < 0) {
+        handle = openWindow("figure", FigureColumns, FigureRows, PatternCellWidth, PatternCellHeight);
+        if (handle < 0)
+            return;
+        m_figureWindow.store(handle);
+    }
+    if (auto drawn = drawFigure(currentSpec(shown), shown); !drawn)
+        failed("No figure: " + drawn.error().message);
+    if (const auto info = m_windows.windowInfo(handle))
+        m_children.activateWindow(info->platformWindow);
+}
+
+platform::Status SurfaceMenu::drawFigure(const crystal::SurfaceSpec& spec, const SurfaceSnapshot& view)
+{
+    std::lock_guard lock(m_writing);
+    auto canvas = fittedCanvas(m_windows, m_children, m_figureWindow.load(), "figure");
+    if (!canvas)
+        return platform::fail("no window for the figure");
+    const auto picture = figureWindowPicture(spec, view.rotation, view.tilt,
+                                             {canvas->canvas().width(), canvas->canvas().height()});
+    WindowPicture painted(*canvas);
+    if (!picture) {
+        // The window says why it shows no figure of this surface.
+        const platform::Rgb paperAndInk[] = {platform::Rgb::fromHex(0xffffff), platform::Rgb::fromHex(0x000000)};
+        painted.setPalette(paperAndInk);
+        painted.clear(0);
+        painted.writeText(1, 1, "No figure: " + picture.error().message, 1, 0);
+        return picture.error();
+    }
+    figure::showPicture(*picture, painted);
+    return {};
+}
+
+void SurfaceMenu::openBulk()
+{
+    platform::OpenFileRequest request;
+    request.filters = {{"Crystal structures (*.cif *.vasp *.poscar *.xyz *.extxyz POSCAR* CONTCAR*)",
+                        "*.cif *.vasp *.poscar *.xyz *.extxyz POSCAR* CONTCAR*"},
+                       {"All files (*)", "*"}};
+    const auto path = m_systemDialogs.openFileDialog(request);
+    if (!path)
+        return;
+    if (const auto read = openBulkFile(*path); !read)
+        failed("The structure was not read: " + read.error().message);
+}
+
+platform::Status SurfaceMenu::openBulkFile(const std::string& path)
+{
+    auto crystal = crystal::readBulkFile(path);
+    if (!crystal)
+        return crystal.error();
+    crystal::BulkChoice choice;
+    choice.crystal = std::make_shared<const crystal::BulkCrystal>(std::move(*crystal));
+    // Named without its folders, as titles and file headers take it.
+    choice.name = path.substr(path.rfind('/') + 1);
+    setBulk(std::move(choice));
+    showFigure();
     return {};
 }
 

@@ -34,8 +34,10 @@ struct SurfaceSnapshot {
     float tilt = 0.0f;     // degrees
 };
 
-// The real-crystal surface of a snapshot made of material.
-crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal::Material& material);
+// The real-crystal surface of a snapshot made of material, or of bulk when one is given (its
+// plane the snapshot's indices in the bulk's own cell).
+crystal::SurfaceSpec surfaceSpec(const SurfaceSnapshot& snapshot, const crystal::Material& material,
+                                 const std::optional<crystal::BulkChoice>& bulk = std::nullopt);
 
 class SurfaceMenu {
 public:
@@ -58,6 +60,14 @@ public:
     // Chooses the material of its lattice (what the Material dialog does); the open windows
     // follow.
     void setMaterial(const crystal::Material& material);
+    // The bulk crystal that stands for the material of a lattice (a compound preset or a file
+    // read), if any.
+    std::optional<crystal::BulkChoice> bulk(geometry::LatticeKind lattice) const;
+    // Makes bulk the material of the lattice on screen: the report, the pattern, the figure,
+    // the shape and the exports follow it, while the drawn surface stays as it is.
+    void setBulk(crystal::BulkChoice bulk);
+    // The real-crystal surface of the snapshot in the material of its lattice.
+    crystal::SurfaceSpec currentSpec(const SurfaceSnapshot& snapshot) const;
 
     // The menu's items.
     void chooseMaterial();
@@ -68,6 +78,14 @@ public:
     // The equilibrium shape of the material on screen from its broken-bond energies, in a window
     // of its own that then follows the material.
     void showShape();
+    // The figure of the surface on screen in the window "figure", which then follows the
+    // surface, its material and the view.
+    void showFigure();
+    // Reads a CIF, POSCAR or extended XYZ file chosen in the open-file dialog as the material of
+    // the lattice on screen and shows its surface in the figure window.
+    void openBulk();
+    // Reads that file as the material on screen (what openBulk does once a file is chosen).
+    platform::Status openBulkFile(const std::string& path);
 
     // The diffraction pattern's settings: energy in eV, the superstructure as typed (Wood
     // notation or a matrix, empty for none) and whether every domain is shown.
@@ -77,24 +95,32 @@ public:
         bool domains = false;
     };
     // Draws the pattern of the surface on screen with settings in the pattern window, opening it
-    // the first time; the window then follows the surface. Refused, with the reason, for
-    // settings the surface cannot take.
-    platform::Status showPattern(const DiffractionSettings& settings);
+    // the first time; the window then follows the surface. Refused, with the reason, for a
+    // superstructure that does not read; one the surface cannot carry is left out of the
+    // pattern, and the value (else empty) and the window's caption say why.
+    platform::Result<std::string> showPattern(const DiffractionSettings& settings);
 
     // The report and pattern windows' handles, -1 while not open.
     int32_t reportWindow() const { return m_reportWindow.load(); }
     int32_t patternWindow() const { return m_patternWindow.load(); }
     int32_t shapeWindow() const { return m_shapeWindow.load(); }
+    int32_t figureWindow() const { return m_figureWindow.load(); }
 
     // The largest index of the planes the shape window takes.
     static constexpr int ShapeMaxIndex = 3;
 
 private:
-    void writeReport(const SurfaceSnapshot& snapshot, const crystal::Material& material);
-    void followPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material);
-    platform::Status drawPattern(const SurfaceSnapshot& snapshot, const crystal::Material& material,
-                                 const DiffractionSettings& settings);
-    platform::Status drawShape(const crystal::Material& material);
+    void writeReport(const crystal::SurfaceSpec& spec);
+    void followPattern(const crystal::SurfaceSpec& spec);
+    platform::Result<std::string> drawPattern(const crystal::SurfaceSpec& spec, const DiffractionSettings& settings);
+    platform::Status drawShape(const crystal::SurfaceSpec& spec);
+    platform::Status drawFigure(const crystal::SurfaceSpec& spec, const SurfaceSnapshot& view);
+    // The open windows show spec's surface (after a new surface or material).
+    void follow(const SurfaceSnapshot& snapshot);
+    // Makes the values typed in the Material dialog the material of lattice: the empty text,
+    // else the problem (the dialog then comes back with them). shown: what the dialog showed.
+    std::string applyMaterial(geometry::LatticeKind lattice, const std::array<std::string, 4>& typed,
+                              const std::array<std::string, 4>& shown);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
     void failed(const std::string& text);
 
@@ -108,6 +134,7 @@ private:
     SurfaceSnapshot m_snapshot;
     bool m_published = false;
     std::array<std::optional<crystal::Material>, 4> m_materials;
+    std::array<std::optional<crystal::BulkChoice>, 4> m_bulks;
 
     // The menu's windows are written by whichever thread changed what they show; one at a
     // time, through the menu's own units.
@@ -117,6 +144,7 @@ private:
     std::atomic<int32_t> m_reportWindow{-1};
     std::atomic<int32_t> m_patternWindow{-1};
     std::atomic<int32_t> m_shapeWindow{-1};
+    std::atomic<int32_t> m_figureWindow{-1};
     DiffractionSettings m_diffraction; // under m_mutex
 };
 

@@ -22,12 +22,6 @@ namespace {
 // The picture's size in pixels (PNG) or points (SVG).
 constexpr int PictureSide = 600;
 
-std::string matrixText(const crystal::IntMatrix2& m)
-{
-    return "[" + std::to_string(m.m11) + " " + std::to_string(m.m12) + "; " + std::to_string(m.m21) + " "
-        + std::to_string(m.m22) + "]";
-}
-
 std::string formatText(const crystal::LeedPattern& p, std::string_view title, crystal::Lattice2D type,
                        std::string_view superstructure)
 {
@@ -39,9 +33,9 @@ std::string formatText(const crystal::LeedPattern& p, std::string_view title, cr
                       / std::numbers::pi);
     out += line;
     if (!p.domains.empty()) {
-        out += "superstructure " + std::string(superstructure) + " = " + matrixText(p.domains.front());
+        out += "superstructure " + std::string(superstructure) + " = " + figure::matrixText(p.domains.front());
         for (std::size_t d = 1; d < p.domains.size(); ++d)
-            out += ", domain " + std::to_string(d + 1) + " " + matrixText(p.domains[d]);
+            out += ", domain " + std::to_string(d + 1) + " " + figure::matrixText(p.domains[d]);
         out += '\n';
     }
     std::snprintf(line, sizeof line, "E = %g eV, k = %.4f 1/Angstrom, %zu beams\n", p.energy, p.waveNumber,
@@ -113,11 +107,8 @@ int runLeed(const BatchCommand& cmd)
     std::cout.flush();
 
     if (!cmd.out.empty()) {
-        std::string caption = title;
-        if (matrix)
-            caption += "  " + (cmd.wood ? cmd.wood->text : matrixText(*matrix));
-        if (pattern->domains.size() > 1)
-            caption += ", " + std::to_string(pattern->domains.size()) + " domains";
+        const std::string caption = figure::leedCaption(
+            title, matrix ? (cmd.wood ? cmd.wood->text : figure::matrixText(*matrix)) : "", pattern->domains.size());
         const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
         if (const auto written = figure::writeLeedPicture(cmd.out, layout); !written) {
             std::cerr << "facetor: " << written.error().message << '\n';

@@ -4,6 +4,7 @@
 // that draw. These are the module's functions; callers use the ones in Figure.h and
 // LeedPicture.h, which load it.
 
+#include "figure/CanvasPicture.h"
 #include "figure/Figure.h"
 #include "figure/LeedPicture.h"
 #include "figure/WulffPicture.h"
@@ -18,6 +19,7 @@ double figureHeight(const FigureScene& scene, double width);
 platform::Result<std::string> renderFigure(const FigureScene& scene, FigureFormat format, int width);
 platform::Result<std::string> paintLeedPicture(const LeedLayout& layout, LeedFileFormat format);
 platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, FigureFormat format);
+platform::Result<RgbPicture> decodePng(std::string_view bytes);
 
 // What the module hands out.
 struct Functions {
@@ -25,6 +27,7 @@ struct Functions {
     decltype(&cairo::renderFigure) render;
     decltype(&cairo::paintLeedPicture) paintLeed;
     decltype(&cairo::paintWulffPicture) paintWulff;
+    decltype(&cairo::decodePng) decodePng;
 };
 
 } // namespace figure::cairo

@@ -158,14 +158,33 @@ LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int
         layout.caption.push_back({std::move(text), {margin, line}, w});
         line += 1.3 * layout.fontSize;
     };
-    if (!title.empty())
-        addCaption(std::string(title));
+    for (std::size_t start = 0; start < title.size();) {
+        const std::size_t end = std::min(title.find('\n', start), title.size());
+        addCaption(std::string(title.substr(start, end - start)));
+        start = end + 1;
+    }
     char energy[64];
     std::snprintf(energy, sizeof energy, "%g eV", pattern.energy);
     addCaption(energy);
 
     placeLabels(layout, texts);
     return layout;
+}
+
+std::string matrixText(const crystal::IntMatrix2& m)
+{
+    return "[" + std::to_string(m.m11) + " " + std::to_string(m.m12) + "; " + std::to_string(m.m21) + " "
+        + std::to_string(m.m22) + "]";
+}
+
+std::string leedCaption(std::string_view surfaceTitle, std::string_view superstructure, std::size_t domains)
+{
+    std::string caption(surfaceTitle);
+    if (!superstructure.empty())
+        caption += "  " + std::string(superstructure);
+    if (domains > 1)
+        caption += ", " + std::to_string(domains) + " domains";
+    return caption;
 }
 
 std::optional<LeedFileFormat> leedFileFormatOfPath(std::string_view path)

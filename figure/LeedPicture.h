@@ -89,8 +89,16 @@ struct LeedLayout {
 
 // Lays the pattern out on a width x height picture (each at least 64): the screen fills the
 // smaller side, a beam at (gx, gy) sits at centre + (gx, -gy) * screenRadius / k, as on a
-// flat view of the hemispherical screen. title, if not empty, is the caption's first line.
+// flat view of the hemispherical screen. title, if not empty, is the caption's first lines (one
+// for each line of it), the energy the last.
 LeedLayout layoutLeedPicture(const crystal::LeedPattern& pattern, int width, int height, std::string_view title);
+
+// A superstructure matrix as captions and listings write it: "[2 0; 0 1]".
+std::string matrixText(const crystal::IntMatrix2& m);
+
+// The caption's title of a pattern: the surface's title, then the superstructure as named (none
+// when empty), then the number of domains when there are more than one.
+std::string leedCaption(std::string_view surfaceTitle, std::string_view superstructure, std::size_t domains);
 
 enum class LeedFileFormat {
     Png,

@@ -120,4 +120,12 @@ platform::Result<std::string> paintWulffPicture(const WulffLayout& layout, Figur
     return module.functions->paintWulff(layout, format);
 }
 
+platform::Result<RgbPicture> decodePng(std::string_view bytes)
+{
+    const Loaded& module = drawingModule();
+    if (!module.functions)
+        return platform::fail("cannot draw: " + module.error);
+    return module.functions->decodePng(bytes);
+}
+
 } // namespace figure

@@ -59,6 +59,13 @@ struct SaveFileRequest {
     bool operator==(const SaveFileRequest&) const = default;
 };
 
+// The open-file dialog: owned by the frame, the first filter selected; only an existing file
+// can be chosen.
+struct OpenFileRequest {
+    std::vector<FileFilter> filters; // a pattern may hold several, blank-separated: "*.cif *.xyz"
+    bool operator==(const OpenFileRequest&) const = default;
+};
+
 // How the print dialog ended.
 enum class PrintDialogOutcome {
     Accepted,
@@ -112,6 +119,8 @@ public:
     virtual MessageAnswer messageBox(const MessageBoxRequest& request) = 0;
     // Shows the modal save-file dialog; the chosen path, or empty when the user cancelled.
     virtual std::optional<std::string> saveFileDialog(const SaveFileRequest& request) = 0;
+    // Shows the modal open-file dialog; the chosen path, or empty when the user cancelled.
+    virtual std::optional<std::string> openFileDialog(const OpenFileRequest& request) = 0;
     // Shows the modal print dialog with the settings kept from the last one (the first time
     // the defaults); an accepted dialog gives a job on the chosen printer.
     virtual PrintDialogResult printDialog() = 0;

@@ -679,6 +679,25 @@ void HeadlessPlatform::pressAbortCancel()
         cancel();
 }
 
+void HeadlessPlatform::queueOpenFileAnswer(std::optional<std::string> path)
+{
+    std::lock_guard lock(m_mutex);
+    m_openAnswers.push_back(std::move(path));
+}
+
+std::optional<std::string> HeadlessPlatform::openFileDialog(const OpenFileRequest&)
+{
+    std::lock_guard lock(m_mutex);
+    record("open-file-dialog");
+    if (m_openAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> answer = std::move(m_openAnswers.front());
+    m_openAnswers.pop_front();
+    if (!answer || answer->empty())
+        return std::nullopt;
+    return answer;
+}
+
 std::optional<std::string> HeadlessPlatform::saveFileDialog(const SaveFileRequest& request)
 {
     std::lock_guard lock(m_mutex);

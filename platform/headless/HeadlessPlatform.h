@@ -62,6 +62,8 @@ public:
     // The next save-file dialog returns this path (empty: the user cancels); without a queued
     // answer the dialog is cancelled.
     void queueSaveFileAnswer(std::optional<std::string> path);
+    // The answer of the next open-file dialog (none: the dialog is cancelled).
+    void queueOpenFileAnswer(std::optional<std::string> path);
     // Makes setting the clipboard fail until set back.
     void setClipboardFails(bool fails);
     // The printer the print dialog offers.
@@ -171,6 +173,7 @@ public:
 
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
+    std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     PrintDialogResult printDialog() override;
     bool showPrintAbortBox(std::function<void()> onCancel) override;
     void closePrintAbortBox() override;
@@ -229,6 +232,7 @@ private:
     bool m_frameClosed = false;
     int m_beeps = 0;
     std::deque<std::optional<std::string>> m_saveAnswers;
+    std::deque<std::optional<std::string>> m_openAnswers;
     std::vector<SaveFileRequest> m_saveRequests;
     bool m_clipboardFails = false;
     std::optional<std::string> m_clipboardText;

@@ -113,6 +113,7 @@ public:
 
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
+    std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     PrintDialogResult printDialog() override;
     bool showPrintAbortBox(std::function<void()> onCancel) override;
     void closePrintAbortBox() override;

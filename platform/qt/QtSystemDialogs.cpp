@@ -262,6 +262,27 @@ MessageAnswer QtPlatform::messageBox(const MessageBoxRequest& request)
     return d->invoker.runOr(cautious, [&] { return d->messageBox(request); });
 }
 
+std::optional<std::string> QtPlatform::openFileDialog(const OpenFileRequest& request)
+{
+    return d->invoker.run([&]() -> std::optional<std::string> {
+        QFileDialog dialog(d->frame);
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        QStringList filters;
+        for (const FileFilter& f : request.filters)
+            filters << toQString(f.description);
+        dialog.setNameFilters(filters);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty() || files.front().isEmpty())
+            return std::nullopt;
+        return QFile::encodeName(files.front()).toStdString();
+    });
+}
+
 std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& request)
 {
     return d->invoker.run([&]() -> std::optional<std::string> {

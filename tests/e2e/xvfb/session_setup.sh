@@ -15,12 +15,12 @@ prepare_session() {
   export E2E_HELPERS="$(dirname "${BASH_SOURCE[0]}")/session_helpers.sh"
 }
 
-# Runs OUTPUT_DIR/inner.sh on a virtual display within SECONDS, then reads the program's standard
-# error: a sanitizer build reports there, and any report fails the session. Sets status to the
-# program's exit status.
+# Runs OUTPUT_DIR/inner.sh on a virtual display (1024x768, or the SCREEN given) within SECONDS,
+# then reads the program's standard error: a sanitizer build reports there, and any report fails
+# the session. Sets status to the program's exit status.
 run_session() {
   chmod +x "$out/inner.sh"
-  timeout "$1" xvfb-run -a -s "-screen 0 1024x768x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
+  timeout "$1" xvfb-run -a -s "-screen 0 ${2:-1024x768}x24" "$out/inner.sh" "$(realpath "$bin")" "$(realpath "$out")" || {
     echo "$name: failed; screenshots in $out"; exit 1; }
   local report="ERROR: AddressSanitizer|runtime error:|WARNING: ThreadSanitizer"
   if grep -q -E "$report" "$out/stderr.txt"; then
