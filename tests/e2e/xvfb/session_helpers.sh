@@ -77,7 +77,7 @@ typedu() {
 menu() {
   local frame x before
   frame=$(xdotool search --onlyvisible --name '^facetor$' | head -1)
-  case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; esac
+  case "$1" in File) x=19;; Edit) x=56;; View) x=96;; State) x=141;; Window) x=195;; Help) x=247;; Surface) x=297;; esac
   before=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
   xdotool mousemove --window "$frame" "$x" 8 click 1
   for _ in $(seq 1 150); do
