@@ -15,8 +15,8 @@ figure::FigureOptions figureWindowOptions(double rotation, double tilt)
     return options;
 }
 
-platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec, double rotation,
-                                                         double tilt, platform::Size area)
+platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec, double rotation, double tilt,
+                                                         platform::Size area)
 {
     const auto scene = figure::buildFigureScene(spec, figureWindowOptions(rotation, tilt));
     if (!scene)

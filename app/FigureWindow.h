@@ -16,7 +16,7 @@ figure::FigureOptions figureWindowOptions(double rotation, double tilt);
 
 // The figure of spec's surface at that view, as large as fits in area (pixels, at least 16
 // wide), or an error naming the fault.
-platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec, double rotation,
-                                                         double tilt, platform::Size area);
+platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec, double rotation, double tilt,
+                                                         platform::Size area);
 
 } // namespace app

@@ -8,8 +8,7 @@
 namespace app {
 
 platform::Result<PatternPicture> patternPicture(const crystal::SurfaceSpec& spec,
-                                                const SurfaceMenu::DiffractionSettings& settings, int width,
-                                                int height)
+                                                const SurfaceMenu::DiffractionSettings& settings, int width, int height)
 {
     const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     if (!cell)

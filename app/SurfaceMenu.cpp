@@ -199,7 +199,8 @@ crystal::SurfaceSpec SurfaceMenu::currentSpec(const SurfaceSnapshot& snapshot) c
 {
     const auto lattice = std::size_t(geometry::latticeKind(snapshot.code));
     std::lock_guard lock(m_mutex);
-    return surfaceSpec(snapshot, m_materials[lattice].value_or(crystal::defaultMaterial(geometry::LatticeKind(lattice))),
+    return surfaceSpec(snapshot,
+                       m_materials[lattice].value_or(crystal::defaultMaterial(geometry::LatticeKind(lattice))),
                        m_bulks[lattice]);
 }
 
@@ -406,8 +407,9 @@ std::vector<std::string> presetItems()
     std::vector<const crystal::Compound*> compounds;
     for (const crystal::Compound& c : crystal::compoundPresets())
         compounds.push_back(&c);
-    std::stable_sort(compounds.begin(), compounds.end(),
-                     [](const crystal::Compound* x, const crystal::Compound* y) { return x->prototype < y->prototype; });
+    std::stable_sort(compounds.begin(), compounds.end(), [](const crystal::Compound* x, const crystal::Compound* y) {
+        return x->prototype < y->prototype;
+    });
     for (const crystal::Compound* c : compounds)
         items.push_back(std::string(c->type().name) + ": " + c->name);
     return items;
@@ -622,8 +624,8 @@ platform::Status SurfaceMenu::drawShape(const crystal::SurfaceSpec& spec)
 {
     // The broken-bond energies of every distinct plane up to index 3, each family at its lowest
     // termination's energy.
-    const auto bulk = spec.bulk ? platform::Result<crystal::BulkCrystal>(*spec.bulk->crystal)
-                                : crystal::bulkOf(spec.material);
+    const auto bulk =
+        spec.bulk ? platform::Result<crystal::BulkCrystal>(*spec.bulk->crystal) : crystal::bulkOf(spec.material);
     if (!bulk)
         return bulk.error();
     const auto symmetry = crystal::analyseSymmetry(*bulk);
@@ -676,8 +678,8 @@ platform::Status SurfaceMenu::drawFigure(const crystal::SurfaceSpec& spec, const
     auto canvas = fittedCanvas(m_windows, m_children, m_figureWindow.load(), "figure");
     if (!canvas)
         return platform::fail("no window for the figure");
-    const auto picture = figureWindowPicture(spec, view.rotation, view.tilt,
-                                             {canvas->canvas().width(), canvas->canvas().height()});
+    const auto picture =
+        figureWindowPicture(spec, view.rotation, view.tilt, {canvas->canvas().width(), canvas->canvas().height()});
     WindowPicture painted(*canvas);
     if (!picture) {
         // The window says why it shows no figure of this surface.

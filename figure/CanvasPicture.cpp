@@ -138,7 +138,8 @@ void showPicture(const RgbPicture& picture, IndexedCanvas& canvas)
         return;
     std::vector<uint8_t> part(std::size_t(w) * std::size_t(h));
     for (int y = 0; y < h; ++y)
-        std::copy_n(reduced.indices.begin() + std::ptrdiff_t(std::size_t(y0 + y) * std::size_t(picture.width) + std::size_t(x0)),
+        std::copy_n(reduced.indices.begin()
+                        + std::ptrdiff_t(std::size_t(y0 + y) * std::size_t(picture.width) + std::size_t(x0)),
                     w, part.begin() + std::ptrdiff_t(std::size_t(y) * std::size_t(w)));
     canvas.drawPixels({std::max(left, 0), std::max(top, 0), w, h}, part);
 }

@@ -41,10 +41,12 @@ TEST(LeedWindow, LabelsNeverCoverASpotOrEachOtherAtAnySize)
         const char* superstructure;
         bool domains;
         int width, height;
-        const char* caption;  // the caption's first line
-        const char* leftOut;  // the start of its second line, or empty
+        const char* caption;   // the caption's first line
+        const char* leftOut;   // the start of its second line, or empty
         std::size_t minLabels; // labelled beams at least
     };
+    // One row a line.
+    // clang-format off
     const Row rows[] = {
         {"Cu", {{1, 0, 0}}, 100, "", false, 600, 600, "Cu (1 0 0)", "", 13},
         {"Cu", {{1, 0, 0}}, 100, "", false, 200, 150, "Cu (1 0 0)", "", 5},
@@ -57,12 +59,14 @@ TEST(LeedWindow, LabelsNeverCoverASpotOrEachOtherAtAnySize)
         {"Cu", {{1, 0, 0}}, 100, "(sqrt3 x sqrt3)R30", false, 450, 450, "Cu (1 0 0)",
          "(sqrt3 x sqrt3)R30 left out: (sqrt3 x sqrt3)R30 does not describe a superstructure of a square surface", 6},
     };
+    // clang-format on
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.caption) + " " + row.superstructure + " " + std::to_string(row.width) + "x"
                      + std::to_string(row.height));
         const crystal::SurfaceSpec spec(*crystal::findMaterial(row.material), row.hkl);
-        const auto picture = app::patternPicture(spec, {row.energy, row.superstructure, row.domains}, row.width,
-                                                 row.height);
+        const auto picture =
+            app::patternPicture(spec, {row.energy, row.superstructure, row.domains}, row.width, row.height);
         ASSERT_TRUE(picture) << picture.error().message;
         const figure::LeedLayout& l = picture->layout;
         EXPECT_EQ(l.width, row.width);

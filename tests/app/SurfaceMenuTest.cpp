@@ -113,7 +113,8 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
         items.push_back(item.text);
     EXPECT_EQ(items,
               (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
-                                        "&Diffraction Pattern...", "&Wulff Shape", "&Show Figure", "&Open Bulk Structure..."}));
+                                        "&Diffraction Pattern...", "&Wulff Shape", "&Show Figure",
+                                        "&Open Bulk Structure..."}));
 }
 
 TEST(SurfaceMenu, TheReportFollowsTheSurfaceAndTheMaterial)
@@ -183,8 +184,8 @@ TEST(SurfaceMenu, ThePatternWindowShowsTheBatchPictureAndSaysWhatItLeftOut)
     const winrt::Canvas& canvas = s.windows.windowCanvas(leed)->canvas();
     ASSERT_EQ(canvas.width(), 600);
     ASSERT_EQ(canvas.height(), 600);
-    const auto layout = app::patternPicture(app::surfaceSpec(Fcc100, *crystal::findMaterial("Cu")),
-                                            {100.0, "", false}, 600, 600);
+    const auto layout =
+        app::patternPicture(app::surfaceSpec(Fcc100, *crystal::findMaterial("Cu")), {100.0, "", false}, 600, 600);
     ASSERT_TRUE(layout);
     const auto png = figure::paintLeedPicture(layout->layout, figure::LeedFileFormat::Png);
     ASSERT_TRUE(png);
@@ -193,7 +194,8 @@ TEST(SurfaceMenu, ThePatternWindowShowsTheBatchPictureAndSaysWhatItLeftOut)
     long far = 0;
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 600; ++x)
-            far += platform::colourDistance(canvas.pixelColour(x, y), batch->pixels[std::size_t(y * 600 + x)]) > 3 * 12 * 12;
+            far += platform::colourDistance(canvas.pixelColour(x, y), batch->pixels[std::size_t(y * 600 + x)])
+                > 3 * 12 * 12;
     EXPECT_LT(far, 600 * 600 / 1000) << "pixels of the window far from the batch picture";
     EXPECT_EQ(s.near(leed, figure::leedColour(figure::LeedRole::Superstructure)), 0);
     const long substrate = s.near(leed, figure::leedColour(figure::LeedRole::Substrate));
@@ -280,10 +282,9 @@ TEST(SurfaceMenu, TheMaterialDialogChoosesAPresetOrMakesAMaterial)
     s.menu.publish(Fcc111);
     // The presets are listed by structure, the compounds among them.
     std::vector<std::string> items;
-    s.host.addSteps({Host::Inspect([&](Host& host, platform::DialogWindow d) {
-                         items = host.control(d, app::BoxPreset)->items;
-                     }),
-                     Host::Type{app::BoxPreset, "FCC: Pt"}, Host::Enter{}});
+    s.host.addSteps(
+        {Host::Inspect([&](Host& host, platform::DialogWindow d) { items = host.control(d, app::BoxPreset)->items; }),
+         Host::Type{app::BoxPreset, "FCC: Pt"}, Host::Enter{}});
     s.menu.chooseMaterial();
     EXPECT_EQ(s.menu.material(geometry::LatticeKind::Fcc).name, "Pt");
     for (const char* item : {"FCC: Cu", "BCC: Fe", "HCP: Mg", "zinc blende: GaAs", "rutile: TiO2", "rock salt: MgO"})
@@ -303,11 +304,10 @@ TEST(SurfaceMenu, TheMaterialDialogChoosesAPresetOrMakesAMaterial)
     s.host.addSteps({Host::Type{app::BoxPreset, "Fe"}, Host::Enter{}, Host::Escape{}});
     s.menu.chooseMaterial();
     std::string typedA;
-    s.host.addSteps({Host::Type{app::BoxLatticeA, "abc"}, Host::Enter{},
-                     Host::Inspect([&](Host& host, platform::DialogWindow d) {
-                         typedA = host.control(d, app::BoxLatticeA)->text;
-                     }),
-                     Host::Escape{}});
+    s.host.addSteps(
+        {Host::Type{app::BoxLatticeA, "abc"}, Host::Enter{},
+         Host::Inspect([&](Host& host, platform::DialogWindow d) { typedA = host.control(d, app::BoxLatticeA)->text; }),
+         Host::Escape{}});
     s.menu.chooseMaterial();
     EXPECT_EQ(typedA, "abc");
     EXPECT_EQ(s.screen.messageBoxes().size(), 2u);

@@ -43,7 +43,8 @@ struct ColourCanvas final : IndexedCanvas {
 
 TEST(CanvasPicture, ColoursAreReducedToThePaletteAndStayClose)
 {
-    const auto lattice = crystal::leedPattern({2.556, 0, 0}, {0, 2.556, 0}, 150, {crystal::IntMatrix2{1, 1, -1, 1}, {}});
+    const auto lattice =
+        crystal::leedPattern({2.556, 0, 0}, {0, 2.556, 0}, 150, {crystal::IntMatrix2{1, 1, -1, 1}, {}});
     ASSERT_TRUE(lattice);
     const auto png = paintLeedPicture(layoutLeedPicture(*lattice, 300, 240, "Cu (1 0 0)  c(2x2)"), LeedFileFormat::Png);
     ASSERT_TRUE(png);
@@ -56,18 +57,31 @@ TEST(CanvasPicture, ColoursAreReducedToThePaletteAndStayClose)
         RgbPicture picture;
         std::size_t maxColours;
         std::size_t paletteSize;
-        int maxDistance;        // squared, every pixel
-        double farShare;        // of pixels farther than 3 x 12^2 at most
+        int maxDistance; // squared, every pixel
+        double farShare; // of pixels farther than 3 x 12^2 at most
     };
     const Row rows[] = {
-        {"two colours", pictureOf(9, 7, [](int x, int y) { return platform::Rgb::fromHex((x + y) % 2 ? 0xff0000 : 0x0000ff); }),
-         256, 2, 0, 0.0},
-        {"256 greys", pictureOf(256, 2, [](int x, int) { return platform::Rgb{uint8_t(x), uint8_t(x), uint8_t(x)}; }), 256,
-         256, 0, 0.0},
-        {"1024 colours in 256", pictureOf(1024, 1, [](int x, int) { return platform::Rgb{uint8_t(x % 256), uint8_t(x / 4), 90}; }),
+        {"two colours",
+         pictureOf(9, 7, [](int x, int y) { return platform::Rgb::fromHex((x + y) % 2 ? 0xff0000 : 0x0000ff); }), 256,
+         2, 0, 0.0},
+        {"256 greys",
+         pictureOf(256, 2,
+                   [](int x, int) {
+                       return platform::Rgb{uint8_t(x), uint8_t(x), uint8_t(x)};
+                   }),
+         256, 256, 0, 0.0},
+        {"1024 colours in 256",
+         pictureOf(1024, 1,
+                   [](int x, int) {
+                       return platform::Rgb{uint8_t(x % 256), uint8_t(x / 4), 90};
+                   }),
          256, 256, 3 * 16 * 16, 0.0},
-        {"256 greys in 16", pictureOf(256, 1, [](int x, int) { return platform::Rgb{uint8_t(x), uint8_t(x), uint8_t(x)}; }), 16,
-         16, 3 * 9 * 9, 0.0},
+        {"256 greys in 16",
+         pictureOf(256, 1,
+                   [](int x, int) {
+                       return platform::Rgb{uint8_t(x), uint8_t(x), uint8_t(x)};
+                   }),
+         16, 16, 3 * 9 * 9, 0.0},
         {"the LEED picture", *leed, 256, 256, 3 * 255 * 255, 0.001},
     };
     for (const Row& row : rows) {
