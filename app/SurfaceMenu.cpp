@@ -715,8 +715,13 @@ platform::Status SurfaceMenu::openBulkFile(const std::string& path)
     choice.crystal = std::make_shared<const crystal::BulkCrystal>(std::move(*crystal));
     // Named without its folders, as titles and file headers take it.
     choice.name = path.substr(path.rfind('/') + 1);
+    // An open figure window follows the new bulk with the others; else it opens on it.
+    const bool figureOpen = m_figureWindow.load() >= 0;
     setBulk(std::move(choice));
-    showFigure();
+    if (!figureOpen)
+        showFigure();
+    else if (const auto info = m_windows.windowInfo(m_figureWindow.load()))
+        m_children.activateWindow(info->platformWindow);
     return {};
 }
 
