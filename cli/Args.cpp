@@ -114,6 +114,8 @@ struct Draft {
     std::optional<double> energy;
     bool layers = false;                  // --layers given
     std::optional<double> planeTolerance; // --plane-tolerance given
+    std::optional<crystal::Superstructure> coverage;
+    std::optional<double> height;
 };
 
 using SubcommandSet = unsigned;
@@ -121,6 +123,7 @@ constexpr SubcommandSet bit(Subcommand s) { return 1u << unsigned(s); }
 constexpr SubcommandSet Drawn = bit(Listing) | bit(Slab) | bit(Render);
 constexpr SubcommandSet Viewed = bit(Slab) | bit(Render);
 constexpr SubcommandSet OnSurface = bit(Export) | bit(Figure) | bit(Leed) | bit(Report) | bit(Sites);
+constexpr SubcommandSet WithAdsorbates = bit(Export) | bit(Figure) | bit(Leed) | bit(Report);
 // The subcommands on any bulk crystal's plane, and on the crystal as a whole.
 constexpr SubcommandSet OnBulk = bit(Terminations);
 constexpr SubcommandSet OnCrystal = bit(Facets) | bit(Wulff);
@@ -438,6 +441,37 @@ Status readDiameter(Draft& d, std::string_view, std::string_view v)
     return {};
 }
 
+Status readAdsorbate(Draft& d, std::string_view, std::string_view v)
+{
+    if (d.command.overlayer)
+        return fail("give --adsorbate once, its items separated by commas");
+    auto items = crystal::parseAdsorbates(v);
+    if (!items)
+        return items.error();
+    d.command.overlayer =
+        crystal::OverlayerRequest{std::move(*items), crystal::Superstructure(crystal::IntMatrix2{}), std::nullopt};
+    return {};
+}
+
+Status readCoverage(Draft& d, std::string_view, std::string_view v)
+{
+    if (d.coverage)
+        return fail("give --coverage once");
+    auto read = crystal::readSuperstructure(v);
+    if (!read)
+        return read.error();
+    d.coverage = std::move(*read);
+    return {};
+}
+
+Status readHeight(Draft& d, std::string_view, std::string_view v)
+{
+    d.height = parseNumber(v);
+    if (!d.height || !(*d.height > 0.0 && *d.height <= crystal::MaxAdsorbateHeight))
+        return fail("--height " + quotedWord(v) + " is not a number of Angstrom above 0 and at most 100");
+    return {};
+}
+
 // --- The table ------------------------------------------------------------------------------
 
 constexpr bool Surface = true;
@@ -455,6 +489,10 @@ const Option Options[] = {
     {"--bulk", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readBulkPath},
     {"--block", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readBlock},
     {"--plane-tolerance", Takes::Value, OnSurface | OnBulk | OnCrystal, Surface, readPlaneTolerance},
+    // export, figure, leed, report: an adsorbate overlayer on the surface
+    {"--adsorbate", Takes::Value, WithAdsorbates, Own, readAdsorbate},
+    {"--coverage", Takes::Value, WithAdsorbates, Own, readCoverage},
+    {"--height", Takes::Value, WithAdsorbates, Own, readHeight},
     // listing, slab, render
     {"--rotate", Takes::Value, Viewed, Own, readDrawnAngle},
     {"--tilt", Takes::Value, Viewed, Own, readDrawnAngle},
@@ -684,8 +722,25 @@ Status makeSurface(Draft& d)
     return {};
 }
 
+// --coverage and --height belong to --adsorbate, which takes them into its request.
+Status checkOverlayer(Draft& d)
+{
+    BatchCommand& cmd = d.command;
+    if (!cmd.overlayer) {
+        if (d.coverage || d.height)
+            return fail(std::string("option ") + (d.coverage ? "--coverage" : "--height") + " needs --adsorbate");
+        return {};
+    }
+    if (d.coverage)
+        cmd.overlayer->coverage = std::move(*d.coverage);
+    cmd.overlayer->height = d.height;
+    return {};
+}
+
 Status checkExport(Draft& d)
 {
+    if (auto overlayer = checkOverlayer(d); !overlayer)
+        return overlayer;
     BatchCommand& cmd = d.command;
     if (cmd.out.empty())
         return fail("option --out is required");
@@ -704,6 +759,8 @@ Status checkExport(Draft& d)
 
 Status checkFigure(Draft& d)
 {
+    if (auto overlayer = checkOverlayer(d); !overlayer)
+        return overlayer;
     BatchCommand& cmd = d.command;
     if (cmd.out.empty())
         return fail("option --out is required");
@@ -718,6 +775,10 @@ Status checkFigure(Draft& d)
 
 Status checkLeed(Draft& d)
 {
+    if (auto overlayer = checkOverlayer(d); !overlayer)
+        return overlayer;
+    if (d.command.overlayer && (d.command.wood || d.command.matrix))
+        return fail("option --adsorbate gives the superstructure itself: it excludes --wood and --matrix");
     if (!d.energy)
         return fail("option --energy is required");
     d.command.energy = *d.energy;
@@ -748,10 +809,10 @@ struct SubcommandRow {
 };
 
 const SubcommandRow Subcommands[] = {
-    {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},      {"render", Render, checkDrawn},
-    {"materials", Materials, nullptr}, {"export", Export, checkExport}, {"figure", Figure, checkFigure},
-    {"leed", Leed, checkLeed},         {"report", Report, nullptr},     {"terminations", Terminations, nullptr},
-    {"facets", Facets, checkFacets},   {"wulff", Wulff, checkWulff},    {"sites", Sites, nullptr},
+    {"listing", Listing, checkDrawn},  {"slab", Slab, checkDrawn},         {"render", Render, checkDrawn},
+    {"materials", Materials, nullptr}, {"export", Export, checkExport},    {"figure", Figure, checkFigure},
+    {"leed", Leed, checkLeed},         {"report", Report, checkOverlayer}, {"terminations", Terminations, nullptr},
+    {"facets", Facets, checkFacets},   {"wulff", Wulff, checkWulff},       {"sites", Sites, nullptr},
 };
 
 // --- The parse --------------------------------------------------------------------------------
@@ -832,15 +893,17 @@ std::string usage()
            "       facetor render  --lattice L [--termination A|B] --hkl H K L [--rotate DEG] [--tilt DEG]\n"
            "                       [--screen WxH] --out FILE.bmp|FILE.png\n"
            "       facetor materials [--format text|json]  list the preset materials\n"
-           "       facetor export  SURFACE [--layers N | --thickness ANGSTROM] [--symmetric] [--size MxN]\n"
-           "                       [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif] --out FILE\n"
-           "       facetor figure  SURFACE [--rotate DEG] [--tilt DEG] [--layers N | --thickness ANGSTROM]\n"
-           "                       [--size MxN] [--width PX] [--cell] [--axes] [--sites] [--no-caption]\n"
+           "       facetor export  SURFACE [ADSORBATES] [--layers N | --thickness ANGSTROM] [--symmetric]\n"
+           "                       [--size MxN] [--vacuum ANGSTROM] [--orthogonal] [--format extxyz|poscar|cif]\n"
+           "                       --out FILE\n"
+           "       facetor figure  SURFACE [ADSORBATES] [--rotate DEG] [--tilt DEG]\n"
+           "                       [--layers N | --thickness ANGSTROM] [--size MxN] [--width PX] [--cell] [--axes]\n"
+           "                       [--sites] [--no-caption]\n"
            "                       [--colour element|layer|coordination] --out FILE.svg|FILE.pdf|FILE.png\n"
-           "       facetor report  SURFACE [--format text|json]\n"
+           "       facetor report  SURFACE [ADSORBATES] [--format text|json]\n"
            "       facetor sites   SURFACE [--format text|json]\n"
-           "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\"] [--domains]\n"
-           "                       [--format text|json] [--out FILE.png|FILE.svg]\n"
+           "       facetor leed    SURFACE --energy EV [--wood NOTATION | --matrix \"M11 M12 M21 M22\" | ADSORBATES]\n"
+           "                       [--domains] [--format text|json] [--out FILE.png|FILE.svg]\n"
            "       facetor terminations CRYSTAL --hkl H K L [--plane-tolerance ANGSTROM] [--format text|json]\n"
            "       facetor facets  CRYSTAL --max-index N [--format text|json]\n"
            "       facetor wulff   CRYSTAL [--max-index N] [--energies FILE] [--diameter NM] [--format text|json]\n"
@@ -850,6 +913,9 @@ std::string usage()
            "          --hkl H K L (hcp also H K I L) [--termination A|B]\n"
            "        | (--material COMPOUND | --bulk FILE [--block NAME]) --hkl H K L (a hexagonal cell also\n"
            "          H K I L) [--termination N] [--plane-tolerance ANGSTROM]\n"
+           "ADSORBATES = --adsorbate SPECIES@SITE[,SPECIES@SITE...] [--coverage NOTATION] [--height ANGSTROM]\n"
+           "          (SPECIES an element or CO, NO, OH, H2O, CH3, NH3; SITE as facetor sites names it,\n"
+           "          e.g. top, bridge, short-bridge, fcc, hcp, hollow; NOTATION as for --wood or --matrix)\n"
            "CRYSTAL = --material NAME | --bulk FILE [--block NAME] | --lattice L --elements E1[,E2] --a ANGSTROM\n"
            "          [--c ANGSTROM]; NAME a compound or material; its --hkl also H K I L on hexagonal axes\n";
 }

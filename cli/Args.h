@@ -3,6 +3,7 @@
 // in Args.cpp names every option: whether it takes a value, which subcommands accept it and the
 // reader that checks its value.
 
+#include "crystal/Adsorbates.h"
 #include "crystal/Polarity.h"
 #include "crystal/Leed.h"
 #include "crystal/Superstructure.h"
@@ -74,6 +75,9 @@ struct BatchCommand {
     std::optional<crystal::IntMatrix2> matrix;
     crystal::LeedDomains domains = crystal::LeedDomains::One;
     TextFormat textFormat = TextFormat::Text; // leed, report, terminations, materials
+
+    // export, figure, leed, report: adsorbates on the surface (--adsorbate, --coverage, --height).
+    std::optional<crystal::OverlayerRequest> overlayer;
 
     // terminations, and export, figure, leed and report of a bulk crystal: from a preset
     // (compound, or for terminations also a lattice's) or a structure file.

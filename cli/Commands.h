@@ -4,11 +4,11 @@
 // naming it and the usage).
 
 #include "cli/Args.h"
-#include "crystal/Bulk.h"
-
+#include "crystal/Adsorbates.h"
 #include "crystal/Bulk.h"
 #include "platform/Text.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +44,15 @@ platform::Result<crystal::BulkCrystal> bulkCrystal(const BatchCommand& cmd);
 // The surface the command names: cmd.surface, or for a compound or file its bulk crystal read,
 // with the termination and plane tolerance given.
 platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd);
+
+// The overlayer the command asks for, placed on cell of spec's surface; nothing without
+// --adsorbate. An error names the bad site, coverage or height.
+platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchCommand& cmd,
+                                                                const crystal::SurfaceSpec& spec,
+                                                                const crystal::SurfaceCell& cell);
+
+// The overlayer as captions write it: "O@fcc, H@hcp p(2x2)".
+std::string overlayerCaption(const crystal::Overlayer& overlayer);
 
 // facetor facets: the symmetrically distinct planes up to an index, with broken-bond energies.
 int runFacets(const BatchCommand& cmd);

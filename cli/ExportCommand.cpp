@@ -4,6 +4,7 @@
 #include "crystal/StructureFile.h"
 
 #include <iostream>
+#include <limits>
 
 namespace cli {
 
@@ -20,11 +21,37 @@ int runExport(const BatchCommand& cmd)
     if (!planes)
         return argumentError(planes.error().message);
     options.layers = *planes;
+    const auto overlayer = overlayerOn(cmd, *spec, *cell);
+    if (!overlayer)
+        return argumentError(overlayer.error().message);
+    // A slab holds whole overlayer cells: its size grows to the smallest multiple that does.
+    std::string enlarged;
+    if (*overlayer) {
+        const auto [ra, rb] = crystal::overlayerRepeats(**overlayer, options.repeatA, options.repeatB);
+        if (ra > std::numeric_limits<int>::max() || rb > std::numeric_limits<int>::max())
+            return argumentError("--size " + std::to_string(options.repeatA) + "x" + std::to_string(options.repeatB)
+                                 + " with whole " + (*overlayer)->coverage + " cells is too large");
+        if (ra != options.repeatA || rb != options.repeatB)
+            enlarged = std::to_string(ra) + "x" + std::to_string(rb);
+        options.repeatA = int(ra);
+        options.repeatB = int(rb);
+        if (auto valid = crystal::validSlabOptions(options); !valid)
+            return argumentError(valid.error().message + " (the slab holds whole " + (*overlayer)->coverage
+                                 + " cells at " + enlarged + ")");
+    }
     if (auto fits = crystal::validSlabSize(*cell, options); !fits)
         return argumentError(fits.error().message);
-    const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, options);
-    const int status =
-        writeOutput(cmd.out, crystal::formatStructure(slab, cmd.structureFormat, crystal::surfaceTitle(*spec)));
+    crystal::PeriodicSlab slab = crystal::buildSlab(*cell, options);
+    std::string title = crystal::surfaceTitle(*spec);
+    if (*overlayer) {
+        if (auto added = crystal::addOverlayer(slab, **overlayer); !added)
+            return argumentError(added.error().message);
+        title += ", " + overlayerCaption(**overlayer);
+    }
+    const int status = writeOutput(cmd.out, crystal::formatStructure(slab, cmd.structureFormat, title));
+    if (status == 0 && !enlarged.empty())
+        std::cerr << "facetor: note: the slab is " << enlarged << " cells, the fewest that hold whole "
+                  << (*overlayer)->coverage << " cells\n";
     if (status == 0 && cmd.depth.faces == crystal::SlabFaces::Symmetric && !crystal::stoichiometric(*cell, *planes))
         std::cerr << "facetor: note: the symmetric slab of " << *planes
                   << " atomic planes does not have the bulk's composition\n";

@@ -4,6 +4,7 @@
 #include "figure/Figure.h"
 
 #include <iostream>
+#include <optional>
 
 namespace cli {
 
@@ -25,7 +26,19 @@ int runFigure(const BatchCommand& cmd)
                                  + " atomic planes: ask for a smaller --thickness");
         options.layers = *planes;
     }
-    const auto scene = figure::buildFigureScene(*spec, options);
+    std::optional<crystal::Overlayer> overlayer;
+    if (cmd.overlayer) {
+        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
+        if (!cell)
+            return argumentError(cell.error().message);
+        auto placed = overlayerOn(cmd, *spec, *cell);
+        if (!placed)
+            return argumentError(placed.error().message);
+        overlayer = std::move(*placed);
+    }
+    auto scene = figure::buildFigureScene(*spec, options, overlayer ? &*overlayer : nullptr);
+    if (scene && overlayer && !scene->caption.empty())
+        scene->caption += ", " + overlayerCaption(*overlayer);
     if (!scene)
         return argumentError(scene.error().message);
     if (cmd.figureFormat == figure::FigureFormat::Png)

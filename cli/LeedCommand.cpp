@@ -85,8 +85,18 @@ int runLeed(const BatchCommand& cmd)
             return argumentError(onCell.error().message);
         matrix = *onCell;
     }
-    crystal::LeedOptions options{matrix, cmd.domains};
-    if (matrix && cmd.domains == crystal::LeedDomains::All) {
+    // An overlayer diffracts as its cell: the superstructure of its coverage, in every domain the
+    // substrate's symmetry makes, as the terraces of a real surface hold them all.
+    const auto overlayer = overlayerOn(cmd, *spec, *cell);
+    if (!overlayer)
+        return argumentError(overlayer.error().message);
+    crystal::LeedDomains domains = cmd.domains;
+    if (*overlayer) {
+        matrix = (*overlayer)->matrix;
+        domains = crystal::LeedDomains::All;
+    }
+    crystal::LeedOptions options{matrix, domains};
+    if (matrix && domains == crystal::LeedDomains::All) {
         auto group = crystal::surfacePointGroup(*spec, *cell);
         if (!group)
             return argumentError(group.error().message);
@@ -102,13 +112,18 @@ int runLeed(const BatchCommand& cmd)
     else
         std::cout << formatText(*pattern, title, crystal::classifyLattice2D(cell->a, cell->b),
                                 cmd.wood         ? cmd.wood->text
+                                    : *overlayer ? (*overlayer)->coverage
                                     : cmd.matrix ? "matrix"
                                                  : "");
     std::cout.flush();
 
     if (!cmd.out.empty()) {
-        const std::string caption = figure::leedCaption(
-            title, matrix ? (cmd.wood ? cmd.wood->text : figure::matrixText(*matrix)) : "", pattern->domains.size());
+        const std::string caption =
+            figure::leedCaption(title,
+                                *overlayer   ? overlayerCaption(**overlayer)
+                                    : matrix ? (cmd.wood ? cmd.wood->text : figure::matrixText(*matrix))
+                                             : "",
+                                pattern->domains.size());
         const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
         if (const auto written = figure::writeLeedPicture(cmd.out, layout); !written) {
             std::cerr << "facetor: " << written.error().message << '\n';

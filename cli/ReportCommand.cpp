@@ -1,8 +1,10 @@
 #include "cli/Commands.h"
 
+#include "crystal/Adsorbates.h"
 #include "crystal/Report.h"
 
 #include <iostream>
+#include <optional>
 
 namespace cli {
 
@@ -14,8 +16,25 @@ int runReport(const BatchCommand& cmd)
     const auto report = crystal::surfaceReport(*spec);
     if (!report)
         return argumentError(report.error().message);
-    std::cout << (cmd.textFormat == TextFormat::Json ? crystal::formatReportJson(*report)
-                                                     : crystal::formatReportText(*report));
+    std::optional<crystal::Overlayer> overlayer;
+    if (cmd.overlayer) {
+        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
+        if (!cell)
+            return argumentError(cell.error().message);
+        auto placed = overlayerOn(cmd, *spec, *cell);
+        if (!placed)
+            return argumentError(placed.error().message);
+        overlayer = std::move(*placed);
+    }
+    if (cmd.textFormat == TextFormat::Json) {
+        std::string json = crystal::formatReportJson(*report);
+        // The overlayer joins the report's object as its last member.
+        if (overlayer && json.ends_with("}\n"))
+            json.insert(json.size() - 2, ", \"overlayer\": " + crystal::formatOverlayerJson(*overlayer));
+        std::cout << json;
+    } else {
+        std::cout << crystal::formatReportText(*report) << (overlayer ? crystal::formatOverlayerText(*overlayer) : "");
+    }
     std::cout.flush();
     return std::cout ? 0 : 1;
 }

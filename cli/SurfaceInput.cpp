@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 
+#include "crystal/Adsorbates.h"
 #include "crystal/Bulk.h"
 #include "crystal/Compound.h"
 #include "crystal/Prototype.h"
@@ -48,6 +49,26 @@ platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd)
     spec.hkl = cmd.bulkHkl;
     spec.bulk = std::move(choice);
     return spec;
+}
+
+platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchCommand& cmd,
+                                                                const crystal::SurfaceSpec& spec,
+                                                                const crystal::SurfaceCell& cell)
+{
+    if (!cmd.overlayer)
+        return std::optional<crystal::Overlayer>();
+    auto overlayer = crystal::placeOverlayer(spec, cell, *cmd.overlayer);
+    if (!overlayer)
+        return overlayer.error();
+    return std::optional<crystal::Overlayer>(std::move(*overlayer));
+}
+
+std::string overlayerCaption(const crystal::Overlayer& overlayer)
+{
+    std::string out;
+    for (const crystal::PlacedAdsorbate& placed : overlayer.adsorbates)
+        out += (out.empty() ? "" : ", ") + crystal::itemText(placed.item);
+    return out + " " + overlayer.coverage;
 }
 
 } // namespace cli

@@ -366,7 +366,8 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
     return scene;
 }
 
-platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options)
+platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                               const crystal::Overlayer* overlayer)
 {
     if (auto valid = validFigureOptions(options); !valid)
         return valid.error();
@@ -418,6 +419,14 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
     crystal::SlabOptions slabOptions;
     slabOptions.layers = chosen.layers;
     slabOptions.vacuum = 0.0;
+    if (overlayer) {
+        // The drawn cell is the smallest that holds whole overlayer cells, repeated as often as
+        // covers the region chosen.
+        slabOptions.repeatA = overlayer->repeatA;
+        slabOptions.repeatB = overlayer->repeatB;
+        chosen.repeatA = std::max(1, (chosen.repeatA + overlayer->repeatA - 1) / overlayer->repeatA);
+        chosen.repeatB = std::max(1, (chosen.repeatB + overlayer->repeatB - 1) / overlayer->repeatB);
+    }
     SlabFigureInput input;
     input.slab = crystal::buildSlab(*cell, slabOptions);
     input.aDirection = cell->aDirection;
@@ -438,6 +447,10 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         for (const crystal::Site& site : *sites)
             for (const crystal::Fractional& f : site.orbit)
                 input.sites.push_back({cell->inPlane(f) + shift, site.kind, site.step});
+    }
+    if (overlayer) {
+        if (auto added = crystal::addOverlayer(input.slab, *overlayer); !added)
+            return added.error();
     }
     return layoutSlab(input, chosen);
 }

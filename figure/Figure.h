@@ -4,6 +4,7 @@
 // surface cell, the crystal directions, a scale bar and a caption; written as SVG, PDF or PNG.
 
 #include "crystal/Sites.h"
+#include "crystal/Adsorbates.h"
 #include "crystal/Slab.h"
 #include "crystal/SurfaceCell.h"
 #include "figure/ElementColours.h"
@@ -144,8 +145,10 @@ struct SlabFigureInput {
 FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& options);
 
 // The figure of spec's surface, or an error naming the fault for a plane that has no cell,
-// bad options or a figure beyond the limits.
-platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options);
+// bad options or a figure beyond the limits. With an overlayer (placed on the primitive cell) the
+// slab is made of whole overlayer cells and its adsorbates are drawn with its atoms.
+platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
+                                               const crystal::Overlayer* overlayer = nullptr);
 
 // The height of the whole figure (atoms, keys and caption) drawn width wide, in the same unit:
 // the PNG's height in pixels is the ceiling of figureHeight(scene, width).
