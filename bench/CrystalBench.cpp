@@ -1,6 +1,7 @@
 // Real crystals: the surface cell of a high-index plane, a 10000-atom periodic slab and its
 // structure files.
 
+#include "crystal/Adsorbates.h"
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
 #include "crystal/Compound.h"
@@ -112,5 +113,41 @@ void facetsAndWulff(benchmark::State& st, const char* name)
 }
 BENCHMARK_CAPTURE(facetsAndWulff, Pt_fcc, "Pt")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(facetsAndWulff, Mg_hcp, "Mg")->Unit(benchmark::kMillisecond);
+
+// An overlayer on Pt (1 1 1): O in the fcc hollows of a p(2x2).
+crystal::SurfaceSpec platinum111() { return {*crystal::findMaterial("Pt"), {1, 1, 1}, crystal::Termination::None}; }
+
+crystal::OverlayerRequest oxygenP2x2()
+{
+    return {*crystal::parseAdsorbates("O@fcc"), *crystal::readSuperstructure("p(2x2)"), std::nullopt};
+}
+
+// Placing it: the surface cell, its sites (with the bulk's symmetry) and the site of each item.
+void overlayerPlacement(benchmark::State& st)
+{
+    const crystal::SurfaceSpec spec = platinum111();
+    const crystal::OverlayerRequest request = oxygenP2x2();
+    for (auto _ : st) {
+        const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+        benchmark::DoNotOptimize(crystal::placeOverlayer(spec, *cell, request));
+    }
+}
+BENCHMARK(overlayerPlacement)->Unit(benchmark::kMillisecond);
+
+// The slab with it: 25 planes of a 20 x 20 repeat (10000 atoms) and 100 O, as extended XYZ text.
+void overlayerSlabAndFile(benchmark::State& st)
+{
+    const crystal::SurfaceSpec spec = platinum111();
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+    const auto overlayer = crystal::placeOverlayer(spec, *cell, oxygenP2x2());
+    for (auto _ : st) {
+        auto slab = crystal::buildSlab(*cell, {25, 20, 20, 10.0});
+        if (!overlayer || !crystal::addOverlayer(slab, *overlayer) || slab.atoms.size() != 10100)
+            st.SkipWithError("not 10000 atoms with 100 adsorbates");
+        const std::string text = crystal::formatStructure(slab, crystal::StructureFormat::ExtendedXyz, "Pt (1 1 1)");
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(overlayerSlabAndFile)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -441,13 +441,16 @@ platform::Status addOverlayer(PeriodicSlab& slab, const Overlayer& overlayer)
                 continue;
             const Position origin = double(px) * pa + double(py) * pb;
             std::size_t k = 0;
-            for (const PlacedAdsorbate& placed : overlayer.adsorbates)
-                for (const FragmentAtom& atom : placed.item.species.atoms) {
-                    Position p = origin + placed.bound + atom.offset;
-                    const Fractional f = wrapped(inPlaneFractional(p, slab.a, slab.b));
-                    p = Position{0.0, 0.0, top + placed.bound.z + atom.offset.z} + f.u * slab.a + f.v * slab.b;
-                    slab.atoms.push_back({species[k++], -1, p});
-                }
+            for (const PlacedAdsorbate& placed : overlayer.adsorbates) {
+                // The bound atom wrapped into the cell, the molecule moved with it, whole.
+                Position bound = origin + placed.bound;
+                const Fractional f = inPlaneFractional(bound, slab.a, slab.b);
+                const Fractional inside = wrapped(f);
+                bound = bound + (inside.u - f.u) * slab.a + (inside.v - f.v) * slab.b;
+                bound.z = top + placed.bound.z;
+                for (const FragmentAtom& atom : placed.item.species.atoms)
+                    slab.atoms.push_back({species[k++], -1, bound + atom.offset});
+            }
         }
     slab.c.z += extent;
     return {};

@@ -113,8 +113,8 @@ std::pair<int64_t, int64_t> overlayerRepeats(const Overlayer& overlayer, int rep
 
 // Adds the overlayer's atoms to slab, built by buildSlab from the overlayer's cell with repeats
 // that overlayerRepeats allows: every overlayer lattice point in the slab's cell gets each item,
-// its atoms with plane -1 (new elements appended to slab.elements), wrapped into the cell in
-// plane; c grows by the overlayer's height so that the vacuum above the adsorbates stays.
+// its atoms with plane -1 (new elements appended to slab.elements), the bound atom wrapped into
+// the cell in plane and a molecule's other atoms kept beside it; c grows by the overlayer's height so that the vacuum above the adsorbates stays.
 // An error when the slab's cell does not hold whole overlayer cells.
 platform::Status addOverlayer(PeriodicSlab& slab, const Overlayer& overlayer);
 

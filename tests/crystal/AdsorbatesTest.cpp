@@ -1,0 +1,259 @@
+// Adsorbate overlayers: what a slab with one must hold whatever the surface, the cell and the
+// coverage, and the refusals of the adsorbate list.
+
+#include "crystal/Adsorbates.h"
+#include "crystal/Compound.h"
+#include "crystal/Prototype.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using namespace crystal;
+
+namespace {
+
+SurfaceSpec specOf(const char* name, Miller hkl)
+{
+    if (const Material* m = findMaterial(name)) {
+        const bool terminated = m->lattice == LatticeKind::Hcp || m->lattice == LatticeKind::ZincBlende;
+        return {*m, hkl, terminated ? Termination::A : Termination::None};
+    }
+    SurfaceSpec spec;
+    spec.hkl = hkl;
+    spec.bulk = BulkChoice{std::make_shared<const BulkCrystal>(*bulkOf(*findCompound(name))), name};
+    return spec;
+}
+
+// One adsorbate as the slab holds it: the item it comes from and its atoms, the bound one first.
+struct Molecule {
+    std::size_t item = 0;
+    std::vector<SlabAtom> atoms;
+};
+
+struct Built {
+    Overlayer overlayer;
+    PeriodicSlab slab;
+    std::vector<Molecule> molecules;
+};
+
+// The slab of two planes of spec's cell with the overlayer, its size the smallest multiple of
+// repeatA x repeatB that holds it.
+Built build(const SurfaceSpec& spec, InPlaneCell kind, const char* items, const char* coverage,
+            std::optional<double> height = {}, int repeatA = 1, int repeatB = 1)
+{
+    const SurfaceCell cell = *surfaceCell(spec, kind);
+    Built b;
+    auto overlayer = placeOverlayer(spec, cell, {*parseAdsorbates(items), *readSuperstructure(coverage), height});
+    EXPECT_TRUE(overlayer) << (overlayer ? "" : overlayer.error().message);
+    if (!overlayer)
+        return b;
+    b.overlayer = *overlayer;
+    const auto [ra, rb] = overlayerRepeats(b.overlayer, repeatA, repeatB);
+    b.slab = buildSlab(cell, {2, int(ra), int(rb), 8.0});
+    EXPECT_TRUE(addOverlayer(b.slab, b.overlayer));
+    // Adsorbate atoms come point by point, item by item, each molecule whole.
+    std::size_t item = 0, left = 0;
+    for (const SlabAtom& atom : b.slab.atoms) {
+        if (atom.plane != -1)
+            continue;
+        if (left == 0) {
+            item = b.molecules.empty() ? 0 : (b.molecules.back().item + 1) % b.overlayer.adsorbates.size();
+            b.molecules.push_back({item, {}});
+            left = b.overlayer.adsorbates[item].item.species.atoms.size();
+        }
+        b.molecules.back().atoms.push_back(atom);
+        --left;
+    }
+    return b;
+}
+
+// The shortest distance between p and the images of q under the slab's cell, but for p itself.
+double periodicDistance(const PeriodicSlab& slab, Position p, Position q)
+{
+    const Fractional f = wrapped(inPlaneFractional(p - q, slab.a, slab.b));
+    double best = INFINITY;
+    for (int i = -2; i <= 1; ++i)
+        for (int j = -2; j <= 1; ++j) {
+            const Position d = (f.u + i) * slab.a + (f.v + j) * slab.b;
+            const double r = std::hypot(std::hypot(d.x, d.y), p.z - q.z);
+            if (r > 1e-6)
+                best = std::min(best, r);
+        }
+    return best;
+}
+
+} // namespace
+
+// Each item holds one adsorbate per overlayer cell: per substrate cell 1 / |det M|, counted over the
+// whole slab, whatever the surface, the cell (primitive or rectangular) and the size asked for;
+// and adsorbates of one item sit the overlayer's shortest lattice vector apart.
+TEST(Adsorbates, OnePerOverlayerCell)
+{
+    const struct Row {
+        const char* material;
+        Miller hkl;
+        InPlaneCell kind;
+        const char* items;
+        const char* coverage;
+        int repeatA, repeatB;
+        double substrateCells; // per overlayer cell
+        double shortest;       // Angstrom, the overlayer's shortest lattice vector
+    } rows[] = {
+        {"Pt", {1, 1, 1}, InPlaneCell::Primitive, "O@fcc", "p(2x2)", 1, 1, 4, 2 * 2.77482},
+        {"Pt", {1, 1, 1}, InPlaneCell::Orthogonal, "CO@top,H@hcp", "(sqrt3 x sqrt3)R30", 2, 3, 3, 1.73205 * 2.77482},
+        {"Pt", {1, 1, 1}, InPlaneCell::Orthogonal, "O@fcc", "p(2x2)", 3, 1, 4, 2 * 2.77482},
+        {"Cu", {1, 0, 0}, InPlaneCell::Primitive, "O@hollow", "c(2x2)", 3, 5, 2, 3.6149},
+        {"Cu", {1, 1, 0}, InPlaneCell::Orthogonal, "O@long-bridge", "2 1 0 1", 1, 1, 2, 3.6149},
+        {"Fe", {1, 1, 0}, InPlaneCell::Primitive, "N@3-fold-hollow", "p(2x2)", 2, 1, 4, 2 * 2.48246},
+        {"Ru",
+         {0, 0, 1},
+         InPlaneCell::Primitive,
+         "O@hcp,H2O@top",
+         "(2 sqrt3 x 2 sqrt3)R30",
+         1,
+         1,
+         12,
+         3.46410 * 2.7059},
+        {"SrTiO3", {0, 0, 1}, InPlaneCell::Primitive, "O@top", "(sqrt2 x sqrt2)R45", 1, 1, 2, 1.41421 * 3.9053},
+    };
+    for (const Row& row : rows) {
+        const Built b =
+            build(specOf(row.material, row.hkl), row.kind, row.items, row.coverage, {}, row.repeatA, row.repeatB);
+        const std::string where = std::string(row.material) + " " + row.coverage;
+        const double cells =
+            std::abs(cross(b.slab.a, b.slab.b).z) / std::abs(cross(b.overlayer.primitiveA, b.overlayer.primitiveB).z);
+        for (std::size_t item = 0; item < b.overlayer.adsorbates.size(); ++item) {
+            std::vector<Position> bound;
+            for (const Molecule& m : b.molecules)
+                if (m.item == item)
+                    bound.push_back(m.atoms.front().position);
+            EXPECT_NEAR(double(bound.size()) * row.substrateCells, cells, 1e-6) << where;
+            double nearest = INFINITY;
+            for (std::size_t i = 0; i < bound.size(); ++i)
+                for (std::size_t j = 0; j <= i; ++j)
+                    nearest = std::min(nearest, periodicDistance(b.slab, bound[i], bound[j]));
+            EXPECT_NEAR(nearest, row.shortest, 1e-3) << where;
+        }
+    }
+}
+
+// The bound atom sits its bond length, the sum of the covalent radii (Cordero et al. 2008), from
+// each atom of its site and no nearer to any other; a given height puts it that high above the
+// top plane instead.
+TEST(Adsorbates, BondLengthToTheSite)
+{
+    const struct Row {
+        const char* material;
+        Miller hkl;
+        const char* item;
+        int fold;
+        double bond; // Angstrom; 0 where a height is given
+        std::optional<double> height;
+    } rows[] = {
+        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.66 + 1.36, {}},
+        {"Pt", {1, 1, 1}, "O@hcp", 3, 0.66 + 1.36, {}},
+        {"Pt", {1, 1, 1}, "CO@bridge", 2, 0.76 + 1.36, {}},
+        {"Cu", {1, 0, 0}, "O@4-fold", 4, 0.66 + 1.32, {}},
+        {"Cu", {1, 1, 0}, "S@short-bridge", 2, 1.05 + 1.32, {}},
+        {"Fe", {1, 1, 0}, "NH3@top", 1, 0.71 + 1.32, {}},
+        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.0, 1.1},
+        {"Cu", {1, 0, 0}, "Xe@top", 1, 0.0, 3.5},
+    };
+    for (const Row& row : rows) {
+        const SurfaceSpec spec = specOf(row.material, row.hkl);
+        const Built b = build(spec, InPlaneCell::Primitive, row.item, "p(2x2)", row.height);
+        double top = -INFINITY;
+        for (const SlabAtom& atom : b.slab.atoms)
+            if (atom.plane == 0)
+                top = std::max(top, atom.position.z);
+        ASSERT_FALSE(b.molecules.empty()) << row.item;
+        for (const Molecule& m : b.molecules) {
+            const Position p = m.atoms.front().position;
+            std::vector<double> distances;
+            for (const SlabAtom& atom : b.slab.atoms)
+                if (atom.plane >= 0)
+                    distances.push_back(periodicDistance(b.slab, p, atom.position));
+            std::sort(distances.begin(), distances.end());
+            const double bond = row.height ? distances.front() : row.bond;
+            for (int k = 0; k < row.fold; ++k)
+                EXPECT_NEAR(distances[std::size_t(k)], bond, 1e-6) << row.item;
+            EXPECT_GT(distances[std::size_t(row.fold)], bond + 0.05) << row.item;
+            if (row.height) {
+                EXPECT_NEAR(p.z - top, *row.height, 1e-9) << row.item;
+            }
+        }
+    }
+}
+
+// Molecules are rigid and upright: their bond lengths and angles are the gas-phase ones, every
+// other atom above the bound one, and the others' centre straight above it.
+TEST(Adsorbates, MoleculesUprightAndRigid)
+{
+    const struct Row {
+        const char* item;
+        double length; // Angstrom, bound atom to each other atom
+        double angle;  // degrees between two such bonds
+    } rows[] = {{"CO@top", 1.128, 0},      {"NO@fcc", 1.151, 0},       {"OH@bridge", 0.970, 0},
+                {"H2O@top", 0.957, 104.5}, {"CH3@hcp", 1.087, 109.47}, {"NH3@top", 1.012, 106.7}};
+    for (const Row& row : rows) {
+        const Built b = build(specOf("Pt", {1, 1, 1}), InPlaneCell::Primitive, row.item, "p(2x2)");
+        ASSERT_FALSE(b.molecules.empty()) << row.item;
+        for (const Molecule& m : b.molecules) {
+            const Position bound = m.atoms.front().position;
+            Position centre;
+            for (std::size_t k = 1; k < m.atoms.size(); ++k) {
+                const Position d = m.atoms[k].position - bound;
+                EXPECT_NEAR(norm(d), row.length, 2e-3) << row.item;
+                EXPECT_GT(d.z, 0.0) << row.item;
+                centre = centre + (1.0 / double(m.atoms.size() - 1)) * d;
+                for (std::size_t l = 1; l < k; ++l) {
+                    const Position e = m.atoms[l].position - bound;
+                    EXPECT_NEAR(std::acos(dot(d, e) / (norm(d) * norm(e))) * 180.0 / 3.14159265358979, row.angle, 0.1)
+                        << row.item;
+                }
+            }
+            EXPECT_NEAR(std::hypot(centre.x, centre.y), 0.0, 1e-9) << row.item;
+        }
+    }
+}
+
+// The adsorbate list is read item by item; a bad one is refused in one line that names it.
+TEST(Adsorbates, ReadingTheList)
+{
+    const struct Row {
+        const char* text;
+        const char* read; // the items written back, or empty for a refusal
+        const char* words;
+    } rows[] = {
+        {"O@fcc", "O@fcc", ""},
+        {" CO@top , H@hcp ", "CO@top H@hcp", ""},
+        {"Co@short bridge", "Co@short bridge", ""},
+        {"", "", "empty"},
+        {"O", "", "item 1 \"O\" has no site"},
+        {"O@", "", "no site after @"},
+        {"@fcc", "", "no species before @"},
+        {"O@fcc,", "", "item 2 is empty"},
+        {"O@fcc,,H@top", "", "item 2 is empty"},
+        {"co@top", "", "unknown species \"co\""},
+        {"Xx@top", "", "unknown species \"Xx\""},
+        {"O@fcc@top", "", "more than one @"},
+        {"O\n@top", "", "unknown species \"O?\""},
+    };
+    for (const Row& row : rows) {
+        const auto items = parseAdsorbates(row.text);
+        if (*row.read) {
+            ASSERT_TRUE(items) << row.text;
+            std::string written;
+            for (const AdsorbateItem& item : *items)
+                written += (written.empty() ? "" : " ") + itemText(item);
+            EXPECT_EQ(written, row.read);
+        } else {
+            ASSERT_FALSE(items) << row.text;
+            EXPECT_NE(items.error().message.find(row.words), std::string::npos) << items.error().message;
+            EXPECT_EQ(items.error().message.find('\n'), std::string::npos) << items.error().message;
+        }
+    }
+}
