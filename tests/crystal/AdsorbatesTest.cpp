@@ -1,5 +1,5 @@
 // Adsorbate overlayers: what a slab with one must hold whatever the surface, the cell and the
-// coverage, and the refusals of the adsorbate list.
+// coverage (the refusals are tested as a user meets them, in tests/cli).
 
 #include "crystal/Adsorbates.h"
 #include "crystal/Compound.h"
@@ -216,44 +216,6 @@ TEST(Adsorbates, MoleculesUprightAndRigid)
                 }
             }
             EXPECT_NEAR(std::hypot(centre.x, centre.y), 0.0, 1e-9) << row.item;
-        }
-    }
-}
-
-// The adsorbate list is read item by item; a bad one is refused in one line that names it.
-TEST(Adsorbates, ReadingTheList)
-{
-    const struct Row {
-        const char* text;
-        const char* read; // the items written back, or empty for a refusal
-        const char* words;
-    } rows[] = {
-        {"O@fcc", "O@fcc", ""},
-        {" CO@top , H@hcp ", "CO@top H@hcp", ""},
-        {"Co@short bridge", "Co@short bridge", ""},
-        {"", "", "empty"},
-        {"O", "", "item 1 \"O\" has no site"},
-        {"O@", "", "no site after @"},
-        {"@fcc", "", "no species before @"},
-        {"O@fcc,", "", "item 2 is empty"},
-        {"O@fcc,,H@top", "", "item 2 is empty"},
-        {"co@top", "", "unknown species \"co\""},
-        {"Xx@top", "", "unknown species \"Xx\""},
-        {"O@fcc@top", "", "more than one @"},
-        {"O\n@top", "", "unknown species \"O?\""},
-    };
-    for (const Row& row : rows) {
-        const auto items = parseAdsorbates(row.text);
-        if (*row.read) {
-            ASSERT_TRUE(items) << row.text;
-            std::string written;
-            for (const AdsorbateItem& item : *items)
-                written += (written.empty() ? "" : " ") + itemText(item);
-            EXPECT_EQ(written, row.read);
-        } else {
-            ASSERT_FALSE(items) << row.text;
-            EXPECT_NE(items.error().message.find(row.words), std::string::npos) << items.error().message;
-            EXPECT_EQ(items.error().message.find('\n'), std::string::npos) << items.error().message;
         }
     }
 }
