@@ -408,14 +408,6 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
     if (chosen.repeatB == 0)
         chosen.repeatB = cells(10.0 * spacing, area / crystal::norm(cell->a));
 
-    long atomsPerCell = 0;
-    for (int k = 0; k < chosen.layers; ++k)
-        atomsPerCell += static_cast<long>(cell->planes[static_cast<size_t>(k) % cell->planes.size()].atoms.size());
-    const long total = atomsPerCell * chosen.repeatA * chosen.repeatB;
-    if (total > MaxAtoms)
-        return platform::fail("the figure would hold " + std::to_string(total) + " atoms, more than "
-                              + std::to_string(MaxAtoms) + ": ask for fewer --layers or a smaller --size");
-
     crystal::SlabOptions slabOptions;
     slabOptions.layers = chosen.layers;
     slabOptions.vacuum = 0.0;
@@ -427,6 +419,16 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         chosen.repeatA = std::max(1, (chosen.repeatA + overlayer->repeatA - 1) / overlayer->repeatA);
         chosen.repeatB = std::max(1, (chosen.repeatB + overlayer->repeatB - 1) / overlayer->repeatB);
     }
+
+    long atomsPerCell = 0;
+    for (int k = 0; k < chosen.layers; ++k)
+        atomsPerCell += static_cast<long>(cell->planes[static_cast<size_t>(k) % cell->planes.size()].atoms.size());
+    const long long total = static_cast<long long>(atomsPerCell) * chosen.repeatA * chosen.repeatB * slabOptions.repeatA
+        * slabOptions.repeatB;
+    if (total > MaxAtoms)
+        return platform::fail("the figure would hold " + std::to_string(total) + " atoms, more than "
+                              + std::to_string(MaxAtoms) + ": ask for fewer --layers or a smaller --size");
+
     SlabFigureInput input;
     input.slab = crystal::buildSlab(*cell, slabOptions);
     input.aDirection = cell->aDirection;

@@ -127,6 +127,7 @@ TEST_F(AdsorbateCommand, BadInputIsOneLine)
         {"export --material Pt --hkl 1 1 1 --adsorbate Xe@top --out x.xyz", "no covalent radius for Xe"},
         {"export --material Pt --hkl 1 1 1 --adsorbate O@fcc --adsorbate H@top --out x.xyz", "--adsorbate once"},
         {"sites --material Pt --hkl 1 1 1 --adsorbate O@fcc", "unknown option '--adsorbate'"},
+        {"figure --material Pt --hkl 1 1 1 --adsorbate O@fcc --coverage '900 0 0 900' --out x.png", "more than 250000"},
     };
     for (const Row& row : rows) {
         const CommandResult r = run(row.args);
