@@ -1,15 +1,12 @@
 // Adsorbate overlayers: what a slab with one must hold whatever the surface, the cell and the
-// coverage (the refusals are tested as a user meets them, in tests/cli).
+// coverage (compounds and the refusals are tested as a user meets them, in tests/cli).
 
 #include "crystal/Adsorbates.h"
-#include "crystal/Compound.h"
-#include "crystal/Prototype.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 using namespace crystal;
 
@@ -17,26 +14,15 @@ namespace {
 
 SurfaceSpec specOf(const char* name, Miller hkl)
 {
-    if (const Material* m = findMaterial(name)) {
-        const bool terminated = m->lattice == LatticeKind::Hcp || m->lattice == LatticeKind::ZincBlende;
-        return {*m, hkl, terminated ? Termination::A : Termination::None};
-    }
-    SurfaceSpec spec;
-    spec.hkl = hkl;
-    spec.bulk = BulkChoice{std::make_shared<const BulkCrystal>(*bulkOf(*findCompound(name))), name};
-    return spec;
+    const Material& m = *findMaterial(name);
+    return {m, hkl, m.lattice == LatticeKind::Hcp ? Termination::A : Termination::None};
 }
 
-// One adsorbate as the slab holds it: the item it comes from and its atoms, the bound one first.
-struct Molecule {
-    std::size_t item = 0;
-    std::vector<SlabAtom> atoms;
-};
-
+// The overlayer, the slab with it, and each adsorbate there: its item and its atoms, bound one first.
 struct Built {
     Overlayer overlayer;
     PeriodicSlab slab;
-    std::vector<Molecule> molecules;
+    std::vector<std::pair<std::size_t, std::vector<SlabAtom>>> molecules;
 };
 
 // The slab of two planes of spec's cell with the overlayer, its size the smallest multiple of
@@ -60,11 +46,11 @@ Built build(const SurfaceSpec& spec, InPlaneCell kind, const char* items, const 
         if (atom.plane != -1)
             continue;
         if (left == 0) {
-            item = b.molecules.empty() ? 0 : (b.molecules.back().item + 1) % b.overlayer.adsorbates.size();
+            item = b.molecules.empty() ? 0 : (b.molecules.back().first + 1) % b.overlayer.adsorbates.size();
             b.molecules.push_back({item, {}});
             left = b.overlayer.adsorbates[item].item.species.atoms.size();
         }
-        b.molecules.back().atoms.push_back(atom);
+        b.molecules.back().second.push_back(atom);
         --left;
     }
     return b;
@@ -92,6 +78,7 @@ double periodicDistance(const PeriodicSlab& slab, Position p, Position q)
 // and adsorbates of one item sit the overlayer's shortest lattice vector apart.
 TEST(Adsorbates, OnePerOverlayerCell)
 {
+    using enum InPlaneCell;
     const struct Row {
         const char* material;
         Miller hkl;
@@ -102,22 +89,13 @@ TEST(Adsorbates, OnePerOverlayerCell)
         double substrateCells; // per overlayer cell
         double shortest;       // Angstrom, the overlayer's shortest lattice vector
     } rows[] = {
-        {"Pt", {1, 1, 1}, InPlaneCell::Primitive, "O@fcc", "p(2x2)", 1, 1, 4, 2 * 2.77482},
-        {"Pt", {1, 1, 1}, InPlaneCell::Orthogonal, "CO@top,H@hcp", "(sqrt3 x sqrt3)R30", 2, 3, 3, 1.73205 * 2.77482},
-        {"Pt", {1, 1, 1}, InPlaneCell::Orthogonal, "O@fcc", "p(2x2)", 3, 1, 4, 2 * 2.77482},
-        {"Cu", {1, 0, 0}, InPlaneCell::Primitive, "O@hollow", "c(2x2)", 3, 5, 2, 3.6149},
-        {"Cu", {1, 1, 0}, InPlaneCell::Orthogonal, "O@long-bridge", "2 1 0 1", 1, 1, 2, 3.6149},
-        {"Fe", {1, 1, 0}, InPlaneCell::Primitive, "N@3-fold-hollow", "p(2x2)", 2, 1, 4, 2 * 2.48246},
-        {"Ru",
-         {0, 0, 1},
-         InPlaneCell::Primitive,
-         "O@hcp,H2O@top",
-         "(2 sqrt3 x 2 sqrt3)R30",
-         1,
-         1,
-         12,
-         3.46410 * 2.7059},
-        {"SrTiO3", {0, 0, 1}, InPlaneCell::Primitive, "O@top", "(sqrt2 x sqrt2)R45", 1, 1, 2, 1.41421 * 3.9053},
+        {"Pt", {1, 1, 1}, Primitive, "O@fcc", "p(2x2)", 1, 1, 4, 2 * 2.77482},
+        {"Pt", {1, 1, 1}, Orthogonal, "CO@top,H@hcp", "(sqrt3 x sqrt3)R30", 2, 3, 3, 1.73205 * 2.77482},
+        {"Pt", {1, 1, 1}, Orthogonal, "O@fcc", "p(2x2)", 3, 1, 4, 2 * 2.77482},
+        {"Cu", {1, 0, 0}, Primitive, "O@hollow", "c(2x2)", 3, 5, 2, 3.6149},
+        {"Cu", {1, 1, 0}, Orthogonal, "O@long-bridge", "2 1 0 1", 1, 1, 2, 3.6149},
+        {"Fe", {1, 1, 0}, Primitive, "N@3-fold-hollow", "p(2x2)", 2, 1, 4, 2 * 2.48246},
+        {"Ru", {0, 0, 1}, Primitive, "O@hcp,H2O@top", "(2sqrt3x2sqrt3)R30", 1, 1, 12, 3.4641 * 2.7059},
     };
     for (const Row& row : rows) {
         const Built b =
@@ -127,9 +105,9 @@ TEST(Adsorbates, OnePerOverlayerCell)
             std::abs(cross(b.slab.a, b.slab.b).z) / std::abs(cross(b.overlayer.primitiveA, b.overlayer.primitiveB).z);
         for (std::size_t item = 0; item < b.overlayer.adsorbates.size(); ++item) {
             std::vector<Position> bound;
-            for (const Molecule& m : b.molecules)
-                if (m.item == item)
-                    bound.push_back(m.atoms.front().position);
+            for (const auto& [of, atoms] : b.molecules)
+                if (of == item)
+                    bound.push_back(atoms.front().position);
             EXPECT_NEAR(double(bound.size()) * row.substrateCells, cells, 1e-6) << where;
             double nearest = INFINITY;
             for (std::size_t i = 0; i < bound.size(); ++i)
@@ -141,9 +119,10 @@ TEST(Adsorbates, OnePerOverlayerCell)
 }
 
 // The bound atom sits its bond length, the sum of the covalent radii (Cordero et al. 2008), from
-// each atom of its site and no nearer to any other; a given height puts it that high above the
-// top plane instead.
-TEST(Adsorbates, BondLengthToTheSite)
+// each atom of its site and no nearer to any other; a given height puts it that high above the top
+// plane instead. Molecules are rigid and upright: their gas-phase bond lengths and angles, every
+// other atom above the bound one, their centre straight above it.
+TEST(Adsorbates, BondsAndUprightMolecules)
 {
     const struct Row {
         const char* material;
@@ -152,26 +131,29 @@ TEST(Adsorbates, BondLengthToTheSite)
         int fold;
         double bond; // Angstrom; 0 where a height is given
         std::optional<double> height;
+        double length, angle; // Angstrom and degrees: the molecule's bonds from its bound atom
     } rows[] = {
-        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.66 + 1.36, {}},
-        {"Pt", {1, 1, 1}, "O@hcp", 3, 0.66 + 1.36, {}},
-        {"Pt", {1, 1, 1}, "CO@bridge", 2, 0.76 + 1.36, {}},
-        {"Cu", {1, 0, 0}, "O@4-fold", 4, 0.66 + 1.32, {}},
-        {"Cu", {1, 1, 0}, "S@short-bridge", 2, 1.05 + 1.32, {}},
-        {"Fe", {1, 1, 0}, "NH3@top", 1, 0.71 + 1.32, {}},
-        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.0, 1.1},
-        {"Cu", {1, 0, 0}, "Xe@top", 1, 0.0, 3.5},
+        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.66 + 1.36, {}, 0, 0},
+        {"Pt", {1, 1, 1}, "O@hcp", 3, 0.66 + 1.36, {}, 0, 0},
+        {"Cu", {1, 0, 0}, "O@4-fold", 4, 0.66 + 1.32, {}, 0, 0},
+        {"Cu", {1, 1, 0}, "S@short-bridge", 2, 1.05 + 1.32, {}, 0, 0},
+        {"Pt", {1, 1, 1}, "O@fcc", 3, 0.0, 1.1, 0, 0},
+        {"Cu", {1, 0, 0}, "Xe@top", 1, 0.0, 3.5, 0, 0},
+        {"Pt", {1, 1, 1}, "CO@bridge", 2, 0.76 + 1.36, {}, 1.128, 0},
+        {"Pt", {1, 1, 1}, "NO@fcc", 3, 0.71 + 1.36, {}, 1.151, 0},
+        {"Ru", {0, 0, 1}, "OH@hcp", 3, 0.66 + 1.46, {}, 0.970, 0},
+        {"Cu", {1, 0, 0}, "H2O@top", 1, 0.66 + 1.32, {}, 0.957, 104.5},
+        {"Pt", {1, 1, 1}, "CH3@top", 1, 0.76 + 1.36, {}, 1.087, 109.47},
+        {"Fe", {1, 1, 0}, "NH3@top", 1, 0.71 + 1.32, {}, 1.012, 106.7},
     };
     for (const Row& row : rows) {
-        const SurfaceSpec spec = specOf(row.material, row.hkl);
-        const Built b = build(spec, InPlaneCell::Primitive, row.item, "p(2x2)", row.height);
+        const Built b = build(specOf(row.material, row.hkl), InPlaneCell::Primitive, row.item, "p(2x2)", row.height);
         double top = -INFINITY;
         for (const SlabAtom& atom : b.slab.atoms)
-            if (atom.plane == 0)
-                top = std::max(top, atom.position.z);
+            top = std::max(top, atom.plane == 0 ? atom.position.z : top);
         ASSERT_FALSE(b.molecules.empty()) << row.item;
-        for (const Molecule& m : b.molecules) {
-            const Position p = m.atoms.front().position;
+        for (const auto& [item, atoms] : b.molecules) {
+            const Position p = atoms.front().position;
             std::vector<double> distances;
             for (const SlabAtom& atom : b.slab.atoms)
                 if (atom.plane >= 0)
@@ -181,37 +163,16 @@ TEST(Adsorbates, BondLengthToTheSite)
             for (int k = 0; k < row.fold; ++k)
                 EXPECT_NEAR(distances[std::size_t(k)], bond, 1e-6) << row.item;
             EXPECT_GT(distances[std::size_t(row.fold)], bond + 0.05) << row.item;
-            if (row.height) {
-                EXPECT_NEAR(p.z - top, *row.height, 1e-9) << row.item;
-            }
-        }
-    }
-}
-
-// Molecules are rigid and upright: their bond lengths and angles are the gas-phase ones, every
-// other atom above the bound one, and the others' centre straight above it.
-TEST(Adsorbates, MoleculesUprightAndRigid)
-{
-    const struct Row {
-        const char* item;
-        double length; // Angstrom, bound atom to each other atom
-        double angle;  // degrees between two such bonds
-    } rows[] = {{"CO@top", 1.128, 0},      {"NO@fcc", 1.151, 0},       {"OH@bridge", 0.970, 0},
-                {"H2O@top", 0.957, 104.5}, {"CH3@hcp", 1.087, 109.47}, {"NH3@top", 1.012, 106.7}};
-    for (const Row& row : rows) {
-        const Built b = build(specOf("Pt", {1, 1, 1}), InPlaneCell::Primitive, row.item, "p(2x2)");
-        ASSERT_FALSE(b.molecules.empty()) << row.item;
-        for (const Molecule& m : b.molecules) {
-            const Position bound = m.atoms.front().position;
+            EXPECT_NEAR(p.z - top, row.height.value_or(p.z - top), 1e-9) << row.item;
             Position centre;
-            for (std::size_t k = 1; k < m.atoms.size(); ++k) {
-                const Position d = m.atoms[k].position - bound;
+            for (std::size_t k = 1; k < atoms.size(); ++k) {
+                const Position d = atoms[k].position - p;
                 EXPECT_NEAR(norm(d), row.length, 2e-3) << row.item;
                 EXPECT_GT(d.z, 0.0) << row.item;
-                centre = centre + (1.0 / double(m.atoms.size() - 1)) * d;
+                centre = centre + d;
                 for (std::size_t l = 1; l < k; ++l) {
-                    const Position e = m.atoms[l].position - bound;
-                    EXPECT_NEAR(std::acos(dot(d, e) / (norm(d) * norm(e))) * 180.0 / 3.14159265358979, row.angle, 0.1)
+                    const Position e = atoms[l].position - p;
+                    EXPECT_NEAR(std::acos(dot(d, e) / (norm(d) * norm(e))) * 180 / 3.14159265, row.angle, 0.1)
                         << row.item;
                 }
             }
