@@ -89,12 +89,13 @@ TEST_F(AdsorbateCommand, ExportsReadBackAndTheFigureDrawsThem)
     const std::string line = "C2O4Pt18 [('C', 2.12), ('O', 2.02), ('O', 3.248)]\n";
     EXPECT_EQ(slurp(py), line + line + line);
 
-    // The report lists the overlayer: each item's site, height and share of a substrate cell.
-    const CommandResult report = run("report --material Pt --hkl 1 1 1 --adsorbate CO@top,O@hollow --coverage "
-                                     "'(sqrt3 x sqrt3)R30' --format json >r.json && /usr/bin/python3 -c \"import json; "
+    // The report lists the overlayer: each item's site (the nearest the origin of those named), height and
+    // share of a substrate cell.
+    const CommandResult report = run("report --material Cu --hkl 1 1 0 --adsorbate CO@top,O@bridge --coverage "
+                                     "'c(2x2)' --format json >r.json && /usr/bin/python3 -c \"import json; "
                                      "o = json.load(open('r.json'))['overlayer']; print(o['cells'], [(a['label'], "
                                      "round(a['height'], 4), round(a['per_cell'], 4)) for a in o['adsorbates']])\"");
-    EXPECT_EQ(report.out, "3 [('top', 2.12, 0.3333), ('fcc', 1.2304, 0.3333)]\n") << report.err;
+    EXPECT_EQ(report.out, "2 [('top', 2.08, 0.5), ('short bridge', 1.5123, 0.5)]\n") << report.err;
 }
 
 // Bad input: one line naming it, status 2, nothing written.
