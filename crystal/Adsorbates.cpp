@@ -339,10 +339,13 @@ platform::Result<Overlayer> placeOverlayer(const SurfaceSpec& spec, const Surfac
         for (const Site& site : *sites) {
             if (!siteNamed(item.site, site))
                 continue;
-            const Position p = nearestImage(site.inPlane, basis->a, basis->b);
-            if (!chosen || std::hypot(p.x, p.y) < std::hypot(nearest.x, nearest.y) - SameSite) {
-                chosen = &site;
-                nearest = p;
+            // Every site of the class, each at its image nearest the origin.
+            for (const Fractional& f : site.orbit.empty() ? std::vector<Fractional>{site.position} : site.orbit) {
+                const Position p = nearestImage(cell.inPlane(f), basis->a, basis->b);
+                if (!chosen || std::hypot(p.x, p.y) < std::hypot(nearest.x, nearest.y) - SameSite) {
+                    chosen = &site;
+                    nearest = p;
+                }
             }
         }
         if (!chosen)

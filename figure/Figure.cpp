@@ -446,9 +446,13 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
         // The cell's frame to the slab's: the first top-plane atom of each.
         const Position shift =
             input.slab.atoms.front().position - cell->inPlane(cell->planes.front().atoms.front().position);
+        // In every cell of the drawn one (more than one when it holds whole overlayer cells).
         for (const crystal::Site& site : *sites)
             for (const crystal::Fractional& f : site.orbit)
-                input.sites.push_back({cell->inPlane(f) + shift, site.kind, site.step});
+                for (int i = 0; i < slabOptions.repeatA; ++i)
+                    for (int j = 0; j < slabOptions.repeatB; ++j)
+                        input.sites.push_back({cell->inPlane(f + crystal::Fractional{double(i), double(j)}) + shift,
+                                               site.kind, site.step});
     }
     if (overlayer) {
         if (auto added = crystal::addOverlayer(input.slab, *overlayer); !added)
