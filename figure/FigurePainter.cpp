@@ -430,6 +430,12 @@ platform::Result<std::string> renderFigure(const FigureScene& scene, FigureForma
     }
     {
         ContextPtr cr(cairo_create(surface.get()));
+        if (format == FigureFormat::Png) {
+            // The picture's last row is whole pixels of paper even where the scaled height ends
+            // inside it: a partly covered row would keep part of the image's black.
+            cairo_set_source_rgb(cr.get(), 1.0, 1.0, 1.0);
+            cairo_paint(cr.get());
+        }
         cairo_scale(cr.get(), scale, scale);
         // Vector files keep one gradient-filled path per sphere.
         std::optional<SpriteCache> sprites;

@@ -423,7 +423,14 @@ TEST(FigureFiles, VectorWithoutRasterAndPngOfTheAskedWidth)
         EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
         EXPECT_EQ(png.substr(12, 4), "IHDR");
         EXPECT_EQ(bigEndian(png, 16), uint32_t(width));
-        EXPECT_EQ(bigEndian(png, 20), uint32_t(std::ceil(figure::figureHeight(s, width))));
+        const int height = int(std::ceil(figure::figureHeight(s, width)));
+        EXPECT_EQ(bigEndian(png, 20), uint32_t(height));
+        // The last row is paper, however the height rounds: no dark seam along the bottom.
+        const auto rgb = platform::test::decodeRgb(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()),
+                                                   width, height);
+        ASSERT_FALSE(rgb.empty());
+        const auto bottom = std::span(rgb).last(std::size_t(3 * width));
+        EXPECT_EQ(std::count(bottom.begin(), bottom.end(), uint8_t(255)), 3 * width) << "width " << width;
     }
 }
 
