@@ -216,6 +216,8 @@ void SurfaceMenu::exportSlab()
     platform::SaveFileRequest request;
     request.filters = {{"Extended XYZ (*.xyz)", "*.xyz"}, {"VASP POSCAR (*.vasp)", "*.vasp"}, {"CIF (*.cif)", "*.cif"}};
     request.defaultExtension = "xyz";
+    request.title = "Export Slab";
+    request.bareNames = {"POSCAR", "CONTCAR"};
     const auto path = m_systemDialogs.saveFileDialog(request);
     if (!path)
         return;
@@ -233,6 +235,13 @@ void SurfaceMenu::exportSlab()
     const std::string text = crystal::formatStructure(slab, *format, crystal::surfaceTitle(spec));
     if (const int err = platform::writeWholeFile(*path, text))
         failed("The slab was not saved: cannot write " + *path + ": " + std::strerror(err));
+    else
+        wrote(*path);
+}
+
+void SurfaceMenu::wrote(const std::string& path)
+{
+    m_frame.setStatusMessage("Wrote " + path.substr(path.find_last_of('/') + 1));
 }
 
 int32_t SurfaceMenu::openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight)
@@ -508,6 +517,7 @@ void SurfaceMenu::exportFigure()
     request.filters = {
         {"SVG Figures (*.svg)", "*.svg"}, {"PDF Figures (*.pdf)", "*.pdf"}, {"PNG Pictures (*.png)", "*.png"}};
     request.defaultExtension = "svg";
+    request.title = "Export Figure";
     const auto path = m_systemDialogs.saveFileDialog(request);
     if (!path)
         return;
@@ -528,6 +538,8 @@ void SurfaceMenu::exportFigure()
     }
     if (const int err = platform::writeWholeFile(*path, *bytes))
         failed("The figure was not saved: cannot write " + *path + ": " + std::strerror(err));
+    else
+        wrote(*path);
 }
 
 void SurfaceMenu::showDiffraction()

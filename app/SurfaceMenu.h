@@ -123,6 +123,8 @@ private:
                               const std::array<std::string, 4>& shown);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
     void failed(const std::string& text);
+    // Says in the status bar which file was written.
+    void wrote(const std::string& path);
 
     winrt::FrameRuntime& m_frame;
     winrt::WindowRuntime& m_windows;

@@ -56,6 +56,10 @@ struct SaveFileRequest {
     std::vector<FileFilter> filters;
     std::string defaultExtension; // without the dot; added when the name has none
     bool confirmOverwrite = true; // ask before replacing an existing file
+    std::string title;            // the dialog's caption; empty: the system's own ("Save As")
+    // Names a format knows without an extension (POSCAR): a typed file name without an extension
+    // that begins with one of these is kept as typed, without the default extension.
+    std::vector<std::string> bareNames;
     bool operator==(const SaveFileRequest&) const = default;
 };
 
@@ -65,6 +69,10 @@ struct OpenFileRequest {
     std::vector<FileFilter> filters; // a pattern may hold several, blank-separated: "*.cif *.xyz"
     bool operator==(const OpenFileRequest&) const = default;
 };
+
+// Whether the save-file dialog gives the typed path as it is: its file name has an extension or
+// is one of the request's bare names.
+bool keepsTypedName(std::string_view path, const SaveFileRequest& request);
 
 // How the print dialog ended.
 enum class PrintDialogOutcome {

@@ -727,12 +727,14 @@ void FrameRuntime::save()
     std::vector<uint8_t> bitmap;
     try {
         auto lock = canvas->lockDrawing();
-        bitmap = capturePicture(canvas->canvas());
+        bitmap = capturePictureFile(canvas->canvas(), pictureFormatOfPath(*path));
     } catch (const std::bad_alloc&) {
         bitmap.clear();
     }
     if (bitmap.empty() || writeBitmapFile(bitmap, *path, *m_files) != SaveError::None)
         reportError("Internal Error - unexpected error", __LINE__);
+    else
+        setStatusMessage("Wrote " + path->substr(path->find_last_of('/') + 1));
 }
 
 void FrameRuntime::print()

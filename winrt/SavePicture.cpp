@@ -3,6 +3,8 @@
 #include "winrt/BitmapFile.h"
 #include "winrt/Canvas.h"
 
+#include "platform/PngFile.h"
+
 #include <cerrno>
 
 namespace winrt {
@@ -34,6 +36,19 @@ SaveError writeBitmapFile(std::span<const uint8_t> bitmap, const std::string& pa
 std::vector<uint8_t> capturePicture(const Canvas& canvas)
 {
     return encodeBitmap(canvas, Rect{0, 0, canvas.width(), canvas.height()}, canvas.options().imageBitsPerPixel);
+}
+
+PictureFormat pictureFormatOfPath(std::string_view path)
+{
+    return platform::fileExtension(path) == "png" ? PictureFormat::Png : PictureFormat::Bitmap;
+}
+
+std::vector<uint8_t> capturePictureFile(const Canvas& canvas, PictureFormat format)
+{
+    if (format == PictureFormat::Bitmap)
+        return capturePicture(canvas);
+    auto png = platform::encodePng(capturePicture(canvas, Rect{0, 0, canvas.width(), canvas.height()}));
+    return png ? std::move(*png) : std::vector<uint8_t>();
 }
 
 } // namespace winrt

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace winrt {
@@ -30,5 +31,17 @@ SaveError saveError(int err);
 // The whole canvas as a bitmap file at its image depth with its palette. The caller holds the
 // canvas's drawing lock when another thread may draw. Empty for an unsupported depth.
 std::vector<uint8_t> capturePicture(const Canvas& canvas);
+
+// The picture files Save writes: a bitmap file, or a PNG file (8-bit palette) for a name ending
+// in .png (any case).
+enum class PictureFormat {
+    Bitmap,
+    Png
+};
+PictureFormat pictureFormatOfPath(std::string_view path);
+
+// The whole canvas as a file of that format; empty when it cannot be made. The caller holds the
+// drawing lock as for capturePicture.
+std::vector<uint8_t> capturePictureFile(const Canvas& canvas, PictureFormat format);
 
 } // namespace winrt

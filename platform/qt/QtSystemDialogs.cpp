@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -283,10 +284,43 @@ std::optional<std::string> QtPlatform::openFileDialog(const OpenFileRequest& req
     });
 }
 
+namespace {
+
+// The save dialog that adds its default extension only to names that need one: a name typed with
+// an extension, or one of the request's bare names (POSCAR), is given as typed. The overwrite
+// question, asked as the dialog accepts, is about that name.
+class SaveDialog final : public QFileDialog {
+public:
+    SaveDialog(QWidget* parent, const SaveFileRequest& request) : QFileDialog(parent), m_request(request) {}
+
+    // The extension a name without one takes.
+    void setExtension(const QString& extension)
+    {
+        m_extension = extension;
+        setDefaultSuffix(extension);
+    }
+
+    void accept() override
+    {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const bool kept = edit && keepsTypedName(QFile::encodeName(edit->text()).toStdString(), m_request);
+        setDefaultSuffix(kept ? QString() : m_extension);
+        QFileDialog::accept();
+    }
+
+private:
+    const SaveFileRequest& m_request;
+    QString m_extension;
+};
+
+} // namespace
+
 std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& request)
 {
     return d->invoker.run([&]() -> std::optional<std::string> {
-        QFileDialog dialog(d->frame);
+        SaveDialog dialog(d->frame, request);
+        if (!request.title.empty())
+            dialog.setWindowTitle(toQString(request.title));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -301,7 +335,7 @@ std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& req
         dialog.setNameFilters(filters);
         if (!filters.isEmpty())
             dialog.selectNameFilter(filters.front());
-        dialog.setDefaultSuffix(toQString(request.defaultExtension));
+        dialog.setExtension(toQString(request.defaultExtension));
         // A name typed without an extension takes the one of the filter the user chose.
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                          [&dialog, &request, filters](const QString& chosen) {
@@ -310,7 +344,7 @@ std::optional<std::string> QtPlatform::saveFileDialog(const SaveFileRequest& req
                                  return;
                              const std::string& pattern = request.filters[std::size_t(index)].pattern;
                              if (pattern.rfind("*.", 0) == 0 && pattern.find_first_of("*?", 2) == std::string::npos)
-                                 dialog.setDefaultSuffix(toQString(pattern.substr(2)));
+                                 dialog.setExtension(toQString(pattern.substr(2)));
                          });
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)

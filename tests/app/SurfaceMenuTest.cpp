@@ -152,10 +152,21 @@ TEST(SurfaceMenu, ExportsWriteTheChosenFormatOrNothing)
     s.screen.queueSaveFileAnswer((dir / "cu111.vasp").string());
     s.menu.exportSlab();
     EXPECT_NE(contents(dir / "cu111.vasp").find("Cu"), std::string::npos);
+    // A bare POSCAR is written as POSCAR under that very name; the status bar names it.
+    s.screen.queueSaveFileAnswer((dir / "POSCAR").string());
+    s.menu.exportSlab();
+    EXPECT_EQ(contents(dir / "POSCAR"), contents(dir / "cu111.vasp"));
+    EXPECT_EQ(s.screen.statusText(1), "Wrote POSCAR");
+    const auto requests = s.screen.saveFileRequests();
+    EXPECT_EQ(requests.back().title, "Export Slab");
+    EXPECT_TRUE(platform::keepsTypedName("/tmp/POSCAR", requests.back()));
+    EXPECT_FALSE(platform::keepsTypedName("/tmp/slab", requests.back()));
 
     s.screen.queueSaveFileAnswer((dir / "cu111.svg").string());
     s.menu.exportFigure();
     EXPECT_EQ(contents(dir / "cu111.svg").rfind("<?xml", 0), 0u);
+    EXPECT_EQ(s.screen.saveFileRequests().back().title, "Export Figure");
+    EXPECT_EQ(s.screen.statusText(1), "Wrote cu111.svg");
     EXPECT_TRUE(s.screen.messageBoxes().empty());
 
     // A name of no known format: a message box, no file.
@@ -166,7 +177,7 @@ TEST(SurfaceMenu, ExportsWriteTheChosenFormatOrNothing)
     // Cancel writes nothing and says nothing.
     s.menu.exportFigure();
     EXPECT_EQ(s.screen.messageBoxes().size(), 1u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
     fs::remove_all(dir);
 }
 

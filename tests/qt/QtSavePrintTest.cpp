@@ -137,6 +137,32 @@ TEST(QtSaveDialog, OffersBitmapFilesFirstAndAddsTheDefaultExtension)
     EXPECT_FALSE(platform.saveFileDialog(request)) << "cancel gives no path";
 }
 
+TEST(QtSaveDialog, AddsTheExtensionOnlyToNamesThatNeedOne)
+{
+    QtPlatform platform;
+    platform.frameWindow()->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SaveFileRequest request{{{"Extended XYZ (*.xyz)", "*.xyz"}}, "xyz", true, "Export Slab", {"POSCAR", "CONTCAR"}};
+    const struct {
+        const char* typed;
+        const char* written;
+    } rows[] = {{"POSCAR", "POSCAR"}, {"CONTCAR", "CONTCAR"},   {"POSCAR_Cu", "POSCAR_Cu"},
+                {"slab", "slab.xyz"}, {"poscar", "poscar.xyz"}, {"slab.cif", "slab.cif"}};
+    for (const auto& row : rows) {
+        QString title;
+        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(dir.filePath(row.typed));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
+        const auto path = platform.saveFileDialog(request);
+        EXPECT_EQ(title, "Export Slab");
+        ASSERT_TRUE(path) << row.typed;
+        EXPECT_EQ(*path, dir.filePath(row.written).toStdString()) << row.typed;
+    }
+}
+
 TEST(QtClipboard, TextAndAPictureWithItsExactColours)
 {
     QtPlatform platform;

@@ -6,6 +6,8 @@
 #include "winrt/Frame.h"
 #include "tests/runtime/FakeFileSystem.h"
 
+#include "tests/platform/PngRead.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -137,10 +139,25 @@ TEST(SaveCommand, WritesTheWholeCanvasThroughTheSaveDialog)
         ASSERT_EQ(decoded.bitmap.colourTable[size_t(i)], s.canvas->canvas().paletteEntry(i)) << i;
     EXPECT_TRUE(s.platform.messageBoxes().empty());
     EXPECT_EQ(s.frame.runState(), RunState::Running) << "saving does not pause the program";
+    EXPECT_EQ(s.platform.statusText(1), "Wrote surface.bmp");
+
+    // A name ending in .png gets a PNG file of the same pixels.
+    s.platform.queueSaveFileAnswer((dir / "surface.PNG").string());
+    s.frame.command(command::Save);
+    const auto png = readFile(dir / "surface.PNG");
+    const auto rgb = platform::test::decodeRgb(png, 800, 600);
+    ASSERT_EQ(rgb.size(), 3u * 800u * 600u);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const platform::Rgb c = s.canvas->canvas().paletteEntry(s.canvas->canvas().pixel(x, y));
+            const std::size_t at = 3 * std::size_t(y * 800 + x);
+            ASSERT_EQ((platform::Rgb{rgb[at], rgb[at + 1], rgb[at + 2]}), c) << x << "," << y;
+        }
+    EXPECT_EQ(s.platform.statusText(1), "Wrote surface.PNG");
 
     // Cancel in the dialog writes nothing.
     s.frame.command(command::Save);
-    EXPECT_EQ(s.platform.saveFileRequests().size(), 2u);
+    EXPECT_EQ(s.platform.saveFileRequests().size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(dir / "other.bmp"));
     EXPECT_TRUE(s.platform.messageBoxes().empty());
 }
