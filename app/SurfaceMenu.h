@@ -122,6 +122,8 @@ private:
     std::string applyMaterial(geometry::LatticeKind lattice, const std::array<std::string, 4>& typed,
                               const std::array<std::string, 4>& shown);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
+    // Gives a picture window a canvas of its client size; false when it keeps the one it has.
+    bool fitCanvas(int32_t handle, platform::Size client);
     void failed(const std::string& text);
     // Says in the status bar which file was written.
     void wrote(const std::string& path);
@@ -135,6 +137,7 @@ private:
     mutable std::mutex m_mutex; // the snapshot and the materials
     SurfaceSnapshot m_snapshot;
     bool m_published = false;
+    int m_menuNumber = 0; // the menu's place in the menu bar, once installed
     std::array<std::optional<crystal::Material>, 4> m_materials;
     std::array<std::optional<crystal::BulkChoice>, 4> m_bulks;
 

@@ -87,7 +87,7 @@ platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::
 {
     const bool compound = lattice == LatticeKind::ZincBlende;
     if (elements.empty() || elements.size() > (compound ? 2u : 1u))
-        return platform::fail(compound ? "zincblende needs one or two element symbols"
+        return platform::fail(compound ? "zinc blende needs one or two element symbols"
                                        : "this lattice needs one element symbol");
     for (const std::string& e : elements)
         if (!isElementSymbol(e))
@@ -97,11 +97,11 @@ platform::Result<Material> customMaterial(LatticeKind lattice, std::vector<std::
         return platform::fail("lattice constant a must be from 0.1 to 1000 Angstrom");
     if (lattice == LatticeKind::Hcp) {
         if (!c)
-            return platform::fail("hcp needs the lattice constant c");
+            return platform::fail("HCP needs the lattice constant c");
         if (!(*c >= MinLatticeConstant && *c <= MaxLatticeConstant))
             return platform::fail("lattice constant c must be from 0.1 to 1000 Angstrom");
     } else if (c) {
-        return platform::fail("lattice constant c applies only to hcp");
+        return platform::fail("lattice constant c applies only to HCP");
     }
     Material m;
     m.name = "custom";

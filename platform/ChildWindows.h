@@ -48,6 +48,8 @@ public:
     virtual void destroyWindow(WindowId window) = 0;
     virtual void setWindowTitle(WindowId window, std::string_view title) = 0;
     virtual void showWindow(WindowId window) = 0;
+    // Hides the window (another becomes active when it was); showWindow shows it again.
+    virtual void hideWindow(WindowId window) = 0;
     // Makes the window the active child window.
     virtual void activateWindow(WindowId window) = 0;
     // Gives the window the keyboard focus.
@@ -69,6 +71,12 @@ public:
     virtual void invalidate(WindowId window, Rect area) = 0;
     // Brings the frame's list of child windows up to date with titles and visibility.
     virtual void refreshWindowMenu() = 0;
+    // Gives the window a close box and a Close item (Ctrl+F4); the user's close then reaches the
+    // frame's events as closeRequested, which decides.
+    virtual void allowClose(WindowId window) = 0;
+    // The size of the visible part of the frame's client area; child windows inside it lie
+    // between (0, 0) and this size.
+    virtual Size clientAreaSize() const = 0;
 
     // Cascades the child windows inside the frame.
     virtual void cascadeChildren() = 0;

@@ -114,6 +114,10 @@ public:
     virtual void mouse(WindowId window, const MouseEvent& event) { (void)window, (void)event; }
     // The frame is being closed (Exit, the close box); the process ends after this returns.
     virtual void frameClosing() = 0;
+    // The user chose the child window in the Window menu's list.
+    virtual void windowChosen(WindowId window) { (void)window; }
+    // The user asked to close a child window that allows it (its close box or Close item).
+    virtual void closeRequested(WindowId window) { (void)window; }
 };
 
 class FrameWindow {

@@ -225,14 +225,34 @@ void FrameRuntime::setRunState(RunState state)
 
 void FrameRuntime::setUserItemsGrayed(bool grayed)
 {
-    m_menu.update([grayed](MenuModel& menu) {
+    m_menu.update([this, grayed](MenuModel& menu) {
         for (auto& m : menu.bar()) {
             if (m.items.empty() && m.id >= command::FirstUser)
                 continue;
             for (auto& i : m.items)
                 if (i.id >= command::FirstUser)
-                    i.grayed = grayed;
+                    i.grayed = grayed || m_userItems[std::size_t(i.id - command::FirstUser)].grayed;
         }
+    });
+}
+
+bool FrameRuntime::setMenuItemGrayed(int menu, int item, bool grayed)
+{
+    return m_menu.update([&](MenuModel& model) {
+        platform::MenuBar& bar = model.bar();
+        if (menu < 1 || menu > int(bar.size()))
+            return false;
+        auto& items = bar[std::size_t(menu - 1)].items;
+        if (item < 0 || item > int(items.size()))
+            return false;
+        for (int k = 1; k <= int(items.size()); ++k) {
+            platform::MenuItem& entry = items[std::size_t(k - 1)];
+            if ((item == 0 || k == item) && entry.id >= command::FirstUser) {
+                m_userItems[std::size_t(entry.id - command::FirstUser)].grayed = grayed;
+                entry.grayed = grayed || m_state != RunState::Running;
+            }
+        }
+        return true;
     });
 }
 
@@ -249,9 +269,10 @@ bool FrameRuntime::append_menu_item(int menu, int flags, std::string_view text, 
         if (!entry.separator) {
             entry.text = withAccessKey(text);
             entry.id = command::FirstUser + int(m_userItems.size());
-            entry.grayed = (flags & (menuflag::Grayed | menuflag::Disabled)) != 0 || m_state != RunState::Running;
+            const bool grayed = (flags & (menuflag::Grayed | menuflag::Disabled)) != 0;
+            entry.grayed = grayed || m_state != RunState::Running;
             entry.checked = (flags & menuflag::Checked) != 0;
-            m_userItems.push_back(UserItem{std::move(callback)});
+            m_userItems.push_back(UserItem{std::move(callback), grayed});
         }
         if (menu == int(bar.size()) + 1) {
             bar.push_back(platform::Menu{entry.text, {}, entry.id});
@@ -577,7 +598,7 @@ void FrameRuntime::resized(platform::WindowId window)
 {
     const int32_t handle = m_windows.handleOf(window);
     if (handle >= 0)
-        m_windows.updateScrollBars(handle);
+        m_windows.windowResized(handle);
 }
 
 void FrameRuntime::key(platform::WindowId window, const platform::KeyPress& k)
@@ -664,6 +685,10 @@ void FrameRuntime::frameClosing()
     m_windows.cancelReads();
     m_gate.resume();
 }
+
+void FrameRuntime::windowChosen(platform::WindowId window) { m_windows.bringToFront(m_windows.handleOf(window)); }
+
+void FrameRuntime::closeRequested(platform::WindowId window) { m_windows.userClose(m_windows.handleOf(window)); }
 
 void FrameRuntime::reportError(std::string_view message, int line)
 {

@@ -108,6 +108,10 @@ public:
     bool append_menu_item(int menu, int flags, std::string_view text, MenuCallback callback);
     // Deletes item number item (1-based) of menu number menu, or the whole menu for item 0.
     bool delete_menu_item(int menu, int item);
+    // Grays or enables item number item (1-based) of menu number menu, or every item of the
+    // menu for item 0; only the user's items. While the program is paused or finished they stay
+    // gray and take this state when it runs again. False for numbers out of range.
+    bool setMenuItemGrayed(int menu, int item, bool grayed);
     // 1 ask, 2 close, 3 keep open; returns 0, or -1 for another value.
     int set_exit_behaviour(int behaviour);
 
@@ -139,6 +143,8 @@ public:
     void resized(platform::WindowId window) override;
     void key(platform::WindowId window, const platform::KeyPress& key) override;
     void frameClosing() override;
+    void windowChosen(platform::WindowId window) override;
+    void closeRequested(platform::WindowId window) override;
 
     void mouse(platform::WindowId window, const platform::MouseEvent& event) override;
 
@@ -155,6 +161,7 @@ public:
 private:
     struct UserItem {
         MenuCallback callback;
+        bool grayed = false; // the item's own state, whatever the run state
     };
     void setRunState(RunState state);
     void setUserItemsGrayed(bool grayed);

@@ -175,6 +175,9 @@ struct WindowRuntime::Window {
     bool shown = false;
     bool closed = false;
     bool sticky = false;
+    bool userClosable = false; // by hiding it (a window kept on screen closed goes for good)
+    bool hidden = false;
+    std::function<void(platform::Size)> resized;
     int rangeX = 0;
     int rangeY = 0;
     std::shared_ptr<WindowCanvas> canvas;
@@ -672,6 +675,79 @@ bool WindowRuntime::closeWindow(int32_t handle, CloseMode mode)
         title = window->title;
     }
     m_platform.children.setWindowTitle(window->id, title);
+    m_platform.children.allowClose(window->id);
+    return true;
+}
+
+bool WindowRuntime::allowUserClose(int32_t handle)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return false;
+    {
+        std::lock_guard lock(m_table);
+        window->userClosable = true;
+    }
+    m_platform.children.allowClose(window->id);
+    return true;
+}
+
+bool WindowRuntime::userClose(int32_t handle)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return false;
+    bool closed;
+    {
+        std::lock_guard lock(m_table);
+        // A window kept on screen after its unit closed goes for good, and its slot with it.
+        closed = window->closed;
+        if (!closed && !window->userClosable)
+            return false;
+        window->hidden = !closed;
+    }
+    if (closed)
+        return closeWindow(handle, CloseMode::Destroy);
+    m_platform.children.hideWindow(window->id);
+    m_platform.children.refreshWindowMenu();
+    return true;
+}
+
+bool WindowRuntime::bringToFront(int32_t handle)
+{
+    auto window = lookup(handle);
+    std::vector<platform::WindowId> others;
+    {
+        std::lock_guard lock(m_table);
+        if (!window || !window->shown)
+            return false;
+        for (const auto& other : m_slots)
+            if (other && other != window && other->ready && other->shown)
+                others.push_back(other->id);
+    }
+    {
+        std::lock_guard lock(m_table);
+        window->hidden = false;
+    }
+    auto& children = m_platform.children;
+    const platform::WindowId id = window->id;
+    for (const platform::WindowId other : others)
+        if (children.windowState(other) == platform::ShowState::Maximised)
+            children.setWindowState(other, platform::ShowState::Normal);
+    if (children.windowState(id) == platform::ShowState::Minimised)
+        children.setWindowState(id, platform::ShowState::Normal);
+    if (children.windowState(id) == platform::ShowState::Normal) {
+        const platform::Size area = children.clientAreaSize();
+        const platform::Rect outer = children.windowRect(id);
+        platform::Rect inside = outer;
+        inside.x = std::max(0, std::min(outer.x, area.width - outer.width));
+        inside.y = std::max(0, std::min(outer.y, area.height - outer.height));
+        if (area.width > 0 && area.height > 0 && !(inside == outer))
+            children.moveWindow(id, inside);
+    }
+    children.showWindow(id);
+    children.activateWindow(id);
+    children.focusWindow(id);
     return true;
 }
 
@@ -710,8 +786,8 @@ std::optional<WindowInfo> WindowRuntime::windowInfo(int32_t handle) const
     if (!window)
         return std::nullopt;
     std::lock_guard lock(m_table);
-    return WindowInfo{window->id,     window->title,  window->configured, window->shown,
-                      window->closed, window->sticky, window->scroll->x,  window->scroll->y};
+    return WindowInfo{window->id,     window->title,  window->configured, window->shown,    window->closed,
+                      window->sticky, window->hidden, window->scroll->x,  window->scroll->y};
 }
 
 std::optional<WindowSizeRecord> WindowRuntime::pendingFrameRequest() const
@@ -816,6 +892,30 @@ void WindowRuntime::setOperationGate(std::function<void()> gate)
 {
     std::lock_guard lock(m_table);
     m_gate = std::move(gate);
+}
+
+void WindowRuntime::windowResized(int32_t handle)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return;
+    updateScrollBars(window);
+    std::function<void(platform::Size)> listener;
+    {
+        std::lock_guard lock(m_table);
+        listener = window->resized;
+    }
+    if (listener)
+        listener(m_platform.children.clientSize(window->id));
+}
+
+void WindowRuntime::setResizeListener(int32_t handle, std::function<void(platform::Size client)> listener)
+{
+    auto window = lookup(handle);
+    if (!window)
+        return;
+    std::lock_guard lock(m_table);
+    window->resized = std::move(listener);
 }
 
 int32_t WindowRuntime::handleOf(platform::WindowId window) const

@@ -112,6 +112,7 @@ struct WindowInfo {
     bool shown = false;
     bool closed = false;
     bool sticky = false;
+    bool hidden = false; // closed by the user, to be shown again
     int scrollX = 0;
     int scrollY = 0;
 };
@@ -185,9 +186,24 @@ public:
     // comes or goes; no runtime lock is held during the call.
     void setInputListener(std::function<void()> listener);
 
-    // Closes a window: kept on screen its title gains "-Closed" and it takes no more output;
-    // destroyed its slot becomes free. False for an invalid handle.
+    // Closes a window: kept on screen its title gains "-Closed", it takes no more output and the
+    // user may close it; destroyed its slot becomes free. False for an invalid handle.
     bool closeWindow(int32_t handle, CloseMode mode);
+
+    // Lets the user close the window (a close box and a Close item): closed by the user it is
+    // hidden, its handle, canvas and contents kept, until bringToFront shows it again. False
+    // for an invalid handle.
+    bool allowUserClose(int32_t handle);
+    // The user asked to close the window: hidden when it allows that (above), destroyed when it
+    // was kept on screen closed, else left as it is. True when it went.
+    bool userClose(int32_t handle);
+
+    // Shows a window in front, visible and active with the keyboard focus: a hidden or minimised
+    // window is
+    // restored, a maximised one of the others (which would cover it) goes back to its own size,
+    // and a window reaching out of the visible client area is moved into it as far as its size
+    // allows. False for an invalid handle or a window not yet shown.
+    bool bringToFront(int32_t handle);
 
     // The canvas of the calling thread's current window, configured with defaults first when
     // it was not yet configured; null (graphics status -1) with no current window or a closed
@@ -212,6 +228,12 @@ public:
     // Recomputes the window's scroll ranges from its canvas and client sizes (a range of two
     // pixels or less is none) and clamps the scroll offsets; called after every resize.
     void updateScrollBars(int32_t handle);
+    // The window's client area changed size (message thread): its scroll bars are set again,
+    // then its resize listener hears the new client size.
+    void windowResized(int32_t handle);
+    // Who hears that the window was resized (message thread; null: nobody). The listener may
+    // configure the window again.
+    void setResizeListener(int32_t handle, std::function<void(platform::Size client)> listener);
     // Moves the visible area over the canvas: a line is one character cell, a page the client
     // size. Returns the new offset on that axis, or -1 for an invalid handle.
     int scrollWindow(int32_t handle, platform::ScrollAxis axis, platform::WindowScroll request, int position = 0);

@@ -199,6 +199,17 @@ void HeadlessPlatform::showWindow(WindowId window)
     }
 }
 
+void HeadlessPlatform::hideWindow(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        c->visible = false;
+        if (m_active == window)
+            m_active = {};
+        record("hide " + std::to_string(window.value));
+    }
+}
+
 void HeadlessPlatform::activateWindow(WindowId window)
 {
     std::lock_guard lock(m_mutex);
@@ -302,6 +313,24 @@ void HeadlessPlatform::refreshWindowMenu()
 {
     std::lock_guard lock(m_mutex);
     record("window-menu");
+}
+
+void HeadlessPlatform::allowClose(WindowId window)
+{
+    std::lock_guard lock(m_mutex);
+    if (ChildWindow* c = find(window)) {
+        c->closable = true;
+        record("allow-close " + std::to_string(window.value));
+    }
+}
+
+Size HeadlessPlatform::clientAreaSize() const
+{
+    std::lock_guard lock(m_mutex);
+    const DisplayInfo& d = m_display;
+    // The status bar is as high as a caption.
+    return Size{std::max(m_frameRect.width - 2 * d.frameBorder, 0),
+                std::max(m_frameRect.height - 2 * d.frameBorder - 2 * d.captionHeight - d.menuBarHeight, 0)};
 }
 
 bool HeadlessPlatform::frameExists() const

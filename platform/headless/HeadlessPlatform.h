@@ -37,6 +37,7 @@ public:
         int verticalPosition = 0;
         int invalidations = 0;
         Rect lastInvalidated;
+        bool closable = false;
     };
 
     // Measures a font request; replaces the built-in measurement (see setFontMeasurement).
@@ -135,6 +136,7 @@ public:
     void destroyWindow(WindowId window) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
     void showWindow(WindowId window) override;
+    void hideWindow(WindowId window) override;
     void activateWindow(WindowId window) override;
     void focusWindow(WindowId window) override;
     WindowId activeChild() const override;
@@ -148,6 +150,9 @@ public:
     void setViewMode(WindowId window, ViewMode mode) override;
     void invalidate(WindowId window, Rect area) override;
     void refreshWindowMenu() override;
+    void allowClose(WindowId window) override;
+    // The frame's outer size less its borders, caption, menu bar and status bar.
+    Size clientAreaSize() const override;
     void cascadeChildren() override;
     void tileChildren() override;
     void arrangeIcons() override;

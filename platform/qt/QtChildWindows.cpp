@@ -326,6 +326,19 @@ void QtPlatform::showWindow(WindowId window)
     });
 }
 
+void QtPlatform::hideWindow(WindowId window)
+{
+    d->invoker.run([&] {
+        Impl::Child* child = d->find(window);
+        if (!child)
+            return;
+        const bool active = d->mdi->activeSubWindow() == child->sub;
+        child->sub->hide();
+        if (active)
+            d->mdi->activatePreviousSubWindow();
+    });
+}
+
 void QtPlatform::activateWindow(WindowId window)
 {
     d->invoker.run([&] {
@@ -479,6 +492,31 @@ void QtPlatform::invalidate(WindowId window, Rect area)
 void QtPlatform::refreshWindowMenu()
 {
     // The Window menu lists the child windows afresh each time it opens.
+}
+
+void QtPlatform::allowClose(WindowId window)
+{
+    d->invoker.run([&] {
+        Impl::Child* child = d->find(window);
+        if (!child)
+            return;
+        Impl* impl = d.get();
+        // Reported from the event loop, outside the close event that asked.
+        child->sub->allowClose([impl, id = window.value] {
+            QTimer::singleShot(0, impl->context.get(), [impl, id] {
+                if (impl->events && !impl->closed && impl->find(WindowId{id}))
+                    impl->events->closeRequested(WindowId{id});
+            });
+        });
+    });
+}
+
+Size QtPlatform::clientAreaSize() const
+{
+    return d->invoker.run([&] {
+        const QSize size = d->mdi->viewport()->size();
+        return Size{size.width(), size.height()};
+    });
 }
 
 void QtPlatform::cascadeChildren()

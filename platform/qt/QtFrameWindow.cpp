@@ -209,6 +209,11 @@ void QtPlatform::Impl::fillWindowList()
         action->setChecked(sub == current);
         QPointer<QMdiSubWindow> target(sub);
         QObject::connect(action, &QAction::triggered, context.get(), [this, target] {
+            for (const auto& [id, child] : children)
+                if (target && child.sub == target && events) {
+                    events->windowChosen(WindowId{id});
+                    return;
+                }
             if (target) {
                 // A minimised window chosen from the list comes back as it was.
                 if (target->isMinimized())

@@ -75,6 +75,7 @@ public:
     void destroyWindow(WindowId window) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
     void showWindow(WindowId window) override;
+    void hideWindow(WindowId window) override;
     void activateWindow(WindowId window) override;
     void focusWindow(WindowId window) override;
     WindowId activeChild() const override;
@@ -88,6 +89,8 @@ public:
     void setViewMode(WindowId window, ViewMode mode) override;
     void invalidate(WindowId window, Rect area) override;
     void refreshWindowMenu() override;
+    void allowClose(WindowId window) override;
+    Size clientAreaSize() const override;
     void cascadeChildren() override;
     void tileChildren() override;
     void arrangeIcons() override;

@@ -135,16 +135,38 @@ public:
                 menu->removeAction(actions.back());
         }
     }
+    // Gives the window a close box and a Close item; the user's close then calls request, which
+    // decides (the sub-window itself stays until destroyWindow).
+    void allowClose(std::function<void()> request)
+    {
+        m_requestClose = std::move(request);
+        const bool visible = isVisible();
+        setWindowFlag(Qt::WindowSystemMenuHint, true); // hides a shown window: shown again below
+        if (QMenu* menu = systemMenu()) {
+            menu->addSeparator();
+            QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
+            close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+        }
+        if (visible)
+            show();
+    }
+
     bool m_mayClose = false;
 
 protected:
     void closeEvent(QCloseEvent* event) override
     {
-        if (m_mayClose)
+        if (m_mayClose) {
             event->accept();
-        else
-            event->ignore();
+            return;
+        }
+        event->ignore();
+        if (m_requestClose)
+            m_requestClose();
     }
+
+private:
+    std::function<void()> m_requestClose;
 };
 
 // The painting area of a child window or the full-screen view.
