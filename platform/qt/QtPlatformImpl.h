@@ -144,8 +144,8 @@ public:
         setWindowFlag(Qt::WindowSystemMenuHint, true); // hides a shown window: shown again below
         if (QMenu* menu = systemMenu()) {
             menu->addSeparator();
-            QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
-            close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+            QAction* item = menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
+            item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
         }
         if (visible)
             show();
