@@ -209,18 +209,19 @@ void QtPlatform::Impl::fillWindowList()
         action->setChecked(sub == current);
         QPointer<QMdiSubWindow> target(sub);
         QObject::connect(action, &QAction::triggered, context.get(), [this, target] {
+            if (!target)
+                return;
+            // A minimised window chosen from the list comes back as it was.
+            if (target->isMinimized())
+                target->showNormal();
+            mdi->setActiveSubWindow(target);
+            target->widget()->setFocus();
+            // The window runtime brings it into view.
             for (const auto& [id, child] : children)
-                if (target && child.sub == target && events) {
+                if (child.sub == target && events) {
                     events->windowChosen(WindowId{id});
-                    return;
+                    break;
                 }
-            if (target) {
-                // A minimised window chosen from the list comes back as it was.
-                if (target->isMinimized())
-                    target->showNormal();
-                mdi->setActiveSubWindow(target);
-                target->widget()->setFocus();
-            }
         });
     }
 }
