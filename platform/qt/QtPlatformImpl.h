@@ -146,6 +146,9 @@ public:
             menu->addSeparator();
             QAction* item = menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
             item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+            // The key works while the window has the focus, not only from the open menu.
+            item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(item);
         }
         if (visible)
             show();
