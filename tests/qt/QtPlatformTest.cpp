@@ -92,7 +92,6 @@ public:
     }
     void frameClosing() override { ++closings; }
     void windowChosen(WindowId window) override { chosen.push_back(window); }
-    void closeRequested(WindowId window) override { closeRequests.push_back(window); }
 
     // A picture whose pixel (x, y) holds index (x / 8 + y / 8) % 4.
     void checkerPicture(int w, int h)
@@ -111,7 +110,6 @@ public:
     std::vector<ScrollEvent> scrolls;
     std::vector<WindowId> resizes;
     std::vector<WindowId> chosen;
-    std::vector<WindowId> closeRequests;
     std::vector<KeyEvent> keys;
     std::vector<std::thread::id> paintThreads;
     int paints = 0;
@@ -299,31 +297,6 @@ TEST(QtPlatform, WindowMenuListsChildWindows)
     emit menu->aboutToShow(); // rebuilt, not appended twice
     EXPECT_EQ(menu->actions().size(), 5);
     (void)hidden;
-}
-
-TEST(QtPlatform, AClosableWindowAsksTheRuntimeAndHidesWhenTold)
-{
-    Fixture f;
-    QMdiSubWindow* sub = f.platform.mdiArea()->subWindowList().front();
-    sub->close();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(f.events.closeRequests.empty()) << "not closable: the close is refused quietly";
-    EXPECT_TRUE(sub->isVisible());
-
-    f.platform.allowClose(f.child);
-    EXPECT_TRUE(sub->isVisible());
-    EXPECT_TRUE(sub->windowFlags().testFlag(Qt::WindowSystemMenuHint)) << "a close box";
-    sub->close();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(f.events.closeRequests, std::vector<WindowId>{f.child});
-    EXPECT_TRUE(sub->isVisible()) << "the runtime decides";
-    f.platform.hideWindow(f.child);
-    EXPECT_FALSE(sub->isVisible());
-    f.platform.showWindow(f.child);
-    EXPECT_TRUE(sub->isVisible());
-
-    const QSize viewport = f.platform.mdiArea()->viewport()->size();
-    EXPECT_EQ(f.platform.clientAreaSize(), (Size{viewport.width(), viewport.height()}));
 }
 
 TEST(QtPlatform, StatusPanes)
