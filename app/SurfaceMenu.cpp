@@ -108,17 +108,24 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
     m_frame.append_menu_item(menu, 0, "&Show Figure", [this](int32_t&) { showFigure(); });
     m_frame.append_menu_item(menu, 0, "&Open Bulk Structure...", [this](int32_t&) { openBulk(); });
+    // Nothing to work on until the first surface is on screen.
+    m_menuNumber = menu;
+    m_frame.setMenuItemGrayed(menu, 0, true);
 }
 
 void SurfaceMenu::publish(const SurfaceSnapshot& snapshot)
 {
     bool sameSurface;
+    bool first;
     {
         std::lock_guard lock(m_mutex);
         sameSurface = m_published && m_snapshot.code == snapshot.code && m_snapshot.miller == snapshot.miller;
+        first = !m_published;
         m_snapshot = snapshot;
         m_published = true;
     }
+    if (first && m_menuNumber > 0)
+        m_frame.setMenuItemGrayed(m_menuNumber, 0, false);
     if (!sameSurface) {
         follow(snapshot);
         return;
@@ -149,7 +156,10 @@ void SurfaceMenu::followPattern(const crystal::SurfaceSpec& spec)
         std::lock_guard lock(m_mutex);
         settings = m_diffraction;
     }
-    (void)drawPattern(spec, settings);
+    // A superstructure the surface cannot carry is left out of the picture: the user is told, and
+    // the setting stays for a surface that takes it.
+    if (const auto drawn = drawPattern(spec, settings); drawn && !drawn->empty())
+        m_frame.setStatusMessage("The pattern shows the clean surface: " + *drawn);
 }
 
 SurfaceSnapshot SurfaceMenu::snapshot() const
@@ -262,16 +272,27 @@ int32_t SurfaceMenu::openWindow(const char* title, int columns, int rows, int ce
         m_windows.set_window_config(config);
     if (previous >= 0)
         m_windows.set_current_window(previous);
-    // Beside the picture, at the frame's top.
+    // Beside the picture at the frame's top; where the picture leaves no room beside it, as far
+    // right as the frame shows, over the picture (bringToFront keeps it inside the frame).
     const auto info = m_windows.windowInfo(handle);
     const auto picture = m_windows.windowInfo(m_windows.focusWindow());
     if (info && picture) {
         const platform::Rect beside = m_children.windowRect(picture->platformWindow);
         const platform::Rect own = m_children.windowRect(info->platformWindow);
         m_children.moveWindow(info->platformWindow,
-                              {beside.x + beside.width + WindowGap, beside.y, own.width, own.height});
+                              {beside.x + beside.width + WindowGap, std::max(beside.y, 0), own.width, own.height});
     }
+    m_windows.allowUserClose(handle);
     return handle;
+}
+
+void SurfaceMenu::redrawOnResize(int32_t handle, std::function<void()> redraw)
+{
+    m_windows.setResizeListener(handle, [this, handle, redraw = std::move(redraw)](platform::Size) {
+        // A window the user closed is drawn again when it is shown.
+        if (const auto info = m_windows.windowInfo(handle); info && !info->hidden)
+            redraw();
+    });
 }
 
 void SurfaceMenu::showReport()
@@ -287,8 +308,7 @@ void SurfaceMenu::showReport()
         }
         m_reportWindow.store(handle);
     }
-    if (const auto info = m_windows.windowInfo(handle))
-        m_children.activateWindow(info->platformWindow);
+    m_windows.bringToFront(handle);
     writeReport(currentSpec(snapshot()));
 }
 
@@ -403,6 +423,26 @@ constexpr int FigureRows = 40;
 
 namespace {
 
+// A material the user made: the preset it equals, else named by its elements and constants,
+// "Au (a = 4.000)", so that report, captions and files never pass it off as the preset.
+crystal::Material labelled(crystal::Material custom)
+{
+    for (const crystal::Material& preset : crystal::materialPresets())
+        if (preset.lattice == custom.lattice && preset.elements == custom.elements
+            && std::abs(preset.a - custom.a) < 1e-9 && std::abs(preset.c - custom.c) < 1e-9)
+            return preset;
+    char constants[64];
+    if (custom.lattice == geometry::LatticeKind::Hcp)
+        std::snprintf(constants, sizeof constants, " (a = %.3f, c = %.3f)", custom.a, custom.c);
+    else
+        std::snprintf(constants, sizeof constants, " (a = %.3f)", custom.a);
+    custom.name.clear();
+    for (const std::string& element : custom.elements)
+        custom.name += element;
+    custom.name += constants;
+    return custom;
+}
+
 std::vector<std::string> presetItems()
 {
     // The lattices' presets lattice by lattice, then the compounds structure type by structure
@@ -484,7 +524,7 @@ std::string SurfaceMenu::applyMaterial(geometry::LatticeKind lattice, const std:
         auto custom = crystal::customMaterial(lattice, elementsOf(newElements), *valueA, valueC);
         if (!custom)
             return custom.error().message;
-        setMaterial(*custom);
+        setMaterial(labelled(*custom));
         return {};
     }
     if (newName == shown[0])
@@ -587,6 +627,7 @@ platform::Result<std::string> SurfaceMenu::showPattern(const DiffractionSettings
         if (handle < 0)
             return platform::fail("no window for the pattern");
         m_patternWindow.store(handle);
+        redrawOnResize(handle, [this] { followPattern(currentSpec(snapshot())); });
     }
     const auto drawn = drawPattern(spec, settings);
     if (!drawn)
@@ -595,8 +636,7 @@ platform::Result<std::string> SurfaceMenu::showPattern(const DiffractionSettings
         std::lock_guard lock(m_mutex);
         m_diffraction = settings;
     }
-    if (const auto info = m_windows.windowInfo(handle))
-        m_children.activateWindow(info->platformWindow);
+    m_windows.bringToFront(handle);
     return *drawn;
 }
 
@@ -625,11 +665,11 @@ void SurfaceMenu::showShape()
         if (handle < 0)
             return;
         m_shapeWindow.store(handle);
+        redrawOnResize(handle, [this] { (void)drawShape(currentSpec(snapshot())); });
     }
     if (auto drawn = drawShape(spec); !drawn)
         failed("No shape: " + drawn.error().message);
-    if (const auto info = m_windows.windowInfo(handle))
-        m_children.activateWindow(info->platformWindow);
+    m_windows.bringToFront(handle);
 }
 
 platform::Status SurfaceMenu::drawShape(const crystal::SurfaceSpec& spec)
@@ -677,11 +717,14 @@ void SurfaceMenu::showFigure()
         if (handle < 0)
             return;
         m_figureWindow.store(handle);
+        redrawOnResize(handle, [this] {
+            const SurfaceSnapshot now = snapshot();
+            (void)drawFigure(currentSpec(now), now);
+        });
     }
     if (auto drawn = drawFigure(currentSpec(shown), shown); !drawn)
         failed("No figure: " + drawn.error().message);
-    if (const auto info = m_windows.windowInfo(handle))
-        m_children.activateWindow(info->platformWindow);
+    m_windows.bringToFront(handle);
 }
 
 platform::Status SurfaceMenu::drawFigure(const crystal::SurfaceSpec& spec, const SurfaceSnapshot& view)
@@ -732,8 +775,8 @@ platform::Status SurfaceMenu::openBulkFile(const std::string& path)
     setBulk(std::move(choice));
     if (!figureOpen)
         showFigure();
-    else if (const auto info = m_windows.windowInfo(m_figureWindow.load()))
-        m_children.activateWindow(info->platformWindow);
+    else
+        m_windows.bringToFront(m_figureWindow.load());
     return {};
 }
 

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -122,8 +123,8 @@ private:
     std::string applyMaterial(geometry::LatticeKind lattice, const std::array<std::string, 4>& typed,
                               const std::array<std::string, 4>& shown);
     int32_t openWindow(const char* title, int columns, int rows, int cellWidth, int cellHeight);
-    // Gives a picture window a canvas of its client size; false when it keeps the one it has.
-    bool fitCanvas(int32_t handle, platform::Size client);
+    // Draws a picture window again when the user gives it another size.
+    void redrawOnResize(int32_t handle, std::function<void()> redraw);
     void failed(const std::string& text);
     // Says in the status bar which file was written.
     void wrote(const std::string& path);

@@ -485,6 +485,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
     if (config.title[0] != '\0')
         caption = fixedText(config.title.data(), config.title.size());
     bool firstTime;
+    bool hidden;
     std::shared_ptr<WindowCanvas> previous;
     {
         std::lock_guard lock(m_table);
@@ -497,6 +498,7 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
             window->title = *caption;
         firstTime = !window->shown;
         window->shown = true;
+        hidden = window->hidden;
     }
     previous.reset(); // the old canvas goes once its last user lets it go
 
@@ -518,7 +520,9 @@ bool WindowRuntime::configure(const std::shared_ptr<Window>& window, WindowConfi
             m_platform.children.moveWindow(id, outer);
         }
     }
-    m_platform.children.showWindow(id);
+    // A window the user closed stays hidden until it is brought to the front.
+    if (!hidden)
+        m_platform.children.showWindow(id);
     m_platform.children.refreshWindowMenu();
     updateScrollBars(window);
     client = m_platform.children.clientSize(id);

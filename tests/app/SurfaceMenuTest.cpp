@@ -115,6 +115,52 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
               (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
                                         "&Diffraction Pattern...", "&Wulff Shape", "&Show Figure",
                                         "&Open Bulk Structure..."}));
+    // Gray until a surface is on screen: there is nothing to work on before.
+    const auto grayed = [&] {
+        std::vector<bool> out;
+        for (const auto& item : s.frame.menuBar().back().items)
+            out.push_back(item.grayed);
+        return out;
+    };
+    EXPECT_EQ(grayed(), std::vector<bool>(8, true));
+    s.menu.publish(Fcc100);
+    EXPECT_EQ(grayed(), std::vector<bool>(8, false));
+}
+
+TEST(SurfaceMenu, ItsWindowsComeToTheFrontAndCloseAndOpenAgain)
+{
+    Session s;
+    s.menu.publish(Fcc100);
+    // The picture fills the frame's client area, as it does after a surface is drawn.
+    const platform::Size area = s.screen.clientAreaSize();
+    const auto pictureId = s.windows.windowInfo(s.windows.focusWindow())->platformWindow;
+    s.screen.moveWindow(pictureId, {0, 0, area.width, area.height});
+
+    s.menu.showReport();
+    const int32_t report = s.menu.reportWindow();
+    const auto id = s.windows.windowInfo(report)->platformWindow;
+    const auto shown = [&] { return *s.screen.child(id); };
+    const platform::Rect outer = shown().outer;
+    EXPECT_EQ(outer.x + outer.width, area.width) << "over the picture, at the frame's right edge";
+    EXPECT_GE(outer.x, 0);
+    EXPECT_TRUE(shown().visible);
+    EXPECT_EQ(s.screen.activeChild(), id);
+
+    // Closed with its close box, it comes back with its report through the menu.
+    s.frame.closeRequested(id);
+    EXPECT_FALSE(shown().visible);
+    s.menu.publish(Fcc111);
+    EXPECT_FALSE(shown().visible) << "it follows the surface unseen";
+    s.menu.showReport();
+    EXPECT_EQ(s.menu.reportWindow(), report);
+    EXPECT_TRUE(shown().visible);
+    EXPECT_NE(s.text(report).find("Cu (1 1 1)"), std::string::npos) << s.text(report);
+    // Chosen from the Window menu's list it shows as well.
+    s.screen.moveWindow(id, {area.width + 100, 0, outer.width, outer.height});
+    s.screen.activateWindow(pictureId);
+    s.frame.windowChosen(id);
+    EXPECT_EQ(shown().outer, outer);
+    EXPECT_EQ(s.screen.activeChild(), id);
 }
 
 TEST(SurfaceMenu, TheReportFollowsTheSurfaceAndTheMaterial)
@@ -239,9 +285,20 @@ TEST(SurfaceMenu, ThePatternWindowShowsTheBatchPictureAndSaysWhatItLeftOut)
     shown = s.menu.showPattern({60.0, "(sqrt3 x sqrt3)R30", false});
     ASSERT_TRUE(shown) << shown.error().message;
     EXPECT_GT(s.near(leed, figure::leedColour(figure::LeedRole::Superstructure)), 36);
-    s.menu.publish(Fcc100); // the square surface cannot carry it: the clean pattern
+    s.menu.publish(Fcc100); // the square surface cannot carry it: the clean pattern, and a word
     EXPECT_EQ(s.near(leed, figure::leedColour(figure::LeedRole::Superstructure)), 0);
     EXPECT_GT(s.near(leed, figure::leedColour(figure::LeedRole::Substrate)), 36);
+    EXPECT_EQ(s.screen.statusText(1), "The pattern shows the clean surface: (sqrt3 x sqrt3)R30 does not describe a "
+                                      "superstructure of a square surface");
+
+    // The picture follows its window's size as the user changes it.
+    const auto id = s.windows.windowInfo(leed)->platformWindow;
+    const platform::Rect outer = s.screen.child(id)->outer;
+    s.screen.moveWindow(id, {outer.x, outer.y, outer.width + 200, outer.height + 150});
+    s.frame.resized(id);
+    const platform::Size client = s.screen.clientSize(id);
+    EXPECT_EQ(s.windows.windowCanvas(leed)->canvas().width(), client.width);
+    EXPECT_EQ(s.windows.windowCanvas(leed)->canvas().height(), client.height);
 }
 
 TEST(SurfaceMenu, TheFigureWindowFollowsTheViewTheMaterialAndABulkFile)
@@ -309,6 +366,18 @@ TEST(SurfaceMenu, TheMaterialDialogChoosesAPresetOrMakesAMaterial)
     const auto custom = s.menu.material(geometry::LatticeKind::Fcc);
     EXPECT_DOUBLE_EQ(custom.a, 4.2);
     EXPECT_EQ(custom.elements, std::vector<std::string>{"Xe"});
+    // A material of the user's own is named by its constants, unless it is a preset's.
+    EXPECT_EQ(custom.name, "Xe (a = 4.200)");
+    s.host.addSteps({Host::Type{app::BoxLatticeA, "4.0"}, Host::Type{app::BoxElements, "Au"}, Host::Enter{}});
+    s.menu.chooseMaterial();
+    s.menu.showReport();
+    EXPECT_NE(s.text(s.menu.reportWindow()).find("Au (a = 4.000) (1 1 1)"), std::string::npos)
+        << s.text(s.menu.reportWindow());
+    s.host.addSteps({Host::Type{app::BoxLatticeA, std::to_string(crystal::findMaterial("Au")->a)}, Host::Enter{}});
+    s.menu.chooseMaterial();
+    EXPECT_EQ(s.menu.material(geometry::LatticeKind::Fcc).name, "Au");
+    s.host.addSteps({Host::Type{app::BoxLatticeA, "4.2"}, Host::Type{app::BoxElements, "Xe"}, Host::Enter{}});
+    s.menu.chooseMaterial();
 
     // A preset of another lattice and a length that does not read are refused with a box, and
     // the dialog comes back with what was typed.
