@@ -288,8 +288,9 @@ TEST(SurfaceMenu, ThePatternWindowShowsTheBatchPictureAndSaysWhatItLeftOut)
     s.menu.publish(Fcc100); // the square surface cannot carry it: the clean pattern, and a word
     EXPECT_EQ(s.near(leed, figure::leedColour(figure::LeedRole::Superstructure)), 0);
     EXPECT_GT(s.near(leed, figure::leedColour(figure::LeedRole::Substrate)), 36);
-    EXPECT_EQ(s.screen.statusText(1), "The pattern shows the clean surface: (sqrt3 x sqrt3)R30 does not describe a "
-                                      "superstructure of a square surface");
+    EXPECT_EQ(s.screen.statusText(1),
+              "The pattern shows the clean surface: (sqrt3 x sqrt3)R30 does not describe a "
+              "superstructure of a square surface");
 
     // The picture follows its window's size as the user changes it.
     const auto id = s.windows.windowInfo(leed)->platformWindow;
