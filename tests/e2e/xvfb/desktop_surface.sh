@@ -29,7 +29,7 @@ surface=$(waitfor "What Surface") || fail "no surface dialog"
 xdotool windowactivate --sync "$surface" 2>/dev/null; sleep "$pause"
 xdotool key Return                   # FCC (1 0 0): copper
 view=$(waitfor "What Do You Want") || fail "no view dialog"
-xdotool windowmove "$view" 1200 560   # out of the way of the windows the menu opens
+xdotool windowmove "$view" 0 560      # out of the way of the windows the menu opens (at the right)
 sleep 1
 
 menu Surface; xdotool key d
@@ -37,10 +37,10 @@ leed=$(waitfor "Diffraction Pattern") || fail "no diffraction dialog"
 xdotool windowactivate --sync "$leed" 2>/dev/null; sleep "$pause"
 xdotool key Return                   # 100 eV, no superstructure
 waitgone "Diffraction Pattern" || fail "the diffraction dialog stays open"
-# Window, Tile: every window in view, the pattern's whole; again while a busy machine is still
-# drawing it.
+# The pattern's window in front, whole at its first size; looked at again while a busy machine is
+# still drawing it.
 for attempt in 1 2 3 4 5; do
-  menu Window; xdotool key t; sleep 1
+  sleep 1
   shot 01-leed
   # The substrate's beams: green discs as round as their boxes allow (a disc fills pi/4 of its box).
   convert "$out/01-leed.png" -fuzz 12% -fill black +opaque "#6dff7a" -fill white -opaque "#6dff7a" "$out/01-green.png"
