@@ -4,16 +4,15 @@
 #include "cli/Commands.h"
 
 #include "crystal/Leed.h"
+#include "crystal/LeedListing.h"
 #include "crystal/Superstructure.h"
 #include "crystal/SurfaceCell.h"
-#include "crystal/SurfaceSymmetry.h"
 #include "figure/LeedPicture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <numbers>
-#include <utility>
 
 namespace cli {
 
@@ -51,23 +50,6 @@ std::string formatText(const crystal::LeedPattern& p, std::string_view title, cr
     return out;
 }
 
-// Indices as decimal numbers (1/2 as 0.5, 1/3 as 0.3333333333333333), lengths in 1/Angstrom,
-// angles in degrees, every number in the shortest form that reads back to the same double.
-std::string formatJson(const crystal::LeedPattern& p)
-{
-    std::string out = "{\"k\": " + shortest(p.waveNumber) + ", \"spots\": [";
-    for (std::size_t i = 0; i < p.spots.size(); ++i) {
-        const auto& s = p.spots[i];
-        out += i ? ",\n  " : "\n  ";
-        // + 0.0 turns a negative zero into zero.
-        out += "{\"h\": " + shortest(s.h.value() + 0.0) + ", \"k\": " + shortest(s.k.value() + 0.0) + ", \"gx\": "
-            + shortest(s.gx + 0.0) + ", \"gy\": " + shortest(s.gy + 0.0) + ", \"theta\": " + shortest(s.theta)
-            + ", \"kind\": \"" + crystal::spotKindName(s.kind) + "\", \"domain\": " + std::to_string(s.domain) + "}";
-    }
-    out += "\n]}\n";
-    return out;
-}
-
 } // namespace
 
 int runLeed(const BatchCommand& cmd)
@@ -95,20 +77,13 @@ int runLeed(const BatchCommand& cmd)
         matrix = (*overlayer)->matrix;
         domains = crystal::LeedDomains::All;
     }
-    crystal::LeedOptions options{matrix, domains};
-    if (matrix && domains == crystal::LeedDomains::All) {
-        auto group = crystal::surfacePointGroup(*spec, *cell);
-        if (!group)
-            return argumentError(group.error().message);
-        options.pointGroup = std::move(*group);
-    }
-    const auto pattern = crystal::leedPattern(cell->a, cell->b, cmd.energy, options);
+    const auto pattern = crystal::surfaceLeedPattern(*spec, *cell, cmd.energy, matrix, domains);
     if (!pattern)
         return argumentError(pattern.error().message);
 
     const std::string title = crystal::surfaceTitle(*spec);
     if (cmd.textFormat == TextFormat::Json)
-        std::cout << formatJson(*pattern);
+        std::cout << crystal::formatLeedJson(*pattern);
     else
         std::cout << formatText(*pattern, title, crystal::classifyLattice2D(cell->a, cell->b),
                                 cmd.wood         ? cmd.wood->text
