@@ -15,15 +15,9 @@ int runFigure(const BatchCommand& cmd)
         return fileError(spec.error().message);
     figure::FigureOptions options = cmd.figure;
     if (cmd.depth.thickness) {
-        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
-        if (!cell)
-            return argumentError(cell.error().message);
-        const auto planes = crystal::slabPlaneCount(*cell, cmd.depth);
+        const auto planes = figure::figureLayers(*spec, cmd.depth);
         if (!planes)
             return argumentError(planes.error().message);
-        if (*planes > figure::MaxLayers)
-            return argumentError("a figure shows at most " + std::to_string(figure::MaxLayers)
-                                 + " atomic planes: ask for a smaller --thickness");
         options.layers = *planes;
     }
     std::optional<crystal::Overlayer> overlayer;

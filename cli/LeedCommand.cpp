@@ -18,9 +18,6 @@ namespace cli {
 
 namespace {
 
-// The picture's size in pixels (PNG) or points (SVG).
-constexpr int PictureSide = 600;
-
 std::string formatText(const crystal::LeedPattern& p, std::string_view title, crystal::Lattice2D type,
                        std::string_view superstructure)
 {
@@ -99,7 +96,8 @@ int runLeed(const BatchCommand& cmd)
                                     : matrix ? (cmd.wood ? cmd.wood->text : figure::matrixText(*matrix))
                                              : "",
                                 pattern->domains.size());
-        const figure::LeedLayout layout = figure::layoutLeedPicture(*pattern, PictureSide, PictureSide, caption);
+        const figure::LeedLayout layout =
+            figure::layoutLeedPicture(*pattern, figure::LeedPictureSide, figure::LeedPictureSide, caption);
         if (const auto written = figure::writeLeedPicture(cmd.out, layout); !written) {
             std::cerr << "facetor: " << written.error().message << '\n';
             return 1;

@@ -171,6 +171,16 @@ ReciprocalVector reciprocalNormal(const std::array<Position, 3>& a, const Miller
     return double(hkl[0]) * b1 + double(hkl[1]) * b2 + double(hkl[2]) * b3;
 }
 
+// The elements of a bulk crystal's species, by first appearance among its sites.
+std::vector<std::string> speciesElements(const BulkCrystal& crystal)
+{
+    std::vector<std::string> elements;
+    for (const BulkSite& site : crystal.sites)
+        if (std::find(elements.begin(), elements.end(), site.element) == elements.end())
+            elements.push_back(site.element);
+    return elements;
+}
+
 // A bulk's name and plane, "TiO2 (1 1 0)", "ZnO (1 0 -1 0)".
 std::string bulkPlaneTitle(const SurfaceSpec& spec)
 {
@@ -207,10 +217,8 @@ platform::Result<SurfaceCell> bulkCell(const SurfaceSpec& spec, InPlaneCell kind
     cell.hkl = spec.hkl;
     const int64_t common = gcd3(spec.hkl);
     cell.reduced = {spec.hkl[0] / common, spec.hkl[1] / common, spec.hkl[2] / common};
-    for (const BulkSite& site : crystal.sites)
-        if (std::find(cell.elements.begin(), cell.elements.end(), site.element) == cell.elements.end())
-            cell.elements.push_back(site.element);
-    cell.neighbours = bulkNeighbourRule(symmetry->primitive, cell.elements);
+    cell.elements = speciesElements(crystal);
+    cell.neighbours = choice.neighbours ? *choice.neighbours : bulkNeighbourRule(crystal, *symmetry);
     auto speciesOf = [&](const std::string& element) {
         return int(std::find(cell.elements.begin(), cell.elements.end(), element) - cell.elements.begin());
     };
@@ -325,6 +333,11 @@ NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<st
     for (std::size_t i = 0; i < counts.size(); ++i)
         rule.bulk[std::size_t(of[i])] = std::max(rule.bulk[std::size_t(of[i])], counts[i]);
     return rule;
+}
+
+NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const CrystalSymmetry& symmetry)
+{
+    return bulkNeighbourRule(symmetry.primitive, speciesElements(crystal));
 }
 
 std::string planeText(const Miller& hkl, bool fourIndex)

@@ -18,6 +18,7 @@ namespace crystal {
 
 struct BulkCrystal;
 struct CrystalSymmetry;
+struct NeighbourRule;
 
 // A bulk crystal of any structure to cut (crystal/BulkSurface.h finds its terminations).
 struct BulkChoice {
@@ -28,6 +29,9 @@ struct BulkChoice {
     // The crystal's symmetry when the caller has found it already (a caller cutting many planes
     // of one crystal finds it once); else the cell finds it.
     std::shared_ptr<const CrystalSymmetry> symmetry = nullptr;
+    // Likewise its neighbour rule (bulkNeighbourRule of the crystal and that symmetry): the costliest
+    // step of a small slab after the symmetry; else the cell finds it.
+    std::shared_ptr<const NeighbourRule> neighbours = nullptr;
 };
 
 // A surface to build: the material, the plane in three-index form (for HCP referring to the
@@ -103,6 +107,10 @@ inline constexpr double NeighbourShellTolerance = 0.1;
 // The neighbour rule of a bulk crystal, its species numbered as elements lists them (every
 // element of the crystal among them).
 NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const std::vector<std::string>& elements);
+
+// The neighbour rule of a bulk crystal with its symmetry, as its surface cells number the species
+// (SurfaceCell::elements: by first appearance among the crystal's sites).
+NeighbourRule bulkNeighbourRule(const BulkCrystal& crystal, const CrystalSymmetry& symmetry);
 
 // One atomic plane of the stacking period.
 struct AtomicPlane {

@@ -461,6 +461,20 @@ platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec,
     return layoutSlab(input, chosen);
 }
 
+platform::Result<int> figureLayers(const crystal::SurfaceSpec& spec, const crystal::SlabDepth& depth)
+{
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+    if (!cell)
+        return cell.error();
+    const auto planes = crystal::slabPlaneCount(*cell, depth);
+    if (!planes)
+        return planes.error();
+    if (*planes > MaxLayers)
+        return platform::fail("a figure shows at most " + std::to_string(MaxLayers)
+                              + " atomic planes: ask for a smaller --thickness");
+    return *planes;
+}
+
 platform::Result<std::string> makeFigure(const crystal::SurfaceSpec& spec, const FigureOptions& options,
                                          FigureFormat format)
 {

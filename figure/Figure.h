@@ -150,6 +150,10 @@ FigureScene layoutSlab(const SlabFigureInput& input, const FigureOptions& option
 platform::Result<FigureScene> buildFigureScene(const crystal::SurfaceSpec& spec, const FigureOptions& options,
                                                const crystal::Overlayer* overlayer = nullptr);
 
+// The atomic planes a figure of spec's surface shows for depth's thickness (Angstrom): the fewest
+// whole planes at least that thick; an error naming the fault, or beyond MaxLayers.
+platform::Result<int> figureLayers(const crystal::SurfaceSpec& spec, const crystal::SlabDepth& depth);
+
 // The height of the whole figure (atoms, keys and caption) drawn width wide, in the same unit:
 // the PNG's height in pixels is the ceiling of figureHeight(scene, width).
 double figureHeight(const FigureScene& scene, double width);

@@ -87,6 +87,10 @@ struct LeedLayout {
     std::vector<PictureText> caption;                              // top left: the title, then the energy
 };
 
+// The side of the drawn pattern written as a file (`facetor leed --out`, the Python module's leed):
+// pixels for PNG, points for SVG.
+inline constexpr int LeedPictureSide = 600;
+
 // Lays the pattern out on a width x height picture (each at least 64): the screen fills the
 // smaller side, a beam at (gx, gy) sits at centre + (gx, -gy) * screenRadius / k, as on a
 // flat view of the hemispherical screen. title, if not empty, is the caption's first lines (one

@@ -1,5 +1,5 @@
-// Painting through the drawing module, loaded on first use from beside the executable (or,
-// for the build tree's tests, from where the build puts it).
+// Painting through the drawing module, loaded on first use from beside the executable or the
+// library that links this code (or, for the build tree's tests, from where the build puts it).
 
 #include "figure/CairoPainter.h"
 
@@ -44,6 +44,11 @@ const Loaded& drawingModule()
         const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
         if (!ec)
             places.push_back(exe.parent_path().string());
+        // The library this code is linked into, when it is not the executable (the Python
+        // module, installed with the drawing module beside it).
+        Dl_info self{};
+        if (::dladdr(reinterpret_cast<void*>(&drawingModule), &self) && self.dli_fname)
+            places.push_back(std::filesystem::path(self.dli_fname).parent_path().string());
         places.emplace_back(FACETOR_MODULE_DIR);
         for (const std::string& place : places) {
             const std::string path = place + "/" FACETOR_CAIRO_MODULE;

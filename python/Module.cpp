@@ -8,18 +8,26 @@
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
 #include "crystal/Compound.h"
+#include "crystal/LeedListing.h"
 #include "crystal/Material.h"
 #include "crystal/Prototype.h"
 #include "crystal/Report.h"
+#include "crystal/Sites.h"
+#include "crystal/SitesListing.h"
 #include "crystal/Slab.h"
+#include "crystal/Superstructure.h"
 #include "crystal/SurfaceCell.h"
 #include "crystal/Symmetry.h"
 #include "crystal/TerminationsListing.h"
+#include "figure/Figure.h"
+#include "figure/LeedPicture.h"
+#include "platform/FileSystem.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,11 +41,15 @@ namespace {
 struct Bulk {
     std::shared_ptr<const crystal::BulkCrystal> crystal;
     std::shared_ptr<const crystal::CrystalSymmetry> symmetry; // found once, when the bulk is made
+    std::shared_ptr<const crystal::NeighbourRule> neighbours; // likewise
     std::string name;
+    // A preset of the four lattices: its surfaces are the lattice's, as the batch front end cuts
+    // them (terminations A and B), while crystal is its bulk for the terminations.
+    std::optional<crystal::Material> material;
 };
 
-// The bulk with its symmetry (spglib's search is the costliest step of a small slab: once per
-// bulk, not per slab).
+// The bulk with its symmetry and neighbour rule (spglib's search and the neighbour shells are the
+// costliest steps of a small slab: once per bulk, not per slab).
 Bulk analysed(crystal::BulkCrystal crystal, std::string name);
 
 [[noreturn]] void raise(const platform::Error& error)
@@ -71,7 +83,11 @@ Bulk presetOrFile(const std::string& text)
     }
     if (!crystal && !crystal::structureFormatOfPath(text) && text.find('/') == std::string::npos)
         throw py::value_error("unknown material '" + text + "' (facetor.materials() lists them)");
-    return analysed(checked(std::move(crystal)), text.substr(text.rfind('/') + 1));
+    Bulk bulk = analysed(checked(std::move(crystal)), text.substr(text.rfind('/') + 1));
+    if (!crystal::findCompound(text))
+        if (const crystal::Material* material = crystal::findMaterial(text))
+            bulk.material = *material;
+    return bulk;
 }
 
 // A cell and atoms: 3 x 3 cell rows in Angstrom, fractional positions, element symbols.
@@ -95,38 +111,84 @@ Bulk fromArrays(const std::string& name, py::array_t<double, py::array::c_style 
 Bulk analysed(crystal::BulkCrystal crystal, std::string name)
 {
     platform::Result<crystal::CrystalSymmetry> symmetry = platform::fail("");
+    std::optional<crystal::NeighbourRule> neighbours;
     {
         py::gil_scoped_release released;
         symmetry = crystal::analyseSymmetry(crystal);
+        if (symmetry)
+            neighbours = crystal::bulkNeighbourRule(crystal, *symmetry);
     }
     return {std::make_shared<const crystal::BulkCrystal>(std::move(crystal)),
-            std::make_shared<const crystal::CrystalSymmetry>(checked(std::move(symmetry))), std::move(name)};
+            std::make_shared<const crystal::CrystalSymmetry>(checked(std::move(symmetry))),
+            std::make_shared<const crystal::NeighbourRule>(std::move(*neighbours)), std::move(name), std::nullopt};
 }
 
-crystal::Miller millerOf(const std::vector<int64_t>& hkl)
+// The indices of a plane, checked as the batch front end checks --hkl: four (h k i l) only on
+// hexagonal axes (of HCP, for the surface of a lattice).
+crystal::Miller millerOf(const crystal::Material* lattice, const std::vector<int64_t>& hkl)
 {
-    if (hkl.size() == 4)
-        return checked(crystal::fromFourIndex(hkl[0], hkl[1], hkl[2], hkl[3]));
-    if (hkl.size() != 3)
-        throw py::value_error("hkl needs three indices (four, h k i l, for a hexagonal cell)");
-    const crystal::Miller m{{hkl[0], hkl[1], hkl[2]}};
+    crystal::Miller m{};
+    if (hkl.size() == 4) {
+        if (lattice && lattice->lattice != crystal::LatticeKind::Hcp)
+            throw py::value_error("four Miller indices (h k i l) apply only to hcp");
+        m = checked(crystal::fromFourIndex(hkl[0], hkl[1], hkl[2], hkl[3]));
+    } else if (hkl.size() == 3) {
+        m = {{hkl[0], hkl[1], hkl[2]}};
+    } else {
+        throw py::value_error("option --hkl needs three indices (four, h k i l, for hcp)");
+    }
     if (m == crystal::Miller{{0, 0, 0}})
         throw py::value_error("Miller indices (0 0 0) name no plane");
     return m;
 }
 
-crystal::SurfaceSpec specOf(const Bulk& bulk, const std::vector<int64_t>& hkl, int termination, double planeTolerance)
+// The surface of bulk's plane, its termination ("A" or "B" of a lattice preset, "1", "2", ... of
+// any other crystal; none for the first) and plane tolerance (Angstrom, of a bulk crystal only)
+// checked as the batch front end checks them.
+crystal::SurfaceSpec specOf(const Bulk& bulk, const std::vector<int64_t>& hkl,
+                            const std::optional<std::string>& termination, std::optional<double> planeTolerance)
 {
-    if (!(planeTolerance > 0.0 && planeTolerance < 10.0))
-        throw py::value_error("the plane tolerance must lie above 0 and below 10 Angstrom");
     crystal::SurfaceSpec spec;
-    spec.hkl = millerOf(hkl);
+    spec.hkl = millerOf(bulk.material ? &*bulk.material : nullptr, hkl);
+    const std::string t = termination.value_or("");
+    const bool letter = t == "A" || t == "a" || t == "B" || t == "b";
+    int number = 0;
+    if (termination && !letter) {
+        std::size_t used = 0;
+        try {
+            number = std::stoi(t, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (used == 0 || used != t.size() || number < 1)
+            throw py::value_error("unknown termination '" + t + "' (A or B of a lattice, 1, 2, ... of a bulk crystal)");
+    }
+    if (bulk.material) {
+        if (planeTolerance)
+            throw py::value_error("option --plane-tolerance applies only to a bulk crystal (--bulk or a compound)");
+        if (number)
+            throw py::value_error(
+                "option --termination takes A or B on a lattice; numbered terminations belong to a bulk crystal");
+        const bool two = bulk.material->lattice == crystal::LatticeKind::Hcp
+            || bulk.material->lattice == crystal::LatticeKind::ZincBlende;
+        if (letter && !two)
+            throw py::value_error("option --termination applies only to hcp and zincblende");
+        spec.material = *bulk.material;
+        spec.termination = !two                ? crystal::Termination::None
+            : letter && (t == "B" || t == "b") ? crystal::Termination::B
+                                               : crystal::Termination::A;
+        return spec;
+    }
+    if (letter)
+        throw py::value_error(
+            "the terminations of a bulk crystal are numbered 1, 2, ... (facetor terminations lists them)");
     crystal::BulkChoice choice;
     choice.crystal = bulk.crystal;
     choice.symmetry = bulk.symmetry;
+    choice.neighbours = bulk.neighbours;
     choice.name = bulk.name;
-    choice.termination = termination;
-    choice.planeTolerance = planeTolerance;
+    choice.termination = number ? number : 1;
+    choice.planeTolerance = planeTolerance.value_or(crystal::DefaultPlaneTolerance);
     spec.bulk = std::move(choice);
     return spec;
 }
@@ -135,14 +197,13 @@ crystal::SurfaceSpec specOf(const Bulk& bulk, const std::vector<int64_t>& hkl, i
 // atomic planes numbered from 1 at the top, as ASE's builders tag their layers), and the
 // symbols of the elements.
 py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<int> layers,
-              std::optional<double> thickness, std::pair<int, int> size, double vacuum, int termination,
-              bool orthogonal, bool symmetric, double planeTolerance)
+              std::optional<double> thickness, std::pair<int, int> size, double vacuum,
+              const std::optional<std::string>& termination, bool orthogonal, bool symmetric,
+              std::optional<double> planeTolerance)
 {
-    if (layers && thickness)
-        throw py::value_error("options --layers and --thickness exclude each other");
-    if (thickness && !(*thickness > 0.0 && *thickness <= crystal::MaxSlabThickness))
-        throw py::value_error("--thickness is not a number of Angstrom above 0 and at most 100000");
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    if (symmetric && bulk.material)
+        throw py::value_error("option --symmetric applies only to a bulk crystal (--bulk or a compound)");
     crystal::SlabOptions options;
     options.layers = layers.value_or(options.layers);
     options.repeatA = size.first;
@@ -215,7 +276,7 @@ py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<i
 
 std::string terminationsJson(const Bulk& bulk, const std::vector<int64_t>& hkl, double planeTolerance)
 {
-    const crystal::Miller m = millerOf(hkl);
+    const crystal::Miller m = millerOf(nullptr, hkl);
     platform::Result<std::string> json = platform::fail("");
     {
         py::gil_scoped_release released;
@@ -229,7 +290,8 @@ std::string terminationsJson(const Bulk& bulk, const std::vector<int64_t>& hkl, 
     return checked(std::move(json));
 }
 
-std::string reportJson(const Bulk& bulk, const std::vector<int64_t>& hkl, int termination, double planeTolerance)
+std::string reportJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
+                       std::optional<double> planeTolerance)
 {
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
     platform::Result<crystal::SurfaceReport> report = platform::fail("");
@@ -238,6 +300,129 @@ std::string reportJson(const Bulk& bulk, const std::vector<int64_t>& hkl, int te
         report = crystal::surfaceReport(spec);
     }
     return crystal::formatReportJson(checked(std::move(report)));
+}
+
+std::string sitesJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
+                      std::optional<double> planeTolerance)
+{
+    const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    platform::Result<std::string> json = platform::fail("");
+    {
+        py::gil_scoped_release released;
+        json = [&]() -> platform::Result<std::string> {
+            const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+            if (!cell)
+                return cell.error();
+            const auto sites = crystal::findSites(spec, *cell);
+            if (!sites)
+                return sites.error();
+            return crystal::formatSitesJson(*sites);
+        }();
+    }
+    return checked(std::move(json));
+}
+
+// The superstructure as `leed --wood` or `--matrix` reads it, or none.
+std::optional<crystal::Superstructure> superstructureOf(const std::optional<std::string>& wood,
+                                                        const std::optional<std::string>& matrix)
+{
+    if (wood && matrix)
+        throw py::value_error("give one superstructure: --wood or --matrix, once");
+    if (!wood && !matrix)
+        return std::nullopt;
+    return checked(crystal::readSuperstructure(wood ? *wood : *matrix,
+                                               wood ? crystal::SuperstructureNotation::Wood
+                                                    : crystal::SuperstructureNotation::Matrix));
+}
+
+// The pattern as `facetor leed --format json` prints it; with out, also drawn into that file as
+// `leed --out` draws it.
+std::string leedJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
+                     std::optional<double> planeTolerance, double energy, const std::optional<std::string>& wood,
+                     const std::optional<std::string>& matrix, bool domains, const std::optional<std::string>& out)
+{
+    const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    const std::optional<crystal::Superstructure> superstructure = superstructureOf(wood, matrix);
+    if (out && !figure::leedFileFormatOfPath(*out))
+        throw py::value_error("--out '" + *out + "' must name a .png or .svg file");
+    platform::Result<crystal::LeedPattern> pattern = platform::fail("");
+    platform::Status written;
+    {
+        py::gil_scoped_release released;
+        pattern = [&]() -> platform::Result<crystal::LeedPattern> {
+            const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+            if (!cell)
+                return cell.error();
+            std::optional<crystal::IntMatrix2> onCell;
+            if (superstructure) {
+                const auto m = superstructure->on(cell->a, cell->b);
+                if (!m)
+                    return m.error();
+                onCell = *m;
+            }
+            return crystal::surfaceLeedPattern(spec, *cell, energy, onCell,
+                                               domains ? crystal::LeedDomains::All : crystal::LeedDomains::One);
+        }();
+        if (pattern && out) {
+            const std::string given = !superstructure ? ""
+                : superstructure->wood()              ? superstructure->wood()->text
+                                                      : figure::matrixText(*superstructure->matrix());
+            const std::string caption =
+                figure::leedCaption(crystal::surfaceTitle(spec), given, pattern->domains.size());
+            written = figure::writeLeedPicture(
+                *out, figure::layoutLeedPicture(*pattern, figure::LeedPictureSide, figure::LeedPictureSide, caption));
+        }
+    }
+    const crystal::LeedPattern p = checked(std::move(pattern));
+    if (!written) {
+        PyErr_SetString(PyExc_OSError, written.error().message.c_str());
+        throw py::error_already_set();
+    }
+    return crystal::formatLeedJson(p);
+}
+
+// The figure of the surface written to out, as `facetor figure` writes it; the options checked
+// as its arguments are.
+void writeFigure(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
+                 std::optional<double> planeTolerance, const std::string& out, const figure::FigureOptions& given,
+                 std::optional<double> thickness)
+{
+    const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
+    if (out.empty())
+        throw py::value_error("option --out is required");
+    const auto format = figure::figureFormatOfPath(out);
+    if (!format)
+        throw py::value_error("cannot tell the format of '" + out + "' from its name: use .svg, .pdf or .png");
+    platform::Result<std::string> bytes = platform::fail("");
+    int error = 0;
+    {
+        py::gil_scoped_release released;
+        bytes = [&]() -> platform::Result<std::string> {
+            figure::FigureOptions options = given;
+            if (thickness) {
+                crystal::SlabDepth depth;
+                depth.thickness = thickness;
+                const auto planes = figure::figureLayers(spec, depth);
+                if (!planes)
+                    return planes.error();
+                options.layers = *planes;
+            }
+            const auto scene = figure::buildFigureScene(spec, options);
+            if (!scene)
+                return scene.error();
+            if (*format == figure::FigureFormat::Png)
+                if (auto fits = figure::validPngSize(*scene, options.width); !fits)
+                    return fits.error();
+            return figure::renderFigure(*scene, *format, options.width);
+        }();
+        if (bytes)
+            error = platform::writeWholeFile(out, *bytes);
+    }
+    checked(std::move(bytes));
+    if (error) {
+        PyErr_SetString(PyExc_OSError, ("cannot write " + out + ": " + std::strerror(error)).c_str());
+        throw py::error_already_set();
+    }
 }
 
 py::list materials()
@@ -328,4 +513,35 @@ PYBIND11_MODULE(_facetor, m)
     m.def("report_json", &reportJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"),
           py::arg("plane_tolerance"));
     m.def("materials", &materials);
+    m.def("sites_json", &sitesJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"),
+          py::arg("plane_tolerance"));
+    m.def("leed_json", &leedJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"), py::arg("plane_tolerance"),
+          py::arg("energy"), py::arg("wood"), py::arg("matrix"), py::arg("domains"), py::arg("out"));
+    m.def(
+        "figure",
+        [](const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
+           std::optional<double> planeTolerance, const std::string& out, double rotate, double tilt, int layers,
+           std::optional<double> thickness, std::pair<int, int> size, int width, bool cell, bool axes, bool caption,
+           const std::string& colour) {
+            figure::FigureOptions options;
+            options.rotation = rotate;
+            options.tilt = tilt;
+            options.layers = layers;
+            std::tie(options.repeatA, options.repeatB) = size;
+            options.width = width;
+            options.cell = cell;
+            options.axes = axes;
+            options.caption = caption;
+            const auto mode = figure::parseColourMode(colour);
+            if (!mode)
+                throw py::value_error("unknown colouring '" + colour + "' (element, layer or coordination)");
+            options.colour = *mode;
+            writeFigure(bulk, hkl, termination, planeTolerance, out, options, thickness);
+        },
+        py::arg("bulk"), py::arg("hkl"), py::arg("termination"), py::arg("plane_tolerance"), py::arg("out"),
+        py::arg("rotate"), py::arg("tilt"), py::arg("layers"), py::arg("thickness"), py::arg("size"), py::arg("width"),
+        py::arg("cell"), py::arg("axes"), py::arg("caption"), py::arg("colour"));
+    m.attr("max_figure_layers") = figure::MaxLayers;
+    m.attr("max_figure_repeat") = figure::MaxRepeat;
+    m.attr("figure_widths") = std::make_pair(figure::MinWidth, figure::MaxWidth);
 }

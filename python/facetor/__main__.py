@@ -1,5 +1,6 @@
-"""python3 -m facetor ARGUMENTS: the batch front end, as the `facetor` program beside the package
-or on the PATH runs it."""
+"""python3 -m facetor ARGUMENTS: the batch front end, as the `facetor` program runs it: the one
+FACETOR names, else the one cmake --install put beside this package's prefix, else the build
+tree's, else the one on the PATH."""
 
 import os
 import shutil
@@ -8,7 +9,12 @@ import sys
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    candidates = [os.environ.get("FACETOR"), os.path.join(here, "..", "..", "facetor", "facetor"),
+    try:
+        from ._program import PROGRAM  # written by cmake --install
+        installed = os.path.normpath(os.path.join(here, PROGRAM))
+    except ImportError:
+        installed = None
+    candidates = [os.environ.get("FACETOR"), installed, os.path.join(here, "..", "..", "facetor", "facetor"),
                   shutil.which("facetor")]
     for program in candidates:
         if program and os.path.isfile(program) and os.access(program, os.X_OK):
