@@ -123,30 +123,31 @@ platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& optio
     return {};
 }
 
-PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options)
+std::array<Position, 3> slabCell(const SurfaceCell& cell, const SlabOptions& options)
 {
-    PeriodicSlab slab;
-    slab.elements = cell.elements;
     if (cell.planes.empty() || options.layers < 1)
-        return slab;
-
-    const int ma = options.repeatA;
-    const int mb = options.repeatB;
-    slab.a = double(ma) * cell.a;
-    slab.b = double(mb) * cell.b;
-
+        return {};
     const double thickness = -planeDepth(cell, options.layers - 1);
     double height = thickness + 2.0 * options.vacuum;
     if (options.vacuum == 0.0)
         height = thickness + (planeDepth(cell, options.layers - 1) - planeDepth(cell, options.layers));
-    slab.c = {0.0, 0.0, height};
+    return {double(options.repeatA) * cell.a, double(options.repeatB) * cell.b, Position{0.0, 0.0, height}};
+}
+
+void visitSlabAtoms(const SurfaceCell& cell, const SlabOptions& options,
+                    const std::function<void(const SlabAtom&)>& visit)
+{
+    if (cell.planes.empty() || options.layers < 1)
+        return;
+    const int ma = options.repeatA;
+    const int mb = options.repeatB;
+    const double thickness = -planeDepth(cell, options.layers - 1);
     const double topZ = options.vacuum + thickness;
 
     // The period step's in-plane shift as fractions of a and b (a along x, b in the x-y plane).
     const double shiftV = cell.periodVector.y / cell.b.y;
     const Fractional shift{(cell.periodVector.x - shiftV * cell.b.x) / cell.a.x, shiftV};
 
-    slab.atoms.reserve(std::size_t(slabAtomCount(cell, options)));
     const std::size_t count = cell.planes.size();
     for (int n = 0; n < options.layers; ++n) {
         const AtomicPlane& plane = cell.planes[std::size_t(n) % count];
@@ -158,10 +159,24 @@ PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options)
                 for (int i = 0; i < ma; ++i) {
                     Position p = cell.inPlane(inCell + Fractional{double(i), double(j)});
                     p.z = z;
-                    slab.atoms.push_back({atom.species, n, p});
+                    visit({atom.species, n, p});
                 }
         }
     }
+}
+
+PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options)
+{
+    PeriodicSlab slab;
+    slab.elements = cell.elements;
+    if (cell.planes.empty() || options.layers < 1)
+        return slab;
+    const std::array<Position, 3> vectors = slabCell(cell, options);
+    slab.a = vectors[0];
+    slab.b = vectors[1];
+    slab.c = vectors[2];
+    slab.atoms.reserve(std::size_t(slabAtomCount(cell, options)));
+    visitSlabAtoms(cell, options, [&](const SlabAtom& atom) { slab.atoms.push_back(atom); });
     return slab;
 }
 

@@ -5,6 +5,8 @@
 #include "crystal/SurfaceCell.h"
 #include "platform/Result.h"
 
+#include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,5 +88,13 @@ platform::Status validSlabSize(const SurfaceCell& cell, const SlabOptions& optio
 
 // Builds the slab of options.layers planes of cell (options already checked).
 PeriodicSlab buildSlab(const SurfaceCell& cell, const SlabOptions& options);
+
+// The slab's cell vectors a, b, c, as buildSlab makes them.
+std::array<Position, 3> slabCell(const SurfaceCell& cell, const SlabOptions& options);
+
+// Hands each atom of the slab to visit, in buildSlab's order, keeping none: for a caller that
+// writes them into arrays of its own (slabAtomCount of them) without a copy in between.
+void visitSlabAtoms(const SurfaceCell& cell, const SlabOptions& options,
+                    const std::function<void(const SlabAtom&)>& visit);
 
 } // namespace crystal

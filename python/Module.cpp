@@ -216,11 +216,14 @@ py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<i
     depth.thickness = thickness;
     depth.faces = symmetric ? crystal::SlabFaces::Symmetric : crystal::SlabFaces::AsCut;
 
-    platform::Result<crystal::PeriodicSlab> built = platform::fail("");
+    // The surface cell and the planes first; then the arrays, written atom by atom as the slab
+    // is generated, with no list of atoms in between (a slab of a million atoms is 40 MB of
+    // arrays, and nothing more).
+    platform::Result<crystal::SurfaceCell> planned = platform::fail("");
     {
         py::gil_scoped_release released;
-        built = [&]() -> platform::Result<crystal::PeriodicSlab> {
-            const auto cell = crystal::surfaceCell(
+        planned = [&]() -> platform::Result<crystal::SurfaceCell> {
+            auto cell = crystal::surfaceCell(
                 spec, orthogonal ? crystal::InPlaneCell::Orthogonal : crystal::InPlaneCell::Primitive);
             if (!cell)
                 return cell.error();
@@ -230,46 +233,43 @@ py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<i
             options.layers = *planes;
             if (auto fits = crystal::validSlabSize(*cell, options); !fits)
                 return fits.error();
-            return crystal::buildSlab(*cell, options);
+            return cell;
         }();
     }
-    const crystal::PeriodicSlab s = checked(std::move(built));
-
-    const auto n = py::ssize_t(s.atoms.size());
+    const crystal::SurfaceCell surface = checked(std::move(planned));
+    const auto n = py::ssize_t(crystal::slabAtomCount(surface, options));
     py::array_t<double> cell({py::ssize_t(3), py::ssize_t(3)});
     py::array_t<double> positions({n, py::ssize_t(3)});
     py::array_t<int64_t> numbers(n);
     py::array_t<int64_t> tags(n);
     {
-        auto c = cell.mutable_unchecked<2>();
-        const crystal::Position rows[3] = {s.a, s.b, s.c};
-        for (int i = 0; i < 3; ++i) {
-            c(i, 0) = rows[i].x;
-            c(i, 1) = rows[i].y;
-            c(i, 2) = rows[i].z;
-        }
         std::vector<int64_t> z;
-        for (const std::string& e : s.elements)
+        for (const std::string& e : surface.elements)
             z.push_back(crystal::atomicNumber(e));
-        auto p = positions.mutable_unchecked<2>();
-        auto num = numbers.mutable_unchecked<1>();
-        auto tag = tags.mutable_unchecked<1>();
+        double* c = cell.mutable_data();
+        double* p = positions.mutable_data();
+        int64_t* num = numbers.mutable_data();
+        int64_t* tag = tags.mutable_data();
         py::gil_scoped_release released;
-        for (py::ssize_t k = 0; k < n; ++k) {
-            const crystal::SlabAtom& atom = s.atoms[std::size_t(k)];
-            p(k, 0) = atom.position.x;
-            p(k, 1) = atom.position.y;
-            p(k, 2) = atom.position.z;
-            num(k) = z[std::size_t(atom.species)];
-            tag(k) = atom.plane + 1;
+        for (const crystal::Position& row : crystal::slabCell(surface, options)) {
+            *c++ = row.x;
+            *c++ = row.y;
+            *c++ = row.z;
         }
+        crystal::visitSlabAtoms(surface, options, [&](const crystal::SlabAtom& atom) {
+            *p++ = atom.position.x;
+            *p++ = atom.position.y;
+            *p++ = atom.position.z;
+            *num++ = z[std::size_t(atom.species)];
+            *tag++ = atom.plane + 1;
+        });
     }
     py::dict out;
     out["cell"] = cell;
     out["positions"] = positions;
     out["numbers"] = numbers;
     out["tags"] = tags;
-    out["elements"] = s.elements;
+    out["elements"] = surface.elements;
     out["title"] = crystal::surfaceTitle(spec);
     return out;
 }
