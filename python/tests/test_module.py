@@ -92,7 +92,7 @@ def test_results_equal_the_batch_front_ends_json(call, args):
     assert call() == batch_json(*args)
 
 
-def test_files_equal_the_batch_front_ends(tmp_path):
+def test_files_equal_the_batch_front_ends(tmp_path, capfd):
     ase_io = pytest.importorskip("ase.io")
     rows = [  # the module's call writing into out, the batch front end's arguments
         (lambda out: facetor.figure("Pt", (2, 1, 1), out, rotate=20, tilt=-30, size=(3, 2), cell=True, axes=True,
@@ -109,6 +109,7 @@ def test_files_equal_the_batch_front_ends(tmp_path):
     for k, (call, args, extension) in enumerate(rows):
         ours, theirs = tmp_path / f"ours{k}.{extension}", tmp_path / f"theirs{k}.{extension}"
         call(str(ours))
+        assert capfd.readouterr() == ("", ""), "the module writes nothing on the terminal"
         assert batch(*args, "--out", str(theirs)).returncode == 0
         assert ours.read_bytes() == theirs.read_bytes(), args
     # The slab holds what the exported file holds.
@@ -200,14 +201,14 @@ REFUSED = [
 
 
 @pytest.mark.parametrize("call,args", REFUSED)
-def test_bad_arguments_raise_with_the_batch_front_ends_message(call, args, tmp_path, monkeypatch):
+def test_bad_arguments_raise_with_the_batch_front_ends_message(call, args, tmp_path, monkeypatch, capfd):
     monkeypatch.chdir(tmp_path)
     run = batch(*args)
     assert run.returncode == 2 and run.stderr.startswith("facetor: ")
     with pytest.raises(ValueError) as raised:
         call()
     assert str(raised.value) == run.stderr.splitlines()[0][len("facetor: "):]
-    assert os.listdir(tmp_path) == []
+    assert os.listdir(tmp_path) == [] and capfd.readouterr() == ("", "")
 
 
 def test_files_that_cannot_be_read_or_written_raise_oserror(tmp_path):
