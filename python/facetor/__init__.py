@@ -23,6 +23,7 @@ slabs in parallel.
 import functools as _functools
 import json as _json
 import math as _math
+import warnings as _warnings
 
 import numpy as _np
 
@@ -74,7 +75,8 @@ def slab(crystal, hkl, layers=None, thickness=None, size=(1, 1), vacuum=10.0, te
     normal share a plane (a bulk crystal's, 0.1 unless given). Returns an ase.Atoms (pbc True,
     True, False; tags numbering the atomic planes from 1 at the top, as ASE's own builders do;
     info["title"]) when ASE is importable, else a dict of numpy arrays: cell, positions, numbers,
-    tags, pbc, and the element list and title.
+    tags, pbc, and the element list and title. A symmetric slab without the bulk's composition
+    warns (UserWarning), as `facetor export` notes it.
     """
     if thickness is not None and not (_finite(thickness) and 0 < thickness <= 100000):
         raise ValueError(f"--thickness {_word(thickness)} is not a number of Angstrom above 0 and at most 100000")
@@ -83,6 +85,8 @@ def slab(crystal, hkl, layers=None, thickness=None, size=(1, 1), vacuum=10.0, te
     arrays = _facetor.slab(bulk(crystal), list(hkl), layers, thickness, tuple(size), float(vacuum),
                            _termination(termination), bool(orthogonal), bool(symmetric),
                            _tolerance(plane_tolerance))
+    if "note" in arrays:
+        _warnings.warn(arrays.pop("note"), stacklevel=2)
     atoms = _atoms(arrays)
     if atoms is None:
         arrays["pbc"] = (True, True, False)

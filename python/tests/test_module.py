@@ -112,12 +112,15 @@ def test_files_equal_the_batch_front_ends(tmp_path, capfd):
         assert capfd.readouterr() == ("", ""), "the module writes nothing on the terminal"
         assert batch(*args, "--out", str(theirs)).returncode == 0
         assert ours.read_bytes() == theirs.read_bytes(), args
-    # The slab holds what the exported file holds.
+    # The slab holds what the exported file holds, and warns what the export notes.
     out = tmp_path / "rutile.xyz"
-    assert batch("export", "--material", "TiO2", "--hkl", "1", "1", "0", "--termination", "2", "--layers", "5",
-                 "--size", "2x1", "--symmetric", "--out", str(out)).returncode == 0
+    run = batch("export", "--material", "TiO2", "--hkl", "1", "1", "0", "--termination", "1", "--layers", "4",
+                "--size", "2x1", "--symmetric", "--out", str(out))
+    assert run.returncode == 0 and run.stderr.startswith("facetor: note: ")
     written = ase_io.read(str(out))
-    ours = facetor.slab("TiO2", (1, 1, 0), termination=2, layers=5, size=(2, 1), symmetric=True)
+    with pytest.warns(UserWarning) as warned:
+        ours = facetor.slab("TiO2", (1, 1, 0), termination=1, layers=4, size=(2, 1), symmetric=True)
+    assert [str(w.message) for w in warned] == [run.stderr.strip()[len("facetor: note: "):]]
     assert ours.get_chemical_symbols() == written.get_chemical_symbols()
     assert np.allclose(ours.positions, written.positions, atol=1e-6)
     assert np.allclose(ours.cell[:], written.cell[:], atol=1e-6)
