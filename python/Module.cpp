@@ -271,6 +271,10 @@ py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<i
     out["tags"] = tags;
     out["elements"] = surface.elements;
     out["title"] = crystal::surfaceTitle(spec);
+    // What `facetor export` notes beside the file, for a warning.
+    if (symmetric && !crystal::stoichiometric(surface, options.layers))
+        out["note"] = "the symmetric slab of " + std::to_string(options.layers)
+            + " atomic planes does not have the bulk's composition";
     return out;
 }
 
