@@ -1,9 +1,10 @@
-// The Python module's compiled part, facetor._facetor: thin bindings over the crystal core. The
-// package's __init__.py wraps these into the documented API (ASE atoms, dicts from JSON).
+// The Python module's compiled part, facetor._facetor: thin bindings over the core (crystal/ and
+// figure/). The package's __init__.py wraps these into the documented API (ASE atoms, dicts from
+// JSON).
 //
 // Every call takes its arguments checked as the batch front end checks them and raises
-// ValueError with the batch front end's message, or OSError for a file that cannot be read.
-// The work runs without the GIL, so threads build slabs in parallel.
+// ValueError with the batch front end's message, or OSError for a file that cannot be read or
+// written. The work runs without the GIL, so threads build slabs in parallel.
 
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
