@@ -51,9 +51,6 @@ platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchComma
                                                                 const crystal::SurfaceSpec& spec,
                                                                 const crystal::SurfaceCell& cell);
 
-// The overlayer as captions write it: "O@fcc, H@hcp p(2x2)".
-std::string overlayerCaption(const crystal::Overlayer& overlayer);
-
 // facetor facets: the symmetrically distinct planes up to an index, with broken-bond energies.
 int runFacets(const BatchCommand& cmd);
 

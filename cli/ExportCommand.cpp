@@ -4,7 +4,6 @@
 #include "crystal/StructureFile.h"
 
 #include <iostream>
-#include <limits>
 
 namespace cli {
 
@@ -27,17 +26,12 @@ int runExport(const BatchCommand& cmd)
     // A slab holds whole overlayer cells: its size grows to the smallest multiple that does.
     std::string enlarged;
     if (*overlayer) {
-        const auto [ra, rb] = crystal::overlayerRepeats(**overlayer, options.repeatA, options.repeatB);
-        if (ra > std::numeric_limits<int>::max() || rb > std::numeric_limits<int>::max())
-            return argumentError("--size " + std::to_string(options.repeatA) + "x" + std::to_string(options.repeatB)
-                                 + " with whole " + (*overlayer)->coverage + " cells is too large");
-        if (ra != options.repeatA || rb != options.repeatB)
-            enlarged = std::to_string(ra) + "x" + std::to_string(rb);
-        options.repeatA = int(ra);
-        options.repeatB = int(rb);
-        if (auto valid = crystal::validSlabOptions(options); !valid)
-            return argumentError(valid.error().message + " (the slab holds whole " + (*overlayer)->coverage
-                                 + " cells at " + enlarged + ")");
+        const auto grown = crystal::overlayerSlabOptions(**overlayer, options);
+        if (!grown)
+            return argumentError(grown.error().message);
+        if (grown->repeatA != options.repeatA || grown->repeatB != options.repeatB)
+            enlarged = std::to_string(grown->repeatA) + "x" + std::to_string(grown->repeatB);
+        options = *grown;
     }
     if (auto fits = crystal::validSlabSize(*cell, options); !fits)
         return argumentError(fits.error().message);
@@ -46,7 +40,7 @@ int runExport(const BatchCommand& cmd)
     if (*overlayer) {
         if (auto added = crystal::addOverlayer(slab, **overlayer); !added)
             return argumentError(added.error().message);
-        title += ", " + overlayerCaption(**overlayer);
+        title += ", " + crystal::overlayerCaption(**overlayer);
     }
     const int status = writeOutput(cmd.out, crystal::formatStructure(slab, cmd.structureFormat, title));
     if (status == 0 && !enlarged.empty())

@@ -32,7 +32,7 @@ int runFigure(const BatchCommand& cmd)
     }
     auto scene = figure::buildFigureScene(*spec, options, overlayer ? &*overlayer : nullptr);
     if (scene && overlayer && !scene->caption.empty())
-        scene->caption += ", " + overlayerCaption(*overlayer);
+        scene->caption += ", " + crystal::overlayerCaption(*overlayer);
     if (!scene)
         return argumentError(scene.error().message);
     if (cmd.figureFormat == figure::FigureFormat::Png)

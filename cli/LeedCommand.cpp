@@ -92,7 +92,7 @@ int runLeed(const BatchCommand& cmd)
     if (!cmd.out.empty()) {
         const std::string caption =
             figure::leedCaption(title,
-                                *overlayer   ? overlayerCaption(**overlayer)
+                                *overlayer   ? crystal::overlayerCaption(**overlayer)
                                     : matrix ? (cmd.wood ? cmd.wood->text : figure::matrixText(*matrix))
                                              : "",
                                 pattern->domains.size());

@@ -27,11 +27,8 @@ int runReport(const BatchCommand& cmd)
         overlayer = std::move(*placed);
     }
     if (cmd.textFormat == TextFormat::Json) {
-        std::string json = crystal::formatReportJson(*report);
-        // The overlayer joins the report's object as its last member.
-        if (overlayer && json.ends_with("}\n"))
-            json.insert(json.size() - 2, ", \"overlayer\": " + crystal::formatOverlayerJson(*overlayer));
-        std::cout << json;
+        const std::string json = crystal::formatReportJson(*report);
+        std::cout << (overlayer ? crystal::withOverlayerJson(json, *overlayer) : json);
     } else {
         std::cout << crystal::formatReportText(*report) << (overlayer ? crystal::formatOverlayerText(*overlayer) : "");
     }

@@ -63,12 +63,4 @@ platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchComma
     return std::optional<crystal::Overlayer>(std::move(*overlayer));
 }
 
-std::string overlayerCaption(const crystal::Overlayer& overlayer)
-{
-    std::string out;
-    for (const crystal::PlacedAdsorbate& placed : overlayer.adsorbates)
-        out += (out.empty() ? "" : ", ") + crystal::itemText(placed.item);
-    return out + " " + overlayer.coverage;
-}
-
 } // namespace cli

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <numbers>
 #include <numeric>
 #include <utility>
@@ -506,6 +507,38 @@ std::string formatOverlayerJson(const Overlayer& o)
         out += "]}";
     }
     return out + "]}";
+}
+
+std::string overlayerCaption(const Overlayer& overlayer)
+{
+    std::string out;
+    for (const PlacedAdsorbate& placed : overlayer.adsorbates)
+        out += (out.empty() ? "" : ", ") + itemText(placed.item);
+    return out + " " + overlayer.coverage;
+}
+
+platform::Result<SlabOptions> overlayerSlabOptions(const Overlayer& overlayer, SlabOptions options)
+{
+    const auto [ra, rb] = overlayerRepeats(overlayer, options.repeatA, options.repeatB);
+    if (ra > std::numeric_limits<int>::max() || rb > std::numeric_limits<int>::max())
+        return platform::fail("--size " + std::to_string(options.repeatA) + "x" + std::to_string(options.repeatB)
+                              + " with whole " + overlayer.coverage + " cells is too large");
+    std::string enlarged;
+    if (ra != options.repeatA || rb != options.repeatB)
+        enlarged = std::to_string(ra) + "x" + std::to_string(rb);
+    options.repeatA = int(ra);
+    options.repeatB = int(rb);
+    if (auto valid = validSlabOptions(options); !valid)
+        return platform::fail(valid.error().message + " (the slab holds whole " + overlayer.coverage + " cells at "
+                              + enlarged + ")");
+    return options;
+}
+
+std::string withOverlayerJson(std::string reportJson, const Overlayer& overlayer)
+{
+    if (reportJson.ends_with("}\n"))
+        reportJson.insert(reportJson.size() - 2, ", \"overlayer\": " + formatOverlayerJson(overlayer));
+    return reportJson;
 }
 
 } // namespace crystal

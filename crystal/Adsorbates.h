@@ -118,6 +118,17 @@ std::pair<int64_t, int64_t> overlayerRepeats(const Overlayer& overlayer, int rep
 // An error when the slab's cell does not hold whole overlayer cells.
 platform::Status addOverlayer(PeriodicSlab& slab, const Overlayer& overlayer);
 
+// The overlayer as captions and file titles write it: "O@fcc, H@hcp p(2x2)".
+std::string overlayerCaption(const Overlayer& overlayer);
+
+// The options of a slab that holds whole overlayer cells: options' repeats grown to the fewest
+// that do (overlayerRepeats). An error, worded for --size, when they grow beyond the slab's limits.
+platform::Result<SlabOptions> overlayerSlabOptions(const Overlayer& overlayer, SlabOptions options);
+
+// The report's JSON object (formatReportJson, ending in "}\n") with the overlayer
+// (formatOverlayerJson) as its last member, "overlayer".
+std::string withOverlayerJson(std::string reportJson, const Overlayer& overlayer);
+
 // The overlayer as lines of the surface report (label in 17 columns, within 50): its cell, and
 // each item's site, height and adsorbates per substrate cell.
 std::string formatOverlayerText(const Overlayer& overlayer);
