@@ -6,6 +6,7 @@
 // ValueError with the batch front end's message, or OSError for a file that cannot be read or
 // written. The work runs without the GIL, so threads build slabs in parallel.
 
+#include "crystal/Adsorbates.h"
 #include "crystal/Bulk.h"
 #include "crystal/BulkSurface.h"
 #include "crystal/Compound.h"
@@ -194,13 +195,82 @@ crystal::SurfaceSpec specOf(const Bulk& bulk, const std::vector<int64_t>& hkl,
     return spec;
 }
 
+// An adsorbate overlayer as `--adsorbate SPEC [--coverage NOTATION] [--height ANGSTROM]` asks for
+// it (the height checked by the caller), or none.
+std::optional<crystal::OverlayerRequest> requestOf(const std::optional<std::string>& adsorbates,
+                                                   const std::optional<std::string>& coverage,
+                                                   std::optional<double> height)
+{
+    if (!adsorbates) {
+        if (coverage || height)
+            throw py::value_error(std::string("option ") + (coverage ? "--coverage" : "--height")
+                                  + " needs --adsorbate");
+        return std::nullopt;
+    }
+    crystal::OverlayerRequest request{checked(crystal::parseAdsorbates(*adsorbates)),
+                                      crystal::Superstructure(crystal::IntMatrix2{}), height};
+    if (coverage)
+        request.coverage = checked(crystal::readSuperstructure(*coverage));
+    return request;
+}
+
+// The overlayer of request placed on cell of spec's surface, or none without a request.
+platform::Result<std::optional<crystal::Overlayer>> placed(const crystal::SurfaceSpec& spec,
+                                                           const crystal::SurfaceCell& cell,
+                                                           const std::optional<crystal::OverlayerRequest>& request)
+{
+    if (!request)
+        return std::optional<crystal::Overlayer>();
+    auto overlayer = crystal::placeOverlayer(spec, cell, *request);
+    if (!overlayer)
+        return overlayer.error();
+    return std::optional<crystal::Overlayer>(std::move(*overlayer));
+}
+
+// The arrays of a slab already built (one with adsorbates, tagged 0 as ASE tags them).
+void fillArrays(const crystal::PeriodicSlab& slab, py::dict& out)
+{
+    const auto n = py::ssize_t(slab.atoms.size());
+    py::array_t<double> cell({py::ssize_t(3), py::ssize_t(3)});
+    py::array_t<double> positions({n, py::ssize_t(3)});
+    py::array_t<int64_t> numbers(n);
+    py::array_t<int64_t> tags(n);
+    std::vector<int64_t> z;
+    for (const std::string& e : slab.elements)
+        z.push_back(crystal::atomicNumber(e));
+    double* c = cell.mutable_data();
+    double* p = positions.mutable_data();
+    int64_t* num = numbers.mutable_data();
+    int64_t* tag = tags.mutable_data();
+    {
+        py::gil_scoped_release released;
+        for (const crystal::Position& row : {slab.a, slab.b, slab.c}) {
+            *c++ = row.x;
+            *c++ = row.y;
+            *c++ = row.z;
+        }
+        for (const crystal::SlabAtom& atom : slab.atoms) {
+            *p++ = atom.position.x;
+            *p++ = atom.position.y;
+            *p++ = atom.position.z;
+            *num++ = z[std::size_t(atom.species)];
+            *tag++ = atom.plane + 1;
+        }
+    }
+    out["cell"] = cell;
+    out["positions"] = positions;
+    out["numbers"] = numbers;
+    out["tags"] = tags;
+    out["elements"] = slab.elements;
+}
+
 // The slab's arrays, each one buffer: cell (3 x 3), positions (N x 3), numbers (N), tags (N, the
 // atomic planes numbered from 1 at the top, as ASE's builders tag their layers), and the
 // symbols of the elements.
 py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<int> layers,
               std::optional<double> thickness, std::pair<int, int> size, double vacuum,
               const std::optional<std::string>& termination, bool orthogonal, bool symmetric,
-              std::optional<double> planeTolerance)
+              std::optional<double> planeTolerance, const std::optional<crystal::OverlayerRequest>& request)
 {
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
     if (symmetric && bulk.material)
@@ -216,6 +286,51 @@ py::dict slab(const Bulk& bulk, const std::vector<int64_t>& hkl, std::optional<i
     depth.layers = options.layers;
     depth.thickness = thickness;
     depth.faces = symmetric ? crystal::SlabFaces::Symmetric : crystal::SlabFaces::AsCut;
+
+    if (request) {
+        // With adsorbates: the slab of whole overlayer cells, built, then the overlayer added.
+        platform::Result<crystal::PeriodicSlab> built = platform::fail("");
+        std::string enlarged, title = crystal::surfaceTitle(spec);
+        {
+            py::gil_scoped_release released;
+            built = [&]() -> platform::Result<crystal::PeriodicSlab> {
+                const auto cell = crystal::surfaceCell(
+                    spec, orthogonal ? crystal::InPlaneCell::Orthogonal : crystal::InPlaneCell::Primitive);
+                if (!cell)
+                    return cell.error();
+                const auto planes = crystal::slabPlaneCount(*cell, depth);
+                if (!planes)
+                    return planes.error();
+                options.layers = *planes;
+                const auto overlayer = crystal::placeOverlayer(spec, *cell, *request);
+                if (!overlayer)
+                    return overlayer.error();
+                const auto grown = crystal::overlayerSlabOptions(*overlayer, options);
+                if (!grown)
+                    return grown.error();
+                if (grown->repeatA != options.repeatA || grown->repeatB != options.repeatB)
+                    enlarged = "the slab is " + std::to_string(grown->repeatA) + "x" + std::to_string(grown->repeatB)
+                        + " cells, the fewest that hold whole " + overlayer->coverage + " cells";
+                options = *grown;
+                if (auto fits = crystal::validSlabSize(*cell, options); !fits)
+                    return fits.error();
+                crystal::PeriodicSlab slab = crystal::buildSlab(*cell, options);
+                if (auto added = crystal::addOverlayer(slab, *overlayer); !added)
+                    return added.error();
+                title += ", " + crystal::overlayerCaption(*overlayer);
+                if (symmetric && !crystal::stoichiometric(*cell, options.layers))
+                    enlarged += (enlarged.empty() ? "" : "; ") + std::string("the symmetric slab of ")
+                        + std::to_string(options.layers) + " atomic planes does not have the bulk's composition";
+                return slab;
+            }();
+        }
+        py::dict out;
+        fillArrays(checked(std::move(built)), out);
+        out["title"] = title;
+        if (!enlarged.empty())
+            out["note"] = enlarged;
+        return out;
+    }
 
     // The surface cell and the planes first; then the arrays, written atom by atom as the slab
     // is generated, with no list of atoms in between (a slab of a million atoms is 40 MB of
@@ -296,15 +411,29 @@ std::string terminationsJson(const Bulk& bulk, const std::vector<int64_t>& hkl, 
 }
 
 std::string reportJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
-                       std::optional<double> planeTolerance)
+                       std::optional<double> planeTolerance, const std::optional<crystal::OverlayerRequest>& request)
 {
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
-    platform::Result<crystal::SurfaceReport> report = platform::fail("");
+    platform::Result<std::string> json = platform::fail("");
     {
         py::gil_scoped_release released;
-        report = crystal::surfaceReport(spec);
+        json = [&]() -> platform::Result<std::string> {
+            const auto report = crystal::surfaceReport(spec);
+            if (!report)
+                return report.error();
+            const std::string text = crystal::formatReportJson(*report);
+            if (!request)
+                return text;
+            const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+            if (!cell)
+                return cell.error();
+            const auto overlayer = crystal::placeOverlayer(spec, *cell, *request);
+            if (!overlayer)
+                return overlayer.error();
+            return crystal::withOverlayerJson(text, *overlayer);
+        }();
     }
-    return crystal::formatReportJson(checked(std::move(report)));
+    return checked(std::move(json));
 }
 
 std::string sitesJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
@@ -344,14 +473,18 @@ std::optional<crystal::Superstructure> superstructureOf(const std::optional<std:
 // `leed --out` draws it.
 std::string leedJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
                      std::optional<double> planeTolerance, double energy, const std::optional<std::string>& wood,
-                     const std::optional<std::string>& matrix, bool domains, const std::optional<std::string>& out)
+                     const std::optional<std::string>& matrix, bool domains, const std::optional<std::string>& out,
+                     const std::optional<crystal::OverlayerRequest>& request)
 {
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
     const std::optional<crystal::Superstructure> superstructure = superstructureOf(wood, matrix);
+    if (request && superstructure)
+        throw py::value_error("option --adsorbate gives the superstructure itself: it excludes --wood and --matrix");
     if (out && !figure::leedFileFormatOfPath(*out))
         throw py::value_error("--out '" + *out + "' must name a .png or .svg file");
     platform::Result<crystal::LeedPattern> pattern = platform::fail("");
     platform::Status written;
+    std::string overlayerText; // the overlayer's caption, for the picture
     {
         py::gil_scoped_release released;
         pattern = [&]() -> platform::Result<crystal::LeedPattern> {
@@ -365,13 +498,23 @@ std::string leedJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const st
                     return m.error();
                 onCell = *m;
             }
+            // An overlayer diffracts as its cell, in every domain the substrate makes.
+            auto overlayer = placed(spec, *cell, request);
+            if (!overlayer)
+                return overlayer.error();
+            if (*overlayer) {
+                overlayerText = crystal::overlayerCaption(**overlayer);
+                return crystal::surfaceLeedPattern(spec, *cell, energy, (*overlayer)->matrix,
+                                                   crystal::LeedDomains::All);
+            }
             return crystal::surfaceLeedPattern(spec, *cell, energy, onCell,
                                                domains ? crystal::LeedDomains::All : crystal::LeedDomains::One);
         }();
         if (pattern && out) {
-            const std::string given = !superstructure ? ""
-                : superstructure->wood()              ? superstructure->wood()->text
-                                                      : figure::matrixText(*superstructure->matrix());
+            const std::string given = !overlayerText.empty() ? overlayerText
+                : !superstructure                            ? ""
+                : superstructure->wood()                     ? superstructure->wood()->text
+                                                             : figure::matrixText(*superstructure->matrix());
             const std::string caption =
                 figure::leedCaption(crystal::surfaceTitle(spec), given, pattern->domains.size());
             written = figure::writeLeedPicture(
@@ -390,7 +533,7 @@ std::string leedJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const st
 // as its arguments are.
 void writeFigure(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
                  std::optional<double> planeTolerance, const std::string& out, const figure::FigureOptions& given,
-                 std::optional<double> thickness)
+                 std::optional<double> thickness, const std::optional<crystal::OverlayerRequest>& request)
 {
     const crystal::SurfaceSpec spec = specOf(bulk, hkl, termination, planeTolerance);
     if (out.empty())
@@ -412,9 +555,21 @@ void writeFigure(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::o
                     return planes.error();
                 options.layers = *planes;
             }
-            const auto scene = figure::buildFigureScene(spec, options);
+            std::optional<crystal::Overlayer> overlayer;
+            if (request) {
+                const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+                if (!cell)
+                    return cell.error();
+                auto on = placed(spec, *cell, request);
+                if (!on)
+                    return on.error();
+                overlayer = std::move(*on);
+            }
+            auto scene = figure::buildFigureScene(spec, options, overlayer ? &*overlayer : nullptr);
             if (!scene)
                 return scene.error();
+            if (overlayer && !scene->caption.empty())
+                scene->caption += ", " + crystal::overlayerCaption(*overlayer);
             if (*format == figure::FigureFormat::Png)
                 if (auto fits = figure::validPngSize(*scene, options.width); !fits)
                     return fits.error();
@@ -506,6 +661,11 @@ PYBIND11_MODULE(_facetor, m)
             return "<facetor.Bulk " + b.name + ", " + std::to_string(b.crystal->sites.size()) + " atoms>";
         });
 
+    py::class_<crystal::OverlayerRequest>(m, "OverlayerRequest",
+                                          "Adsorbates, their coverage and height, as facetor.slab() and the others "
+                                          "take them (adsorbates=, coverage=, height=).");
+    m.def("overlayer_request", &requestOf, py::arg("adsorbates"), py::arg("coverage"), py::arg("height"));
+    m.attr("max_adsorbate_height") = crystal::MaxAdsorbateHeight;
     m.def("preset_or_file", &presetOrFile, py::arg("text"));
     m.def("is_preset", [](const std::string& name) {
         return crystal::findCompound(name) != nullptr || crystal::findMaterial(name) != nullptr;
@@ -513,21 +673,22 @@ PYBIND11_MODULE(_facetor, m)
     m.def("from_arrays", &fromArrays, py::arg("name"), py::arg("cell"), py::arg("fractional"), py::arg("symbols"));
     m.def("slab", &slab, py::arg("bulk"), py::arg("hkl"), py::arg("layers"), py::arg("thickness"), py::arg("size"),
           py::arg("vacuum"), py::arg("termination"), py::arg("orthogonal"), py::arg("symmetric"),
-          py::arg("plane_tolerance"));
+          py::arg("plane_tolerance"), py::arg("overlayer"));
     m.def("terminations_json", &terminationsJson, py::arg("bulk"), py::arg("hkl"), py::arg("plane_tolerance"));
     m.def("report_json", &reportJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"),
-          py::arg("plane_tolerance"));
+          py::arg("plane_tolerance"), py::arg("overlayer"));
     m.def("materials", &materials);
     m.def("sites_json", &sitesJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"),
           py::arg("plane_tolerance"));
     m.def("leed_json", &leedJson, py::arg("bulk"), py::arg("hkl"), py::arg("termination"), py::arg("plane_tolerance"),
-          py::arg("energy"), py::arg("wood"), py::arg("matrix"), py::arg("domains"), py::arg("out"));
+          py::arg("energy"), py::arg("wood"), py::arg("matrix"), py::arg("domains"), py::arg("out"),
+          py::arg("overlayer"));
     m.def(
         "figure",
         [](const Bulk& bulk, const std::vector<int64_t>& hkl, const std::optional<std::string>& termination,
            std::optional<double> planeTolerance, const std::string& out, double rotate, double tilt, int layers,
            std::optional<double> thickness, std::pair<int, int> size, int width, bool cell, bool axes, bool caption,
-           const std::string& colour) {
+           const std::string& colour, const std::optional<crystal::OverlayerRequest>& request) {
             figure::FigureOptions options;
             options.rotation = rotate;
             options.tilt = tilt;
@@ -541,11 +702,11 @@ PYBIND11_MODULE(_facetor, m)
             if (!mode)
                 throw py::value_error("unknown colouring '" + colour + "' (element, layer or coordination)");
             options.colour = *mode;
-            writeFigure(bulk, hkl, termination, planeTolerance, out, options, thickness);
+            writeFigure(bulk, hkl, termination, planeTolerance, out, options, thickness, request);
         },
         py::arg("bulk"), py::arg("hkl"), py::arg("termination"), py::arg("plane_tolerance"), py::arg("out"),
         py::arg("rotate"), py::arg("tilt"), py::arg("layers"), py::arg("thickness"), py::arg("size"), py::arg("width"),
-        py::arg("cell"), py::arg("axes"), py::arg("caption"), py::arg("colour"));
+        py::arg("cell"), py::arg("axes"), py::arg("caption"), py::arg("colour"), py::arg("overlayer"));
     m.attr("max_figure_layers") = figure::MaxLayers;
     m.attr("max_figure_repeat") = figure::MaxRepeat;
     m.attr("figure_widths") = std::make_pair(figure::MinWidth, figure::MaxWidth);

@@ -18,9 +18,17 @@ them); none means the first. The results are those of the `facetor` command for 
 arguments: the same dicts as its JSON, the same messages. Bad arguments raise ValueError, a file
 that cannot be read or written raises OSError. The long calls release the GIL: threads build
 slabs in parallel.
+
+Adsorbates (slab, report, leed, figure), as `--adsorbate`, `--coverage` and `--height`:
+adsorbates "SPECIES@SITE[,SPECIES@SITE...]" ("O@fcc", "CO@top", "H@hcp,O@fcc"; or a list of such
+items), a species an element or a molecule (CO, NO, OH, H2O, CH3, NH3) bound by its first atom,
+upright; coverage the overlayer's cell on the substrate in Wood notation or as a matrix ("p(2x2)",
+"c(2x2)", "(sqrt3xsqrt3)R30", "2 0 0 2" or four integers; p(1x1) unless given), one adsorbate of
+each item per overlayer cell at the named site nearest the cell's origin; height the bound atoms'
+height above the top plane, Angstrom (by default their covalent bond length to the site's
+atoms).
 """
 
-import functools as _functools
 import json as _json
 import math as _math
 import warnings as _warnings
@@ -64,7 +72,7 @@ _presets = {}
 
 
 def slab(crystal, hkl, layers=None, thickness=None, size=(1, 1), vacuum=10.0, termination=None, orthogonal=False,
-         symmetric=False, plane_tolerance=None):
+         symmetric=False, plane_tolerance=None, adsorbates=None, coverage=None, height=None):
     """The periodic slab of a bulk's plane hkl, as `facetor export` writes it.
 
     layers: atomic planes (6 unless thickness is given); thickness: the fewest whole planes at
@@ -72,11 +80,12 @@ def slab(crystal, hkl, layers=None, thickness=None, size=(1, 1), vacuum=10.0, te
     vacuum: Angstrom on each side; termination: as terminations() numbers them ("A" or "B" on a
     preset lattice); orthogonal: the smallest rectangular in-plane cell; symmetric: both faces the
     same termination (a bulk crystal's); plane_tolerance: Angstrom, atoms this close along the
-    normal share a plane (a bulk crystal's, 0.1 unless given). Returns an ase.Atoms (pbc True,
-    True, False; tags numbering the atomic planes from 1 at the top, as ASE's own builders do;
-    info["title"]) when ASE is importable, else a dict of numpy arrays: cell, positions, numbers,
-    tags, pbc, and the element list and title. A symmetric slab without the bulk's composition
-    warns (UserWarning), as `facetor export` notes it.
+    normal share a plane (a bulk crystal's, 0.1 unless given); adsorbates, coverage, height: an
+    overlayer (help(facetor) describes it). Returns an ase.Atoms (pbc True, True, False; tags numbering
+    the atomic planes from 1 at the top, adsorbates 0, as ASE's own builders do; info["title"])
+    when ASE is importable, else a dict of numpy arrays: cell, positions, numbers, tags, pbc, and
+    the element list and title. What `facetor export` notes beside its file (a slab grown to hold
+    whole overlayer cells, a symmetric slab without the bulk's composition) is a UserWarning.
     """
     if thickness is not None and not (_finite(thickness) and 0 < thickness <= 100000):
         raise ValueError(f"--thickness {_word(thickness)} is not a number of Angstrom above 0 and at most 100000")
@@ -84,9 +93,10 @@ def slab(crystal, hkl, layers=None, thickness=None, size=(1, 1), vacuum=10.0, te
         raise ValueError("options --layers and --thickness exclude each other")
     arrays = _facetor.slab(bulk(crystal), list(hkl), layers, thickness, tuple(size), float(vacuum),
                            _termination(termination), bool(orthogonal), bool(symmetric),
-                           _tolerance(plane_tolerance))
+                           _tolerance(plane_tolerance), _overlayer(adsorbates, coverage, height))
     if "note" in arrays:
-        _warnings.warn(arrays.pop("note"), stacklevel=2)
+        for note in arrays.pop("note").split("; "):
+            _warnings.warn(note, stacklevel=2)
     atoms = _atoms(arrays)
     if atoms is None:
         arrays["pbc"] = (True, True, False)
@@ -100,11 +110,11 @@ def terminations(crystal, hkl, plane_tolerance=None):
     return _json.loads(_facetor.terminations_json(bulk(crystal), list(hkl), _tolerance(plane_tolerance) or 0.1))
 
 
-def report(crystal, hkl, termination=None, plane_tolerance=None):
+def report(crystal, hkl, termination=None, plane_tolerance=None, adsorbates=None, coverage=None, height=None):
     """The surface report of the plane's termination: the dict `facetor report --format json`
-    prints."""
+    prints; with adsorbates, its "overlayer" too."""
     return _json.loads(_facetor.report_json(bulk(crystal), list(hkl), _termination(termination),
-                                            _tolerance(plane_tolerance)))
+                                            _tolerance(plane_tolerance), _overlayer(adsorbates, coverage, height)))
 
 
 def sites(crystal, hkl, termination=None, plane_tolerance=None):
@@ -116,31 +126,32 @@ def sites(crystal, hkl, termination=None, plane_tolerance=None):
 
 
 def leed(crystal, hkl, energy, wood=None, matrix=None, domains=False, termination=None, plane_tolerance=None,
-         out=None):
+         out=None, adsorbates=None, coverage=None, height=None):
     """The LEED pattern at normal incidence: the dict `facetor leed --format json` prints.
 
     energy: eV; wood: a superstructure in Wood notation ("p(2x2)", "c(2x2)", "(sqrt3xsqrt3)R30");
     matrix: or as a matrix on the substrate cell ("2 0 0 2", or four integers, or 2 x 2); domains:
-    every domain the surface's symmetry makes; out: also draw the pattern into this .png or .svg.
+    every domain the surface's symmetry makes; out: also draw the pattern into this .png or .svg;
+    adsorbates: the pattern of their overlayer's cell, in every domain the substrate makes.
     """
     if not (_finite(energy) and energy > 0):
         raise ValueError(f"--energy {_word(energy)} is not a positive number of eV")
-    if matrix is not None and not isinstance(matrix, str):
-        matrix = " ".join(str(m) for m in _np.ravel(matrix))
     return _json.loads(_facetor.leed_json(bulk(crystal), list(hkl), _termination(termination),
-                                          _tolerance(plane_tolerance), float(energy), wood, matrix, bool(domains),
-                                          None if out is None else str(out)))
+                                          _tolerance(plane_tolerance), float(energy), wood, _matrix(matrix),
+                                          bool(domains), None if out is None else str(out),
+                                          _overlayer(adsorbates, coverage, height)))
 
 
 def figure(crystal, hkl, out, rotate=0.0, tilt=0.0, layers=None, thickness=None, size=None, width=1200, cell=False,
-           axes=False, caption=True, colour="element", termination=None, plane_tolerance=None):
+           axes=False, caption=True, colour="element", termination=None, plane_tolerance=None, adsorbates=None,
+           coverage=None, height=None):
     """Writes the publication figure of the surface to out (.svg, .pdf or .png), as `facetor
     figure` does.
 
     rotate, tilt: degrees; layers: atomic planes shown (1 to 60; by default enough to fill the
     gaps) or thickness in Angstrom; size: (m, n) cells (by default about 12 x 10 top atoms);
     width: the PNG's pixels; cell, axes: outline a cell, draw its axes; caption: the title and the
-    colour key; colour: "element", "layer" or "coordination".
+    colour key; colour: "element", "layer" or "coordination"; adsorbates: drawn on the surface.
     """
     for name, angle in (("--rotate", rotate), ("--tilt", tilt)):
         if not _finite(angle):
@@ -160,7 +171,24 @@ def figure(crystal, hkl, out, rotate=0.0, tilt=0.0, layers=None, thickness=None,
         raise ValueError("options --layers and --thickness exclude each other")
     _facetor.figure(bulk(crystal), list(hkl), _termination(termination), _tolerance(plane_tolerance), str(out),
                     float(rotate), float(tilt), int(layers or 0), None if thickness is None else float(thickness),
-                    tuple(size or (0, 0)), int(width), bool(cell), bool(axes), bool(caption), str(colour))
+                    tuple(size or (0, 0)), int(width), bool(cell), bool(axes), bool(caption), str(colour),
+                    _overlayer(adsorbates, coverage, height))
+
+
+def _overlayer(adsorbates, coverage, height):
+    if height is not None and not (_finite(height) and 0 < height <= _facetor.max_adsorbate_height):
+        raise ValueError(f"--height {_word(height)} is not a number of Angstrom above 0 and at most 100")
+    if adsorbates is not None and not isinstance(adsorbates, str):
+        adsorbates = ",".join(adsorbates)
+    return _facetor.overlayer_request(adsorbates, _matrix(coverage),
+                                      None if height is None else float(height))
+
+
+def _matrix(matrix):
+    """A superstructure as the batch front end reads it: the text, or four integers as "2 0 0 2"."""
+    if matrix is None or isinstance(matrix, str):
+        return matrix
+    return " ".join(str(m) for m in _np.ravel(matrix))
 
 
 def _termination(termination):
