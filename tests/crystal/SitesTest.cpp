@@ -294,7 +294,8 @@ TEST(Sites, BoundAtomsAtEqualDistances)
             if (site.step)
                 stepKinds[site.kind == SiteKind::Top ? 0 : site.kind == SiteKind::Bridge ? 1 : 2] = true;
         }
-        if (stepped)
+        if (stepped) {
             EXPECT_TRUE(stepKinds[0] && stepKinds[1] && stepKinds[2]) << surfaceTitle(spec);
+        }
     }
 }

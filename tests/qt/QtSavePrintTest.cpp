@@ -125,7 +125,7 @@ TEST(QtSaveDialog, OffersBitmapFilesFirstAndAddsTheDefaultExtension)
             dialog->selectFile(dir.filePath(QStringLiteral("picture")));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    SaveFileRequest request{{{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}}, "bmp", true};
+    SaveFileRequest request{{{"Bitmap Files(*.bmp)", "*.bmp"}, {"All Files(*.*)", "*.*"}}, "bmp", true, {}, {}};
     const auto path = platform.saveFileDialog(request);
     EXPECT_EQ(filters, (QStringList{"Bitmap Files(*.bmp)", "All Files(*.*)"}));
     EXPECT_EQ(suffix, "bmp");
