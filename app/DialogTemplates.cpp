@@ -12,6 +12,7 @@ std::optional<std::span<const std::uint8_t>> ApplicationDialogResources::dialogT
     case AboutDialogId: return std::span<const std::uint8_t>(AboutTemplate);
     case MaterialDialogId: return std::span<const std::uint8_t>(MaterialTemplate);
     case DiffractionDialogId: return std::span<const std::uint8_t>(DiffractionTemplate);
+    case AdsorbateDialogId: return std::span<const std::uint8_t>(AdsorbateTemplate);
     }
     return std::nullopt;
 }

@@ -5,20 +5,34 @@
 
 namespace app {
 
-figure::FigureOptions figureWindowOptions(double rotation, double tilt)
+figure::FigureOptions figureWindowOptions(double rotation, double tilt, bool sites)
 {
     figure::FigureOptions options;
     options.rotation = rotation;
     options.tilt = tilt;
     options.cell = true;
     options.axes = true;
+    options.sites = sites;
     return options;
 }
 
-platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec, double rotation, double tilt,
-                                                         platform::Size area)
+platform::Result<figure::FigureScene> surfaceFigureScene(const crystal::SurfaceSpec& spec,
+                                                         const figure::FigureOptions& options,
+                                                         const SurfaceOverlayer& overlayer)
 {
-    const auto scene = figure::buildFigureScene(spec, figureWindowOptions(rotation, tilt));
+    if (!overlayer)
+        return overlayer.error();
+    auto scene = figure::buildFigureScene(spec, options, *overlayer ? &**overlayer : nullptr);
+    if (scene && *overlayer && !scene->caption.empty())
+        scene->caption += ", " + crystal::overlayerCaption(**overlayer);
+    return scene;
+}
+
+platform::Result<figure::RgbPicture> figureWindowPicture(const crystal::SurfaceSpec& spec,
+                                                         const figure::FigureOptions& options,
+                                                         const SurfaceOverlayer& overlayer, platform::Size area)
+{
+    const auto scene = surfaceFigureScene(spec, options, overlayer);
     if (!scene)
         return scene.error();
     // The figure's height grows with its width (the atoms scale, the caption's strip does not):

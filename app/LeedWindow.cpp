@@ -8,7 +8,8 @@
 namespace app {
 
 platform::Result<PatternPicture> patternPicture(const crystal::SurfaceSpec& spec,
-                                                const SurfaceMenu::DiffractionSettings& settings, int width, int height)
+                                                const SurfaceMenu::DiffractionSettings& settings, int width, int height,
+                                                const SurfaceOverlayer& overlayer)
 {
     const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
     if (!cell)
@@ -17,7 +18,17 @@ platform::Result<PatternPicture> patternPicture(const crystal::SurfaceSpec& spec
     options.domains = settings.domains ? crystal::LeedDomains::All : crystal::LeedDomains::One;
     std::string named;
     std::string leftOut;
-    if (!settings.superstructure.empty()) {
+    if (overlayer && *overlayer) {
+        options.superstructure = (*overlayer)->matrix;
+        options.domains = crystal::LeedDomains::All;
+        auto group = crystal::surfacePointGroup(spec, *cell);
+        if (!group)
+            return group.error();
+        options.pointGroup = std::move(*group);
+        named = crystal::overlayerCaption(**overlayer);
+    } else if (!overlayer) {
+        leftOut = overlayer.error().message;
+    } else if (!settings.superstructure.empty()) {
         const auto superstructure = crystal::readSuperstructure(settings.superstructure);
         if (!superstructure)
             return superstructure.error();
@@ -39,7 +50,8 @@ platform::Result<PatternPicture> patternPicture(const crystal::SurfaceSpec& spec
         return pattern.error();
     std::string caption = figure::leedCaption(crystal::surfaceTitle(spec), named, pattern->domains.size());
     if (!leftOut.empty())
-        caption += "\n" + settings.superstructure + " left out: " + leftOut;
+        caption +=
+            "\n" + (overlayer ? settings.superstructure : std::string("the adsorbates")) + " left out: " + leftOut;
     return PatternPicture{figure::layoutLeedPicture(*pattern, width, height, caption), leftOut};
 }
 

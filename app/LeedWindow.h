@@ -23,10 +23,12 @@ struct PatternPicture {
 // front end lays it out, its caption naming the surface, the superstructure and the domains. A
 // superstructure the surface cannot carry gives the clean surface's pattern, and the caption's
 // second line says why. An error for a text that is no superstructure, or a surface without a
-// pattern at that energy.
-platform::Result<PatternPicture> patternPicture(const crystal::SurfaceSpec& spec,
-                                                const SurfaceMenu::DiffractionSettings& settings, int width,
-                                                int height);
+// pattern at that energy. An overlayer takes the superstructure's place: the pattern of its cell
+// in every domain the substrate makes, as `facetor leed --adsorbate` draws it; one the surface
+// cannot carry is left out like a superstructure.
+platform::Result<PatternPicture> patternPicture(
+    const crystal::SurfaceSpec& spec, const SurfaceMenu::DiffractionSettings& settings, int width, int height,
+    const SurfaceOverlayer& overlayer = std::optional<crystal::Overlayer>());
 
 // Paints the layout as the batch front end's PNG and shows it on the whole canvas; an error when
 // the drawing fails.

@@ -1,6 +1,6 @@
 #pragma once
-// The templates of the Surface menu's two dialogs: the material of the surface on screen, and
-// the energy and superstructure of its diffraction pattern.
+// The templates of the Surface menu's dialogs: the material of the surface on screen, the energy
+// and superstructure of its diffraction pattern, and the adsorbates on it.
 
 #include "app/DialogTemplates.h"
 
@@ -8,11 +8,14 @@ namespace app {
 
 inline constexpr std::int32_t MaterialDialogId = 120;    // "Material"
 inline constexpr std::int32_t DiffractionDialogId = 121; // "Diffraction Pattern"
+inline constexpr std::int32_t AdsorbateDialogId = 122;   // "Adsorbates"
 
 // Material dialog controls.
 inline constexpr std::uint16_t BoxPreset = 1201, BoxLatticeA = 1202, BoxLatticeC = 1203, BoxElements = 1204;
 // Diffraction dialog controls.
 inline constexpr std::uint16_t BoxEnergy = 1211, BoxSuperstructure = 1212, CheckDomains = 1213;
+// Adsorbate dialog controls.
+inline constexpr std::uint16_t BoxAdsorbates = 1221, BoxCoverage = 1222, BoxHeight = 1223;
 
 namespace tables {
 // clang-format off: the tables read as the dialogs lay out.
@@ -62,10 +65,33 @@ inline constexpr DialogSpec DiffractionDialog{s::Popup | s::Caption | s::SystemM
                                               "MS Sans Serif",
                                               DiffractionControls};
 
+inline constexpr ControlSpec AdsorbateControls[] = {
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 7, 180, 18,
+     "&Species at sites, e.g. O@fcc or CO@top,O@fcc\n(empty for the clean surface):"},
+    {BoxAdsorbates, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 7, 27, 180, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 45, 180, 18,
+     "&Coverage: Wood notation, e.g. p(2x2) or\n(sqrt3 x sqrt3)R30, or a matrix \"2 0 0 2\":"},
+    {BoxCoverage, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 7, 65, 180, 12, ""},
+    {NoId, k::Static, ChildVisible | s::StaticLeft, 7, 85, 120, 9, "&Height (Angstrom, empty: bond):"},
+    {BoxHeight, k::Edit, ChildVisible | s::Border | s::TabStop | s::EditAutoHScroll, 137, 83, 50, 12, ""},
+    {1, k::Button, ChildVisible | s::TabStop | s::DefaultPushButton, 43, 104, 50, 14, "OK"},
+    {2, k::Button, ChildVisible | s::TabStop | s::PushButton, 107, 104, 50, 14, "Cancel"},
+};
+inline constexpr DialogSpec AdsorbateDialog{s::Popup | s::Caption | s::SystemMenu | s::ModalFrame | s::SetFont,
+                                            120,
+                                            60,
+                                            194,
+                                            125,
+                                            "Adsorbates",
+                                            8,
+                                            "MS Sans Serif",
+                                            AdsorbateControls};
+
 // clang-format on
 } // namespace tables
 
 inline constexpr auto MaterialTemplate = compiledTemplate<tables::MaterialDialog>();
 inline constexpr auto DiffractionTemplate = compiledTemplate<tables::DiffractionDialog>();
+inline constexpr auto AdsorbateTemplate = compiledTemplate<tables::AdsorbateDialog>();
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "app/SurfaceMenu.h"
 
+#include "app/DialogFields.h"
 #include "app/FigureWindow.h"
 #include "app/LeedWindow.h"
 #include "app/SurfaceDialogTemplates.h"
@@ -108,6 +109,8 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
     m_frame.append_menu_item(menu, 0, "&Show Figure", [this](int32_t&) { showFigure(); });
     m_frame.append_menu_item(menu, 0, "&Open Bulk Structure...", [this](int32_t&) { openBulk(); });
+    m_frame.append_menu_item(menu, 0, "&Sites", [this](int32_t&) { toggleSites(); });
+    m_frame.append_menu_item(menu, 0, "&Adsorbate...", [this](int32_t&) { chooseAdsorbates(); });
     // Nothing to work on until the first surface is on screen.
     m_menuNumber = menu;
     m_frame.setMenuItemGrayed(menu, 0, true);
@@ -241,9 +244,14 @@ void SurfaceMenu::exportSlab()
         failed("The slab was not saved: " + cell.error().message);
         return;
     }
-    const crystal::PeriodicSlab slab = crystal::buildSlab(*cell, crystal::SlabOptions{});
-    const std::string text = crystal::formatStructure(slab, *format, crystal::surfaceTitle(spec));
-    if (const int err = platform::writeWholeFile(*path, text))
+    const auto overlayer = overlayerOn(spec);
+    const auto text = overlayer ? slabFileText(spec, *cell, *overlayer ? &**overlayer : nullptr, *format)
+                                : platform::Result<std::string>(overlayer.error());
+    if (!text) {
+        failed("The slab was not saved: " + text.error().message);
+        return;
+    }
+    if (const int err = platform::writeWholeFile(*path, *text))
         failed("The slab was not saved: cannot write " + *path + ": " + std::strerror(err));
     else
         wrote(*path);
@@ -315,9 +323,13 @@ void SurfaceMenu::showReport()
 void SurfaceMenu::writeReport(const crystal::SurfaceSpec& spec)
 {
     std::string text;
-    if (const auto report = crystal::surfaceReport(spec))
+    if (const auto report = crystal::surfaceReport(spec)) {
         text = crystal::formatReportText(*report);
-    else
+        if (const auto overlayer = overlayerOn(spec); !overlayer)
+            text += "No adsorbates: " + overlayer.error().message + "\n";
+        else if (*overlayer)
+            text += crystal::formatOverlayerText(**overlayer);
+    } else
         text = "No report: " + report.error().message + "\n";
     std::lock_guard lock(m_writing);
     if (auto canvas = m_windows.windowCanvas(m_reportWindow.load()))
@@ -331,22 +343,6 @@ namespace app {
 
 namespace {
 
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
-std::string fieldText(dialogs::Dialog& dialog, int32_t id)
-{
-    std::string text(64, ' ');
-    dialogs::DialogGetText(dialog, id, text);
-    return trimmed(text);
-}
-
 // A length as the dialog shows it: up to six decimals, trailing zeros dropped.
 std::string lengthText(double value)
 {
@@ -358,16 +354,6 @@ std::string lengthText(double value)
     if (!text.empty() && text.back() == '.')
         text.pop_back();
     return text;
-}
-
-// The whole text as a finite number, or nothing.
-std::optional<double> numberOf(const std::string& text)
-{
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
 }
 
 std::string joined(const std::vector<std::string>& parts)
@@ -571,7 +557,10 @@ void SurfaceMenu::exportFigure()
     options.tilt = shown.tilt;
     options.cell = true;
     options.axes = true;
-    const auto bytes = figure::makeFigure(spec, options, *format);
+    options.sites = sitesShown();
+    const auto scene = surfaceFigureScene(spec, options, overlayerOn(spec));
+    const auto bytes =
+        scene ? figure::renderFigure(*scene, *format, options.width) : platform::Result<std::string>(scene.error());
     if (!bytes) {
         failed("The figure was not saved: " + bytes.error().message);
         return;
@@ -647,7 +636,8 @@ platform::Result<std::string> SurfaceMenu::drawPattern(const crystal::SurfaceSpe
     auto canvas = fittedCanvas(m_windows, m_children, m_patternWindow.load(), "LEED");
     if (!canvas)
         return platform::fail("no window for the pattern");
-    const auto picture = patternPicture(spec, settings, canvas->canvas().width(), canvas->canvas().height());
+    const auto picture =
+        patternPicture(spec, settings, canvas->canvas().width(), canvas->canvas().height(), overlayerOn(spec));
     if (!picture)
         return picture.error();
     WindowPicture painted(*canvas);
@@ -733,8 +723,8 @@ platform::Status SurfaceMenu::drawFigure(const crystal::SurfaceSpec& spec, const
     auto canvas = fittedCanvas(m_windows, m_children, m_figureWindow.load(), "figure");
     if (!canvas)
         return platform::fail("no window for the figure");
-    const auto picture =
-        figureWindowPicture(spec, view.rotation, view.tilt, {canvas->canvas().width(), canvas->canvas().height()});
+    const auto picture = figureWindowPicture(spec, figureWindowOptions(view.rotation, view.tilt, sitesShown()),
+                                             overlayerOn(spec), {canvas->canvas().width(), canvas->canvas().height()});
     WindowPicture painted(*canvas);
     if (!picture) {
         // The window says why it shows no figure of this surface.

@@ -4,6 +4,7 @@
 // Its items run on the message thread and work from a snapshot of the surface on screen that
 // the program thread publishes; they never read the program thread's tables.
 
+#include "app/AdsorbateDialog.h"
 #include "crystal/SurfaceCell.h"
 #include "platform/ChildWindows.h"
 #include "platform/Result.h"
@@ -101,6 +102,19 @@ public:
     // pattern, and the value (else empty) and the window's caption say why.
     platform::Result<std::string> showPattern(const DiffractionSettings& settings);
 
+    // Adsorbates: the Adsorbate dialog, its settings as typed, and setting them (refused with the
+    // one-line reason, nothing changed, when they do not read or the surface on screen cannot carry
+    // them; empty adsorbates clear them). Export Slab, Export Figure, the figure, the pattern and
+    // the report then show them on every surface that can carry them.
+    void chooseAdsorbates();
+    AdsorbateSettings adsorbateSettings() const;
+    platform::Status setAdsorbates(const AdsorbateSettings& settings);
+    // The chosen adsorbates placed on spec's primitive cell.
+    SurfaceOverlayer overlayerOn(const crystal::SurfaceSpec& spec) const;
+    // Marks the sites on the figure window (opening it) or takes the marks away again.
+    void toggleSites();
+    bool sitesShown() const;
+
     // The report and pattern windows' handles, -1 while not open.
     int32_t reportWindow() const { return m_reportWindow.load(); }
     int32_t patternWindow() const { return m_patternWindow.load(); }
@@ -151,7 +165,10 @@ private:
     std::atomic<int32_t> m_patternWindow{-1};
     std::atomic<int32_t> m_shapeWindow{-1};
     std::atomic<int32_t> m_figureWindow{-1};
-    DiffractionSettings m_diffraction; // under m_mutex
+    DiffractionSettings m_diffraction;                    // under m_mutex
+    AdsorbateSettings m_adsorbateSettings;                // under m_mutex
+    std::optional<crystal::OverlayerRequest> m_overlayer; // under m_mutex
+    bool m_sites = false;                                 // under m_mutex
 };
 
 } // namespace app

@@ -114,7 +114,7 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
     EXPECT_EQ(items,
               (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
                                         "&Diffraction Pattern...", "&Wulff Shape", "&Show Figure",
-                                        "&Open Bulk Structure..."}));
+                                        "&Open Bulk Structure...", "&Sites", "&Adsorbate..."}));
     // Gray until a surface is on screen: there is nothing to work on before.
     const auto grayed = [&] {
         std::vector<bool> out;
@@ -122,9 +122,9 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
             out.push_back(item.grayed);
         return out;
     };
-    EXPECT_EQ(grayed(), std::vector<bool>(8, true));
+    EXPECT_EQ(grayed(), std::vector<bool>(10, true));
     s.menu.publish(Fcc100);
-    EXPECT_EQ(grayed(), std::vector<bool>(8, false));
+    EXPECT_EQ(grayed(), std::vector<bool>(10, false));
 }
 
 TEST(SurfaceMenu, ItsWindowsComeToTheFrontAndCloseAndOpenAgain)

@@ -1,0 +1,148 @@
+// The Surface menu's sites and adsorbates on the headless platform: the marks on the figure
+// window, and the overlayer in the exported slab, the pattern and the dialog's refusals, each
+// against what the batch front end makes of the same surface.
+
+#include "app/DialogTemplates.h"
+#include "app/LeedWindow.h"
+#include "app/SurfaceMenu.h"
+#include "cli/Batch.h"
+#include "platform/headless/HeadlessDialogHost.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Host = platform::HeadlessDialogHost;
+
+namespace {
+
+struct Quiet final : rt::ProgramEnd, rt::ReportSink {
+    void programEnded(int) override {}
+    void exitProcess(uint32_t) override {}
+    void showReport(uint32_t, std::string_view) override {}
+};
+
+struct Session {
+    platform::HeadlessPlatform screen;
+    winrt::WindowRuntime windows{screen};
+    winrt::FrameRuntime frame{screen, windows, "facetor"};
+    Quiet quiet;
+    rt::Runtime runtime{platform::systemFileSystem(), quiet, quiet};
+    Host host;
+    dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};
+    app::SurfaceMenu menu{frame, windows, screen, screen, dialogs};
+
+    Session()
+    {
+        frame.start();
+        windows.currentWindow();
+        menu.install();
+        menu.publish(Fcc111);
+    }
+
+    std::vector<uint8_t> pixels(int32_t handle)
+    {
+        const auto p = windows.windowCanvas(handle)->canvas().pixels();
+        return {p.begin(), p.end()};
+    }
+
+    const app::SurfaceSnapshot Fcc111{geometry::LatticeCode::Fcc, {1, 1, 1}, 0.0f, 0.0f};
+};
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+TEST(AdsorbateMenu, SitesMarkTheFigureAndUnmarkingRestoresIt)
+{
+    Session s;
+    s.menu.showFigure();
+    const int32_t figure = s.menu.figureWindow();
+    const auto clean = s.pixels(figure);
+    s.menu.toggleSites();
+    EXPECT_TRUE(s.menu.sitesShown());
+    EXPECT_NE(s.pixels(figure), clean);
+    s.menu.toggleSites();
+    EXPECT_EQ(s.pixels(figure), clean);
+}
+
+TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThem)
+{
+    Session s;
+    s.host.addSteps({Host::Type{app::BoxAdsorbates, "O@fcc"}, Host::Type{app::BoxCoverage, "p(2x2)"}, Host::Enter{}});
+    s.menu.chooseAdsorbates();
+    ASSERT_TRUE(s.screen.messageBoxes().empty());
+
+    const fs::path dir = fs::temp_directory_path() / ("adsorbate-menu-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    s.screen.queueSaveFileAnswer((dir / "desk.xyz").string());
+    s.menu.exportSlab();
+    ASSERT_EQ(cli::runBatch({"export", "--material", "Cu", "--hkl", "1", "1", "1", "--adsorbate", "O@fcc", "--coverage",
+                             "p(2x2)", "--out", (dir / "batch.xyz").string()}),
+              0);
+    EXPECT_NE(contents(dir / "desk.xyz").find("\nO "), std::string::npos);
+    EXPECT_EQ(contents(dir / "desk.xyz"), contents(dir / "batch.xyz"));
+
+    // The pattern: the p(2x2) cell's in every domain, the caption naming the adsorbates.
+    const crystal::SurfaceSpec spec = s.menu.currentSpec(s.Fcc111);
+    const auto withO = app::patternPicture(spec, {100.0, "", false}, 600, 600, s.menu.overlayerOn(spec));
+    const auto wood = app::patternPicture(spec, {100.0, "p(2x2)", true}, 600, 600);
+    ASSERT_TRUE(withO && wood);
+    ASSERT_EQ(withO->layout.spots.size(), wood->layout.spots.size());
+    for (std::size_t i = 0; i < wood->layout.spots.size(); ++i) {
+        EXPECT_EQ(withO->layout.spots[i].centre.x, wood->layout.spots[i].centre.x) << i;
+        EXPECT_EQ(withO->layout.spots[i].centre.y, wood->layout.spots[i].centre.y) << i;
+        EXPECT_EQ(withO->layout.spots[i].role, wood->layout.spots[i].role) << i;
+    }
+    EXPECT_NE(withO->layout.caption.front().text.find("O@fcc p(2x2)"), std::string::npos);
+
+    // Empty text clears them: the clean slab again.
+    ASSERT_TRUE(s.menu.setAdsorbates({}));
+    s.screen.queueSaveFileAnswer((dir / "clean.xyz").string());
+    s.menu.exportSlab();
+    EXPECT_EQ(contents(dir / "clean.xyz").find("\nO "), std::string::npos);
+    fs::remove_all(dir);
+}
+
+TEST(AdsorbateMenu, BadValuesAreRefusedWithTheBatchLineAndTheDialogKeepsThem)
+{
+    const struct {
+        app::AdsorbateSettings typed;
+        const char* says;
+    } rows[] = {
+        {{"Xq@fcc", "p(2x2)", ""}, "The adsorbates were not changed: adsorbate \"Xq@fcc\""},
+        {{"O@fcc", "(1.5x1)", ""}, "factor \"1.5\""},
+        {{"O@fcc", "p(2x2)", "-1"}, "height \"-1\" is not a number of Angstrom above 0"},
+        {{"O@4-fold", "p(2x2)", ""}, "4-fold"},
+    };
+    for (const auto& row : rows) {
+        Session s;
+        app::AdsorbateSettings kept;
+        s.host.addSteps({Host::Type{app::BoxAdsorbates, row.typed.adsorbates},
+                         Host::Type{app::BoxCoverage, row.typed.coverage}, Host::Type{app::BoxHeight, row.typed.height},
+                         Host::Enter{}, Host::Inspect([&](Host& host, platform::DialogWindow d) {
+                             kept = {host.control(d, app::BoxAdsorbates)->text, host.control(d, app::BoxCoverage)->text,
+                                     host.control(d, app::BoxHeight)->text};
+                         }),
+                         Host::Escape{}});
+        s.menu.chooseAdsorbates();
+        EXPECT_EQ(kept, row.typed) << row.says;
+        ASSERT_EQ(s.screen.messageBoxes().size(), 1u) << row.says;
+        const std::string said = s.screen.messageBoxes()[0].text;
+        EXPECT_NE(said.find(row.says), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), std::string::npos) << said;
+        EXPECT_EQ(s.menu.adsorbateSettings(), app::AdsorbateSettings{}) << row.says;
+    }
+}
