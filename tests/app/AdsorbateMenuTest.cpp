@@ -95,10 +95,12 @@ TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThe
     EXPECT_NE(contents(dir / "desk.xyz").find("\nO "), std::string::npos);
     EXPECT_EQ(contents(dir / "desk.xyz"), contents(dir / "batch.xyz"));
 
-    // The pattern: the p(2x2) cell's in every domain, the caption naming the adsorbates.
+    // The pattern: the overlayer cell's in the three domains the substrate makes, the caption
+    // naming the adsorbates.
+    ASSERT_TRUE(s.menu.setAdsorbates({"O@fcc", "p(2x1)", ""}));
     const crystal::SurfaceSpec spec = s.menu.currentSpec(s.Fcc111);
     const auto withO = app::patternPicture(spec, {100.0, "", false}, 600, 600, s.menu.overlayerOn(spec));
-    const auto wood = app::patternPicture(spec, {100.0, "p(2x2)", true}, 600, 600);
+    const auto wood = app::patternPicture(spec, {100.0, "p(2x1)", true}, 600, 600);
     ASSERT_TRUE(withO && wood);
     ASSERT_EQ(withO->layout.spots.size(), wood->layout.spots.size());
     for (std::size_t i = 0; i < wood->layout.spots.size(); ++i) {
@@ -106,7 +108,7 @@ TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThe
         EXPECT_EQ(withO->layout.spots[i].centre.y, wood->layout.spots[i].centre.y) << i;
         EXPECT_EQ(withO->layout.spots[i].role, wood->layout.spots[i].role) << i;
     }
-    EXPECT_NE(withO->layout.caption.front().text.find("O@fcc p(2x2)"), std::string::npos);
+    EXPECT_NE(withO->layout.caption.front().text.find("O@fcc p(2x1), 3 domains"), std::string::npos);
 
     // Empty text clears them: the clean slab again.
     ASSERT_TRUE(s.menu.setAdsorbates({}));
