@@ -109,7 +109,10 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
     m_frame.append_menu_item(menu, 0, "&Show Figure", [this](int32_t&) { showFigure(); });
     m_frame.append_menu_item(menu, 0, "&Open Bulk Structure...", [this](int32_t&) { openBulk(); });
-    m_frame.append_menu_item(menu, 0, "&Sites", [this](int32_t&) { toggleSites(); });
+    m_frame.append_menu_item(menu, 0, "&Sites", [this](int32_t& checked) {
+        toggleSites();
+        checked = sitesShown() ? 1 : 0;
+    });
     m_frame.append_menu_item(menu, 0, "&Adsorbate...", [this](int32_t&) { chooseAdsorbates(); });
     // Nothing to work on until the first surface is on screen.
     m_menuNumber = menu;

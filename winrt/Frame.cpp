@@ -532,8 +532,18 @@ void FrameRuntime::command(int id)
         }
         callback = m_userItems[index].callback;
     }
-    if (callback)
-        callback(checked);
+    if (!callback)
+        return;
+    const int32_t before = checked;
+    callback(checked);
+    // The routine ticks or unticks its item by the value it leaves.
+    if (checked != before)
+        m_menu.update([&](MenuModel& menu) {
+            platform::MenuItem* i = menu.find(id);
+            if (i)
+                i->checked = checked != 0;
+            return i != nullptr;
+        });
 }
 
 void FrameRuntime::helpOnMenuItem(int id)

@@ -46,7 +46,8 @@ inline constexpr int Separator = 8;
 inline constexpr int Checked = 16;
 } // namespace menuflag
 
-// A user menu item's routine: receives 1 when the item is checked, else 0.
+// A user menu item's routine: receives 1 when the item is checked, else 0; the value it leaves
+// there ticks or unticks the item.
 using MenuCallback = std::function<void(int32_t& checked)>;
 
 // The menu bar a new frame gets.

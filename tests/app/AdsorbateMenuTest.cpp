@@ -68,14 +68,19 @@ std::string contents(const fs::path& path)
 TEST(AdsorbateMenu, SitesMarkTheFigureAndUnmarkingRestoresIt)
 {
     Session s;
-    s.menu.showFigure();
+    // The item ticks as it marks the sites, opening the figure window; unticked, the marks go.
+    const auto sitesItem = [&s] { return s.frame.menuBar().back().items.at(8); };
+    ASSERT_EQ(sitesItem().text, "&Sites");
+    s.frame.command(sitesItem().id);
     const int32_t figure = s.menu.figureWindow();
-    const auto clean = s.pixels(figure);
-    s.menu.toggleSites();
-    EXPECT_TRUE(s.menu.sitesShown());
-    EXPECT_NE(s.pixels(figure), clean);
-    s.menu.toggleSites();
-    EXPECT_EQ(s.pixels(figure), clean);
+    ASSERT_GE(figure, 0);
+    EXPECT_TRUE(s.menu.sitesShown() && sitesItem().checked);
+    const auto marked = s.pixels(figure);
+    s.frame.command(sitesItem().id);
+    EXPECT_FALSE(sitesItem().checked);
+    EXPECT_NE(s.pixels(figure), marked);
+    s.frame.command(sitesItem().id);
+    EXPECT_EQ(s.pixels(figure), marked);
 }
 
 TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThem)
