@@ -52,6 +52,14 @@ struct Session {
         return {p.begin(), p.end()};
     }
 
+    std::string text(int32_t handle)
+    {
+        std::string all;
+        for (const auto& piece : windows.windowCanvas(handle)->canvas().textPieces())
+            all += piece.text + "\n";
+        return all;
+    }
+
     const app::SurfaceSnapshot Fcc111{geometry::LatticeCode::Fcc, {1, 1, 1}, 0.0f, 0.0f};
 };
 
@@ -115,8 +123,16 @@ TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThe
     }
     EXPECT_NE(withO->layout.caption.front().text.find("O@fcc p(2x1), 3 domains"), std::string::npos);
 
-    // Empty text clears them: the clean slab again.
+    // The report lists the overlayer; the figure draws it.
+    s.menu.showReport();
+    s.menu.showFigure();
+    const auto withAdsorbates = s.pixels(s.menu.figureWindow());
+    EXPECT_NE(s.text(s.menu.reportWindow()).find("O@fcc          fcc"), std::string::npos);
+
+    // Empty text clears them: the clean slab, report and figure again.
     ASSERT_TRUE(s.menu.setAdsorbates({}));
+    EXPECT_EQ(s.text(s.menu.reportWindow()).find("O@fcc"), std::string::npos);
+    EXPECT_NE(s.pixels(s.menu.figureWindow()), withAdsorbates);
     s.screen.queueSaveFileAnswer((dir / "clean.xyz").string());
     s.menu.exportSlab();
     EXPECT_EQ(contents(dir / "clean.xyz").find("\nO "), std::string::npos);
