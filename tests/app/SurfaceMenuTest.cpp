@@ -12,6 +12,7 @@
 #include "platform/headless/HeadlessDialogHost.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "winrt/Canvas.h"
+#include "tests/app/MenuSession.h"
 
 #include <gtest/gtest.h>
 
@@ -23,78 +24,11 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using Host = platform::HeadlessDialogHost;
+using menutest::contents;
+using menutest::Host;
+using menutest::Session;
 
 namespace {
-
-struct QuietEnd final : rt::ProgramEnd {
-    void programEnded(int) override {}
-    void exitProcess(uint32_t) override {}
-};
-
-struct QuietReports final : rt::ReportSink {
-    void showReport(uint32_t, std::string_view) override {}
-};
-
-struct Session {
-    platform::HeadlessPlatform screen;
-    winrt::WindowRuntime windows{screen};
-    winrt::FrameRuntime frame{screen, windows, "facetor"};
-    QuietReports reports;
-    QuietEnd end;
-    rt::Runtime runtime{platform::systemFileSystem(), reports, end};
-    Host host;
-    dialogs::DialogRuntime dialogs{host, app::applicationDialogResources(), runtime};
-    app::SurfaceMenu menu{frame, windows, screen, screen, dialogs};
-
-    Session()
-    {
-        frame.start();
-        windows.currentWindow();
-        menu.install();
-    }
-
-    std::string text(int32_t handle)
-    {
-        std::string all;
-        if (auto canvas = windows.windowCanvas(handle))
-            for (const auto& piece : canvas->canvas().textPieces())
-                all += piece.text + "\n";
-        return all;
-    }
-
-    // How many pixels of the window are within a small distance of colour.
-    long near(int32_t handle, platform::Rgb colour)
-    {
-        auto canvas = windows.windowCanvas(handle);
-        if (!canvas)
-            return 0;
-        const winrt::Canvas& c = canvas->canvas();
-        long count = 0;
-        for (int y = 0; y < c.height(); ++y)
-            for (int x = 0; x < c.width(); ++x)
-                count += platform::colourDistance(c.pixelColour(x, y), colour) <= 3 * 10 * 10;
-        return count;
-    }
-
-    // How many pixels of the window show palette entry index.
-    long pixelsOf(int32_t handle, int index)
-    {
-        auto canvas = windows.windowCanvas(handle);
-        if (!canvas)
-            return 0;
-        const auto pixels = canvas->canvas().pixels();
-        return long(std::count(pixels.begin(), pixels.end(), uint8_t(index)));
-    }
-};
-
-std::string contents(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 const app::SurfaceSnapshot Fcc111{geometry::LatticeCode::Fcc, {1, 1, 1}, 0.0f, 0.0f};
 const app::SurfaceSnapshot Fcc100{geometry::LatticeCode::Fcc, {1, 0, 0}, 0.0f, 0.0f};
