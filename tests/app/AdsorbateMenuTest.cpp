@@ -83,6 +83,15 @@ TEST(AdsorbateMenu, TheChosenOverlayerIsInTheSlabAndThePatternAsTheBatchMakesThe
     EXPECT_GT(s.near(s.menu.figureWindow(), oxygen), 100);
     EXPECT_NE(s.text(s.menu.reportWindow()).find("O@fcc          fcc"), std::string::npos);
 
+    // A surface without fcc hollows: the export refuses, the report says why.
+    s.menu.publish({geometry::LatticeCode::Fcc, {1, 0, 0}, 0.0f, 0.0f});
+    s.screen.queueSaveFileAnswer((dir / "none.xyz").string());
+    s.menu.exportSlab();
+    EXPECT_FALSE(fs::exists(dir / "none.xyz"));
+    ASSERT_EQ(s.screen.messageBoxes().size(), 1u);
+    EXPECT_NE(s.text(s.menu.reportWindow()).find("No adsorbates: site \"fcc\""), std::string::npos);
+    s.menu.publish(Fcc111);
+
     // Empty text clears them: the clean slab, report and figure again.
     ASSERT_TRUE(s.menu.setAdsorbates({}));
     EXPECT_EQ(s.text(s.menu.reportWindow()).find("O@fcc"), std::string::npos);
