@@ -332,8 +332,9 @@ void SurfaceMenu::writeReport(const crystal::SurfaceSpec& spec)
             text += "No adsorbates: " + overlayer.error().message + "\n";
         else if (*overlayer)
             text += crystal::formatOverlayerText(**overlayer);
-    } else
+    } else {
         text = "No report: " + report.error().message + "\n";
+    }
     std::lock_guard lock(m_writing);
     if (auto canvas = m_windows.windowCanvas(m_reportWindow.load()))
         canvas->clear_screen(0);
