@@ -144,9 +144,13 @@ void SurfaceMenu::toggleSites()
         std::lock_guard lock(m_mutex);
         shown = m_sites = !m_sites;
     }
-    // Marking the sites opens the figure; unmarking redraws it where it is open.
-    if (shown || m_figureWindow.load() >= 0)
+    // Marking the sites shows the figure; unmarking redraws it where it is, seen or not.
+    if (shown) {
         showFigure();
+    } else if (m_figureWindow.load() >= 0) {
+        const SurfaceSnapshot now = snapshot();
+        (void)drawFigure(currentSpec(now), now);
+    }
 }
 
 } // namespace app

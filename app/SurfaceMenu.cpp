@@ -109,7 +109,7 @@ void SurfaceMenu::install()
     m_frame.append_menu_item(menu, 0, "&Wulff Shape", [this](int32_t&) { showShape(); });
     m_frame.append_menu_item(menu, 0, "&Show Figure", [this](int32_t&) { showFigure(); });
     m_frame.append_menu_item(menu, 0, "&Open Bulk Structure...", [this](int32_t&) { openBulk(); });
-    m_frame.append_menu_item(menu, 0, "&Sites", [this](int32_t& checked) {
+    m_frame.append_menu_item(menu, 0, "S&ites", [this](int32_t& checked) {
         toggleSites();
         checked = sitesShown() ? 1 : 0;
     });

@@ -31,7 +31,7 @@ TEST(AdsorbateMenu, SitesMarkTheFigureAndUnmarkingRestoresIt)
     Session s;
     // The item ticks as it marks the sites, opening the figure window; unticked, the marks go.
     const auto sitesItem = [&s] { return s.frame.menuBar().back().items.at(8); };
-    ASSERT_EQ(sitesItem().text, "&Sites");
+    ASSERT_EQ(sitesItem().text, "S&ites");
     s.frame.command(sitesItem().id);
     const int32_t figure = s.menu.figureWindow();
     ASSERT_GE(figure, 0);

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -48,7 +50,11 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
     EXPECT_EQ(items,
               (std::vector<std::string>{"&Material...", "&Export Slab...", "&Report", "Export &Figure...",
                                         "&Diffraction Pattern...", "&Wulff Shape", "&Show Figure",
-                                        "&Open Bulk Structure...", "&Sites", "&Adsorbate..."}));
+                                        "&Open Bulk Structure...", "S&ites", "&Adsorbate..."}));
+    // One key, one item: each access letter once.
+    std::set<char> keys;
+    for (const std::string& item : items)
+        EXPECT_TRUE(keys.insert(char(std::tolower(item[item.find('&') + 1]))).second) << item;
     // Gray until a surface is on screen: there is nothing to work on before.
     const auto grayed = [&] {
         std::vector<bool> out;
