@@ -5,8 +5,6 @@
 #include "crystal/Slab.h"
 #include "dialogs/Dialog.h"
 
-#include <limits>
-
 namespace app {
 
 platform::Result<std::optional<crystal::OverlayerRequest>> readAdsorbateSettings(const AdsorbateSettings& settings)
@@ -39,14 +37,10 @@ platform::Result<std::string> slabFileText(const crystal::SurfaceSpec& spec, con
     crystal::SlabOptions options;
     std::string title = crystal::surfaceTitle(spec);
     if (overlayer) {
-        // Whole overlayer cells, the fewest that hold them.
-        const auto [ra, rb] = crystal::overlayerRepeats(*overlayer, options.repeatA, options.repeatB);
-        if (ra > std::numeric_limits<int>::max() || rb > std::numeric_limits<int>::max())
-            return platform::fail("whole " + overlayer->coverage + " cells make too large a slab");
-        options.repeatA = int(ra);
-        options.repeatB = int(rb);
-        if (auto valid = crystal::validSlabOptions(options); !valid)
-            return valid.error();
+        auto grown = crystal::overlayerSlabOptions(*overlayer, options);
+        if (!grown)
+            return grown.error();
+        options = *grown;
         title += ", " + crystal::overlayerCaption(*overlayer);
     }
     if (auto fits = crystal::validSlabSize(cell, options); !fits)
