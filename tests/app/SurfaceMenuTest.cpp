@@ -58,7 +58,8 @@ TEST(SurfaceMenu, TheMenuHasItsItems)
     // Gray until a surface is on screen: there is nothing to work on before.
     const auto grayed = [&] {
         std::vector<bool> out;
-        for (const auto& item : s.frame.menuBar().back().items)
+        const auto menus = s.frame.menuBar(); // a copy: the loop must not outlive it
+        for (const auto& item : menus.back().items)
             out.push_back(item.grayed);
         return out;
     };
