@@ -50,6 +50,9 @@ platform::Result<crystal::SurfaceSpec> surfaceSpec(const BatchCommand& cmd);
 platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchCommand& cmd,
                                                                 const crystal::SurfaceSpec& spec,
                                                                 const crystal::SurfaceCell& cell);
+// The same on the primitive cell of spec's surface.
+platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchCommand& cmd,
+                                                                const crystal::SurfaceSpec& spec);
 
 // facetor facets: the symmetrically distinct planes up to an index, with broken-bond energies.
 int runFacets(const BatchCommand& cmd);

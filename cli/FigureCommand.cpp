@@ -20,16 +20,10 @@ int runFigure(const BatchCommand& cmd)
             return argumentError(planes.error().message);
         options.layers = *planes;
     }
-    std::optional<crystal::Overlayer> overlayer;
-    if (cmd.overlayer) {
-        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
-        if (!cell)
-            return argumentError(cell.error().message);
-        auto placed = overlayerOn(cmd, *spec, *cell);
-        if (!placed)
-            return argumentError(placed.error().message);
-        overlayer = std::move(*placed);
-    }
+    auto placed = overlayerOn(cmd, *spec);
+    if (!placed)
+        return argumentError(placed.error().message);
+    const std::optional<crystal::Overlayer>& overlayer = *placed;
     auto scene = figure::buildFigureScene(*spec, options, overlayer ? &*overlayer : nullptr);
     if (scene && overlayer && !scene->caption.empty())
         scene->caption += ", " + crystal::overlayerCaption(*overlayer);

@@ -16,16 +16,10 @@ int runReport(const BatchCommand& cmd)
     const auto report = crystal::surfaceReport(*spec);
     if (!report)
         return argumentError(report.error().message);
-    std::optional<crystal::Overlayer> overlayer;
-    if (cmd.overlayer) {
-        const auto cell = crystal::surfaceCell(*spec, crystal::InPlaneCell::Primitive);
-        if (!cell)
-            return argumentError(cell.error().message);
-        auto placed = overlayerOn(cmd, *spec, *cell);
-        if (!placed)
-            return argumentError(placed.error().message);
-        overlayer = std::move(*placed);
-    }
+    auto placed = overlayerOn(cmd, *spec);
+    if (!placed)
+        return argumentError(placed.error().message);
+    const std::optional<crystal::Overlayer>& overlayer = *placed;
     if (cmd.textFormat == TextFormat::Json) {
         const std::string json = crystal::formatReportJson(*report);
         std::cout << (overlayer ? crystal::withOverlayerJson(json, *overlayer) : json);

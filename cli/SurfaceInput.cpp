@@ -55,12 +55,18 @@ platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchComma
                                                                 const crystal::SurfaceSpec& spec,
                                                                 const crystal::SurfaceCell& cell)
 {
+    return crystal::placeRequestedOverlayer(spec, cell, cmd.overlayer);
+}
+
+platform::Result<std::optional<crystal::Overlayer>> overlayerOn(const BatchCommand& cmd,
+                                                                const crystal::SurfaceSpec& spec)
+{
     if (!cmd.overlayer)
         return std::optional<crystal::Overlayer>();
-    auto overlayer = crystal::placeOverlayer(spec, cell, *cmd.overlayer);
-    if (!overlayer)
-        return overlayer.error();
-    return std::optional<crystal::Overlayer>(std::move(*overlayer));
+    const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
+    if (!cell)
+        return cell.error();
+    return overlayerOn(cmd, spec, *cell);
 }
 
 } // namespace cli

@@ -541,4 +541,15 @@ std::string withOverlayerJson(std::string reportJson, const Overlayer& overlayer
     return reportJson;
 }
 
+platform::Result<std::optional<Overlayer>> placeRequestedOverlayer(const SurfaceSpec& spec, const SurfaceCell& cell,
+                                                                   const std::optional<OverlayerRequest>& request)
+{
+    if (!request)
+        return std::optional<Overlayer>();
+    auto overlayer = placeOverlayer(spec, cell, *request);
+    if (!overlayer)
+        return overlayer.error();
+    return std::optional<Overlayer>(std::move(*overlayer));
+}
+
 } // namespace crystal

@@ -107,6 +107,10 @@ struct Overlayer {
 platform::Result<Overlayer> placeOverlayer(const SurfaceSpec& spec, const SurfaceCell& cell,
                                            const OverlayerRequest& request);
 
+// The same for a request that may be absent: no overlayer without one.
+platform::Result<std::optional<Overlayer>> placeRequestedOverlayer(const SurfaceSpec& spec, const SurfaceCell& cell,
+                                                                   const std::optional<OverlayerRequest>& request);
+
 // The smallest repeats of the cell, multiples of repeatA and repeatB (each at least 1), that hold
 // whole overlayer cells: each the least common multiple with the overlayer's own.
 std::pair<int64_t, int64_t> overlayerRepeats(const Overlayer& overlayer, int repeatA, int repeatB);

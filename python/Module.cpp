@@ -214,19 +214,6 @@ std::optional<crystal::OverlayerRequest> requestOf(const std::optional<std::stri
     return request;
 }
 
-// The overlayer of request placed on cell of spec's surface, or none without a request.
-platform::Result<std::optional<crystal::Overlayer>> placed(const crystal::SurfaceSpec& spec,
-                                                           const crystal::SurfaceCell& cell,
-                                                           const std::optional<crystal::OverlayerRequest>& request)
-{
-    if (!request)
-        return std::optional<crystal::Overlayer>();
-    auto overlayer = crystal::placeOverlayer(spec, cell, *request);
-    if (!overlayer)
-        return overlayer.error();
-    return std::optional<crystal::Overlayer>(std::move(*overlayer));
-}
-
 // The arrays of a slab already built (one with adsorbates, tagged 0 as ASE tags them).
 void fillArrays(const crystal::PeriodicSlab& slab, py::dict& out)
 {
@@ -499,7 +486,7 @@ std::string leedJson(const Bulk& bulk, const std::vector<int64_t>& hkl, const st
                 onCell = *m;
             }
             // An overlayer diffracts as its cell, in every domain the substrate makes.
-            auto overlayer = placed(spec, *cell, request);
+            auto overlayer = crystal::placeRequestedOverlayer(spec, *cell, request);
             if (!overlayer)
                 return overlayer.error();
             if (*overlayer) {
@@ -560,7 +547,7 @@ void writeFigure(const Bulk& bulk, const std::vector<int64_t>& hkl, const std::o
                 const auto cell = crystal::surfaceCell(spec, crystal::InPlaneCell::Primitive);
                 if (!cell)
                     return cell.error();
-                auto on = placed(spec, *cell, request);
+                auto on = crystal::placeRequestedOverlayer(spec, *cell, request);
                 if (!on)
                     return on.error();
                 overlayer = std::move(*on);
